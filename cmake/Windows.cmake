@@ -1,0 +1,73 @@
+# Windows build: bex.exe, the plug-ins, and the tests that run under Wine.
+include(CTest)
+add_compile_options(-static-libgcc -static-libstdc++)
+add_link_options(-static -static-libgcc -static-libstdc++)
+
+bex_all_logic(BEX_LOGIC_LIBS)
+set(BEX_WIN_LIBS gdi32 user32 comdlg32 comctl32 shell32 ole32 uuid)
+
+# The platform layer: every *_win.cpp of src/ except the entry point, as a
+# library that bex.exe and the Win32 tests share.
+file(GLOB win_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/*/*_win.cpp)
+list(FILTER win_sources EXCLUDE REGEX "/main_win\\.cpp$")
+add_library(bex_win STATIC ${win_sources})
+target_include_directories(bex_win PUBLIC ${PROJECT_SOURCE_DIR}/src)
+target_compile_options(bex_win PRIVATE ${BEX_WARNINGS} ${BEX_CHARSET})
+target_compile_definitions(bex_win PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+target_link_libraries(bex_win PUBLIC ${BEX_LOGIC_LIBS} ${BEX_WIN_LIBS})
+
+add_executable(bex WIN32 ${PROJECT_SOURCE_DIR}/src/app/main_win.cpp)
+target_compile_options(bex PRIVATE ${BEX_WARNINGS} ${BEX_CHARSET})
+target_link_libraries(bex PRIVATE bex_win)
+# A 32-bit viewer on 64-bit Windows may then use 4 GiB for its three pictures.
+target_link_options(bex PRIVATE -Wl,--large-address-aware)
+
+# Susie plug-ins: every plugins/<name> with a CMakeLists.txt.
+file(GLOB plugin_dirs LIST_DIRECTORIES true ${PROJECT_SOURCE_DIR}/plugins/*)
+foreach(dir ${plugin_dirs})
+  if(EXISTS ${dir}/CMakeLists.txt)
+    add_subdirectory(${dir})
+  endif()
+endforeach()
+
+# GoogleTest from Debian's sources, built for Windows.
+set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+# Test support shared by the Win32 and end-to-end tests.
+file(GLOB support CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/support/*.cpp)
+list(APPEND support ${PROJECT_SOURCE_DIR}/tests/support/wine_paths.cpp)
+list(REMOVE_DUPLICATES support)
+add_library(bex_test_support STATIC ${support})
+target_include_directories(bex_test_support PUBLIC ${PROJECT_SOURCE_DIR}/tests)
+target_compile_options(bex_test_support PRIVATE ${BEX_WARNINGS} ${BEX_CHARSET})
+target_link_libraries(bex_test_support PUBLIC bex_win gtest)
+
+# Win32 tests of the platform layer: tests/<sub>/*_wintest.cpp, one program
+# per subsystem; end-to-end tests: tests/e2e/*.cpp. All run under Wine
+# (tools/test.sh prepares the prefix and the display).
+foreach(sub common image filelist move app plugins e2e)
+  if(sub STREQUAL "e2e")
+    file(GLOB tests CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/e2e/*.cpp)
+  else()
+    file(GLOB tests CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${sub}/*_wintest.cpp)
+  endif()
+  if(tests)
+    add_executable(bex_${sub}_wintests ${tests})
+    target_compile_options(bex_${sub}_wintests PRIVATE ${BEX_WARNINGS} ${BEX_CHARSET})
+    target_link_libraries(bex_${sub}_wintests PRIVATE bex_test_support gtest_main)
+    add_test(NAME wine_${sub} COMMAND bex_${sub}_wintests)
+    set_tests_properties(wine_${sub} PROPERTIES ENVIRONMENT "BEX_BUILD_DIR=${CMAKE_BINARY_DIR}")
+  endif()
+endforeach()
+
+# Benchmarks that need Windows (plug-ins, WIC): bench/*_winbench.cpp.
+file(GLOB winbenches CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/bench/*_winbench.cpp)
+foreach(b ${winbenches})
+  get_filename_component(name ${b} NAME_WE)
+  add_executable(${name} ${b})
+  target_compile_options(${name} PRIVATE ${BEX_WARNINGS} ${BEX_CHARSET})
+  target_link_libraries(${name} PRIVATE bex_test_support)
+endforeach()

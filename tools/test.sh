@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Sets up what is missing and runs every test of Bex: the native unit tests of
+# the logic modules (AddressSanitizer, UndefinedBehaviorSanitizer), a short
+# fuzz run, then the Win32 and end-to-end tests under Wine on a virtual display.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+bash tools/setup.sh || exit 1
+tools/build.sh native win32 || exit 1
+
+passed=0
+failed=0
+# Runs ctest in a build folder and adds its counts to the totals.
+run_ctest() {
+  local dir=$1
+  shift
+  local log
+  log=$(mktemp)
+  (cd "$dir" && ctest --output-on-failure --timeout 900 "$@") 2>&1 | tee "$log"
+  local line
+  line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)
+  rm -f "$log"
+  if [ -z "$line" ]; then
+    failed=$((failed + 1))
+    return
+  fi
+  local total fails
+  total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$line")
+  fails=$(sed -E 's/.*passed, ([0-9]+) tests? failed.*/\1/' <<<"$line")
+  passed=$((passed + total - fails))
+  failed=$((failed + fails))
+}
+
+echo "== native unit tests"
+run_ctest build/native -j"$(nproc)"
+
+if [ -x tools/fuzz.sh ]; then
+  echo "== short fuzz run"
+  if tools/fuzz.sh --short; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
+fi
+
+echo "== Win32 and end-to-end tests under Wine"
+# shellcheck source=tools/wine-env.sh
+. tools/wine-env.sh
+bex_wine_start "$root/build/win32"
+trap bex_wine_stop EXIT
+run_ctest build/win32
+
+echo "tests: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
