@@ -1,3 +1,76 @@
+// The entry point: a launch either hands its files to the running viewer that
+// holds the instance lock, or becomes a viewer of its own.
 #include <windows.h>
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return 0; }
+#include "app/main_form_win.h"
+#include "common/bex_error.h"
+#include "common/command_line.h"
+
+namespace {
+
+// A relative name means a file of the folder it was given in: make it full
+// before it travels to another process or the current directory changes.
+std::string FullPath(const std::string& name) {
+  char buffer[MAX_PATH * 4];
+  const DWORD n = GetFullPathNameA(name.c_str(), sizeof(buffer), buffer, nullptr);
+  return n > 0 && n < sizeof(buffer) ? std::string(buffer, n) : name;
+}
+
+std::vector<std::string> Parameters() {
+  std::vector<std::string> args = bex::SplitCommandLine(GetCommandLineA());
+  if (!args.empty()) args.erase(args.begin());  // the program itself
+  for (size_t i = 1; i < args.size(); ++i) args[i] = FullPath(args[i]);
+  return args;
+}
+
+// Posts each name to the running viewer as a global atom. Returns the names
+// that could not travel (longer than an atom holds, or no viewer window).
+std::vector<std::string> HandOff(const std::vector<std::string>& args) {
+  std::vector<std::string> kept;
+  for (const std::string& arg : args) {
+    const std::string name = FullPath(arg);
+    const ATOM atom = GlobalAddAtomA(name.c_str());
+    HWND target = FindWindowA(bex::kMainWindowClass, nullptr);
+    if (atom && target && PostMessageA(target, bex::kHandOffMessage, atom, 0)) continue;
+    if (atom) GlobalDeleteAtom(atom);
+    kept.push_back(name);
+  }
+  return kept;
+}
+
+// True when another running viewer holds the instance lock.
+bool AnotherViewerHoldsLock() {
+  HANDLE h = CreateMutexA(nullptr, FALSE, bex::kInstanceLockName);
+  const DWORD error = GetLastError();
+  if (h && error == ERROR_ALREADY_EXISTS) return true;  // the handle closes at exit
+  if (h) CloseHandle(h);
+  return false;
+}
+
+int RunViewer(const std::vector<std::string>& args) {
+  bex::TBexForm1 form(args);
+  form.Show();
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return 0;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  std::vector<std::string> args = Parameters();
+  if (AnotherViewerHoldsLock()) {
+    // Names the running viewer cannot receive are shown by this launch.
+    args = HandOff(args);
+    if (args.empty()) return 0;
+  }
+  try {
+    return RunViewer(args);
+  } catch (const std::exception& e) {
+    MessageBoxA(nullptr, e.what(), bex::kApplicationTitle, MB_OK | MB_ICONERROR);
+  }
+  return 0;
+}

@@ -1,0 +1,21 @@
+// Message boxes of the application: the plain ones with fixed captions and
+// the general error report.
+#include <windows.h>
+
+#include "app/main_form_win.h"
+#include "common/cp932.h"
+
+namespace bex {
+
+int ShowMessage(HWND owner, const std::string& text, const std::string& caption, UINT buttons) {
+  return MessageBoxA(owner, text.c_str(), caption.c_str(), buttons);
+}
+
+void ShowErrorReport(HWND owner, const std::string& text) {
+  std::string message = text;
+  const std::string_view last = LastCharacter(message);
+  if (!last.empty() && static_cast<unsigned char>(last[0]) > '.') message += '.';
+  MessageBoxA(owner, message.c_str(), kApplicationTitle, MB_OK | MB_ICONERROR);
+}
+
+}  // namespace bex

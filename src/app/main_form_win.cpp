@@ -1,0 +1,272 @@
+// The main window's life: creation and the start-up sequence, the window
+// procedure, the close step and the option switches.
+#include "app/main_form_win.h"
+
+#include <windows.h>
+// (shellapi.h needs windows.h first)
+#include <shellapi.h>
+
+#include <cstdlib>
+
+#include "common/bex_error.h"
+#include "common/cp932.h"
+#include "image/image_area_win.h"
+
+namespace bex {
+namespace {
+
+constexpr DWORD kMainStyle = WS_OVERLAPPEDWINDOW | WS_HSCROLL | WS_VSCROLL;
+constexpr int kDesignWidth = 207;
+constexpr int kDesignHeight = 141;
+
+LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* form = reinterpret_cast<TBexForm1*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (!form || !form->Handle()) return DefWindowProcA(hwnd, msg, wParam, lParam);
+  try {
+    return form->HandleMessage(msg, wParam, lParam);
+  } catch (const BexError& e) {
+    ShowErrorReport(hwnd, e.what());
+  } catch (const std::bad_alloc&) {
+    ShowErrorReport(hwnd, "メモリが不足しています");
+  }
+  return 0;
+}
+
+void RegisterMainWindowClass() {
+  WNDCLASSA wc = {};
+  wc.style = CS_DBLCLKS;
+  wc.lpfnWndProc = MainWindowProc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
+  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  wc.lpszClassName = kMainWindowClass;
+  RegisterClassA(&wc);
+}
+
+std::string ModulePath() {
+  char path[MAX_PATH * 4];
+  const DWORD n = GetModuleFileNameA(nullptr, path, sizeof(path));
+  return std::string(path, n);
+}
+
+bool PathExists(const std::string& path) {
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA(path.c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  FindClose(h);
+  return true;
+}
+
+}  // namespace
+
+TBexForm1::TBexForm1(const std::vector<std::string>& args) {
+  CreateMainWindow();
+  DesktopWidth = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+  DesktopHeight = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+  programPath_ = ModulePath();
+  ReadStartupSettings();
+  RECT client;
+  GetClientRect(hwnd_, &client);
+  image1_->SetSize(client.right, client.bottom);
+  HasPicture = false;
+  ZoomPercent = 100;
+  SortDirection = DefaultSortDirection;
+  SortKind = DefaultSortKind;
+  OpenCommandLine(args);
+}
+
+TBexForm1::~TBexForm1() {
+  image1_.reset();
+  if (hwnd_ && IsWindow(hwnd_)) {
+    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+    DestroyWindow(hwnd_);
+  }
+}
+
+void TBexForm1::CreateMainWindow() {
+  RegisterMainWindowClass();
+  HWND hwnd = CreateWindowExA(0, kMainWindowClass, kApplicationTitle, kMainStyle, CW_USEDEFAULT,
+                              CW_USEDEFAULT, kDesignWidth, kDesignHeight, nullptr, nullptr,
+                              GetModuleHandleA(nullptr), this);
+  if (!hwnd) throw BexError("ウィンドウを作成できません");
+  hwnd_ = hwnd;
+  ShowScrollBar(hwnd_, SB_BOTH, FALSE);
+  image1_ = std::make_unique<ImageArea>(
+      hwnd_, [this](UINT msg, WPARAM keys, int x, int y) { ImageMouse(msg, keys, x, y); });
+}
+
+void TBexForm1::ReadStartupSettings() {
+  const std::string iniPath = ProgramFolder() + "bex.ini";
+  if (!PathExists(iniPath)) {
+    ShowMessage(
+        hwnd_,
+        "初期起動です。\n環境設定を行ってください。\n(特にSusie Plug-inのあるフォルダーの登録)",
+        "初期起動メッセージ");
+  }
+  Settings = std::make_unique<SettingsFile>(iniPath);
+  PluginFolder = Settings->ReadString(settings::kPluginFolder);
+  if (PluginFolder.size() < 3) {
+    ShowMessage(hwnd_, "Susie Plug-inのフォルダー設定が異常です。\n設定画面で修正してください",
+                "インストール異常");
+  }
+  for (TSpiload& slot : ImageSlots) slot.LoadPlugins(PluginFolder);
+  ApplyWindowBounds();
+  if (Settings->ReadBool(settings::kNoSecondLaunch)) KKOFF1Click();
+  if (Settings->ReadBool(settings::kTopmost)) TOP1Click();
+  if (Settings->ReadBool(settings::kSaveBounds)) OptionFlags |= kOptionSaveBounds;
+  SetFitMode(Settings->ReadInt(settings::kFitMode));
+  DefaultSortKind = Settings->ReadInt(settings::kSortKind);
+  DefaultSortDirection = Settings->ReadInt(settings::kSortDirection);
+}
+
+// Each bound is applied as soon as it is read, so the defaults of Top and Left
+// use the designed size; nothing is clamped to the desktop.
+void TBexForm1::ApplyWindowBounds() {
+  auto bounds = [this] { return OuterRect(); };
+  auto place = [this](int left, int top, int width, int height) {
+    SetWindowPos(hwnd_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  };
+  RECT r = bounds();
+  const int top = Settings->ReadInt(settings::kTop, (DesktopHeight - (r.bottom - r.top)) / 2);
+  place(r.left, top, r.right - r.left, r.bottom - r.top);
+  r = bounds();
+  const int left = Settings->ReadInt(settings::kLeft, (DesktopWidth - (r.right - r.left)) / 2);
+  place(left, r.top, r.right - r.left, r.bottom - r.top);
+  r = bounds();
+  const int height = Settings->ReadInt(settings::kHeight, r.bottom - r.top);
+  place(r.left, r.top, r.right - r.left, height);
+  r = bounds();
+  const int width = Settings->ReadInt(settings::kWidth, r.right - r.left);
+  place(r.left, r.top, width, r.bottom - r.top);
+}
+
+void TBexForm1::OpenCommandLine(const std::vector<std::string>& args) {
+  if (args.empty()) return;
+  OpenImageFile(args[0]);
+  if (args.size() >= 2) HandOverRest({args.begin() + 1, args.end()});
+}
+
+void TBexForm1::Show() {
+  ShowWindow(hwnd_, SW_SHOW);
+  FormShow();
+  UpdateWindow(hwnd_);
+}
+
+void TBexForm1::FormShow() { DragAcceptFiles(hwnd_, TRUE); }
+
+bool TBexForm1::FormClose() {
+  try {
+    WriteCloseSettings();
+  } catch (const BexError& e) {
+    ShowErrorReport(hwnd_, e.what());
+    return false;
+  }
+  closed_ = true;
+  ReleaseLists();
+  for (int slot : {PrevSlot, CurrentSlot, NextSlot}) ImageSlots[slot].ReleasePicture();
+  return true;
+}
+
+void TBexForm1::WriteCloseSettings() {
+  Settings->WriteString(settings::kPluginFolder, PluginFolder);
+  if (OptionFlags & kOptionSaveBounds) {
+    const RECT r = OuterRect();
+    Settings->WriteInt(settings::kTop, r.top);
+    Settings->WriteInt(settings::kLeft, r.left);
+    Settings->WriteInt(settings::kHeight, r.bottom - r.top);
+    Settings->WriteInt(settings::kWidth, r.right - r.left);
+  }
+  Settings->WriteString(settings::kVersion, kSettingsVersion);
+}
+
+void TBexForm1::TOP1Click() {
+  const bool topmost = (OptionFlags & kOptionTopmost) != 0;
+  SetWindowPos(hwnd_, topmost ? HWND_NOTOPMOST : HWND_TOPMOST, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  OptionFlags ^= kOptionTopmost;
+}
+
+void TBexForm1::KKOFF1Click() {
+  HANDLE h = CreateMutexA(nullptr, FALSE, kInstanceLockName);
+  const DWORD error = GetLastError();
+  if (h && error != ERROR_ALREADY_EXISTS) {
+    InstanceLock = h;
+    InstanceLockHeld = true;
+    OptionFlags |= kOptionNoSecondLaunch;
+    return;
+  }
+  if (h) {
+    CloseHandle(h);
+    if (InstanceLockHeld) CloseHandle(InstanceLock);
+    InstanceLock = nullptr;
+  }
+  InstanceLockHeld = false;
+  OptionFlags &= ~kOptionNoSecondLaunch;
+}
+
+void TBexForm1::SetFitMode(int mode) { FitMode = mode; }
+
+void TBexForm1::ShowVersion() { ShowMessage(hwnd_, "BEX    Ver0.19", "ﾊﾞｰｼﾞｮﾝ情報"); }
+
+void TBexForm1::QQuit1Click() { std::exit(0); }
+
+void TBexForm1::HHelp1Click() {
+  WinHelpA(hwnd_, (ProgramFolder() + "bex.hlp").c_str(), HELP_CONTENTS, 0);
+}
+
+// A later launch posted one of its file names as a global atom.
+void TBexForm1::HandOffReceived(WPARAM atom) {
+  char name[256];
+  const UINT length = GlobalGetAtomNameA(static_cast<ATOM>(LOWORD(atom)), name, sizeof(name));
+  if (length == 0) return;  // no such atom: nothing to open
+  GlobalDeleteAtom(static_cast<ATOM>(LOWORD(atom)));
+  OpenImageFile(std::string(name, length));
+}
+
+RECT TBexForm1::OuterRect() const {
+  RECT r;
+  GetWindowRect(hwnd_, &r);
+  return r;
+}
+
+void TBexForm1::SetTitle(const std::string& title) { SetWindowTextA(hwnd_, title.c_str()); }
+
+LRESULT TBexForm1::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_CLOSE:
+      if (closed_ || FormClose()) DestroyWindow(hwnd_);
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    case WM_SIZE:
+      OnSize();
+      return 0;
+    case WM_HSCROLL:
+      OnScroll(SB_HORZ, wParam);
+      return 0;
+    case WM_VSCROLL:
+      OnScroll(SB_VERT, wParam);
+      return 0;
+    case WM_DROPFILES:
+      DropFiles(reinterpret_cast<HDROP>(wParam));
+      return 0;
+    case kHandOffMessage:
+      HandOffReceived(wParam);
+      return 0;
+    default:
+      if (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST && msg != WM_MOUSEWHEEL) {
+        ImageMouse(msg, wParam, static_cast<short>(LOWORD(lParam)),
+                   static_cast<short>(HIWORD(lParam)));
+        return 0;
+      }
+      return DefWindowProcA(hwnd_, msg, wParam, lParam);
+  }
+}
+
+}  // namespace bex

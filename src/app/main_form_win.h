@@ -1,0 +1,142 @@
+// TBexForm1: the viewer's one main window. It owns the whole viewing state;
+// its operations live in the subsystem folders (app, image, filelist, move),
+// each file implementing the members of its own feature.
+#pragma once
+
+#include <shellapi.h>
+#include <windows.h>
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/settings_file_win.h"
+#include "image/spi_host_win.h"
+
+namespace bex {
+
+class ImageArea;
+
+// Bits of OptionFlags, persisted in the settings file.
+enum OptionBit : int {
+  kOptionTopmost = 1,
+  kOptionNoSecondLaunch = 2,
+  kOptionSaveBounds = 4,
+};
+
+// Posted by a later launch: wParam is a global atom naming one file.
+constexpr UINT kHandOffMessage = WM_USER + 1;  // 1025
+constexpr char kMainWindowClass[] = "TBexForm1";
+constexpr char kInstanceLockName[] = "Bex Lock";
+constexpr char kApplicationTitle[] = "Bex";
+
+class TBexForm1 {
+ public:
+  // Creates the (hidden) window and runs the start-up sequence: settings,
+  // plug-ins, window bounds and options, the first command-line file.
+  explicit TBexForm1(const std::vector<std::string>& args);
+  ~TBexForm1();
+  TBexForm1(const TBexForm1&) = delete;
+  TBexForm1& operator=(const TBexForm1&) = delete;
+
+  HWND Handle() const { return hwnd_; }
+  void Show();
+
+  // --- app: lifecycle and options -------------------------------------
+  void FormShow();
+  // The close step; false when a refused settings write keeps the window open.
+  bool FormClose();
+  void TOP1Click();
+  void KKOFF1Click();
+  void SetFitMode(int mode);
+  void ShowVersion();
+  void QQuit1Click();
+  void HHelp1Click();
+  void HandOffReceived(WPARAM atom);
+
+  // --- image: opening and showing -------------------------------------
+  bool OpenImageFile(const std::string& path);
+  bool LoadIntoSlot(const std::string& name, int slot);
+  void ShowPicture();
+  void OpenWithDialog();
+  void DropFiles(HDROP drop);
+  void HandOverRest(const std::vector<std::string>& names);
+
+  // --- image: scrolling the client area ---------------------------------
+  int ScrollX() const { return scrollX_; }
+  int ScrollY() const { return scrollY_; }
+  // Moves the view to (x, y), kept within the scroll range.
+  void ScrollTo(int x, int y);
+  SIZE ClientSize() const;
+
+  // --- image: mouse events of the window and the image area --------------
+  void ImageMouse(UINT msg, WPARAM keys, int x, int y);
+
+  // --- filelist: the folder's list -----------------------------------------
+  void InvalidateFileList();
+  void ReleaseLists();
+
+  // --- the window procedure's entry ------------------------------------
+  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+
+  // Fields shared by the operations (see the feature files for their use).
+  int FitMode = 0;
+  std::string ShownFileName;
+  std::string CurrentFolder;
+  bool HasPicture = false;
+  int ZoomPercent = 100;
+  int DesktopWidth = 0;
+  int DesktopHeight = 0;
+  bool InstanceLockHeld = false;
+  int OptionFlags = 0;
+  int DefaultSortDirection = 1;
+  int SortDirection = 1;
+  int DefaultSortKind = 1;
+  int SortKind = 1;
+  int PrevSlot = 0, CurrentSlot = 1, NextSlot = 2;
+  int CurrentIndex = -1;
+  bool ShownFileRemoved = false;
+  std::unique_ptr<SettingsFile> Settings;
+  std::array<TSpiload, 3> ImageSlots;
+  std::string PluginFolder;
+  HANDLE InstanceLock = nullptr;
+
+ private:
+  void CreateMainWindow();
+  void ReadStartupSettings();
+  void ApplyWindowBounds();
+  void OpenCommandLine(const std::vector<std::string>& args);
+  void WriteCloseSettings();
+  void SetTitle(const std::string& title);
+  void OnSize();
+  void OnScroll(int bar, WPARAM wParam);
+  void UpdateScrollBars();
+  RECT OuterRect() const;
+  void SetOuterSize(int width, int height);
+  void SetClientSize(int width, int height);
+
+  void LayoutWindowFollowsPicture(int width, int height);
+  void SetAutoScroll(bool on);
+  void CapOuterSize();
+
+  HWND hwnd_ = nullptr;
+  std::unique_ptr<ImageArea> image1_;
+  int scrollX_ = 0;
+  int scrollY_ = 0;
+  bool autoScroll_ = true;
+  bool updatingBars_ = false;
+  bool inResize_ = false;
+  std::string programPath_;
+  bool closed_ = false;
+};
+
+// The general error report: the text in a message box with an error icon and
+// the application title as caption, with a period appended as the runtime does.
+void ShowErrorReport(HWND owner, const std::string& text);
+
+// A plain message box with a fixed caption, no icon.
+int ShowMessage(HWND owner, const std::string& text, const std::string& caption,
+                UINT buttons = MB_OK);
+
+}  // namespace bex

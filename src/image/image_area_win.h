@@ -1,0 +1,54 @@
+// Image1: the child window at the top-left of the main window's scrollable
+// client area that draws the shown picture stretched to its own bounds.
+// It holds the picture by reference (shared with the decoder slot), and hands
+// its mouse events to the main window in its own coordinates.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+
+#include "image/bitmap_win.h"
+
+namespace bex {
+
+class ImageArea {
+ public:
+  using MouseHandler = std::function<void(UINT msg, WPARAM keys, int x, int y)>;
+
+  ImageArea(HWND parent, MouseHandler onMouse);
+  ~ImageArea();
+  ImageArea(const ImageArea&) = delete;
+  ImageArea& operator=(const ImageArea&) = delete;
+
+  HWND Handle() const { return hwnd_; }
+  const BitmapRef& Picture() const { return picture_; }
+  void SetPicture(BitmapRef picture);
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  void SetSize(int width, int height);
+  // Places the area's top-left corner at (x, y) of the parent's client area.
+  void MoveTo(int x, int y);
+  // Repaints now, without waiting for the message loop.
+  void RepaintNow();
+
+  // The full-size picture drawn at the area's size, the way the area paints
+  // it; null without a picture or for an empty area.
+  std::shared_ptr<Bitmap> RenderDisplayed() const;
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  void Paint();
+  // The picture scaled to the area's size when that is smaller (kept until
+  // the picture or the size changes), so painting and scrolling only copy.
+  const Bitmap* ShrunkPicture() const;
+
+  HWND hwnd_ = nullptr;
+  MouseHandler onMouse_;
+  BitmapRef picture_;
+  int width_ = 0;
+  int height_ = 0;
+  mutable std::shared_ptr<Bitmap> shrunk_;
+};
+
+}  // namespace bex

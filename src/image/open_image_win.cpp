@@ -1,0 +1,209 @@
+// Bringing a file in and showing it: OpenImageFile and its four sources
+// (command line, hand-off, open dialog, dropped files), decoding into a slot,
+// and the layout of the picture by FitMode and ZoomPercent.
+#include <windows.h>
+// (shellapi.h needs windows.h first)
+#include <commdlg.h>
+#include <shellapi.h>
+
+#include <climits>
+
+#include "app/main_form_win.h"
+#include "common/command_line.h"
+#include "common/cp932.h"
+#include "image/image_area_win.h"
+
+namespace bex {
+namespace {
+
+// CurrentFolder holds at most this many characters.
+constexpr size_t kMaxFolderLength = 259;
+// Displayed sides are kept within what a window and GDI coordinates take.
+constexpr int64_t kMaxDisplayedSide = 1 << 24;
+
+std::string CurrentDirectory() {
+  char buffer[MAX_PATH];
+  const DWORD n = GetCurrentDirectoryA(sizeof(buffer), buffer);
+  return n > 0 && n < sizeof(buffer) ? std::string(buffer, n) : std::string();
+}
+
+bool EntryExists(const std::string& name) {
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA(name.c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  FindClose(h);
+  return true;
+}
+
+// A picture side at a zoom, as whole pixels truncated toward zero.
+int Scaled(int side, int zoom) {
+  int64_t v = static_cast<int64_t>(side) * zoom / 100;
+  if (v < 0) v = 0;
+  return static_cast<int>(v > kMaxDisplayedSide ? kMaxDisplayedSide : v);
+}
+
+// Restores the window caption unless the decode succeeded.
+class CaptionDuringDecode {
+ public:
+  CaptionDuringDecode(HWND hwnd, bool show) : hwnd_(hwnd) {
+    char text[1024];
+    GetWindowTextA(hwnd_, text, sizeof(text));
+    saved_ = text;
+    if (show) SetWindowTextA(hwnd_, "ファイルのロード中");
+  }
+  ~CaptionDuringDecode() {
+    if (!kept_) SetWindowTextA(hwnd_, saved_.c_str());
+  }
+  void Keep() { kept_ = true; }
+
+ private:
+  HWND hwnd_;
+  std::string saved_;
+  bool kept_ = false;
+};
+
+}  // namespace
+
+bool TBexForm1::OpenImageFile(const std::string& path) {
+  SetForegroundWindow(hwnd_);
+  const std::string name(FileNamePart(path));
+  std::string folder;
+  bool placed = true;
+  if (name.size() < path.size()) {
+    folder = std::string(FolderPart(path));
+    // A folder that does not fit, or cannot be entered, must not let a
+    // same-named file of the previous folder be shown instead.
+    placed = folder.size() <= kMaxFolderLength && SetCurrentDirectoryA(folder.c_str());
+  } else {
+    folder = CurrentDirectory();
+  }
+  if (placed) {
+    ShownFileName = name;
+    CurrentFolder = folder;
+    InvalidateFileList();
+    ShownFileRemoved = false;
+  }
+  if (placed && LoadIntoSlot(name, CurrentSlot)) {
+    ZoomPercent = 100;
+    ShowPicture();
+    image1_->RepaintNow();
+    return true;
+  }
+  ShowMessage(hwnd_, path + " は表示できません", "ファイルフォーマット異常");
+  SetWindowTextA(hwnd_, "表示できません");
+  return false;
+}
+
+bool TBexForm1::LoadIntoSlot(const std::string& name, int slot) {
+  if (!EntryExists(name)) return false;
+  TSpiload& target = ImageSlots[slot];
+  if (!target.PrepareFile(name)) return false;
+  CaptionDuringDecode caption(hwnd_, slot == CurrentSlot);
+  if (!target.DecodePicture()) return false;
+  caption.Keep();
+  if (slot == CurrentSlot) image1_->SetPicture(target.Picture());
+  HasPicture = true;
+  return true;
+}
+
+void TBexForm1::ShowPicture() {
+  const BitmapRef& picture = image1_->Picture();
+  if (!HasPicture || !picture) return;
+  const int w = picture->Width();
+  const int h = picture->Height();
+  ScrollTo(0, 0);
+  image1_->MoveTo(0, 0);
+  if (FitMode == 0) {
+    LayoutWindowFollowsPicture(w, h);
+  } else {
+    if (FitMode == 1) {
+      const SIZE client = ClientSize();
+      const long double byWidth = static_cast<long double>(client.cx) / w;
+      const long double byHeight = static_cast<long double>(client.cy) / h;
+      ZoomPercent = byWidth >= byHeight ? static_cast<int>(client.cy * 100LL / h)
+                                        : static_cast<int>(client.cx * 100LL / w);
+    }
+    image1_->SetSize(Scaled(w, ZoomPercent), Scaled(h, ZoomPercent));
+    UpdateScrollBars();
+  }
+  const std::string title = ShownFileName + " [" + std::to_string(ZoomPercent) + "%]";
+  SetTitle(title);
+}
+
+// The window's client area follows the zoomed picture, width first, each side
+// capped by the desktop; where a cap bites, scroll bars let the user scroll.
+void TBexForm1::LayoutWindowFollowsPicture(int w, int h) {
+  const int iw = Scaled(w, ZoomPercent);
+  const int ih = Scaled(h, ZoomPercent);
+  SetAutoScroll(false);
+  image1_->SetSize(iw, image1_->Height());
+  SetClientSize(iw, ClientSize().cy);
+  CapOuterSize();
+  SetAutoScroll(true);
+  SetAutoScroll(false);
+  image1_->SetSize(iw, ih);
+  SetClientSize(ClientSize().cx, ih);
+  CapOuterSize();
+  SetAutoScroll(true);
+  SetClientSize(iw, ClientSize().cy);
+  CapOuterSize();
+}
+
+void TBexForm1::CapOuterSize() {
+  const RECT r = OuterRect();
+  const int width = r.right - r.left;
+  const int height = r.bottom - r.top;
+  if (width > DesktopWidth || height > DesktopHeight) {
+    SetOuterSize(width > DesktopWidth ? DesktopWidth : width,
+                 height > DesktopHeight ? DesktopHeight : height);
+  }
+}
+
+void TBexForm1::OpenWithDialog() {
+  static char fileName[64 * 1024] = "*.*";
+  OPENFILENAMEA ofn = {};
+  ofn.lStructSize = sizeof(ofn);
+  ofn.hwndOwner = hwnd_;
+  ofn.lpstrFilter = "すべてのファイル(*.*)\0*.*\0";
+  ofn.lpstrFile = fileName;
+  ofn.nMaxFile = sizeof(fileName);
+  ofn.lpstrDefExt = nullptr;
+  // The current directory is the shown folder's, which the list relies on.
+  ofn.Flags = OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST |
+              OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+  if (!GetOpenFileNameA(&ofn)) return;
+  // One file: its full path. Several: the folder, then each name, each
+  // ended by a zero, the list by a second zero.
+  std::vector<std::string> parts;
+  for (const char* p = fileName; *p; p += parts.back().size() + 1) parts.emplace_back(p);
+  std::vector<std::string> paths;
+  if (parts.size() == 1) {
+    paths = parts;
+  } else {
+    for (size_t i = 1; i < parts.size(); ++i) paths.push_back(JoinPath(parts[0], parts[i]));
+  }
+  OpenImageFile(paths[0]);
+  if (paths.size() > 1) HandOverRest({paths.begin() + 1, paths.end()});
+}
+
+void TBexForm1::DropFiles(HDROP drop) {
+  auto nameAt = [drop](UINT i) {
+    std::string name(DragQueryFileA(drop, i, nullptr, 0) + 1, '\0');
+    name.resize(DragQueryFileA(drop, i, name.data(), static_cast<UINT>(name.size())));
+    return name;
+  };
+  const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+  std::vector<std::string> names;
+  for (UINT i = 0; i < count; ++i) names.push_back(nameAt(i));
+  DragFinish(drop);
+  if (names.empty()) return;
+  OpenImageFile(names[0]);
+  if (names.size() > 1) HandOverRest({names.begin() + 1, names.end()});
+}
+
+void TBexForm1::HandOverRest(const std::vector<std::string>& names) {
+  const std::string parameters = BuildParameters(names);
+  ShellExecuteA(hwnd_, "open", programPath_.c_str(), parameters.c_str(), nullptr, SW_SHOW);
+}
+
+}  // namespace bex
