@@ -1,0 +1,119 @@
+#include "wicspi/dib_writer.h"
+
+#include <cstring>
+
+namespace bex::wicspi {
+namespace {
+
+constexpr ptrdiff_t kDibPixelBytes = 3;
+
+// Where stored pixel (x, y) appears upright, for each EXIF orientation; in
+// rotated terms: 2 mirrors, 3 turns by 180 degrees, 4 flips, 5 transposes,
+// 6 turns clockwise, 7 transverses, 8 turns counter-clockwise.
+struct UprightPoint {
+  int64_t u;
+  int64_t v;
+};
+
+UprightPoint Upright(int orientation, int64_t x, int64_t y, int64_t w, int64_t h) {
+  switch (orientation) {
+    case 2:
+      return {w - 1 - x, y};
+    case 3:
+      return {w - 1 - x, h - 1 - y};
+    case 4:
+      return {x, h - 1 - y};
+    case 5:
+      return {y, x};
+    case 6:
+      return {h - 1 - y, x};
+    case 7:
+      return {h - 1 - y, w - 1 - x};
+    case 8:
+      return {y, w - 1 - x};
+    default:
+      return {x, y};
+  }
+}
+
+// Straight-alpha colour over black, rounded: c * a / 255.
+inline uint8_t OverBlack(uint8_t colour, uint8_t alpha) {
+  const unsigned product = unsigned{colour} * alpha + 128;
+  return static_cast<uint8_t>((product + (product >> 8)) >> 8);
+}
+
+}  // namespace
+
+bool SwapsAxes(int orientation) { return orientation >= 5 && orientation <= 8; }
+
+std::optional<DibLayout> PlanDib(uint32_t storedWidth, uint32_t storedHeight, int orientation) {
+  if (storedWidth == 0 || storedHeight == 0) return std::nullopt;
+  if (uint64_t{storedWidth} * storedHeight > kMaxPixels) return std::nullopt;
+  DibLayout layout;
+  layout.width = SwapsAxes(orientation) ? storedHeight : storedWidth;
+  layout.height = SwapsAxes(orientation) ? storedWidth : storedHeight;
+  const uint64_t stride = (uint64_t{layout.width} * kDibPixelBytes + 3) / 4 * 4;
+  layout.stride = static_cast<size_t>(stride);
+  layout.imageBytes = static_cast<size_t>(stride * layout.height);
+  return layout;
+}
+
+DibWriter::DibWriter(const DibLayout& layout, uint32_t storedWidth, uint32_t storedHeight,
+                     int orientation, uint8_t* dib)
+    : layout_(layout), storedWidth_(storedWidth), dib_(dib) {
+  // The mapping is affine, so three points give every offset.
+  const auto offset = [&](int64_t x, int64_t y) {
+    const UprightPoint p = Upright(orientation, x, y, storedWidth, storedHeight);
+    const int64_t dibRow = int64_t{layout.height} - 1 - p.v;  // bottom-up
+    return static_cast<ptrdiff_t>(dibRow * static_cast<int64_t>(layout.stride) +
+                                  p.u * kDibPixelBytes);
+  };
+  origin_ = offset(0, 0);
+  columnStep_ = offset(1, 0) - origin_;
+  rowStep_ = offset(0, 1) - origin_;
+}
+
+uint8_t* DibWriter::PixelOf(uint32_t x, uint32_t y) const {
+  return dib_ + origin_ + columnStep_ * ptrdiff_t(x) + rowStep_ * ptrdiff_t(y);
+}
+
+void DibWriter::PutBgrRows(const uint8_t* rows, size_t rowStride, uint32_t firstRow,
+                           uint32_t rowCount) const {
+  for (uint32_t r = 0; r < rowCount; ++r) {
+    const uint8_t* source = rows + r * rowStride;
+    uint8_t* target = PixelOf(0, firstRow + r);
+    if (columnStep_ == kDibPixelBytes) {
+      std::memcpy(target, source, size_t{storedWidth_} * kDibPixelBytes);
+      continue;
+    }
+    for (uint32_t x = 0; x < storedWidth_; ++x, source += 3, target += columnStep_) {
+      target[0] = source[0];
+      target[1] = source[1];
+      target[2] = source[2];
+    }
+  }
+}
+
+void DibWriter::PutBgraRows(const uint8_t* rows, size_t rowStride, uint32_t firstRow,
+                            uint32_t rowCount) const {
+  for (uint32_t r = 0; r < rowCount; ++r) {
+    const uint8_t* source = rows + r * rowStride;
+    uint8_t* target = PixelOf(0, firstRow + r);
+    for (uint32_t x = 0; x < storedWidth_; ++x, source += 4, target += columnStep_) {
+      const uint8_t alpha = source[3];
+      target[0] = OverBlack(source[0], alpha);
+      target[1] = OverBlack(source[1], alpha);
+      target[2] = OverBlack(source[2], alpha);
+    }
+  }
+}
+
+void DibWriter::ClearRowPadding() const {
+  const size_t used = size_t{layout_.width} * kDibPixelBytes;
+  if (used == layout_.stride) return;
+  for (uint32_t row = 0; row < layout_.height; ++row) {
+    std::memset(dib_ + row * layout_.stride + used, 0, layout_.stride - used);
+  }
+}
+
+}  // namespace bex::wicspi

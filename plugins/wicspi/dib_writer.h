@@ -1,0 +1,67 @@
+// The picture the plug-in hands out: a bottom-up 24-bit device-independent
+// bitmap, upright, with transparency composited onto black. Stored rows of the
+// decoded picture are written into it strip by strip.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+namespace bex::wicspi {
+
+// Largest picture the plug-in decodes, in pixels: its DIB then takes at most
+// 1 GiB, and a 32-bit host can still hold it beside its own copy.
+constexpr uint64_t kMaxPixels = 16384ull * 16384ull;
+
+// True for the orientations (5..8) that turn rows into columns.
+bool SwapsAxes(int orientation);
+
+// Size of the upright DIB of a stored picture.
+struct DibLayout {
+  uint32_t width = 0;   // upright width in pixels
+  uint32_t height = 0;  // upright height in pixels
+  size_t stride = 0;    // bytes per row, a multiple of 4
+  size_t imageBytes = 0;
+};
+
+// The layout for a stored picture of the given size and EXIF orientation
+// (1..8; other values count as upright); none when the picture is empty or
+// has more than kMaxPixels pixels.
+std::optional<DibLayout> PlanDib(uint32_t storedWidth, uint32_t storedHeight, int orientation);
+
+// Writes rows of the stored (top-down, as decoded) picture to their upright
+// places in a bottom-up DIB.
+class DibWriter {
+ public:
+  // `dib` holds layout.imageBytes bytes; the stored size is the one that was
+  // given to PlanDib for `layout`.
+  DibWriter(const DibLayout& layout, uint32_t storedWidth, uint32_t storedHeight, int orientation,
+            uint8_t* dib);
+
+  // Stored rows [firstRow, firstRow + rowCount) of 24-bit BGR pixels,
+  // `rowStride` bytes apart.
+  void PutBgrRows(const uint8_t* rows, size_t rowStride, uint32_t firstRow,
+                  uint32_t rowCount) const;
+
+  // The same from 32-bit BGRA pixels with straight alpha, composited onto
+  // black.
+  void PutBgraRows(const uint8_t* rows, size_t rowStride, uint32_t firstRow,
+                   uint32_t rowCount) const;
+
+  // Zeroes the bytes that pad each DIB row to a multiple of 4.
+  void ClearRowPadding() const;
+
+ private:
+  uint8_t* PixelOf(uint32_t x, uint32_t y) const;
+
+  DibLayout layout_;
+  uint32_t storedWidth_;
+  uint8_t* dib_;
+  // Byte offsets in the DIB: of stored pixel (0, 0), and the steps for one
+  // stored column and one stored row (negative when they run backwards).
+  ptrdiff_t origin_ = 0;
+  ptrdiff_t columnStep_ = 0;
+  ptrdiff_t rowStep_ = 0;
+};
+
+}  // namespace bex::wicspi
