@@ -31,6 +31,7 @@ endif()
 
 # Command-line tools: tools/*.cpp, each its own program.
 file(GLOB tools CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tools/*.cpp)
+list(FILTER tools EXCLUDE REGEX "_win\\.cpp$")
 foreach(t ${tools})
   get_filename_component(name ${t} NAME_WE)
   add_executable(${name} ${t})

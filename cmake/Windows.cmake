@@ -71,3 +71,12 @@ foreach(b ${winbenches})
   target_compile_options(${name} PRIVATE ${BEX_WARNINGS} ${BEX_CHARSET})
   target_link_libraries(${name} PRIVATE bex_test_support)
 endforeach()
+
+# Small Windows tools the scripts use: tools/*_win.cpp.
+file(GLOB wintools CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tools/*_win.cpp)
+foreach(t ${wintools})
+  get_filename_component(name ${t} NAME_WE)
+  string(REGEX REPLACE "_win$" "" name ${name})
+  add_executable(${name} ${t})
+  target_compile_options(${name} PRIVATE ${BEX_WARNINGS} ${BEX_CHARSET})
+endforeach()

@@ -1,20 +1,28 @@
 #!/usr/bin/env bash
 # Builds the native logic tests (build/native) and the Windows program,
-# plug-ins and Wine tests (build/win32).  Usage: tools/build.sh [native|win32]...
+# plug-ins and Wine tests (build/win32).
+# Usage: tools/build.sh [native|win32]... [-- cmake-target...]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
-targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(native win32)
-for t in "${targets[@]}"; do
-  case $t in
+kinds=()
+targets=()
+while [ $# -gt 0 ]; do
+  if [ "$1" = "--" ]; then shift; targets=("$@"); break; fi
+  kinds+=("$1")
+  shift
+done
+[ ${#kinds[@]} -gt 0 ] || kinds=(native win32)
+target_args=()
+for t in "${targets[@]}"; do target_args+=(--target "$t"); done
+for kind in "${kinds[@]}"; do
+  case $kind in
     native)
-      cmake -S "$root" -B "$root/build/native" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-      cmake --build "$root/build/native" -j"$jobs" ;;
+      cmake -S "$root" -B "$root/build/native" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null ;;
     win32)
       cmake -S "$root" -B "$root/build/win32" -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
-      cmake --build "$root/build/win32" -j"$jobs" ;;
-    *) echo "build: unknown target $t" >&2; exit 2 ;;
+        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null ;;
+    *) echo "build: unknown kind $kind" >&2; exit 2 ;;
   esac
+  cmake --build "$root/build/$kind" -j"$jobs" "${target_args[@]}"
 done

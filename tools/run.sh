@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Sets up what is missing, builds Bex and runs it under Wine: on the pictures
+# given as arguments, or without arguments on a demo folder of generated
+# pictures. Without a display it runs on a virtual one, saves a screenshot of
+# the desktop and prints where.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+bash tools/setup.sh
+# The viewer, the tool that waits for its window, and our decoder plug-in.
+tools/build.sh win32 -- bex wait_window wicspi
+
+build=$root/build/win32
+app=$build/app
+mkdir -p "$app"
+cp "$build/bex.exe" "$app/"
+mkdir -p "$app/plugins"
+if compgen -G "$build/plugins/*.spi" >/dev/null; then cp "$build"/plugins/*.spi "$app/plugins/"; fi
+
+. tools/wine-env.sh
+# The plug-in folder is registered on the first run so the viewer can show
+# every format its plug-ins read.
+if [ ! -f "$app/bex.ini" ]; then
+  printf '[設定]\r\nSPIDIR=%s\r\n' "$(winepath_of "$app/plugins")" | iconv -f UTF-8 -t CP932 >"$app/bex.ini"
+fi
+
+pictures=("$@")
+if [ ${#pictures[@]} -eq 0 ]; then
+  demo=$build/demo
+  tools/make_demo.sh "$demo"
+  pictures=("$demo"/*)
+fi
+args=()
+for p in "${pictures[@]}"; do args+=("$(winepath_of "$p")"); done
+
+headless=0
+[ -n "${DISPLAY:-}" ] || headless=1
+bex_wine_start "$build"
+trap bex_wine_stop EXIT
+
+# The first picture opens here; step through the folder with Space/BackSpace.
+(cd "$(dirname "${pictures[0]}")" && wine "$app/bex.exe" "${args[0]}") &
+viewer=$!
+if [ "$headless" = 1 ]; then
+  title=$(wine "$build/wait_window.exe" | iconv -f CP932 -t UTF-8 | tr -d '\r') || title=
+  shot=$root/build/screenshot.png
+  import -window root "$shot"
+  echo "viewer shows: ${title:-nothing}"
+  echo "screenshot: $shot"
+else
+  wait "$viewer"
+fi
