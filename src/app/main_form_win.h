@@ -3,8 +3,9 @@
 // each file implementing the members of its own feature.
 #pragma once
 
-#include <shellapi.h>
 #include <windows.h>
+
+#include <shellapi.h>
 
 #include <array>
 #include <memory>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "app/settings_file_win.h"
+#include "image/layout.h"
 #include "image/spi_host_win.h"
 
 namespace bex {
@@ -114,17 +116,14 @@ class TBexForm1 {
   void UpdateScrollBars();
   RECT OuterRect() const;
   void SetOuterSize(int width, int height);
-  void SetClientSize(int width, int height);
 
-  void LayoutWindowFollowsPicture(int width, int height);
-  void SetAutoScroll(bool on);
-  void CapOuterSize();
+  WindowGeometry Geometry() const;
+  void SetBar(int bar, bool shown, const ScrollRange& range, int pos);
 
   HWND hwnd_ = nullptr;
   std::unique_ptr<ImageArea> image1_;
   int scrollX_ = 0;
   int scrollY_ = 0;
-  bool autoScroll_ = true;
   bool updatingBars_ = false;
   bool inResize_ = false;
   std::string programPath_;

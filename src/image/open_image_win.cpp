@@ -2,25 +2,21 @@
 // (command line, hand-off, open dialog, dropped files), decoding into a slot,
 // and the layout of the picture by FitMode and ZoomPercent.
 #include <windows.h>
-// (shellapi.h needs windows.h first)
+
 #include <commdlg.h>
 #include <shellapi.h>
-
-#include <climits>
 
 #include "app/main_form_win.h"
 #include "common/command_line.h"
 #include "common/cp932.h"
 #include "image/image_area_win.h"
+#include "image/layout.h"
 
 namespace bex {
 namespace {
 
 // CurrentFolder holds at most this many characters.
 constexpr size_t kMaxFolderLength = 259;
-// Displayed sides are kept within what a window and GDI coordinates take.
-constexpr int64_t kMaxDisplayedSide = 1 << 24;
-
 std::string CurrentDirectory() {
   char buffer[MAX_PATH];
   const DWORD n = GetCurrentDirectoryA(sizeof(buffer), buffer);
@@ -33,13 +29,6 @@ bool EntryExists(const std::string& name) {
   if (h == INVALID_HANDLE_VALUE) return false;
   FindClose(h);
   return true;
-}
-
-// A picture side at a zoom, as whole pixels truncated toward zero.
-int Scaled(int side, int zoom) {
-  int64_t v = static_cast<int64_t>(side) * zoom / 100;
-  if (v < 0) v = 0;
-  return static_cast<int>(v > kMaxDisplayedSide ? kMaxDisplayedSide : v);
 }
 
 // Restores the window caption unless the decode succeeded.
@@ -109,54 +98,22 @@ bool TBexForm1::LoadIntoSlot(const std::string& name, int slot) {
 void TBexForm1::ShowPicture() {
   const BitmapRef& picture = image1_->Picture();
   if (!HasPicture || !picture) return;
-  const int w = picture->Width();
-  const int h = picture->Height();
-  ScrollTo(0, 0);
-  image1_->MoveTo(0, 0);
-  if (FitMode == 0) {
-    LayoutWindowFollowsPicture(w, h);
-  } else {
-    if (FitMode == 1) {
-      const SIZE client = ClientSize();
-      const long double byWidth = static_cast<long double>(client.cx) / w;
-      const long double byHeight = static_cast<long double>(client.cy) / h;
-      ZoomPercent = byWidth >= byHeight ? static_cast<int>(client.cy * 100LL / h)
-                                        : static_cast<int>(client.cx * 100LL / w);
-    }
-    image1_->SetSize(Scaled(w, ZoomPercent), Scaled(h, ZoomPercent));
-    UpdateScrollBars();
-  }
-  const std::string title = ShownFileName + " [" + std::to_string(ZoomPercent) + "%]";
-  SetTitle(title);
-}
-
-// The window's client area follows the zoomed picture, width first, each side
-// capped by the desktop; where a cap bites, scroll bars let the user scroll.
-void TBexForm1::LayoutWindowFollowsPicture(int w, int h) {
-  const int iw = Scaled(w, ZoomPercent);
-  const int ih = Scaled(h, ZoomPercent);
-  SetAutoScroll(false);
-  image1_->SetSize(iw, image1_->Height());
-  SetClientSize(iw, ClientSize().cy);
-  CapOuterSize();
-  SetAutoScroll(true);
-  SetAutoScroll(false);
-  image1_->SetSize(iw, ih);
-  SetClientSize(ClientSize().cx, ih);
-  CapOuterSize();
-  SetAutoScroll(true);
-  SetClientSize(iw, ClientSize().cy);
-  CapOuterSize();
-}
-
-void TBexForm1::CapOuterSize() {
-  const RECT r = OuterRect();
-  const int width = r.right - r.left;
-  const int height = r.bottom - r.top;
-  if (width > DesktopWidth || height > DesktopHeight) {
-    SetOuterSize(width > DesktopWidth ? DesktopWidth : width,
-                 height > DesktopHeight ? DesktopHeight : height);
-  }
+  LayoutInput in;
+  in.pictureWidth = picture->Width();
+  in.pictureHeight = picture->Height();
+  in.zoomPercent = ZoomPercent;
+  in.fitMode = FitMode;
+  in.window = Geometry();
+  in.desktopWidth = DesktopWidth;
+  in.desktopHeight = DesktopHeight;
+  const LayoutResult out = LayOutPicture(in);
+  ZoomPercent = out.zoomPercent;
+  scrollX_ = 0;
+  scrollY_ = 0;
+  image1_->SetSize(out.imageWidth, out.imageHeight);
+  if (out.windowResized) SetOuterSize(out.outerWidth, out.outerHeight);
+  UpdateScrollBars();
+  SetTitle(ShownFileName + " [" + std::to_string(ZoomPercent) + "%]");
 }
 
 void TBexForm1::OpenWithDialog() {

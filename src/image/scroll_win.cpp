@@ -1,17 +1,14 @@
 // The main window's scrollable client area: Image1 lies at its top-left
 // corner, and automatic scroll bars appear where Image1 reaches beyond it.
-#include <algorithm>
-
 #include "app/main_form_win.h"
 #include "image/image_area_win.h"
+#include "image/layout.h"
 
 namespace bex {
 namespace {
 
 // Scroll-bar arrows move the view by this many pixels.
 constexpr int kLineStep = 8;
-
-bool BarVisible(HWND hwnd, LONG style) { return (GetWindowLongA(hwnd, GWL_STYLE) & style) != 0; }
 
 }  // namespace
 
@@ -21,60 +18,56 @@ SIZE TBexForm1::ClientSize() const {
   return {r.right, r.bottom};
 }
 
-// Outer size for a client size, keeping the frame and the scroll bars shown.
-void TBexForm1::SetClientSize(int width, int height) {
-  const RECT outer = OuterRect();
-  const SIZE client = ClientSize();
-  SetOuterSize(width + (outer.right - outer.left) - client.cx,
-               height + (outer.bottom - outer.top) - client.cy);
-}
-
 void TBexForm1::SetOuterSize(int width, int height) {
   SetWindowPos(hwnd_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void TBexForm1::SetAutoScroll(bool on) {
-  autoScroll_ = on;
-  UpdateScrollBars();
+WindowGeometry TBexForm1::Geometry() const {
+  const DWORD style = GetWindowLongA(hwnd_, GWL_STYLE) & ~(WS_HSCROLL | WS_VSCROLL);
+  RECT frame = {0, 0, 0, 0};
+  AdjustWindowRectEx(&frame, style, FALSE, GetWindowLongA(hwnd_, GWL_EXSTYLE));
+  const RECT outer = OuterRect();
+  WindowGeometry g;
+  g.outerWidth = outer.right - outer.left;
+  g.outerHeight = outer.bottom - outer.top;
+  g.frameWidth = frame.right - frame.left;
+  g.frameHeight = frame.bottom - frame.top;
+  g.vScrollWidth = GetSystemMetrics(SM_CXVSCROLL);
+  g.hScrollHeight = GetSystemMetrics(SM_CYHSCROLL);
+  g.minOuterWidth = GetSystemMetrics(SM_CXMIN);
+  g.minOuterHeight = GetSystemMetrics(SM_CYMIN);
+  return g;
 }
 
+// The automatic scroll bars: shown where Image1 reaches beyond the client
+// area, with the view kept within the new range.
 void TBexForm1::UpdateScrollBars() {
   if (updatingBars_) return;
   updatingBars_ = true;
-  const int sbWidth = GetSystemMetrics(SM_CXVSCROLL);
-  const int sbHeight = GetSystemMetrics(SM_CYHSCROLL);
-  SIZE full = ClientSize();
-  if (BarVisible(hwnd_, WS_VSCROLL)) full.cx += sbWidth;
-  if (BarVisible(hwnd_, WS_HSCROLL)) full.cy += sbHeight;
+  const WindowGeometry g = Geometry();
   const int iw = image1_->Width();
   const int ih = image1_->Height();
-  bool needH = false;
-  bool needV = false;
-  if (autoScroll_) {
-    // Each bar narrows the other direction: settle in two passes.
-    for (int pass = 0; pass < 2; ++pass) {
-      needH = iw > full.cx - (needV ? sbWidth : 0);
-      needV = ih > full.cy - (needH ? sbHeight : 0);
-    }
-  }
-  const int clientW = full.cx - (needV ? sbWidth : 0);
-  const int clientH = full.cy - (needH ? sbHeight : 0);
-  scrollX_ = needH ? std::clamp(scrollX_, 0, iw - clientW) : 0;
-  scrollY_ = needV ? std::clamp(scrollY_, 0, ih - clientH) : 0;
-  auto setBar = [this](int bar, bool need, int content, int page, int pos) {
-    SCROLLINFO si = {};
-    si.cbSize = sizeof(si);
-    si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-    si.nMax = need ? content - 1 : 0;
-    si.nPage = need ? static_cast<UINT>(page) : 0;
-    si.nPos = pos;
-    SetScrollInfo(hwnd_, bar, &si, TRUE);
-    ShowScrollBar(hwnd_, bar, need);
-  };
-  setBar(SB_HORZ, needH, iw, clientW, scrollX_);
-  setBar(SB_VERT, needV, ih, clientH, scrollY_);
+  const ScrollBars bars =
+      ScrollBarsFor(iw, ih, g.outerWidth - g.frameWidth, g.outerHeight - g.frameHeight,
+                    g.vScrollWidth, g.hScrollHeight);
+  scrollX_ = ClampScroll(scrollX_, iw, bars.clientWidth);
+  scrollY_ = ClampScroll(scrollY_, ih, bars.clientHeight);
+  SetBar(SB_HORZ, bars.horizontal, ScrollRangeFor(iw, bars.clientWidth), scrollX_);
+  SetBar(SB_VERT, bars.vertical, ScrollRangeFor(ih, bars.clientHeight), scrollY_);
   image1_->MoveTo(-scrollX_, -scrollY_);
   updatingBars_ = false;
+}
+
+void TBexForm1::SetBar(int bar, bool shown, const ScrollRange& range, int pos) {
+  SCROLLINFO si = {};
+  si.cbSize = sizeof(si);
+  si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+  si.nMin = range.min;
+  si.nMax = shown ? range.max : 0;
+  si.nPage = shown ? static_cast<UINT>(range.page) : 0;
+  si.nPos = pos;
+  SetScrollInfo(hwnd_, bar, &si, TRUE);
+  ShowScrollBar(hwnd_, bar, shown);
 }
 
 void TBexForm1::ScrollTo(int x, int y) {

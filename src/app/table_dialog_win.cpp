@@ -1,0 +1,212 @@
+#include "app/table_dialog_win.h"
+
+#include <commctrl.h>
+
+namespace bex {
+namespace {
+
+struct KindStyle {
+  const char* className;
+  DWORD style;
+  DWORD exStyle;
+};
+
+KindStyle StyleOf(ControlKind kind) {
+  constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
+  switch (kind) {
+    case ControlKind::kLabel:
+      return {"STATIC", kChild | SS_LEFT | SS_NOPREFIX, 0};
+    case ControlKind::kButton:
+      return {"BUTTON", kChild | WS_TABSTOP | BS_PUSHBUTTON, 0};
+    case ControlKind::kDefaultButton:
+      return {"BUTTON", kChild | WS_TABSTOP | BS_DEFPUSHBUTTON, 0};
+    case ControlKind::kCheckBox:
+      return {"BUTTON", kChild | WS_TABSTOP | BS_AUTOCHECKBOX, 0};
+    case ControlKind::kRadioFirst:
+      return {"BUTTON", kChild | WS_TABSTOP | WS_GROUP | BS_AUTORADIOBUTTON, 0};
+    case ControlKind::kRadio:
+      return {"BUTTON", kChild | BS_AUTORADIOBUTTON, 0};
+    case ControlKind::kGroupBox:
+      return {"BUTTON", kChild | BS_GROUPBOX, 0};
+    case ControlKind::kEdit:
+      return {"EDIT", kChild | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
+    case ControlKind::kListBox:
+      return {"LISTBOX", kChild | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
+              WS_EX_CLIENTEDGE};
+    case ControlKind::kTabs:
+      return {WC_TABCONTROLA, kChild | WS_CLIPSIBLINGS, 0};
+  }
+  return {"STATIC", kChild, 0};
+}
+
+HFONT MakeFont(const char* face, int weight) {
+  return CreateFontA(-12, 0, 0, 0, weight, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
+                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                     DEFAULT_PITCH | FF_DONTCARE, face);
+}
+
+// An empty dialog template; the controls are created from the table.
+struct EmptyTemplate {
+  DLGTEMPLATE header;
+  WORD menu = 0, windowClass = 0, title = 0;
+};
+
+}  // namespace
+
+TableDialog::TableDialog(std::string caption, int clientWidth, int clientHeight,
+                         std::vector<ControlSpec> controls)
+    : caption_(std::move(caption)),
+      clientWidth_(clientWidth),
+      clientHeight_(clientHeight),
+      controls_(std::move(controls)) {}
+
+TableDialog::~TableDialog() {
+  if (hwnd_) DestroyWindow(hwnd_);
+  for (HFONT f : fonts_) {
+    if (f) DeleteObject(f);
+  }
+}
+
+int TableDialog::ShowModal(HWND owner) {
+  EmptyTemplate tpl = {};
+  tpl.header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+  hwnd_ = CreateDialogIndirectParamA(GetModuleHandleA(nullptr), &tpl.header, owner, DialogProc,
+                                     reinterpret_cast<LPARAM>(this));
+  if (!hwnd_) return kResultCancel;
+  SetWindowTextA(hwnd_, caption_.c_str());
+  RECT r = {0, 0, clientWidth_, clientHeight_};
+  AdjustWindowRectEx(&r, GetWindowLongA(hwnd_, GWL_STYLE), FALSE,
+                     GetWindowLongA(hwnd_, GWL_EXSTYLE));
+  SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  CreateControls();
+  OnCreate();
+  Place(owner);
+  const bool ownerWasEnabled = owner && IsWindowEnabled(owner);
+  if (owner) EnableWindow(owner, FALSE);
+  ShowWindow(hwnd_, SW_SHOW);
+  result_ = 0;
+  MSG msg;
+  while (result_ == 0 && GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    const bool key = msg.message == WM_KEYDOWN || msg.message == WM_CHAR;
+    if (key && (msg.hwnd == hwnd_ || IsChild(hwnd_, msg.hwnd)) &&
+        PreviewKey(msg.hwnd, msg.message, msg.wParam)) {
+      continue;
+    }
+    if (IsDialogMessageA(hwnd_, &msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  if (msg.message == WM_QUIT) PostQuitMessage(static_cast<int>(msg.wParam));
+  if (owner && ownerWasEnabled) EnableWindow(owner, TRUE);
+  ShowWindow(hwnd_, SW_HIDE);
+  if (owner) SetActiveWindow(owner);
+  DestroyWindow(hwnd_);
+  hwnd_ = nullptr;
+  return result_ == 0 ? kResultCancel : result_;
+}
+
+void TableDialog::CreateControls() {
+  fonts_[0] = MakeFont("ＭＳ Ｐゴシック", FW_NORMAL);
+  fonts_[1] = MakeFont("ＭＳ Ｐゴシック", FW_BOLD);
+  fonts_[2] = MakeFont("ＭＳ ゴシック", FW_NORMAL);
+  SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[0]), FALSE);
+  for (const ControlSpec& c : controls_) {
+    const KindStyle ks = StyleOf(c.kind);
+    HWND item = CreateWindowExA(ks.exStyle, ks.className, c.caption ? c.caption : "", ks.style, c.x,
+                                c.y, c.width, c.height, hwnd_,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
+                                GetModuleHandleA(nullptr), nullptr);
+    SendMessageA(item, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[static_cast<int>(c.font)]),
+                 FALSE);
+  }
+  ShowPage(1);
+}
+
+void TableDialog::ShowPage(int page) {
+  for (const ControlSpec& c : controls_) {
+    if (c.page != 0) ShowWindow(Item(c.id), c.page == page ? SW_SHOW : SW_HIDE);
+  }
+}
+
+void TableDialog::Place(HWND owner) {
+  RECT o;
+  if (!owner || !GetWindowRect(owner, &o)) return;
+  const RECT d = OuterRect();
+  const int w = d.right - d.left;
+  const int h = d.bottom - d.top;
+  int left = o.left + ((o.right - o.left) - w) / 2;
+  int top = o.top + ((o.bottom - o.top) - h) / 2;
+  if (left < 0) left = 0;
+  if (top < 0) top = 0;
+  SetWindowPos(hwnd_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+RECT TableDialog::OuterRect() const {
+  RECT r;
+  GetWindowRect(hwnd_, &r);
+  return r;
+}
+
+bool TableDialog::OnCommand(int id, int) {
+  if (id == IDOK) {
+    Close(kResultOk);
+    return true;
+  }
+  if (id == IDCANCEL) {
+    Close(kResultCancel);
+    return true;
+  }
+  return false;
+}
+
+bool TableDialog::PreviewKey(HWND, UINT, WPARAM) { return false; }
+
+bool TableDialog::OnMessage(UINT, WPARAM, LPARAM, LRESULT*) { return false; }
+
+void TableDialog::Close(int result) { result_ = result; }
+
+std::string TableDialog::ItemText(int id) const {
+  HWND item = Item(id);
+  std::string text(GetWindowTextLengthA(item) + 1, '\0');
+  text.resize(GetWindowTextA(item, text.data(), static_cast<int>(text.size())));
+  return text;
+}
+
+void TableDialog::SetItemText(int id, const std::string& text) {
+  SetWindowTextA(Item(id), text.c_str());
+}
+
+bool TableDialog::IsChecked(int id) const {
+  return SendMessageA(Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void TableDialog::SetChecked(int id, bool checked) {
+  SendMessageA(Item(id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void TableDialog::Enable(int id, bool enabled) { EnableWindow(Item(id), enabled); }
+
+INT_PTR CALLBACK TableDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_INITDIALOG) {
+    SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+    return FALSE;
+  }
+  auto* self = reinterpret_cast<TableDialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+  if (!self) return FALSE;
+  if (msg == WM_COMMAND) {
+    return self->OnCommand(LOWORD(wParam), HIWORD(wParam)) ? TRUE : FALSE;
+  }
+  if (msg == WM_CLOSE) {
+    self->Close(kResultCancel);
+    return TRUE;
+  }
+  LRESULT result = 0;
+  if (self->OnMessage(msg, wParam, lParam, &result)) {
+    SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, result);
+    return TRUE;
+  }
+  return FALSE;
+}
+
+}  // namespace bex

@@ -1,0 +1,92 @@
+// Modal dialogs whose controls come from a table of class, caption, place and
+// size in pixels. The dialog runs its own modal loop so that it can look at
+// keys before the focused control does (Enter and Escape anywhere).
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace bex {
+
+enum class ControlKind {
+  kLabel,
+  kButton,
+  kDefaultButton,
+  kCheckBox,
+  kRadioFirst,
+  kRadio,
+  kGroupBox,
+  kEdit,
+  kListBox,
+  kTabs
+};
+
+enum class FontKind { kNormal, kBold, kFixed };
+
+struct ControlSpec {
+  int id;
+  ControlKind kind;
+  const char* caption;
+  int x, y, width, height;
+  FontKind font = FontKind::kNormal;
+  // 0: always shown; n: shown while page n of the dialog's tabs is selected.
+  int page = 0;
+};
+
+// Modal results, as the forms report them.
+constexpr int kResultOk = 1;
+constexpr int kResultCancel = 2;
+
+class TableDialog {
+ public:
+  TableDialog(std::string caption, int clientWidth, int clientHeight,
+              std::vector<ControlSpec> controls);
+  virtual ~TableDialog();
+  TableDialog(const TableDialog&) = delete;
+  TableDialog& operator=(const TableDialog&) = delete;
+
+  // Shows the dialog modally over owner; returns kResultOk or kResultCancel.
+  int ShowModal(HWND owner);
+
+  HWND Handle() const { return hwnd_; }
+  HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
+  std::string ItemText(int id) const;
+  void SetItemText(int id, const std::string& text);
+  bool IsChecked(int id) const;
+  void SetChecked(int id, bool checked);
+  void Enable(int id, bool enabled);
+  // Ends the modal loop with the given result.
+  void Close(int result);
+  // The window's outer rectangle, for placing it.
+  RECT OuterRect() const;
+
+ protected:
+  // Called once the controls exist, before the dialog shows.
+  virtual void OnCreate() {}
+  // Places the dialog; the default centres it on the owner.
+  virtual void Place(HWND owner);
+  // A button click or notification of control id; return true when handled.
+  virtual bool OnCommand(int id, int code);
+  // A key seen before the focused control; return true to swallow it.
+  virtual bool PreviewKey(HWND target, UINT msg, WPARAM key);
+  // Shows the controls of page (1-based) and hides those of other pages.
+  void ShowPage(int page);
+  // Any other message of the dialog window.
+  virtual bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);
+
+ private:
+  static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  void CreateControls();
+
+  std::string caption_;
+  int clientWidth_;
+  int clientHeight_;
+  std::vector<ControlSpec> controls_;
+  HWND hwnd_ = nullptr;
+  HFONT fonts_[3] = {};
+  int result_ = 0;
+};
+
+}  // namespace bex
