@@ -1,0 +1,56 @@
+#include "filelist/file_list.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace bex {
+namespace {
+
+template <typename T>
+int ThreeWay(T a, T b) {
+  return (a > b) - (a < b);
+}
+
+// Byte-wise on unsigned values: B (0x42) before a (0x61), "10" before "2",
+// double-byte lead bytes (0x81 and up) after all ASCII.
+int CompareNames(std::string_view a, std::string_view b) {
+  const size_t common = std::min(a.size(), b.size());
+  const int bytes = common == 0 ? 0 : std::memcmp(a.data(), b.data(), common);
+  if (bytes != 0) return ThreeWay(bytes, 0);
+  return ThreeWay(a.size(), b.size());
+}
+
+int CompareKeys(const FileTbl& a, const FileTbl& b, int sortKind) {
+  switch (sortKind) {
+    case kSortByName:
+      return CompareNames(a.Name, b.Name);
+    case kSortByTime:
+      return ThreeWay(a.Time, b.Time);
+    case kSortBySize:
+      return ThreeWay(a.Size, b.Size);
+    default:
+      return 0;
+  }
+}
+
+}  // namespace
+
+int CompareFileEntries(const FileTbl& a, const FileTbl& b, int sortKind, int sortDirection) {
+  int order = CompareKeys(a, b, sortKind);
+  if (order == 0 && sortKind != kSortByName) order = CompareNames(a.Name, b.Name);
+  return sortDirection == kSortDescending ? -order : order;
+}
+
+void SortFileList(std::vector<FileTbl>& list, int sortKind, int sortDirection) {
+  std::sort(list.begin(), list.end(), [=](const FileTbl& a, const FileTbl& b) {
+    return CompareFileEntries(a, b, sortKind, sortDirection) < 0;
+  });
+}
+
+size_t FindShownIndex(const std::vector<FileTbl>& list, std::string_view shownName) {
+  const auto found = std::find_if(list.begin(), list.end(),
+                                  [&](const FileTbl& entry) { return entry.Name == shownName; });
+  return static_cast<size_t>(found - list.begin());
+}
+
+}  // namespace bex

@@ -1,0 +1,41 @@
+// The files of the shown folder and the order they are stepped through.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace bex {
+
+// Sort keys (SortKind); any other value orders by name alone.
+constexpr int kSortByName = 1;
+constexpr int kSortByTime = 2;
+constexpr int kSortBySize = 4;
+// SortDirection: non-zero ascending (smallest first), 0 descending.
+constexpr int kSortDescending = 0;
+constexpr int kSortAscending = 1;
+
+// One file of the folder as the directory listing gives it.
+struct FileTbl {
+  std::string Name;   // bare name, code-page-932 bytes
+  uint64_t Size = 0;  // full size in bytes
+  uint32_t Time = 0;  // last write, local time, packed MS-DOS date (high word) and time
+};
+
+// -1, 0 or +1: the order of a and b under the sort condition. The key is
+// compared first (name bytes as unsigned values, a prefix before the longer
+// name; time and size as unsigned numbers, so 2044 and later dates and files
+// of 2 GiB or more sort where they belong); equal keys fall back to the name so
+// that every build of the same folder gives the same order. Descending
+// reverses the whole comparison.
+int CompareFileEntries(const FileTbl& a, const FileTbl& b, int sortKind, int sortDirection);
+
+void SortFileList(std::vector<FileTbl>& list, int sortKind, int sortDirection);
+
+// Index of the first entry named exactly shownName (letter case counts), or
+// list.size() when the shown file is not listed.
+size_t FindShownIndex(const std::vector<FileTbl>& list, std::string_view shownName);
+
+}  // namespace bex

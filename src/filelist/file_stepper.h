@@ -1,0 +1,106 @@
+// Stepping through the shown folder: the lazily built file list, the position
+// of the shown file in it, and the three picture slots whose roles rotate so
+// that every step shows a picture that was decoded ahead.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "filelist/file_list.h"
+
+namespace bex {
+
+// What the stepper needs from the main window. All calls happen on the user-
+// interface thread, inside StepImage or BuildFileList.
+class StepHost {
+ public:
+  // Every entry of the current directory ("*.*") that is not a folder, hidden
+  // and system files included, in the order the platform lists them; empty
+  // when there is none or the listing fails.
+  virtual std::vector<FileTbl> ListFolder() = 0;
+  // The sort condition of this moment (SortKind, SortDirection).
+  virtual int SortKind() const = 0;
+  virtual int SortDirection() const = 0;
+  // Bare name of the file whose picture is on screen.
+  virtual std::string ShownFileName() const = 0;
+  // Decodes the file `name` of the current directory into picture slot `slot`
+  // (0, 1 or 2). True only when the slot now holds that file's picture. May
+  // throw (a bitmap the built-in reader rejects); the stepper then drops the
+  // entry and lets the error end the command.
+  virtual bool LoadIntoSlot(const std::string& name, int slot) = 0;
+  // Puts a copy of the slot's picture into the picture area, makes the slot's
+  // file name the shown file name, lays it out with ShowPicture and repaints at
+  // once, so that the picture is on screen before the next decode starts.
+  virtual void ShowSlot(int slot) = 0;
+  // Message box "表示可能ファイルが見つかりません", caption "検索エラー", OK only.
+  virtual void ReportNoFiles() = 0;
+
+ protected:
+  ~StepHost() = default;
+};
+
+// The list state of the main window. The fields are plain so that the window's
+// commands can read them; the only writes from outside are ShownFileRemoved
+// (set by delete and move, cleared when a file is opened) and the calls below.
+//
+// CurrentIndex is -1 while the list is stale; otherwise it designates the
+// shown file's entry, or equals FileList.size() when the shown file is not in
+// the list (it was removed or renamed before the list was built again, or was
+// opened under another spelling). From there a step forward reaches the first
+// entry and a step backward the last, and afterwards CurrentIndex designates
+// the entry shown. An empty list is always stale.
+class FileStepper {
+ public:
+  explicit FileStepper(StepHost& host) : host_(host) {}
+
+  std::vector<FileTbl> FileList;
+  int CurrentIndex = -1;
+  bool ShownFileRemoved = false;
+  // Both neighbour slots hold the entries next to the shown one.
+  bool SlotsReady = false;
+  int PrevSlot = 0;
+  int CurrentSlot = 1;
+  int NextSlot = 2;
+
+  // Lists the current directory, sorts it and finds the shown file.
+  void BuildFileList();
+  // Builds the list when it is stale; called by every key, by the popup menu's
+  // preparation and by StepImage.
+  void EnsureFileList();
+  // Marks the list stale; it is built at the next key, menu opening or step.
+  // Opening a file also clears ShownFileRemoved.
+  void InvalidateFileList();
+  // The sort command: forgets the entries and marks the list stale.
+  void DiscardFileList();
+
+  // Shows the next (forward) or previous file, wrapping around the list's
+  // ends, dropping files that cannot be shown, and decodes the following
+  // neighbour ahead after the picture is on screen. When nothing else can be
+  // shown (empty list, or only the shown file remains and it no longer loads,
+  // or it is the removed one) the picture stays, the step reports
+  // ReportNoFiles, and a removed shown file's entry is dropped. If a decode
+  // throws, the failing entry is dropped, the state stays consistent and the
+  // error ends the step.
+  void StepImage(bool forward);
+
+  // Decodes the nearest loadable entry in the given direction into NextSlot
+  // (forward) or PrevSlot, dropping the entries that fail on the way; the
+  // shown entry is never dropped. Returns the index of the entry the slot now
+  // holds, or nothing when the search ended on the shown entry without a
+  // picture or the list ran empty. Needs a built list.
+  std::optional<size_t> FillNeighbour(bool forward);
+
+ private:
+  bool ShownEntryListed() const;
+  size_t NeighbourIndex(bool forward) const;
+  bool TryLoad(size_t index, int slot);
+  void DropEntry(size_t index);
+  void EndStepWithoutPicture();
+  size_t RemoveShownEntry(size_t target);
+  void RotateSlots(bool forward, bool shownLeavesList);
+
+  StepHost& host_;
+};
+
+}  // namespace bex

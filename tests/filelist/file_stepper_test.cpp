@@ -1,0 +1,373 @@
+#include "filelist/file_stepper.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace bex {
+namespace {
+
+// A folder of named files; only the names in `loadable` decode, the names in
+// `broken` make the decoder throw. Records every call in order.
+class FakeHost : public StepHost {
+ public:
+  std::vector<FileTbl> ListFolder() override {
+    calls.push_back("list");
+    return folder;
+  }
+  int SortKind() const override { return kSortByName; }
+  int SortDirection() const override { return kSortAscending; }
+  std::string ShownFileName() const override { return shown; }
+  bool LoadIntoSlot(const std::string& name, int slot) override {
+    calls.push_back("load " + name + " " + std::to_string(slot));
+    if (broken.count(name)) throw std::runtime_error("bad bitmap");
+    const bool ok = loadable.count(name) > 0;
+    slotPicture[slot] = ok ? name : "";  // a failed decode leaves no usable picture
+    return ok;
+  }
+  void ShowSlot(int slot) override {
+    calls.push_back("show " + std::to_string(slot));
+    shown = slotPicture[slot];
+  }
+  void ReportNoFiles() override { calls.push_back("report"); }
+
+  void AddFiles(std::initializer_list<const char*> names, bool canLoad = true) {
+    for (const char* name : names) {
+      folder.push_back(FileTbl{name, 0, 0});
+      if (canLoad) loadable.insert(name);
+    }
+  }
+  void DeleteFile(const std::string& name) {
+    loadable.erase(name);
+    folder.erase(std::remove_if(folder.begin(), folder.end(),
+                                [&](const FileTbl& e) { return e.Name == name; }),
+                 folder.end());
+  }
+
+  std::vector<FileTbl> folder;
+  std::set<std::string> loadable;
+  std::set<std::string> broken;
+  std::string shown;
+  std::string slotPicture[3];
+  std::vector<std::string> calls;
+};
+
+class FileStepperTest : public ::testing::Test {
+ protected:
+  // What opening a file does: decode into the current slot, list goes stale.
+  void Open(const std::string& name) {
+    host.shown = name;
+    host.slotPicture[stepper.CurrentSlot] = name;
+    stepper.ShownFileRemoved = false;
+    stepper.InvalidateFileList();
+  }
+
+  void Delete(const std::string& name) {
+    host.DeleteFile(name);
+    stepper.ShownFileRemoved = true;
+  }
+
+  std::vector<std::string> ListedNames() const {
+    std::vector<std::string> names;
+    for (const FileTbl& e : stepper.FileList) names.push_back(e.Name);
+    return names;
+  }
+
+  // Steps and checks that the shown entry, the slots and the neighbours agree.
+  std::string Step(bool forward) {
+    host.calls.clear();
+    stepper.StepImage(forward);
+    ExpectConsistent();
+    return host.shown;
+  }
+
+  void ExpectConsistent() const {
+    std::vector<int> slots{stepper.PrevSlot, stepper.CurrentSlot, stepper.NextSlot};
+    std::sort(slots.begin(), slots.end());
+    EXPECT_EQ(slots, (std::vector<int>{0, 1, 2}));
+    const auto& list = stepper.FileList;
+    if (stepper.CurrentIndex < 0) {
+      EXPECT_FALSE(stepper.SlotsReady);
+      return;
+    }
+    ASSERT_FALSE(list.empty()) << "an empty list must be stale";
+    ASSERT_LE(static_cast<size_t>(stepper.CurrentIndex), list.size());
+    if (static_cast<size_t>(stepper.CurrentIndex) == list.size()) return;  // shown file not listed
+    const size_t at = static_cast<size_t>(stepper.CurrentIndex);
+    const size_t n = list.size();
+    if (!stepper.ShownFileRemoved) {
+      EXPECT_EQ(list[at].Name, host.shown);
+    }
+    EXPECT_EQ(host.slotPicture[stepper.CurrentSlot], host.shown);
+    if (stepper.SlotsReady) {
+      EXPECT_EQ(host.slotPicture[stepper.NextSlot], list[(at + 1) % n].Name);
+      EXPECT_EQ(host.slotPicture[stepper.PrevSlot], list[(at + n - 1) % n].Name);
+    }
+  }
+
+  FakeHost host;
+  FileStepper stepper{host};
+};
+
+using Calls = std::vector<std::string>;
+using Names = std::vector<std::string>;
+
+TEST_F(FileStepperTest, StartsStaleWithSlotsZeroOneTwo) {
+  EXPECT_EQ(stepper.CurrentIndex, -1);
+  EXPECT_FALSE(stepper.SlotsReady);
+  EXPECT_FALSE(stepper.ShownFileRemoved);
+  EXPECT_EQ(stepper.PrevSlot, 0);
+  EXPECT_EQ(stepper.CurrentSlot, 1);
+  EXPECT_EQ(stepper.NextSlot, 2);
+}
+
+TEST_F(FileStepperTest, BuildSortsAndLocatesShownFileByExactName) {
+  host.AddFiles({"c.bmp", "a.bmp", "b.bmp"});
+  Open("b.bmp");
+  stepper.EnsureFileList();
+  EXPECT_EQ(ListedNames(), (Names{"a.bmp", "b.bmp", "c.bmp"}));
+  EXPECT_EQ(stepper.CurrentIndex, 1);
+
+  stepper.EnsureFileList();
+  EXPECT_EQ(host.calls, (Calls{"list"})) << "a built list is not listed again";
+
+  Open("B.bmp");
+  stepper.EnsureFileList();
+  EXPECT_EQ(stepper.CurrentIndex, 3) << "letter case counts: not listed";
+}
+
+TEST_F(FileStepperTest, EmptyFolderStaysStaleAndEveryStepReports) {
+  Open("gone.bmp");
+  EXPECT_EQ(Step(true), "gone.bmp");
+  EXPECT_EQ(host.calls, (Calls{"list", "report"}));
+  EXPECT_EQ(stepper.CurrentIndex, -1);
+  Step(false);
+  EXPECT_EQ(host.calls, (Calls{"list", "report"})) << "each step lists the folder again";
+}
+
+TEST_F(FileStepperTest, FirstStepDecodesBeforeShowingAndAfter) {
+  host.AddFiles({"a.bmp", "b.bmp", "c.bmp", "d.bmp"});
+  Open("b.bmp");
+  EXPECT_EQ(Step(true), "c.bmp");
+  EXPECT_EQ(host.calls, (Calls{"list", "load c.bmp 2", "show 2", "load d.bmp 0"}));
+  EXPECT_TRUE(stepper.SlotsReady);
+
+  EXPECT_EQ(Step(true), "d.bmp");
+  EXPECT_EQ(host.calls, (Calls{"show 0", "load a.bmp 1"})) << "a ready step decodes only after";
+  EXPECT_EQ(Step(false), "c.bmp");
+  EXPECT_EQ(host.calls, (Calls{"show 2", "load b.bmp 1"}));
+}
+
+TEST_F(FileStepperTest, WrapsAroundBothEnds) {
+  host.AddFiles({"a.bmp", "b.bmp", "c.bmp"});
+  Open("c.bmp");
+  EXPECT_EQ(Step(true), "a.bmp");
+  EXPECT_EQ(stepper.CurrentIndex, 0);
+  EXPECT_EQ(Step(false), "c.bmp");
+  EXPECT_EQ(Step(false), "b.bmp");
+  EXPECT_EQ(Step(false), "a.bmp");
+  EXPECT_EQ(Step(false), "c.bmp");
+  EXPECT_EQ(stepper.CurrentIndex, 2);
+
+  Open("a.bmp");
+  EXPECT_EQ(Step(false), "c.bmp") << "backward from the first after a build";
+}
+
+TEST_F(FileStepperTest, OnlyLoadableFileIsTheShownOne) {
+  host.AddFiles({"a.txt", "c.txt"}, false);
+  host.AddFiles({"b.bmp"});
+  Open("b.bmp");
+  EXPECT_EQ(Step(true), "b.bmp");
+  EXPECT_EQ(host.calls, (Calls{"list", "load c.txt 2", "load a.txt 2", "load b.bmp 2", "show 2",
+                               "load b.bmp 0"}));
+  EXPECT_EQ(ListedNames(), (Names{"b.bmp"}));
+  EXPECT_EQ(stepper.CurrentIndex, 0);
+  EXPECT_EQ(Step(false), "b.bmp");
+}
+
+TEST_F(FileStepperTest, SkipsAndDropsNonPicturesInEitherDirection) {
+  host.AddFiles({"a.bmp", "c.bmp", "e.bmp"});
+  host.AddFiles({"b.txt", "d.txt"}, false);
+  Open("a.bmp");
+  EXPECT_EQ(Step(true), "c.bmp");
+  EXPECT_EQ(Step(true), "e.bmp");
+  EXPECT_EQ(ListedNames(), (Names{"a.bmp", "c.bmp", "e.bmp"}));
+  EXPECT_EQ(Step(true), "a.bmp");
+
+  Open("e.bmp");
+  EXPECT_EQ(Step(false), "c.bmp");
+  EXPECT_EQ(host.calls, (Calls{"list", "load d.txt 0", "load c.bmp 0", "show 0", "load b.txt 2",
+                               "load a.bmp 2"}));
+  EXPECT_EQ(ListedNames(), (Names{"a.bmp", "c.bmp", "e.bmp"}));
+  EXPECT_EQ(Step(false), "a.bmp");
+}
+
+TEST_F(FileStepperTest, RemovedFileGoesAtTheNextStepForward) {
+  host.AddFiles({"a.bmp", "b.bmp", "c.bmp", "d.bmp"});
+  Open("a.bmp");
+  Step(true);
+  Delete("b.bmp");
+  EXPECT_EQ(Step(true), "c.bmp");
+  EXPECT_EQ(ListedNames(), (Names{"a.bmp", "c.bmp", "d.bmp"}));
+  EXPECT_EQ(stepper.CurrentIndex, 1);
+  EXPECT_FALSE(stepper.ShownFileRemoved);
+  EXPECT_EQ(Step(false), "a.bmp") << "the slot behind kept the entry before the removed one";
+  EXPECT_EQ(Step(true), "c.bmp");
+  EXPECT_EQ(Step(true), "d.bmp");
+}
+
+TEST_F(FileStepperTest, RemovedFileGoesAtTheNextStepBackward) {
+  host.AddFiles({"a.bmp", "b.bmp", "c.bmp", "d.bmp"});
+  Open("a.bmp");
+  Step(true);
+  Step(true);
+  Delete("c.bmp");
+  EXPECT_EQ(Step(false), "b.bmp");
+  EXPECT_EQ(ListedNames(), (Names{"a.bmp", "b.bmp", "d.bmp"}));
+  EXPECT_EQ(stepper.CurrentIndex, 1);
+  EXPECT_EQ(Step(true), "d.bmp");
+}
+
+TEST_F(FileStepperTest, RemovalRightAfterABuildFillsTheOtherSide) {
+  host.AddFiles({"a.bmp", "b.bmp", "c.bmp"});
+  Open("b.bmp");
+  stepper.EnsureFileList();
+  Delete("b.bmp");
+  EXPECT_EQ(Step(true), "c.bmp");
+  EXPECT_EQ(host.calls, (Calls{"load c.bmp 2", "show 2", "load a.bmp 0", "load a.bmp 1"}));
+  EXPECT_EQ(ListedNames(), (Names{"a.bmp", "c.bmp"}));
+  EXPECT_TRUE(stepper.SlotsReady);
+  EXPECT_EQ(Step(false), "a.bmp");
+
+  host.AddFiles({"b.bmp"});
+  Open("b.bmp");
+  stepper.EnsureFileList();
+  Delete("b.bmp");
+  EXPECT_EQ(Step(false), "a.bmp");
+  EXPECT_EQ(ListedNames(), (Names{"a.bmp", "c.bmp"}));
+  EXPECT_EQ(Step(true), "c.bmp");
+}
+
+TEST_F(FileStepperTest, RemovedLastEntryWrapsToTheFirst) {
+  host.AddFiles({"a.bmp", "b.bmp", "c.bmp"});
+  Open("b.bmp");
+  Step(true);
+  Delete("c.bmp");
+  EXPECT_EQ(Step(true), "a.bmp");
+  EXPECT_EQ(stepper.CurrentIndex, 0);
+  EXPECT_EQ(Step(false), "b.bmp");
+}
+
+TEST_F(FileStepperTest, DeletingTheOnlyFileEmptiesTheListAndReports) {
+  host.AddFiles({"a.bmp"});
+  Open("a.bmp");
+  EXPECT_EQ(Step(true), "a.bmp");
+  Delete("a.bmp");
+  EXPECT_EQ(Step(true), "a.bmp") << "the picture stays";
+  EXPECT_EQ(host.calls, (Calls{"report"})) << "the deleted file is not shown again";
+  EXPECT_EQ(stepper.CurrentIndex, -1);
+  EXPECT_TRUE(stepper.ShownFileRemoved) << "the picture on screen is still the removed file";
+  Step(true);
+  EXPECT_EQ(host.calls, (Calls{"list", "report"}));
+}
+
+TEST_F(FileStepperTest, DeletedOnlyFileRightAfterABuildReportsWithoutShowing) {
+  host.AddFiles({"a.bmp"});
+  host.AddFiles({"z.txt"}, false);
+  Open("a.bmp");
+  Delete("a.bmp");
+  host.folder.push_back(FileTbl{"a.bmp", 0, 0});  // listed before the delete took effect
+  EXPECT_EQ(Step(true), "a.bmp");
+  EXPECT_EQ(host.calls, (Calls{"list", "load z.txt 2", "load a.bmp 2", "report"}));
+  EXPECT_EQ(stepper.CurrentIndex, -1);
+  EXPECT_TRUE(stepper.FileList.empty());
+}
+
+TEST_F(FileStepperTest, ShownFileThatNoLongerLoadsIsKeptButNotShown) {
+  host.AddFiles({"a.txt"}, false);
+  host.AddFiles({"b.bmp"}, false);  // vanished behind the viewer's back
+  Open("b.bmp");
+  EXPECT_EQ(Step(true), "b.bmp");
+  EXPECT_EQ(host.calls, (Calls{"list", "load a.txt 2", "load b.bmp 2", "report"}));
+  EXPECT_EQ(ListedNames(), (Names{"b.bmp"}));
+  EXPECT_EQ(stepper.CurrentIndex, 0);
+  EXPECT_FALSE(stepper.SlotsReady);
+}
+
+TEST_F(FileStepperTest, ShownFileNotListedStepsToFirstOrLast) {
+  host.AddFiles({"a.bmp", "b.bmp", "c.bmp"});
+  Open("bb.bmp");
+  stepper.EnsureFileList();
+  EXPECT_EQ(stepper.CurrentIndex, 3);
+  EXPECT_EQ(Step(true), "a.bmp");
+  EXPECT_EQ(stepper.CurrentIndex, 0);
+  EXPECT_EQ(Step(false), "c.bmp") << "the unlisted picture does not come back";
+  EXPECT_EQ(Step(true), "a.bmp");
+
+  Open("bb.bmp");
+  EXPECT_EQ(Step(false), "c.bmp");
+  EXPECT_EQ(stepper.CurrentIndex, 2);
+  EXPECT_EQ(Step(true), "a.bmp");
+}
+
+TEST_F(FileStepperTest, RefreshAfterADeleteFindsNothingToRemove) {
+  host.AddFiles({"a.bmp", "b.bmp", "c.bmp"});
+  Open("b.bmp");
+  Delete("b.bmp");
+  stepper.InvalidateFileList();
+  EXPECT_EQ(Step(true), "a.bmp");
+  EXPECT_EQ(ListedNames(), (Names{"a.bmp", "c.bmp"}));
+  EXPECT_FALSE(stepper.ShownFileRemoved);
+}
+
+TEST_F(FileStepperTest, ListEmptiedByDropsIsStaleAndReports) {
+  host.AddFiles({"a.txt", "b.txt"}, false);
+  Open("x.bmp");
+  EXPECT_EQ(Step(true), "x.bmp");
+  EXPECT_EQ(host.calls, (Calls{"list", "load a.txt 2", "load b.txt 2", "report"}));
+  EXPECT_EQ(stepper.CurrentIndex, -1);
+  Step(false);
+  EXPECT_EQ(host.calls, (Calls{"list", "load b.txt 0", "load a.txt 0", "report"}));
+}
+
+TEST_F(FileStepperTest, DecodeErrorBeforeShowingDropsTheFileAndEndsTheStep) {
+  host.AddFiles({"a.bmp", "b.bmp", "c.bmp"});
+  host.broken.insert("b.bmp");
+  Open("a.bmp");
+  host.calls.clear();
+  EXPECT_THROW(stepper.StepImage(true), std::runtime_error);
+  ExpectConsistent();
+  EXPECT_EQ(host.shown, "a.bmp");
+  EXPECT_EQ(ListedNames(), (Names{"a.bmp", "c.bmp"}));
+  EXPECT_EQ(Step(true), "c.bmp") << "the next step gets past the broken file";
+}
+
+TEST_F(FileStepperTest, DecodeErrorAfterShowingLeavesTheStepConsistent) {
+  host.AddFiles({"a.bmp", "b.bmp", "c.bmp"});
+  host.broken.insert("c.bmp");
+  Open("a.bmp");
+  EXPECT_THROW(stepper.StepImage(true), std::runtime_error);
+  ExpectConsistent();
+  EXPECT_EQ(host.shown, "b.bmp");
+  EXPECT_EQ(stepper.CurrentIndex, 1);
+  EXPECT_FALSE(stepper.SlotsReady);
+  EXPECT_EQ(Step(true), "a.bmp");
+  EXPECT_EQ(Step(true), "b.bmp");
+}
+
+TEST_F(FileStepperTest, DiscardForgetsEntriesAndRebuildsAtNextStep) {
+  host.AddFiles({"a.bmp", "b.bmp"});
+  Open("a.bmp");
+  Step(true);
+  host.AddFiles({"ab.bmp"});
+  stepper.DiscardFileList();
+  EXPECT_TRUE(stepper.FileList.empty());
+  EXPECT_EQ(stepper.CurrentIndex, -1);
+  EXPECT_EQ(Step(false), "ab.bmp");
+}
+
+}  // namespace
+}  // namespace bex
