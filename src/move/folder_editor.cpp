@@ -58,7 +58,7 @@ EditorButtons EditorButtonStates(const std::vector<DestinationEntry>& level, int
   b.ADDbtn = b.GRbtn = b.SPbtn = true;
   b.CTbtn = b.DELbtn = selected;
   b.UPbtn = selection > 0;
-  b.DNbtn = selection < n - 1;
+  b.DNbtn = selected && selection < n - 1;
   b.KObtn = selected && IsEnterable(label);
   b.CHGbtn = selected && !IsSeparatorLabel(label);
   b.PSbtn = cutWaiting;
@@ -148,7 +148,7 @@ void FolderEditor::MoveUp() {
 }
 
 void FolderEditor::MoveDown() {
-  if (!HasSelection() || !Buttons().DNbtn) return;
+  if (!Buttons().DNbtn) return;
   std::vector<DestinationEntry>& level = Level();
   std::swap(level[selection_], level[selection_ + 1]);
   ++selection_;
