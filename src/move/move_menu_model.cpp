@@ -1,5 +1,7 @@
 #include "move/move_menu_model.h"
 
+#include <utility>
+
 namespace bex {
 
 namespace {
@@ -8,10 +10,15 @@ namespace {
 // its path at the label's 5th ("A : " before it).
 constexpr size_t kCaptionPathIndex = 5;
 
-MoveMenuItem CaptionedItem(std::string_view text, int role) {
+MoveMenuItem PlainItem(std::string_view caption, int role) {
   MoveMenuItem item;
-  item.caption = MenuCaption(text);
+  item.caption = caption;
   item.role = role;
+  return item;
+}
+
+MoveMenuItem CaptionedItem(std::string_view text, int role) {
+  MoveMenuItem item = PlainItem(MenuCaption(text), role);
   item.startFolder = StartFolderFromCaption(item.caption);
   return item;
 }
@@ -28,23 +35,16 @@ MoveMenuItem RegisteredItem(const DestinationEntry& entry) {
   return item;
 }
 
+// Lines past the numbered ones (only in a hand-edited file) show their whole
+// text, which is also their start folder.
 MoveMenuItem HistoryItem(const std::string& folder, size_t position) {
   if (position >= kNumberedHistoryItems) {
-    MoveMenuItem item;
-    item.caption = folder;
-    item.role = kRoleHistory;
+    MoveMenuItem item = PlainItem(folder, kRoleHistory);
     item.startFolder = folder;
     return item;
   }
   const std::string number = std::to_string((position + 1) % kNumberedHistoryItems);
   return CaptionedItem(number + " : " + folder, kRoleHistory);
-}
-
-MoveMenuItem FixedItem(const char* caption, int role) {
-  MoveMenuItem item;
-  item.caption = caption;
-  item.role = role;
-  return item;
 }
 
 }  // namespace
@@ -61,12 +61,12 @@ std::string StartFolderFromCaption(std::string_view caption) {
 std::vector<MoveMenuItem> BuildMoveMenu(const DestinationTree& tree,
                                         const DestinationHistory& history) {
   std::vector<MoveMenuItem> menu;
-  menu.push_back(FixedItem("現在のフォルダーから移動先を指定", kRoleCurrentFolder));
+  menu.push_back(PlainItem("現在のフォルダーから移動先を指定", kRoleCurrentFolder));
   // The history submenu is never chosen itself, even while it is empty.
-  MoveMenuItem recent = FixedItem("履歴から移動先を指定", kRoleGroup);
+  MoveMenuItem recent = PlainItem("履歴から移動先を指定", kRoleGroup);
   for (size_t i = 0; i < history.size(); ++i) recent.children.push_back(HistoryItem(history[i], i));
   menu.push_back(std::move(recent));
-  menu.push_back(FixedItem("-", kRoleCurrentFolder));
+  menu.push_back(PlainItem("-", kRoleCurrentFolder));
   for (const DestinationEntry& entry : tree) menu.push_back(RegisteredItem(entry));
   return menu;
 }
