@@ -3,14 +3,16 @@
 #include "app/main_form_win.h"
 
 #include <windows.h>
-// (shellapi.h needs windows.h first)
+
 #include <shellapi.h>
 
 #include <cstdlib>
 
 #include "common/bex_error.h"
 #include "common/cp932.h"
+#include "filelist/folder_host_win.h"
 #include "image/image_area_win.h"
+#include "image/input_dialog_win.h"
 
 namespace bex {
 namespace {
@@ -66,6 +68,8 @@ bool PathExists(const std::string& path) {
 
 TBexForm1::TBexForm1(const std::vector<std::string>& args) {
   CreateMainWindow();
+  CreateFileList();
+  inputForm_ = std::make_unique<TInput_Form>();
   DesktopWidth = GetSystemMetrics(SM_CXVIRTUALSCREEN);
   DesktopHeight = GetSystemMetrics(SM_CYVIRTUALSCREEN);
   programPath_ = ModulePath();
@@ -168,7 +172,8 @@ bool TBexForm1::FormClose() {
   }
   closed_ = true;
   ReleaseLists();
-  for (int slot : {PrevSlot, CurrentSlot, NextSlot}) ImageSlots[slot].ReleasePicture();
+  for (int slot : {Files().PrevSlot, Files().CurrentSlot, Files().NextSlot})
+    ImageSlots[slot].ReleasePicture();
   return true;
 }
 

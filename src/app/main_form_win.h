@@ -9,16 +9,19 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/settings_file_win.h"
+#include "filelist/file_stepper.h"
 #include "image/layout.h"
 #include "image/spi_host_win.h"
 
 namespace bex {
 
 class ImageArea;
+class TInput_Form;
 
 // Bits of OptionFlags, persisted in the settings file.
 enum OptionBit : int {
@@ -65,6 +68,15 @@ class TBexForm1 {
   void DropFiles(HDROP drop);
   void HandOverRest(const std::vector<std::string>& names);
 
+  // --- image: zoom and fitting --------------------------------------------
+  void ApplyZoom();
+  void NbaiClick(int tag);
+  void Win_NonClick(int tag);
+  void ZoomStepUpKey(bool shift);
+  void ZoomStepDownKey(bool shift);
+  void ZoomByPadKey(int digit, bool shift);
+  std::optional<int> TypedZoom();
+
   // --- image: scrolling the client area ---------------------------------
   int ScrollX() const { return scrollX_; }
   int ScrollY() const { return scrollY_; }
@@ -75,8 +87,13 @@ class TBexForm1 {
   // --- image: mouse events of the window and the image area --------------
   void ImageMouse(UINT msg, WPARAM keys, int x, int y);
 
-  // --- filelist: the folder's list -----------------------------------------
+  // --- filelist: the folder's list and stepping -----------------------------
+  // FileList, CurrentIndex, ShownFileRemoved, SlotsReady and the slot roles
+  // PrevSlot, CurrentSlot and NextSlot.
+  FileStepper& Files() { return *stepper_; }
   void InvalidateFileList();
+  void EnsureFileList();
+  void StepImage(bool forward);
   void ReleaseLists();
 
   // --- the window procedure's entry ------------------------------------
@@ -96,9 +113,6 @@ class TBexForm1 {
   int SortDirection = 1;
   int DefaultSortKind = 1;
   int SortKind = 1;
-  int PrevSlot = 0, CurrentSlot = 1, NextSlot = 2;
-  int CurrentIndex = -1;
-  bool ShownFileRemoved = false;
   std::unique_ptr<SettingsFile> Settings;
   std::array<TSpiload, 3> ImageSlots;
   std::string PluginFolder;
@@ -106,6 +120,7 @@ class TBexForm1 {
 
  private:
   void CreateMainWindow();
+  void CreateFileList();
   void ReadStartupSettings();
   void ApplyWindowBounds();
   void OpenCommandLine(const std::vector<std::string>& args);
@@ -120,8 +135,13 @@ class TBexForm1 {
   WindowGeometry Geometry() const;
   void SetBar(int bar, bool shown, const ScrollRange& range, int pos);
 
+  class FolderHost;
+
   HWND hwnd_ = nullptr;
   std::unique_ptr<ImageArea> image1_;
+  std::unique_ptr<FolderHost> folderHost_;
+  std::unique_ptr<FileStepper> stepper_;
+  std::unique_ptr<TInput_Form> inputForm_;
   int scrollX_ = 0;
   int scrollY_ = 0;
   bool updatingBars_ = false;

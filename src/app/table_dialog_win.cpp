@@ -98,12 +98,14 @@ int TableDialog::ShowModal(HWND owner) {
     DispatchMessageA(&msg);
   }
   if (msg.message == WM_QUIT) PostQuitMessage(static_cast<int>(msg.wParam));
+  if (result_ == 0) result_ = kResultCancel;
+  OnClose(result_);
   if (owner && ownerWasEnabled) EnableWindow(owner, TRUE);
   ShowWindow(hwnd_, SW_HIDE);
   if (owner) SetActiveWindow(owner);
   DestroyWindow(hwnd_);
   hwnd_ = nullptr;
-  return result_ == 0 ? kResultCancel : result_;
+  return result_;
 }
 
 void TableDialog::CreateControls() {

@@ -65,6 +65,8 @@ class TableDialog {
  protected:
   // Called once the controls exist, before the dialog shows.
   virtual void OnCreate() {}
+  // Called when the modal loop ends, while the controls still exist.
+  virtual void OnClose(int /*result*/) {}
   // Places the dialog; the default centres it on the owner.
   virtual void Place(HWND owner);
   // A button click or notification of control id; return true when handled.

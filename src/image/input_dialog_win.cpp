@@ -1,0 +1,58 @@
+#include "image/input_dialog_win.h"
+
+namespace bex {
+namespace {
+
+enum InputId { kMsglb = 100, kInputEd = 101, kOKBtn = IDOK, kCancelBtn = IDCANCEL };
+
+std::vector<ControlSpec> InputControls() {
+  return {
+      {kMsglb, ControlKind::kLabel, "倍率", 8, 8, 60, 14},
+      {kInputEd, ControlKind::kEdit, "", 8, 24, 123, 20},
+      {kOKBtn, ControlKind::kDefaultButton, "&OK", 8, 50, 60, 22},
+      {kCancelBtn, ControlKind::kButton, "&Cancel", 71, 50, 60, 22},
+  };
+}
+
+}  // namespace
+
+TInput_Form::TInput_Form() : TableDialog("入力値", 139, 78, InputControls()) {}
+
+std::optional<std::string> TInput_Form::Ask(HWND mainWindow) {
+  if (ShowModal(mainWindow) != kResultOk) return std::nullopt;
+  return text_;
+}
+
+void TInput_Form::OnCreate() {
+  SetItemText(kInputEd, text_);
+  SetFocus(Item(kInputEd));
+}
+
+// Centred on the main window, not kept inside the screen.
+void TInput_Form::Place(HWND owner) {
+  RECT o;
+  GetWindowRect(owner, &o);
+  const RECT d = OuterRect();
+  const int top = o.top + (o.bottom - o.top) / 2 - (d.bottom - d.top) / 2;
+  const int left = o.left + (o.right - o.left) / 2 - (d.right - d.left) / 2;
+  SetWindowPos(Handle(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The field takes digits, "." and backspace only; Enter and Escape in it
+// confirm and cancel. The text is kept for the next use either way.
+bool TInput_Form::PreviewKey(HWND target, UINT msg, WPARAM key) {
+  if (target != Item(kInputEd)) return false;
+  if (msg == WM_CHAR) {
+    const bool accepted = key == 8 || key == '.' || (key >= '0' && key <= '9');
+    return !accepted;
+  }
+  if (key == VK_RETURN || key == VK_ESCAPE) {
+    Close(key == VK_RETURN ? kResultOk : kResultCancel);
+    return true;
+  }
+  return false;
+}
+
+void TInput_Form::OnClose(int) { text_ = ItemText(kInputEd); }
+
+}  // namespace bex
