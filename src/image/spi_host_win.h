@@ -1,0 +1,126 @@
+// The Susie Plug-in host: decoder slots that load the ".SPI" modules of the
+// plug-in folder, choose the module that reads a file and turn its answer into
+// a picture. Windows bitmaps (".BMP") are read by the program's own reader.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "image/bitmap_win.h"
+
+namespace bex {
+
+// The picture-information record of the plug-in interface (26 bytes, packed).
+#pragma pack(push, 1)
+struct SpiPictureInfo {
+  int32_t left;
+  int32_t top;
+  int32_t width;
+  int32_t height;
+  uint16_t xDensity;
+  uint16_t yDensity;
+  int16_t colorDepth;
+  HLOCAL textInfo;  // the module's text about the picture; the host frees it
+};
+#pragma pack(pop)
+static_assert(sizeof(void*) != 4 || sizeof(SpiPictureInfo) == 26);
+
+// The exports of a plug-in module, each once: name and parameters, in the
+// order the host resolves them. All return an int and use the calling
+// convention of the Windows API.
+#define BEX_SPI_EXPORTS(X)                                                              \
+  X(GetPluginInfo, (int infoNo, LPSTR buf, int bufLen))                                 \
+  X(IsSupported, (LPCSTR fileName, DWORD_PTR fileHandle))                               \
+  X(GetPictureInfo, (LPCSTR buf, long len, unsigned flag, SpiPictureInfo* info))        \
+  X(GetPicture, (LPCSTR buf, long len, unsigned flag, HLOCAL* bitmapInfo, HLOCAL* bits, \
+                 FARPROC progress, long progressData))                                  \
+  X(GetPreview, (LPCSTR buf, long len, unsigned flag, HLOCAL* bitmapInfo, HLOCAL* bits, \
+                 FARPROC progress, long progressData))                                  \
+  X(GetArchiveInfo, (LPCSTR buf, long len, unsigned flag, HLOCAL* archiveInfo))         \
+  X(GetFile, (LPCSTR src, long len, LPSTR dest, unsigned flag, FARPROC progress, long progressData))
+
+#define BEX_SPI_FUNCTION_TYPE(name, params) using Spi##name = int(WINAPI*) params;
+BEX_SPI_EXPORTS(BEX_SPI_FUNCTION_TYPE)
+#undef BEX_SPI_FUNCTION_TYPE
+
+// One loaded module with its entry points (null where it lacks the export).
+// Destroying it unloads the module.
+struct TSpi_plugin {
+  explicit TSpi_plugin(HMODULE loaded);
+  ~TSpi_plugin();
+  TSpi_plugin(const TSpi_plugin&) = delete;
+  TSpi_plugin& operator=(const TSpi_plugin&) = delete;
+
+  HMODULE module;
+#define BEX_SPI_ENTRY_POINT(name, params) Spi##name name = nullptr;
+  BEX_SPI_EXPORTS(BEX_SPI_ENTRY_POINT)
+#undef BEX_SPI_ENTRY_POINT
+};
+
+using PluginTable = std::vector<std::unique_ptr<TSpi_plugin>>;
+
+// Every call into plug-in code goes through these three functions, so that
+// the modules could be moved into a helper process without the slots noticing.
+namespace spi {
+
+// The usable modules of folder in the order the directory search returns
+// them: those exporting IsSupported, GetPictureInfo and GetPicture. Modules
+// that do not load or lack one of them are skipped without a message.
+PluginTable LoadFolder(const std::string& folder);
+
+// Whether plugin reads the file (IsSupported with a handle of the file opened
+// for this question). False without asking when the file does not open.
+bool Reads(const TSpi_plugin& plugin, const std::string& fileName);
+
+// The picture that plugin decodes from the file, or null when the module
+// fails, answers anything inconsistent or the picture does not fit in memory.
+std::shared_ptr<Bitmap> Decode(const TSpi_plugin& plugin, const std::string& fileName);
+
+}  // namespace spi
+
+// One decoder slot: its own plug-in list, the file it was last given, the
+// plug-in chosen for that file and the decoded full-size picture.
+class TSpiload {
+ public:
+  TSpiload() = default;
+  TSpiload(const TSpiload&) = delete;
+  TSpiload& operator=(const TSpiload&) = delete;
+
+  // Replaces the plug-in list by the usable modules of folder, releasing the
+  // old ones. A folder without usable modules leaves the list as it was.
+  void LoadPlugins(const std::string& folder);
+  // Records the file and chooses its plug-in. True for a ".BMP" file or when
+  // some plug-in reads it.
+  bool PrepareFile(const std::string& name);
+  // The choice of PrepareFile: the first plug-in of the list that reads the
+  // file. A file that does not open is refused without asking any module.
+  bool SelectPlugin();
+  // Replaces the picture by the decoded file. False (and no picture) when the
+  // decode fails; throws BexError for a ".BMP" file the reader rejects.
+  bool DecodePicture();
+  void ReleasePicture() { picture_.reset(); }
+
+  // Shared, so that the picture stays valid while the slot decodes another.
+  BitmapRef Picture() const { return picture_; }
+  const std::string& FileName() const { return fileName_; }
+  const std::string& Extension() const { return extension_; }
+  const std::string& Folder() const { return folder_; }
+  const TSpi_plugin* ChosenPlugin() const { return chosen_; }
+  size_t PluginCount() const { return plugins_.size(); }
+
+ private:
+  bool IsBitmapFile() const { return extension_ == ".BMP"; }
+
+  std::string folder_;
+  std::string extension_;
+  PluginTable plugins_;
+  const TSpi_plugin* chosen_ = nullptr;
+  BitmapRef picture_;
+  std::string fileName_;
+};
+
+}  // namespace bex
