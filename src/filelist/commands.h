@@ -1,0 +1,106 @@
+// The commands of the main window's popup menu PopupMenu1: one table that the
+// window builds its menu from, matches shortcut keys against and enables and
+// ticks before the menu opens.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace bex {
+
+// One per command item, named as the menu items are.
+enum class Command {
+  FFileopen1,
+  N100,
+  N090,
+  N080,
+  N070,
+  N060,
+  N050,
+  N040,
+  N030,
+  N020,
+  N010,
+  N200,
+  N300,
+  N400,
+  N500,
+  NZ,
+  KNSpace1,
+  KBBS1,
+  KCClipBord1,
+  K1,
+  J1,
+  KDel1,
+  SSort1,
+  RRefresh1,
+  WinFromPic,
+  WinToPic,
+  Win_Non,
+  W1,
+  HHelp1,
+  KVV1,
+  QQuit1,
+};
+constexpr size_t kCommandCount = static_cast<size_t>(Command::QQuit1) + 1;
+
+// A key with exactly the modifiers (kShiftKey, kCtrlKey, kAltKey) that must be
+// held, no more and no fewer. Key 0: no shortcut.
+struct Shortcut {
+  int Key = 0;
+  unsigned Modifiers = 0;
+};
+
+enum class MenuItemKind { kCommand, kSubmenu, kSeparator };
+
+struct MenuItem {
+  MenuItemKind Kind;
+  // 0: an item of PopupMenu1; 1: an item of the submenu whose kSubmenu entry
+  // is the nearest one above.
+  int Level;
+  const char* Name;     // the designer's name, e.g. "FFileopen1", "ZZoom1", "N5"
+  const char* Caption;  // code page 932; "&" marks the accelerator; "-" for a separator
+  Command Cmd;          // meaningful for kCommand items only
+  int Tag;              // zoom percent (0: ask for one), or the fit mode
+  Shortcut Keys;
+};
+
+// Every item of PopupMenu1 in display order, submenu items right after their
+// submenu's entry.
+const std::vector<MenuItem>& PopupMenu1Items();
+
+const MenuItem& MenuItemFor(Command command);
+
+// The command whose shortcut is exactly this key and modifier set. Shortcuts
+// are live while the menu is closed: the window then runs the menu's
+// preparation (EnsureFileList and StateFor) and the command if it is enabled,
+// and the key goes no further, not even when the command is disabled.
+std::optional<Command> CommandForShortcut(int virtualKey, unsigned modifiers);
+
+// The key text shown right-aligned in the menu: "F", "Shift+C", "Ctrl+C",
+// "F1"; empty when there is no shortcut.
+std::string ShortcutText(const Shortcut& shortcut);
+
+// Which items are enabled and ticked when the menu opens or a shortcut runs.
+class MenuState {
+ public:
+  bool IsEnabled(Command command) const { return enabled_[Index(command)]; }
+  bool IsChecked(Command command) const { return checked_[Index(command)]; }
+
+ private:
+  friend MenuState StateFor(bool shownFileRemoved, int fitMode);
+  static size_t Index(Command command) { return static_cast<size_t>(command); }
+
+  std::array<bool, kCommandCount> enabled_{};
+  std::array<bool, kCommandCount> checked_{};
+};
+
+// The move command (J1) is disabled while the shown file has been deleted or
+// moved; the fit item whose tag equals fitMode is ticked (none for a mode
+// outside 0 to 2).
+MenuState StateFor(bool shownFileRemoved, int fitMode);
+
+}  // namespace bex
