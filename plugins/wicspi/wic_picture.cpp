@@ -97,20 +97,8 @@ struct FirstFrame {
   }
 };
 
-bool HasTransparency(IWICImagingFactory* factory, const WICPixelFormatGUID& format) {
-  ComPtr<IWICComponentInfo> info;
-  ComPtr<IWICPixelFormatInfo2> formatInfo;
-  BOOL transparent = TRUE;  // unknown formats take the path that is right for both
-  if (SUCCEEDED(factory->CreateComponentInfo(format, &info)) && SUCCEEDED(info.As(&formatInfo))) {
-    formatInfo->SupportsTransparency(&transparent);
-  }
-  return transparent != FALSE;
-}
-
 ComPtr<IWICBitmapSource> ConvertedTo(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame,
-                                     const WICPixelFormatGUID& native,
                                      const WICPixelFormatGUID& wanted) {
-  if (IsEqualGUID(native, wanted)) return frame;
   ComPtr<IWICFormatConverter> converter;
   if (FAILED(factory->CreateFormatConverter(&converter)) ||
       FAILED(converter->Initialize(frame, wanted, WICBitmapDitherTypeNone, nullptr, 0.0,
@@ -120,8 +108,10 @@ ComPtr<IWICBitmapSource> ConvertedTo(IWICImagingFactory* factory, IWICBitmapFram
   return converter;
 }
 
-// The frame's pixels as 24-bit BGR when it is opaque and the system converts
-// its format to that, otherwise as 32-bit BGRA with straight alpha.
+// The frame's pixels: as decoded when they are 24-bit BGR already (the usual
+// JPEG and PNG photo), otherwise converted to 32-bit BGRA with straight alpha,
+// which every codec's format converts to (the system's converters promise
+// 24-bit BGR for more formats than they deliver).
 struct PixelSource {
   ComPtr<IWICBitmapSource> source;
   bool withAlpha = false;
@@ -129,12 +119,12 @@ struct PixelSource {
   bool Choose(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame) {
     WICPixelFormatGUID native;
     if (FAILED(frame->GetPixelFormat(&native))) return false;
-    if (!HasTransparency(factory, native)) {
-      source = ConvertedTo(factory, frame, native, GUID_WICPixelFormat24bppBGR);
-      if (source) return true;
+    if (IsEqualGUID(native, GUID_WICPixelFormat24bppBGR)) {
+      source = frame;
+      return true;
     }
     withAlpha = true;
-    source = ConvertedTo(factory, frame, native, GUID_WICPixelFormat32bppBGRA);
+    source = ConvertedTo(factory, frame, GUID_WICPixelFormat32bppBGRA);
     return source != nullptr;
   }
 };

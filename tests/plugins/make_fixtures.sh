@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# Makes the pictures that the plug-in tests decode, with ImageMagick, into the
+# given folder (created if missing). With --bench it also makes the two large
+# photos of the plug-in benchmark (slow; kept when they exist).
+#   tests/plugins/make_fixtures.sh build/win32/fixtures [--bench]
+#
+# Most pictures are 64 x 32 with four coloured quadrants:
+#   red  lime
+#   blue white
+set -euo pipefail
+out=${1:?usage: make_fixtures.sh <folder> [--bench]}
+bench=${2:-}
+mkdir -p "$out"
+cd "$out"
+
+quadrants() { # quadrants <top-left> <top-right> <bottom-left> <bottom-right> <output>
+  convert \( -size 32x16 "xc:$1" "xc:$2" +append \) \( -size 32x16 "xc:$3" "xc:$4" +append \) \
+    -append "$5"
+}
+
+quadrants red lime blue white PNG24:quad.png
+convert quad.png -strip -quality 95 quad.jpg
+convert quad.png -depth 16 PNG48:quad16.png
+convert quad.png PNG8:palette.png
+quadrants 'gray(0)' 'gray(85)' 'gray(170)' 'gray(255)' quadgrey.tmp.png
+convert quadgrey.tmp.png -colorspace Gray -define png:color-type=0 -depth 8 grey.png
+rm quadgrey.tmp.png
+# Opaque red, half-transparent lime, fully transparent blue, opaque white.
+quadrants red 'rgba(0,255,0,0.5)' 'rgba(0,0,255,0)' white PNG32:alpha.png
+convert -delay 10 quad.png \( -size 64x32 xc:black \) -loop 0 animated.gif
+convert quad.png -compress lzw quad.tif
+convert quad.png -sample '32x32!' quad.ico
+convert quad.png -colorspace CMYK -quality 95 cmyk.jpg
+
+# The eight EXIF orientations of the same stored pixels: JPEGs with an APP1
+# segment written here (ImageMagick only rewrites an existing EXIF block),
+# TIFFs with the orientation tag.
+orientations=(TopLeft TopRight BottomRight BottomLeft LeftTop RightTop RightBottom LeftBottom)
+for value in 1 2 3 4 5 6 7 8; do
+  {
+    head -c 2 quad.jpg
+    printf '\xff\xe1\x00\x22Exif\x00\x00II*\x00\x08\x00\x00\x00\x01\x00'
+    printf '\x12\x01\x03\x00\x01\x00\x00\x00\x0'"$value"'\x00\x00\x00\x00\x00\x00\x00'
+    tail -c +3 quad.jpg
+  } >"orient-$value.jpg"
+  convert quad.png -orient "${orientations[value - 1]}" -compress lzw "orient-$value.tif"
+done
+
+# Names that say nothing about the content, and a picture after other data.
+printf 'This is a text file, not a JPEG picture.\r\n%.0s' {1..60} >text.jpg
+cp quad.jpg photo.dat
+{ head -c 1000 text.jpg; cat quad.jpg; } >after-1000-bytes.bin
+
+# Damaged files.
+head -c 100 quad.jpg >cut-in-header.jpg
+idat=$(LC_ALL=C grep -obUaP 'IDAT' quad.png | head -n 1 | cut -d: -f1)
+head -c $((idat + 30)) quad.png >cut-in-data.png
+cp quad.png bad-crc.png
+printf '\x7f' | dd of=bad-crc.png bs=1 seek=18 conv=notrunc status=none # width in IHDR
+sof=$(LC_ALL=C grep -obUaP '\xff\xc0' quad.jpg | head -n 1 | cut -d: -f1)
+cp quad.jpg zero-height.jpg
+printf '\x00\x00' | dd of=zero-height.jpg bs=1 seek=$((sof + 5)) conv=notrunc status=none
+# A bitmap header that claims 30000 x 30000 pixels.
+{
+  printf 'BM\x36\x00\x01\x00\x00\x00\x00\x00\x36\x00\x00\x00'
+  printf '\x28\x00\x00\x00\x30\x75\x00\x00\x30\x75\x00\x00\x01\x00\x18\x00'
+  printf '\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00'
+  head -c 1024 /dev/zero
+} >huge.bmp
+
+if [ "$bench" = --bench ]; then
+  [ -f bench-6000x4000.jpg ] || convert -size 6000x4000 plasma:fractal -quality 90 bench-6000x4000.jpg
+  [ -f bench-6000x4000.png ] || convert bench-6000x4000.jpg bench-6000x4000.png
+fi

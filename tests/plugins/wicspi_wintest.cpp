@@ -1,0 +1,383 @@
+// Loads wicspi.spi like a Susie host does and decodes the pictures that
+// make_fixtures.sh made: every format, the eight EXIF orientations, the memory
+// forms of the calls, damaged input and the progress callback.
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "support/wine_paths.h"
+
+namespace {
+
+#pragma pack(push, 1)
+struct PictureInfo {
+  LONG left, top, width, height;
+  WORD xDensity, yDensity;
+  SHORT bitsPerPixel;
+  HLOCAL textInfo;
+};
+#pragma pack(pop)
+
+using ProgressCallback = int(WINAPI*)(int, int, LONG);
+using GetPluginInfoFn = int(WINAPI*)(int, LPSTR, int);
+using IsSupportedFn = int(WINAPI*)(LPCSTR, DWORD);
+using GetPictureInfoFn = int(WINAPI*)(LPCSTR, LONG, UINT, PictureInfo*);
+using GetPictureFn = int(WINAPI*)(LPCSTR, LONG, UINT, HLOCAL*, HLOCAL*, ProgressCallback, LONG);
+
+constexpr UINT kFromFile = 0, kFromMemory = 1;
+
+std::string Fixture(const std::string& name) {
+  return bex::test::BuildDir() + "\\fixtures\\" + name;
+}
+
+std::vector<char> ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<char>(std::istreambuf_iterator<char>(in), {});
+}
+
+// A decoded picture copied out of the plug-in's blocks, which are then freed
+// the way the viewer frees them.
+struct Picture {
+  int result = -100;
+  BITMAPINFOHEADER header{};
+  std::vector<uint8_t> bits;
+
+  int width() const { return header.biWidth; }
+  int height() const { return header.biHeight; }
+  // Blue, green, red of the pixel at (x, y) counted from the top left.
+  COLORREF At(int x, int y) const {
+    const size_t stride = (size_t(width()) * 3 + 3) / 4 * 4;
+    const uint8_t* p = &bits[(height() - 1 - y) * stride + x * 3];
+    return RGB(p[2], p[1], p[0]);
+  }
+};
+
+class Plugin {
+ public:
+  Plugin() : module_(LoadLibraryA((bex::test::BuildDir() + "\\plugins\\wicspi.spi").c_str())) {
+    if (!module_) return;
+    getPluginInfo = Resolve<GetPluginInfoFn>("GetPluginInfo");
+    isSupported = Resolve<IsSupportedFn>("IsSupported");
+    getPictureInfo = Resolve<GetPictureInfoFn>("GetPictureInfo");
+    getPicture = Resolve<GetPictureFn>("GetPicture");
+    getPreview = Resolve<GetPictureFn>("GetPreview");
+  }
+  ~Plugin() {
+    if (module_) FreeLibrary(module_);
+  }
+  bool loaded() const {
+    return getPluginInfo && isSupported && getPictureInfo && getPicture && getPreview;
+  }
+
+  // IsSupported with a handle from _lopen, as the viewer asks.
+  int IsSupportedFile(const std::string& path) const {
+    const HFILE file = _lopen(path.c_str(), OF_READ | OF_SHARE_DENY_NONE);
+    if (file == HFILE_ERROR) return -1;
+    const int answer = isSupported(path.c_str(), static_cast<DWORD>(file));
+    _lclose(file);
+    return answer;
+  }
+
+  // IsSupported with the address of the file's first 2 KiB, zero-padded.
+  int IsSupportedHead(const std::string& path) const {
+    std::vector<char> head = ReadAll(path);
+    head.resize(2048);
+    return isSupported(path.c_str(), static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(head.data())));
+  }
+
+  Picture Decode(const std::string& path, UINT form = kFromFile, GetPictureFn call = nullptr,
+                 ProgressCallback progress = nullptr, LONG data = 0) const {
+    const std::vector<char> bytes = form == kFromMemory ? ReadAll(path) : std::vector<char>();
+    const char* buffer = form == kFromMemory ? bytes.data() : path.c_str();
+    const LONG length = form == kFromMemory ? LONG(bytes.size()) : 0;
+    return DecodeFrom(buffer, length, form, call ? call : getPicture, progress, data);
+  }
+
+  Picture DecodeFrom(const char* buffer, LONG length, UINT form, GetPictureFn call,
+                     ProgressCallback progress = nullptr, LONG data = 0) const {
+    Picture picture;
+    HLOCAL info = reinterpret_cast<HLOCAL>(1), pixels = reinterpret_cast<HLOCAL>(1);
+    picture.result = call(buffer, length, form, &info, &pixels, progress, data);
+    if (picture.result != 0) {
+      EXPECT_EQ(info, nullptr);
+      EXPECT_EQ(pixels, nullptr);
+      return picture;
+    }
+    const auto* header = static_cast<const BITMAPINFOHEADER*>(GlobalLock(info));
+    const auto* bits = static_cast<const uint8_t*>(GlobalLock(pixels));
+    EXPECT_TRUE(header && bits);
+    if (header && bits) {
+      picture.header = *header;
+      const size_t stride = (size_t(header->biWidth) * 3 + 3) / 4 * 4;
+      const size_t size = stride * size_t(std::abs(header->biHeight));
+      EXPECT_GE(GlobalSize(pixels), size);
+      picture.bits.assign(bits, bits + size);
+    }
+    GlobalUnlock(pixels);
+    GlobalUnlock(info);
+    EXPECT_EQ(GlobalFree(pixels), nullptr);
+    EXPECT_EQ(GlobalFree(info), nullptr);
+    return picture;
+  }
+
+  int Info(const std::string& path, PictureInfo* info, UINT form = kFromFile) const {
+    if (form == kFromFile) return getPictureInfo(path.c_str(), 0, kFromFile, info);
+    const std::vector<char> bytes = ReadAll(path);
+    return getPictureInfo(bytes.data(), LONG(bytes.size()), kFromMemory, info);
+  }
+
+  GetPluginInfoFn getPluginInfo = nullptr;
+  IsSupportedFn isSupported = nullptr;
+  GetPictureInfoFn getPictureInfo = nullptr;
+  GetPictureFn getPicture = nullptr;
+  GetPictureFn getPreview = nullptr;
+
+ private:
+  template <typename Fn>
+  Fn Resolve(const char* name) {
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module_, name)));
+  }
+
+  HMODULE module_;
+};
+
+class WicSpi : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(plugin.loaded()) << "wicspi.spi or one of its exports is missing";
+  }
+  Plugin plugin;
+};
+
+// Colour names of the quadrant pictures.
+constexpr COLORREF kRed = RGB(255, 0, 0), kLime = RGB(0, 255, 0), kBlue = RGB(0, 0, 255),
+                   kWhite = RGB(255, 255, 255), kBlack = RGB(0, 0, 0);
+
+std::string Hex(COLORREF c) {
+  char text[16];
+  wsprintfA(text, "#%02X%02X%02X", GetRValue(c), GetGValue(c), GetBValue(c));
+  return text;
+}
+
+bool Near(COLORREF a, COLORREF b, int tolerance) {
+  return std::abs(GetRValue(a) - GetRValue(b)) <= tolerance &&
+         std::abs(GetGValue(a) - GetGValue(b)) <= tolerance &&
+         std::abs(GetBValue(a) - GetBValue(b)) <= tolerance;
+}
+
+// Checks the colours at the centres of the four quadrants: top left, top
+// right, bottom left, bottom right.
+void ExpectQuadrants(const Picture& p, const COLORREF (&expected)[4], int tolerance,
+                     const std::string& what) {
+  ASSERT_EQ(p.result, 0) << what;
+  EXPECT_EQ(p.header.biBitCount, 24) << what;
+  EXPECT_EQ(p.header.biCompression, DWORD(BI_RGB)) << what;
+  ASSERT_GT(p.height(), 0) << what << ": a bottom-up DIB has a positive height";
+  const int xs[] = {p.width() / 4, p.width() * 3 / 4};
+  const int ys[] = {p.height() / 4, p.height() * 3 / 4};
+  for (int q = 0; q < 4; ++q) {
+    const COLORREF got = p.At(xs[q % 2], ys[q / 2]);
+    EXPECT_TRUE(Near(got, expected[q], tolerance))
+        << what << " quadrant " << q << ": " << Hex(got) << " instead of " << Hex(expected[q]);
+  }
+}
+
+TEST_F(WicSpi, AnswersTheInterfaceVersion) {
+  char text[16] = {};
+  EXPECT_EQ(plugin.getPluginInfo(0, text, sizeof text), 4);
+  EXPECT_STREQ(text, "00IN");
+}
+
+struct FormatCase {
+  const char* file;
+  int width, height;
+  COLORREF quadrants[4];
+  int tolerance;
+};
+
+const FormatCase kFormats[] = {
+    {"quad.jpg", 64, 32, {kRed, kLime, kBlue, kWhite}, 12},
+    {"photo.dat", 64, 32, {kRed, kLime, kBlue, kWhite}, 12},
+    {"cmyk.jpg", 64, 32, {kRed, kLime, kBlue, kWhite}, 24},
+    {"quad.png", 64, 32, {kRed, kLime, kBlue, kWhite}, 0},
+    {"quad16.png", 64, 32, {kRed, kLime, kBlue, kWhite}, 0},
+    {"palette.png", 64, 32, {kRed, kLime, kBlue, kWhite}, 0},
+    {"grey.png", 64, 32, {RGB(0, 0, 0), RGB(85, 85, 85), RGB(170, 170, 170), kWhite}, 0},
+    // Half-transparent lime and transparent blue over black.
+    {"alpha.png", 64, 32, {kRed, RGB(0, 128, 0), kBlack, kWhite}, 1},
+    {"animated.gif", 64, 32, {kRed, kLime, kBlue, kWhite}, 0},
+    {"quad.tif", 64, 32, {kRed, kLime, kBlue, kWhite}, 0},
+    {"quad.ico", 32, 32, {kRed, kLime, kBlue, kWhite}, 0},
+};
+
+TEST_F(WicSpi, AcceptsEveryFormatByContent) {
+  for (const FormatCase& c : kFormats) {
+    EXPECT_NE(plugin.IsSupportedFile(Fixture(c.file)), 0) << c.file;
+    EXPECT_NE(plugin.IsSupportedHead(Fixture(c.file)), 0) << c.file << " (head in memory)";
+  }
+}
+
+TEST_F(WicSpi, RefusesATextFileNamedJpg) {
+  EXPECT_EQ(plugin.IsSupportedFile(Fixture("text.jpg")), 0);
+  EXPECT_EQ(plugin.IsSupportedHead(Fixture("text.jpg")), 0);
+  PictureInfo info{};
+  EXPECT_EQ(plugin.Info(Fixture("text.jpg"), &info), 2);
+  EXPECT_EQ(plugin.Decode(Fixture("text.jpg")).result, 2);
+}
+
+TEST_F(WicSpi, ReadsTheHeadFromTheHandlesPositionAndPutsItBack) {
+  const std::string path = Fixture("after-1000-bytes.bin");
+  const HFILE file = _lopen(path.c_str(), OF_READ | OF_SHARE_DENY_NONE);
+  ASSERT_NE(file, HFILE_ERROR);
+  EXPECT_EQ(plugin.isSupported(path.c_str(), DWORD(file)), 0) << "text at the start";
+  EXPECT_EQ(_llseek(file, 0, FILE_CURRENT), 0);
+  ASSERT_EQ(_llseek(file, 1000, FILE_BEGIN), 1000);
+  EXPECT_NE(plugin.isSupported(path.c_str(), DWORD(file)), 0) << "a JPEG from byte 1000 on";
+  EXPECT_EQ(_llseek(file, 0, FILE_CURRENT), 1000);
+  _lclose(file);
+}
+
+TEST_F(WicSpi, ReportsSizeAndDepthInBothForms) {
+  for (const FormatCase& c : kFormats) {
+    for (UINT form : {kFromFile, kFromMemory}) {
+      PictureInfo info;
+      std::memset(&info, 0x5A, sizeof info);
+      ASSERT_EQ(plugin.Info(Fixture(c.file), &info, form), 0) << c.file << " form " << form;
+      EXPECT_EQ(info.left, 0);
+      EXPECT_EQ(info.top, 0);
+      EXPECT_EQ(info.width, c.width) << c.file;
+      EXPECT_EQ(info.height, c.height) << c.file;
+      EXPECT_EQ(info.bitsPerPixel, 24);
+      EXPECT_EQ(info.textInfo, nullptr);
+    }
+  }
+}
+
+TEST_F(WicSpi, DecodesEveryFormatInBothForms) {
+  for (const FormatCase& c : kFormats) {
+    for (UINT form : {kFromFile, kFromMemory}) {
+      const std::string what = std::string(c.file) + (form == kFromFile ? " (file)" : " (memory)");
+      const Picture p = plugin.Decode(Fixture(c.file), form);
+      ExpectQuadrants(p, c.quadrants, c.tolerance, what);
+      EXPECT_EQ(p.width(), c.width) << what;
+      EXPECT_EQ(p.height(), c.height) << what;
+    }
+  }
+}
+
+TEST_F(WicSpi, DecodesAPictureAtAnOffsetOfItsFile) {
+  const std::string path = Fixture("after-1000-bytes.bin");
+  PictureInfo info{};
+  ASSERT_EQ(plugin.getPictureInfo(path.c_str(), 1000, kFromFile, &info), 0);
+  EXPECT_EQ(info.width, 64);
+  const Picture p = plugin.DecodeFrom(path.c_str(), 1000, kFromFile, plugin.getPicture);
+  ExpectQuadrants(p, {kRed, kLime, kBlue, kWhite}, 12, "JPEG at offset 1000");
+  EXPECT_EQ(plugin.getPictureInfo(path.c_str(), 0, kFromFile, &info), 2) << "text at offset 0";
+}
+
+TEST_F(WicSpi, PreviewIsTheWholePicture) {
+  const Picture p = plugin.Decode(Fixture("quad.png"), kFromFile, plugin.getPreview);
+  ExpectQuadrants(p, {kRed, kLime, kBlue, kWhite}, 0, "preview");
+  EXPECT_EQ(p.width(), 64);
+}
+
+// The stored quadrants red, lime / blue, white turned upright by hand.
+struct OrientationCase {
+  int value;
+  COLORREF upright[4];
+};
+
+const OrientationCase kOrientations[] = {
+    {1, {kRed, kLime, kBlue, kWhite}}, {2, {kLime, kRed, kWhite, kBlue}},
+    {3, {kWhite, kBlue, kLime, kRed}}, {4, {kBlue, kWhite, kRed, kLime}},
+    {5, {kRed, kBlue, kLime, kWhite}}, {6, {kBlue, kRed, kWhite, kLime}},
+    {7, {kWhite, kLime, kBlue, kRed}}, {8, {kLime, kWhite, kRed, kBlue}},
+};
+
+TEST_F(WicSpi, TurnsJpegAndTiffUprightByTheirOrientation) {
+  for (const char* type : {"jpg", "tif"}) {
+    for (const OrientationCase& c : kOrientations) {
+      const std::string file = "orient-" + std::to_string(c.value) + "." + type;
+      const bool turned = c.value >= 5;
+      PictureInfo info{};
+      ASSERT_EQ(plugin.Info(Fixture(file), &info), 0) << file;
+      EXPECT_EQ(info.width, turned ? 32 : 64) << file;
+      EXPECT_EQ(info.height, turned ? 64 : 32) << file;
+      const Picture p = plugin.Decode(Fixture(file), kFromMemory);
+      ExpectQuadrants(p, c.upright, 12, file);
+      EXPECT_EQ(p.width(), info.width) << file;
+      EXPECT_EQ(p.height(), info.height) << file;
+    }
+  }
+}
+
+TEST_F(WicSpi, ReturnsErrorCodesForDamagedFiles) {
+  for (const char* file :
+       {"cut-in-header.jpg", "cut-in-data.png", "bad-crc.png", "zero-height.jpg"}) {
+    for (UINT form : {kFromFile, kFromMemory}) {
+      const int result = plugin.Decode(Fixture(file), form).result;
+      EXPECT_TRUE(result == 2 || result == 3) << file << " gave " << result;
+    }
+  }
+  PictureInfo info{};
+  EXPECT_NE(plugin.Info(Fixture("cut-in-header.jpg"), &info), 0);
+}
+
+TEST_F(WicSpi, RefusesHugePicturesForWantOfMemory) {
+  PictureInfo info{};
+  EXPECT_EQ(plugin.Info(Fixture("huge.bmp"), &info), 4);
+  EXPECT_EQ(plugin.Decode(Fixture("huge.bmp")).result, 4);
+}
+
+TEST_F(WicSpi, ReportsUnreadableInput) {
+  PictureInfo info{};
+  EXPECT_EQ(plugin.Info(Fixture("no-such-file.jpg"), &info), 6);
+  EXPECT_EQ(plugin.Decode(Fixture("no-such-file.jpg")).result, 6);
+  const std::string path = Fixture("quad.jpg");
+  EXPECT_EQ(plugin.getPictureInfo(path.c_str(), 1 << 20, kFromFile, &info), 6)
+      << "offset past the end";
+  EXPECT_EQ(plugin.getPictureInfo(path.c_str(), 0, kFromMemory, &info), 2) << "empty memory";
+}
+
+struct ProgressLog {
+  std::vector<std::pair<int, int>> calls;
+  size_t stopAt = SIZE_MAX;  // call number that answers "stop"
+};
+
+int WINAPI RecordProgress(int done, int total, LONG data) {
+  auto* log = reinterpret_cast<ProgressLog*>(data);
+  log->calls.emplace_back(done, total);
+  return log->calls.size() > log->stopAt ? 1 : 0;
+}
+
+TEST_F(WicSpi, ReportsProgressFromStartToEnd) {
+  ProgressLog log;
+  const Picture p = plugin.Decode(Fixture("quad.png"), kFromFile, nullptr, RecordProgress,
+                                  LONG(reinterpret_cast<LONG_PTR>(&log)));
+  ASSERT_EQ(p.result, 0);
+  ASSERT_GE(log.calls.size(), 2u);
+  EXPECT_EQ(log.calls.front(), std::make_pair(0, 32));
+  EXPECT_EQ(log.calls.back(), std::make_pair(32, 32));
+  for (size_t i = 1; i < log.calls.size(); ++i)
+    EXPECT_GE(log.calls[i].first, log.calls[i - 1].first);
+}
+
+TEST_F(WicSpi, StopsWhenTheCallbackAsksTo) {
+  for (size_t stopAt : {0u, 1u}) {
+    ProgressLog log;
+    log.stopAt = stopAt;
+    const Picture p = plugin.Decode(Fixture("quad.jpg"), kFromMemory, nullptr, RecordProgress,
+                                    LONG(reinterpret_cast<LONG_PTR>(&log)));
+    EXPECT_EQ(p.result, 1) << "stop at call " << stopAt;
+    EXPECT_EQ(log.calls.size(), stopAt + 1);
+  }
+}
+
+}  // namespace
