@@ -76,11 +76,14 @@ struct LayoutResult {
   ScrollBars bars;  // scroll bars at that size; both scroll positions are 0
 };
 
-// The layout of one ShowPicture. In fit mode 0 the window keeps its left and
-// top and takes the picture's size, capped by the desktop, in the window
-// system's own order: client width, width cap, client height, height cap,
-// scroll bars on, then the client width once more (now beside a vertical bar
-// if the height was capped) and the width cap again.
+// The layout of one ShowPicture (the caller skips it while no picture was
+// ever decoded). In fit mode 0 the window keeps its left and top and takes the
+// picture's size, capped by the desktop, in the window system's own order:
+// client width, width cap, client height, height cap, scroll bars on, then
+// the client width once more (now beside a vertical bar if the height was
+// capped) and the width cap again. Fit mode 1 fits the picture into the client
+// area as it is without scroll bars (outer size minus frame): the fitted
+// picture needs none. An empty picture keeps the zoom it has.
 LayoutResult LayOutPicture(const LayoutInput& in);
 
 // The scroll position nearest to pos that keeps the client area on the
