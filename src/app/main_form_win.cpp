@@ -70,6 +70,7 @@ TBexForm1::TBexForm1(const std::vector<std::string>& args) {
   CreateMainWindow();
   CreateFileList();
   inputForm_ = std::make_unique<TInput_Form>();
+  CreatePopupMenu1();
   DesktopWidth = GetSystemMetrics(SM_CXVIRTUALSCREEN);
   DesktopHeight = GetSystemMetrics(SM_CYVIRTUALSCREEN);
   programPath_ = ModulePath();
@@ -86,6 +87,7 @@ TBexForm1::TBexForm1(const std::vector<std::string>& args) {
 
 TBexForm1::~TBexForm1() {
   image1_.reset();
+  if (popupMenu1_) DestroyMenu(popupMenu1_);
   if (hwnd_ && IsWindow(hwnd_)) {
     SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
     DestroyWindow(hwnd_);
@@ -261,17 +263,37 @@ LRESULT TBexForm1::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_DROPFILES:
       DropFiles(reinterpret_cast<HDROP>(wParam));
       return 0;
+    case WM_KEYDOWN:
+      KeyPressed(static_cast<int>(wParam));
+      return 0;
+    case WM_SYSKEYDOWN:
+      // Alt+F4 closes through the system; other Alt combinations are keys.
+      if (wParam == VK_F4) return DefWindowProcA(hwnd_, msg, wParam, lParam);
+      KeyPressed(static_cast<int>(wParam));
+      return 0;
+    case WM_MOUSEWHEEL:
+      MouseWheel(GET_WHEEL_DELTA_WPARAM(wParam));
+      return 0;
+    case WM_LBUTTONDOWN:
+      SetCapture(hwnd_);
+      break;
+    case WM_LBUTTONUP:
+      ReleaseCapture();
+      break;
+    case WM_CAPTURECHANGED:
+      ImageMouse(msg, 0, 0, 0);
+      return 0;
     case kHandOffMessage:
       HandOffReceived(wParam);
       return 0;
     default:
-      if (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST && msg != WM_MOUSEWHEEL) {
-        ImageMouse(msg, wParam, static_cast<short>(LOWORD(lParam)),
-                   static_cast<short>(HIWORD(lParam)));
-        return 0;
-      }
-      return DefWindowProcA(hwnd_, msg, wParam, lParam);
+      break;
   }
+  if (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) {
+    ImageMouse(msg, wParam, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
+    return 0;
+  }
+  return DefWindowProcA(hwnd_, msg, wParam, lParam);
 }
 
 }  // namespace bex

@@ -14,8 +14,10 @@
 #include <vector>
 
 #include "app/settings_file_win.h"
+#include "filelist/commands.h"
 #include "filelist/file_stepper.h"
 #include "image/layout.h"
+#include "image/mouse.h"
 #include "image/spi_host_win.h"
 
 namespace bex {
@@ -83,9 +85,16 @@ class TBexForm1 {
   // Moves the view to (x, y), kept within the scroll range.
   void ScrollTo(int x, int y);
   SIZE ClientSize() const;
+  // The displayed picture's size (Image1's bounds).
+  int ImageWidth() const;
+  int ImageHeight() const;
 
   // --- image: mouse events of the window and the image area --------------
   void ImageMouse(UINT msg, WPARAM keys, int x, int y);
+  void Image1MouseDown(bool shift, int x, int y);
+  void Image1MouseMove(int x, int y);
+  void Image1DblClick();
+  void MouseWheel(int delta);
 
   // --- filelist: the folder's list and stepping -----------------------------
   // FileList, CurrentIndex, ShownFileRemoved, SlotsReady and the slot roles
@@ -96,10 +105,37 @@ class TBexForm1 {
   void StepImage(bool forward);
   void ReleaseLists();
 
+  // --- filelist: keys, popup menu, sorting, delete and copy ---------------
+  void KeyPressed(int vk);
+  void FormKeyDown(int vk, bool shift, bool ctrl);
+  // Prepares PopupMenu1 (list current, J1 enabled, fit ticks) and returns
+  // the state it shows.
+  MenuState PopupMenu1Popup();
+  void OpenPopupMenu(int screenX, int screenY);
+  void RunCommand(Command command);
+  void SSort1Click();
+  void KDel1Click();
+  void KCClipBord1Click();
+  void K1Click();
+  // The full path of the shown file, or none (after a message for a path
+  // that does not fit the platform's buffers).
+  std::optional<std::string> ShownFilePath() const;
+  std::nullopt_t PathTooLong(const std::string& path) const;
+
+  // --- move: the move menu ---------------------------------------------------
+  void J1Click();
+
+  // --- app: the settings dialog ----------------------------------------------
+  void W1Click();
+
   // --- the window procedure's entry ------------------------------------
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
 
   // Fields shared by the operations (see the feature files for their use).
+  int DragMode = 0;
+  bool SkipNextPress = false;
+  int PressX = 0;
+  int PressY = 0;
   int FitMode = 0;
   std::string ShownFileName;
   std::string CurrentFolder;
@@ -121,6 +157,7 @@ class TBexForm1 {
  private:
   void CreateMainWindow();
   void CreateFileList();
+  void CreatePopupMenu1();
   void ReadStartupSettings();
   void ApplyWindowBounds();
   void OpenCommandLine(const std::vector<std::string>& args);
@@ -142,6 +179,8 @@ class TBexForm1 {
   std::unique_ptr<FolderHost> folderHost_;
   std::unique_ptr<FileStepper> stepper_;
   std::unique_ptr<TInput_Form> inputForm_;
+  HMENU popupMenu1_ = nullptr;
+  WheelAccumulator wheel_;
   int scrollX_ = 0;
   int scrollY_ = 0;
   bool updatingBars_ = false;

@@ -20,8 +20,7 @@ std::shared_ptr<Bitmap> Bitmap::Create(int width, int height) {
     if (handle) DeleteObject(handle);
     return nullptr;
   }
-  return std::shared_ptr<Bitmap>(
-      new Bitmap(handle, static_cast<uint32_t*>(bits), width, height));
+  return std::shared_ptr<Bitmap>(new Bitmap(handle, static_cast<uint32_t*>(bits), width, height));
 }
 
 Bitmap::~Bitmap() { DeleteObject(handle_); }

@@ -122,7 +122,11 @@ LRESULT CALLBACK ImageArea::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
   }
   auto* self = reinterpret_cast<ImageArea*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
   if (!self) return DefWindowProcA(hwnd, msg, wParam, lParam);
-  if (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST && msg != WM_MOUSEWHEEL) {
+  // While the left button is held, the area keeps the mouse.
+  if (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK) SetCapture(hwnd);
+  if (msg == WM_LBUTTONUP) ReleaseCapture();
+  const bool mouse = msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST && msg != WM_MOUSEWHEEL;
+  if (mouse || msg == WM_CAPTURECHANGED) {
     self->onMouse_(msg, wParam, static_cast<short>(LOWORD(lParam)),
                    static_cast<short>(HIWORD(lParam)));
     return 0;

@@ -70,9 +70,9 @@ bool TBexForm1::OpenImageFile(const std::string& path) {
     ShownFileName = name;
     CurrentFolder = folder;
     InvalidateFileList();
-    ShownFileRemoved = false;
+    Files().ShownFileRemoved = false;
   }
-  if (placed && LoadIntoSlot(name, CurrentSlot)) {
+  if (placed && LoadIntoSlot(name, Files().CurrentSlot)) {
     ZoomPercent = 100;
     ShowPicture();
     image1_->RepaintNow();
@@ -87,10 +87,10 @@ bool TBexForm1::LoadIntoSlot(const std::string& name, int slot) {
   if (!EntryExists(name)) return false;
   TSpiload& target = ImageSlots[slot];
   if (!target.PrepareFile(name)) return false;
-  CaptionDuringDecode caption(hwnd_, slot == CurrentSlot);
+  CaptionDuringDecode caption(hwnd_, slot == Files().CurrentSlot);
   if (!target.DecodePicture()) return false;
   caption.Keep();
-  if (slot == CurrentSlot) image1_->SetPicture(target.Picture());
+  if (slot == Files().CurrentSlot) image1_->SetPicture(target.Picture());
   HasPicture = true;
   return true;
 }

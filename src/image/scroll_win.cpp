@@ -22,6 +22,10 @@ void TBexForm1::SetOuterSize(int width, int height) {
   SetWindowPos(hwnd_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+int TBexForm1::ImageWidth() const { return image1_->Width(); }
+
+int TBexForm1::ImageHeight() const { return image1_->Height(); }
+
 WindowGeometry TBexForm1::Geometry() const {
   const DWORD style = GetWindowLongA(hwnd_, GWL_STYLE) & ~(WS_HSCROLL | WS_VSCROLL);
   RECT frame = {0, 0, 0, 0};

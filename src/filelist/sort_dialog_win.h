@@ -1,0 +1,27 @@
+// TSort_Form: the sort condition of the shown folder, by name, date or size,
+// ascending or descending.
+#pragma once
+
+#include "app/table_dialog_win.h"
+
+namespace bex {
+
+class TSort_Form : public TableDialog {
+ public:
+  TSort_Form(int sortKind, int sortDirection);
+  // The confirmed condition (kind 1, 2 or 4; direction 1 or 0).
+  int Kind() const { return kind_; }
+  int Direction() const { return direction_; }
+
+ protected:
+  void OnCreate() override;
+  void Place(HWND) override {}
+  bool PreviewKey(HWND target, UINT msg, WPARAM key) override;
+  void OnClose(int result) override;
+
+ private:
+  int kind_;
+  int direction_;
+};
+
+}  // namespace bex
