@@ -1,5 +1,7 @@
 #include "image/image_area_win.h"
 
+#include "image/resample.h"
+
 namespace bex {
 namespace {
 
@@ -17,20 +19,27 @@ void RegisterImageAreaClass(WNDPROC proc) {
   RegisterClassA(&wc);
 }
 
-// Draws src scaled to dst's size with the platform's averaging stretch.
-void StretchInto(const Bitmap& src, const Bitmap& dst, int mode) {
-  HDC srcDc = CreateCompatibleDC(nullptr);
-  HDC dstDc = CreateCompatibleDC(nullptr);
-  HGDIOBJ oldSrc = SelectObject(srcDc, src.Handle());
-  HGDIOBJ oldDst = SelectObject(dstDc, dst.Handle());
-  SetStretchBltMode(dstDc, mode);
-  SetBrushOrgEx(dstDc, 0, 0, nullptr);
-  StretchBlt(dstDc, 0, 0, dst.Width(), dst.Height(), srcDc, 0, 0, src.Width(), src.Height(),
-             SRCCOPY);
-  SelectObject(dstDc, oldDst);
-  SelectObject(srcDc, oldSrc);
-  DeleteDC(dstDc);
-  DeleteDC(srcDc);
+PixelsView ViewOf(const Bitmap& b) { return {b.Bits(), b.Width(), b.Height(), b.Stride()}; }
+
+MutablePixelsView MutableViewOf(Bitmap& b) { return {b.Bits(), b.Width(), b.Height(), b.Stride()}; }
+
+// Part of the picture drawn at the display size: the region's top-left is
+// (left, top) of the displayed picture; its size is dst's.
+std::shared_ptr<Bitmap> RenderRegion(const Bitmap& picture, int displayWidth, int displayHeight,
+                                     int left, int top, int width, int height) {
+  auto out = Bitmap::Create(width, height);
+  if (!out) return nullptr;
+  const DisplayRegion region{displayWidth, displayHeight, left, top};
+  if (!ScaleForDisplay(ViewOf(picture), region, MutableViewOf(*out))) return nullptr;
+  return out;
+}
+
+void Blit(HDC dc, const RECT& to, const Bitmap& from, int fromX, int fromY) {
+  HDC mem = CreateCompatibleDC(dc);
+  HGDIOBJ old = SelectObject(mem, from.Handle());
+  BitBlt(dc, to.left, to.top, to.right - to.left, to.bottom - to.top, mem, fromX, fromY, SRCCOPY);
+  SelectObject(mem, old);
+  DeleteDC(mem);
 }
 
 }  // namespace
@@ -73,44 +82,38 @@ void ImageArea::RepaintNow() {
 }
 
 const Bitmap* ImageArea::ShrunkPicture() const {
-  if (!shrunk_) {
-    shrunk_ = Bitmap::Create(width_, height_);
-    if (!shrunk_) return nullptr;
-    StretchInto(*picture_, *shrunk_, HALFTONE);
-  }
+  if (!shrunk_) shrunk_ = RenderDisplayed();
   return shrunk_.get();
 }
 
 std::shared_ptr<Bitmap> ImageArea::RenderDisplayed() const {
   if (!picture_ || width_ <= 0 || height_ <= 0) return nullptr;
-  auto out = Bitmap::Create(width_, height_);
-  if (!out) return nullptr;
-  const bool shrinking = width_ <= picture_->Width() && height_ <= picture_->Height();
-  StretchInto(*picture_, *out, shrinking ? HALFTONE : COLORONCOLOR);
-  return out;
+  return RenderRegion(*picture_, width_, height_, 0, 0, width_, height_);
 }
 
+// Same size: straight copy. Smaller: the area-averaged picture, made once for
+// this size. Larger: only the part to paint, with repeated pixels.
 void ImageArea::Paint() {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd_, &ps);
-  const Bitmap* source = picture_.get();
-  const bool shrinking = source && width_ <= source->Width() && height_ <= source->Height() &&
-                         (width_ < source->Width() || height_ < source->Height());
-  if (shrinking) source = ShrunkPicture();
-  if (!source) {
-    FillRect(dc, &ps.rcPaint, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  const RECT& r = ps.rcPaint;
+  const Bitmap* whole = nullptr;
+  std::shared_ptr<Bitmap> part;
+  if (picture_ && picture_->Width() == width_ && picture_->Height() == height_) {
+    whole = picture_.get();
+  } else if (picture_ && static_cast<int64_t>(width_) * height_ <=
+                             static_cast<int64_t>(picture_->Width()) * picture_->Height()) {
+    whole = ShrunkPicture();
+  } else if (picture_ && r.right > r.left && r.bottom > r.top) {
+    part =
+        RenderRegion(*picture_, width_, height_, r.left, r.top, r.right - r.left, r.bottom - r.top);
+  }
+  if (whole) {
+    Blit(dc, r, *whole, r.left, r.top);
+  } else if (part) {
+    Blit(dc, r, *part, 0, 0);
   } else {
-    HDC mem = CreateCompatibleDC(dc);
-    HGDIOBJ old = SelectObject(mem, source->Handle());
-    if (source->Width() == width_ && source->Height() == height_) {
-      const RECT& r = ps.rcPaint;
-      BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, mem, r.left, r.top, SRCCOPY);
-    } else {
-      SetStretchBltMode(dc, COLORONCOLOR);
-      StretchBlt(dc, 0, 0, width_, height_, mem, 0, 0, source->Width(), source->Height(), SRCCOPY);
-    }
-    SelectObject(mem, old);
-    DeleteDC(mem);
+    FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
   }
   EndPaint(hwnd_, &ps);
 }

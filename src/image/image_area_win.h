@@ -39,8 +39,8 @@ class ImageArea {
  private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   void Paint();
-  // The picture scaled to the area's size when that is smaller (kept until
-  // the picture or the size changes), so painting and scrolling only copy.
+  // The picture at the area's size when that is smaller (kept until the
+  // picture or the size changes), so painting and scrolling only copy.
   const Bitmap* ShrunkPicture() const;
 
   HWND hwnd_ = nullptr;
