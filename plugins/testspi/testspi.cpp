@@ -82,22 +82,108 @@ void Trace(const char* call, LPCSTR fileName) {
   }
 }
 
-// What GetPicture hands over: the header, and how large each block is made.
+// How GetPicture stores the picture.
+enum class Form { kBottomUp24, kTopDown24, kIndexed8, kRle8, kBitfields32 };
+
+// What GetPicture hands over: the information block's content (header, then
+// masks or colour table), the pixel block's content, and the sizes the
+// blocks are made (content cut or zero-padded to them).
 struct Blocks {
   BITMAPINFOHEADER header = {};
-  size_t infoBytes = sizeof(BITMAPINFOHEADER);
+  std::vector<unsigned char> table;
+  std::vector<unsigned char> pixels;
+  size_t infoBytes = 0;
   size_t pixelBytes = 0;
   bool nullInfo = false;
   bool nullPixels = false;
   UINT flags = GMEM_MOVEABLE | GMEM_ZEROINIT;
 };
 
-size_t Stride(int width, int bitCount) {
-  return (static_cast<size_t>(width) * bitCount + 31) / 32 * 4;
+void AppendU32(std::vector<unsigned char>& bytes, DWORD value) {
+  for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<unsigned char>(value >> (8 * i)));
+}
+
+// 0x00RRGGBB of a pixel as this module sees it.
+DWORD ColourAt(const TestPicture& picture, int x, int y) {
+  const unsigned char* rgb = picture.rgb.data() + (static_cast<size_t>(y) * picture.width + x) * 3;
+  const DWORD colour = DWORD{rgb[0]} << 16 | DWORD{rgb[1]} << 8 | rgb[2];
+  return kInverted ? colour ^ 0xFFFFFF : colour;
+}
+
+// Index of the colour in the table of 8-bit forms, added when new.
+unsigned char IndexOf(DWORD colour, std::vector<DWORD>& palette) {
+  size_t i = 0;
+  while (i < palette.size() && palette[i] != colour) ++i;
+  if (i == palette.size()) palette.push_back(colour);
+  return static_cast<unsigned char>(i);
+}
+
+void AppendPixel(Blocks& blocks, Form form, DWORD colour, std::vector<DWORD>& palette) {
+  switch (form) {
+    case Form::kBottomUp24:
+    case Form::kTopDown24:
+      for (int shift : {0, 8, 16})
+        blocks.pixels.push_back(static_cast<unsigned char>(colour >> shift));
+      break;
+    case Form::kBitfields32:
+      AppendU32(blocks.pixels, colour);
+      break;
+    case Form::kIndexed8:
+      blocks.pixels.push_back(IndexOf(colour, palette));
+      break;
+    case Form::kRle8:  // runs of one pixel each
+      blocks.pixels.push_back(1);
+      blocks.pixels.push_back(IndexOf(colour, palette));
+      break;
+  }
+}
+
+void EndRow(Blocks& blocks, Form form, size_t rowStart) {
+  if (form == Form::kRle8) {
+    blocks.pixels.insert(blocks.pixels.end(), {0, 0});
+    return;
+  }
+  while ((blocks.pixels.size() - rowStart) % 4) blocks.pixels.push_back(0);
+}
+
+Blocks Encode(const TestPicture& picture, Form form) {
+  Blocks blocks;
+  BITMAPINFOHEADER& h = blocks.header;
+  static constexpr WORD kBitCounts[] = {24, 24, 8, 8, 32};
+  static constexpr DWORD kCompressions[] = {BI_RGB, BI_RGB, BI_RGB, BI_RLE8, BI_BITFIELDS};
+  h.biSize = sizeof h;
+  h.biWidth = picture.width;
+  h.biHeight = form == Form::kTopDown24 ? -picture.height : picture.height;
+  h.biPlanes = 1;
+  h.biBitCount = kBitCounts[static_cast<int>(form)];
+  h.biCompression = kCompressions[static_cast<int>(form)];
+  std::vector<DWORD> palette;
+  for (int stored = 0; stored < picture.height; ++stored) {
+    const int y = h.biHeight < 0 ? stored : picture.height - 1 - stored;
+    const size_t rowStart = blocks.pixels.size();
+    for (int x = 0; x < picture.width; ++x)
+      AppendPixel(blocks, form, ColourAt(picture, x, y), palette);
+    EndRow(blocks, form, rowStart);
+  }
+  if (form == Form::kRle8) {
+    blocks.pixels.insert(blocks.pixels.end(), {0, 1});
+    h.biSizeImage = static_cast<DWORD>(blocks.pixels.size());
+  }
+  if (form == Form::kBitfields32) {
+    for (DWORD mask : {0xFF0000u, 0x00FF00u, 0x0000FFu}) AppendU32(blocks.table, mask);
+  }
+  if (form == Form::kIndexed8 || form == Form::kRle8) {
+    h.biClrUsed = static_cast<DWORD>(palette.size());
+    for (DWORD colour : palette) AppendU32(blocks.table, colour);
+  }
+  blocks.infoBytes = sizeof h + blocks.table.size();
+  blocks.pixelBytes = blocks.pixels.size();
+  return blocks;
 }
 
 struct Falsification {
   const char* variant;
+  Form form;
   void (*record)(SpiPictureInfo& record);
   void (*blocks)(Blocks& blocks);
 };
@@ -108,41 +194,36 @@ void NoBlockChange(Blocks&) {}
 // Each variant word of the bogus module and what it falsifies; the last ones
 // are sound answers in forms the host must accept.
 const Falsification kFalsifications[] = {
-    {"width0", [](SpiPictureInfo& r) { r.width = 0; }, NoBlockChange},
-    {"widthneg", [](SpiPictureInfo& r) { r.width = -r.width; }, NoBlockChange},
-    {"heightneg", [](SpiPictureInfo& r) { r.height = -r.height; }, NoBlockChange},
-    {"huge", [](SpiPictureInfo& r) { r.width = r.height = 100000; }, NoBlockChange},
-    {"noinfo", NoRecordChange, [](Blocks& b) { b.nullInfo = true; }},
-    {"nopixels", NoRecordChange, [](Blocks& b) { b.nullPixels = true; }},
-    {"smallinfo", NoRecordChange, [](Blocks& b) { b.infoBytes = 20; }},
-    {"smallpixels", NoRecordChange, [](Blocks& b) { b.pixelBytes -= 1; }},
-    {"bitcount13", NoRecordChange, [](Blocks& b) { b.header.biBitCount = 13; }},
-    {"headersize", NoRecordChange, [](Blocks& b) { b.header.biSize = 1000; }},
-    {"hugeheader", NoRecordChange,
-     [](Blocks& b) { b.header.biWidth = b.header.biHeight = 1000000; }},
-    {"rle8short", NoRecordChange,
-     [](Blocks& b) {
-       b.header.biBitCount = 8;
-       b.header.biCompression = BI_RLE8;
-       b.header.biSizeImage = 4096;
-       b.infoBytes += 256 * sizeof(RGBQUAD);
-       b.pixelBytes = 1;
-     }},
-    {"shorttable", NoRecordChange,
-     [](Blocks& b) {
-       b.header.biBitCount = 8;
-       b.infoBytes += 2 * sizeof(RGBQUAD);
-     }},
-    {"nomasks", NoRecordChange,
-     [](Blocks& b) {
-       b.header.biBitCount = 32;
-       b.header.biCompression = BI_BITFIELDS;
-       b.pixelBytes = Stride(b.header.biWidth, 32) * std::abs(b.header.biHeight);
-     }},
-    {"topdown", NoRecordChange, [](Blocks& b) { b.header.biHeight = -b.header.biHeight; }},
-    {"fixed", NoRecordChange, [](Blocks& b) { b.flags = GMEM_FIXED | GMEM_ZEROINIT; }},
-    {"textinfo", [](SpiPictureInfo& r) { r.textInfo = LocalAlloc(LMEM_MOVEABLE, 64); },
+    {"width0", Form::kBottomUp24, [](SpiPictureInfo& r) { r.width = 0; }, NoBlockChange},
+    {"widthneg", Form::kBottomUp24, [](SpiPictureInfo& r) { r.width = -r.width; }, NoBlockChange},
+    {"heightneg", Form::kBottomUp24, [](SpiPictureInfo& r) { r.height = -r.height; },
      NoBlockChange},
+    {"huge", Form::kBottomUp24, [](SpiPictureInfo& r) { r.width = r.height = 100000; },
+     NoBlockChange},
+    {"noinfo", Form::kBottomUp24, NoRecordChange, [](Blocks& b) { b.nullInfo = true; }},
+    {"nopixels", Form::kBottomUp24, NoRecordChange, [](Blocks& b) { b.nullPixels = true; }},
+    {"smallinfo", Form::kBottomUp24, NoRecordChange, [](Blocks& b) { b.infoBytes = 20; }},
+    {"smallpixels", Form::kBottomUp24, NoRecordChange, [](Blocks& b) { b.pixelBytes -= 1; }},
+    {"bitcount13", Form::kBottomUp24, NoRecordChange, [](Blocks& b) { b.header.biBitCount = 13; }},
+    {"headersize", Form::kBottomUp24, NoRecordChange, [](Blocks& b) { b.header.biSize = 1000; }},
+    {"hugeheader", Form::kBottomUp24, NoRecordChange,
+     [](Blocks& b) { b.header.biWidth = b.header.biHeight = 1000000; }},
+    {"topdownrle", Form::kRle8, NoRecordChange,
+     [](Blocks& b) { b.header.biHeight = -b.header.biHeight; }},
+    {"rle8short", Form::kRle8, NoRecordChange, [](Blocks& b) { b.pixelBytes = 1; }},
+    {"rle8nosize", Form::kRle8, NoRecordChange, [](Blocks& b) { b.header.biSizeImage = 0; }},
+    {"shorttable", Form::kIndexed8, NoRecordChange, [](Blocks& b) { b.infoBytes -= 4; }},
+    {"manycolours", Form::kIndexed8, NoRecordChange,
+     [](Blocks& b) { b.header.biClrUsed = 100000; }},
+    {"nomasks", Form::kBitfields32, NoRecordChange, [](Blocks& b) { b.infoBytes -= 12; }},
+    {"topdown", Form::kTopDown24, NoRecordChange, NoBlockChange},
+    {"indexed8", Form::kIndexed8, NoRecordChange, NoBlockChange},
+    {"rle8", Form::kRle8, NoRecordChange, NoBlockChange},
+    {"bitfields32", Form::kBitfields32, NoRecordChange, NoBlockChange},
+    {"fixed", Form::kBottomUp24, NoRecordChange,
+     [](Blocks& b) { b.flags = GMEM_FIXED | GMEM_ZEROINIT; }},
+    {"textinfo", Form::kBottomUp24,
+     [](SpiPictureInfo& r) { r.textInfo = LocalAlloc(LMEM_MOVEABLE, 64); }, NoBlockChange},
 };
 
 const Falsification* FalsificationOf(const TestPicture& picture) {
@@ -153,64 +234,33 @@ const Falsification* FalsificationOf(const TestPicture& picture) {
   return nullptr;
 }
 
-Blocks SoundBlocks(const TestPicture& picture) {
-  Blocks blocks;
-  BITMAPINFOHEADER& h = blocks.header;
-  h.biSize = sizeof h;
-  h.biWidth = picture.width;
-  h.biHeight = kInverted ? -picture.height : picture.height;
-  h.biPlanes = 1;
-  h.biBitCount = 24;
-  h.biCompression = BI_RGB;
-  blocks.pixelBytes = Stride(picture.width, 24) * picture.height;
-  return blocks;
-}
-
-// Rows of 24-bit BGR pixels in the order the header says.
-void WritePixels(const TestPicture& picture, const BITMAPINFOHEADER& header, unsigned char* out) {
-  const size_t stride = Stride(picture.width, 24);
-  const unsigned char flip = kInverted ? 0xFF : 0x00;
-  for (int row = 0; row < picture.height; ++row) {
-    const int stored = header.biHeight < 0 ? row : picture.height - 1 - row;
-    unsigned char* dest = out + stride * stored;
-    const unsigned char* src = picture.rgb.data() + static_cast<size_t>(row) * picture.width * 3;
-    for (int x = 0; x < picture.width; ++x) {
-      dest[3 * x + 0] = src[3 * x + 2] ^ flip;
-      dest[3 * x + 1] = src[3 * x + 1] ^ flip;
-      dest[3 * x + 2] = src[3 * x + 0] ^ flip;
-    }
-  }
-}
-
-HLOCAL NewBlock(UINT flags, size_t bytes, const void* content, size_t contentBytes) {
-  HLOCAL block = GlobalAlloc(flags, bytes);
+// A block of the given size holding as much of the content as fits.
+HLOCAL NewBlock(UINT flags, size_t bytes, const std::vector<unsigned char>& content) {
+  HLOCAL block = GlobalAlloc(flags, bytes ? bytes : 1);
   if (!block) return nullptr;
-  if (content) std::memcpy(GlobalLock(block), content, contentBytes < bytes ? contentBytes : bytes);
+  std::memcpy(GlobalLock(block), content.data(), content.size() < bytes ? content.size() : bytes);
   GlobalUnlock(block);
   return block;
 }
 
-bool IsSoundLayout(const Blocks& blocks, const TestPicture& picture) {
-  return blocks.header.biBitCount == 24 && blocks.header.biCompression == BI_RGB &&
-         blocks.pixelBytes >= Stride(picture.width, 24) * picture.height;
-}
-
 // Unused in the module without GetPicture.
 [[maybe_unused]] int HandOver(const TestPicture& picture, HLOCAL* info, HLOCAL* pixels) {
-  Blocks blocks = SoundBlocks(picture);
-  if (const Falsification* f = FalsificationOf(picture)) f->blocks(blocks);
-  HLOCAL pixelBlock = blocks.nullPixels ? nullptr : GlobalAlloc(blocks.flags, blocks.pixelBytes);
-  HLOCAL infoBlock = blocks.nullInfo ? nullptr
-                                     : NewBlock(blocks.flags, blocks.infoBytes, &blocks.header,
-                                                sizeof blocks.header);
-  if ((!pixelBlock && !blocks.nullPixels) || (!infoBlock && !blocks.nullInfo)) {
-    if (pixelBlock) GlobalFree(pixelBlock);
+  const Falsification* falsification = FalsificationOf(picture);
+  Blocks blocks = Encode(picture, falsification ? falsification->form
+                                  : kInverted   ? Form::kTopDown24
+                                                : Form::kBottomUp24);
+  if (falsification) falsification->blocks(blocks);
+  std::vector<unsigned char> infoContent(sizeof blocks.header);
+  std::memcpy(infoContent.data(), &blocks.header, sizeof blocks.header);
+  infoContent.insert(infoContent.end(), blocks.table.begin(), blocks.table.end());
+  HLOCAL infoBlock =
+      blocks.nullInfo ? nullptr : NewBlock(blocks.flags, blocks.infoBytes, infoContent);
+  HLOCAL pixelBlock =
+      blocks.nullPixels ? nullptr : NewBlock(blocks.flags, blocks.pixelBytes, blocks.pixels);
+  if ((!infoBlock && !blocks.nullInfo) || (!pixelBlock && !blocks.nullPixels)) {
     if (infoBlock) GlobalFree(infoBlock);
+    if (pixelBlock) GlobalFree(pixelBlock);
     return kOutOfMemory;
-  }
-  if (pixelBlock && IsSoundLayout(blocks, picture)) {
-    WritePixels(picture, blocks.header, static_cast<unsigned char*>(GlobalLock(pixelBlock)));
-    GlobalUnlock(pixelBlock);
   }
   *info = infoBlock;
   *pixels = pixelBlock;
