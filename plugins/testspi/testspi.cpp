@@ -271,8 +271,9 @@ bool HeadIsTestPicture(const char* head) { return std::strncmp(head, kMagic, kMa
 
 // The host passes a file handle (high word zero) or the first 2 KiB of the file.
 bool StartsLikeTestPicture(DWORD_PTR fileOrHead) {
-  if (fileOrHead & ~DWORD_PTR{0xFFFF})
+  if (fileOrHead & ~DWORD_PTR{0xFFFF}) {
     return HeadIsTestPicture(reinterpret_cast<const char*>(fileOrHead));
+  }
   char head[kMagicLength] = {};
   DWORD read = 0;
   return ReadFile(reinterpret_cast<HANDLE>(fileOrHead), head, sizeof head, &read, nullptr) &&
