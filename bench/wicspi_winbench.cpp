@@ -1,0 +1,192 @@
+// Times wicspi.spi's GetPicture on two large photos (JPEG and PNG, 6000 x
+// 4000) beside a bare WIC decode of the same files to 32-bit pixels, and the
+// peak memory of each, measured in a child process of its own.
+//   wicspi_winbench.exe [folder of bench-6000x4000.jpg and .png] [runs]
+// Without a folder it uses <build>\fixtures (tests/plugins/make_fixtures.sh
+// <build>/fixtures --bench makes the photos).
+#include <windows.h>
+
+#include <psapi.h>
+#include <wincodec.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+#include <wrl/client.h>
+
+#include "support/wine_paths.h"
+
+namespace {
+
+using Microsoft::WRL::ComPtr;
+using GetPictureFn = int(WINAPI*)(LPCSTR, LONG, UINT, HLOCAL*, HLOCAL*, FARPROC, LONG);
+using IsSupportedFn = int(WINAPI*)(LPCSTR, DWORD);
+
+double Now() {
+  LARGE_INTEGER count, frequency;
+  QueryPerformanceCounter(&count);
+  QueryPerformanceFrequency(&frequency);
+  return double(count.QuadPart) / double(frequency.QuadPart);
+}
+
+class Plugin {
+ public:
+  Plugin() {
+    module_ = LoadLibraryA((bex::test::BuildDir() + "\\plugins\\wicspi.spi").c_str());
+    if (module_) {
+      getPicture_ = reinterpret_cast<GetPictureFn>(
+          reinterpret_cast<void*>(GetProcAddress(module_, "GetPicture")));
+      isSupported_ = reinterpret_cast<IsSupportedFn>(
+          reinterpret_cast<void*>(GetProcAddress(module_, "IsSupported")));
+    }
+  }
+  ~Plugin() {
+    if (module_) FreeLibrary(module_);
+  }
+  bool loaded() const { return getPicture_ && isSupported_; }
+
+  // One IsSupported with a handle from _lopen, as the viewer asks.
+  bool Accepts(const std::string& path) const {
+    const HFILE file = _lopen(path.c_str(), OF_READ | OF_SHARE_DENY_NONE);
+    const bool accepted = file != HFILE_ERROR && isSupported_(path.c_str(), DWORD(file)) != 0;
+    if (file != HFILE_ERROR) _lclose(file);
+    return accepted;
+  }
+
+  // One GetPicture as the viewer calls it, blocks freed as the viewer does.
+  bool Decode(const std::string& path) const {
+    HLOCAL info = nullptr, pixels = nullptr;
+    if (getPicture_(path.c_str(), 0, 0, &info, &pixels, nullptr, 0) != 0) return false;
+    GlobalFree(pixels);
+    GlobalFree(info);
+    return true;
+  }
+
+ private:
+  HMODULE module_ = nullptr;
+  GetPictureFn getPicture_ = nullptr;
+  IsSupportedFn isSupported_ = nullptr;
+};
+
+// The same file decoded by WIC alone into 32-bit BGRA pixels.
+bool BareDecode(const std::string& path) {
+  ComPtr<IWICImagingFactory> factory;
+  if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                              IID_PPV_ARGS(&factory)))) {
+    return false;
+  }
+  std::wstring wide(path.begin(), path.end());
+  ComPtr<IWICBitmapDecoder> decoder;
+  ComPtr<IWICBitmapFrameDecode> frame;
+  ComPtr<IWICFormatConverter> converter;
+  UINT width = 0, height = 0;
+  if (FAILED(factory->CreateDecoderFromFilename(wide.c_str(), nullptr, GENERIC_READ,
+                                                WICDecodeMetadataCacheOnDemand, &decoder)) ||
+      FAILED(decoder->GetFrame(0, &frame)) || FAILED(frame->GetSize(&width, &height)) ||
+      FAILED(factory->CreateFormatConverter(&converter)) ||
+      FAILED(converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppBGRA,
+                                   WICBitmapDitherTypeNone, nullptr, 0.0,
+                                   WICBitmapPaletteTypeCustom))) {
+    return false;
+  }
+  std::vector<BYTE> pixels(size_t{width} * height * 4);
+  return SUCCEEDED(converter->CopyPixels(nullptr, width * 4, UINT(pixels.size()), pixels.data()));
+}
+
+struct Timing {
+  double min = 0, median = 0;
+};
+
+Timing Summarize(std::vector<double> seconds) {
+  std::sort(seconds.begin(), seconds.end());
+  return {seconds.front(), seconds[seconds.size() / 2]};
+}
+
+std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
+
+// Runs this program again to decode `path` once by `way` and print its peak
+// memory; a fresh process keeps the two ways' peaks apart.
+void ReportPeakInChild(const std::string& way, const std::string& path) {
+  char self[MAX_PATH];
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  std::string command = Quoted(self) + " --peak " + way + " " + Quoted(path);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                      &process)) {
+    std::printf("  cannot start the peak-memory run\n");
+    return;
+  }
+  WaitForSingleObject(process.hProcess, INFINITE);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+}
+
+int PeakRun(const std::string& way, const std::string& path) {
+  PROCESS_MEMORY_COUNTERS before{}, after{};
+  GetProcessMemoryInfo(GetCurrentProcess(), &before, sizeof before);
+  const bool ok = way == "plugin" ? Plugin().Decode(path) : BareDecode(path);
+  GetProcessMemoryInfo(GetCurrentProcess(), &after, sizeof after);
+  constexpr double kMiB = 1024.0 * 1024.0;
+  std::printf("  peak memory, %-6s: working set %7.1f MiB (+%.1f), pagefile %7.1f MiB (+%.1f)%s\n",
+              way.c_str(), after.PeakWorkingSetSize / kMiB,
+              (after.PeakWorkingSetSize - before.PeakWorkingSetSize) / kMiB,
+              after.PeakPagefileUsage / kMiB,
+              (after.PeakPagefileUsage - before.PeakPagefileUsage) / kMiB, ok ? "" : " (failed)");
+  return ok ? 0 : 1;
+}
+
+bool BenchFile(const Plugin& plugin, const std::string& path, int runs) {
+  std::vector<double> pluginTimes, bareTimes;
+  for (int i = 0; i < runs; ++i) {  // interleaved so both see the same machine load
+    double start = Now();
+    if (!plugin.Decode(path)) return false;
+    pluginTimes.push_back(Now() - start);
+    start = Now();
+    if (!BareDecode(path)) return false;
+    bareTimes.push_back(Now() - start);
+  }
+  const Timing p = Summarize(pluginTimes), b = Summarize(bareTimes);
+  std::printf("%s (%d runs)\n", path.c_str(), runs);
+  std::printf("  GetPicture (24-bit DIB): min %7.1f ms  median %7.1f ms\n", p.min * 1e3,
+              p.median * 1e3);
+  std::printf("  bare WIC to 32-bit BGRA: min %7.1f ms  median %7.1f ms\n", b.min * 1e3,
+              b.median * 1e3);
+  std::printf("  ratio: %.3f (median), %.3f (min); goal <= 1.15\n", p.median / b.median,
+              p.min / b.min);
+  constexpr int kQuestions = 50;
+  const double start = Now();
+  for (int i = 0; i < kQuestions; ++i) {
+    if (!plugin.Accepts(path)) return false;
+  }
+  std::printf("  IsSupported with a file handle: %.2f ms a call\n",
+              (Now() - start) * 1e3 / kQuestions);
+  std::fflush(stdout);
+  ReportPeakInChild("plugin", path);
+  ReportPeakInChild("bare", path);
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  if (argc == 4 && std::string(argv[1]) == "--peak") return PeakRun(argv[2], argv[3]);
+  const std::string folder = argc > 1 ? argv[1] : bex::test::BuildDir() + "\\fixtures";
+  const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 7;
+  const Plugin plugin;
+  if (!plugin.loaded()) {
+    std::printf("wicspi.spi not found under %s\\plugins\n", bex::test::BuildDir().c_str());
+    return 1;
+  }
+  for (const char* name : {"bench-6000x4000.jpg", "bench-6000x4000.png"}) {
+    if (!BenchFile(plugin, folder + "\\" + name, runs)) {
+      std::printf("%s: cannot decode (make it with make_fixtures.sh --bench)\n", name);
+      return 1;
+    }
+  }
+  return 0;
+}
