@@ -33,6 +33,7 @@ void FileStepper::StepImage(bool forward) {
   SlotsReady = slotsReady;
   const std::optional<size_t> target =
       slotsReady ? std::optional<size_t>(NeighbourIndex(forward)) : FillNeighbour(forward);
+  // Nothing loads, or only the removed file itself would come back.
   if (!target || (ShownFileRemoved && static_cast<int>(*target) == CurrentIndex)) {
     EndStepWithoutPicture();
     return;

@@ -69,7 +69,7 @@ class FileStepper {
   // preparation and by StepImage.
   void EnsureFileList();
   // Marks the list stale; it is built at the next key, menu opening or step.
-  // Opening a file also clears ShownFileRemoved.
+  // Used by refresh, and by opening a file, which also clears ShownFileRemoved.
   void InvalidateFileList();
   // The sort command: forgets the entries and marks the list stale.
   void DiscardFileList();
