@@ -181,14 +181,17 @@ Palette LoadPalette(const uint8_t* data, const BmpInfo& info) {
 }
 
 // One colour channel of a masked pixel, widened to 8 bits: narrower fields
-// are scaled so that their maximum gives 255, wider ones keep their top bits.
+// repeat their bits downwards, as GDI widens them (the maximum gives 255);
+// wider ones keep their top bits.
 class Channel {
  public:
   explicit Channel(uint32_t mask) : mask_(mask), shift_(TrailingZeros(mask)), bits_(SetBits(mask)) {
-    if (bits_ >= 8) return;
-    const uint32_t top = (1u << bits_) - 1;
-    for (uint32_t v = 0; v <= top && top != 0; ++v) {
-      widened_[v] = static_cast<uint8_t>((v * 255 + top / 2) / top);
+    if (bits_ == 0 || bits_ >= 8) return;
+    for (uint32_t v = 0; v < (1u << bits_); ++v) {
+      const uint32_t top = v << (8 - bits_);
+      uint32_t wide = 0;
+      for (unsigned s = 0; s < 8; s += bits_) wide |= top >> s;
+      widened_[v] = static_cast<uint8_t>(wide);
     }
   }
   uint32_t Extract(uint32_t pixel) const {
@@ -304,8 +307,8 @@ void DecodeUncompressed(const uint8_t* data, const BmpInfo& info, const Picture&
 }
 
 // Run-length data draws into a picture that starts black. Positions count
-// from the bottom-left corner, as the stored rows do. Every run is checked
-// against the picture before it is drawn; data that ends without an
+// from the bottom-left corner, as the stored rows do. Drawing above the top
+// row and moves out of the picture are malformed; data that ends without an
 // end-of-bitmap code keeps what it drew, the way most readers show a
 // truncated file.
 class RleDecoder {
@@ -351,35 +354,37 @@ class RleDecoder {
 
   size_t Left() const { return length_ - pos_; }
 
-  // Where the next count pixels go, or null when they leave the picture.
-  uint32_t* Target(uint32_t count) const {
-    if (y_ >= height_ || count > width_ - x_) return nullptr;
-    return picture_.Row(height_ - 1 - y_) + x_;
-  }
+  // Pixels go on the current row. Runs that go on past its right edge are
+  // cut there: some writers encode the row's padding as pixels.
+  bool OnPicture() const { return y_ < height_; }
+  uint32_t* Cursor() const { return picture_.Row(height_ - 1 - y_) + x_; }
+  uint32_t Visible(uint32_t count) const { return std::min(count, width_ - x_); }
 
   // Repeats the index byte; in 4-bit data its two halves alternate.
   bool DrawRun(uint32_t count, uint8_t indices) {
-    uint32_t* dst = Target(count);
-    if (dst == nullptr) return false;
+    if (!OnPicture()) return false;
     const uint32_t first = format_.palette[fourBit_ ? indices >> 4 : indices];
     const uint32_t second = format_.palette[fourBit_ ? indices & 0x0F : indices];
-    for (uint32_t i = 0; i < count; ++i) dst[i] = i % 2 == 0 ? first : second;
-    x_ += count;
+    const uint32_t visible = Visible(count);
+    uint32_t* dst = Cursor();
+    for (uint32_t i = 0; i < visible; ++i) dst[i] = i % 2 == 0 ? first : second;
+    x_ += visible;
     return true;
   }
 
   // Indices given one by one, padded to a 16-bit boundary.
   bool DrawAbsolute(uint32_t count) {
-    uint32_t* dst = Target(count);
-    if (dst == nullptr) return false;
+    if (!OnPicture()) return false;
     const size_t bytes = fourBit_ ? (count + 1) / 2 : count;
     if (Left() < bytes) {
       pos_ = length_;
       return true;
     }
-    (fourBit_ ? DecodeIndexedRow<4> : DecodeIndexedRow<8>)(stream_ + pos_, dst, count, format_);
+    const uint32_t visible = Visible(count);
+    (fourBit_ ? DecodeIndexedRow<4> : DecodeIndexedRow<8>)(stream_ + pos_, Cursor(), visible,
+                                                           format_);
     pos_ += std::min(bytes + bytes % 2, Left());
-    x_ += count;
+    x_ += visible;
     return true;
   }
 
