@@ -67,6 +67,25 @@ ComPtr<IWICStream> StreamOver(IWICImagingFactory* factory, const BYTE* data, DWO
   return stream;
 }
 
+// True when the signature of some codec of the system matches the stream.
+bool MatchesSomeCodec(IWICImagingFactory* factory, IStream* stream) {
+  ComPtr<IEnumUnknown> decoders;
+  if (FAILED(factory->CreateComponentEnumerator(WICDecoder, WICComponentEnumerateDefault,
+                                                &decoders))) {
+    return false;
+  }
+  ComPtr<IUnknown> item;
+  while (decoders->Next(1, item.ReleaseAndGetAddressOf(), nullptr) == S_OK) {
+    ComPtr<IWICBitmapDecoderInfo> decoder;
+    BOOL matches = FALSE;
+    if (SUCCEEDED(item.As(&decoder)) && SUCCEEDED(decoder->MatchesPattern(stream, &matches)) &&
+        matches) {
+      return true;
+    }
+  }
+  return false;
+}
+
 // The first frame of a picture, with the layout of its upright DIB.
 struct FirstFrame {
   ComScope com;
@@ -86,7 +105,12 @@ struct FirstFrame {
     ComPtr<IWICBitmapDecoder> decoder;
     HRESULT hr = factory->CreateDecoderFromStream(stream.Get(), nullptr,
                                                   WICDecodeMetadataCacheOnDemand, &decoder);
-    if (SUCCEEDED(hr)) hr = decoder->GetFrame(0, &frame);
+    if (FAILED(hr)) {
+      // No codec took data that some codec's signature claims: it is damaged.
+      const bool claimed = hr != E_OUTOFMEMORY && MatchesSomeCodec(factory.Get(), stream.Get());
+      return claimed ? kSpiBrokenData : ResultOf(hr);
+    }
+    hr = decoder->GetFrame(0, &frame);
     if (SUCCEEDED(hr)) hr = frame->GetSize(&width, &height);
     if (FAILED(hr)) return ResultOf(hr);
     orientation = ReadExifOrientation(data, size);
@@ -214,21 +238,7 @@ bool IsKnownPicture(const BYTE* head, DWORD size) {
   const ComPtr<IWICImagingFactory> factory = CreateFactory();
   if (!factory) return false;
   const ComPtr<IWICStream> stream = StreamOver(factory.Get(), head, size);
-  ComPtr<IEnumUnknown> decoders;
-  if (!stream || FAILED(factory->CreateComponentEnumerator(WICDecoder, WICComponentEnumerateDefault,
-                                                           &decoders))) {
-    return false;
-  }
-  ComPtr<IUnknown> item;
-  while (decoders->Next(1, item.ReleaseAndGetAddressOf(), nullptr) == S_OK) {
-    ComPtr<IWICBitmapDecoderInfo> decoder;
-    BOOL matches = FALSE;
-    if (SUCCEEDED(item.As(&decoder)) &&
-        SUCCEEDED(decoder->MatchesPattern(stream.Get(), &matches)) && matches) {
-      return true;
-    }
-  }
-  return false;
+  return stream && MatchesSomeCodec(factory.Get(), stream.Get());
 }
 
 int ReadPictureInfo(const BYTE* data, DWORD size, PictureInfo* info) {

@@ -31,6 +31,7 @@ convert -delay 10 quad.png \( -size 64x32 xc:black \) -loop 0 animated.gif
 convert quad.png -compress lzw quad.tif
 convert quad.png -sample '32x32!' quad.ico
 convert quad.png -colorspace CMYK -quality 95 cmyk.jpg
+convert quad.png -sample '2048x1024!' big.png # a 6 MiB DIB
 
 # The eight EXIF orientations of the same stored pixels: JPEGs with an APP1
 # segment written here (ImageMagick only rewrites an existing EXIF block),
