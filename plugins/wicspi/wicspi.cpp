@@ -42,6 +42,9 @@ int LoadBytes(const char* buffer, LONG length, unsigned flag, PictureBytes* byte
 // small numbers, addresses of a host's buffer never are.
 bool IsFileHandle(DWORD handleOrAddress) { return (handleOrAddress & 0xFFFF0000u) == 0; }
 
+// What _lopen returns when it fails, passed on by a careless host.
+bool IsFailedOpen(DWORD handleOrAddress) { return handleOrAddress == DWORD(HFILE_ERROR); }
+
 }  // namespace
 }  // namespace bex::wicspi
 
@@ -54,6 +57,7 @@ __declspec(dllexport) int WINAPI GetPluginInfo(int infoNumber, LPSTR buffer, int
 __declspec(dllexport) int WINAPI IsSupported(LPCSTR /*fileName*/, DWORD handleOrAddress) {
   using namespace bex::wicspi;
   const int known = Guarded([&]() -> int {
+    if (IsFailedOpen(handleOrAddress)) return 0;
     if (IsFileHandle(handleOrAddress)) {
       const std::vector<BYTE> head = ReadHead(reinterpret_cast<HANDLE>(ULONG_PTR{handleOrAddress}));
       return int{IsKnownPicture(head.data(), static_cast<DWORD>(head.size()))};

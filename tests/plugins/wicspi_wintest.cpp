@@ -3,6 +3,8 @@
 // forms of the calls, damaged input and the progress callback.
 #include <windows.h>
 
+#include <objbase.h>
+
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -10,6 +12,7 @@
 #include <gtest/gtest.h>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/wine_paths.h"
@@ -232,6 +235,11 @@ TEST_F(WicSpi, RefusesATextFileNamedJpg) {
   EXPECT_EQ(plugin.Decode(Fixture("text.jpg")).result, 2);
 }
 
+TEST_F(WicSpi, RefusesHandlesOfFailedOpens) {
+  EXPECT_EQ(plugin.isSupported("x.jpg", DWORD(HFILE_ERROR)), 0);
+  EXPECT_EQ(plugin.isSupported("x.jpg", 0), 0);
+}
+
 TEST_F(WicSpi, ReadsTheHeadFromTheHandlesPositionAndPutsItBack) {
   const std::string path = Fixture("after-1000-bytes.bin");
   const HFILE file = _lopen(path.c_str(), OF_READ | OF_SHARE_DENY_NONE);
@@ -378,6 +386,30 @@ TEST_F(WicSpi, StopsWhenTheCallbackAsksTo) {
     EXPECT_EQ(p.result, 1) << "stop at call " << stopAt;
     EXPECT_EQ(log.calls.size(), stopAt + 1);
   }
+}
+
+// Decodes on a new thread whose COM state is `model` (or none) and tells
+// whether that state is as it was afterwards.
+bool DecodeKeepsComState(const Plugin& plugin, const DWORD* model) {
+  bool kept = false;
+  std::thread([&] {
+    if (model && CoInitializeEx(nullptr, *model) != S_OK) return;
+    if (plugin.Decode(Fixture("quad.png")).result != 0) return;
+    // Initializing again tells: S_FALSE while the thread's own use goes on,
+    // S_OK when none is left.
+    const HRESULT again = CoInitializeEx(nullptr, model ? *model : DWORD{COINIT_APARTMENTTHREADED});
+    kept = again == (model ? S_FALSE : S_OK);
+    if (SUCCEEDED(again)) CoUninitialize();
+    if (model) CoUninitialize();
+  }).join();
+  return kept;
+}
+
+TEST_F(WicSpi, LeavesTheCallersComAsItWas) {
+  const DWORD singleThreaded = COINIT_APARTMENTTHREADED, multithreaded = COINIT_MULTITHREADED;
+  EXPECT_TRUE(DecodeKeepsComState(plugin, nullptr)) << "thread without COM";
+  EXPECT_TRUE(DecodeKeepsComState(plugin, &singleThreaded)) << "single-threaded apartment";
+  EXPECT_TRUE(DecodeKeepsComState(plugin, &multithreaded)) << "multithreaded apartment";
 }
 
 // Bytes of committed private memory of this process.
