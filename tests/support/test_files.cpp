@@ -1,0 +1,72 @@
+#include "support/test_files.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <stdexcept>
+
+namespace bex::test {
+
+std::optional<std::string> ReadFileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!out.flush()) throw std::runtime_error("cannot write " + path);
+}
+
+bool FileExists(const std::string& path) { return std::ifstream(path).good(); }
+
+std::vector<std::string> NonEmptyLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!line.empty()) lines.push_back(line);
+  }
+  return lines;
+}
+
+IniFile& IniFile::Set(const std::string& section, const std::string& key,
+                      const std::string& value) {
+  auto s = std::find_if(sections_.begin(), sections_.end(),
+                        [&](const Section& each) { return each.name == section; });
+  if (s == sections_.end()) s = sections_.insert(sections_.end(), Section{section, {}});
+  auto k = std::find_if(s->keys.begin(), s->keys.end(),
+                        [&](const auto& each) { return each.first == key; });
+  if (k == s->keys.end()) {
+    s->keys.emplace_back(key, value);
+  } else {
+    k->second = value;
+  }
+  return *this;
+}
+
+IniFile& IniFile::Set(const std::string& section, const std::string& key, int value) {
+  return Set(section, key, std::to_string(value));
+}
+
+bool IniFile::Has(const std::string& section, const std::string& key) const {
+  return std::any_of(sections_.begin(), sections_.end(), [&](const Section& s) {
+    return s.name == section &&
+           std::any_of(s.keys.begin(), s.keys.end(), [&](const auto& k) { return k.first == key; });
+  });
+}
+
+std::string IniFile::Text() const {
+  std::string text;
+  for (const Section& s : sections_) {
+    text += "[" + s.name + "]\r\n";
+    for (const auto& [key, value] : s.keys) text += key + "=" + value + "\r\n";
+  }
+  return text;
+}
+
+void IniFile::WriteTo(const std::string& path) const { WriteFileBytes(path, Text()); }
+
+}  // namespace bex::test

@@ -1,0 +1,40 @@
+// Files that tests prepare and read back: raw bytes, lines, and settings files
+// written in code page 932 (the test sources' Japanese literals are compiled
+// to code page 932, so names and values are written as the bytes given).
+#pragma once
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace bex::test {
+
+// The bytes of a file; none when it cannot be read.
+std::optional<std::string> ReadFileBytes(const std::string& path);
+// Writes bytes to path, replacing the file; throws std::runtime_error on failure.
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+bool FileExists(const std::string& path);
+// The lines of a text with CR LF or LF line ends, empty lines left out.
+std::vector<std::string> NonEmptyLines(const std::string& text);
+
+// A settings file as a test writes it: sections and keys in the order they
+// were first set, CR LF line ends.
+class IniFile {
+ public:
+  // Sets a key, replacing its value when the section already holds it.
+  IniFile& Set(const std::string& section, const std::string& key, const std::string& value);
+  IniFile& Set(const std::string& section, const std::string& key, int value);
+  bool Has(const std::string& section, const std::string& key) const;
+  std::string Text() const;
+  void WriteTo(const std::string& path) const;
+
+ private:
+  struct Section {
+    std::string name;
+    std::vector<std::pair<std::string, std::string>> keys;
+  };
+  std::vector<Section> sections_;
+};
+
+}  // namespace bex::test
