@@ -19,6 +19,8 @@
 #include "image/layout.h"
 #include "image/mouse.h"
 #include "image/spi_host_win.h"
+#include "move/destination_history.h"
+#include "move/destination_tree.h"
 
 namespace bex {
 
@@ -153,6 +155,10 @@ class TBexForm1 {
   std::array<TSpiload, 3> ImageSlots;
   std::string PluginFolder;
   HANDLE InstanceLock = nullptr;
+  // The registered destinations as last read from "M_DIR.DAT" (or edited in
+  // the settings dialog), and the recent destination folders.
+  DestinationTree Destinations;
+  DestinationHistory History;
 
  private:
   void CreateMainWindow();
