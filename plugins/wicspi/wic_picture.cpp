@@ -134,8 +134,9 @@ ComPtr<IWICBitmapSource> ConvertedTo(IWICImagingFactory* factory, IWICBitmapFram
 
 // The frame's pixels: as decoded when they are 24-bit BGR already (the usual
 // JPEG and PNG photo), otherwise converted to 32-bit BGRA with straight alpha,
-// which every codec's format converts to (the system's converters promise
-// 24-bit BGR for more formats than they deliver).
+// the one target that WIC reaches from every format (its converters accept
+// 24-bit BGR as a target for grey, palette and 16-bit formats, and then fail
+// when the pixels are copied).
 struct PixelSource {
   ComPtr<IWICBitmapSource> source;
   bool withAlpha = false;
