@@ -17,6 +17,16 @@ foreach(sub common image filelist move app)
   endif()
 endforeach()
 
+# The window-free half of our WIC plug-in, with its own tests.
+add_subdirectory(${PROJECT_SOURCE_DIR}/plugins/wicspi ${CMAKE_BINARY_DIR}/plugins/wicspi)
+file(GLOB plugin_tests CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/plugins/*_test.cpp)
+if(plugin_tests)
+  add_executable(bex_plugins_tests ${plugin_tests})
+  target_compile_options(bex_plugins_tests PRIVATE ${BEX_WARNINGS} ${BEX_CHARSET})
+  target_link_libraries(bex_plugins_tests PRIVATE wicspi_logic GTest::gtest_main)
+  add_test(NAME native_plugins COMMAND bex_plugins_tests)
+endif()
+
 # Benchmarks: bench/*_bench.cpp, each its own program (build with
 # -DBEX_SANITIZE=OFF for figures worth reading; tools/bench.sh does).
 if(benchmark_FOUND)

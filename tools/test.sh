@@ -41,6 +41,7 @@ if [ -x tools/fuzz.sh ]; then
 fi
 
 echo "== Win32 and end-to-end tests under Wine"
+tests/plugins/make_fixtures.sh build/win32/fixtures || failed=$((failed + 1))
 # shellcheck source=tools/wine-env.sh
 . tools/wine-env.sh
 bex_wine_start "$root/build/win32"

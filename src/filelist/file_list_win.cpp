@@ -1,35 +1,11 @@
 // The folder's file list of the main window.
 #include "filelist/folder_host_win.h"
+#include "filelist/folder_listing_win.h"
 #include "image/image_area_win.h"
 
 namespace bex {
-namespace {
 
-uint32_t PackedLocalTime(const FILETIME& written) {
-  FILETIME local;
-  WORD date = 0;
-  WORD time = 0;
-  if (!FileTimeToLocalFileTime(&written, &local) || !FileTimeToDosDateTime(&local, &date, &time)) {
-    return 0;
-  }
-  return (static_cast<uint32_t>(date) << 16) | time;
-}
-
-}  // namespace
-
-std::vector<FileTbl> TBexForm1::FolderHost::ListFolder() {
-  std::vector<FileTbl> files;
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA("*.*", &fd);
-  if (h == INVALID_HANDLE_VALUE) return files;
-  do {
-    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-    const uint64_t size = (static_cast<uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
-    files.push_back({fd.cFileName, size, PackedLocalTime(fd.ftLastWriteTime)});
-  } while (FindNextFileA(h, &fd));
-  FindClose(h);
-  return files;
-}
+std::vector<FileTbl> TBexForm1::FolderHost::ListFolder() { return ListCurrentFolder(); }
 
 void TBexForm1::FolderHost::ShowSlot(int slot) {
   const TSpiload& source = form_.ImageSlots[slot];

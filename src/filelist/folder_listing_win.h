@@ -1,0 +1,14 @@
+// The current directory as the file list takes it.
+#pragma once
+
+#include <vector>
+
+#include "filelist/file_list.h"
+
+namespace bex {
+
+// Every entry of "*.*" in the current directory that is not a folder, hidden
+// and system files included, in the platform's order.
+std::vector<FileTbl> ListCurrentFolder();
+
+}  // namespace bex
