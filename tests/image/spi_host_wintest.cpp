@@ -1,0 +1,428 @@
+// The plug-in host with the test modules of plugins/testspi, under Wine.
+// Each test copies the modules it needs into a folder of its own, so that
+// module handles (GetModuleHandleA on the copy's path) tell which copies are
+// loaded.
+#include <windows.h>
+
+#include <array>
+#include <cstdint>
+#include <gtest/gtest.h>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "common/bex_error.h"
+#include "image/spi_host_win.h"
+#include "support/bmp_writer.h"
+#include "support/test_files.h"
+#include "support/wine_paths.h"
+
+namespace bex {
+namespace {
+
+using Pixels = std::vector<uint32_t>;  // 0x00RRGGBB, top row first
+
+std::string Path(const std::string& folder, const std::string& name) {
+  return folder + "\\" + name;
+}
+
+// A new folder holding copies of test modules, each as (module, name of the copy).
+std::string FolderWithCopies(const std::string& label,
+                             const std::vector<std::pair<std::string, std::string>>& copies) {
+  const std::string folder = test::NewScratchFolder(label);
+  const std::string modules = test::BuildDir() + "\\testspi";
+  for (const auto& [module, copy] : copies) {
+    EXPECT_TRUE(CopyFileA(Path(modules, module).c_str(), Path(folder, copy).c_str(), FALSE))
+        << module << " (build the target bex_testspi)";
+  }
+  return folder;
+}
+
+std::string FolderWith(const std::string& label, const std::vector<std::string>& modules) {
+  std::vector<std::pair<std::string, std::string>> copies;
+  for (const std::string& m : modules) copies.emplace_back(m, m);
+  return FolderWithCopies(label, copies);
+}
+
+bool IsLoaded(const std::string& modulePath) {
+  return GetModuleHandleA(modulePath.c_str()) != nullptr;
+}
+
+Pixels Pattern(int width, int height, uint32_t seed) {
+  Pixels pixels;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      pixels.push_back(
+          (seed * 0x010203u + static_cast<uint32_t>(x * 0x400000 + y * 0x3000 + x * y * 7)) &
+          0xFFFFFF);
+    }
+  }
+  return pixels;
+}
+
+Pixels Inverted(Pixels pixels) {
+  for (uint32_t& p : pixels) p ^= 0xFFFFFF;
+  return pixels;
+}
+
+struct TestPicture {
+  int width;
+  int height;
+  Pixels pixels;
+};
+
+TestPicture SmallPicture(uint32_t seed = 1) { return {5, 3, Pattern(5, 3, seed)}; }
+
+// A file of the test modules' format.
+std::string TestPictureFile(const TestPicture& picture, const std::string& variant) {
+  std::ostringstream file;
+  file << "BEXTEST1 " << picture.width << ' ' << picture.height << ' ' << variant << '\n';
+  for (uint32_t p : picture.pixels) {
+    file << static_cast<char>(p >> 16) << static_cast<char>(p >> 8) << static_cast<char>(p);
+  }
+  return file.str();
+}
+
+std::string BitmapFile(const TestPicture& picture) {
+  return test::BmpBytes(picture.width, picture.height, [&](int x, int y) {
+    const uint32_t p = picture.pixels[static_cast<size_t>(y) * picture.width + x];
+    return test::Rgb{static_cast<uint8_t>(p >> 16), static_cast<uint8_t>(p >> 8),
+                     static_cast<uint8_t>(p)};
+  });
+}
+
+Pixels PixelsOf(const BitmapRef& picture) {
+  if (!picture) return {};
+  GdiFlush();
+  const uint32_t* bits = picture->Bits();
+  Pixels pixels(bits, bits + static_cast<size_t>(picture->Width()) * picture->Height());
+  for (uint32_t& p : pixels) p &= 0xFFFFFF;
+  return pixels;
+}
+
+// File names as the directory search returns them, in its order.
+std::vector<std::string> SearchOrder(const std::string& folder, const char* pattern) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(Path(folder, pattern).c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    names.push_back(found.cFileName);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return names;
+}
+
+// The calls that trace.spi records while it lives.
+class CallTrace {
+ public:
+  explicit CallTrace(const std::string& folder) : path_(Path(folder, "calls.log")) {
+    SetEnvironmentVariableA("BEX_SPI_TRACE", path_.c_str());
+  }
+  ~CallTrace() { SetEnvironmentVariableA("BEX_SPI_TRACE", nullptr); }
+  std::vector<std::string> Lines() const {
+    return test::NonEmptyLines(test::ReadFileBytes(path_).value_or(""));
+  }
+
+ private:
+  std::string path_;
+};
+
+std::string WritePicture(const std::string& folder, const std::string& name,
+                         const TestPicture& picture, const std::string& variant = "plain") {
+  const std::string path = Path(folder, name);
+  test::WriteFileBytes(path, TestPictureFile(picture, variant));
+  return path;
+}
+
+void ExpectPicture(const TSpiload& slot, const TestPicture& picture, const Pixels& pixels) {
+  ASSERT_TRUE(slot.Picture());
+  EXPECT_EQ(slot.Picture()->Width(), picture.width);
+  EXPECT_EQ(slot.Picture()->Height(), picture.height);
+  EXPECT_EQ(PixelsOf(slot.Picture()), pixels);
+}
+
+TEST(SpiHostChoice, TheModuleTheSearchReturnsFirstDecodes) {
+  const TestPicture picture = SmallPicture();
+  // Both ways round, so that whatever order the search has, each module wins once.
+  for (const auto& [tst1Copy, tst2Copy] :
+       {std::pair{"a.spi", "b.spi"}, std::pair{"b.spi", "a.spi"}}) {
+    const std::string folder =
+        FolderWithCopies("order", {{"tst1.spi", tst1Copy}, {"tst2.spi", tst2Copy}});
+    const std::vector<std::string> order = SearchOrder(folder, "*.SPI");
+    ASSERT_EQ(order.size(), 2u);
+    const bool tst1First = lstrcmpiA(order[0].c_str(), tst1Copy) == 0;
+    const std::string file = WritePicture(folder, "pic.tst", picture);
+
+    TSpiload slot;
+    slot.LoadPlugins(folder);
+    EXPECT_EQ(slot.PluginCount(), 2u);
+    ASSERT_TRUE(slot.PrepareFile(file));
+    ASSERT_TRUE(slot.ChosenPlugin());
+    EXPECT_EQ(slot.ChosenPlugin()->module, GetModuleHandleA(Path(folder, order[0]).c_str()));
+    ASSERT_TRUE(slot.DecodePicture());
+    ExpectPicture(slot, picture, tst1First ? picture.pixels : Inverted(picture.pixels));
+  }
+}
+
+TEST(SpiHostChoice, ModuleWithoutGetPictureIsUnloadedAndNeverAsked) {
+  const std::string folder = FolderWith("nopic", {"nopic.spi", "tst1.spi"});
+  TSpiload slot;
+  slot.LoadPlugins(folder);
+  EXPECT_FALSE(IsLoaded(Path(folder, "nopic.spi")));
+  EXPECT_TRUE(IsLoaded(Path(folder, "tst1.spi")));
+  EXPECT_EQ(slot.PluginCount(), 1u);
+
+  // The module would claim any file if it were asked.
+  const std::string text = Path(folder, "notes.txt");
+  test::WriteFileBytes(text, "not a picture");
+  EXPECT_FALSE(slot.PrepareFile(text));
+  const TestPicture picture = SmallPicture();
+  ASSERT_TRUE(slot.PrepareFile(WritePicture(folder, "pic.tst", picture)));
+  ASSERT_TRUE(slot.DecodePicture());
+  ExpectPicture(slot, picture, picture.pixels);
+}
+
+TEST(SpiHostChoice, SlotWithoutModulesReadsOnlyBitmaps) {
+  const std::string folder = test::NewScratchFolder("empty-slot");
+  TSpiload slot;
+  EXPECT_FALSE(slot.PrepareFile(WritePicture(folder, "pic.tst", SmallPicture())));
+  EXPECT_FALSE(slot.DecodePicture());
+  EXPECT_FALSE(slot.Picture());
+
+  const TestPicture picture = SmallPicture();
+  const std::string bitmap = Path(folder, "pic.bmp");
+  test::WriteFileBytes(bitmap, BitmapFile(picture));
+  ASSERT_TRUE(slot.PrepareFile(bitmap));
+  ASSERT_TRUE(slot.DecodePicture());
+  ExpectPicture(slot, picture, picture.pixels);
+}
+
+TEST(SpiHostChoice, FileThatDoesNotOpenIsRefusedBeforeAnyModuleIsAsked) {
+  const std::string folder = FolderWith("unopenable", {"trace.spi"});
+  const CallTrace trace(folder);
+  TSpiload slot;
+  slot.LoadPlugins(folder);
+  const std::string subfolder = Path(folder, "dir.tst");
+  ASSERT_TRUE(CreateDirectoryA(subfolder.c_str(), nullptr));
+  EXPECT_FALSE(slot.PrepareFile(subfolder));
+  EXPECT_FALSE(slot.PrepareFile(Path(folder, "missing.tst")));
+  EXPECT_EQ(trace.Lines(), std::vector<std::string>{});
+
+  // The same module is asked for a file that opens.
+  const std::string file = WritePicture(folder, "pic.tst", SmallPicture());
+  EXPECT_TRUE(slot.PrepareFile(file));
+  EXPECT_EQ(trace.Lines(), std::vector<std::string>{"IsSupported " + file});
+}
+
+TEST(SpiHostBitmaps, BmpExtensionGoesToTheBuiltInReaderWhateverModulesAreLoaded) {
+  const std::string modules = FolderWith("bmp", {"trace.spi"});
+  const CallTrace trace(modules);
+  TSpiload slot;
+  slot.LoadPlugins(modules);
+  const TestPicture picture = SmallPicture(7);
+  // One folder per name: the file system ignores case.
+  for (const char* name : {"photo.bmp", "photo.Bmp", "PHOTO.BMP"}) {
+    const std::string file = Path(test::NewScratchFolder("bmp-file"), name);
+    test::WriteFileBytes(file, BitmapFile(picture));
+    ASSERT_TRUE(slot.PrepareFile(file)) << name;
+    EXPECT_EQ(slot.Extension(), ".BMP");
+    ASSERT_TRUE(slot.DecodePicture()) << name;
+    ExpectPicture(slot, picture, picture.pixels);
+  }
+  EXPECT_EQ(trace.Lines(), std::vector<std::string>{});
+
+  const std::string jpeg = WritePicture(modules, "photo.bmp.jpg", picture);
+  ASSERT_TRUE(slot.PrepareFile(jpeg));
+  EXPECT_EQ(slot.Extension(), ".JPG");
+  ASSERT_TRUE(slot.DecodePicture());
+  ExpectPicture(slot, picture, picture.pixels);
+  EXPECT_EQ(trace.Lines(), (std::vector<std::string>{"IsSupported " + jpeg, "GetPicture " + jpeg}));
+}
+
+TEST(SpiHostBitmaps, RejectedBitmapRaisesTheReadersError) {
+  const std::string folder = test::NewScratchFolder("bad-bmp");
+  TSpiload slot;
+  const TestPicture picture = SmallPicture();
+  std::string truncated = BitmapFile(picture);
+  truncated.resize(truncated.size() / 2);
+  for (const auto& [name, bytes] : {std::pair<std::string, std::string>{"empty.bmp", ""},
+                                    {"text.bmp", "this is not a bitmap"},
+                                    {"truncated.bmp", truncated}}) {
+    const std::string file = Path(folder, name);
+    test::WriteFileBytes(file, bytes);
+    ASSERT_TRUE(slot.PrepareFile(file));
+    try {
+      slot.DecodePicture();
+      ADD_FAILURE() << name << " was accepted";
+    } catch (const BexError& error) {
+      EXPECT_STREQ(error.what(), "ビットマップイメージが不正です") << name;
+    }
+    EXPECT_FALSE(slot.Picture());
+  }
+}
+
+TEST(SpiHostBitmaps, BitmapThatCannotBeReadFailsQuietly) {
+  const std::string folder = test::NewScratchFolder("unreadable-bmp");
+  const std::string subfolder = Path(folder, "dir.bmp");
+  ASSERT_TRUE(CreateDirectoryA(subfolder.c_str(), nullptr));
+  TSpiload slot;
+  for (const std::string& file : {subfolder, Path(folder, "missing.bmp")}) {
+    ASSERT_TRUE(slot.PrepareFile(file));
+    EXPECT_FALSE(slot.DecodePicture()) << file;
+    EXPECT_FALSE(slot.Picture());
+  }
+}
+
+TEST(SpiHostDecode, FailingGetPictureFailsTheDecodeAndDropsTheOldPicture) {
+  const std::string folder = FolderWith("failpic", {"failpic.spi"});
+  TSpiload slot;
+  slot.LoadPlugins(folder);
+  const TestPicture picture = SmallPicture();
+  const std::string bitmap = Path(folder, "old.bmp");
+  test::WriteFileBytes(bitmap, BitmapFile(picture));
+  ASSERT_TRUE(slot.PrepareFile(bitmap));
+  ASSERT_TRUE(slot.DecodePicture());
+
+  ASSERT_TRUE(slot.PrepareFile(WritePicture(folder, "pic.tst", picture)));
+  EXPECT_FALSE(slot.DecodePicture());
+  EXPECT_FALSE(slot.Picture());
+}
+
+class SpiHostBogusAnswer : public testing::TestWithParam<const char*> {};
+
+TEST_P(SpiHostBogusAnswer, FailsTheDecode) {
+  const std::string folder = FolderWith("bogus", {"bogus.spi"});
+  TSpiload slot;
+  slot.LoadPlugins(folder);
+  ASSERT_TRUE(slot.PrepareFile(WritePicture(folder, "pic.tst", SmallPicture(), GetParam())));
+  EXPECT_FALSE(slot.DecodePicture());
+  EXPECT_FALSE(slot.Picture());
+}
+
+INSTANTIATE_TEST_SUITE_P(Variants, SpiHostBogusAnswer,
+                         testing::Values("width0", "widthneg", "heightneg", "huge", "noinfo",
+                                         "nopixels", "smallinfo", "smallpixels", "bitcount13",
+                                         "headersize", "hugeheader", "topdownrle", "rle8short",
+                                         "rle8nosize", "shorttable", "manycolours", "nomasks"));
+
+// Sound answers of the same module in the forms a host must accept.
+class SpiHostSoundAnswer : public testing::TestWithParam<const char*> {};
+
+TEST_P(SpiHostSoundAnswer, DecodesThePixels) {
+  const std::string folder = FolderWith("sound", {"bogus.spi"});
+  TSpiload slot;
+  slot.LoadPlugins(folder);
+  const TestPicture picture = SmallPicture(3);
+  ASSERT_TRUE(slot.PrepareFile(WritePicture(folder, "pic.tst", picture, GetParam())));
+  ASSERT_TRUE(slot.DecodePicture());
+  ExpectPicture(slot, picture, picture.pixels);
+}
+
+INSTANTIATE_TEST_SUITE_P(Variants, SpiHostSoundAnswer,
+                         testing::Values("plain", "topdown", "indexed8", "rle8", "bitfields32",
+                                         "fixed", "textinfo"));
+
+TEST(SpiHostDecode, PictureHeldElsewhereOutlivesTheSlotsNextDecode) {
+  const std::string folder = FolderWith("shared", {"tst1.spi"});
+  TSpiload slot;
+  slot.LoadPlugins(folder);
+  const TestPicture first = SmallPicture(1);
+  const TestPicture second{4, 6, Pattern(4, 6, 2)};
+  ASSERT_TRUE(slot.PrepareFile(WritePicture(folder, "first.tst", first)));
+  ASSERT_TRUE(slot.DecodePicture());
+  const BitmapRef shown = slot.Picture();
+
+  ASSERT_TRUE(slot.PrepareFile(WritePicture(folder, "second.tst", second)));
+  ASSERT_TRUE(slot.DecodePicture());
+  ExpectPicture(slot, second, second.pixels);
+  slot.ReleasePicture();
+  EXPECT_FALSE(slot.Picture());
+
+  ASSERT_TRUE(shown);
+  EXPECT_EQ(shown->Width(), first.width);
+  EXPECT_EQ(shown->Height(), first.height);
+  EXPECT_EQ(PixelsOf(shown), first.pixels);
+}
+
+TEST(SpiHostLoading, NewListReplacesTheOldAndUnloadsItsModules) {
+  const std::string first = FolderWith("first", {"tst1.spi"});
+  const std::string second = FolderWith("second", {"tst2.spi"});
+  const TestPicture picture = SmallPicture();
+  const std::string file = WritePicture(first, "pic.tst", picture);
+  {
+    TSpiload slot;
+    slot.LoadPlugins(first);
+    ASSERT_TRUE(slot.PrepareFile(file));
+    EXPECT_TRUE(IsLoaded(Path(first, "tst1.spi")));
+
+    slot.LoadPlugins(second);
+    EXPECT_FALSE(IsLoaded(Path(first, "tst1.spi")));
+    EXPECT_TRUE(IsLoaded(Path(second, "tst2.spi")));
+    EXPECT_EQ(slot.PluginCount(), 1u);
+    EXPECT_EQ(slot.ChosenPlugin(), nullptr);
+    EXPECT_EQ(slot.Folder(), second);
+    ASSERT_TRUE(slot.PrepareFile(file));
+    ASSERT_TRUE(slot.DecodePicture());
+    ExpectPicture(slot, picture, Inverted(picture.pixels));
+  }
+  EXPECT_FALSE(IsLoaded(Path(second, "tst2.spi")));
+}
+
+TEST(SpiHostLoading, ReloadingTheSameFolderKeepsOneEntryPerModule) {
+  const std::string folder = FolderWith("reload", {"tst1.spi", "tst2.spi"});
+  {
+    TSpiload slot;
+    for (int i = 0; i < 3; ++i) slot.LoadPlugins(folder);
+    EXPECT_EQ(slot.PluginCount(), 2u);
+    EXPECT_TRUE(IsLoaded(Path(folder, "tst1.spi")));
+  }
+  // Every load was matched by a release.
+  EXPECT_FALSE(IsLoaded(Path(folder, "tst1.spi")));
+  EXPECT_FALSE(IsLoaded(Path(folder, "tst2.spi")));
+}
+
+TEST(SpiHostLoading, FolderWithoutUsableModulesLeavesTheListAsItWas) {
+  const std::string folder = FolderWith("kept", {"tst1.spi"});
+  const std::string unusable = FolderWith("unusable", {"nopic.spi"});
+  const std::string file = WritePicture(folder, "pic.tst", SmallPicture());
+  TSpiload slot;
+  slot.LoadPlugins(folder);
+  for (const std::string& other :
+       {test::NewScratchFolder("no-modules"), unusable, Path(folder, "missing")}) {
+    slot.LoadPlugins(other);
+    EXPECT_EQ(slot.PluginCount(), 1u) << other;
+    EXPECT_EQ(slot.Folder(), other);
+    EXPECT_TRUE(IsLoaded(Path(folder, "tst1.spi")));
+    EXPECT_TRUE(slot.PrepareFile(file));
+  }
+  EXPECT_FALSE(IsLoaded(Path(unusable, "nopic.spi")));
+}
+
+TEST(SpiHostLoading, EachSlotHasEntriesOfItsOwn) {
+  const std::string folder = FolderWith("three", {"tst1.spi"});
+  const std::string module = Path(folder, "tst1.spi");
+  const std::string file = WritePicture(folder, "pic.tst", SmallPicture());
+  std::array<std::optional<TSpiload>, 3> slots;
+  for (auto& slot : slots) {
+    slot.emplace();
+    slot->LoadPlugins(folder);
+    ASSERT_TRUE(slot->PrepareFile(file));
+  }
+  EXPECT_NE(slots[0]->ChosenPlugin(), slots[1]->ChosenPlugin());
+  EXPECT_NE(slots[1]->ChosenPlugin(), slots[2]->ChosenPlugin());
+  EXPECT_NE(slots[0]->ChosenPlugin(), slots[2]->ChosenPlugin());
+  EXPECT_EQ(slots[0]->ChosenPlugin()->module, GetModuleHandleA(module.c_str()));
+
+  slots[0].reset();
+  slots[1].reset();
+  EXPECT_TRUE(IsLoaded(module));
+  EXPECT_TRUE(slots[2]->DecodePicture());
+  slots[2].reset();
+  EXPECT_FALSE(IsLoaded(module));
+}
+
+}  // namespace
+}  // namespace bex
