@@ -1,7 +1,6 @@
 #include "move/destination_history.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 
 namespace bex {

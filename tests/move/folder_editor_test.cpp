@@ -1,7 +1,6 @@
 #include "move/folder_editor.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 

@@ -1,7 +1,6 @@
 #include "move/move_menu_model.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 
 namespace bex {
