@@ -167,8 +167,12 @@ void Process::Terminate() {
   WaitForSingleObject(handle_, kWaitMs);
 }
 
-void TerminateProcessesIn(const std::string& folder) {
-  const std::string prefix = folder.back() == '\\' ? folder : folder + "\\";
+namespace {
+
+// Calls visit with a handle (of the given access plus query rights) and the
+// program path of every other process running now.
+template <typename Visit>
+void ForEachOtherProcess(DWORD access, Visit visit) {
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
   if (snapshot == INVALID_HANDLE_VALUE) return;
   std::vector<DWORD> ids;
@@ -179,15 +183,28 @@ void TerminateProcessesIn(const std::string& folder) {
   }
   CloseHandle(snapshot);
   for (DWORD id : ids) {
-    HANDLE h =
-        OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
+    HANDLE h = OpenProcess(access | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
     if (!h) continue;
-    if (StartsWithNoCase(ImagePath(h), prefix)) {
-      TerminateProcess(h, 1);
-      WaitForSingleObject(h, kWaitMs);
-    }
+    visit(h, ImagePath(h));
     CloseHandle(h);
   }
+}
+
+}  // namespace
+
+void TerminateProcessesIn(const std::string& folder) {
+  const std::string prefix = folder.back() == '\\' ? folder : folder + "\\";
+  ForEachOtherProcess(PROCESS_TERMINATE | SYNCHRONIZE, [&](HANDLE h, const std::string& path) {
+    if (!StartsWithNoCase(path, prefix)) return;
+    TerminateProcess(h, 1);
+    WaitForSingleObject(h, kWaitMs);
+  });
+}
+
+std::vector<std::string> RunningPrograms() {
+  std::vector<std::string> paths;
+  ForEachOtherProcess(0, [&](HANDLE, const std::string& path) { paths.push_back(path); });
+  return paths;
 }
 
 }  // namespace bex::test

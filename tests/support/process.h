@@ -8,6 +8,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace bex::test {
 
@@ -52,5 +53,7 @@ class Process {
 
 // Ends every process whose program file lies in folder (a Windows path).
 void TerminateProcessesIn(const std::string& folder);
+// Full program paths of the other processes running now.
+std::vector<std::string> RunningPrograms();
 
 }  // namespace bex::test

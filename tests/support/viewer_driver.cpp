@@ -46,6 +46,16 @@ std::string Describe(const MessageBoxInfo& box) {
   return "message box \"" + box.caption + "\": \"" + box.text + "\"";
 }
 
+// A launch ends at once when another viewer holds the instance lock: the
+// copies still running say which.
+std::string OtherCopiesRunning(const std::string& folder) {
+  std::string list;
+  for (const std::string& path : RunningPrograms()) {
+    if (FileNameOf(path) == "bex.exe" && FolderOf(path) != folder) list += "\n  " + path;
+  }
+  return list.empty() ? list : "; other viewers running:" + list;
+}
+
 }  // namespace
 
 std::vector<HWND> ViewerWindows() { return TopLevelWindows(kViewerClass); }
@@ -106,10 +116,9 @@ void Viewer::WaitForFirstWindow(bool messageBoxFirst) {
     window_ = main;
     return;
   }
-  const std::optional<DWORD> code = ExitCode();
-  throw DriverError(code ? "the viewer ended with code " + std::to_string(*code) +
-                               " before it showed a window"
-                         : "the viewer showed no window");
+  throw DriverError(ExitCode() ? "the viewer ended with code " + std::to_string(*ExitCode()) +
+                                     " before it showed a window" + OtherCopiesRunning(folder_)
+                               : "the viewer showed no window");
 }
 
 Viewer Viewer::WaitForOther(const std::vector<DWORD>& knownProcesses, DWORD timeoutMs) {

@@ -1,0 +1,353 @@
+// The viewer's start under Wine, driven from outside: first-run and
+// install-error messages, window bounds from the settings file or centred,
+// the first picture and its layout, files that cannot be shown, what the
+// close writes, and several files on the command line.
+#include <gtest/gtest.h>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "support/bmp_writer.h"
+#include "support/viewer_driver.h"
+#include "support/wine_paths.h"
+
+namespace bex::test {
+namespace {
+
+constexpr Rgb kRed{255, 0, 0}, kGreen{0, 255, 0}, kBlue{0, 0, 255}, kWhite{255, 255, 255};
+constexpr SIZE kDesignedSize{207, 141};
+
+COLORREF ColourRef(Rgb c) { return RGB(c.r, c.g, c.b); }
+
+// The virtual desktop's size as the viewer reads it (SM_CXVIRTUALSCREEN, SM_CYVIRTUALSCREEN).
+SIZE DesktopSize() { return {GetSystemMetrics(78), GetSystemMetrics(79)}; }
+
+// Where the viewer puts a window of the designed size without saved bounds.
+RECT CentredDesignedWindow() {
+  const SIZE desk = DesktopSize();
+  const LONG left = (desk.cx - kDesignedSize.cx) / 2, top = (desk.cy - kDesignedSize.cy) / 2;
+  return {left, top, left + kDesignedSize.cx, top + kDesignedSize.cy};
+}
+
+SIZE SizeOf(const RECT& r) { return {r.right - r.left, r.bottom - r.top}; }
+
+::testing::AssertionResult SameRect(const RECT& actual, const RECT& expected) {
+  if (EqualRect(&actual, &expected)) return ::testing::AssertionSuccess();
+  auto text = [](const RECT& r) {
+    return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" +
+           std::to_string(r.right) + "," + std::to_string(r.bottom) + ")";
+  };
+  return ::testing::AssertionFailure()
+         << "window at " << text(actual) << ", expected " << text(expected);
+}
+
+::testing::AssertionResult SameSize(SIZE actual, SIZE expected) {
+  if (actual.cx == expected.cx && actual.cy == expected.cy) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure()
+         << actual.cx << " x " << actual.cy << ", expected " << expected.cx << " x " << expected.cy;
+}
+
+// The running test's name as a folder name (parameterised names hold "/").
+std::string TestLabel() {
+  std::string label = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+  for (char& c : label) {
+    if (c == '/') c = '-';
+  }
+  return label;
+}
+
+class Startup : public ::testing::Test {
+ protected:
+  std::string Path(const std::string& name) const { return folder_ + "\\" + name; }
+
+  // The settings file's lines after the viewer has closed.
+  std::vector<std::string> SettingsLines() const {
+    return NonEmptyLines(ReadFileBytes(Path("bex.ini")).value_or(""));
+  }
+
+  // Outer size of a viewer window around a client area of the given size,
+  // measured on a viewer started for that purpose.
+  SIZE OuterSizeForClient(SIZE client) {
+    Viewer probe = Viewer::Start(NewScratchFolder("frame"), "");
+    const SIZE outer = probe.OuterSizeForClient(client);
+    probe.Close();
+    return outer;
+  }
+
+  const std::string folder_ = NewScratchFolder(TestLabel());
+};
+
+TEST_F(Startup, FirstStartWarnsCentresTheDesignedWindowAndCloseWritesTheSettings) {
+  ViewerOptions options;
+  options.settings.reset();
+  options.messageBoxFirst = true;
+  Viewer viewer = Viewer::Start(folder_, "", options);
+
+  const MessageBoxInfo box = viewer.WaitForMessageBox("初期起動メッセージ");
+  EXPECT_EQ(
+      box.text,
+      "初期起動です。\n環境設定を行ってください。\n(特にSusie Plug-inのあるフォルダーの登録)");
+  viewer.Answer(box, IDOK);
+  viewer.WaitForMainWindow();
+  EXPECT_EQ(viewer.Title(), "Bex");
+  const RECT centred = CentredDesignedWindow();
+  EXPECT_TRUE(SameRect(viewer.OuterRect(), centred));
+  EXPECT_FALSE(FileExists(viewer.SettingsPath())) << "nothing is written before the close";
+
+  ASSERT_TRUE(viewer.Close());
+  EXPECT_EQ(SettingsLines(), (std::vector<std::string>{
+                                 "[設定]",
+                                 "SPIDIR=c:\\",
+                                 "[窓位置]",
+                                 "Top=" + std::to_string(centred.top),
+                                 "Left=" + std::to_string(centred.left),
+                                 "Height=141",
+                                 "Width=207",
+                                 "[その他]",
+                                 "Ver=0.19",
+                             }));
+}
+
+TEST_F(Startup, PluginFolderOfTwoCharactersWarnsAndStartsAnyway) {
+  ViewerOptions options;
+  options.settings->Set("設定", "SPIDIR", "c:");
+  options.messageBoxFirst = true;
+  Viewer viewer = Viewer::Start(folder_, "", options);
+
+  const MessageBoxInfo box = viewer.WaitForMessageBox("インストール異常");
+  EXPECT_EQ(box.text, "Susie Plug-inのフォルダー設定が異常です。\n設定画面で修正してください");
+  viewer.Answer(box, IDOK);
+  viewer.WaitForMainWindow();
+  ASSERT_TRUE(viewer.Close());
+  const std::vector<std::string> lines = SettingsLines();
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines[1], "SPIDIR=c:") << "the folder is kept as it was read";
+}
+
+TEST_F(Startup, SavedBoundsAndTopmostAreApplied) {
+  ViewerOptions options;
+  options.settings->Set("設定", "最前面", "2")
+      .Set("窓位置", "Top", "100")
+      .Set("窓位置", "Left", "0x20")
+      .Set("窓位置", "Height", "0x100")
+      .Set("窓位置", "Width", "$12C");
+  Viewer viewer = Viewer::Start(folder_, "", options);
+
+  EXPECT_TRUE(SameRect(viewer.OuterRect(), RECT{32, 100, 32 + 300, 100 + 256}));
+  EXPECT_TRUE(GetWindowLongA(viewer.Window(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+}
+
+TEST_F(Startup, CloseWritesTheCurrentBoundsAfterTheKeysAlreadyThere) {
+  ViewerOptions options;
+  options.settings->Set("設定", "SPIDIR", Viewer::PluginFolderOf(folder_))
+      .Set("設定", "Sort種類", 4);
+  Viewer viewer = Viewer::Start(folder_, "", options);
+  const RECT moved{50, 60, 50 + 300, 60 + 250};
+  SetWindowPos(viewer.Window(), nullptr, moved.left, moved.top, 300, 250,
+               SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
+  ASSERT_TRUE(WaitUntil([&] {
+    const RECT now = viewer.OuterRect();
+    return EqualRect(&moved, &now) != FALSE;
+  }));
+
+  ASSERT_TRUE(viewer.Close());
+  EXPECT_EQ(SettingsLines(), (std::vector<std::string>{
+                                 "[設定]",
+                                 "SPIDIR=" + Viewer::PluginFolderOf(folder_),
+                                 "Sort種類=4",
+                                 "[窓位置]",
+                                 "Top=60",
+                                 "Left=50",
+                                 "Height=250",
+                                 "Width=300",
+                                 "[その他]",
+                                 "Ver=0.19",
+                             }));
+}
+
+TEST_F(Startup, CloseLeavesTheBoundsAloneWhenSavingThemIsOff) {
+  ViewerOptions options;
+  options.settings->Set("設定", "窓位置保存", 0);
+  Viewer viewer = Viewer::Start(folder_, "", options);
+  ASSERT_TRUE(viewer.Close());
+  for (const std::string& line : SettingsLines()) EXPECT_NE(line, "[窓位置]");
+  EXPECT_EQ(SettingsLines().back(), "Ver=0.19");
+}
+
+// Whether the system refuses to open a read-only file for writing: Wine
+// leaves that to the file's Unix permissions, which do not bind root.
+bool ReadOnlyFilesRefuseWrites(const std::string& folder) {
+  const std::string path = folder + "\\read-only-probe";
+  WriteFileBytes(path, "");
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+  return h == INVALID_HANDLE_VALUE;
+}
+
+// Closes a viewer whose settings file refuses the write: the error shows
+// under the application's title and the window stays.
+void ExpectRefusedCloseKeepsTheWindow(const Viewer& viewer) {
+  viewer.RequestClose();
+  const MessageBoxInfo box = viewer.WaitForMessageBox("Bex");
+  EXPECT_EQ(box.text, viewer.SettingsPath() + " に書き込めません.");
+  viewer.Answer(box, IDOK);
+  EXPECT_TRUE(viewer.Running());
+  EXPECT_TRUE(IsWindowVisible(viewer.Window()));
+  EXPECT_EQ(viewer.Title(), "Bex");
+}
+
+TEST_F(Startup, ReadOnlySettingsFileGivesTheWriteErrorAndTheWindowStays) {
+  if (!ReadOnlyFilesRefuseWrites(folder_)) GTEST_SKIP() << "read-only files are writable here";
+  Viewer viewer = Viewer::Start(folder_, "");
+  const std::string before = ReadFileBytes(viewer.SettingsPath()).value();
+  ASSERT_TRUE(SetFileAttributesA(viewer.SettingsPath().c_str(), FILE_ATTRIBUTE_READONLY));
+  ExpectRefusedCloseKeepsTheWindow(viewer);
+  EXPECT_EQ(ReadFileBytes(viewer.SettingsPath()).value_or(""), before);
+  SetFileAttributesA(viewer.SettingsPath().c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(Startup, SettingsFileLockedByAnotherProgramGivesTheWriteErrorAndTheWindowStays) {
+  Viewer viewer = Viewer::Start(folder_, "");
+  const std::string before = ReadFileBytes(viewer.SettingsPath()).value();
+  HANDLE lock = CreateFileA(viewer.SettingsPath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                            0, nullptr);
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  ExpectRefusedCloseKeepsTheWindow(viewer);
+  CloseHandle(lock);
+  EXPECT_EQ(ReadFileBytes(viewer.SettingsPath()).value_or(""), before);
+}
+
+TEST_F(Startup, BitmapIsShownAtItsSizeUnderItsNameAndZoom) {
+  const Quadrants colours{kRed, kGreen, kBlue, kWhite};
+  WriteQuadrantBmp(Path("a.bmp"), 300, 200, colours);
+  Viewer viewer = Viewer::Start(folder_, "\"" + Path("a.bmp") + "\"");
+
+  EXPECT_EQ(viewer.WaitForTitle("a.bmp [100%]"), "a.bmp [100%]");
+  EXPECT_TRUE(SameSize(viewer.ClientSize(), SIZE{300, 200}));
+  const RECT centred = CentredDesignedWindow();
+  EXPECT_EQ(viewer.OuterRect().left, centred.left) << "the window grows to the right";
+  EXPECT_EQ(viewer.OuterRect().top, centred.top) << "the window grows downwards";
+  const struct {
+    POINT at;
+    Rgb colour;
+  } samples[] = {{{75, 50}, colours.topLeft},
+                 {{225, 50}, colours.topRight},
+                 {{75, 150}, colours.bottomLeft},
+                 {{225, 150}, colours.bottomRight}};
+  for (const auto& sample : samples) {
+    EXPECT_TRUE(WaitUntil([&] { return viewer.PixelAt(sample.at) == ColourRef(sample.colour); }))
+        << "pixel " << sample.at.x << "," << sample.at.y << " is " << std::hex
+        << viewer.PixelAt(sample.at);
+  }
+}
+
+TEST_F(Startup, NamesWithBlanksAndDoubleByteCharactersOpen) {
+  // The second byte of 表 in code page 932 is the byte of "\".
+  for (const std::string name : {"my picture.bmp", "表.bmp"}) {
+    WriteSolidBmp(Path(name), 220, 150, kGreen);
+    Viewer viewer = Viewer::Start(folder_, "\"" + Path(name) + "\"");
+    EXPECT_EQ(viewer.WaitForTitle(name + " [100%]"), name + " [100%]");
+  }
+}
+
+TEST_F(Startup, BareNameOpensFromTheWorkingFolder) {
+  WriteSolidBmp(Path("here.bmp"), 220, 150, kBlue);
+  Viewer viewer = Viewer::Start(folder_, "here.bmp");
+  EXPECT_EQ(viewer.WaitForTitle("here.bmp [100%]"), "here.bmp [100%]");
+}
+
+TEST_F(Startup, PictureWiderThanTheDesktopIsCappedToItsWidth) {
+  const SIZE desk = DesktopSize();
+  WriteSolidBmp(Path("wide.bmp"), desk.cx + 220, 60, kRed);
+  Viewer viewer = Viewer::Start(folder_, Path("wide.bmp"));
+
+  EXPECT_EQ(viewer.WaitForTitle("wide.bmp [100%]"), "wide.bmp [100%]");
+  EXPECT_EQ(SizeOf(viewer.OuterRect()).cx, desk.cx);
+  EXPECT_EQ(viewer.OuterRect().left, CentredDesignedWindow().left)
+      << "the window is not moved back";
+}
+
+TEST_F(Startup, PictureTallerThanTheDesktopIsCappedToItsHeight) {
+  const SIZE desk = DesktopSize();
+  WriteSolidBmp(Path("tall.bmp"), 240, desk.cy + 150, kBlue);
+  Viewer viewer = Viewer::Start(folder_, Path("tall.bmp"));
+
+  EXPECT_EQ(viewer.WaitForTitle("tall.bmp [100%]"), "tall.bmp [100%]");
+  EXPECT_EQ(SizeOf(viewer.OuterRect()).cy, desk.cy);
+  EXPECT_EQ(viewer.OuterRect().top, CentredDesignedWindow().top);
+}
+
+struct FitExample {
+  SIZE client;
+  SIZE picture;
+  const char* title;
+};
+
+void PrintTo(const FitExample& e, std::ostream* out) {
+  *out << e.picture.cx << " x " << e.picture.cy << " in a client area of " << e.client.cx << " x "
+       << e.client.cy;
+}
+
+class PictureFollowsWindow : public Startup, public ::testing::WithParamInterface<FitExample> {};
+
+TEST_P(PictureFollowsWindow, ZoomComesFromTheTighterRatio) {
+  const FitExample& example = GetParam();
+  const SIZE outer = OuterSizeForClient(example.client);
+  ViewerOptions options;
+  options.settings->Set("設定", "窓と画像の関係", 1)
+      .Set("窓位置", "Top", 40)
+      .Set("窓位置", "Left", 40)
+      .Set("窓位置", "Width", outer.cx)
+      .Set("窓位置", "Height", outer.cy);
+  WriteSolidBmp(Path("p.bmp"), example.picture.cx, example.picture.cy, kWhite);
+  Viewer viewer = Viewer::Start(folder_, Path("p.bmp"), options);
+
+  EXPECT_EQ(viewer.WaitForTitle(example.title), example.title);
+  EXPECT_TRUE(SameSize(viewer.ClientSize(), example.client)) << "the window keeps its size";
+}
+
+INSTANTIATE_TEST_SUITE_P(WorkedExamples, PictureFollowsWindow,
+                         ::testing::Values(FitExample{{400, 400}, {1000, 500}, "p.bmp [40%]"},
+                                           FitExample{{400, 200}, {300, 300}, "p.bmp [66%]"}));
+
+TEST_F(Startup, FileThatCannotBeShownIsReportedAndTheWindowOpens) {
+  WriteFileBytes(Path("note.txt"), "not a picture\r\n");
+  for (const std::string& path : {Path("note.txt"), Path("missing.bmp")}) {
+    ViewerOptions options;
+    options.messageBoxFirst = true;
+    Viewer viewer = Viewer::Start(folder_, "\"" + path + "\"", options);
+    const MessageBoxInfo box = viewer.WaitForMessageBox("ファイルフォーマット異常");
+    EXPECT_EQ(box.text, path + " は表示できません");
+    viewer.Answer(box, IDOK);
+    viewer.WaitForMainWindow();
+    EXPECT_EQ(viewer.WaitForTitle("表示できません"), "表示できません");
+  }
+}
+
+TEST_F(Startup, TwoFilesOnTheCommandLineGiveTwoWindows) {
+  WriteSolidBmp(Path("a.bmp"), 220, 150, kRed);
+  WriteSolidBmp(Path("b.bmp"), 240, 160, kBlue);
+  Viewer first = Viewer::Start(folder_, Path("a.bmp") + " " + Path("b.bmp"));
+  EXPECT_EQ(first.WaitForTitle("a.bmp [100%]"), "a.bmp [100%]");
+
+  Viewer second = Viewer::WaitForOther({first.ProcessId()});
+  EXPECT_EQ(second.WaitForTitle("b.bmp [100%]"), "b.bmp [100%]");
+  EXPECT_TRUE(SameSize(second.ClientSize(), SIZE{240, 160}));
+  EXPECT_EQ(first.Title(), "a.bmp [100%]");
+}
+
+TEST_F(Startup, RelativeNamesAreHandedOverWhole) {
+  const std::string pics = Path("my pics");
+  CreateDirectoryA(pics.c_str(), nullptr);
+  WriteSolidBmp(pics + "\\a.bmp", 220, 150, kRed);
+  WriteSolidBmp(pics + "\\b c.bmp", 240, 160, kBlue);
+  Viewer first = Viewer::Start(folder_, "\"my pics\\a.bmp\" \"my pics\\b c.bmp\"");
+  EXPECT_EQ(first.WaitForTitle("a.bmp [100%]"), "a.bmp [100%]");
+
+  Viewer second = Viewer::WaitForOther({first.ProcessId()});
+  EXPECT_EQ(second.WaitForTitle("b c.bmp [100%]"), "b c.bmp [100%]");
+}
+
+}  // namespace
+}  // namespace bex::test
