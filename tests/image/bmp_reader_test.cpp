@@ -229,6 +229,34 @@ INSTANTIATE_TEST_SUITE_P(Formats, DirectPixels,
                                   (std::get<2>(p.param) ? "TopDown" : "BottomUp");
                          });
 
+// Wide rows go through the reader's fast loops and their tails: every width
+// from 1 to 13 with pixels that differ in every byte.
+class RowWidths : public testing::TestWithParam<std::tuple<uint16_t, int32_t>> {};
+
+TEST_P(RowWidths, EveryPixelArrivesWhole) {
+  const auto [bitCount, width] = GetParam();
+  Rows stored(2), expected(2);
+  for (uint32_t y = 0; y < 2; ++y) {
+    for (uint32_t x = 0; x < static_cast<uint32_t>(width); ++x) {
+      const uint32_t colour = ((x + 1) * 0x3B1D07u + y * 0x808080u) & 0xFFFFFF;
+      stored[y].push_back(colour | 0x5A000000);
+      expected[y].push_back(colour);
+    }
+  }
+  BmpSpec spec;
+  spec.width = width;
+  spec.height = 2;
+  spec.bitCount = bitCount;
+  spec.pixels = PackRows(stored, bitCount, false);
+  const Decoded d = Decode(BuildBmp(spec));
+  ASSERT_TRUE(d.decoded);
+  EXPECT_EQ(d.rows, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Widths, RowWidths,
+                         testing::Combine(testing::Values(uint16_t{24}, uint16_t{32}),
+                                          testing::Range(1, 14)));
+
 TEST(BmpReader, CoreHeaderReads24BitPixels) {
   BmpSpec spec;
   spec.header = BmpHeader::kCore;
