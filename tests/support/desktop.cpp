@@ -63,6 +63,50 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
   }
 }
 
+namespace {
+
+// A message to another process's window that gives up after the usual wait.
+LRESULT SendWithDeadline(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kWaitMs, &result);
+  return static_cast<LRESULT>(result);
+}
+
+}  // namespace
+
+std::string ControlText(HWND control) {
+  std::string text(static_cast<size_t>(SendWithDeadline(control, WM_GETTEXTLENGTH, 0, 0)) + 1,
+                   '\0');
+  const LRESULT length =
+      SendWithDeadline(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<size_t>(length));
+  return text;
+}
+
+void SetControlText(HWND control, const std::string& text) {
+  SendWithDeadline(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+bool IsChecked(HWND button) { return SendWithDeadline(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+std::vector<std::string> ListBoxItems(HWND listBox) {
+  std::vector<std::string> items;
+  const LRESULT count = SendWithDeadline(listBox, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    std::string item(static_cast<size_t>(SendWithDeadline(listBox, LB_GETTEXTLEN, i, 0)) + 1, '\0');
+    const LRESULT length =
+        SendWithDeadline(listBox, LB_GETTEXT, i, reinterpret_cast<LPARAM>(item.data()));
+    item.resize(length > 0 ? static_cast<size_t>(length) : 0);
+    items.push_back(item);
+  }
+  return items;
+}
+
+void PressDialogButton(HWND dialog, int buttonId) {
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, buttonId)));
+}
+
 COLORREF ScreenPixel(POINT screen) {
   HDC dc = GetDC(nullptr);
   const COLORREF colour = GetPixel(dc, screen.x, screen.y);
@@ -80,6 +124,39 @@ std::optional<SIZE> ClipboardBitmapSize() {
     size = SIZE{bitmap.bmWidth, bitmap.bmHeight};
   CloseClipboard();
   return size;
+}
+
+ScreenImage CaptureScreen(const RECT& area) {
+  ScreenImage image;
+  image.width = area.right - area.left;
+  image.height = area.bottom - area.top;
+  if (image.width <= 0 || image.height <= 0) return image;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = image.width;
+  info.bmiHeader.biHeight = -image.height;  // top-down rows
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, image.width, image.height, screen, area.left, area.top, SRCCOPY);
+  GdiFlush();
+  // DIB pixels are 0x00RRGGBB; COLORREF is 0x00BBGGRR.
+  const auto* source = static_cast<const DWORD*>(bits);
+  image.pixels.reserve(static_cast<size_t>(image.width) * image.height);
+  for (size_t i = 0; i < static_cast<size_t>(image.width) * image.height; ++i) {
+    const DWORD p = source[i];
+    image.pixels.push_back(RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF));
+  }
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return image;
 }
 
 }  // namespace bex::test

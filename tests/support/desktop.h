@@ -1,7 +1,8 @@
-// What a test can see on the desktop of the Wine server it shares with the
-// viewer: top-level windows of any process, their texts, the screen's pixels
-// and the clipboard. Nothing here sends a message that could block on a hung
-// window.
+// What a test can see and touch on the desktop of the Wine server it shares
+// with the viewer: top-level windows of any process, their texts, the
+// controls of dialogs, the screen's pixels and the clipboard. Messages to
+// other processes' windows are sent with a deadline, so a hung window cannot
+// block a test.
 #pragma once
 
 #include <windows.h>
@@ -28,8 +29,26 @@ RECT VirtualDesktop();
 // Polls condition until it holds or timeoutMs has passed; its last result.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kWaitMs);
 
-// Colour of a screen pixel (0x00BBGGRR).
+// Controls of another process's dialog. The texts of edit controls live in
+// the control, not in the window's caption: ControlText asks the control.
+std::string ControlText(HWND control);
+void SetControlText(HWND control, const std::string& text);
+bool IsChecked(HWND button);
+std::vector<std::string> ListBoxItems(HWND listBox);
+// Presses a button of a dialog with a posted command, as its click would.
+void PressDialogButton(HWND dialog, int buttonId);
+
+// Colour of a screen pixel (0x00BBGGRR, as RGB() makes it).
 COLORREF ScreenPixel(POINT screen);
+
+// A copy of a rectangle of the screen.
+struct ScreenImage {
+  int width = 0;
+  int height = 0;
+  std::vector<COLORREF> pixels;  // rows top to bottom, 0x00BBGGRR
+  COLORREF At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+ScreenImage CaptureScreen(const RECT& area);
 // Width and height of the bitmap on the clipboard (CF_BITMAP); none without one.
 std::optional<SIZE> ClipboardBitmapSize();
 

@@ -305,8 +305,7 @@ std::optional<MessageBoxInfo> Viewer::FindMessageBox() const {
 }
 
 void Viewer::Answer(HWND dialog, int buttonId) const {
-  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
-               reinterpret_cast<LPARAM>(GetDlgItem(dialog, buttonId)));
+  PressDialogButton(dialog, buttonId);
   if (!WaitUntil([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); })) {
     throw DriverError("the dialog \"" + WindowText(dialog) + "\" stays open after button " +
                       std::to_string(buttonId));
@@ -317,11 +316,8 @@ void Viewer::ChooseFile(HWND fileDialog, const std::string& path) const {
   HWND field = GetDlgItem(fileDialog, kFileNameComboId);
   if (!field) field = GetDlgItem(fileDialog, kFileNameEditId);
   if (!field) throw DriverError("the dialog \"" + WindowText(fileDialog) + "\" has no name field");
-  DWORD_PTR result = 0;
-  SendMessageTimeoutA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()),
-                      SMTO_ABORTIFHUNG, kWaitMs, &result);
-  PostMessageA(fileDialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-               reinterpret_cast<LPARAM>(GetDlgItem(fileDialog, IDOK)));
+  SetControlText(field, path);
+  PressDialogButton(fileDialog, IDOK);
 }
 
 void Viewer::DropFiles(const std::vector<std::string>& paths, POINT client) const {
@@ -348,6 +344,13 @@ void Viewer::DropFiles(const std::vector<std::string>& paths, POINT client) cons
 COLORREF Viewer::PixelAt(POINT client) const {
   BringToForeground();
   return ScreenPixel(ClientToScreenPoint(client));
+}
+
+ScreenImage Viewer::CaptureClient() const {
+  BringToForeground();
+  const SIZE size = ClientSize();
+  const POINT origin = ClientToScreenPoint({0, 0});
+  return CaptureScreen({origin.x, origin.y, origin.x + size.cx, origin.y + size.cy});
 }
 
 Process Viewer::LaunchAnother(const std::string& args, const std::string& workingFolder) const {

@@ -143,6 +143,8 @@ class Viewer {
   // Colour on the screen at a client point of the main window (0x00BBGGRR);
   // the viewer is brought to the foreground first.
   COLORREF PixelAt(POINT client) const;
+  // The main window's client area as it shows on the screen.
+  ScreenImage CaptureClient() const;
 
   // Starts another copy of the same program file with args, in the given
   // working folder or this viewer's.
