@@ -48,15 +48,29 @@ struct ModifierKey {
 };
 constexpr ModifierKey kModifierKeys[] = {{kCtrl, VK_CONTROL}, {kAlt, VK_MENU}, {kShift, VK_SHIFT}};
 
-void AppendChord(std::vector<INPUT>& inputs, WORD vk, unsigned modifiers) {
-  for (const ModifierKey& m : kModifierKeys) {
-    if (modifiers & m.bit) inputs.push_back(KeyInput(m.vk, true));
+void AppendModifiers(std::vector<INPUT>& inputs, unsigned modifiers, bool down) {
+  if (down) {
+    for (const ModifierKey& m : kModifierKeys) {
+      if (modifiers & m.bit) inputs.push_back(KeyInput(m.vk, true));
+    }
+    return;
   }
-  inputs.push_back(KeyInput(vk, true));
-  inputs.push_back(KeyInput(vk, false));
   for (auto m = std::rbegin(kModifierKeys); m != std::rend(kModifierKeys); ++m) {
     if (modifiers & m->bit) inputs.push_back(KeyInput(m->vk, false));
   }
+}
+
+void AppendChord(std::vector<INPUT>& inputs, WORD vk, unsigned modifiers) {
+  AppendModifiers(inputs, modifiers, true);
+  inputs.push_back(KeyInput(vk, true));
+  inputs.push_back(KeyInput(vk, false));
+  AppendModifiers(inputs, modifiers, false);
+}
+
+void Send(std::vector<INPUT> inputs) {
+  if (inputs.empty()) return;
+  const UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+  if (sent != inputs.size()) throw std::runtime_error("SendInput refused the input");
 }
 
 // Moves the X pointer through the X server, as a mouse does. Moves made with
@@ -122,11 +136,6 @@ DWORD ButtonFlag(MouseButton button, bool down) {
   return 0;
 }
 
-void Send(std::vector<INPUT> inputs) {
-  const UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-  if (sent != inputs.size()) throw std::runtime_error("SendInput refused the input");
-}
-
 }  // namespace
 
 void SendKeyChord(WORD vk, unsigned modifiers) {
@@ -136,6 +145,12 @@ void SendKeyChord(WORD vk, unsigned modifiers) {
 }
 
 void SendKey(WORD vk, bool down) { Send({KeyInput(vk, down)}); }
+
+void SendModifiers(unsigned modifiers, bool down) {
+  std::vector<INPUT> inputs;
+  AppendModifiers(inputs, modifiers, down);
+  Send(inputs);
+}
 
 void SendText(const std::string& text) {
   std::vector<INPUT> inputs;

@@ -19,6 +19,8 @@ enum class MouseButton { kLeft, kRight, kMiddle };
 // Modifiers down, the key down and up, modifiers up, in one call.
 void SendKeyChord(WORD vk, unsigned modifiers = kNoModifier);
 void SendKey(WORD vk, bool down);
+// The modifier keys of a Modifier set down (Ctrl, Alt, Shift) or up (in reverse).
+void SendModifiers(unsigned modifiers, bool down);
 // Each character of a text of printable ASCII, with Shift where the layout needs it.
 void SendText(const std::string& text);
 

@@ -243,9 +243,7 @@ void Viewer::Drag(MouseButton button, POINT from, POINT to, unsigned modifiers) 
   const POINT start = ClientToScreenPoint(from);
   const POINT end{start.x + to.x - from.x, start.y + to.y - from.y};
   BringToForeground();
-  const bool shift = modifiers & kShift, ctrl = modifiers & kCtrl;
-  if (shift) SendKey(VK_SHIFT, true);
-  if (ctrl) SendKey(VK_CONTROL, true);
+  SendModifiers(modifiers, true);
   SendMouseButton(button, true, start);
   constexpr int kSteps = 4;
   std::vector<POINT> path;
@@ -255,8 +253,7 @@ void Viewer::Drag(MouseButton button, POINT from, POINT to, unsigned modifiers) 
   }
   SendMouseMoves(path);
   SendMouseButton(button, false, end);
-  if (ctrl) SendKey(VK_CONTROL, false);
-  if (shift) SendKey(VK_SHIFT, false);
+  SendModifiers(modifiers, false);
 }
 
 void Viewer::Wheel(int notches, POINT client) const {
