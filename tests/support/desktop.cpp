@@ -115,7 +115,10 @@ COLORREF ScreenPixel(POINT screen) {
 }
 
 std::optional<SIZE> ClipboardBitmapSize() {
-  // Another process may hold the clipboard open for a moment.
+  // The clipboard is opened only when it has a bitmap: a test that polls for
+  // one must not hold it open while the viewer tries to copy. The viewer may
+  // still hold it for a moment.
+  if (!IsClipboardFormatAvailable(CF_BITMAP)) return std::nullopt;
   if (!WaitUntil([] { return OpenClipboard(nullptr) != FALSE; }, 2000)) return std::nullopt;
   std::optional<SIZE> size;
   BITMAP bitmap{};
