@@ -26,6 +26,7 @@ namespace bex {
 
 class ImageArea;
 class TInput_Form;
+struct MoveMenuItem;
 
 // Bits of OptionFlags, persisted in the settings file.
 enum OptionBit : int {
@@ -125,7 +126,22 @@ class TBexForm1 {
   std::nullopt_t PathTooLong(const std::string& path) const;
 
   // --- move: the move menu ---------------------------------------------------
+  // Opens MoveMenu at a tenth of the window's size from its top-left corner
+  // and moves the shown file to the destination chosen there.
   void J1Click();
+  // MoveMenu's items, from "M_DIR.DAT" and "R_DIR.DAT" as they are now.
+  std::vector<MoveMenuItem> MoveMenuPopup();
+  // Asks for the destination in the save dialog, starting in the item's
+  // folder, moves the shown file there and steps to the next picture.
+  void MoveShownFile(const MoveMenuItem& item);
+  // "M_DIR.DAT" and "R_DIR.DAT" beside the program. The loads keep what the
+  // fields hold when the file does not exist; the writes replace a file only
+  // once its whole new content is on disk, and report a failure.
+  void LoadDestinations();
+  void SaveDestinations();
+  void LoadHistory();
+  // Puts the folder of a completed move's destination at the top of History.
+  void RecordDestination(const std::string& destination);
 
   // --- app: the settings dialog ----------------------------------------------
   void W1Click();

@@ -1,0 +1,36 @@
+// The data files beside the program: found by a directory search, read
+// whole, and replaced whole so that a failed write never leaves a truncated
+// file behind.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace bex {
+
+constexpr char kDestinationsFileName[] = "M_DIR.DAT";
+constexpr char kHistoryFileName[] = "R_DIR.DAT";
+
+// The program's own folder followed by name, whatever the current directory.
+std::string DataFilePath(std::string_view name);
+
+// True when a directory search for the exact path finds an entry of any kind.
+bool PathExists(const std::string& path);
+
+// The whole content of a file; none when it cannot be opened or read, or is
+// far larger than any data file the program writes.
+std::optional<std::string> ReadWholeFile(const std::string& path);
+
+// Replaces the content of path with bytes: they go to a new file in the same
+// folder, which is flushed and then renamed over path. ERROR_SUCCESS, or the
+// system's error code, in which case path is as it was and no temporary file
+// is left.
+DWORD ReplaceFileContent(const std::string& path, std::string_view bytes);
+
+// The system's text for an error code, without its closing line break.
+std::string SystemErrorText(DWORD error);
+
+}  // namespace bex

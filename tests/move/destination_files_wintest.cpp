@@ -1,0 +1,106 @@
+// The data files' reading and whole-file replacing, on real files under Wine:
+// a replace that cannot finish leaves the old file as it was and no
+// temporary file beside it.
+#include <gtest/gtest.h>
+
+#include "move/destination_files_win.h"
+#include "support/linux_host.h"
+#include "support/test_files.h"
+#include "support/wine_paths.h"
+
+namespace bex {
+namespace {
+
+using test::FileExists;
+using test::ReadFileBytes;
+using test::WriteFileBytes;
+
+// Names of the files in folder, "." and ".." left out.
+std::vector<std::string> FilesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::string name = found.cFileName;
+    if (name != "." && name != "..") names.push_back(name);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return names;
+}
+
+class DataFiles : public ::testing::Test {
+ protected:
+  std::string Path(const std::string& name) const { return folder_ + "\\" + name; }
+  const std::string folder_ = test::NewScratchFolder("data-files");
+};
+
+TEST_F(DataFiles, LieBesideTheProgramWhateverTheCurrentDirectory) {
+  char program[MAX_PATH];
+  GetModuleFileNameA(nullptr, program, sizeof(program));
+  std::string expected = program;
+  expected = expected.substr(0, expected.find_last_of('\\') + 1) + "M_DIR.DAT";
+  SetCurrentDirectoryA(folder_.c_str());
+  EXPECT_EQ(DataFilePath(kDestinationsFileName), expected);
+}
+
+TEST_F(DataFiles, ExistFoundByADirectorySearchOfAnyKind) {
+  WriteFileBytes(Path("file"), "");
+  CreateDirectoryA(Path("folder").c_str(), nullptr);
+  EXPECT_TRUE(PathExists(Path("file")));
+  EXPECT_TRUE(PathExists(Path("folder")));
+  EXPECT_FALSE(PathExists(Path("missing")));
+  EXPECT_FALSE(PathExists(Path("missing\\file")));
+}
+
+TEST_F(DataFiles, AreReadWholeOrNotAtAll) {
+  const std::string bytes = std::string("A : C:\\x\r\n\tB : [\x95\x5C]\r\n") + '\0' + "tail";
+  WriteFileBytes(Path("M_DIR.DAT"), bytes);
+  EXPECT_EQ(ReadWholeFile(Path("M_DIR.DAT")), bytes);
+  WriteFileBytes(Path("empty"), "");
+  EXPECT_EQ(ReadWholeFile(Path("empty")), "");
+  EXPECT_EQ(ReadWholeFile(Path("missing")), std::nullopt);
+  CreateDirectoryA(Path("folder").c_str(), nullptr);
+  EXPECT_EQ(ReadWholeFile(Path("folder")), std::nullopt);
+}
+
+TEST_F(DataFiles, AreCreatedAndReplacedWithoutATemporaryFileLeft) {
+  EXPECT_EQ(ReplaceFileContent(Path("R_DIR.DAT"), "C:\\long\\first\r\n"), DWORD{ERROR_SUCCESS});
+  EXPECT_EQ(ReadFileBytes(Path("R_DIR.DAT")), "C:\\long\\first\r\n");
+  EXPECT_EQ(ReplaceFileContent(Path("R_DIR.DAT"), "D:\r\n"), DWORD{ERROR_SUCCESS});
+  EXPECT_EQ(ReadFileBytes(Path("R_DIR.DAT")), "D:\r\n");
+  EXPECT_EQ(ReplaceFileContent(Path("R_DIR.DAT"), ""), DWORD{ERROR_SUCCESS});
+  EXPECT_EQ(ReadFileBytes(Path("R_DIR.DAT")), "");
+  EXPECT_EQ(FilesIn(folder_), std::vector<std::string>{"R_DIR.DAT"});
+}
+
+TEST_F(DataFiles, ThatCannotBeReplacedStayAsTheyWere) {
+  CreateDirectoryA(Path("M_DIR.DAT").c_str(), nullptr);
+  EXPECT_NE(ReplaceFileContent(Path("M_DIR.DAT"), "-\r\n"), DWORD{ERROR_SUCCESS})
+      << "a folder of that name";
+  EXPECT_TRUE(GetFileAttributesA(Path("M_DIR.DAT").c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+  EXPECT_NE(ReplaceFileContent(Path("missing\\M_DIR.DAT"), "-\r\n"), DWORD{ERROR_SUCCESS});
+  EXPECT_EQ(FilesIn(folder_), std::vector<std::string>{"M_DIR.DAT"});
+}
+
+TEST_F(DataFiles, ThatDoNotFitOnTheDiskStayAsTheyWere) {
+  const std::optional<test::MappedDrive> drive = test::MappedDrive::Map("small", 64);
+  if (!drive) GTEST_SKIP() << "no small file system could be mounted (needs root)";
+  const std::string path = drive->Root() + "\\R_DIR.DAT";
+  ASSERT_EQ(ReplaceFileContent(path, "C:\\old\r\n"), DWORD{ERROR_SUCCESS});
+
+  const DWORD error = ReplaceFileContent(path, std::string(100 * 1024, 'x'));
+  EXPECT_EQ(error, DWORD{ERROR_DISK_FULL}) << SystemErrorText(error);
+  EXPECT_EQ(ReadFileBytes(path), "C:\\old\r\n");
+  EXPECT_EQ(FilesIn(drive->Root()), std::vector<std::string>{"R_DIR.DAT"});
+}
+
+TEST(SystemErrorText, IsTheSystemsSentenceWithoutALineBreakAtTheEnd) {
+  const std::string text = SystemErrorText(ERROR_DISK_FULL);
+  ASSERT_FALSE(text.empty());
+  EXPECT_NE(text.back(), '\n');
+  EXPECT_NE(text.back(), '\r');
+}
+
+}  // namespace
+}  // namespace bex
