@@ -1,0 +1,159 @@
+// Deleting the shown file and copying its picture under Wine, driven from
+// outside: the question, the recycle bin, the refused second delete, the step
+// past the deleted file, and the clipboard at full and at displayed size.
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "support/bmp_writer.h"
+#include "support/viewer_driver.h"
+#include "support/wine_paths.h"
+
+namespace bex::test {
+namespace {
+
+std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
+
+std::string EnvironmentVariable(const char* name) {
+  char value[MAX_PATH * 4];
+  const DWORD n = GetEnvironmentVariableA(name, value, sizeof(value));
+  return n > 0 && n < sizeof(value) ? std::string(value, n) : std::string();
+}
+
+// Where Wine's recycle bin keeps deleted files: the freedesktop trash under
+// XDG_DATA_HOME (the test run sets it to a folder of the build).
+std::string TrashFolder() {
+  std::string data = EnvironmentVariable("XDG_DATA_HOME");
+  if (data.empty()) data = EnvironmentVariable("HOME") + "/.local/share";
+  return WindowsPathOf(data + "/Trash/files");
+}
+
+void EmptyTheClipboard() {
+  ASSERT_TRUE(WaitUntil([] { return OpenClipboard(nullptr) != FALSE; }));
+  EmptyClipboard();
+  CloseClipboard();
+}
+
+void PutTextOnTheClipboard(const std::string& text) {
+  ASSERT_TRUE(WaitUntil([] { return OpenClipboard(nullptr) != FALSE; }));
+  EmptyClipboard();
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+  char* target = static_cast<char*>(GlobalLock(block));
+  std::copy_n(text.c_str(), text.size() + 1, target);
+  GlobalUnlock(block);
+  SetClipboardData(CF_TEXT, block);
+  CloseClipboard();
+}
+
+std::string ClipboardText() {
+  if (!WaitUntil([] { return OpenClipboard(nullptr) != FALSE; })) return "(busy)";
+  std::string text;
+  if (HANDLE data = GetClipboardData(CF_TEXT)) {
+    text = static_cast<const char*>(GlobalLock(data));
+    GlobalUnlock(data);
+  }
+  CloseClipboard();
+  return text;
+}
+
+// The size of the bitmap the next copy puts on the emptied clipboard.
+std::optional<SIZE> CopiedBitmapSize(const Viewer& viewer, WORD key, unsigned modifiers) {
+  EmptyTheClipboard();
+  viewer.PressKey(key, modifiers);
+  std::optional<SIZE> size;
+  WaitUntil([&] { return (size = ClipboardBitmapSize()).has_value(); });
+  return size;
+}
+
+class DeleteAndCopy : public ::testing::Test {
+ protected:
+  // Names unique in the run's recycle bin, in this order by name.
+  std::string Name(char letter) const {
+    return std::string(1, letter) + "-" + std::to_string(GetCurrentProcessId()) + "-" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".bmp";
+  }
+  std::string Picture(char letter) const { return pictures_ + "\\" + Name(letter); }
+  std::string Title(char letter) const { return Name(letter) + " [100%]"; }
+
+  void WritePictures(const std::string& letters) const {
+    for (char letter : letters) {
+      WriteSolidBmp(Picture(letter), 40, 30, Rgb{static_cast<uint8_t>(letter), 0, 0});
+    }
+  }
+
+  Viewer Show(char letter) const {
+    Viewer viewer = Viewer::Start(program_, Quoted(Picture(letter)));
+    EXPECT_EQ(viewer.WaitForTitle(Title(letter)), Title(letter));
+    return viewer;
+  }
+
+  const std::string program_ = NewScratchFolder("delete-copy");
+  const std::string pictures_ = NewScratchFolder("delete-copy-pictures");
+};
+
+TEST_F(DeleteAndCopy, DeleteAsksRecyclesRefusesASecondTimeAndTheStepsSkipTheFile) {
+  WritePictures("abc");
+  const std::string bytes = *ReadFileBytes(Picture('a'));
+  Viewer viewer = Show('a');
+
+  viewer.PressKey('D');
+  const MessageBoxInfo question = viewer.WaitForMessageBox("削除確認");
+  EXPECT_EQ(question.text, "このファイルを削除してもいいですか？");
+  viewer.Answer(question, IDOK);
+  EXPECT_EQ(viewer.WaitForTitle("削除完了"), "削除完了");
+  EXPECT_FALSE(FileExists(Picture('a')));
+  EXPECT_EQ(ReadFileBytes(TrashFolder() + "\\" + Name('a')), bytes) << "in the recycle bin";
+
+  viewer.PressKey('D');
+  const MessageBoxInfo refusal = viewer.WaitForMessageBox("メッセージ");
+  EXPECT_EQ(refusal.text, "このファイルは既に削除されています");
+  viewer.Answer(refusal, IDOK);
+  EXPECT_EQ(viewer.Title(), "削除完了");
+
+  viewer.PressKey(VK_SPACE);
+  EXPECT_EQ(viewer.WaitForTitle(Title('b')), Title('b'));
+  viewer.PressKey(VK_BACK);
+  EXPECT_EQ(viewer.WaitForTitle(Title('c')), Title('c')) << "back from the first wraps to the last";
+  viewer.PressKey(VK_SPACE);
+  EXPECT_EQ(viewer.WaitForTitle(Title('b')), Title('b'));
+
+  viewer.PressKey('D');
+  viewer.Answer(viewer.WaitForMessageBox("削除確認"), IDCANCEL);
+  EXPECT_EQ(viewer.Title(), Title('b')) << "a new picture can be deleted again";
+  EXPECT_TRUE(FileExists(Picture('b'))) << "cancelled";
+}
+
+TEST_F(DeleteAndCopy, CopiesThePictureAsDisplayedAndAtFullSize) {
+  WriteSolidBmp(Picture('a'), 1000, 800, Rgb{0, 128, 255});
+  Viewer viewer = Show('a');
+  viewer.PressKey('5');
+  ASSERT_EQ(viewer.WaitForTitle(Name('a') + " [50%]"), Name('a') + " [50%]");
+
+  const std::optional<SIZE> displayed = CopiedBitmapSize(viewer, 'C', kCtrl);
+  ASSERT_TRUE(displayed);
+  EXPECT_EQ(displayed->cx, 500);
+  EXPECT_EQ(displayed->cy, 400);
+
+  const std::optional<SIZE> full = CopiedBitmapSize(viewer, 'C', kShift);
+  ASSERT_TRUE(full);
+  EXPECT_EQ(full->cx, 1000);
+  EXPECT_EQ(full->cy, 800);
+}
+
+TEST_F(DeleteAndCopy, CopyingBeforeAnyPictureLeavesTheClipboardAlone) {
+  Viewer viewer = Viewer::Start(program_, "");
+  PutTextOnTheClipboard("kept");
+
+  viewer.PressKey('C', kShift);
+  viewer.PressKey('C', kCtrl);
+  // The keys are handled in order: once the version box shows, both copies ran.
+  viewer.PressKey('V');
+  viewer.Answer(viewer.WaitForMessageBox("ﾊﾞｰｼﾞｮﾝ情報"), IDOK);
+  EXPECT_TRUE(viewer.Running());
+  EXPECT_EQ(ClipboardText(), "kept");
+}
+
+}  // namespace
+}  // namespace bex::test

@@ -1,0 +1,356 @@
+// Filing the shown picture under Wine, driven from outside: the move menu
+// behind J built from "M_DIR.DAT" and "R_DIR.DAT", the save dialog, moves
+// into registered folders, through the history, in place and to another
+// drive, the failures, and the history file the moves leave.
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+#include "support/bmp_writer.h"
+#include "support/linux_host.h"
+#include "support/viewer_driver.h"
+#include "support/wine_paths.h"
+
+namespace bex::test {
+namespace {
+
+constexpr char kDialogTitle[] = "移動先パスの指定";
+constexpr int kFileNameField = 1148;
+
+std::string TestLabel() { return ::testing::UnitTest::GetInstance()->current_test_info()->name(); }
+
+std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
+
+std::string CrLfLines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\r\n";
+  return text;
+}
+
+// The text of a control of another process.
+std::string ControlText(HWND control) {
+  char text[1024] = "";
+  DWORD_PTR length = 0;
+  SendMessageTimeoutA(control, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text),
+                      SMTO_ABORTIFHUNG, kWaitMs, &length);
+  return std::string(text, length);
+}
+
+FILETIME LastWriteTime(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
+  return data.ftLastWriteTime;
+}
+
+void SetLastWriteTime(const std::string& path, const FILETIME& time) {
+  HANDLE file =
+      CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  SetFileTime(file, nullptr, nullptr, &time);
+  CloseHandle(file);
+}
+
+// A program folder with the viewer's data files, and a folder of pictures
+// a.bmp, b.bmp, ... of different colours, shown in name order.
+class Move : public ::testing::Test {
+ protected:
+  Move() { CreateDirectoryA(pictures_.c_str(), nullptr); }
+
+  std::string Picture(const std::string& name) const { return pictures_ + "\\" + name; }
+  std::string DataFile(const std::string& name) const { return program_ + "\\" + name; }
+
+  void WritePictures(const std::vector<std::string>& names, int width = 40, int height = 30) {
+    uint8_t shade = 0;
+    for (const std::string& name : names) {
+      shade = static_cast<uint8_t>(shade + 40);
+      WriteSolidBmp(Picture(name), width, height, Rgb{shade, 0, 255});
+    }
+  }
+
+  // A new folder beside the pictures.
+  std::string Folder(const std::string& name) const {
+    const std::string folder = program_ + "\\" + name;
+    CreateDirectoryA(folder.c_str(), nullptr);
+    return folder;
+  }
+
+  void WriteDestinations(const std::vector<std::string>& lines) const {
+    WriteFileBytes(DataFile("M_DIR.DAT"), CrLfLines(lines));
+  }
+  void WriteHistory(const std::vector<std::string>& lines) const {
+    WriteFileBytes(DataFile("R_DIR.DAT"), CrLfLines(lines));
+  }
+  std::string History() const { return ReadFileBytes(DataFile("R_DIR.DAT")).value_or("(none)"); }
+  // The history is written after the next picture shows: waits for it.
+  ::testing::AssertionResult HistoryBecomes(const std::vector<std::string>& lines) const {
+    const std::string expected = CrLfLines(lines);
+    if (WaitUntil([&] { return History() == expected; })) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "R_DIR.DAT holds\n"
+                                         << History() << "expected\n"
+                                         << expected;
+  }
+
+  Viewer ShowPicture(const std::string& name) const {
+    Viewer viewer = Viewer::Start(program_, Quoted(Picture(name)));
+    EXPECT_EQ(viewer.WaitForTitle(name + " [100%]"), name + " [100%]");
+    return viewer;
+  }
+
+  // Opens the move menu with J, types the keys that choose a destination and
+  // returns the save dialog that opens.
+  static HWND ChooseInMoveMenu(const Viewer& viewer, const std::vector<WORD>& keys) {
+    viewer.PressKey('J');
+    viewer.WaitForPopupMenu();
+    for (WORD key : keys) viewer.PressKey(key);
+    return viewer.WaitForDialog(kDialogTitle);
+  }
+
+  static std::string ProposedName(HWND dialog) {
+    return ControlText(GetDlgItem(dialog, kFileNameField));
+  }
+
+  // Moves the shown picture with the keys, confirming the proposed name, and
+  // waits for the next picture.
+  static void MoveWithKeys(const Viewer& viewer, const std::vector<WORD>& keys,
+                           const std::string& next) {
+    const HWND dialog = ChooseInMoveMenu(viewer, keys);
+    viewer.ChooseFile(dialog, ProposedName(dialog));
+    EXPECT_EQ(viewer.WaitForTitle(next + " [100%]"), next + " [100%]");
+  }
+
+  const std::string program_ = NewScratchFolder("move-" + TestLabel());
+  const std::string pictures_ = program_ + "\\pictures";
+};
+
+// The destination tree and history of the manual's example, with folders of
+// the test in place of the example's.
+class MoveWithExampleFiles : public Move {
+ protected:
+  MoveWithExampleFiles() {
+    WriteDestinations({
+        "A : " + keep_,
+        "B : " + later_,
+        "-",
+        "W : [Work]",
+        "\t1 : " + scans_,
+        "\t  : " + misc_,
+        "\tR : [Reports]",
+        "\t\t2 : " + done_,
+        "Z : " + archive_,
+    });
+    WriteHistory({scans_, keep_, later_});
+  }
+
+  const std::string keep_ = Folder("keep"), later_ = Folder("later"), scans_ = Folder("scans"),
+                    misc_ = Folder("misc"), done_ = Folder("done"), archive_ = Folder("archive");
+};
+
+TEST_F(MoveWithExampleFiles, JOpensTheMenuATenthOfTheWindowFromItsTopLeftCorner) {
+  WritePictures({"a.bmp", "b.bmp"}, 300, 200);
+  Viewer viewer = ShowPicture("a.bmp");
+  // Near the desktop's left edge, so that the menu of long paths fits right of it.
+  SetWindowPos(viewer.Window(), nullptr, 20, 30, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
+  ASSERT_TRUE(WaitUntil([&] { return viewer.OuterRect().left == 20; }));
+  const RECT window = viewer.OuterRect();
+
+  viewer.PressKey('J');
+  RECT menu{};
+  GetWindowRect(viewer.WaitForPopupMenu(), &menu);
+  EXPECT_EQ(menu.left, window.left + (window.right - window.left) / 10);
+  EXPECT_EQ(menu.top, window.top + (window.bottom - window.top) / 10);
+
+  viewer.PressKey(VK_ESCAPE);
+  EXPECT_TRUE(WaitUntil([&] { return !viewer.FindOwnWindow("#32768"); }));
+  EXPECT_EQ(viewer.Title(), "a.bmp [100%]");
+  EXPECT_TRUE(FileExists(Picture("a.bmp")));
+}
+
+TEST_F(MoveWithExampleFiles, AcceleratorsReachEveryLevelAndTheHistoryRecordsEachMove) {
+  WritePictures({"a.bmp", "b.bmp", "c.bmp", "d.bmp", "e.bmp"});
+  Viewer viewer = ShowPicture("a.bmp");
+
+  const HWND dialog = ChooseInMoveMenu(viewer, {'W', '1'});
+  EXPECT_EQ(ProposedName(dialog), "a.bmp");
+  viewer.ChooseFile(dialog, "a.bmp");
+  EXPECT_EQ(viewer.WaitForTitle("b.bmp [100%]"), "b.bmp [100%]");
+  EXPECT_TRUE(FileExists(scans_ + "\\a.bmp"));
+  EXPECT_FALSE(FileExists(Picture("a.bmp")));
+  EXPECT_TRUE(HistoryBecomes({scans_, keep_, later_})) << "the top entry is not repeated";
+
+  MoveWithKeys(viewer, {'W', 'R', '2'}, "c.bmp");
+  EXPECT_TRUE(FileExists(done_ + "\\b.bmp"));
+  EXPECT_TRUE(HistoryBecomes({done_, scans_, keep_, later_}));
+
+  // The history submenu is the second item; its entries carry their numbers.
+  MoveWithKeys(viewer, {VK_DOWN, VK_DOWN, VK_RIGHT, '3'}, "d.bmp");
+  EXPECT_TRUE(FileExists(keep_ + "\\c.bmp"));
+  EXPECT_TRUE(HistoryBecomes({keep_, done_, scans_, keep_, later_}))
+      << "only the top entry is compared";
+
+  MoveWithKeys(viewer, {'Z'}, "e.bmp");
+  EXPECT_TRUE(FileExists(archive_ + "\\d.bmp"));
+  EXPECT_TRUE(HistoryBecomes({archive_, keep_, done_, scans_, keep_, later_}));
+
+  EXPECT_EQ(viewer.Title(), "e.bmp [100%]");
+  viewer.PressKey(VK_SPACE);
+  EXPECT_EQ(viewer.WaitForTitle("e.bmp [100%]"), "e.bmp [100%]")
+      << "the moved files have left the folder's list";
+}
+
+TEST_F(MoveWithExampleFiles, TheKeyThatOpensTheMenuDoesNotChooseADestinationJ) {
+  const std::string jump = Folder("jump");
+  WriteDestinations({"J : " + jump, "A : " + keep_});
+  WritePictures({"a.bmp", "b.bmp"});
+  Viewer viewer = ShowPicture("a.bmp");
+
+  MoveWithKeys(viewer, {'A'}, "b.bmp");
+  EXPECT_TRUE(FileExists(keep_ + "\\a.bmp"));
+  EXPECT_FALSE(FileExists(jump + "\\a.bmp"));
+}
+
+TEST_F(Move, TheSameNameInTheCurrentFolderIsRefusedAndANewNameRenamesInPlace) {
+  WritePictures({"a.bmp", "b.bmp"});
+  Viewer viewer = ShowPicture("a.bmp");
+
+  HWND dialog = ChooseInMoveMenu(viewer, {VK_DOWN, VK_RETURN});
+  EXPECT_EQ(ProposedName(dialog), "a.bmp");
+  viewer.ChooseFile(dialog, "a.bmp");
+  const MessageBoxInfo box = viewer.WaitForMessageBox("ファイル名エラー");
+  EXPECT_EQ(box.text, "コピー先に同名ファイルが存在します。\nファイル名を変更してください。");
+  viewer.Answer(box, IDOK);
+
+  dialog = viewer.WaitForDialog(kDialogTitle);
+  viewer.ChooseFile(dialog, "renamed.bmp");
+  EXPECT_EQ(viewer.WaitForTitle("b.bmp [100%]"), "b.bmp [100%]");
+  EXPECT_TRUE(FileExists(Picture("renamed.bmp")));
+  EXPECT_FALSE(FileExists(Picture("a.bmp")));
+  EXPECT_TRUE(HistoryBecomes({pictures_}));
+}
+
+TEST_F(Move, CancellingTheDialogChangesNothing) {
+  WritePictures({"a.bmp", "b.bmp"});
+  Viewer viewer = ShowPicture("a.bmp");
+
+  viewer.Answer(ChooseInMoveMenu(viewer, {VK_DOWN, VK_RETURN}), IDCANCEL);
+  EXPECT_EQ(viewer.Title(), "a.bmp [100%]");
+  EXPECT_TRUE(FileExists(Picture("a.bmp")));
+  EXPECT_FALSE(FileExists(DataFile("R_DIR.DAT")));
+}
+
+TEST_F(Move, AFolderThatDoesNotExistGivesTheMoveErrorAndKeepsThePicture) {
+  WritePictures({"a.bmp", "b.bmp"});
+  Viewer viewer = ShowPicture("a.bmp");
+  const std::string missing = pictures_ + "\\missing\\a.bmp";
+
+  viewer.ChooseFile(ChooseInMoveMenu(viewer, {VK_DOWN, VK_RETURN}), missing);
+  const MessageBoxInfo box = viewer.WaitForMessageBox("移動エラー");
+  EXPECT_EQ(box.text, Picture("a.bmp") + " → " + missing + "\nの移動に失敗しました。");
+  viewer.Answer(box, IDOK);
+  EXPECT_EQ(viewer.Title(), "a.bmp [100%]");
+  EXPECT_TRUE(FileExists(Picture("a.bmp")));
+  EXPECT_FALSE(FileExists(DataFile("R_DIR.DAT")));
+}
+
+TEST_F(Move, AMoveToAnotherDriveCopiesAndDeletes) {
+  const std::optional<MappedDrive> drive = MappedDrive::Map("other");
+  ASSERT_TRUE(drive) << "no drive letter could be mapped to /dev/shm";
+  const std::string archive = drive->Root() + "\\archive";
+  ASSERT_TRUE(CreateDirectoryA(archive.c_str(), nullptr));
+  WriteDestinations({"Z : " + archive});
+  WritePictures({"a.bmp", "b.bmp"});
+  const std::string bytes = *ReadFileBytes(Picture("a.bmp"));
+  Viewer viewer = ShowPicture("a.bmp");
+
+  MoveWithKeys(viewer, {'Z'}, "b.bmp");
+  EXPECT_EQ(ReadFileBytes(archive + "\\a.bmp"), bytes);
+  EXPECT_EQ(ReadFileBytes(WindowsPathOf(drive->LinuxFolder() + "/archive/a.bmp")), bytes)
+      << "the drive is the folder on the other file system";
+  EXPECT_FALSE(FileExists(Picture("a.bmp")));
+  EXPECT_TRUE(HistoryBecomes({archive}));
+}
+
+TEST_F(Move, AMoveThatFillsTheOtherDriveLeavesNoPartOfTheFileThere) {
+  const std::optional<MappedDrive> drive = MappedDrive::Map("full", 64);
+  if (!drive) GTEST_SKIP() << "no small file system could be mounted (needs root)";
+  WriteDestinations({"Z : " + drive->Root()});
+  WritePictures({"big.bmp", "next.bmp"}, 200, 200);
+  const std::string bytes = *ReadFileBytes(Picture("big.bmp"));
+  ASSERT_GT(bytes.size(), 64u * 1024u);
+  Viewer viewer = ShowPicture("big.bmp");
+
+  const std::string target = drive->Root() + "\\big.bmp";
+  viewer.ChooseFile(ChooseInMoveMenu(viewer, {'Z'}), target);
+  const MessageBoxInfo box = viewer.WaitForMessageBox("移動エラー");
+  EXPECT_EQ(box.text, Picture("big.bmp") + " → " + target + "\nの移動に失敗しました。");
+  viewer.Answer(box, IDOK);
+  EXPECT_FALSE(FileExists(target));
+  EXPECT_EQ(ReadFileBytes(Picture("big.bmp")), bytes);
+  EXPECT_EQ(viewer.Title(), "big.bmp [100%]");
+}
+
+TEST_F(Move, AFullHistoryLosesItsOldestEntryAndAnUnchangedTopIsWrittenAgain) {
+  const std::string keep = Folder("keep");
+  WriteDestinations({"A : " + keep});
+  std::vector<std::string> history;
+  for (int i = 1; i <= 9; ++i) history.push_back("C:\\old\\" + std::to_string(i));
+  WriteHistory(history);
+  WritePictures({"a.bmp", "b.bmp", "c.bmp"});
+  Viewer viewer = ShowPicture("a.bmp");
+
+  MoveWithKeys(viewer, {'A'}, "b.bmp");
+  history.insert(history.begin(), keep);
+  history.pop_back();
+  EXPECT_TRUE(HistoryBecomes(history));
+
+  const FILETIME longAgo{0, 0x01C00000};  // 1999
+  SetLastWriteTime(DataFile("R_DIR.DAT"), longAgo);
+  MoveWithKeys(viewer, {'A'}, "c.bmp");
+  EXPECT_TRUE(WaitUntil([&] {
+    const FILETIME written = LastWriteTime(DataFile("R_DIR.DAT"));
+    return CompareFileTime(&written, &longAgo) > 0;
+  })) << "the file is written again";
+  EXPECT_TRUE(HistoryBecomes(history));
+}
+
+TEST_F(Move, AHistoryThatCannotBeWrittenIsReportedAndTheOldFileStays) {
+  const std::optional<MappedDrive> drive = MappedDrive::Map("fullprog", 2048);
+  if (!drive) GTEST_SKIP() << "no small file system could be mounted (needs root)";
+  const std::string keep = Folder("keep");
+  const std::string program = drive->Root() + "\\program";
+  ASSERT_TRUE(CreateDirectoryA(program.c_str(), nullptr));
+  WriteFileBytes(program + "\\M_DIR.DAT", CrLfLines({"A : " + keep}));
+  WriteFileBytes(program + "\\R_DIR.DAT", CrLfLines({"C:\\old"}));
+  WritePictures({"a.bmp", "b.bmp"});
+  Viewer viewer = Viewer::Start(program, Quoted(Picture("a.bmp")));
+  ASSERT_EQ(viewer.WaitForTitle("a.bmp [100%]"), "a.bmp [100%]");
+  // Fill what is left of the drive.
+  const std::string filler(64 * 1024, 'x');
+  for (int i = 0; i < 64; ++i) {
+    HANDLE file = CreateFileA((program + "\\filler" + std::to_string(i)).c_str(), GENERIC_WRITE, 0,
+                              nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    const bool full =
+        file == INVALID_HANDLE_VALUE ||
+        !WriteFile(file, filler.data(), static_cast<DWORD>(filler.size()), &written, nullptr) ||
+        written < filler.size();
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    if (full) break;
+  }
+
+  viewer.ChooseFile(ChooseInMoveMenu(viewer, {'A'}), "a.bmp");
+  const MessageBoxInfo box = viewer.WaitForMessageBox("保存エラー");
+  EXPECT_EQ(box.text.rfind(program + "\\R_DIR.DAT\nに移動先の履歴を保存できません。\n", 0), 0u)
+      << box.text;
+  viewer.Answer(box, IDOK);
+  EXPECT_TRUE(FileExists(keep + "\\a.bmp")) << "the move stands";
+  EXPECT_EQ(viewer.WaitForTitle("b.bmp [100%]"), "b.bmp [100%]");
+  EXPECT_EQ(ReadFileBytes(program + "\\R_DIR.DAT"), CrLfLines({"C:\\old"}));
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((program + "\\*.tmp").c_str(), &found);
+  EXPECT_EQ(search, INVALID_HANDLE_VALUE) << "a temporary file was left: " << found.cFileName;
+  if (search != INVALID_HANDLE_VALUE) FindClose(search);
+}
+
+}  // namespace
+}  // namespace bex::test
