@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "support/bmp_writer.h"
+#include "support/linux_host.h"
 #include "support/viewer_driver.h"
 #include "support/wine_paths.h"
 
@@ -123,6 +124,31 @@ TEST_F(DeleteAndCopy, DeleteAsksRecyclesRefusesASecondTimeAndTheStepsSkipTheFile
   viewer.Answer(viewer.WaitForMessageBox("削除確認"), IDCANCEL);
   EXPECT_EQ(viewer.Title(), Title('b')) << "a new picture can be deleted again";
   EXPECT_TRUE(FileExists(Picture('b'))) << "cancelled";
+}
+
+TEST_F(DeleteAndCopy, ADriveWithoutRecycleBinIsNamedBeforeTheFileIsDeletedForGood) {
+  const std::optional<MappedDrive> drive = MappedDrive::Map("removable", DRIVE_REMOVABLE);
+  ASSERT_TRUE(drive) << "no removable drive could be defined";
+  const std::string picture = drive->Root() + "\\" + Name('a');
+  WriteSolidBmp(picture, 40, 30, Rgb{9, 9, 9});
+  Viewer viewer = Viewer::Start(program_, Quoted(picture));
+  ASSERT_EQ(viewer.WaitForTitle(Title('a')), Title('a'));
+  const auto askTwice = [&](int secondAnswer) {
+    viewer.PressKey('D');
+    viewer.Answer(viewer.WaitForMessageBox("削除確認"), IDOK);
+    const MessageBoxInfo warning = viewer.WaitForMessageBox("削除確認");
+    EXPECT_EQ(warning.text,
+              "このドライブのファイルはごみ箱に入りません。\n完全に削除してもいいですか？");
+    viewer.Answer(warning, secondAnswer);
+  };
+
+  askTwice(IDCANCEL);
+  EXPECT_EQ(viewer.Title(), Title('a'));
+  EXPECT_TRUE(FileExists(picture));
+
+  askTwice(IDOK);
+  EXPECT_EQ(viewer.WaitForTitle("削除完了"), "削除完了");
+  EXPECT_FALSE(FileExists(picture));
 }
 
 TEST_F(DeleteAndCopy, CopiesThePictureAsDisplayedAndAtFullSize) {

@@ -271,7 +271,7 @@ TEST_F(Move, AMoveToAnotherDriveCopiesAndDeletes) {
 }
 
 TEST_F(Move, AMoveThatFillsTheOtherDriveLeavesNoPartOfTheFileThere) {
-  const std::optional<MappedDrive> drive = MappedDrive::Map("full", 64);
+  const std::optional<MappedDrive> drive = MappedDrive::Map("full", DRIVE_FIXED, 64);
   if (!drive) GTEST_SKIP() << "no small file system could be mounted (needs root)";
   WriteDestinations({"Z : " + drive->Root()});
   WritePictures({"big.bmp", "next.bmp"}, 200, 200);
@@ -314,7 +314,7 @@ TEST_F(Move, AFullHistoryLosesItsOldestEntryAndAnUnchangedTopIsWrittenAgain) {
 }
 
 TEST_F(Move, AHistoryThatCannotBeWrittenIsReportedAndTheOldFileStays) {
-  const std::optional<MappedDrive> drive = MappedDrive::Map("fullprog", 2048);
+  const std::optional<MappedDrive> drive = MappedDrive::Map("fullprog", DRIVE_FIXED, 2048);
   if (!drive) GTEST_SKIP() << "no small file system could be mounted (needs root)";
   const std::string keep = Folder("keep");
   const std::string program = drive->Root() + "\\program";

@@ -84,7 +84,7 @@ TEST_F(DataFiles, ThatCannotBeReplacedStayAsTheyWere) {
 }
 
 TEST_F(DataFiles, ThatDoNotFitOnTheDiskStayAsTheyWere) {
-  const std::optional<test::MappedDrive> drive = test::MappedDrive::Map("small", 64);
+  const std::optional<test::MappedDrive> drive = test::MappedDrive::Map("small", DRIVE_FIXED, 64);
   if (!drive) GTEST_SKIP() << "no small file system could be mounted (needs root)";
   const std::string path = drive->Root() + "\\R_DIR.DAT";
   ASSERT_EQ(ReplaceFileContent(path, "C:\\old\r\n"), DWORD{ERROR_SUCCESS});

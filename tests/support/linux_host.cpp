@@ -1,9 +1,9 @@
 #include "support/linux_host.h"
 
-#include <windows.h>
+#include <winioctl.h>
 
-#include <cctype>
 #include <utility>
+#include <vector>
 
 #include "support/desktop.h"
 #include "support/test_files.h"
@@ -12,17 +12,42 @@
 namespace bex::test {
 namespace {
 
-// Quoted for the shell: inside single quotes nothing is special but the quote.
-std::string Quoted(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
+// Wine's own request to its mount manager that defines or removes a drive
+// letter (a mount point of zero removes it).
+constexpr DWORD kDefineUnixDrive =
+    CTL_CODE(0x6D, 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
 
-std::string WinePrefix() {
-  char prefix[MAX_PATH * 4];
-  const DWORD n = GetEnvironmentVariableA("WINEPREFIX", prefix, sizeof(prefix));
-  return n > 0 && n < sizeof(prefix) ? std::string(prefix, n) : std::string();
+struct UnixDriveRequest {
+  ULONG size;
+  ULONG type;
+  ULONG fsType;
+  DWORD serial;
+  ULONGLONG unixDevice;
+  WCHAR letter;
+  USHORT mountPointOffset;
+  USHORT deviceOffset;
+  USHORT labelOffset;
+};
+
+bool DefineUnixDrive(char letter, const std::string& linuxFolder, UINT driveType) {
+  HANDLE manager =
+      CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (manager == INVALID_HANDLE_VALUE) return false;
+  std::vector<char> request(sizeof(UnixDriveRequest) + linuxFolder.size() + 1, '\0');
+  UnixDriveRequest header{};
+  header.size = static_cast<ULONG>(request.size());
+  header.type = driveType;
+  header.letter = static_cast<WCHAR>(letter);
+  if (!linuxFolder.empty()) header.mountPointOffset = sizeof(UnixDriveRequest);
+  std::copy_n(reinterpret_cast<const char*>(&header), sizeof header, request.begin());
+  std::copy(linuxFolder.begin(), linuxFolder.end(), request.begin() + sizeof header);
+  DWORD returned = 0;
+  const bool done =
+      DeviceIoControl(manager, kDefineUnixDrive, request.data(), static_cast<DWORD>(request.size()),
+                      nullptr, 0, &returned, nullptr) != FALSE;
+  CloseHandle(manager);
+  return done;
 }
 
 // A letter that names no drive now, from Q on.
@@ -32,6 +57,13 @@ std::optional<char> FreeDriveLetter() {
     if (GetDriveTypeA(root.c_str()) == DRIVE_NO_ROOT_DIR) return letter;
   }
   return std::nullopt;
+}
+
+// Quoted for the shell: inside single quotes nothing is special but the quote.
+std::string Quoted(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
 }
 
 }  // namespace
@@ -64,43 +96,39 @@ bool RunLinuxShell(const std::string& script) {
   return text && !text->empty() && (*text)[0] == '0';
 }
 
-std::optional<MappedDrive> MappedDrive::Map(const std::string& label, int tmpfsKilobytes) {
-  const std::string prefix = WinePrefix();
-  const std::optional<char> letter = FreeDriveLetter();
-  if (prefix.empty() || !letter) return std::nullopt;
-  const std::string root = std::string(1, *letter) + ":";
-  const std::string link = prefix + "/dosdevices/" +
-                           static_cast<char>(std::tolower(static_cast<unsigned char>(*letter))) +
-                           ":";
-  const std::string folder =
-      "/dev/shm/bex-" + std::to_string(GetCurrentProcessId()) + "-" + label + "-" + root[0];
-  std::string script = "mkdir -p " + Quoted(folder) + "\n";
-  if (tmpfsKilobytes > 0) {
-    script += "mount -t tmpfs -o size=" + std::to_string(tmpfsKilobytes) + "k tmpfs " +
-              Quoted(folder) + "\n";
+std::optional<MappedDrive> MappedDrive::Map(const std::string& label, UINT driveType,
+                                            int tmpfsKilobytes) {
+  static int counter = 0;
+  const std::string folder = "/dev/shm/bex-" + std::to_string(GetCurrentProcessId()) + "-" + label +
+                             "-" + std::to_string(++counter);
+  if (!CreateDirectoryA(WindowsPathOf(folder).c_str(), nullptr)) return std::nullopt;
+  MappedDrive drive(folder, tmpfsKilobytes > 0);
+  if (drive.mounted_ && !RunLinuxShell("mount -t tmpfs -o size=" + std::to_string(tmpfsKilobytes) +
+                                       "k tmpfs " + Quoted(folder))) {
+    drive.mounted_ = false;
+    return std::nullopt;
   }
-  script += "ln -sfn " + Quoted(folder) + " " + Quoted(link) + "\n";
-  MappedDrive drive(root, link, folder, tmpfsKilobytes > 0);
-  if (!RunLinuxShell(script)) return std::nullopt;
+  const std::optional<char> letter = FreeDriveLetter();
+  if (!letter || !DefineUnixDrive(*letter, folder, driveType)) return std::nullopt;
+  drive.root_ = std::string(1, *letter) + ":";
   return drive;
 }
 
-MappedDrive::MappedDrive(std::string root, std::string link, std::string linuxFolder, bool mounted)
-    : root_(std::move(root)),
-      link_(std::move(link)),
-      linuxFolder_(std::move(linuxFolder)),
-      mounted_(mounted) {}
+MappedDrive::MappedDrive(std::string linuxFolder, bool mounted)
+    : linuxFolder_(std::move(linuxFolder)), mounted_(mounted) {}
 
 MappedDrive::MappedDrive(MappedDrive&& other) noexcept
-    : root_(std::move(other.root_)),
-      link_(std::exchange(other.link_, std::string())),
-      linuxFolder_(std::move(other.linuxFolder_)),
-      mounted_(other.mounted_) {}
+    : root_(std::exchange(other.root_, std::string())),
+      linuxFolder_(std::exchange(other.linuxFolder_, std::string())),
+      mounted_(std::exchange(other.mounted_, false)) {}
 
-MappedDrive::~MappedDrive() {
-  if (link_.empty()) return;
-  std::string script = "rm -f " + Quoted(link_) + "\n";
-  if (mounted_) script += "umount " + Quoted(linuxFolder_) + " || true\n";
+MappedDrive::~MappedDrive() { Release(); }
+
+void MappedDrive::Release() {
+  if (!root_.empty()) DefineUnixDrive(root_[0], "", 0);
+  if (linuxFolder_.empty()) return;
+  std::string script;
+  if (mounted_) script += "umount -l " + Quoted(linuxFolder_) + " || true\n";
   script += "rm -rf " + Quoted(linuxFolder_) + "\n";
   RunLinuxShell(script);
 }

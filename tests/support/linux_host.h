@@ -1,8 +1,10 @@
-// The Linux side of the Wine machine, prepared from a test program: a Wine
-// program can start a Linux program (the shell at Z:\bin\sh), which can make
-// what no Windows call can under Wine: drive letters (links in the prefix's
-// "dosdevices" folder) and small file systems.
+// The Linux side of the Wine machine, prepared from a test program: drive
+// letters defined through Wine's mount manager (as its configuration tool
+// does), and small file systems mounted by a Linux shell, which a Wine
+// program can start (Z:\bin\sh).
 #pragma once
+
+#include <windows.h>
 
 #include <optional>
 #include <string>
@@ -17,14 +19,16 @@ std::string LinuxPathOf(const std::string& windowsPath);
 // script leaves). True when the script ended with status 0.
 bool RunLinuxShell(const std::string& script);
 
-// A drive letter of the Wine prefix mapped to a new folder on a file system
-// other than the build's: a folder under /dev/shm, or, given a size, a tmpfs
-// of that many kilobytes of its own (mounting needs root). The mapping, the
-// file system and the folder go away with the object.
+// A drive letter mapped to a new folder on a file system other than the
+// build's: a folder under /dev/shm, or, given a size, a tmpfs of that many
+// kilobytes of its own (mounting needs root). The drive reports driveType
+// (DRIVE_FIXED, DRIVE_REMOVABLE, DRIVE_REMOTE, ...) to GetDriveType. The
+// letter, the file system and the folder go away with the object.
 class MappedDrive {
  public:
-  // None when no free letter is left or the Linux side refused.
-  static std::optional<MappedDrive> Map(const std::string& label, int tmpfsKilobytes = 0);
+  // None when no letter is free or the system refused.
+  static std::optional<MappedDrive> Map(const std::string& label, UINT driveType = DRIVE_FIXED,
+                                        int tmpfsKilobytes = 0);
   MappedDrive(MappedDrive&& other) noexcept;
   MappedDrive& operator=(MappedDrive&&) = delete;
   ~MappedDrive();
@@ -34,10 +38,10 @@ class MappedDrive {
   const std::string& LinuxFolder() const { return linuxFolder_; }
 
  private:
-  MappedDrive(std::string root, std::string link, std::string linuxFolder, bool mounted);
+  MappedDrive(std::string linuxFolder, bool mounted);
+  void Release();
 
   std::string root_;
-  std::string link_;
   std::string linuxFolder_;
   bool mounted_ = false;
 };
