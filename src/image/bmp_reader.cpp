@@ -118,16 +118,18 @@ void SetMasks(BmpInfo* info, const uint8_t* p) {
   SetMasks(info, {ReadU32(p), ReadU32(p + 4), ReadU32(p + 8)});
 }
 
-// OS/2 1.x: 16-bit unsigned sides, always bottom-up, uncompressed, and a
-// colour table of 3-byte entries.
-void ReadCoreHeader(const uint8_t* header, BmpInfo* info) {
+// OS/2 1.x: 16-bit unsigned sides, always bottom-up, uncompressed, 1, 4, 8
+// or 24 bits, and a colour table of 3-byte entries.
+bool ReadCoreHeader(const uint8_t* header, BmpInfo* info) {
   info->width = ReadU16(header + 4);
   info->height = ReadU16(header + 6);
   info->bitCount = ReadU16(header + 10);
   info->compression = kRgb;
   info->paletteEntrySize = 3;
   info->paletteOffset = kFileHeaderSize + kCoreHeaderSize;
+  if (info->bitCount == 16 || info->bitCount == 32) return false;
   if (info->bitCount <= 8) info->paletteCount = 1u << info->bitCount;
+  return true;
 }
 
 // BITMAPINFOHEADER and its longer successors. False when a needed part lies
@@ -448,11 +450,10 @@ bool ParseBmp(const uint8_t* data, size_t size, BmpInfo* info) {
   if (!IsKnownHeaderSize(headerSize) || size - kFileHeaderSize < headerSize) return false;
   BmpInfo parsed;
   parsed.pixelOffset = ReadU32(data + 10);
-  if (headerSize == kCoreHeaderSize) {
-    ReadCoreHeader(data + kFileHeaderSize, &parsed);
-  } else if (!ReadInfoHeader(data, size, headerSize, &parsed)) {
-    return false;
-  }
+  const bool headerRead = headerSize == kCoreHeaderSize
+                              ? ReadCoreHeader(data + kFileHeaderSize, &parsed)
+                              : ReadInfoHeader(data, size, headerSize, &parsed);
+  if (!headerRead) return false;
   // The colour table ends where the pixels begin: writers that store fewer
   // entries than the bit count allows say so only through the pixel offset.
   if (parsed.pixelOffset < parsed.paletteOffset) return false;

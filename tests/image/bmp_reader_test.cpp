@@ -575,6 +575,13 @@ std::vector<Malformed> MalformedFiles() {
                                 s.header = BmpHeader::kCore;
                                 s.width = 0;
                               })},
+      {"Core16Bit", Built(Valid8Bit(),
+                          [](BmpSpec& s) {
+                            s.header = BmpHeader::kCore;
+                            s.bitCount = 16;
+                            s.palette.clear();
+                            s.pixels = PackRows({{1, 2, 3}, {4, 5, 6}}, 16, false);
+                          })},
       {"MorePixelsThanAllowed", BuildBmp(ValidRle8(8192, 8193))},
       {"HugeWidth", BuildBmp(ValidRle8(INT32_MAX, 1))},
       {"HugeSidesWhoseRowSizeOverflows", Built(Valid8Bit(),
