@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets (fuzz/*_fuzz.cpp) with clang into build/fuzz
-# and runs each one on its corpus.
+# (or the folder BEX_FUZZ_DIR names) and runs each one on its corpus.
 #   tools/fuzz.sh --short           about 20 seconds in all (part of the tests)
 #   tools/fuzz.sh --long [seconds]  each target that long (default 600)
 # A target's corpus lives in build/fuzz/corpus/<target> and grows from run
