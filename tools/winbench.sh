@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Runs the benchmarks that need Windows under Wine, each printing its own
+# figures beside a baseline measured in the same run:
+#   wicspi_winbench          GetPicture of 6000 x 4000 JPEG and PNG photos
+#                            against a bare WIC decode
+#   folder_listing_winbench  listing and sorting 100 000 files against the
+#                            bare directory enumeration
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+bash tools/setup.sh
+tools/build.sh win32 -- wicspi wicspi_winbench folder_listing_winbench
+build=$root/build/win32
+tests/plugins/make_fixtures.sh "$build/fixtures" --bench
+
+. tools/wine-env.sh
+bex_wine_start "$build"
+trap bex_wine_stop EXIT
+export BEX_BUILD_DIR=$build
+echo "== wicspi_winbench"
+wine "$build/wicspi_winbench.exe"
+echo "== folder_listing_winbench"
+mkdir -p "$build/bench-folder"
+wine "$build/folder_listing_winbench.exe" "$(winepath_of "$build/bench-folder")" 100000
