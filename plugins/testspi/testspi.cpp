@@ -11,7 +11,11 @@
 //   bogus    falsifies its answers as the file's variant word says;
 //   trace    decodes like tst1 and appends "IsSupported <name>" and
 //            "GetPicture <name>" lines to the file named by the environment
-//            variable BEX_SPI_TRACE.
+//            variable BEX_SPI_TRACE. When BEX_SPI_TRACE_WINDOW names a window
+//            class, each GetPicture line follows a line "Shown <caption>
+//            <RRGGBB>": what the calling process's window of that class shows
+//            when the decode starts (its caption and its client area's
+//            top-left pixel), so a test sees what was on screen before.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -72,14 +76,51 @@ bool ReadTestPicture(LPCSTR fileName, long offset, bool withPixels, TestPicture*
   return ok;
 }
 
-void Trace(const char* call, LPCSTR fileName) {
+void Trace(const char* call, const char* text) {
   char log[MAX_PATH];
   const DWORD length = kTraces ? GetEnvironmentVariableA("BEX_SPI_TRACE", log, sizeof log) : 0;
   if (length == 0 || length >= sizeof log) return;
   if (FILE* file = std::fopen(log, "ab")) {
-    std::fprintf(file, "%s %s\n", call, fileName);
+    std::fprintf(file, "%s %s\n", call, text);
     std::fclose(file);
   }
+}
+
+struct WindowSearch {
+  const char* className;
+  HWND found;
+};
+
+BOOL CALLBACK MatchOwnWindow(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<WindowSearch*>(param);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  char name[64] = {};
+  GetClassNameA(window, name, sizeof name);
+  if (process != GetCurrentProcessId() || std::strcmp(name, search->className) != 0) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+// The caption and top-left client pixel of the window named by
+// BEX_SPI_TRACE_WINDOW (unused in the module without GetPicture).
+[[maybe_unused]] void TraceShownWindow() {
+  char className[64];
+  const DWORD length =
+      kTraces ? GetEnvironmentVariableA("BEX_SPI_TRACE_WINDOW", className, sizeof className) : 0;
+  if (length == 0 || length >= sizeof className) return;
+  WindowSearch search{className, nullptr};
+  EnumWindows(MatchOwnWindow, reinterpret_cast<LPARAM>(&search));
+  if (!search.found) return;
+  char caption[512] = {};
+  GetWindowTextA(search.found, caption, sizeof caption);
+  HDC dc = GetDC(search.found);
+  const COLORREF pixel = GetPixel(dc, 0, 0);
+  ReleaseDC(search.found, dc);
+  char text[sizeof caption + 16];
+  std::snprintf(text, sizeof text, "%s %02X%02X%02X", caption, GetRValue(pixel), GetGValue(pixel),
+                GetBValue(pixel));
+  Trace("Shown", text);
 }
 
 // How GetPicture stores the picture.
@@ -309,6 +350,7 @@ int WINAPI GetPictureInfo(LPCSTR buf, long len, unsigned flag, SpiPictureInfo* i
 #ifndef BEX_SPI_WITHOUT_GETPICTURE
 int WINAPI GetPicture(LPCSTR buf, long len, unsigned flag, HLOCAL* bitmapInfo, HLOCAL* bits,
                       FARPROC, long) {
+  TraceShownWindow();
   Trace("GetPicture", buf);
   if (kFailsGetPicture) return kOutOfMemory;
   if ((flag & 7) != 0) return kNotImplemented;

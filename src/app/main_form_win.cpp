@@ -101,9 +101,11 @@ void TBexForm1::CreateMainWindow() {
                               GetModuleHandleA(nullptr), this);
   if (!hwnd) throw BexError("ウィンドウを作成できません");
   hwnd_ = hwnd;
-  ShowScrollBar(hwnd_, SB_BOTH, FALSE);
+  // The image area first: hiding the bars resizes the client area, and the
+  // resize handler lays out the bars around the image area.
   image1_ = std::make_unique<ImageArea>(
       hwnd_, [this](UINT msg, WPARAM keys, int x, int y) { ImageMouse(msg, keys, x, y); });
+  ShowScrollBar(hwnd_, SB_BOTH, FALSE);
 }
 
 void TBexForm1::ReadStartupSettings() {

@@ -1,0 +1,549 @@
+// Browsing a folder in the real viewer under Wine, driven by keys: stepping
+// through pictures and other files with wrap-around at both ends, the order
+// of showing and decoding ahead, zoom keys and the typed-zoom dialog, the
+// picture following the window, the keys that move the window or scroll the
+// picture, menu shortcuts while the menu is closed, the sort dialog, and the
+// message for a folder without pictures.
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+#include "support/test_pictures.h"
+#include "support/viewer_driver.h"
+#include "support/wine_paths.h"
+
+namespace bex::test {
+namespace {
+
+constexpr Rgb kRed{255, 0, 0}, kGreen{0, 255, 0}, kBlue{0, 0, 255}, kWhite{255, 255, 255};
+
+// The plug-in that reads the test pictures.
+ViewerOptions WithTestPlugin(const char* plugin = "testspi\\tst1.spi") {
+  ViewerOptions options;
+  options.plugins = {plugin};
+  return options;
+}
+
+// One key press and the title it must give. An empty title: the key must
+// change nothing; the next step, whose result would differ otherwise, shows it.
+struct KeyStep {
+  const char* label;
+  WORD key;
+  unsigned modifiers;
+  std::string title;
+};
+
+void PressAndExpectTitles(const Viewer& viewer, const std::vector<KeyStep>& steps) {
+  for (const KeyStep& step : steps) {
+    viewer.PressKey(step.key, step.modifiers);
+    if (step.title.empty()) continue;
+    ASSERT_EQ(viewer.WaitForTitle(step.title), step.title) << "after " << step.label;
+  }
+}
+
+RECT Bounds(POINT origin, SIZE size) {
+  return {origin.x, origin.y, origin.x + size.cx, origin.y + size.cy};
+}
+
+std::string Text(const RECT& r) {
+  return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" +
+         std::to_string(r.right) + "," + std::to_string(r.bottom) + ")";
+}
+
+::testing::AssertionResult ReachesRect(const Viewer& viewer, const RECT& expected) {
+  if (WaitUntil([&] {
+        const RECT now = viewer.OuterRect();
+        return EqualRect(&now, &expected) != FALSE;
+      })) {
+    return ::testing::AssertionSuccess();
+  }
+  return ::testing::AssertionFailure()
+         << "window at " << Text(viewer.OuterRect()) << ", expected " << Text(expected);
+}
+
+::testing::AssertionResult ReachesClientSize(const Viewer& viewer, SIZE expected) {
+  if (WaitUntil([&] {
+        const SIZE now = viewer.ClientSize();
+        return now.cx == expected.cx && now.cy == expected.cy;
+      })) {
+    return ::testing::AssertionSuccess();
+  }
+  const SIZE now = viewer.ClientSize();
+  return ::testing::AssertionFailure() << "client area " << now.cx << " x " << now.cy
+                                       << ", expected " << expected.cx << " x " << expected.cy;
+}
+
+// The picture point shown at the client area's top-left corner, once it is
+// the expected one; a coordinate picture at 100 % is on show.
+::testing::AssertionResult ShowsPictureAt(const Viewer& viewer, POINT client, POINT expected) {
+  POINT shown{};
+  if (WaitUntil([&] {
+        shown = CoordinateOf(viewer.PixelAt(client));
+        return shown.x == expected.x && shown.y == expected.y;
+      })) {
+    return ::testing::AssertionSuccess();
+  }
+  return ::testing::AssertionFailure()
+         << "client point " << client.x << "," << client.y << " shows picture point " << shown.x
+         << "," << shown.y << ", expected " << expected.x << "," << expected.y;
+}
+
+// A child control of another process's dialog, by class and caption.
+HWND Control(HWND dialog, const char* className, const char* caption = nullptr) {
+  HWND control = FindWindowExA(dialog, nullptr, className, caption);
+  if (!control) throw DriverError(std::string("the dialog has no ") + className + " control");
+  return control;
+}
+
+// A control's rectangle in its dialog's client coordinates.
+RECT RectInDialog(HWND dialog, HWND control) {
+  RECT r{};
+  GetWindowRect(control, &r);
+  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+SIZE SizeOf(const RECT& r) { return {r.right - r.left, r.bottom - r.top}; }
+
+class EnvironmentVariable {
+ public:
+  EnvironmentVariable(const char* name, const std::string& value) : name_(name) {
+    SetEnvironmentVariableA(name, value.c_str());
+  }
+  ~EnvironmentVariable() { SetEnvironmentVariableA(name_, nullptr); }
+  EnvironmentVariable(const EnvironmentVariable&) = delete;
+  EnvironmentVariable& operator=(const EnvironmentVariable&) = delete;
+
+ private:
+  const char* name_;
+};
+
+class Browse : public ::testing::Test {
+ protected:
+  Browse() { CreateDirectoryA(pictures_.c_str(), nullptr); }
+
+  std::string Picture(const std::string& name) const { return pictures_ + "\\" + name; }
+
+  // A viewer of the pictures folder showing the file name.
+  Viewer StartOn(const std::string& name, const ViewerOptions& options = WithTestPlugin()) const {
+    Viewer viewer = Viewer::Start(folder_, "\"" + Picture(name) + "\"", options);
+    const std::string title = name + " [100%]";
+    EXPECT_EQ(viewer.WaitForTitle(title), title);
+    return viewer;
+  }
+
+  const std::string folder_ = ScratchFolderForTest();
+  const std::string pictures_ = folder_ + "\\pics";
+};
+
+TEST_F(Browse, StepsSkipOtherFilesAndWrapAroundBothEnds) {
+  WriteSolidBmp(Picture("a.bmp"), 220, 150, kRed);
+  WriteFileBytes(Picture("b.txt"), "not a picture\r\n");
+  WriteTestPicture(Picture("c.tst"), 240, 160, kGreen);
+  WriteFileBytes(Picture("d.dat"), std::string(300, '\x7f'));
+  WriteSolidBmp(Picture("e.bmp"), 260, 170, kBlue);
+  WriteTestPicture(Picture("f.tst"), 280, 180, kWhite);
+  Viewer viewer = StartOn("a.bmp");
+
+  const struct {
+    const char* label;
+    WORD key;
+    unsigned modifiers;
+    const char* name;
+    SIZE size;
+  } steps[] = {
+      {"Space", VK_SPACE, kNoModifier, "c.tst", {240, 160}},
+      {"Space", VK_SPACE, kNoModifier, "e.bmp", {260, 170}},
+      {"Space", VK_SPACE, kNoModifier, "f.tst", {280, 180}},
+      {"Space at the last", VK_SPACE, kNoModifier, "a.bmp", {220, 150}},
+      {"BackSpace at the first", VK_BACK, kNoModifier, "f.tst", {280, 180}},
+      {"Shift+Space", VK_SPACE, kShift, "e.bmp", {260, 170}},
+      {"Shift+BackSpace", VK_BACK, kShift, "f.tst", {280, 180}},
+      {"Ctrl+BackSpace", VK_BACK, kCtrl, "e.bmp", {260, 170}},
+      {"BackSpace", VK_BACK, kNoModifier, "c.tst", {240, 160}},
+      {"BackSpace", VK_BACK, kNoModifier, "a.bmp", {220, 150}},
+  };
+  for (const auto& step : steps) {
+    viewer.PressKey(step.key, step.modifiers);
+    const std::string title = std::string(step.name) + " [100%]";
+    ASSERT_EQ(viewer.WaitForTitle(title), title) << "after " << step.label;
+    EXPECT_TRUE(ReachesClientSize(viewer, step.size)) << step.name;
+  }
+  EXPECT_TRUE(WaitUntil([&] { return viewer.PixelAt({10, 10}) == ColourRef(kRed); }));
+
+  // A step keeps the zoom; only opening a file resets it.
+  PressAndExpectTitles(viewer, {{"5", '5', kNoModifier, "a.bmp [50%]"},
+                                {"Space", VK_SPACE, kNoModifier, "c.tst [50%]"}});
+  EXPECT_TRUE(ReachesClientSize(viewer, {120, 80}));
+}
+
+TEST_F(Browse, StepShowsThePictureDecodedAheadBeforeDecodingTheNext) {
+  const Rgb colours[] = {kRed, kGreen, kBlue, kWhite};
+  for (int i = 0; i < 4; ++i) {
+    WriteTestPicture(Picture(std::to_string(i + 1) + ".tst"), 200, 150, colours[i]);
+  }
+  const std::string log = folder_ + "\\trace.log";
+  const EnvironmentVariable trace("BEX_SPI_TRACE", log);
+  const EnvironmentVariable window("BEX_SPI_TRACE_WINDOW", kViewerClass);
+  Viewer viewer = StartOn("1.tst", WithTestPlugin("testspi\\trace.spi"));
+
+  // What the decodes after the start saw on the screen, and which file each read.
+  auto decodes = [&] {
+    std::vector<std::string> lines;
+    for (const std::string& line : NonEmptyLines(ReadFileBytes(log).value_or(""))) {
+      if (line.rfind("IsSupported ", 0) != 0) lines.push_back(line);
+    }
+    lines.erase(lines.begin(), lines.begin() + std::min<size_t>(lines.size(), 2));
+    return lines;
+  };
+  std::vector<std::string> expected;
+  auto expectDecodes = [&](WORD key, const char* label, std::vector<std::string> more) {
+    expected.insert(expected.end(), more.begin(), more.end());
+    viewer.PressKey(key);
+    WaitUntil([&] { return decodes().size() >= expected.size(); });
+    EXPECT_EQ(decodes(), expected) << "after " << label;
+  };
+  // The first step after the list was built decodes its target first.
+  expectDecodes(VK_SPACE, "the first Space",
+                {"Shown 1.tst [100%] FF0000", "GetPicture 2.tst", "Shown 2.tst [100%] 00FF00",
+                 "GetPicture 3.tst"});
+  expectDecodes(VK_SPACE, "the second Space", {"Shown 3.tst [100%] 0000FF", "GetPicture 4.tst"});
+  expectDecodes(VK_BACK, "BackSpace", {"Shown 2.tst [100%] 00FF00", "GetPicture 1.tst"});
+}
+
+TEST_F(Browse, ZoomKeysStepWithinTheirLimitsAndTheTitleFollows) {
+  WriteSolidBmp(Picture("p.bmp"), 200, 150, kGreen);
+  Viewer viewer = StartOn("p.bmp");
+  PressAndExpectTitles(viewer, {
+                                   {"Z", 'Z', kNoModifier, "p.bmp [110%]"},
+                                   {"Shift+Z", 'Z', kShift, "p.bmp [100%]"},
+                                   {"X", 'X', kNoModifier, "p.bmp [90%]"},
+                                   {"Shift+X", 'X', kShift, "p.bmp [10%]"},
+                                   {"X at 10 %", 'X', kNoModifier, ""},
+                                   {"Z", 'Z', kNoModifier, "p.bmp [20%]"},
+                                   {"keypad 5", VK_NUMPAD5, kNoModifier, "p.bmp [50%]"},
+                                   {"keypad 0", VK_NUMPAD0, kNoModifier, "p.bmp [100%]"},
+                                   {"Shift+keypad 3", VK_NUMPAD3, kShift, "p.bmp [300%]"},
+                                   {"Shift+Z at 300 %", 'Z', kShift, "p.bmp [100%]"},
+                                   {"Shift+keypad 9", VK_NUMPAD9, kShift, "p.bmp [900%]"},
+                                   {"Z at 900 %", 'Z', kNoModifier, ""},
+                                   {"X", 'X', kNoModifier, "p.bmp [890%]"},
+                                   {"3", '3', kNoModifier, "p.bmp [30%]"},
+                                   {"Shift+5", '5', kShift, "p.bmp [500%]"},
+                                   {"Z at 500 %", 'Z', kNoModifier, ""},
+                                   {"X", 'X', kNoModifier, "p.bmp [490%]"},
+                                   {"Shift+1", '1', kShift, ""},
+                                   {"Shift+6", '6', kShift, ""},
+                                   {"Z", 'Z', kNoModifier, "p.bmp [500%]"},
+                                   {"Shift+2", '2', kShift, "p.bmp [200%]"},
+                               });
+  EXPECT_TRUE(ReachesClientSize(viewer, {400, 300})) << "the window follows the zoomed picture";
+}
+
+TEST_F(Browse, TypedZoomTakesDigitsOnlyKeepsItsTextAndReportsNoWholeNumber) {
+  WriteSolidBmp(Picture("p.bmp"), 200, 150, kBlue);
+  Viewer viewer = StartOn("p.bmp");
+  // Opens the dialog with a key and returns it with its edit field.
+  auto open = [&](WORD key, unsigned modifiers) {
+    viewer.PressKey(key, modifiers);
+    const HWND dialog = viewer.WaitForDialog("入力値");
+    return std::make_pair(dialog, Control(dialog, "Edit"));
+  };
+  auto replaceText = [&](HWND field, const std::string& text) {
+    viewer.PressKey(VK_END);
+    for (size_t i = ControlText(field).size(); i > 0; --i) viewer.PressKey(VK_BACK);
+    viewer.TypeText(text);
+  };
+
+  auto [dialog, field] = open('0', kShift);
+  RECT client{};
+  GetClientRect(dialog, &client);
+  EXPECT_EQ(client.right, 139);
+  EXPECT_EQ(client.bottom, 78);
+  const RECT main = viewer.OuterRect(), own = [&] {
+    RECT r{};
+    GetWindowRect(dialog, &r);
+    return r;
+  }();
+  EXPECT_EQ(own.top, main.top + (main.bottom - main.top) / 2 - (own.bottom - own.top) / 2);
+  EXPECT_EQ(own.left, main.left + (main.right - main.left) / 2 - (own.right - own.left) / 2);
+  EXPECT_EQ(WindowText(Control(dialog, "Static", "倍率")), "倍率");
+  EXPECT_EQ(ControlText(field), "");
+  viewer.TypeText("a1b5c0 ");
+  EXPECT_TRUE(WaitUntil([&] { return ControlText(field) == "150"; })) << ControlText(field);
+  viewer.PressKey(VK_RETURN);
+  EXPECT_EQ(viewer.WaitForTitle("p.bmp [150%]"), "p.bmp [150%]");
+  EXPECT_TRUE(ReachesClientSize(viewer, {300, 225}));
+
+  std::tie(dialog, field) = open(VK_NUMPAD0, kShift);
+  EXPECT_EQ(ControlText(field), "150") << "the text of the last use is kept";
+  replaceText(field, "1.5");
+  EXPECT_TRUE(WaitUntil([&] { return ControlText(field) == "1.5"; })) << ControlText(field);
+  viewer.PressKey(VK_RETURN);
+  const MessageBoxInfo error = viewer.WaitForMessageBox("Bex");
+  EXPECT_EQ(error.text, "'1.5' は整数ではありません.");
+  viewer.Answer(error, IDOK);
+  EXPECT_EQ(viewer.Title(), "p.bmp [150%]");
+
+  std::tie(dialog, field) = open('0', kShift);
+  EXPECT_EQ(ControlText(field), "1.5");
+  replaceText(field, "495");
+  EXPECT_TRUE(WaitUntil([&] { return ControlText(field) == "495"; })) << ControlText(field);
+  viewer.PressKey(VK_ESCAPE);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); })) << "Escape closes the dialog";
+
+  std::tie(dialog, field) = open('0', kShift);
+  EXPECT_EQ(viewer.Title(), "p.bmp [150%]") << "Escape changed nothing";
+  EXPECT_EQ(ControlText(field), "495") << "a cancelled text is kept too";
+  PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); })) << "the close box cancels";
+
+  std::tie(dialog, field) = open(VK_NUMPAD0, kShift);
+  EXPECT_EQ(viewer.Title(), "p.bmp [150%]") << "the close box changed nothing";
+  PressAndExpectTitles(viewer, {{"Enter", VK_RETURN, kNoModifier, "p.bmp [495%]"},
+                                {"Z at 495 %", 'Z', kNoModifier, "p.bmp [500%]"},
+                                {"Z at 500 %", 'Z', kNoModifier, ""},
+                                {"X", 'X', kNoModifier, "p.bmp [490%]"}});
+}
+
+TEST_F(Browse, PictureFollowingTheWindowIsFittedAgainOnEveryResize) {
+  WriteSolidBmp(Picture("wide.bmp"), 1000, 500, kWhite);
+  ViewerOptions options = WithTestPlugin();
+  options.settings->Set("設定", "窓と画像の関係", 1);
+  Viewer viewer = Viewer::Start(folder_, "\"" + Picture("wide.bmp") + "\"", options);
+  ASSERT_TRUE(WaitUntil([&] { return viewer.Title().rfind("wide.bmp [", 0) == 0; }))
+      << viewer.Title();
+  auto resizeClientTo = [&](SIZE client) {
+    const SIZE outer = viewer.OuterSizeForClient(client);
+    SetWindowPos(viewer.Window(), nullptr, 0, 0, outer.cx, outer.cy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
+  };
+
+  const struct {
+    SIZE client;
+    const char* title;
+  } resizes[] = {{{400, 400}, "wide.bmp [40%]"},
+                 {{300, 300}, "wide.bmp [30%]"},
+                 {{600, 100}, "wide.bmp [20%]"}};
+  for (const auto& resize : resizes) {
+    resizeClientTo(resize.client);
+    EXPECT_EQ(viewer.WaitForTitle(resize.title), resize.title);
+  }
+
+  // A chosen zoom resizes the window to the picture once; the next resize
+  // fits the picture again.
+  viewer.PressKey('Z');
+  EXPECT_EQ(viewer.WaitForTitle("wide.bmp [30%]"), "wide.bmp [30%]");
+  EXPECT_TRUE(ReachesClientSize(viewer, {300, 150}));
+  resizeClientTo({500, 500});
+  EXPECT_EQ(viewer.WaitForTitle("wide.bmp [50%]"), "wide.bmp [50%]");
+}
+
+TEST_F(Browse, WindowKeysMoveTheWindowAndStopOneStepBeyondTheDesktop) {
+  Viewer viewer = Viewer::Start(folder_, "");
+  const RECT start = viewer.OuterRect();
+  const SIZE size = SizeOf(start);
+  // The positions below are those of a 207 x 141 window on a 1280 x 1024 desktop.
+  ASSERT_EQ(GetSystemMetrics(SM_CXVIRTUALSCREEN), 1280);
+  ASSERT_EQ(GetSystemMetrics(SM_CYVIRTUALSCREEN), 1024);
+  ASSERT_EQ(size.cx, 207);
+  ASSERT_EQ(size.cy, 141);
+  const LONG top = start.top;
+
+  const struct {
+    const char* label;
+    WORD key;
+    unsigned modifiers;
+    POINT origin;  // left, top after the key
+  } steps[] = {
+      {"L", 'L', kNoModifier, {0, top}},
+      {"Left", VK_LEFT, kNoModifier, {-50, top}},
+      {"Left", VK_LEFT, kNoModifier, {-100, top}},
+      {"Left", VK_LEFT, kNoModifier, {-150, top}},
+      {"Left", VK_LEFT, kNoModifier, {-200, top}},
+      {"Left", VK_LEFT, kNoModifier, {-250, top}},
+      {"Left at the limit", VK_LEFT, kNoModifier, {-250, top}},
+      {"Ctrl+Left", VK_LEFT, kCtrl, {0, top}},
+      {"Shift+R (refresh), then Left", 'R', kShift, {0, top}},
+      {"Left", VK_LEFT, kNoModifier, {-50, top}},
+      {"R", 'R', kNoModifier, {1073, top}},
+      {"Right", VK_RIGHT, kNoModifier, {1123, top}},
+      {"Right", VK_RIGHT, kNoModifier, {1173, top}},
+      {"Right", VK_RIGHT, kNoModifier, {1223, top}},
+      {"Right", VK_RIGHT, kNoModifier, {1273, top}},
+      {"Right beyond the edge", VK_RIGHT, kNoModifier, {1280, top}},
+      {"Right at the limit", VK_RIGHT, kNoModifier, {1280, top}},
+      {"Ctrl+Shift+R", 'R', kCtrl | kShift, {1073, top}},
+      {"T", 'T', kNoModifier, {1073, 0}},
+      {"Up", VK_UP, kNoModifier, {1073, -50}},
+      {"Up", VK_UP, kNoModifier, {1073, -100}},
+      {"Up", VK_UP, kNoModifier, {1073, -150}},
+      {"Up at the limit", VK_UP, kNoModifier, {1073, -150}},
+      {"B", 'B', kNoModifier, {1073, 883}},
+      {"Down", VK_DOWN, kNoModifier, {1073, 933}},
+      {"Down", VK_DOWN, kNoModifier, {1073, 983}},
+      {"Down beyond the edge", VK_DOWN, kNoModifier, {1073, 1024}},
+      {"Ctrl+Up", VK_UP, kCtrl, {1073, 0}},
+      {"Ctrl+Shift+Left", VK_LEFT, kCtrl | kShift, {0, 0}},
+      {"Ctrl+Down", VK_DOWN, kCtrl, {0, 883}},
+      {"Ctrl+R", 'R', kCtrl, {1073, 883}},
+      {"C", 'C', kNoModifier, {536, 441}},
+      {"Ctrl+Right", VK_RIGHT, kCtrl, {1073, 441}},
+      {"Ctrl+Shift+C", 'C', kCtrl | kShift, {536, 441}},
+  };
+  for (const auto& step : steps) {
+    viewer.PressKey(step.key, step.modifiers);
+    ASSERT_TRUE(ReachesRect(viewer, Bounds(step.origin, size))) << "after " << step.label;
+  }
+}
+
+TEST_F(Browse, ShiftArrowsScrollThePictureFiftyPixelsUpToItsEdges) {
+  WriteCoordinateBmp(Picture("big.bmp"), 800, 600);
+  ViewerOptions options = WithTestPlugin();
+  options.settings->Set("設定", "窓と画像の関係", 2)
+      .Set("窓位置", "Left", 100)
+      .Set("窓位置", "Top", 100)
+      .Set("窓位置", "Width", 330)
+      .Set("窓位置", "Height", 260);
+  Viewer viewer = Viewer::Start(folder_, "\"" + Picture("big.bmp") + "\"", options);
+  ASSERT_EQ(viewer.WaitForTitle("big.bmp [100%]"), "big.bmp [100%]");
+  const SIZE client = viewer.ClientSize();
+  ASSERT_LT(client.cx, 330);
+  const POINT end{800 - client.cx, 600 - client.cy};
+
+  const struct {
+    const char* label;
+    WORD key;
+    int times;
+    POINT scroll;
+  } steps[] = {
+      {"Shift+Right", VK_RIGHT, 1, {50, 0}},
+      {"Shift+Down", VK_DOWN, 1, {50, 50}},
+      {"Shift+Left", VK_LEFT, 1, {0, 50}},
+      {"Shift+Left at the left end, then Shift+Down", VK_LEFT, 1, {0, 50}},
+      {"Shift+Down", VK_DOWN, 1, {0, 100}},
+      {"Shift+Right to the right end", VK_RIGHT, 20, {end.x, 100}},
+      {"Shift+Down to the bottom end", VK_DOWN, 20, {end.x, end.y}},
+      {"Shift+Up", VK_UP, 1, {end.x, end.y - 50}},
+      {"Shift+Up to the top", VK_UP, 20, {end.x, 0}},
+  };
+  for (const auto& step : steps) {
+    for (int i = 0; i < step.times; ++i) viewer.PressKey(step.key, kShift);
+    ASSERT_TRUE(ShowsPictureAt(viewer, {0, 0}, step.scroll)) << "after " << step.label;
+  }
+  EXPECT_TRUE(ShowsPictureAt(viewer, {client.cx - 1, client.cy - 1}, {799, client.cy - 1}))
+      << "the right edge of the picture is in view";
+  EXPECT_EQ(viewer.Title(), "big.bmp [100%]");
+}
+
+TEST_F(Browse, MenuShortcutsActWhileTheMenuIsClosed) {
+  WriteSolidBmp(Picture("a.bmp"), 220, 150, kRed);
+  WriteSolidBmp(Picture("c.bmp"), 240, 160, kBlue);
+  Viewer viewer = StartOn("a.bmp");
+  PressAndExpectTitles(viewer, {{"Space", VK_SPACE, kNoModifier, "c.bmp [100%]"}});
+
+  // The list stays as it was built until it is refreshed.
+  WriteSolidBmp(Picture("b.bmp"), 260, 170, kGreen);
+  PressAndExpectTitles(viewer, {{"Space", VK_SPACE, kNoModifier, "a.bmp [100%]"},
+                                {"Shift+R", 'R', kShift, ""},
+                                {"Space after the refresh", VK_SPACE, kNoModifier, "b.bmp [100%]"},
+                                {"Space", VK_SPACE, kNoModifier, "c.bmp [100%]"}});
+
+  // Shift+1 is no shortcut (1 alone is): it does nothing.
+  PressAndExpectTitles(viewer, {{"Shift+1", '1', kShift, ""},
+                                {"Z", 'Z', kNoModifier, "c.bmp [110%]"},
+                                {"1", '1', kNoModifier, "c.bmp [10%]"}});
+
+  // M opens PopupMenu1 at a tenth of the window from its top-left corner.
+  viewer.PressKey('0');
+  EXPECT_TRUE(ReachesClientSize(viewer, {240, 160}));
+  const RECT window = viewer.OuterRect();
+  const SIZE size = SizeOf(window);
+  viewer.PressKey('M');
+  const HWND menu = viewer.WaitForPopupMenu();
+  RECT at{};
+  GetWindowRect(menu, &at);
+  EXPECT_EQ(at.left, window.left + size.cx / 10);
+  EXPECT_EQ(at.top, window.top + size.cy / 10);
+  viewer.PressKey(VK_ESCAPE);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(menu); }));
+  EXPECT_TRUE(viewer.Running());
+}
+
+TEST_F(Browse, SortDialogOrdersTheListOnlyWhenConfirmed) {
+  // By name a, b, c; by size b (smallest), c, a (largest).
+  WriteSolidBmp(Picture("a.bmp"), 300, 200, kRed);
+  WriteSolidBmp(Picture("b.bmp"), 100, 80, kGreen);
+  WriteSolidBmp(Picture("c.bmp"), 200, 150, kBlue);
+  Viewer viewer = StartOn("a.bmp");
+  const std::vector<std::string> captions = {"&N: 名前順", "&D: 日付順", "&S: サイズ順", "&F: 昇順",
+                                             "&B: 降順"};
+  // Opens the dialog with S and returns it with the captions of its ticked buttons.
+  auto open = [&] {
+    viewer.PressKey('S');
+    const HWND dialog = viewer.WaitForDialog("Sort条件");
+    std::vector<std::string> ticked;
+    for (const std::string& caption : captions) {
+      if (IsChecked(Control(dialog, "Button", caption.c_str()))) ticked.push_back(caption);
+    }
+    return std::make_pair(dialog, ticked);
+  };
+  auto waitTicked = [&](HWND dialog, const std::string& caption) {
+    return WaitUntil([&] { return IsChecked(Control(dialog, "Button", caption.c_str())); });
+  };
+
+  auto [dialog, ticked] = open();
+  EXPECT_EQ(ticked, (std::vector<std::string>{"&N: 名前順", "&F: 昇順"}));
+  const RECT box1 = RectInDialog(dialog, Control(dialog, "Button", "種類"));
+  const RECT box2 = RectInDialog(dialog, Control(dialog, "Button", "方向"));
+  const RECT ok = RectInDialog(dialog, Control(dialog, "Button", "&OK"));
+  RECT outer{};
+  GetWindowRect(dialog, &outer);
+  EXPECT_EQ(box2.left, 2 * box1.left + SizeOf(box1).cx);
+  EXPECT_EQ(SizeOf(outer).cx, box2.right + 10);
+  EXPECT_EQ(SizeOf(outer).cy, ok.bottom + 35);
+  viewer.PressKey('D');
+  EXPECT_TRUE(waitTicked(dialog, "&D: 日付順"));
+  viewer.PressKey(VK_ESCAPE);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
+  PressAndExpectTitles(viewer, {{"Space after Escape", VK_SPACE, kNoModifier, "b.bmp [100%]"},
+                                {"BackSpace", VK_BACK, kNoModifier, "a.bmp [100%]"}});
+
+  std::tie(dialog, ticked) = open();
+  EXPECT_EQ(ticked, (std::vector<std::string>{"&N: 名前順", "&F: 昇順"}))
+      << "Escape kept the condition";
+  viewer.PressKey('S');
+  viewer.PressKey('B');
+  EXPECT_TRUE(waitTicked(dialog, "&S: サイズ順"));
+  EXPECT_TRUE(waitTicked(dialog, "&B: 降順"));
+  viewer.PressKey(VK_RETURN);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
+  EXPECT_EQ(viewer.Title(), "a.bmp [100%]") << "the shown picture stays";
+  PressAndExpectTitles(viewer, {{"Space by size descending", VK_SPACE, kNoModifier, "c.bmp [100%]"},
+                                {"Space", VK_SPACE, kNoModifier, "b.bmp [100%]"},
+                                {"Space at the last", VK_SPACE, kNoModifier, "a.bmp [100%]"}});
+
+  std::tie(dialog, ticked) = open();
+  EXPECT_EQ(ticked, (std::vector<std::string>{"&S: サイズ順", "&B: 降順"}));
+  viewer.PressKey(VK_ESCAPE);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
+}
+
+TEST_F(Browse, FolderWithoutPicturesIsReportedAndLaterFilesAreFound) {
+  WriteSolidBmp(Picture("a.bmp"), 220, 150, kRed);
+  WriteFileBytes(Picture("note.txt"), "not a picture\r\n");
+  Viewer viewer = StartOn("a.bmp");
+  ASSERT_TRUE(DeleteFileA(Picture("a.bmp").c_str()));
+
+  viewer.PressKey(VK_SPACE);
+  const MessageBoxInfo box = viewer.WaitForMessageBox("検索エラー");
+  EXPECT_EQ(box.text, "表示可能ファイルが見つかりません");
+  viewer.Answer(box, IDOK);
+  EXPECT_EQ(viewer.Title(), "a.bmp [100%]") << "the picture stays";
+
+  WriteSolidBmp(Picture("b.bmp"), 240, 160, kGreen);
+  PressAndExpectTitles(viewer, {{"Space", VK_SPACE, kNoModifier, "b.bmp [100%]"}});
+}
+
+}  // namespace
+}  // namespace bex::test

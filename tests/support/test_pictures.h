@@ -1,0 +1,32 @@
+// Pictures and folders for the end-to-end tests: files in the test plug-ins'
+// own format, and a coordinate picture whose every pixel names its own
+// position, so that one pixel on the screen tells how far a picture has been
+// scrolled.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "support/bmp_writer.h"
+
+namespace bex::test {
+
+// A one-coloured picture in the test plug-ins' format:
+// "BEXTEST1 <width> <height> plain\n" and the RGB triples, top row first.
+void WriteTestPicture(const std::string& path, int width, int height, Rgb colour);
+
+// The colour of pixel (x, y) of a coordinate picture (x and y below 4096).
+Rgb CoordinateColour(int x, int y);
+// The position whose coordinate colour is the given screen colour.
+POINT CoordinateOf(COLORREF colour);
+// A coordinate picture of the given size as a Windows bitmap.
+void WriteCoordinateBmp(const std::string& path, int width, int height);
+
+// 0x00BBGGRR, as the screen's pixels compare.
+COLORREF ColourRef(Rgb colour);
+
+// A new scratch folder named after the running test.
+std::string ScratchFolderForTest();
+
+}  // namespace bex::test
