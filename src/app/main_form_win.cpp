@@ -153,9 +153,14 @@ void TBexForm1::ApplyWindowBounds() {
   place(r.left, r.top, width, r.bottom - r.top);
 }
 
+// A first file that cannot be shown is reported and start-up goes on.
 void TBexForm1::OpenCommandLine(const std::vector<std::string>& args) {
   if (args.empty()) return;
-  OpenImageFile(args[0]);
+  try {
+    OpenImageFile(args[0]);
+  } catch (const BexError& e) {
+    ShowErrorReport(hwnd_, e.what());
+  }
   if (args.size() >= 2) HandOverRest({args.begin() + 1, args.end()});
 }
 
