@@ -325,6 +325,19 @@ TEST_F(Startup, FileThatCannotBeShownIsReportedAndTheWindowOpens) {
   }
 }
 
+TEST_F(Startup, MalformedBitmapIsReportedAsAnErrorAndStartGoesOn) {
+  WriteFileBytes(Path("bad.bmp"), "BM not really a bitmap");
+  ViewerOptions options;
+  options.messageBoxFirst = true;
+  Viewer viewer = Viewer::Start(folder_, Path("bad.bmp"), options);
+  const MessageBoxInfo box = viewer.WaitForMessageBox("Bex");
+  EXPECT_EQ(box.text, "ビットマップイメージが不正です.");
+  viewer.Answer(box, IDOK);
+  viewer.WaitForMainWindow();
+  EXPECT_EQ(viewer.Title(), "Bex");
+  ASSERT_TRUE(viewer.Close());
+}
+
 TEST_F(Startup, TwoFilesOnTheCommandLineGiveTwoWindows) {
   WriteSolidBmp(Path("a.bmp"), 220, 150, kRed);
   WriteSolidBmp(Path("b.bmp"), 240, 160, kBlue);
