@@ -63,6 +63,11 @@ foreach(sub common image filelist move app plugins e2e)
   endif()
 endforeach()
 
+# The end-to-end tests start the program with our WIC plug-in.
+if(TARGET bex_e2e_wintests)
+  add_dependencies(bex_e2e_wintests bex wicspi)
+endif()
+
 # Benchmarks that need Windows (plug-ins, WIC): bench/*_winbench.cpp.
 file(GLOB winbenches CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/bench/*_winbench.cpp)
 foreach(b ${winbenches})
