@@ -2,7 +2,12 @@
 // behind J built from "M_DIR.DAT" and "R_DIR.DAT", the save dialog, moves
 // into registered folders, through the history, in place and to another
 // drive, the failures, and the history file the moves leave.
+#include <windows.h>
+
+#include <commdlg.h>
+
 #include <gtest/gtest.h>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,9 +41,45 @@ std::string ControlText(HWND control) {
   return std::string(text, length);
 }
 
-FILETIME LastWriteTime(const std::string& path) {
+// The folder a file dialog of the viewer shows: CDM_GETFOLDERPATH answered
+// into memory of the viewer's process. Empty when the dialog does not say.
+std::string DialogFolder(const Viewer& viewer, HWND dialog) {
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
+                               viewer.ProcessId());
+  if (!process) return "";
+  char folder[MAX_PATH * 2] = "";
+  void* remote =
+      VirtualAllocEx(process, nullptr, sizeof(folder), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  DWORD_PTR length = 0;
+  if (remote &&
+      SendMessageTimeoutA(dialog, CDM_GETFOLDERPATH, sizeof(folder) - 1,
+                          reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, kWaitMs, &length)) {
+    ReadProcessMemory(process, remote, folder, sizeof(folder) - 1, nullptr);
+  }
+  if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+  return static_cast<LONG_PTR>(length) > 0 ? std::string(folder) : std::string();
+}
+
+// The viewer's visible windows with their controls' texts, for the message
+// of a failed wait.
+std::string DescribeWindows(const Viewer& viewer) {
+  std::string text = "windows of the viewer:";
+  for (HWND window : TopLevelWindows(nullptr, nullptr, viewer.ProcessId())) {
+    text += "\n  " + WindowClass(window) + " \"" + WindowText(window) + "\"";
+    for (HWND c = GetWindow(window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+      const std::string control = ControlText(c);
+      if (!control.empty()) text += "\n    " + WindowClass(c) + " \"" + control + "\"";
+    }
+  }
+  return text;
+}
+
+// A file's last write time, read without opening the file (an open file
+// cannot be replaced); none while there is no such file.
+std::optional<FILETIME> LastWriteTime(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
-  GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
   return data.ftLastWriteTime;
 }
 
@@ -81,13 +122,17 @@ class Move : public ::testing::Test {
     WriteFileBytes(DataFile("R_DIR.DAT"), CrLfLines(lines));
   }
   std::string History() const { return ReadFileBytes(DataFile("R_DIR.DAT")).value_or("(none)"); }
-  // The history is written after the next picture shows: waits for it.
-  ::testing::AssertionResult HistoryBecomes(const std::vector<std::string>& lines) const {
-    const std::string expected = CrLfLines(lines);
-    if (WaitUntil([&] { return History() == expected; })) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "R_DIR.DAT holds\n"
-                                         << History() << "expected\n"
-                                         << expected;
+  std::optional<FILETIME> HistoryWriteTime() const { return LastWriteTime(DataFile("R_DIR.DAT")); }
+  // The history once a move has written it again. The viewer writes it after
+  // the next picture shows, by putting a new file in its place; the wait
+  // watches the file's time without opening it, so it cannot stand in the
+  // way.
+  std::string HistoryWrittenAfter(const std::optional<FILETIME>& before) const {
+    WaitUntil([&] {
+      const std::optional<FILETIME> now = HistoryWriteTime();
+      return now && (!before || CompareFileTime(&*now, &*before) != 0);
+    });
+    return History();
   }
 
   Viewer ShowPicture(const std::string& name) const {
@@ -97,25 +142,34 @@ class Move : public ::testing::Test {
   }
 
   // Opens the move menu with J, types the keys that choose a destination and
-  // returns the save dialog that opens.
-  static HWND ChooseInMoveMenu(const Viewer& viewer, const std::vector<WORD>& keys) {
+  // returns the save dialog that opens, once it shows startFolder (the
+  // dialog takes a bare name as a name in the folder it shows).
+  static HWND ChooseInMoveMenu(const Viewer& viewer, const std::vector<WORD>& keys,
+                               const std::string& startFolder) {
     viewer.PressKey('J');
     viewer.WaitForPopupMenu();
     for (WORD key : keys) viewer.PressKey(key);
-    return viewer.WaitForDialog(kDialogTitle);
+    const HWND dialog = viewer.WaitForDialog(kDialogTitle);
+    std::string shown;
+    EXPECT_TRUE(WaitUntil([&] { return (shown = DialogFolder(viewer, dialog)) == startFolder; }))
+        << "the dialog shows " << shown << ", expected " << startFolder;
+    return dialog;
   }
 
   static std::string ProposedName(HWND dialog) {
     return ControlText(GetDlgItem(dialog, kFileNameField));
   }
 
-  // Moves the shown picture with the keys, confirming the proposed name, and
-  // waits for the next picture.
-  static void MoveWithKeys(const Viewer& viewer, const std::vector<WORD>& keys,
-                           const std::string& next) {
-    const HWND dialog = ChooseInMoveMenu(viewer, keys);
+  // Moves the shown picture with the keys, confirming the proposed name in
+  // the start folder; waits for the next picture and returns the history
+  // the move leaves.
+  std::string MoveWithKeys(const Viewer& viewer, const std::vector<WORD>& keys,
+                           const std::string& startFolder, const std::string& next) const {
+    const std::optional<FILETIME> before = HistoryWriteTime();
+    const HWND dialog = ChooseInMoveMenu(viewer, keys, startFolder);
     viewer.ChooseFile(dialog, ProposedName(dialog));
-    EXPECT_EQ(viewer.WaitForTitle(next + " [100%]"), next + " [100%]");
+    EXPECT_EQ(viewer.WaitForTitle(next + " [100%]"), next + " [100%]") << DescribeWindows(viewer);
+    return HistoryWrittenAfter(before);
   }
 
   const std::string program_ = NewScratchFolder("move-" + TestLabel());
@@ -170,29 +224,30 @@ TEST_F(MoveWithExampleFiles, AcceleratorsReachEveryLevelAndTheHistoryRecordsEach
   WritePictures({"a.bmp", "b.bmp", "c.bmp", "d.bmp", "e.bmp"});
   Viewer viewer = ShowPicture("a.bmp");
 
-  const HWND dialog = ChooseInMoveMenu(viewer, {'W', '1'});
+  const std::optional<FILETIME> before = HistoryWriteTime();
+  const HWND dialog = ChooseInMoveMenu(viewer, {'W', '1'}, scans_);
   EXPECT_EQ(ProposedName(dialog), "a.bmp");
   viewer.ChooseFile(dialog, "a.bmp");
-  EXPECT_EQ(viewer.WaitForTitle("b.bmp [100%]"), "b.bmp [100%]");
+  EXPECT_EQ(viewer.WaitForTitle("b.bmp [100%]"), "b.bmp [100%]") << DescribeWindows(viewer);
+  EXPECT_EQ(HistoryWrittenAfter(before), CrLfLines({scans_, keep_, later_}))
+      << "the top entry is not repeated";
   EXPECT_TRUE(FileExists(scans_ + "\\a.bmp"));
   EXPECT_FALSE(FileExists(Picture("a.bmp")));
-  EXPECT_TRUE(HistoryBecomes({scans_, keep_, later_})) << "the top entry is not repeated";
 
-  MoveWithKeys(viewer, {'W', 'R', '2'}, "c.bmp");
+  EXPECT_EQ(MoveWithKeys(viewer, {'W', 'R', '2'}, done_, "c.bmp"),
+            CrLfLines({done_, scans_, keep_, later_}));
   EXPECT_TRUE(FileExists(done_ + "\\b.bmp"));
-  EXPECT_TRUE(HistoryBecomes({done_, scans_, keep_, later_}));
 
   // The history submenu is the second item; its entries carry their numbers.
-  MoveWithKeys(viewer, {VK_DOWN, VK_DOWN, VK_RIGHT, '3'}, "d.bmp");
-  EXPECT_TRUE(FileExists(keep_ + "\\c.bmp"));
-  EXPECT_TRUE(HistoryBecomes({keep_, done_, scans_, keep_, later_}))
+  EXPECT_EQ(MoveWithKeys(viewer, {VK_DOWN, VK_DOWN, VK_RIGHT, '3'}, keep_, "d.bmp"),
+            CrLfLines({keep_, done_, scans_, keep_, later_}))
       << "only the top entry is compared";
+  EXPECT_TRUE(FileExists(keep_ + "\\c.bmp"));
 
-  MoveWithKeys(viewer, {'Z'}, "e.bmp");
+  EXPECT_EQ(MoveWithKeys(viewer, {'Z'}, archive_, "e.bmp"),
+            CrLfLines({archive_, keep_, done_, scans_, keep_, later_}));
   EXPECT_TRUE(FileExists(archive_ + "\\d.bmp"));
-  EXPECT_TRUE(HistoryBecomes({archive_, keep_, done_, scans_, keep_, later_}));
 
-  EXPECT_EQ(viewer.Title(), "e.bmp [100%]");
   viewer.PressKey(VK_SPACE);
   EXPECT_EQ(viewer.WaitForTitle("e.bmp [100%]"), "e.bmp [100%]")
       << "the moved files have left the folder's list";
@@ -204,7 +259,7 @@ TEST_F(MoveWithExampleFiles, TheKeyThatOpensTheMenuDoesNotChooseADestinationJ) {
   WritePictures({"a.bmp", "b.bmp"});
   Viewer viewer = ShowPicture("a.bmp");
 
-  MoveWithKeys(viewer, {'A'}, "b.bmp");
+  MoveWithKeys(viewer, {'A'}, keep_, "b.bmp");
   EXPECT_TRUE(FileExists(keep_ + "\\a.bmp"));
   EXPECT_FALSE(FileExists(jump + "\\a.bmp"));
 }
@@ -213,7 +268,7 @@ TEST_F(Move, TheSameNameInTheCurrentFolderIsRefusedAndANewNameRenamesInPlace) {
   WritePictures({"a.bmp", "b.bmp"});
   Viewer viewer = ShowPicture("a.bmp");
 
-  HWND dialog = ChooseInMoveMenu(viewer, {VK_DOWN, VK_RETURN});
+  HWND dialog = ChooseInMoveMenu(viewer, {VK_DOWN, VK_RETURN}, pictures_);
   EXPECT_EQ(ProposedName(dialog), "a.bmp");
   viewer.ChooseFile(dialog, "a.bmp");
   const MessageBoxInfo box = viewer.WaitForMessageBox("ファイル名エラー");
@@ -221,18 +276,20 @@ TEST_F(Move, TheSameNameInTheCurrentFolderIsRefusedAndANewNameRenamesInPlace) {
   viewer.Answer(box, IDOK);
 
   dialog = viewer.WaitForDialog(kDialogTitle);
+  EXPECT_TRUE(WaitUntil([&] { return DialogFolder(viewer, dialog) == pictures_; }));
+  const std::optional<FILETIME> before = HistoryWriteTime();
   viewer.ChooseFile(dialog, "renamed.bmp");
   EXPECT_EQ(viewer.WaitForTitle("b.bmp [100%]"), "b.bmp [100%]");
+  EXPECT_EQ(HistoryWrittenAfter(before), CrLfLines({pictures_}));
   EXPECT_TRUE(FileExists(Picture("renamed.bmp")));
   EXPECT_FALSE(FileExists(Picture("a.bmp")));
-  EXPECT_TRUE(HistoryBecomes({pictures_}));
 }
 
 TEST_F(Move, CancellingTheDialogChangesNothing) {
   WritePictures({"a.bmp", "b.bmp"});
   Viewer viewer = ShowPicture("a.bmp");
 
-  viewer.Answer(ChooseInMoveMenu(viewer, {VK_DOWN, VK_RETURN}), IDCANCEL);
+  viewer.Answer(ChooseInMoveMenu(viewer, {VK_DOWN, VK_RETURN}, pictures_), IDCANCEL);
   EXPECT_EQ(viewer.Title(), "a.bmp [100%]");
   EXPECT_TRUE(FileExists(Picture("a.bmp")));
   EXPECT_FALSE(FileExists(DataFile("R_DIR.DAT")));
@@ -243,7 +300,7 @@ TEST_F(Move, AFolderThatDoesNotExistGivesTheMoveErrorAndKeepsThePicture) {
   Viewer viewer = ShowPicture("a.bmp");
   const std::string missing = pictures_ + "\\missing\\a.bmp";
 
-  viewer.ChooseFile(ChooseInMoveMenu(viewer, {VK_DOWN, VK_RETURN}), missing);
+  viewer.ChooseFile(ChooseInMoveMenu(viewer, {VK_DOWN, VK_RETURN}, pictures_), missing);
   const MessageBoxInfo box = viewer.WaitForMessageBox("移動エラー");
   EXPECT_EQ(box.text, Picture("a.bmp") + " → " + missing + "\nの移動に失敗しました。");
   viewer.Answer(box, IDOK);
@@ -262,25 +319,24 @@ TEST_F(Move, AMoveToAnotherDriveCopiesAndDeletes) {
   const std::string bytes = *ReadFileBytes(Picture("a.bmp"));
   Viewer viewer = ShowPicture("a.bmp");
 
-  MoveWithKeys(viewer, {'Z'}, "b.bmp");
+  EXPECT_EQ(MoveWithKeys(viewer, {'Z'}, archive, "b.bmp"), CrLfLines({archive}));
   EXPECT_EQ(ReadFileBytes(archive + "\\a.bmp"), bytes);
   EXPECT_EQ(ReadFileBytes(WindowsPathOf(drive->LinuxFolder() + "/archive/a.bmp")), bytes)
       << "the drive is the folder on the other file system";
   EXPECT_FALSE(FileExists(Picture("a.bmp")));
-  EXPECT_TRUE(HistoryBecomes({archive}));
 }
 
 TEST_F(Move, AMoveThatFillsTheOtherDriveLeavesNoPartOfTheFileThere) {
   const std::optional<MappedDrive> drive = MappedDrive::Map("full", DRIVE_FIXED, 64);
   if (!drive) GTEST_SKIP() << "no small file system could be mounted (needs root)";
-  WriteDestinations({"Z : " + drive->Root()});
+  const std::string target = drive->Root() + "\\big.bmp";
+  WriteDestinations({"Z : " + drive->Root() + "\\"});
   WritePictures({"big.bmp", "next.bmp"}, 200, 200);
   const std::string bytes = *ReadFileBytes(Picture("big.bmp"));
   ASSERT_GT(bytes.size(), 64u * 1024u);
   Viewer viewer = ShowPicture("big.bmp");
 
-  const std::string target = drive->Root() + "\\big.bmp";
-  viewer.ChooseFile(ChooseInMoveMenu(viewer, {'Z'}), target);
+  viewer.ChooseFile(ChooseInMoveMenu(viewer, {'Z'}, drive->Root() + "\\"), target);
   const MessageBoxInfo box = viewer.WaitForMessageBox("移動エラー");
   EXPECT_EQ(box.text, Picture("big.bmp") + " → " + target + "\nの移動に失敗しました。");
   viewer.Answer(box, IDOK);
@@ -298,23 +354,20 @@ TEST_F(Move, AFullHistoryLosesItsOldestEntryAndAnUnchangedTopIsWrittenAgain) {
   WritePictures({"a.bmp", "b.bmp", "c.bmp"});
   Viewer viewer = ShowPicture("a.bmp");
 
-  MoveWithKeys(viewer, {'A'}, "b.bmp");
   history.insert(history.begin(), keep);
   history.pop_back();
-  EXPECT_TRUE(HistoryBecomes(history));
+  EXPECT_EQ(MoveWithKeys(viewer, {'A'}, keep, "b.bmp"), CrLfLines(history));
 
   const FILETIME longAgo{0, 0x01C00000};  // 1999
   SetLastWriteTime(DataFile("R_DIR.DAT"), longAgo);
-  MoveWithKeys(viewer, {'A'}, "c.bmp");
-  EXPECT_TRUE(WaitUntil([&] {
-    const FILETIME written = LastWriteTime(DataFile("R_DIR.DAT"));
-    return CompareFileTime(&written, &longAgo) > 0;
-  })) << "the file is written again";
-  EXPECT_TRUE(HistoryBecomes(history));
+  EXPECT_EQ(MoveWithKeys(viewer, {'A'}, keep, "c.bmp"), CrLfLines(history));
+  const std::optional<FILETIME> written = HistoryWriteTime();
+  ASSERT_TRUE(written);
+  EXPECT_GT(CompareFileTime(&*written, &longAgo), 0) << "the file is written again";
 }
 
 TEST_F(Move, AHistoryThatCannotBeWrittenIsReportedAndTheOldFileStays) {
-  const std::optional<MappedDrive> drive = MappedDrive::Map("fullprog", DRIVE_FIXED, 2048);
+  const std::optional<MappedDrive> drive = MappedDrive::Map("fullprog", DRIVE_FIXED, 8192);
   if (!drive) GTEST_SKIP() << "no small file system could be mounted (needs root)";
   const std::string keep = Folder("keep");
   const std::string program = drive->Root() + "\\program";
@@ -325,7 +378,7 @@ TEST_F(Move, AHistoryThatCannotBeWrittenIsReportedAndTheOldFileStays) {
   Viewer viewer = Viewer::Start(program, Quoted(Picture("a.bmp")));
   ASSERT_EQ(viewer.WaitForTitle("a.bmp [100%]"), "a.bmp [100%]");
   // Fill what is left of the drive.
-  const std::string filler(64 * 1024, 'x');
+  const std::string filler(1024 * 1024, 'x');
   for (int i = 0; i < 64; ++i) {
     HANDLE file = CreateFileA((program + "\\filler" + std::to_string(i)).c_str(), GENERIC_WRITE, 0,
                               nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -338,7 +391,7 @@ TEST_F(Move, AHistoryThatCannotBeWrittenIsReportedAndTheOldFileStays) {
     if (full) break;
   }
 
-  viewer.ChooseFile(ChooseInMoveMenu(viewer, {'A'}), "a.bmp");
+  viewer.ChooseFile(ChooseInMoveMenu(viewer, {'A'}, keep), "a.bmp");
   const MessageBoxInfo box = viewer.WaitForMessageBox("保存エラー");
   EXPECT_EQ(box.text.rfind(program + "\\R_DIR.DAT\nに移動先の履歴を保存できません。\n", 0), 0u)
       << box.text;

@@ -50,11 +50,18 @@ bool DefineUnixDrive(char letter, const std::string& linuxFolder, UINT driveType
   return done;
 }
 
-// A letter that names no drive now, from Q on.
+// A letter that names no drive now. Letters go round from Q to Y, so that a
+// letter given up a moment ago is not at once defined again.
 std::optional<char> FreeDriveLetter() {
-  for (char letter = 'Q'; letter <= 'Y'; ++letter) {
+  static int next = 0;
+  constexpr int kLetters = 'Y' - 'Q' + 1;
+  for (int tried = 0; tried < kLetters; ++tried) {
+    const char letter = static_cast<char>('Q' + (next + tried) % kLetters);
     const std::string root = std::string(1, letter) + ":\\";
-    if (GetDriveTypeA(root.c_str()) == DRIVE_NO_ROOT_DIR) return letter;
+    if (GetDriveTypeA(root.c_str()) == DRIVE_NO_ROOT_DIR) {
+      next = (letter - 'Q' + 1) % kLetters;
+      return letter;
+    }
   }
   return std::nullopt;
 }
