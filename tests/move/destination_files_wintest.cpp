@@ -83,6 +83,18 @@ TEST_F(DataFiles, ThatCannotBeReplacedStayAsTheyWere) {
   EXPECT_EQ(FilesIn(folder_), std::vector<std::string>{"M_DIR.DAT"});
 }
 
+TEST_F(DataFiles, HeldOpenByAnotherProgramStayAsTheyWere) {
+  WriteFileBytes(Path("R_DIR.DAT"), "C:\\old\r\n");
+  HANDLE reader =
+      CreateFileA(Path("R_DIR.DAT").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                  nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+  EXPECT_NE(ReplaceFileContent(Path("R_DIR.DAT"), "D:\r\n"), DWORD{ERROR_SUCCESS});
+  CloseHandle(reader);
+  EXPECT_EQ(ReadFileBytes(Path("R_DIR.DAT")), "C:\\old\r\n");
+  EXPECT_EQ(FilesIn(folder_), std::vector<std::string>{"R_DIR.DAT"});
+}
+
 TEST_F(DataFiles, ThatDoNotFitOnTheDiskStayAsTheyWere) {
   const std::optional<test::MappedDrive> drive = test::MappedDrive::Map("small", DRIVE_FIXED, 64);
   if (!drive) GTEST_SKIP() << "no small file system could be mounted (needs root)";
