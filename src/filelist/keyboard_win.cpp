@@ -18,6 +18,11 @@ unsigned HeldModifiers() {
 }  // namespace
 
 void TBexForm1::KeyPressed(int vk) {
+  // The key's character is already queued (the message loop translates a key
+  // before the window sees it); a menu this key opens would take it for an
+  // accelerator of its own, as J for a destination J.
+  MSG character;
+  PeekMessageA(&character, hwnd_, WM_CHAR, WM_CHAR, PM_REMOVE);
   if (const auto command = CommandForShortcut(vk, HeldModifiers())) {
     // The key is used up even when its item is disabled.
     if (PopupMenu1Popup().IsEnabled(*command)) RunCommand(*command);

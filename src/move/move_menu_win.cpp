@@ -52,14 +52,6 @@ class MoveMenuHandles {
   std::vector<const MoveMenuItem*> chosen_;
 };
 
-// The character of the J key that opened the menu is still queued (the
-// message loop translates a key before it reaches the window); the menu
-// would take it for the accelerator of a destination J.
-void DropQueuedCharacter(HWND window) {
-  MSG character;
-  PeekMessageA(&character, window, WM_CHAR, WM_CHAR, PM_REMOVE);
-}
-
 enum class DialogOutcome { kCancelled, kChosen, kTooLong };
 
 struct DialogAnswer {
@@ -107,7 +99,6 @@ void RemovePartialCopy(const std::string& source, const std::string& destination
 }  // namespace
 
 void TBexForm1::J1Click() {
-  DropQueuedCharacter(hwnd_);
   const std::vector<MoveMenuItem> items = MoveMenuPopup();
   const MoveMenuHandles menu(items);
   const RECT r = OuterRect();
