@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "support/test_pictures.h"
+#include "support/viewer_checks.h"
 #include "support/viewer_driver.h"
 #include "support/wine_paths.h"
 
@@ -41,53 +42,6 @@ void PressAndExpectTitles(const Viewer& viewer, const std::vector<KeyStep>& step
   }
 }
 
-RECT Bounds(POINT origin, SIZE size) {
-  return {origin.x, origin.y, origin.x + size.cx, origin.y + size.cy};
-}
-
-std::string Text(const RECT& r) {
-  return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" +
-         std::to_string(r.right) + "," + std::to_string(r.bottom) + ")";
-}
-
-::testing::AssertionResult ReachesRect(const Viewer& viewer, const RECT& expected) {
-  if (WaitUntil([&] {
-        const RECT now = viewer.OuterRect();
-        return EqualRect(&now, &expected) != FALSE;
-      })) {
-    return ::testing::AssertionSuccess();
-  }
-  return ::testing::AssertionFailure()
-         << "window at " << Text(viewer.OuterRect()) << ", expected " << Text(expected);
-}
-
-::testing::AssertionResult ReachesClientSize(const Viewer& viewer, SIZE expected) {
-  if (WaitUntil([&] {
-        const SIZE now = viewer.ClientSize();
-        return now.cx == expected.cx && now.cy == expected.cy;
-      })) {
-    return ::testing::AssertionSuccess();
-  }
-  const SIZE now = viewer.ClientSize();
-  return ::testing::AssertionFailure() << "client area " << now.cx << " x " << now.cy
-                                       << ", expected " << expected.cx << " x " << expected.cy;
-}
-
-// The picture point shown at the client area's top-left corner, once it is
-// the expected one; a coordinate picture at 100 % is on show.
-::testing::AssertionResult ShowsPictureAt(const Viewer& viewer, POINT client, POINT expected) {
-  POINT shown{};
-  if (WaitUntil([&] {
-        shown = CoordinateOf(viewer.PixelAt(client));
-        return shown.x == expected.x && shown.y == expected.y;
-      })) {
-    return ::testing::AssertionSuccess();
-  }
-  return ::testing::AssertionFailure()
-         << "client point " << client.x << "," << client.y << " shows picture point " << shown.x
-         << "," << shown.y << ", expected " << expected.x << "," << expected.y;
-}
-
 // A child control of another process's dialog, by class and caption.
 HWND Control(HWND dialog, const char* className, const char* caption = nullptr) {
   HWND control = FindWindowExA(dialog, nullptr, className, caption);
@@ -102,8 +56,6 @@ RECT RectInDialog(HWND dialog, HWND control) {
   MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
   return r;
 }
-
-SIZE SizeOf(const RECT& r) { return {r.right - r.left, r.bottom - r.top}; }
 
 class EnvironmentVariable {
  public:
@@ -343,9 +295,8 @@ TEST_F(Browse, WindowKeysMoveTheWindowAndStopOneStepBeyondTheDesktop) {
   Viewer viewer = Viewer::Start(folder_, "");
   const RECT start = viewer.OuterRect();
   const SIZE size = SizeOf(start);
-  // The positions below are those of a 207 x 141 window on a 1280 x 1024 desktop.
-  ASSERT_EQ(GetSystemMetrics(SM_CXVIRTUALSCREEN), 1280);
-  ASSERT_EQ(GetSystemMetrics(SM_CYVIRTUALSCREEN), 1024);
+  // The positions below are those of a 207 x 141 window on the 1280 x 1024
+  // desktop of the test run (tools/wine-env.sh).
   ASSERT_EQ(size.cx, 207);
   ASSERT_EQ(size.cy, 141);
   const LONG top = start.top;
@@ -393,7 +344,7 @@ TEST_F(Browse, WindowKeysMoveTheWindowAndStopOneStepBeyondTheDesktop) {
   };
   for (const auto& step : steps) {
     viewer.PressKey(step.key, step.modifiers);
-    ASSERT_TRUE(ReachesRect(viewer, Bounds(step.origin, size))) << "after " << step.label;
+    ASSERT_TRUE(ReachesRect(viewer, RectAt(step.origin, size))) << "after " << step.label;
   }
 }
 

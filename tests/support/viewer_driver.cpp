@@ -243,6 +243,9 @@ void Viewer::Drag(MouseButton button, POINT from, POINT to, unsigned modifiers) 
   const POINT start = ClientToScreenPoint(from);
   const POINT end{start.x + to.x - from.x, start.y + to.y - from.y};
   BringToForeground();
+  // The pointer goes there first: its motion reports the X server's modifier
+  // state, which would release the modifiers sent before it.
+  SendMouseMove(start);
   SendModifiers(modifiers, true);
   SendMouseButton(button, true, start);
   constexpr int kSteps = 4;

@@ -1,0 +1,59 @@
+#include "support/viewer_checks.h"
+
+#include <string>
+
+#include "support/test_pictures.h"
+
+namespace bex::test {
+namespace {
+
+std::string Text(const RECT& r) {
+  return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" +
+         std::to_string(r.right) + "," + std::to_string(r.bottom) + ")";
+}
+
+}  // namespace
+
+SIZE SizeOf(const RECT& r) { return {r.right - r.left, r.bottom - r.top}; }
+
+RECT RectAt(POINT origin, SIZE size) {
+  return {origin.x, origin.y, origin.x + size.cx, origin.y + size.cy};
+}
+
+::testing::AssertionResult ReachesRect(const Viewer& viewer, const RECT& expected) {
+  if (WaitUntil([&] {
+        const RECT now = viewer.OuterRect();
+        return EqualRect(&now, &expected) != FALSE;
+      })) {
+    return ::testing::AssertionSuccess();
+  }
+  return ::testing::AssertionFailure()
+         << "window at " << Text(viewer.OuterRect()) << ", expected " << Text(expected);
+}
+
+::testing::AssertionResult ReachesClientSize(const Viewer& viewer, SIZE expected) {
+  SIZE now{};
+  if (WaitUntil([&] {
+        now = viewer.ClientSize();
+        return now.cx == expected.cx && now.cy == expected.cy;
+      })) {
+    return ::testing::AssertionSuccess();
+  }
+  return ::testing::AssertionFailure() << "client area " << now.cx << " x " << now.cy
+                                       << ", expected " << expected.cx << " x " << expected.cy;
+}
+
+::testing::AssertionResult ShowsPictureAt(const Viewer& viewer, POINT client, POINT expected) {
+  POINT shown{};
+  if (WaitUntil([&] {
+        shown = CoordinateOf(viewer.PixelAt(client));
+        return shown.x == expected.x && shown.y == expected.y;
+      })) {
+    return ::testing::AssertionSuccess();
+  }
+  return ::testing::AssertionFailure()
+         << "client point " << client.x << "," << client.y << " shows picture point " << shown.x
+         << "," << shown.y << ", expected " << expected.x << "," << expected.y;
+}
+
+}  // namespace bex::test

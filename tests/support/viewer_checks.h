@@ -1,0 +1,25 @@
+// Conditions on a running viewer that tests wait for, as assertion results
+// that say what was seen instead.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "support/viewer_driver.h"
+
+namespace bex::test {
+
+SIZE SizeOf(const RECT& r);
+// The rectangle of the given size whose top-left corner is origin.
+RECT RectAt(POINT origin, SIZE size);
+
+// The main window's outer rectangle once it equals expected.
+::testing::AssertionResult ReachesRect(const Viewer& viewer, const RECT& expected);
+// The main window's client size once it equals expected.
+::testing::AssertionResult ReachesClientSize(const Viewer& viewer, SIZE expected);
+// The picture point shown at a client point once it is expected, while a
+// coordinate picture (test_pictures.h) is shown at 100 %.
+::testing::AssertionResult ShowsPictureAt(const Viewer& viewer, POINT client, POINT expected);
+
+}  // namespace bex::test
