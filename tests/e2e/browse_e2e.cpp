@@ -57,19 +57,6 @@ RECT RectInDialog(HWND dialog, HWND control) {
   return r;
 }
 
-class EnvironmentVariable {
- public:
-  EnvironmentVariable(const char* name, const std::string& value) : name_(name) {
-    SetEnvironmentVariableA(name, value.c_str());
-  }
-  ~EnvironmentVariable() { SetEnvironmentVariableA(name_, nullptr); }
-  EnvironmentVariable(const EnvironmentVariable&) = delete;
-  EnvironmentVariable& operator=(const EnvironmentVariable&) = delete;
-
- private:
-  const char* name_;
-};
-
 class Browse : public ::testing::Test {
  protected:
   Browse() { CreateDirectoryA(pictures_.c_str(), nullptr); }
@@ -78,10 +65,7 @@ class Browse : public ::testing::Test {
 
   // A viewer of the pictures folder showing the file name.
   Viewer StartOn(const std::string& name, const ViewerOptions& options = WithTestPlugin()) const {
-    Viewer viewer = Viewer::Start(folder_, "\"" + Picture(name) + "\"", options);
-    const std::string title = name + " [100%]";
-    EXPECT_EQ(viewer.WaitForTitle(title), title);
-    return viewer;
+    return StartShowing(folder_, Picture(name), options);
   }
 
   const std::string folder_ = ScratchFolderForTest();
@@ -129,22 +113,35 @@ TEST_F(Browse, StepsSkipOtherFilesAndWrapAroundBothEnds) {
   EXPECT_TRUE(ReachesClientSize(viewer, {120, 80}));
 }
 
+TEST_F(Browse, FileOpenedUnderAnotherSpellingStepsToTheFirstOrTheLastEntry) {
+  WriteSolidBmp(Picture("a.bmp"), 220, 150, kRed);
+  WriteSolidBmp(Picture("b.bmp"), 240, 160, kGreen);
+  WriteSolidBmp(Picture("c.bmp"), 260, 170, kBlue);
+  // The listing says b.bmp, so the list holds no entry named B.BMP.
+  const struct {
+    const char* label;
+    WORD key;
+    std::string first, second;
+  } cases[] = {{"Space", VK_SPACE, "a.bmp [100%]", "b.bmp [100%]"},
+               {"BackSpace", VK_BACK, "c.bmp [100%]", "b.bmp [100%]"}};
+  for (const auto& c : cases) {
+    Viewer viewer = StartOn("B.BMP");
+    PressAndExpectTitles(
+        viewer, {{c.label, c.key, kNoModifier, c.first}, {c.label, c.key, kNoModifier, c.second}});
+  }
+}
+
 TEST_F(Browse, StepShowsThePictureDecodedAheadBeforeDecodingTheNext) {
   const Rgb colours[] = {kRed, kGreen, kBlue, kWhite};
   for (int i = 0; i < 4; ++i) {
     WriteTestPicture(Picture(std::to_string(i + 1) + ".tst"), 200, 150, colours[i]);
   }
-  const std::string log = folder_ + "\\trace.log";
-  const EnvironmentVariable trace("BEX_SPI_TRACE", log);
-  const EnvironmentVariable window("BEX_SPI_TRACE_WINDOW", kViewerClass);
+  const PluginTrace trace(folder_ + "\\trace.log", kViewerClass);
   Viewer viewer = StartOn("1.tst", WithTestPlugin("testspi\\trace.spi"));
 
   // What the decodes after the start saw on the screen, and which file each read.
   auto decodes = [&] {
-    std::vector<std::string> lines;
-    for (const std::string& line : NonEmptyLines(ReadFileBytes(log).value_or(""))) {
-      if (line.rfind("IsSupported ", 0) != 0) lines.push_back(line);
-    }
+    std::vector<std::string> lines = trace.Decodes();
     lines.erase(lines.begin(), lines.begin() + std::min<size_t>(lines.size(), 2));
     return lines;
   };

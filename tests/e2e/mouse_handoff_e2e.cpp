@@ -67,28 +67,6 @@ bool InstanceLockExists() {
   return lock != nullptr;
 }
 
-// Decodes that the trace plug-in saw, as "GetPicture <name>" lines.
-std::vector<std::string> DecodedNames(const std::string& log) {
-  std::vector<std::string> lines;
-  for (const std::string& line : NonEmptyLines(ReadFileBytes(log).value_or(""))) {
-    if (line.rfind("GetPicture ", 0) == 0) lines.push_back(line.substr(11));
-  }
-  return lines;
-}
-
-class EnvironmentVariable {
- public:
-  EnvironmentVariable(const char* name, const std::string& value) : name_(name) {
-    SetEnvironmentVariableA(name, value.c_str());
-  }
-  ~EnvironmentVariable() { SetEnvironmentVariableA(name_, nullptr); }
-  EnvironmentVariable(const EnvironmentVariable&) = delete;
-  EnvironmentVariable& operator=(const EnvironmentVariable&) = delete;
-
- private:
-  const char* name_;
-};
-
 class MouseAndHandOff : public ::testing::Test {
  protected:
   MouseAndHandOff() { CreateDirectoryA(pictures_.c_str(), nullptr); }
@@ -105,10 +83,7 @@ class MouseAndHandOff : public ::testing::Test {
 
   // A viewer showing the picture of that name, waited for.
   Viewer StartOn(const std::string& name, const ViewerOptions& options = Options(false)) const {
-    Viewer viewer = Viewer::Start(folder_, Quoted(name), options);
-    const std::string title = name + " [100%]";
-    EXPECT_EQ(viewer.WaitForTitle(title), title);
-    return viewer;
+    return StartShowing(folder_, Picture(name), options);
   }
 
   // Four pictures a..d of one size, the viewer showing b.
@@ -254,8 +229,7 @@ TEST_F(MouseAndHandOff, LaunchWithTheLockHeldHandsEveryFileToTheRunningViewer) {
     WriteTestPicture(Picture(std::string(1, static_cast<char>('a' + i)) + ".tst"), 200 + 20 * i,
                      150, colours[i]);
   }
-  const std::string log = folder_ + "\\trace.log";
-  const EnvironmentVariable trace("BEX_SPI_TRACE", log);
+  const PluginTrace trace(folder_ + "\\trace.log");
   Viewer viewer = StartOn("a.tst", Options(true, "testspi\\trace.spi"));
   ASSERT_TRUE(InstanceLockExists());
 
@@ -263,7 +237,7 @@ TEST_F(MouseAndHandOff, LaunchWithTheLockHeldHandsEveryFileToTheRunningViewer) {
             DWORD{0});
   EXPECT_EQ(viewer.WaitForTitle("d.tst [100%]"), "d.tst [100%]");
   EXPECT_TRUE(ReachesClientSize(viewer, {260, 150}));
-  EXPECT_EQ(DecodedNames(log), (std::vector<std::string>{"a.tst", "b.tst", "c.tst", "d.tst"}))
+  EXPECT_EQ(trace.DecodedNames(), (std::vector<std::string>{"a.tst", "b.tst", "c.tst", "d.tst"}))
       << "each file was opened in turn";
   EXPECT_EQ(ViewerWindows(), std::vector<HWND>{viewer.Window()}) << "no second window";
 
@@ -370,12 +344,11 @@ TEST_F(MouseAndHandOff, DroppedFilesShowTheFirstAndGiveTheRestToOneNewCopy) {
   }
 
   // With the option the new copy hands both names back: all three show here in turn.
-  const std::string log = folder_ + "\\trace.log";
-  const EnvironmentVariable trace("BEX_SPI_TRACE", log);
+  const PluginTrace trace(folder_ + "\\trace.log");
   Viewer viewer = StartOn("x.bmp", Options(true, "testspi\\trace.spi"));
   viewer.DropFiles(dropped, {30, 30});
   EXPECT_EQ(viewer.WaitForTitle("c.tst [100%]"), "c.tst [100%]");
-  EXPECT_EQ(DecodedNames(log), (std::vector<std::string>{"a.tst", "b.tst", "c.tst"}));
+  EXPECT_EQ(trace.DecodedNames(), (std::vector<std::string>{"a.tst", "b.tst", "c.tst"}));
   EXPECT_EQ(ViewerWindows(), std::vector<HWND>{viewer.Window()});
 }
 

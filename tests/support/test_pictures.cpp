@@ -1,6 +1,7 @@
 #include "support/test_pictures.h"
 
 #include <gtest/gtest.h>
+#include <utility>
 
 #include "support/test_files.h"
 #include "support/wine_paths.h"
@@ -16,6 +17,33 @@ void WriteTestPicture(const std::string& path, int width, int height, Rgb colour
     bytes += static_cast<char>(colour.b);
   }
   WriteFileBytes(path, bytes);
+}
+
+PluginTrace::PluginTrace(std::string log, const char* windowClass) : log_(std::move(log)) {
+  SetEnvironmentVariableA("BEX_SPI_TRACE", log_.c_str());
+  SetEnvironmentVariableA("BEX_SPI_TRACE_WINDOW", windowClass);
+}
+
+PluginTrace::~PluginTrace() {
+  SetEnvironmentVariableA("BEX_SPI_TRACE", nullptr);
+  SetEnvironmentVariableA("BEX_SPI_TRACE_WINDOW", nullptr);
+}
+
+std::vector<std::string> PluginTrace::Decodes() const {
+  std::vector<std::string> lines;
+  for (const std::string& line : NonEmptyLines(ReadFileBytes(log_).value_or(""))) {
+    if (line.rfind("IsSupported ", 0) != 0) lines.push_back(line);
+  }
+  return lines;
+}
+
+std::vector<std::string> PluginTrace::DecodedNames() const {
+  const std::string call = "GetPicture ";
+  std::vector<std::string> names;
+  for (const std::string& line : Decodes()) {
+    if (line.rfind(call, 0) == 0) names.push_back(line.substr(call.size()));
+  }
+  return names;
 }
 
 // Red and green carry the low eight bits of x and y, blue their high nibbles.

@@ -1,12 +1,13 @@
 // Pictures and folders for the end-to-end tests: files in the test plug-ins'
-// own format, and a coordinate picture whose every pixel names its own
-// position, so that one pixel on the screen tells how far a picture has been
-// scrolled.
+// own format and what the trace plug-in records about them, and a coordinate
+// picture whose every pixel names its own position, so that one pixel on the
+// screen tells how far a picture has been scrolled.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "support/bmp_writer.h"
 
@@ -15,6 +16,25 @@ namespace bex::test {
 // A one-coloured picture in the test plug-ins' format:
 // "BEXTEST1 <width> <height> plain\n" and the RGB triples, top row first.
 void WriteTestPicture(const std::string& path, int width, int height, Rgb colour);
+
+// What the trace plug-in (testspi/trace.spi) records in the viewers started
+// while this object lives: it names the log in BEX_SPI_TRACE and, given a
+// window class, asks for a "Shown <caption> <RRGGBB>" line before each decode.
+class PluginTrace {
+ public:
+  explicit PluginTrace(std::string log, const char* windowClass = nullptr);
+  ~PluginTrace();
+  PluginTrace(const PluginTrace&) = delete;
+  PluginTrace& operator=(const PluginTrace&) = delete;
+
+  // The "Shown" and "GetPicture <name>" lines, in order.
+  std::vector<std::string> Decodes() const;
+  // The names GetPicture was called with.
+  std::vector<std::string> DecodedNames() const;
+
+ private:
+  std::string log_;
+};
 
 // The colour of pixel (x, y) of a coordinate picture (x and y below 4096).
 Rgb CoordinateColour(int x, int y);

@@ -14,6 +14,14 @@ std::string Text(const RECT& r) {
 
 }  // namespace
 
+Viewer StartShowing(const std::string& folder, const std::string& path,
+                    const ViewerOptions& options) {
+  Viewer viewer = Viewer::Start(folder, "\"" + path + "\"", options);
+  const std::string title = path.substr(path.find_last_of('\\') + 1) + " [100%]";
+  EXPECT_EQ(viewer.WaitForTitle(title), title);
+  return viewer;
+}
+
 SIZE SizeOf(const RECT& r) { return {r.right - r.left, r.bottom - r.top}; }
 
 RECT RectAt(POINT origin, SIZE size) {

@@ -5,10 +5,16 @@
 #include <windows.h>
 
 #include <gtest/gtest.h>
+#include <string>
 
 #include "support/viewer_driver.h"
 
 namespace bex::test {
+
+// Starts a viewer in folder on the picture at path (its name is the part after
+// the last "\\") and expects the title to show that name at 100 %.
+Viewer StartShowing(const std::string& folder, const std::string& path,
+                    const ViewerOptions& options);
 
 SIZE SizeOf(const RECT& r);
 // The rectangle of the given size whose top-left corner is origin.
