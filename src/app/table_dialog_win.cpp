@@ -13,25 +13,29 @@ struct KindStyle {
 
 KindStyle StyleOf(ControlKind kind) {
   constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
+  // Every control that takes the focus starts a group of its own, so that a
+  // group of radio buttons ends at the next such control and the arrow keys
+  // stay within the buttons.
+  constexpr DWORD kFocusable = kChild | WS_TABSTOP | WS_GROUP;
   switch (kind) {
     case ControlKind::kLabel:
       return {"STATIC", kChild | SS_LEFT | SS_NOPREFIX, 0};
     case ControlKind::kButton:
-      return {"BUTTON", kChild | WS_TABSTOP | BS_PUSHBUTTON, 0};
+      return {"BUTTON", kFocusable | BS_PUSHBUTTON, 0};
     case ControlKind::kDefaultButton:
-      return {"BUTTON", kChild | WS_TABSTOP | BS_DEFPUSHBUTTON, 0};
+      return {"BUTTON", kFocusable | BS_DEFPUSHBUTTON, 0};
     case ControlKind::kCheckBox:
-      return {"BUTTON", kChild | WS_TABSTOP | BS_AUTOCHECKBOX, 0};
+      return {"BUTTON", kFocusable | BS_AUTOCHECKBOX, 0};
     case ControlKind::kRadioFirst:
-      return {"BUTTON", kChild | WS_TABSTOP | WS_GROUP | BS_AUTORADIOBUTTON, 0};
+      return {"BUTTON", kFocusable | BS_AUTORADIOBUTTON, 0};
     case ControlKind::kRadio:
       return {"BUTTON", kChild | BS_AUTORADIOBUTTON, 0};
     case ControlKind::kGroupBox:
       return {"BUTTON", kChild | BS_GROUPBOX, 0};
     case ControlKind::kEdit:
-      return {"EDIT", kChild | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
+      return {"EDIT", kFocusable | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
     case ControlKind::kListBox:
-      return {"LISTBOX", kChild | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
+      return {"LISTBOX", kFocusable | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
               WS_EX_CLIENTEDGE};
     case ControlKind::kTabs:
       return {WC_TABCONTROLA, kChild | WS_CLIPSIBLINGS, 0};
@@ -128,6 +132,15 @@ void TableDialog::CreateControls() {
 void TableDialog::ShowPage(int page) {
   for (const ControlSpec& c : controls_) {
     if (c.page != 0) ShowWindow(Item(c.id), c.page == page ? SW_SHOW : SW_HIDE);
+  }
+}
+
+void TableDialog::OffsetPageControls(POINT origin) {
+  for (const ControlSpec& c : controls_) {
+    if (c.page != 0) {
+      SetWindowPos(Item(c.id), nullptr, c.x + origin.x, c.y + origin.y, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
   }
 }
 

@@ -75,6 +75,9 @@ class TableDialog {
   virtual bool PreviewKey(HWND target, UINT msg, WPARAM key);
   // Shows the controls of page (1-based) and hides those of other pages.
   void ShowPage(int page);
+  // Places the controls of every page at their table places counted from
+  // origin, the top-left corner of the pages' area in the dialog.
+  void OffsetPageControls(POINT origin);
   // Any other message of the dialog window.
   virtual bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);
 

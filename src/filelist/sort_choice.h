@@ -4,11 +4,9 @@
 // non-zero ascending, 0 descending).
 #pragma once
 
-namespace bex {
+#include "filelist/file_list.h"
 
-constexpr int kSortByName = 1;
-constexpr int kSortByDate = 2;
-constexpr int kSortBySize = 4;
+namespace bex {
 
 // The key choice shown for a kind: name when bit 1 is set, otherwise date
 // when bit 2 is set, otherwise size (so 3 shows name and 0 shows size).

@@ -9,8 +9,8 @@ TEST(SortKindChoice, NameWinsOverDateAndDateOverSize) {
   EXPECT_EQ(SortKindChoice(1), kSortByName);
   EXPECT_EQ(SortKindChoice(3), kSortByName);
   EXPECT_EQ(SortKindChoice(7), kSortByName);
-  EXPECT_EQ(SortKindChoice(2), kSortByDate);
-  EXPECT_EQ(SortKindChoice(6), kSortByDate);
+  EXPECT_EQ(SortKindChoice(2), kSortByTime);
+  EXPECT_EQ(SortKindChoice(6), kSortByTime);
   EXPECT_EQ(SortKindChoice(4), kSortBySize);
 }
 

@@ -1,0 +1,41 @@
+// TSetFolder_Form: the small dialog in which the registered-folder editor
+// takes one entry: a one-character shortcut and a folder path (with a folder
+// picker) or a group name.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "app/table_dialog_win.h"
+#include "move/folder_editor.h"
+
+namespace bex {
+
+// The platform's folder browser owned by owner, titled "フォルダを選択", for
+// file-system folders only; the chosen folder's path, or none on cancel.
+std::optional<std::string> ChooseFolder(HWND owner);
+
+class TSetFolder_Form : public TableDialog {
+ public:
+  // Worded, and its boxes filled, as setup says.
+  explicit TSetFolder_Form(EntryDialogSetup setup);
+
+  // The boxes as the user left them when the dialog was confirmed.
+  const EntryDialogBoxes& Boxes() const { return setup_.boxes; }
+
+ protected:
+  void OnCreate() override;
+  bool OnCommand(int id, int code) override;
+  bool PreviewKey(HWND target, UINT msg, WPARAM key) override;
+  void OnClose(int result) override;
+
+ private:
+  void ShortC_edKeyPress(char typed);
+  void SchbtnClick();
+
+  EntryDialogSetup setup_;
+};
+
+}  // namespace bex

@@ -1,0 +1,683 @@
+// The settings dialog under Wine, driven from outside with keys and clicks:
+// the first page applied and written to "bex.ini" on OK and dropped on
+// Cancel, the lock box while another viewer holds the lock, and the second
+// page building a destination tree through the folder-entry dialog, saved to
+// "M_DIR.DAT".
+#include <algorithm>
+#include <cstdint>
+#include <functional>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+#include "support/viewer_driver.h"
+#include "support/wine_paths.h"
+
+namespace bex::test {
+namespace {
+
+constexpr char kSettingsTitle[] = "環境設定";
+constexpr char kFolderEntryTitle[] = "フォルダーの指定";
+constexpr char kGroupEntryTitle[] = "グループの指定";
+
+// Captions of the controls the tests press.
+constexpr char kTuikaBox[] = "追加起動を禁止する   &K";
+constexpr char kTopBox[] = "最前面表示ON         &T";
+constexpr char kSavewinBox[] = "表示位置を保存する";
+constexpr char kWinFromPic[] = "窓を画像に合わせる";
+constexpr char kFitNone[] = "なし";
+constexpr char kByName[] = "&N: 名前順";
+constexpr char kBySize[] = "&S: サイズ順";
+constexpr char kAscending[] = "&F: 昇順";
+constexpr char kDescending[] = "&B: 降順";
+constexpr char kAddFolder[] = "新規追加(&N)";
+constexpr char kChange[] = "変更(&C)";
+constexpr char kAddGroup[] = "ｸﾞﾙｰﾌﾟ追加(&G)";
+constexpr char kAddSeparator[] = "ｾﾊﾟﾚｰﾀ追加(&-)";
+constexpr char kCut[] = "切り取り(&X)";
+constexpr char kPaste[] = "貼り付け(&P)";
+constexpr char kDelete[] = "削除(&D)";
+constexpr char kUp[] = "↑(&U)";
+constexpr char kDown[] = "↓(&B)";
+constexpr char kLeave[] = "←(&<)";
+constexpr char kEnter[] = "→(&>)";
+constexpr char kPicker[] = "･･･";
+constexpr const char* kEditorButtons[] = {kAddFolder, kChange, kAddGroup, kAddSeparator,
+                                          kCut,       kPaste,  kDelete,   kUp,
+                                          kDown,      kLeave,  kEnter};
+
+// The running test's name, fit for a folder name.
+std::string TestLabel() {
+  std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+  std::replace(name.begin(), name.end(), '/', '-');
+  return name;
+}
+
+struct ChildQuery {
+  const char* className;
+  const std::string* caption;  // null: any
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectChild(HWND child, LPARAM data) {
+  auto& q = *reinterpret_cast<ChildQuery*>(data);
+  if (WindowClass(child) == q.className && (!q.caption || WindowText(child) == *q.caption)) {
+    q.found.push_back(child);
+  }
+  return TRUE;
+}
+
+// Controls of a dialog of another process, in tab order.
+std::vector<HWND> Controls(HWND dialog, const char* className, const std::string* caption) {
+  ChildQuery query{className, caption, {}};
+  EnumChildWindows(dialog, CollectChild, reinterpret_cast<LPARAM>(&query));
+  return query.found;
+}
+
+HWND Button(HWND dialog, const std::string& caption) {
+  const std::vector<HWND> found = Controls(dialog, "Button", &caption);
+  if (found.empty()) throw DriverError("no button \"" + caption + "\"");
+  return found.front();
+}
+
+HWND NthControl(HWND dialog, const char* className, size_t n) {
+  const std::vector<HWND> found = Controls(dialog, className, nullptr);
+  if (found.size() <= n) throw DriverError(std::string("too few controls of class ") + className);
+  return found[n];
+}
+
+LRESULT Ask(HWND control, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) {
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(control, msg, wParam, lParam, SMTO_ABORTIFHUNG, kWaitMs, &result);
+  return static_cast<LRESULT>(result);
+}
+
+std::string ControlText(HWND control) {
+  char text[1024] = "";
+  const LRESULT length = Ask(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+  return std::string(text, length);
+}
+
+bool Checked(HWND button) { return Ask(button, BM_GETCHECK) == BST_CHECKED; }
+
+// The lines of a list box of another process. The text crosses the process
+// border as UTF-16 and is turned back into the system code page.
+std::vector<std::string> ListLines(HWND list) {
+  std::vector<std::string> lines;
+  const LRESULT count = Ask(list, LB_GETCOUNT);
+  for (LRESULT i = 0; i < count; ++i) {
+    wchar_t text[1024] = L"";
+    DWORD_PTR length = 0;
+    SendMessageTimeoutW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                        kWaitMs, &length);
+    char bytes[2048];
+    const int n = WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(length), bytes,
+                                      sizeof bytes, nullptr, nullptr);
+    lines.emplace_back(bytes, n);
+  }
+  return lines;
+}
+
+int ListSelection(HWND list) { return static_cast<int>(Ask(list, LB_GETCURSEL)); }
+
+// The enabled editor buttons as 1 and 0, in the page's order.
+std::string EnabledButtons(HWND dialog) {
+  std::string states;
+  for (const char* caption : kEditorButtons) {
+    states += IsWindowEnabled(Button(dialog, caption)) ? '1' : '0';
+  }
+  return states;
+}
+
+void ExpectEnabled(HWND dialog, const std::string& expected) {
+  WaitUntil([&] { return EnabledButtons(dialog) == expected; });
+  EXPECT_EQ(EnabledButtons(dialog), expected);
+}
+
+//                      ADD CHG GR SP CT PS DEL UP DN OYA KO
+constexpr char kOnlyAdding[] = "10110000000";
+
+HWND FocusOf(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+  return info.hwndFocus;
+}
+
+POINT Centre(const RECT& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+
+RECT WindowRect(HWND window) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  return r;
+}
+
+SIZE ClientSizeOf(HWND window) {
+  RECT r{};
+  GetClientRect(window, &r);
+  return {r.right, r.bottom};
+}
+
+bool IsTopmost(HWND window) { return (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+
+// Left-button clicks at a screen point. The pointer is moved there through
+// the X server first, as a hand moves it; the button events carry the point
+// as well, because Wine's own idea of the pointer can lag behind the X
+// pointer, and a bare button event would go where Wine last saw it.
+void Clicks(POINT at, int count) {
+  SendMouseMoves({{at.x - 1, at.y - 1}, at});
+  const RECT desk = VirtualDesktop();
+  const auto absolute = [](int offset, int size) {
+    return static_cast<LONG>((static_cast<int64_t>(offset) * 65536 + size - 1) / size);
+  };
+  std::vector<INPUT> inputs;
+  for (int i = 0; i < 2 * count; ++i) {
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = absolute(at.x - desk.left, desk.right - desk.left);
+    in.mi.dy = absolute(at.y - desk.top, desk.bottom - desk.top);
+    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK |
+                    (i % 2 ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_LEFTDOWN);
+    inputs.push_back(in);
+  }
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+void Click(HWND control) { Clicks(Centre(WindowRect(control)), 1); }
+
+// A point on line index of a list box of another process.
+POINT ListLinePoint(HWND list, int index) {
+  const int height = static_cast<int>(Ask(list, LB_GETITEMHEIGHT));
+  POINT at{20, index * height + height / 2};
+  ClientToScreen(list, &at);
+  return at;
+}
+
+// The close box of a dialog's caption.
+void ClickCloseBox(HWND dialog) {
+  const RECT r = WindowRect(dialog);
+  const int frame = GetSystemMetrics(SM_CXFIXEDFRAME);
+  const POINT at{r.right - frame - GetSystemMetrics(SM_CXSIZE) / 2,
+                 r.top + frame + GetSystemMetrics(SM_CYCAPTION) / 2};
+  Clicks(at, 1);
+}
+
+// Input reaches the viewer's queue behind messages that the test sends, so
+// a state that follows input is waited for before it is compared.
+void ExpectLines(HWND list, const std::vector<std::string>& expected) {
+  WaitUntil([&] { return ListLines(list) == expected; });
+  EXPECT_EQ(ListLines(list), expected);
+}
+
+void ExpectSelection(HWND list, int expected) {
+  WaitUntil([&] { return ListSelection(list) == expected; });
+  EXPECT_EQ(ListSelection(list), expected);
+}
+
+void WaitForClosed(HWND dialog) {
+  if (!WaitUntil([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); })) {
+    throw DriverError("the dialog \"" + WindowText(dialog) + "\" stays open");
+  }
+}
+
+// Keeps "Bex Lock" in existence like another running viewer.
+class LockHolder {
+ public:
+  LockHolder() : handle_(CreateMutexA(nullptr, FALSE, "Bex Lock")) {}
+  ~LockHolder() {
+    if (handle_) CloseHandle(handle_);
+  }
+  LockHolder(const LockHolder&) = delete;
+  LockHolder& operator=(const LockHolder&) = delete;
+
+ private:
+  HANDLE handle_;
+};
+
+bool LockExists() {
+  HANDLE lock = OpenMutexA(SYNCHRONIZE, FALSE, "Bex Lock");
+  if (lock) CloseHandle(lock);
+  return lock != nullptr;
+}
+
+class Settings : public ::testing::Test {
+ protected:
+  Settings() : viewer_(Viewer::Start(EmptyProgramFolder(), "")) {}
+
+  // A scratch folder may be left from an earlier run under the same process
+  // id: the data files of that run must not reach this one.
+  static std::string EmptyProgramFolder() {
+    const std::string folder = NewScratchFolder("settings-" + TestLabel());
+    for (const char* name : {"M_DIR.DAT", "R_DIR.DAT"}) DeleteFileA((folder + "\\" + name).c_str());
+    return folder;
+  }
+
+  std::string SettingsBytes() const { return ReadFileBytes(viewer_.SettingsPath()).value_or(""); }
+  std::string DestinationsPath() const { return viewer_.Folder() + "\\M_DIR.DAT"; }
+  std::string Plugins() const { return Viewer::PluginFolderOf(viewer_.Folder()); }
+
+  // W on the main window; the dialog once it shows.
+  HWND OpenSettings() const {
+    viewer_.PressKey('W');
+    return WaitForActiveDialog(kSettingsTitle);
+  }
+
+  // A dialog of the viewer once it has the foreground: a click that comes
+  // before would first have to activate it.
+  HWND WaitForActiveDialog(const std::string& title) const {
+    HWND dialog = viewer_.WaitForDialog(title);
+    if (!WaitUntil([&] { return GetForegroundWindow() == dialog; })) {
+      throw DriverError("the dialog \"" + title + "\" does not come to the foreground");
+    }
+    return dialog;
+  }
+
+  // The lines of "bex.ini" once the settings dialog's last key is there.
+  std::vector<std::string> WrittenSettings() const {
+    WaitUntil([&] { return SettingsBytes().find("Sort向き=") != std::string::npos; });
+    return NonEmptyLines(SettingsBytes());
+  }
+
+  // Everything on the first page set against its starting state.
+  void ChangeFirstPage(HWND dialog) const {
+    for (const char* caption : {kTuikaBox, kTopBox, kSavewinBox, kFitNone, kBySize, kDescending}) {
+      Click(Button(dialog, caption));
+    }
+    for (const auto& [caption, checked] :
+         std::vector<std::pair<const char*, bool>>{{kTuikaBox, true},
+                                                   {kTopBox, true},
+                                                   {kSavewinBox, false},
+                                                   {kFitNone, true},
+                                                   {kBySize, true},
+                                                   {kDescending, true}}) {
+      WaitUntil([&] { return Checked(Button(dialog, caption)) == checked; });
+      EXPECT_EQ(Checked(Button(dialog, caption)), checked) << caption;
+    }
+    ReplacePluginFolder(dialog, "C:\\Plugins2");
+  }
+
+  void ReplacePluginFolder(HWND dialog, const std::string& text) const {
+    Click(NthControl(dialog, "Edit", 0));
+    SendKeyChord(VK_END);
+    SendKeyChord(VK_HOME, kShift);
+    SendText(text);
+  }
+
+  // Ctrl+Tab; the page once all its buttons show. A click is sent to the
+  // window that is under the pointer when it is sent.
+  void ShowFolderPage(HWND dialog) const {
+    SendKeyChord(VK_TAB, kCtrl);
+    const auto shown = [&] {
+      for (const char* caption : kEditorButtons) {
+        if (!IsWindowVisible(Button(dialog, caption))) return false;
+      }
+      return true;
+    };
+    if (!WaitUntil(shown)) throw DriverError("the folder page does not show");
+  }
+
+  // Opens the folder-entry dialog with a button of the folder page, types
+  // into its boxes and confirms it.
+  void AddEntry(HWND dialog, const char* button, const char* title, const std::string& shortcut,
+                const std::string& text) const {
+    Click(Button(dialog, button));
+    HWND entry = WaitForActiveDialog(title);
+    Click(NthControl(entry, "Edit", 0));
+    SendText(shortcut);
+    Click(NthControl(entry, "Edit", 1));
+    SendText(text);
+    Click(Button(entry, "&OK"));
+    WaitForClosed(entry);
+  }
+
+  Viewer viewer_;
+};
+
+TEST_F(Settings, OpensOverTheMainWindowOnTopWithTheCurrentSettings) {
+  HWND dialog = OpenSettings();
+  EXPECT_EQ(ClientSizeOf(dialog).cx, 383);
+  EXPECT_EQ(ClientSizeOf(dialog).cy, 280);
+  EXPECT_TRUE(IsTopmost(dialog));
+  const POINT centre = Centre(WindowRect(dialog));
+  const POINT mainCentre = Centre(viewer_.OuterRect());
+  EXPECT_NEAR(centre.x, mainCentre.x, 1);
+  EXPECT_NEAR(centre.y, mainCentre.y, 1);
+
+  EXPECT_FALSE(Checked(Button(dialog, kTuikaBox)));
+  EXPECT_TRUE(IsWindowEnabled(Button(dialog, kTuikaBox)));
+  EXPECT_FALSE(Checked(Button(dialog, kTopBox)));
+  EXPECT_TRUE(Checked(Button(dialog, kSavewinBox)));
+  EXPECT_TRUE(Checked(Button(dialog, kWinFromPic)));
+  EXPECT_TRUE(Checked(Button(dialog, kByName)));
+  EXPECT_TRUE(Checked(Button(dialog, kAscending)));
+  EXPECT_EQ(ControlText(NthControl(dialog, "Edit", 0)), Plugins());
+  EXPECT_FALSE(IsWindowVisible(NthControl(dialog, "ListBox", 0)));
+  SendKeyChord(VK_ESCAPE);
+  WaitForClosed(dialog);
+}
+
+TEST_F(Settings, IsKeptRightOfAndBelowTheScreenOriginNearTheCorner) {
+  SetWindowPos(viewer_.Window(), nullptr, -150, -120, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  HWND dialog = OpenSettings();
+  EXPECT_EQ(WindowRect(dialog).left, 0);
+  EXPECT_EQ(WindowRect(dialog).top, 0);
+  SendKeyChord(VK_ESCAPE);
+  WaitForClosed(dialog);
+}
+
+TEST_F(Settings, OkAppliesTheFirstPageAndWritesTheSevenKeysInOrder) {
+  HWND dialog = OpenSettings();
+  ChangeFirstPage(dialog);
+  Click(Button(dialog, "&OK"));
+  WaitForClosed(dialog);
+
+  EXPECT_TRUE(WaitUntil([&] { return IsTopmost(viewer_.Window()); }));
+  EXPECT_EQ(WrittenSettings(), (std::vector<std::string>{
+                                   "[設定]",
+                                   "SPIDIR=C:\\Plugins2",
+                                   "追加起動禁止=1",
+                                   "最前面=1",
+                                   "窓位置保存=0",
+                                   "窓と画像の関係=2",
+                                   "Sort種類=4",
+                                   "Sort向き=0",
+                               }));
+  EXPECT_TRUE(LockExists());
+  // The destination tree is saved on every OK, even untouched.
+  EXPECT_EQ(ReadFileBytes(DestinationsPath()), std::string());
+
+  dialog = OpenSettings();
+  EXPECT_TRUE(Checked(Button(dialog, kTuikaBox)));
+  EXPECT_TRUE(Checked(Button(dialog, kTopBox)));
+  EXPECT_FALSE(Checked(Button(dialog, kSavewinBox)));
+  EXPECT_TRUE(Checked(Button(dialog, kFitNone)));
+  EXPECT_TRUE(Checked(Button(dialog, kBySize)));
+  EXPECT_TRUE(Checked(Button(dialog, kDescending)));
+  EXPECT_EQ(ControlText(NthControl(dialog, "Edit", 0)), "C:\\Plugins2");
+
+  // Unticking topmost again returns the window to normal stacking.
+  Click(Button(dialog, kTopBox));
+  Click(Button(dialog, "&OK"));
+  WaitForClosed(dialog);
+  EXPECT_TRUE(WaitUntil([&] { return !IsTopmost(viewer_.Window()); }));
+}
+
+TEST_F(Settings, EnterInThePluginFolderBoxConfirms) {
+  HWND dialog = OpenSettings();
+  ReplacePluginFolder(dialog, "D:\\Spi");
+  SendKeyChord(VK_RETURN);
+  WaitForClosed(dialog);
+  const std::vector<std::string> lines = WrittenSettings();
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines[1], "SPIDIR=D:\\Spi");
+}
+
+// The three ways out without confirming.
+const std::vector<std::pair<const char*, std::function<void(HWND)>>> kCancelWays = {
+    {"CancelButton", [](HWND dialog) { Click(Button(dialog, "&Cancel")); }},
+    {"Escape", [](HWND) { SendKeyChord(VK_ESCAPE); }},
+    {"CloseBox", ClickCloseBox},
+};
+
+class SettingsCancel : public Settings, public ::testing::WithParamInterface<size_t> {};
+
+TEST_P(SettingsCancel, AfterChangingEverythingChangesAndWritesNothing) {
+  const std::string before = SettingsBytes();
+  HWND dialog = OpenSettings();
+  ChangeFirstPage(dialog);
+  ShowFolderPage(dialog);
+  Click(Button(dialog, kAddSeparator));
+  ExpectLines(NthControl(dialog, "ListBox", 0), {"-"});
+  kCancelWays[GetParam()].second(dialog);
+  WaitForClosed(dialog);
+
+  // The dialog opens again only once the first one's command has ended.
+  dialog = OpenSettings();
+  EXPECT_EQ(SettingsBytes(), before);
+  EXPECT_FALSE(FileExists(DestinationsPath()));
+  EXPECT_FALSE(IsTopmost(viewer_.Window()));
+  EXPECT_FALSE(LockExists());
+  EXPECT_FALSE(Checked(Button(dialog, kTopBox)));
+  EXPECT_TRUE(Checked(Button(dialog, kWinFromPic)));
+  EXPECT_TRUE(Checked(Button(dialog, kByName)));
+  EXPECT_EQ(ControlText(NthControl(dialog, "Edit", 0)), Plugins());
+  SendKeyChord(VK_ESCAPE);
+  WaitForClosed(dialog);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, SettingsCancel, ::testing::Range<size_t>(0, kCancelWays.size()),
+                         [](const ::testing::TestParamInfo<size_t>& param) {
+                           return std::string(kCancelWays[param.param].first);
+                         });
+
+TEST_F(Settings, TheLockBoxIsDisabledWhileAnotherViewerHoldsTheLock) {
+  {
+    LockHolder other;
+    HWND dialog = OpenSettings();
+    EXPECT_FALSE(IsWindowEnabled(Button(dialog, kTuikaBox)));
+    EXPECT_TRUE(IsWindowEnabled(Button(dialog, kTopBox)));
+    SendKeyChord(VK_ESCAPE);
+    WaitForClosed(dialog);
+  }
+  HWND dialog = OpenSettings();
+  EXPECT_TRUE(IsWindowEnabled(Button(dialog, kTuikaBox)));
+  SendKeyChord(VK_ESCAPE);
+  WaitForClosed(dialog);
+}
+
+TEST_F(Settings, BuildsATreeWithAGroupAndAFolderAndSavesIt) {
+  HWND dialog = OpenSettings();
+  ShowFolderPage(dialog);
+  HWND list = NthControl(dialog, "ListBox", 0);
+  EXPECT_TRUE(ListLines(list).empty());
+  EXPECT_EQ(EnabledButtons(dialog), kOnlyAdding);
+
+  AddEntry(dialog, kAddGroup, kGroupEntryTitle, "w", "Work");
+  ExpectLines(list, {"W : [Work]"});
+  ExpectSelection(list, 0);
+  //                    ADD CHG GR SP CT PS DEL UP DN OYA KO
+  ExpectEnabled(dialog, "11111010001");
+
+  Click(Button(dialog, kEnter));
+  ExpectLines(list, {});
+  ExpectEnabled(dialog, "10110000010");
+  AddEntry(dialog, kAddFolder, kFolderEntryTitle, "1", "C:\\Dest");
+  ExpectLines(list, {"1 : C:\\Dest"});
+
+  // Left in the list goes back to the group, which stays selected.
+  SendKeyChord(VK_LEFT);
+  ExpectLines(list, {"W : [Work]"});
+  ExpectSelection(list, 0);
+  ExpectEnabled(dialog, "11111010001");
+  // A separator goes before the selection; then a folder without shortcut
+  // before the group.
+  Click(Button(dialog, kAddSeparator));
+  ExpectLines(list, {"-", "W : [Work]"});
+  SendKeyChord(VK_DOWN);
+  ExpectSelection(list, 1);
+  AddEntry(dialog, kAddFolder, kFolderEntryTitle, "", "D:\\Keep");
+  ExpectLines(list, {"-", "  : D:\\Keep", "W : [Work]"});
+  ExpectSelection(list, 1);
+
+  Click(Button(dialog, "&OK"));
+  WaitForClosed(dialog);
+  WaitUntil([&] { return FileExists(DestinationsPath()); });
+  EXPECT_EQ(ReadFileBytes(DestinationsPath()),
+            std::string("-\r\n  : D:\\Keep\r\nW : [Work]\r\n\t1 : C:\\Dest\r\n"));
+
+  // The next opening reads the tree back from the file.
+  dialog = OpenSettings();
+  ShowFolderPage(dialog);
+  ExpectLines(NthControl(dialog, "ListBox", 0), {"-", "  : D:\\Keep", "W : [Work]"});
+  SendKeyChord(VK_ESCAPE);
+  WaitForClosed(dialog);
+}
+
+TEST_F(Settings, DoubleClickEntersAGroupAndTheListKeysWalkAndDelete) {
+  WriteFileBytes(DestinationsPath(), "A : C:\\A\r\n-\r\nW : [Work]\r\n\tB : C:\\B\r\n");
+  HWND dialog = OpenSettings();
+  ShowFolderPage(dialog);
+  HWND list = NthControl(dialog, "ListBox", 0);
+  ExpectLines(list, {"A : C:\\A", "-", "W : [Work]"});
+
+  Clicks(ListLinePoint(list, 1), 2);  // a double click on the separator
+  ExpectSelection(list, 1);
+  Clicks(ListLinePoint(list, 2), 2);  // on the group
+  ExpectLines(list, {"B : C:\\B"});
+
+  SendKeyChord(VK_BACK);
+  ExpectLines(list, {"A : C:\\A", "-", "W : [Work]"});
+  ExpectSelection(list, 2);
+  SendKeyChord(VK_RIGHT);
+  ExpectLines(list, {"B : C:\\B"});
+  SendKeyChord(VK_LEFT);
+  SendKeyChord(VK_DELETE);
+  ExpectLines(list, {"A : C:\\A", "-"});
+  ExpectSelection(list, 1);
+
+  SendKeyChord(VK_RETURN);  // Enter in the list confirms the dialog
+  WaitForClosed(dialog);
+  WaitUntil([&] { return ReadFileBytes(DestinationsPath()) == "A : C:\\A\r\n-\r\n"; });
+  EXPECT_EQ(ReadFileBytes(DestinationsPath()), std::string("A : C:\\A\r\n-\r\n"));
+}
+
+TEST_F(Settings, CutAndPasteMovesAGroupWithItsChildrenToAnotherLevel) {
+  WriteFileBytes(DestinationsPath(), "G : [Inner]\r\n\t1 : C:\\One\r\nW : [Work]\r\n");
+  HWND dialog = OpenSettings();
+  ShowFolderPage(dialog);
+  HWND list = NthControl(dialog, "ListBox", 0);
+  ExpectLines(list, {"G : [Inner]", "W : [Work]"});
+  Click(Button(dialog, kCut));
+  ExpectLines(list, {"W : [Work]"});
+  //                    ADD CHG GR SP CT PS DEL UP DN OYA KO
+  ExpectEnabled(dialog, "11111110001");
+  Click(Button(dialog, kEnter));
+  ExpectLines(list, {});
+  Click(Button(dialog, kPaste));
+  ExpectLines(list, {"G : [Inner]"});
+  ExpectEnabled(dialog, "11111010011");
+  Click(Button(dialog, "&OK"));
+  WaitForClosed(dialog);
+  const std::string expected = "W : [Work]\r\n\tG : [Inner]\r\n\t\t1 : C:\\One\r\n";
+  WaitUntil([&] { return ReadFileBytes(DestinationsPath()) == expected; });
+  EXPECT_EQ(ReadFileBytes(DestinationsPath()), expected);
+}
+
+TEST_F(Settings, ChangeOpensTheEntryWithItsShortcutAndTextAndKeepsTheChildren) {
+  WriteFileBytes(DestinationsPath(), "W : [Work]\r\n\t1 : C:\\One\r\n");
+  HWND dialog = OpenSettings();
+  ShowFolderPage(dialog);
+  Click(Button(dialog, kChange));
+  HWND entry = WaitForActiveDialog(kFolderEntryTitle);
+  HWND shortcut = NthControl(entry, "Edit", 0);
+  HWND folder = NthControl(entry, "Edit", 1);
+  EXPECT_EQ(ControlText(shortcut), "W");
+  EXPECT_EQ(ControlText(folder), "[Work]");
+  Click(folder);
+  SendKeyChord(VK_END);
+  SendKeyChord(VK_HOME, kShift);
+  SendText("[Jobs]");
+  SendKeyChord(VK_RETURN);  // Enter in a box confirms the entry
+  WaitForClosed(entry);
+  ExpectLines(NthControl(dialog, "ListBox", 0), {"W : [Jobs]"});
+  Click(Button(dialog, "&OK"));
+  WaitForClosed(dialog);
+  const std::string expected = "W : [Jobs]\r\n\t1 : C:\\One\r\n";
+  WaitUntil([&] { return ReadFileBytes(DestinationsPath()) == expected; });
+  EXPECT_EQ(ReadFileBytes(DestinationsPath()), expected);
+}
+
+TEST_F(Settings, FolderEntryDialogOpensWithThePickerFocusedOverTheSettingsDialog) {
+  HWND dialog = OpenSettings();
+  ShowFolderPage(dialog);
+  Click(Button(dialog, kAddFolder));
+  HWND entry = WaitForActiveDialog(kFolderEntryTitle);
+  EXPECT_EQ(ClientSizeOf(entry).cx, 336);
+  EXPECT_EQ(ClientSizeOf(entry).cy, 76);
+  const POINT centre = Centre(WindowRect(entry));
+  const POINT settingsCentre = Centre(WindowRect(dialog));
+  EXPECT_NEAR(centre.x, settingsCentre.x, 1);
+  EXPECT_NEAR(centre.y, settingsCentre.y, 1);
+  HWND picker = Button(entry, kPicker);
+  EXPECT_TRUE(IsWindowVisible(picker));
+  EXPECT_TRUE(WaitUntil([&] { return FocusOf(entry) == picker; }));
+  SendKeyChord(VK_ESCAPE);
+  WaitForClosed(entry);
+
+  Click(Button(dialog, kAddGroup));
+  entry = WaitForActiveDialog(kGroupEntryTitle);
+  EXPECT_FALSE(IsWindowVisible(Button(entry, kPicker)));
+  EXPECT_EQ(WindowText(Controls(entry, "Static", nullptr).back()), "ｸﾞﾙｰﾌﾟ指定");
+  SendKeyChord(VK_ESCAPE);
+  WaitForClosed(entry);
+  EXPECT_TRUE(ListLines(NthControl(dialog, "ListBox", 0)).empty());
+  SendKeyChord(VK_ESCAPE);
+  WaitForClosed(dialog);
+}
+
+TEST_F(Settings, TheShortcutBoxTakesOneDigitOrCapitalOrShowsNone) {
+  HWND dialog = OpenSettings();
+  ShowFolderPage(dialog);
+  Click(Button(dialog, kAddFolder));
+  HWND entry = WaitForActiveDialog(kFolderEntryTitle);
+  HWND shortcut = NthControl(entry, "Edit", 0);
+  HWND folder = NthControl(entry, "Edit", 1);
+  Click(shortcut);
+  const std::vector<std::pair<WORD, std::string>> steps = {
+      {'B', "B"},        {'7', "7"}, {VK_OEM_MINUS, "なし"}, {'Q', "Q"}, {'5', "5"},
+      {VK_BACK, "なし"}, {'C', "C"}, {VK_SPACE, "なし"},     {'Z', "Z"},
+  };
+  for (const auto& [key, shown] : steps) {
+    SendKeyChord(key);
+    WaitUntil([&] { return ControlText(shortcut) == shown; });
+    EXPECT_EQ(ControlText(shortcut), shown) << "after key " << key;
+  }
+  // Delete is swallowed even before the character; Tab to the folder box
+  // shows when the keys before it have been handled.
+  SendKeyChord(VK_HOME);
+  SendKeyChord(VK_DELETE);
+  SendKeyChord(VK_TAB);
+  WaitUntil([&] { return FocusOf(entry) == folder; });
+  EXPECT_EQ(ControlText(shortcut), "Z");
+
+  // "なし" is no shortcut: the label starts with a space.
+  SendKeyChord(VK_TAB, kShift);
+  WaitUntil([&] { return FocusOf(entry) == shortcut; });
+  SendKeyChord(VK_OEM_MINUS);
+  Click(folder);
+  SendText("E:\\In");
+  Click(Button(entry, "&OK"));
+  WaitForClosed(entry);
+  ExpectLines(NthControl(dialog, "ListBox", 0), {"  : E:\\In"});
+  SendKeyChord(VK_ESCAPE);
+  WaitForClosed(dialog);
+}
+
+TEST_F(Settings, ATabPastedIntoTheFolderBoxCannotSplitTheFile) {
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  const std::string pasted = "C:\\A\tB";
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, pasted.size() + 1);
+  memcpy(GlobalLock(block), pasted.c_str(), pasted.size() + 1);
+  GlobalUnlock(block);
+  SetClipboardData(CF_TEXT, block);
+  CloseClipboard();
+
+  HWND dialog = OpenSettings();
+  ShowFolderPage(dialog);
+  Click(Button(dialog, kAddFolder));
+  HWND entry = WaitForActiveDialog(kFolderEntryTitle);
+  Click(NthControl(entry, "Edit", 0));
+  SendText("x");
+  Click(NthControl(entry, "Edit", 1));
+  SendKeyChord('V', kCtrl);
+  Click(Button(entry, "&OK"));
+  WaitForClosed(entry);
+  SendKeyChord(VK_RETURN);
+  WaitForClosed(dialog);
+  WaitUntil([&] { return FileExists(DestinationsPath()); });
+  EXPECT_EQ(ReadFileBytes(DestinationsPath()), std::string("X : C:\\A B\r\n"));
+}
+
+}  // namespace
+}  // namespace bex::test
