@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "support/bmp_writer.h"
 #include "support/viewer_driver.h"
 #include "support/wine_paths.h"
 
@@ -242,13 +243,34 @@ bool LockExists() {
 
 class Settings : public ::testing::Test {
  protected:
-  Settings() : viewer_(Viewer::Start(EmptyProgramFolder(), "")) {}
+  // The viewer shows nothing, or the first of the pictures a.bmp and b.bmp
+  // of the folder "pictures" beside it.
+  explicit Settings(bool showPictures = false)
+      : folder_(EmptyProgramFolder()), viewer_(StartViewer(folder_, showPictures)) {}
 
   // A scratch folder may be left from an earlier run under the same process
   // id: the data files of that run must not reach this one.
   static std::string EmptyProgramFolder() {
     const std::string folder = NewScratchFolder("settings-" + TestLabel());
     for (const char* name : {"M_DIR.DAT", "R_DIR.DAT"}) DeleteFileA((folder + "\\" + name).c_str());
+    return folder;
+  }
+
+  static Viewer StartViewer(const std::string& folder, bool showPictures) {
+    if (!showPictures) return Viewer::Start(folder, "");
+    const std::string pictures = folder + "\\pictures";
+    CreateDirectoryA(pictures.c_str(), nullptr);
+    WriteSolidBmp(pictures + "\\a.bmp", 40, 30, Rgb{0, 0, 255});
+    WriteSolidBmp(pictures + "\\b.bmp", 40, 30, Rgb{0, 255, 0});
+    Viewer viewer = Viewer::Start(folder, "\"" + pictures + "\\a.bmp\"");
+    viewer.WaitForTitle("a.bmp [100%]");
+    return viewer;
+  }
+
+  // A new folder beside the program.
+  std::string Folder(const std::string& name) const {
+    const std::string folder = folder_ + "\\" + name;
+    CreateDirectoryA(folder.c_str(), nullptr);
     return folder;
   }
 
@@ -330,7 +352,13 @@ class Settings : public ::testing::Test {
     WaitForClosed(entry);
   }
 
+  const std::string folder_;
   Viewer viewer_;
+};
+
+class SettingsWithPictures : public Settings {
+ protected:
+  SettingsWithPictures() : Settings(true) {}
 };
 
 TEST_F(Settings, OpensOverTheMainWindowOnTopWithTheCurrentSettings) {
@@ -511,6 +539,32 @@ TEST_F(Settings, BuildsATreeWithAGroupAndAFolderAndSavesIt) {
   ExpectLines(NthControl(dialog, "ListBox", 0), {"-", "  : D:\\Keep", "W : [Work]"});
   SendKeyChord(VK_ESCAPE);
   WaitForClosed(dialog);
+}
+
+TEST_F(SettingsWithPictures, TheMoveMenuOffersTheTreeBuiltHere) {
+  const std::string dest = Folder("dest");
+  HWND dialog = OpenSettings();
+  ShowFolderPage(dialog);
+  HWND list = NthControl(dialog, "ListBox", 0);
+  AddEntry(dialog, kAddGroup, kGroupEntryTitle, "w", "Work");
+  ExpectLines(list, {"W : [Work]"});
+  Click(Button(dialog, kEnter));
+  ExpectLines(list, {});
+  AddEntry(dialog, kAddFolder, kFolderEntryTitle, "1", dest);
+  ExpectLines(list, {"1 : " + dest});
+  Click(Button(dialog, "&OK"));
+  WaitForClosed(dialog);
+
+  // J, then W for the group and 1 for the folder in it: the save dialog
+  // starts there, and the proposed name moves the picture into it.
+  viewer_.PressKey('J');
+  viewer_.WaitForPopupMenu();
+  viewer_.PressKey('W');
+  viewer_.PressKey('1');
+  HWND save = viewer_.WaitForDialog("移動先パスの指定");
+  viewer_.ChooseFile(save, "a.bmp");
+  EXPECT_EQ(viewer_.WaitForTitle("b.bmp [100%]"), "b.bmp [100%]");
+  EXPECT_TRUE(FileExists(dest + "\\a.bmp"));
 }
 
 TEST_F(Settings, DoubleClickEntersAGroupAndTheListKeysWalkAndDelete) {
