@@ -294,10 +294,12 @@ class Settings : public ::testing::Test {
     return dialog;
   }
 
-  // The lines of "bex.ini" once the settings dialog's last key is there.
-  std::vector<std::string> WrittenSettings() const {
-    WaitUntil([&] { return SettingsBytes().find("Sort向き=") != std::string::npos; });
-    return NonEmptyLines(SettingsBytes());
+  // The lines of "bex.ini", once they are the expected ones: the dialog's
+  // keys are written one by one after it has closed.
+  void ExpectSettingsLines(const std::vector<std::string>& expected) const {
+    std::vector<std::string> lines;
+    WaitUntil([&] { return (lines = NonEmptyLines(SettingsBytes())) == expected; });
+    EXPECT_EQ(lines, expected);
   }
 
   // Everything on the first page set against its starting state.
@@ -400,16 +402,16 @@ TEST_F(Settings, OkAppliesTheFirstPageAndWritesTheSevenKeysInOrder) {
   WaitForClosed(dialog);
 
   EXPECT_TRUE(WaitUntil([&] { return IsTopmost(viewer_.Window()); }));
-  EXPECT_EQ(WrittenSettings(), (std::vector<std::string>{
-                                   "[設定]",
-                                   "SPIDIR=C:\\Plugins2",
-                                   "追加起動禁止=1",
-                                   "最前面=1",
-                                   "窓位置保存=0",
-                                   "窓と画像の関係=2",
-                                   "Sort種類=4",
-                                   "Sort向き=0",
-                               }));
+  ExpectSettingsLines({
+      "[設定]",
+      "SPIDIR=C:\\Plugins2",
+      "追加起動禁止=1",
+      "最前面=1",
+      "窓位置保存=0",
+      "窓と画像の関係=2",
+      "Sort種類=4",
+      "Sort向き=0",
+  });
   EXPECT_TRUE(LockExists());
   // The destination tree is saved on every OK, even untouched.
   EXPECT_EQ(ReadFileBytes(DestinationsPath()), std::string());
@@ -435,9 +437,17 @@ TEST_F(Settings, EnterInThePluginFolderBoxConfirms) {
   ReplacePluginFolder(dialog, "D:\\Spi");
   SendKeyChord(VK_RETURN);
   WaitForClosed(dialog);
-  const std::vector<std::string> lines = WrittenSettings();
-  ASSERT_GE(lines.size(), 2u);
-  EXPECT_EQ(lines[1], "SPIDIR=D:\\Spi");
+  // The keys hold the unchanged settings, the plug-in folder the typed one.
+  ExpectSettingsLines({
+      "[設定]",
+      "SPIDIR=D:\\Spi",
+      "追加起動禁止=0",
+      "最前面=0",
+      "窓位置保存=1",
+      "窓と画像の関係=0",
+      "Sort種類=1",
+      "Sort向き=1",
+  });
 }
 
 // The three ways out without confirming.
@@ -665,6 +675,42 @@ TEST_F(Settings, FolderEntryDialogOpensWithThePickerFocusedOverTheSettingsDialog
   SendKeyChord(VK_ESCAPE);
   WaitForClosed(entry);
   EXPECT_TRUE(ListLines(NthControl(dialog, "ListBox", 0)).empty());
+  SendKeyChord(VK_ESCAPE);
+  WaitForClosed(dialog);
+}
+
+// The folder browser that a "･･･" button opens: a dialog of the viewer owned
+// by the given one, asking "フォルダを選択"; cancelled, the box keeps its text.
+void CancelFolderBrowser(const Viewer& viewer, HWND owner, HWND box) {
+  const std::string before = ControlText(box);
+  Click(Button(owner, kPicker));
+  HWND browser = nullptr;
+  WaitUntil([&] {
+    for (HWND window : TopLevelWindows("#32770", nullptr, viewer.ProcessId())) {
+      if (GetWindow(window, GW_OWNER) == owner) browser = window;
+    }
+    return browser != nullptr;
+  });
+  ASSERT_NE(browser, nullptr) << "no folder browser over \"" << WindowText(owner) << "\"";
+  const std::string title = "フォルダを選択";
+  EXPECT_FALSE(Controls(browser, "Static", &title).empty());
+  viewer.Answer(browser, IDCANCEL);
+  EXPECT_EQ(ControlText(box), before);
+}
+
+TEST_F(Settings, ThePickersOpenTheFolderBrowserOverTheirDialog) {
+  HWND dialog = OpenSettings();
+  CancelFolderBrowser(viewer_, dialog, NthControl(dialog, "Edit", 0));
+  ShowFolderPage(dialog);
+  Click(Button(dialog, kAddFolder));
+  HWND entry = WaitForActiveDialog(kFolderEntryTitle);
+  HWND folder = NthControl(entry, "Edit", 1);
+  Click(folder);
+  SendText("C:\\Typed");
+  WaitUntil([&] { return ControlText(folder) == "C:\\Typed"; });
+  CancelFolderBrowser(viewer_, entry, folder);
+  SendKeyChord(VK_ESCAPE);
+  WaitForClosed(entry);
   SendKeyChord(VK_ESCAPE);
   WaitForClosed(dialog);
 }
