@@ -245,24 +245,24 @@ class Settings : public ::testing::Test {
  protected:
   // The viewer shows nothing, or the first of the pictures a.bmp and b.bmp
   // of the folder "pictures" beside it.
-  explicit Settings(bool showPictures = false)
-      : folder_(EmptyProgramFolder()), viewer_(StartViewer(folder_, showPictures)) {}
+  explicit Settings(bool showPictures = false, const IniFile& settings = IniFile())
+      : folder_(EmptyProgramFolder()), viewer_(StartViewer(folder_, showPictures, settings)) {}
 
-  // A scratch folder may be left from an earlier run under the same process
-  // id: the data files of that run must not reach this one.
+  // Scratch folders are named by process id, which a later run may have
+  // again: the time keeps the files of an earlier run out of this one.
   static std::string EmptyProgramFolder() {
-    const std::string folder = NewScratchFolder("settings-" + TestLabel());
-    for (const char* name : {"M_DIR.DAT", "R_DIR.DAT"}) DeleteFileA((folder + "\\" + name).c_str());
-    return folder;
+    return NewScratchFolder("settings-" + TestLabel() + "-" + std::to_string(GetTickCount()));
   }
 
-  static Viewer StartViewer(const std::string& folder, bool showPictures) {
-    if (!showPictures) return Viewer::Start(folder, "");
+  static Viewer StartViewer(const std::string& folder, bool showPictures, const IniFile& settings) {
+    ViewerOptions options;
+    options.settings = settings;
+    if (!showPictures) return Viewer::Start(folder, "", options);
     const std::string pictures = folder + "\\pictures";
     CreateDirectoryA(pictures.c_str(), nullptr);
     WriteSolidBmp(pictures + "\\a.bmp", 40, 30, Rgb{0, 0, 255});
     WriteSolidBmp(pictures + "\\b.bmp", 40, 30, Rgb{0, 255, 0});
-    Viewer viewer = Viewer::Start(folder, "\"" + pictures + "\\a.bmp\"");
+    Viewer viewer = Viewer::Start(folder, "\"" + pictures + "\\a.bmp\"", options);
     viewer.WaitForTitle("a.bmp [100%]");
     return viewer;
   }
@@ -386,6 +386,40 @@ TEST_F(Settings, OpensOverTheMainWindowOnTopWithTheCurrentSettings) {
   WaitForClosed(dialog);
 }
 
+// Stored settings and the choices the dialog opens with.
+struct StoredSettings {
+  int sortKind, sortDirection, fitMode;
+  const char* keyChoice;
+  const char* directionChoice;
+  const char* fitChoice;
+};
+constexpr StoredSettings kStoredSettings[] = {
+    {3, 0, 1, kByName, kDescending, "画像を窓に合わせる"},
+    {6, 1, 2, "&D: 日付順", kAscending, kFitNone},
+    {0, 7, 0, kBySize, kAscending, kWinFromPic},
+    {8, 0, 5, kBySize, kDescending, kFitNone},
+};
+
+class SettingsStored : public Settings, public ::testing::WithParamInterface<StoredSettings> {
+ protected:
+  SettingsStored()
+      : Settings(false, IniFile()
+                            .Set("設定", "Sort種類", GetParam().sortKind)
+                            .Set("設定", "Sort向き", GetParam().sortDirection)
+                            .Set("設定", "窓と画像の関係", GetParam().fitMode)) {}
+};
+
+TEST_P(SettingsStored, OpenWithTheMatchingChoices) {
+  HWND dialog = OpenSettings();
+  EXPECT_TRUE(Checked(Button(dialog, GetParam().keyChoice)));
+  EXPECT_TRUE(Checked(Button(dialog, GetParam().directionChoice)));
+  EXPECT_TRUE(Checked(Button(dialog, GetParam().fitChoice)));
+  SendKeyChord(VK_ESCAPE);
+  WaitForClosed(dialog);
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, SettingsStored, ::testing::ValuesIn(kStoredSettings));
+
 TEST_F(Settings, IsKeptRightOfAndBelowTheScreenOriginNearTheCorner) {
   SetWindowPos(viewer_.Window(), nullptr, -150, -120, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   HWND dialog = OpenSettings();
@@ -430,6 +464,11 @@ TEST_F(Settings, OkAppliesTheFirstPageAndWritesTheSevenKeysInOrder) {
   Click(Button(dialog, "&OK"));
   WaitForClosed(dialog);
   EXPECT_TRUE(WaitUntil([&] { return !IsTopmost(viewer_.Window()); }));
+
+  // With the save-position option off, closing leaves the bounds unwritten.
+  ASSERT_TRUE(viewer_.Close());
+  EXPECT_EQ(SettingsBytes().find("[窓位置]"), std::string::npos) << SettingsBytes();
+  EXPECT_NE(SettingsBytes().find("[その他]"), std::string::npos) << SettingsBytes();
 }
 
 TEST_F(Settings, EnterInThePluginFolderBoxConfirms) {
@@ -565,14 +604,17 @@ TEST_F(SettingsWithPictures, TheMoveMenuOffersTheTreeBuiltHere) {
   Click(Button(dialog, "&OK"));
   WaitForClosed(dialog);
 
-  // J, then W for the group and 1 for the folder in it: the save dialog
-  // starts there, and the proposed name moves the picture into it.
+  // J, then W for the group and 1 for the folder in it open the save dialog;
+  // the picture moves into the folder.
   viewer_.PressKey('J');
   viewer_.WaitForPopupMenu();
   viewer_.PressKey('W');
   viewer_.PressKey('1');
   HWND save = viewer_.WaitForDialog("移動先パスの指定");
-  viewer_.ChooseFile(save, "a.bmp");
+  // The dialog is ready once it proposes the shown file's name.
+  HWND name = GetDlgItem(save, 1148);
+  WaitUntil([&] { return ControlText(name) == "a.bmp"; });
+  viewer_.ChooseFile(save, dest + "\\a.bmp");
   EXPECT_EQ(viewer_.WaitForTitle("b.bmp [100%]"), "b.bmp [100%]");
   EXPECT_TRUE(FileExists(dest + "\\a.bmp"));
 }
