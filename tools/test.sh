@@ -41,6 +41,8 @@ if [ -x tools/fuzz.sh ]; then
 fi
 
 echo "== Win32 and end-to-end tests under Wine"
+# Each run starts from empty scratch folders and an empty recycle bin.
+rm -rf build/win32/scratch build/win32/xdg
 tests/plugins/make_fixtures.sh build/win32/fixtures || failed=$((failed + 1))
 # shellcheck source=tools/wine-env.sh
 . tools/wine-env.sh

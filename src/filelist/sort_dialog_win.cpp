@@ -1,5 +1,7 @@
 #include "filelist/sort_dialog_win.h"
 
+#include "filelist/sort_choice.h"
+
 namespace bex {
 namespace {
 
@@ -50,8 +52,11 @@ TSort_Form::TSort_Form(int sortKind, int sortDirection)
 void TSort_Form::OnCreate() {
   // Centred on the main window with the designed size, then fitted.
   TableDialog::Place(GetWindow(Handle(), GW_OWNER));
-  const int kindButton = (kind_ & 1) ? kSort_n_rb : (kind_ & 2) ? kSort_d_rb : kSort_s_rb;
-  SetChecked(kindButton, true);
+  const int choice = SortKindChoice(kind_);
+  SetChecked(choice == kSortByName   ? kSort_n_rb
+             : choice == kSortByTime ? kSort_d_rb
+                                     : kSort_s_rb,
+             true);
   SetChecked(direction_ == 0 ? kMuki_b_rb : kMuki_f_rb, true);
   const RECT box1 = ChildRect(Handle(), kGrBox1);
   const RECT box2 = ChildRect(Handle(), kGrBox2);
@@ -76,8 +81,8 @@ bool TSort_Form::PreviewKey(HWND, UINT msg, WPARAM key) {
 
 void TSort_Form::OnClose(int result) {
   if (result != kResultOk) return;
-  kind_ = 1 * IsChecked(kSort_n_rb) + 2 * IsChecked(kSort_d_rb) + 4 * IsChecked(kSort_s_rb);
-  direction_ = IsChecked(kMuki_f_rb) ? 1 : 0;
+  kind_ = ChosenSortKind(IsChecked(kSort_n_rb), IsChecked(kSort_d_rb), IsChecked(kSort_s_rb));
+  direction_ = ChosenSortDirection(IsChecked(kMuki_f_rb));
 }
 
 }  // namespace bex

@@ -25,7 +25,10 @@ std::string NewScratchFolder(const std::string& label) {
   static int counter = 0;
   const std::string root = BuildDir() + "\\scratch";
   CreateDirectoryA(root.c_str(), nullptr);
-  const std::string run = root + "\\" + std::to_string(GetCurrentProcessId());
+  // Process ids repeat from run to run: the start time keeps runs apart.
+  static const std::string runName =
+      std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount64());
+  const std::string run = root + "\\" + runName;
   CreateDirectoryA(run.c_str(), nullptr);
   const std::string folder = run + "\\" + label + "-" + std::to_string(++counter);
   if (!CreateDirectoryA(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
