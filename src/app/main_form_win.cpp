@@ -10,6 +10,7 @@
 
 #include "common/bex_error.h"
 #include "common/cp932.h"
+#include "common/files_win.h"
 #include "filelist/folder_host_win.h"
 #include "image/image_area_win.h"
 #include "image/input_dialog_win.h"
@@ -54,14 +55,6 @@ std::string ModulePath() {
   char path[MAX_PATH * 4];
   const DWORD n = GetModuleFileNameA(nullptr, path, sizeof(path));
   return std::string(path, n);
-}
-
-bool PathExists(const std::string& path) {
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA(path.c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  FindClose(h);
-  return true;
 }
 
 }  // namespace

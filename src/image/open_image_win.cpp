@@ -9,6 +9,7 @@
 #include "app/main_form_win.h"
 #include "common/command_line.h"
 #include "common/cp932.h"
+#include "common/files_win.h"
 #include "image/image_area_win.h"
 #include "image/layout.h"
 
@@ -21,14 +22,6 @@ std::string CurrentDirectory() {
   char buffer[MAX_PATH];
   const DWORD n = GetCurrentDirectoryA(sizeof(buffer), buffer);
   return n > 0 && n < sizeof(buffer) ? std::string(buffer, n) : std::string();
-}
-
-bool EntryExists(const std::string& name) {
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA(name.c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  FindClose(h);
-  return true;
 }
 
 // Restores the window caption unless the decode succeeded.
@@ -84,7 +77,7 @@ bool TBexForm1::OpenImageFile(const std::string& path) {
 }
 
 bool TBexForm1::LoadIntoSlot(const std::string& name, int slot) {
-  if (!EntryExists(name)) return false;
+  if (!PathExists(name)) return false;
   TSpiload& target = ImageSlots[slot];
   if (!target.PrepareFile(name)) return false;
   CaptionDuringDecode caption(hwnd_, slot == Files().CurrentSlot);

@@ -58,14 +58,6 @@ DWORD WriteFlushed(const std::string& path, std::string_view bytes) {
 
 std::string DataFilePath(std::string_view name) { return ProgramFolder() + std::string(name); }
 
-bool PathExists(const std::string& path) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(path.c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return false;
-  FindClose(search);
-  return true;
-}
-
 std::optional<std::string> ReadWholeFile(const std::string& path) {
   FileHandle file(CreateFileA(path.c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,

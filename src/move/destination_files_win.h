@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/files_win.h"
+
 namespace bex {
 
 constexpr char kDestinationsFileName[] = "M_DIR.DAT";
@@ -16,9 +18,6 @@ constexpr char kHistoryFileName[] = "R_DIR.DAT";
 
 // The program's own folder followed by name, whatever the current directory.
 std::string DataFilePath(std::string_view name);
-
-// True when a directory search for the exact path finds an entry of any kind.
-bool PathExists(const std::string& path);
 
 // The whole content of a file; none when it cannot be opened or read, or is
 // far larger than any data file the program writes.
