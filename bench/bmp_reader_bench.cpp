@@ -10,7 +10,7 @@
 
 namespace {
 
-using bex::test::BmpSpec;
+using bex::test::BmpFields;
 using bex::test::BuildBmp;
 
 constexpr int32_t kWidth = 6000;
@@ -93,27 +93,27 @@ std::vector<uint8_t> IndexedPixels(bool runLength) {
 }
 
 std::vector<uint8_t> MakeFile(Kind kind) {
-  BmpSpec spec;
-  spec.width = kWidth;
-  spec.height = kHeight;
+  BmpFields fields;
+  fields.width = kWidth;
+  fields.height = kHeight;
   switch (kind) {
     case Kind::kBgr24:
-      spec.bitCount = 24;
-      spec.pixels = DirectPixels(3);
+      fields.bitCount = 24;
+      fields.pixels = DirectPixels(3);
       break;
     case Kind::kXrgb32:
-      spec.bitCount = 32;
-      spec.pixels = DirectPixels(4);
+      fields.bitCount = 32;
+      fields.pixels = DirectPixels(4);
       break;
     case Kind::kIndexed8:
     case Kind::kRle8:
-      spec.bitCount = 8;
-      spec.compression = kind == Kind::kRle8 ? bex::test::kBiRle8 : bex::test::kBiRgb;
-      for (uint32_t i = 0; i < 256; ++i) spec.palette.push_back(i * 0x010101u);
-      spec.pixels = IndexedPixels(kind == Kind::kRle8);
+      fields.bitCount = 8;
+      fields.compression = kind == Kind::kRle8 ? bex::test::kBiRle8 : bex::test::kBiRgb;
+      for (uint32_t i = 0; i < 256; ++i) fields.palette.push_back(i * 0x010101u);
+      fields.pixels = IndexedPixels(kind == Kind::kRle8);
       break;
   }
-  return BuildBmp(spec);
+  return BuildBmp(fields);
 }
 
 const std::vector<uint8_t>& File(Kind kind) {

@@ -29,38 +29,38 @@ std::vector<uint8_t> Pixels(uint16_t bitCount, bool topDown) {
   return PackRows(rows, bitCount, topDown);
 }
 
-BmpSpec Uncompressed(BmpHeader header, uint16_t bitCount, bool topDown) {
-  BmpSpec spec;
-  spec.header = header;
-  spec.width = kWidth;
-  spec.height = topDown ? -kHeight : kHeight;
-  spec.bitCount = bitCount;
-  if (bitCount <= 8) spec.palette = Palette(bitCount);
-  spec.pixels = Pixels(bitCount, topDown);
-  return spec;
+BmpFields Uncompressed(BmpHeader header, uint16_t bitCount, bool topDown) {
+  BmpFields fields;
+  fields.header = header;
+  fields.width = kWidth;
+  fields.height = topDown ? -kHeight : kHeight;
+  fields.bitCount = bitCount;
+  if (bitCount <= 8) fields.palette = Palette(bitCount);
+  fields.pixels = Pixels(bitCount, topDown);
+  return fields;
 }
 
-BmpSpec Bitfields(BmpHeader header, uint16_t bitCount) {
-  BmpSpec spec = Uncompressed(header, bitCount, false);
-  spec.compression = kBiBitfields;
-  spec.masks = bitCount == 16 ? std::array<uint32_t, 3>{0xF800, 0x07E0, 0x001F}
-                              : std::array<uint32_t, 3>{0x3FF00000, 0x000FFC00, 0x000003FF};
-  return spec;
+BmpFields Bitfields(BmpHeader header, uint16_t bitCount) {
+  BmpFields fields = Uncompressed(header, bitCount, false);
+  fields.compression = kBiBitfields;
+  fields.masks = bitCount == 16 ? std::array<uint32_t, 3>{0xF800, 0x07E0, 0x001F}
+                                : std::array<uint32_t, 3>{0x3FF00000, 0x000FFC00, 0x000003FF};
+  return fields;
 }
 
-BmpSpec RunLength(uint32_t compression, std::vector<uint8_t> stream) {
-  BmpSpec spec;
-  spec.width = kWidth;
-  spec.height = kHeight;
-  spec.bitCount = compression == kBiRle8 ? 8 : 4;
-  spec.compression = compression;
-  spec.palette = Palette(spec.bitCount);
-  spec.pixels = std::move(stream);
-  return spec;
+BmpFields RunLength(uint32_t compression, std::vector<uint8_t> stream) {
+  BmpFields fields;
+  fields.width = kWidth;
+  fields.height = kHeight;
+  fields.bitCount = compression == kBiRle8 ? 8 : 4;
+  fields.compression = compression;
+  fields.palette = Palette(fields.bitCount);
+  fields.pixels = std::move(stream);
+  return fields;
 }
 
-std::vector<std::pair<std::string, BmpSpec>> Seeds() {
-  std::vector<std::pair<std::string, BmpSpec>> seeds;
+std::vector<std::pair<std::string, BmpFields>> Seeds() {
+  std::vector<std::pair<std::string, BmpFields>> seeds;
   for (uint16_t bits : {1, 4, 8, 24}) {
     seeds.emplace_back("core" + std::to_string(bits), Uncompressed(BmpHeader::kCore, bits, false));
   }
@@ -69,7 +69,7 @@ std::vector<std::pair<std::string, BmpSpec>> Seeds() {
   }
   seeds.emplace_back("v5topdown24", Uncompressed(BmpHeader::kV5, 24, true));
   seeds.emplace_back("v4topdown8", Uncompressed(BmpHeader::kV4, 8, true));
-  BmpSpec shortPalette = Uncompressed(BmpHeader::kInfo, 8, false);
+  BmpFields shortPalette = Uncompressed(BmpHeader::kInfo, 8, false);
   shortPalette.palette.resize(3);
   shortPalette.colorsUsed = 3;
   seeds.emplace_back("shortpalette8", shortPalette);
@@ -91,8 +91,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: bmp_reader_seeds FOLDER\n");
     return 2;
   }
-  for (const auto& [name, spec] : Seeds()) {
-    const std::vector<uint8_t> file = BuildBmp(spec);
+  for (const auto& [name, fields] : Seeds()) {
+    const std::vector<uint8_t> file = BuildBmp(fields);
     std::ofstream out(std::string(argv[1]) + "/" + name + ".bmp", std::ios::binary);
     out.write(reinterpret_cast<const char*>(file.data()),
               static_cast<std::streamsize>(file.size()));

@@ -30,7 +30,7 @@ constexpr size_t kCompressionField = 30;
 constexpr size_t kSizeImageField = 34;
 constexpr size_t kColorsUsedField = 46;
 
-struct BmpSpec {
+struct BmpFields {
   BmpHeader header = BmpHeader::kInfo;
   int32_t width = 1;
   int32_t height = 1;  // negative: rows stored top row first
@@ -60,41 +60,41 @@ inline void AppendU32(std::vector<uint8_t>& file, uint32_t value) {
 }
 
 // The whole file; bfSize, bfOffBits and biSizeImage are the true ones.
-inline std::vector<uint8_t> BuildBmp(const BmpSpec& spec) {
-  const uint32_t headerSize = HeaderSize(spec.header);
-  const bool core = spec.header == BmpHeader::kCore;
+inline std::vector<uint8_t> BuildBmp(const BmpFields& fields) {
+  const uint32_t headerSize = HeaderSize(fields.header);
+  const bool core = fields.header == BmpHeader::kCore;
   std::vector<uint8_t> file(14 + headerSize, 0);
   file[0] = 'B';
   file[1] = 'M';
   PutU32(file, kHeaderSizeField, headerSize);
   if (core) {
-    PutU16(file, 18, static_cast<uint32_t>(spec.width));
-    PutU16(file, 20, static_cast<uint32_t>(spec.height));
+    PutU16(file, 18, static_cast<uint32_t>(fields.width));
+    PutU16(file, 20, static_cast<uint32_t>(fields.height));
     PutU16(file, 22, 1);
-    PutU16(file, 24, spec.bitCount);
+    PutU16(file, 24, fields.bitCount);
   } else {
-    PutU32(file, kWidthField, static_cast<uint32_t>(spec.width));
-    PutU32(file, kHeightField, static_cast<uint32_t>(spec.height));
+    PutU32(file, kWidthField, static_cast<uint32_t>(fields.width));
+    PutU32(file, kHeightField, static_cast<uint32_t>(fields.height));
     PutU16(file, 26, 1);
-    PutU16(file, kBitCountField, spec.bitCount);
-    PutU32(file, kCompressionField, spec.compression);
-    PutU32(file, kSizeImageField, static_cast<uint32_t>(spec.pixels.size()));
-    PutU32(file, kColorsUsedField, spec.colorsUsed);
-    for (size_t i = 0; i < spec.masks.size() && headerSize >= 52; ++i) {
-      PutU32(file, 54 + 4 * i, spec.masks[i]);
+    PutU16(file, kBitCountField, fields.bitCount);
+    PutU32(file, kCompressionField, fields.compression);
+    PutU32(file, kSizeImageField, static_cast<uint32_t>(fields.pixels.size()));
+    PutU32(file, kColorsUsedField, fields.colorsUsed);
+    for (size_t i = 0; i < fields.masks.size() && headerSize >= 52; ++i) {
+      PutU32(file, 54 + 4 * i, fields.masks[i]);
     }
-    if (headerSize == 40 && spec.compression == kBiBitfields) {
-      for (uint32_t mask : spec.masks) AppendU32(file, mask);
+    if (headerSize == 40 && fields.compression == kBiBitfields) {
+      for (uint32_t mask : fields.masks) AppendU32(file, mask);
     }
   }
-  for (uint32_t colour : spec.palette) {
+  for (uint32_t colour : fields.palette) {
     file.push_back(static_cast<uint8_t>(colour));
     file.push_back(static_cast<uint8_t>(colour >> 8));
     file.push_back(static_cast<uint8_t>(colour >> 16));
     if (!core) file.push_back(0);
   }
   PutU32(file, kPixelOffsetField, static_cast<uint32_t>(file.size()));
-  file.insert(file.end(), spec.pixels.begin(), spec.pixels.end());
+  file.insert(file.end(), fields.pixels.begin(), fields.pixels.end());
   PutU32(file, kFileSizeField, static_cast<uint32_t>(file.size()));
   return file;
 }

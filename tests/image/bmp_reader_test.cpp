@@ -92,21 +92,21 @@ TEST_P(IndexedPixels, EveryPixelTakesItsPaletteColour) {
   for (uint32_t y = 0; y < 3; ++y) {
     for (uint32_t x = 0; x < 11; ++x) indices[y][x] = (x * 5 + y * 3) % entries;
   }
-  BmpSpec spec;
-  spec.header = c.header;
-  spec.width = 11;
-  spec.height = c.topDown ? -3 : 3;
-  spec.bitCount = c.bitCount;
-  spec.palette = TestPalette(entries);
-  spec.pixels = PackRows(indices, c.bitCount, c.topDown);
+  BmpFields fields;
+  fields.header = c.header;
+  fields.width = 11;
+  fields.height = c.topDown ? -3 : 3;
+  fields.bitCount = c.bitCount;
+  fields.palette = TestPalette(entries);
+  fields.pixels = PackRows(indices, c.bitCount, c.topDown);
 
-  const Decoded d = Decode(BuildBmp(spec));
+  const Decoded d = Decode(BuildBmp(fields));
   ASSERT_TRUE(d.decoded);
   EXPECT_EQ(d.info.width, 11);
   EXPECT_EQ(d.info.height, 3);
   for (size_t y = 0; y < 3; ++y) {
     for (size_t x = 0; x < 11; ++x) {
-      EXPECT_EQ(d.rows[y][x], spec.palette[indices[y][x]]) << "at " << x << "," << y;
+      EXPECT_EQ(d.rows[y][x], fields.palette[indices[y][x]]) << "at " << x << "," << y;
     }
   }
 }
@@ -203,16 +203,16 @@ TEST_P(DirectPixels, StoredValuesGiveTheirColours) {
   const auto& [c, header, topDown] = GetParam();
   const Rows stored = {{c.stored[0], c.stored[1], c.stored[2]},
                        {c.stored[3], c.stored[4], c.stored[5]}};
-  BmpSpec spec;
-  spec.header = header;
-  spec.width = 3;
-  spec.height = topDown ? -2 : 2;
-  spec.bitCount = c.bitCount;
-  spec.compression = c.compression;
-  spec.masks = c.masks;
-  spec.pixels = PackRows(stored, c.bitCount, topDown);
+  BmpFields fields;
+  fields.header = header;
+  fields.width = 3;
+  fields.height = topDown ? -2 : 2;
+  fields.bitCount = c.bitCount;
+  fields.compression = c.compression;
+  fields.masks = c.masks;
+  fields.pixels = PackRows(stored, c.bitCount, topDown);
 
-  const Decoded d = Decode(BuildBmp(spec));
+  const Decoded d = Decode(BuildBmp(fields));
   ASSERT_TRUE(d.decoded);
   EXPECT_EQ(d.rows, (Rows{{c.expected[0], c.expected[1], c.expected[2]},
                           {c.expected[3], c.expected[4], c.expected[5]}}));
@@ -243,12 +243,12 @@ TEST_P(RowWidths, EveryPixelArrivesWhole) {
       expected[y].push_back(colour);
     }
   }
-  BmpSpec spec;
-  spec.width = width;
-  spec.height = 2;
-  spec.bitCount = bitCount;
-  spec.pixels = PackRows(stored, bitCount, false);
-  const Decoded d = Decode(BuildBmp(spec));
+  BmpFields fields;
+  fields.width = width;
+  fields.height = 2;
+  fields.bitCount = bitCount;
+  fields.pixels = PackRows(stored, bitCount, false);
+  const Decoded d = Decode(BuildBmp(fields));
   ASSERT_TRUE(d.decoded);
   EXPECT_EQ(d.rows, expected);
 }
@@ -258,12 +258,12 @@ INSTANTIATE_TEST_SUITE_P(Widths, RowWidths,
                                           testing::Range(1, 14)));
 
 TEST(BmpReader, CoreHeaderReads24BitPixels) {
-  BmpSpec spec;
-  spec.header = BmpHeader::kCore;
-  spec.width = 2;
-  spec.height = 2;
-  spec.pixels = PackRows({{0x112233, 0x445566}, {0x778899, 0xAABBCC}}, 24, false);
-  const Decoded d = Decode(BuildBmp(spec));
+  BmpFields fields;
+  fields.header = BmpHeader::kCore;
+  fields.width = 2;
+  fields.height = 2;
+  fields.pixels = PackRows({{0x112233, 0x445566}, {0x778899, 0xAABBCC}}, 24, false);
+  const Decoded d = Decode(BuildBmp(fields));
   ASSERT_TRUE(d.decoded);
   EXPECT_EQ(d.rows, (Rows{{0x112233, 0x445566}, {0x778899, 0xAABBCC}}));
 }
@@ -271,39 +271,39 @@ TEST(BmpReader, CoreHeaderReads24BitPixels) {
 // ---- Short colour tables.
 
 TEST(BmpReader, IndicesBeyondAShortPaletteAreBlack) {
-  BmpSpec spec;
-  spec.width = 4;
-  spec.bitCount = 8;
-  spec.palette = {0x102030, 0x405060};
-  spec.colorsUsed = 2;
-  spec.pixels = PackRow({0, 1, 2, 255}, 8);
-  const Decoded d = Decode(BuildBmp(spec));
+  BmpFields fields;
+  fields.width = 4;
+  fields.bitCount = 8;
+  fields.palette = {0x102030, 0x405060};
+  fields.colorsUsed = 2;
+  fields.pixels = PackRow({0, 1, 2, 255}, 8);
+  const Decoded d = Decode(BuildBmp(fields));
   ASSERT_TRUE(d.decoded);
   EXPECT_EQ(d.info.paletteCount, 2u);
   EXPECT_EQ(d.rows[0], (std::vector<uint32_t>{0x102030, 0x405060, 0, 0}));
 }
 
 TEST(BmpReader, CorePaletteEndsWhereThePixelsBegin) {
-  BmpSpec spec;
-  spec.header = BmpHeader::kCore;
-  spec.width = 3;
-  spec.bitCount = 8;
-  spec.palette = {0x102030, 0x405060};
-  spec.pixels = PackRow({1, 0, 2}, 8);
-  const Decoded d = Decode(BuildBmp(spec));
+  BmpFields fields;
+  fields.header = BmpHeader::kCore;
+  fields.width = 3;
+  fields.bitCount = 8;
+  fields.palette = {0x102030, 0x405060};
+  fields.pixels = PackRow({1, 0, 2}, 8);
+  const Decoded d = Decode(BuildBmp(fields));
   ASSERT_TRUE(d.decoded);
   EXPECT_EQ(d.info.paletteCount, 2u);
   EXPECT_EQ(d.rows[0], (std::vector<uint32_t>{0x405060, 0x102030, 0}));
 }
 
 TEST(BmpReader, UsedColoursBeyondTheBitCountMeanTheFullTable) {
-  BmpSpec spec;
-  spec.width = 2;
-  spec.bitCount = 1;
-  spec.palette = {0x0000FF, 0xFF0000};
-  spec.colorsUsed = 0x7FFFFFFF;
-  spec.pixels = PackRow({1, 0}, 1);
-  const Decoded d = Decode(BuildBmp(spec));
+  BmpFields fields;
+  fields.width = 2;
+  fields.bitCount = 1;
+  fields.palette = {0x0000FF, 0xFF0000};
+  fields.colorsUsed = 0x7FFFFFFF;
+  fields.pixels = PackRow({1, 0}, 1);
+  const Decoded d = Decode(BuildBmp(fields));
   ASSERT_TRUE(d.decoded);
   EXPECT_EQ(d.rows[0], (std::vector<uint32_t>{0xFF0000, 0x0000FF}));
 }
@@ -311,10 +311,10 @@ TEST(BmpReader, UsedColoursBeyondTheBitCountMeanTheFullTable) {
 // ---- Size fields that the reader must not believe.
 
 TEST(BmpReader, FileAndImageSizeFieldsAreNotTrusted) {
-  BmpSpec spec;
-  spec.width = 2;
-  spec.pixels = PackRow({0x010203, 0x040506}, 24);
-  auto file = BuildBmp(spec);
+  BmpFields fields;
+  fields.width = 2;
+  fields.pixels = PackRow({0x010203, 0x040506}, 24);
+  auto file = BuildBmp(fields);
   PutU32(file, kFileSizeField, 0xFFFFFFFF);
   PutU32(file, kSizeImageField, 0xFFFFFFFF);
   const Decoded d = Decode(file);
@@ -323,11 +323,11 @@ TEST(BmpReader, FileAndImageSizeFieldsAreNotTrusted) {
 }
 
 TEST(BmpReader, DecodeChecksTheInfoAgainstTheDataItIsGiven) {
-  BmpSpec spec;
-  spec.width = 2;
-  spec.height = 2;
-  spec.pixels = PackRows({{1, 2}, {3, 4}}, 24, false);
-  const auto file = BuildBmp(spec);
+  BmpFields fields;
+  fields.width = 2;
+  fields.height = 2;
+  fields.pixels = PackRows({{1, 2}, {3, 4}}, 24, false);
+  const auto file = BuildBmp(fields);
   BmpInfo info;
   ASSERT_TRUE(ParseBmp(file.data(), file.size(), &info));
   const ExactBlock shorter(file, file.size() - 1);
@@ -338,11 +338,11 @@ TEST(BmpReader, DecodeChecksTheInfoAgainstTheDataItIsGiven) {
 // ---- The caller's stride.
 
 TEST(BmpReader, RowsGoStrideBytesApartAndPaddingIsUntouched) {
-  BmpSpec spec;
-  spec.width = 2;
-  spec.height = 2;
-  spec.pixels = PackRows({{1, 2}, {3, 4}}, 24, false);
-  const auto file = BuildBmp(spec);
+  BmpFields fields;
+  fields.width = 2;
+  fields.height = 2;
+  fields.pixels = PackRows({{1, 2}, {3, 4}}, 24, false);
+  const auto file = BuildBmp(fields);
   BmpInfo info;
   ASSERT_TRUE(ParseBmp(file.data(), file.size(), &info));
   std::vector<uint32_t> pixels(8, 0xDEADBEEF);
@@ -455,19 +455,19 @@ class RlePixels : public testing::TestWithParam<RleCase> {};
 
 TEST_P(RlePixels, RunsAbsoluteRunsAndMovesDrawTheirPixels) {
   const RleCase& c = GetParam();
-  BmpSpec spec;
-  spec.width = 6;
-  spec.height = 4;
-  spec.bitCount = c.bitCount;
-  spec.compression = c.compression;
-  spec.palette = TestPalette(1u << c.bitCount);
-  spec.pixels = c.stream;
-  const Decoded d = Decode(BuildBmp(spec));
+  BmpFields fields;
+  fields.width = 6;
+  fields.height = 4;
+  fields.bitCount = c.bitCount;
+  fields.compression = c.compression;
+  fields.palette = TestPalette(1u << c.bitCount);
+  fields.pixels = c.stream;
+  const Decoded d = Decode(BuildBmp(fields));
   ASSERT_TRUE(d.decoded);
   for (size_t y = 0; y < 4; ++y) {
     for (size_t x = 0; x < 6; ++x) {
       const uint32_t index = c.expected[y][x];
-      EXPECT_EQ(d.rows[y][x], index == kSkipped ? 0 : spec.palette[index])
+      EXPECT_EQ(d.rows[y][x], index == kSkipped ? 0 : fields.palette[index])
           << "at " << x << "," << y;
     }
   }
@@ -492,14 +492,14 @@ const RleOverrun kRleOverruns[] = {
 class RleOverruns : public testing::TestWithParam<RleOverrun> {};
 
 TEST_P(RleOverruns, AreMalformed) {
-  BmpSpec spec;
-  spec.width = 6;
-  spec.height = 2;
-  spec.bitCount = 8;
-  spec.compression = kBiRle8;
-  spec.palette = TestPalette(256);
-  spec.pixels = GetParam().stream;
-  const Decoded d = Decode(BuildBmp(spec));
+  BmpFields fields;
+  fields.width = 6;
+  fields.height = 2;
+  fields.bitCount = 8;
+  fields.compression = kBiRle8;
+  fields.palette = TestPalette(256);
+  fields.pixels = GetParam().stream;
+  const Decoded d = Decode(BuildBmp(fields));
   ASSERT_TRUE(d.parsed);
   EXPECT_FALSE(d.decoded);
 }
@@ -509,25 +509,25 @@ INSTANTIATE_TEST_SUITE_P(Streams, RleOverruns, testing::ValuesIn(kRleOverruns),
 
 // ---- Malformed headers: ParseBmp refuses them.
 
-BmpSpec Valid8Bit() {
-  BmpSpec spec;
-  spec.width = 3;
-  spec.height = 2;
-  spec.bitCount = 8;
-  spec.palette = TestPalette(4);
-  spec.pixels = PackRows({{0, 1, 2}, {3, 2, 1}}, 8, false);
-  return spec;
+BmpFields Valid8Bit() {
+  BmpFields fields;
+  fields.width = 3;
+  fields.height = 2;
+  fields.bitCount = 8;
+  fields.palette = TestPalette(4);
+  fields.pixels = PackRows({{0, 1, 2}, {3, 2, 1}}, 8, false);
+  return fields;
 }
 
-BmpSpec ValidRle8(int32_t width, int32_t height) {
-  BmpSpec spec;
-  spec.width = width;
-  spec.height = height;
-  spec.bitCount = 8;
-  spec.compression = kBiRle8;
-  spec.palette = TestPalette(2);
-  spec.pixels = {0, 1};
-  return spec;
+BmpFields ValidRle8(int32_t width, int32_t height) {
+  BmpFields fields;
+  fields.width = width;
+  fields.height = height;
+  fields.bitCount = 8;
+  fields.compression = kBiRle8;
+  fields.palette = TestPalette(2);
+  fields.pixels = {0, 1};
+  return fields;
 }
 
 std::vector<uint8_t> WithU32(std::vector<uint8_t> file, size_t offset, uint32_t value) {
@@ -540,9 +540,9 @@ std::vector<uint8_t> WithU16(std::vector<uint8_t> file, size_t offset, uint16_t 
   return file;
 }
 
-std::vector<uint8_t> Built(BmpSpec spec, const std::function<void(BmpSpec&)>& change) {
-  change(spec);
-  return BuildBmp(spec);
+std::vector<uint8_t> Built(BmpFields fields, const std::function<void(BmpFields&)>& change) {
+  change(fields);
+  return BuildBmp(fields);
 }
 
 struct Malformed {
@@ -553,7 +553,7 @@ struct Malformed {
 std::vector<Malformed> MalformedFiles() {
   const auto valid = BuildBmp(Valid8Bit());
   const auto rle = BuildBmp(ValidRle8(4, 4));
-  BmpSpec bitfields;
+  BmpFields bitfields;
   bitfields.width = 1;
   bitfields.bitCount = 16;
   bitfields.compression = kBiBitfields;
@@ -571,12 +571,12 @@ std::vector<Malformed> MalformedFiles() {
       {"ZeroHeight", WithU32(valid, kHeightField, 0)},
       {"SmallestHeight", WithU32(valid, kHeightField, static_cast<uint32_t>(INT32_MIN))},
       {"CoreZeroWidth", Built(Valid8Bit(),
-                              [](BmpSpec& s) {
+                              [](BmpFields& s) {
                                 s.header = BmpHeader::kCore;
                                 s.width = 0;
                               })},
       {"Core16Bit", Built(Valid8Bit(),
-                          [](BmpSpec& s) {
+                          [](BmpFields& s) {
                             s.header = BmpHeader::kCore;
                             s.bitCount = 16;
                             s.palette.clear();
@@ -585,7 +585,7 @@ std::vector<Malformed> MalformedFiles() {
       {"MorePixelsThanAllowed", BuildBmp(ValidRle8(8192, 8193))},
       {"HugeWidth", BuildBmp(ValidRle8(INT32_MAX, 1))},
       {"HugeSidesWhoseRowSizeOverflows", Built(Valid8Bit(),
-                                               [](BmpSpec& s) {
+                                               [](BmpFields& s) {
                                                  s.width = INT32_MAX;
                                                  s.height = INT32_MAX;
                                                  s.bitCount = 32;
@@ -640,17 +640,17 @@ TEST(BmpReader, TheLargestAllowedPictureIsAccepted) {
 // ---- Truncation at every length.
 
 std::vector<std::pair<std::string, std::vector<uint8_t>>> UncompressedFiles() {
-  BmpSpec core4 = Valid8Bit();
+  BmpFields core4 = Valid8Bit();
   core4.header = BmpHeader::kCore;
   core4.bitCount = 4;
   core4.palette = TestPalette(16);
   core4.pixels = PackRows({{0, 1, 2}, {3, 2, 1}}, 4, false);
-  BmpSpec v5 = Valid8Bit();
+  BmpFields v5 = Valid8Bit();
   v5.header = BmpHeader::kV5;
   v5.bitCount = 24;
   v5.palette.clear();
   v5.pixels = PackRows({{1, 2, 3}, {4, 5, 6}}, 24, false);
-  BmpSpec masked = Valid8Bit();
+  BmpFields masked = Valid8Bit();
   masked.bitCount = 16;
   masked.compression = kBiBitfields;
   masked.masks = {0xF800, 0x07E0, 0x001F};
@@ -673,14 +673,14 @@ TEST(BmpReader, EveryTruncationOfUncompressedFilesIsRefused) {
 
 TEST(BmpReader, TruncatedRunLengthDataKeepsWhatItHolds) {
   const RleCase& c = kRleCases[0];
-  BmpSpec spec;
-  spec.width = 6;
-  spec.height = 4;
-  spec.bitCount = 8;
-  spec.compression = kBiRle8;
-  spec.palette = TestPalette(256);
-  spec.pixels = c.stream;
-  const auto file = BuildBmp(spec);
+  BmpFields fields;
+  fields.width = 6;
+  fields.height = 4;
+  fields.bitCount = 8;
+  fields.compression = kBiRle8;
+  fields.palette = TestPalette(256);
+  fields.pixels = c.stream;
+  const auto file = BuildBmp(fields);
   const size_t pixelOffset = file.size() - c.stream.size();
   for (size_t length = 0; length < file.size(); ++length) {
     const Decoded d = Decode(file, length);
@@ -690,8 +690,8 @@ TEST(BmpReader, TruncatedRunLengthDataKeepsWhatItHolds) {
   // Cut after the first run: three pixels of the bottom row, the rest black.
   const Decoded d = Decode(file, pixelOffset + 2);
   ASSERT_TRUE(d.decoded);
-  EXPECT_EQ(d.rows[3],
-            (std::vector<uint32_t>{spec.palette[1], spec.palette[1], spec.palette[1], 0, 0, 0}));
+  EXPECT_EQ(d.rows[3], (std::vector<uint32_t>{fields.palette[1], fields.palette[1],
+                                              fields.palette[1], 0, 0, 0}));
   EXPECT_EQ(d.rows[0], std::vector<uint32_t>(6, 0));
 }
 
