@@ -71,6 +71,13 @@ class MouseAndHandOff : public ::testing::Test {
  protected:
   MouseAndHandOff() { CreateDirectoryA(pictures_.c_str(), nullptr); }
 
+  // A viewer of an earlier test that took the lock may still be ending on a
+  // busy machine; the lock tests need a world without it.
+  void SetUp() override {
+    ASSERT_TRUE(WaitUntil([] { return !InstanceLockExists(); }, 3 * kWaitMs))
+        << "an earlier viewer still holds the instance lock";
+  }
+
   std::string Picture(const std::string& name) const { return pictures_ + "\\" + name; }
   std::string Quoted(const std::string& name) const { return "\"" + Picture(name) + "\""; }
 
