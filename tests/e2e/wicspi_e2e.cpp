@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "support/desktop.h"
 #include "support/test_files.h"
 #include "support/viewer_driver.h"
 #include "support/wine_paths.h"
@@ -32,8 +33,8 @@ TEST_P(WicPlugin, ShowsThePhotoTitledAndSizedLikeABitmap) {
   const SIZE client = viewer.ClientSize();
   EXPECT_GE(client.cx, 64);
   EXPECT_EQ(client.cy, 32);
-  // The quadrants: red, lime / blue, white.
-  EXPECT_TRUE(Near(viewer.PixelAt({8, 4}), 255, 0, 0));
+  // The quadrants: red, lime / blue, white (painted right after the title).
+  EXPECT_TRUE(WaitUntil([&] { return Near(viewer.PixelAt({8, 4}), 255, 0, 0); }));
   EXPECT_TRUE(Near(viewer.PixelAt({56, 4}), 0, 255, 0));
   EXPECT_TRUE(Near(viewer.PixelAt({8, 28}), 0, 0, 255));
   EXPECT_TRUE(Near(viewer.PixelAt({56, 28}), 255, 255, 255));

@@ -124,6 +124,24 @@ INPUT ButtonInput(DWORD flags, DWORD data = 0) {
   return in;
 }
 
+// A button event that carries its screen point: Wine's own idea of the
+// pointer may lag behind the X pointer on a busy machine, and a bare button
+// event would then land where the pointer was before.
+INPUT ButtonInputAt(DWORD flags, POINT screen) {
+  const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+  const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+  const int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+  if (width <= 0 || height <= 0) return ButtonInput(flags);
+  const auto absolute = [](int offset, int size) {
+    return static_cast<LONG>((static_cast<int64_t>(offset) * 65536 + size - 1) / size);
+  };
+  INPUT in = ButtonInput(flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK);
+  in.mi.dx = absolute(screen.x - left, width);
+  in.mi.dy = absolute(screen.y - top, height);
+  return in;
+}
+
 DWORD ButtonFlag(MouseButton button, bool down) {
   switch (button) {
     case MouseButton::kLeft:
@@ -168,7 +186,7 @@ void SendMouseMoves(const std::vector<POINT>& path) { MovePointerAlong(path); }
 
 void SendMouseButton(MouseButton button, bool down, POINT screen) {
   MovePointerAlong({screen});
-  Send({ButtonInput(ButtonFlag(button, down))});
+  Send({ButtonInputAt(ButtonFlag(button, down), screen)});
 }
 
 void SendDoubleClick(MouseButton button, POINT screen) {
