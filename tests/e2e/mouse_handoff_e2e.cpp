@@ -67,6 +67,13 @@ bool InstanceLockExists() {
   return lock != nullptr;
 }
 
+// The programs running now, to tell who may hold or have just taken the lock.
+std::string ProgramsRunning() {
+  std::string list = "programs running:";
+  for (const std::string& path : RunningPrograms()) list += "\n  " + path;
+  return list;
+}
+
 class MouseAndHandOff : public ::testing::Test {
  protected:
   MouseAndHandOff() { CreateDirectoryA(pictures_.c_str(), nullptr); }
@@ -75,7 +82,7 @@ class MouseAndHandOff : public ::testing::Test {
   // busy machine; the lock tests need a world without it.
   void SetUp() override {
     ASSERT_TRUE(WaitUntil([] { return !InstanceLockExists(); }, 3 * kWaitMs))
-        << "an earlier viewer still holds the instance lock";
+        << "an earlier viewer still holds the instance lock; " << ProgramsRunning();
   }
 
   std::string Picture(const std::string& name) const { return pictures_ + "\\" + name; }
@@ -238,7 +245,7 @@ TEST_F(MouseAndHandOff, LaunchWithTheLockHeldHandsEveryFileToTheRunningViewer) {
   }
   const PluginTrace trace(folder_ + "\\trace.log");
   Viewer viewer = StartOn("a.tst", Options(true, "testspi\\trace.spi"));
-  ASSERT_TRUE(InstanceLockExists());
+  ASSERT_TRUE(InstanceLockExists()) << ProgramsRunning();
 
   EXPECT_EQ(LaunchAndWait(viewer, Quoted("b.tst") + " " + Quoted("c.tst") + " " + Quoted("d.tst")),
             DWORD{0});
@@ -270,7 +277,7 @@ TEST_F(MouseAndHandOff, KeyKTakesAndReleasesTheLock) {
   for (const char* name : {"a.bmp", "b.bmp", "c.bmp"}) WriteSolidBmp(Picture(name), 220, 150, kRed);
   Viewer first = StartOn("a.bmp");
   first.PressKey('K');
-  ASSERT_TRUE(WaitUntil(InstanceLockExists)) << "K takes the lock";
+  ASSERT_TRUE(WaitUntil(InstanceLockExists)) << "K takes the lock; " << ProgramsRunning();
   EXPECT_EQ(LaunchAndWait(first, Quoted("b.bmp")), DWORD{0});
   EXPECT_EQ(first.WaitForTitle("b.bmp [100%]"), "b.bmp [100%]");
 
