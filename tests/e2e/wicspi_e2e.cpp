@@ -1,7 +1,6 @@
 // The viewer with our WIC plug-in in its plug-in folder shows photos: a JPEG
 // and a PNG opened from the command line, titled and sized like a bitmap.
 #include <gtest/gtest.h>
-
 #include <string>
 
 #include "support/desktop.h"

@@ -1,8 +1,7 @@
 #include "image/layout.h"
 
-#include <gtest/gtest.h>
-
 #include <climits>
+#include <gtest/gtest.h>
 
 namespace bex {
 namespace {
