@@ -46,7 +46,9 @@ rm -rf build/win32/scratch build/win32/xdg
 tests/plugins/make_fixtures.sh build/win32/fixtures || failed=$((failed + 1))
 # shellcheck source=tools/wine-env.sh
 . tools/wine-env.sh
-bex_wine_start "$root/build/win32"
+# The tests drive the pointer through the X server: they run on a display of
+# their own, where Wine's desktop lies at the origin, even under a desktop.
+BEX_FORCE_XVFB=1 bex_wine_start "$root/build/win32"
 trap bex_wine_stop EXIT
 # On a busy shared machine, driving real windows under Wine now and then
 # loses a race with the X server; a Wine test program that fails is run once
