@@ -127,12 +127,17 @@ class Move : public ::testing::Test {
   // the next picture shows, by putting a new file in its place; the wait
   // watches the file's time without opening it, so it cannot stand in the
   // way.
+  // Under Wine the replaced file is briefly absent: the wait also needs the
+  // new file's content to be there.
   std::string HistoryWrittenAfter(const std::optional<FILETIME>& before) const {
+    std::optional<std::string> content;
     WaitUntil([&] {
       const std::optional<FILETIME> now = HistoryWriteTime();
-      return now && (!before || CompareFileTime(&*now, &*before) != 0);
+      if (!now || (before && CompareFileTime(&*now, &*before) == 0)) return false;
+      content = ReadFileBytes(DataFile("R_DIR.DAT"));
+      return content.has_value();
     });
-    return History();
+    return content.value_or("(none)");
   }
 
   Viewer ShowPicture(const std::string& name) const {
