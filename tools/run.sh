@@ -25,11 +25,14 @@ if [ ! -f "$app/bex.ini" ]; then
   printf '[設定]\r\nSPIDIR=%s\r\n' "$(winepath_of "$app/plugins")" | iconv -f UTF-8 -t CP932 >"$app/bex.ini"
 fi
 
+# The viewer opens the pictures given (each further one in a window of its
+# own, as the viewer does); without any, the first of a demo folder, through
+# which Space and BackSpace step.
 pictures=("$@")
 if [ ${#pictures[@]} -eq 0 ]; then
   demo=$build/demo
   tools/make_demo.sh "$demo"
-  pictures=("$demo"/*)
+  pictures=("$demo"/01-plasma.bmp)
 fi
 args=()
 for p in "${pictures[@]}"; do args+=("$(winepath_of "$p")"); done
@@ -39,8 +42,7 @@ headless=0
 bex_wine_start "$build"
 trap bex_wine_stop EXIT
 
-# The first picture opens here; step through the folder with Space/BackSpace.
-(cd "$(dirname "${pictures[0]}")" && wine "$app/bex.exe" "${args[0]}") &
+(cd "$(dirname "${pictures[0]}")" && wine "$app/bex.exe" "${args[@]}") &
 viewer=$!
 if [ "$headless" = 1 ]; then
   title=$(wine "$build/wait_window.exe" | iconv -f CP932 -t UTF-8 | tr -d '\r') || title=
