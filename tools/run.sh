@@ -32,7 +32,7 @@ pictures=("$@")
 if [ ${#pictures[@]} -eq 0 ]; then
   demo=$build/demo
   tools/make_demo.sh "$demo"
-  pictures=("$demo"/01-plasma.bmp)
+  pictures=("$demo"/05-rose.jpg)
 fi
 args=()
 for p in "${pictures[@]}"; do args+=("$(winepath_of "$p")"); done
