@@ -26,7 +26,7 @@ if [ ! -f "$app/bex.ini" ]; then
 fi
 
 # The viewer opens the pictures given (each further one in a window of its
-# own, as the viewer does); without any, the first of a demo folder, through
+# own, as the viewer does); without any, a photo of a demo folder, through
 # which Space and BackSpace step.
 pictures=("$@")
 if [ ${#pictures[@]} -eq 0 ]; then
