@@ -216,6 +216,14 @@ void TBexForm1::KKOFF1Click() {
   OptionFlags &= ~kOptionNoSecondLaunch;
 }
 
+bool InstanceLockExists() {
+  SetLastError(ERROR_SUCCESS);
+  HANDLE probe = CreateMutexA(nullptr, FALSE, kInstanceLockName);
+  const bool existed = probe && GetLastError() == ERROR_ALREADY_EXISTS;
+  if (probe) CloseHandle(probe);
+  return existed;
+}
+
 void TBexForm1::SetFitMode(int mode) { FitMode = mode; }
 
 void TBexForm1::ShowVersion() { ShowMessage(hwnd_, "BEX    Ver0.19", "ﾊﾞｰｼﾞｮﾝ情報"); }

@@ -115,6 +115,7 @@ class TBexForm1 {
   // the state it shows.
   MenuState PopupMenu1Popup();
   void OpenPopupMenu(int screenX, int screenY);
+  UINT TrackMenu(HMENU menu, int screenX, int screenY);
   void RunCommand(Command command);
   void SSort1Click();
   void KDel1Click();
@@ -214,6 +215,10 @@ class TBexForm1 {
 // The general error report: the text in a message box with an error icon and
 // the application title as caption, with a period appended as the runtime does.
 void ShowErrorReport(HWND owner, const std::string& text);
+
+// True when the instance lock "Bex Lock" exists, held by this or another
+// running viewer. The probe itself holds nothing.
+bool InstanceLockExists();
 
 // A plain message box with a fixed caption, no icon.
 int ShowMessage(HWND owner, const std::string& text, const std::string& caption,

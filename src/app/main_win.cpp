@@ -38,15 +38,6 @@ std::vector<std::string> HandOff(const std::vector<std::string>& args) {
   return kept;
 }
 
-// True when another running viewer holds the instance lock.
-bool AnotherViewerHoldsLock() {
-  HANDLE h = CreateMutexA(nullptr, FALSE, bex::kInstanceLockName);
-  const DWORD error = GetLastError();
-  if (h && error == ERROR_ALREADY_EXISTS) return true;  // the handle closes at exit
-  if (h) CloseHandle(h);
-  return false;
-}
-
 int RunViewer(const std::vector<std::string>& args) {
   bex::TBexForm1 form(args);
   form.Show();
@@ -62,7 +53,8 @@ int RunViewer(const std::vector<std::string>& args) {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   std::vector<std::string> args = Parameters();
-  if (AnotherViewerHoldsLock()) {
+  // No window exists yet: a lock now is another running viewer's.
+  if (bex::InstanceLockExists()) {
     // Names the running viewer cannot receive are shown by this launch.
     args = HandOff(args);
     if (args.empty()) return 0;

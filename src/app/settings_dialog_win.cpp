@@ -171,15 +171,6 @@ DestinationTree CurrentDestinations(TBexForm1& main) {
   return main.Destinations;
 }
 
-// Whether another viewer holds the instance lock: it exists and is not ours.
-bool AnotherViewerHoldsLock(bool ownLockHeld) {
-  SetLastError(ERROR_SUCCESS);
-  HANDLE probe = CreateMutexA(nullptr, FALSE, kInstanceLockName);
-  const bool exists = probe && GetLastError() == ERROR_ALREADY_EXISTS;
-  if (probe) CloseHandle(probe);
-  return exists && !ownLockHeld;
-}
-
 // The seven keys of "設定", from the state after applying. A refused write
 // throws and ends the writing at that key.
 void WriteDialogSettings(const TBexForm1& main) {
@@ -215,7 +206,8 @@ void ApplyDialogSettings(TBexForm1& main, const TSet_Form& dialog) {
 void TBexForm1::W1Click() {
   TSet_Form dialog(*this);
   dialog.TickOptions(OptionFlags);
-  if (AnotherViewerHoldsLock(InstanceLockHeld)) dialog.DisableTuikaChkBox();
+  // Another viewer holds the lock: the option cannot be switched on.
+  if (InstanceLockExists() && !InstanceLockHeld) dialog.DisableTuikaChkBox();
   if (dialog.ShowModal(hwnd_) != kResultOk) return;
   ApplyDialogSettings(*this, dialog);
 }

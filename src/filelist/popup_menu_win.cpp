@@ -50,12 +50,21 @@ MenuState TBexForm1::PopupMenu1Popup() {
   return state;
 }
 
+// Shows a popup menu of the window at a screen point and answers the id of
+// the chosen item (0 for none).
+UINT TBexForm1::TrackMenu(HMENU menu, int x, int y) {
+  SetForegroundWindow(hwnd_);
+  const UINT id =
+      TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_TOPALIGN, x, y, 0,
+                     hwnd_, nullptr);
+  // The menu closes properly only once the window has had a message.
+  PostMessageA(hwnd_, WM_NULL, 0, 0);
+  return id;
+}
+
 void TBexForm1::OpenPopupMenu(int x, int y) {
   PopupMenu1Popup();
-  SetForegroundWindow(hwnd_);
-  const UINT id = TrackPopupMenu(popupMenu1_, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN, x, y,
-                                 0, hwnd_, nullptr);
-  PostMessageA(hwnd_, WM_NULL, 0, 0);
+  const UINT id = TrackMenu(popupMenu1_, x, y);
   if (id >= kFirstCommandId && id < kFirstCommandId + kCommandCount) {
     RunCommand(static_cast<Command>(id - kFirstCommandId));
   }

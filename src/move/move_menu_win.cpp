@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/main_form_win.h"
+#include "filelist/key_map.h"
 #include "move/destination_files_win.h"
 #include "move/move_menu_model.h"
 
@@ -102,13 +103,8 @@ void TBexForm1::J1Click() {
   const std::vector<MoveMenuItem> items = MoveMenuPopup();
   const MoveMenuHandles menu(items);
   const RECT r = OuterRect();
-  const int x = r.left + (r.right - r.left) / 10;
-  const int y = r.top + (r.bottom - r.top) / 10;
-  SetForegroundWindow(hwnd_);
-  const UINT id =
-      TrackPopupMenu(menu.Handle(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_TOPALIGN,
-                     x, y, 0, hwnd_, nullptr);
-  PostMessageA(hwnd_, WM_NULL, 0, 0);
+  const WindowOrigin at = PopupMenuPoint({r.left, r.top, r.right - r.left, r.bottom - r.top});
+  const UINT id = TrackMenu(menu.Handle(), at.Left, at.Top);
   if (const MoveMenuItem* item = menu.ItemOf(id)) MoveShownFile(*item);
 }
 
