@@ -3,25 +3,15 @@
 #include <gtest/gtest.h>
 #include <string>
 
+#include "move/example_files.h"
+
 namespace bex {
 namespace {
-
-// The example tree of the registered folders, as the program writes it.
-const char kExampleFile[] =
-    "A : D:\\Photos\\Keep\r\n"
-    "B : D:\\Photos\\Later\r\n"
-    "-\r\n"
-    "W : [Work]\r\n"
-    "\t1 : E:\\Work\\Scans\r\n"
-    "\t  : E:\\Work\\Misc\r\n"
-    "\tR : [Reports]\r\n"
-    "\t\t2 : E:\\Work\\Reports\\Done\r\n"
-    "Z : F:\\Archive\r\n";
 
 DestinationEntry Leaf(const std::string& label) { return {label, {}}; }
 
 TEST(DestinationFile, ExampleTreeReadsWithItsNesting) {
-  const DestinationTree tree = ParseDestinations(kExampleFile);
+  const DestinationTree tree = ParseDestinations(test::kExampleDestinations);
   const DestinationTree expected{
       Leaf("A : D:\\Photos\\Keep"),
       Leaf("B : D:\\Photos\\Later"),
@@ -36,7 +26,8 @@ TEST(DestinationFile, ExampleTreeReadsWithItsNesting) {
 }
 
 TEST(DestinationFile, ExampleTreeIsWrittenBackByteForByte) {
-  EXPECT_EQ(SerializeDestinations(ParseDestinations(kExampleFile)), kExampleFile);
+  EXPECT_EQ(SerializeDestinations(ParseDestinations(test::kExampleDestinations)),
+            test::kExampleDestinations);
 }
 
 TEST(DestinationFile, SmallTreesAreWrittenAsSingleLines) {

@@ -3,21 +3,10 @@
 #include <gtest/gtest.h>
 #include <string>
 
+#include "move/example_files.h"
+
 namespace bex {
 namespace {
-
-const char kExampleDestinations[] =
-    "A : D:\\Photos\\Keep\r\n"
-    "B : D:\\Photos\\Later\r\n"
-    "-\r\n"
-    "W : [Work]\r\n"
-    "\t1 : E:\\Work\\Scans\r\n"
-    "\t  : E:\\Work\\Misc\r\n"
-    "\tR : [Reports]\r\n"
-    "\t\t2 : E:\\Work\\Reports\\Done\r\n"
-    "Z : F:\\Archive\r\n";
-
-const char kExampleHistory[] = "E:\\Work\\Scans\r\nD:\\Photos\\Keep\r\nD:\r\n";
 
 // The character the menu underlines: the one after a leading "&".
 char Accelerator(const MoveMenuItem& item) {
@@ -25,7 +14,8 @@ char Accelerator(const MoveMenuItem& item) {
 }
 
 std::vector<MoveMenuItem> ExampleMenu() {
-  return BuildMoveMenu(ParseDestinations(kExampleDestinations), ParseHistory(kExampleHistory));
+  return BuildMoveMenu(ParseDestinations(test::kExampleDestinations),
+                       ParseHistory(test::kExampleHistory));
 }
 
 TEST(MoveMenu, FixedItemsComeFirst) {
