@@ -33,10 +33,10 @@ std::string RandomName(std::mt19937& random, size_t i) {
   return name;
 }
 
-const std::vector<bex::FileTbl>& Listing() {
-  static const std::vector<bex::FileTbl> listing = [] {
+const std::vector<bex::FileEntry>& Listing() {
+  static const std::vector<bex::FileEntry> listing = [] {
     std::mt19937 random(20240601);
-    std::vector<bex::FileTbl> entries;
+    std::vector<bex::FileEntry> entries;
     entries.reserve(kEntries);
     for (size_t i = 0; i < kEntries; ++i) {
       // Dates 2000-2024, packed as MS-DOS local time; sizes 10 kB to 20 MB.
@@ -44,7 +44,7 @@ const std::vector<bex::FileTbl>& Listing() {
       const uint32_t date = (year << 9) | ((1 + random() % 12) << 5) | (1 + random() % 28);
       const uint32_t time = ((random() % 24) << 11) | ((random() % 60) << 5) | (random() % 30);
       entries.push_back(
-          bex::FileTbl{RandomName(random, i), 10000 + random() % 20000000, (date << 16) | time});
+          bex::FileEntry{RandomName(random, i), 10000 + random() % 20000000, (date << 16) | time});
     }
     std::shuffle(entries.begin(), entries.end(), random);
     return entries;
@@ -53,10 +53,10 @@ const std::vector<bex::FileTbl>& Listing() {
 }
 
 void SortListing(benchmark::State& state, int sortKind) {
-  const std::vector<bex::FileTbl>& listing = Listing();
+  const std::vector<bex::FileEntry>& listing = Listing();
   for (auto _ : state) {
     state.PauseTiming();
-    std::vector<bex::FileTbl> list = listing;
+    std::vector<bex::FileEntry> list = listing;
     state.ResumeTiming();
     bex::SortFileList(list, sortKind, bex::kSortAscending);
     benchmark::DoNotOptimize(list.data());

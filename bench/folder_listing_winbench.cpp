@@ -40,7 +40,7 @@ size_t BareEnumeration() {
 }
 
 size_t ListAndSort() {
-  std::vector<bex::FileTbl> files = bex::ListCurrentFolder();
+  std::vector<bex::FileEntry> files = bex::ListCurrentFolder();
   bex::SortFileList(files, bex::kSortByName, bex::kSortAscending);
   return files.size();
 }

@@ -2,9 +2,10 @@
 // holds the instance lock, or becomes a viewer of its own.
 #include <windows.h>
 
-#include "app/main_form_win.h"
+#include "app/main_window_win.h"
 #include "common/bex_error.h"
 #include "common/command_line.h"
+#include "common/message_box_win.h"
 
 namespace {
 
@@ -39,8 +40,8 @@ std::vector<std::string> HandOff(const std::vector<std::string>& args) {
 }
 
 int RunViewer(const std::vector<std::string>& args) {
-  bex::TBexForm1 form(args);
-  form.Show();
+  bex::MainWindow window(args);
+  window.Show();
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
     TranslateMessage(&msg);

@@ -1,4 +1,4 @@
-// TSet_Form: the settings dialog that W opens. Its first page edits the
+// SettingsDialog: the settings dialog that W opens. Its first page edits the
 // options, the window/picture relation, the default sort order and the
 // plug-in folder; its second page edits the registered destination tree one
 // level at a time.
@@ -6,27 +6,31 @@
 
 #include <string>
 
-#include "app/table_dialog_win.h"
+#include "common/table_dialog_win.h"
 #include "move/folder_editor.h"
 
 namespace bex {
 
-class TBexForm1;
+class DecoderSlots;
+class Filing;
+class Options;
 
-class TSet_Form : public TableDialog {
+class SettingsDialog : public TableDialog {
  public:
-  // Filled from the main window's settings; the destination files are read
-  // again so that the editor starts from what they hold now.
-  explicit TSet_Form(TBexForm1& main);
+  // Filled from the options and the fit mode of this moment; the destination
+  // file is read again so that the editor starts from what it holds now.
+  // Confirming saves the edited destinations and loads the plug-ins of the
+  // chosen folder into the slots.
+  SettingsDialog(Options& options, Filing& filing, DecoderSlots& slots, int fitMode);
 
-  // The option boxes' ticks, as bits of OptionFlags; set before showing.
-  void TickOptions(int optionFlags) { options_ = optionFlags; }
+  // The option boxes' ticks, as bits of the option flags; set before showing.
+  void TickOptions(int optionFlags) { ticked_ = optionFlags; }
   // Keeps the no-second-instance box from being switched on.
-  void DisableTuikaChkBox() { tuikaEnabled_ = false; }
+  void DisableSingleInstanceBox() { singleInstanceEnabled_ = false; }
 
   // What the confirmed dialog holds.
-  int TickedOptions() const { return options_; }
-  // The chosen item of WinSizeRG, or -1 when none is.
+  int TickedOptions() const { return ticked_; }
+  // The chosen fit mode, or -1 when no item is chosen.
   int ChosenFitMode() const { return fitMode_; }
   int ChosenSortKind() const { return sortKind_; }
   int ChosenSortDirection() const { return sortDirection_; }
@@ -43,25 +47,26 @@ class TSet_Form : public TableDialog {
   void AddLabelHint();
   void FillFirstPage();
   void ReadFirstPage();
-  void OKBtnClick();
-  void PluginBtnClick();
+  void Confirm();
+  void BrowsePluginFolder();
   void ShowSelectedPage();
   void SelectPage(int page);
-  void TabSheet2Show();
 
   // The second page: the list shows the editor's level; the buttons follow
   // its enabling rules.
   void RefreshList();
   void UpdateButtons();
-  void FolderlbClick();
+  void SelectionChanged();
   void OpenEntryDialog(EntryDialogMode mode);
   bool RunEditorButton(int id);
-  bool FolderlbKeyDown(WPARAM key);
+  bool ListKeyDown(WPARAM key);
   void Focus(int id);
 
-  TBexForm1& main_;
-  int options_ = 0;
-  bool tuikaEnabled_ = true;
+  Options& options_;
+  Filing& filing_;
+  DecoderSlots& slots_;
+  int ticked_ = 0;
+  bool singleInstanceEnabled_ = true;
   int fitMode_;
   int sortKind_;
   int sortDirection_;

@@ -54,10 +54,4 @@ void SettingsFile::WriteBool(const SettingKey& key, bool value) const {
   WriteString(key, value ? "1" : "0");
 }
 
-std::string ProgramFolder() {
-  char path[MAX_PATH * 4];
-  const DWORD n = GetModuleFileNameA(nullptr, path, sizeof(path));
-  return std::string(FolderPart(std::string_view(path, n)));
-}
-
 }  // namespace bex

@@ -31,7 +31,4 @@ class SettingsFile {
   std::string path_;
 };
 
-// The program's own folder, up to and including its last "\" or ":".
-std::string ProgramFolder();
-
 }  // namespace bex

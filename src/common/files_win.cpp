@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "common/cp932.h"
+
 namespace bex {
 
 bool PathExists(const std::string& path) {
@@ -11,5 +13,13 @@ bool PathExists(const std::string& path) {
   FindClose(search);
   return true;
 }
+
+std::string ProgramPath() {
+  char path[MAX_PATH * 4];
+  const DWORD n = GetModuleFileNameA(nullptr, path, sizeof(path));
+  return std::string(path, n);
+}
+
+std::string ProgramFolder() { return std::string(FolderPart(ProgramPath())); }
 
 }  // namespace bex

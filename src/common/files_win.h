@@ -9,4 +9,10 @@ namespace bex {
 // folder, whatever its attributes).
 bool PathExists(const std::string& path);
 
+// The program's own folder, up to and including its last "\" or ":".
+std::string ProgramFolder();
+
+// The program file's full path.
+std::string ProgramPath();
+
 }  // namespace bex

@@ -24,47 +24,48 @@ constexpr Shortcut Shifted(int key) { return Shortcut{key, kShiftKey}; }
 
 // Space and BackSpace step through FormKeyDown, which also honours Shift;
 // the step items therefore carry no shortcut of their own.
-std::vector<MenuItem> BuildPopupMenu1() {
+std::vector<MenuItem> BuildCommandMenu() {
   return {
-      CommandItem(0, "FFileopen1", "&F: Fileを開く", Command::FFileopen1, 0, {'F'}),
-      Submenu("ZZoom1", "&Z: ズーム"),
-      CommandItem(1, "N100", "&0: 100%", Command::N100, 100, {'0'}),
-      CommandItem(1, "N090", "&9: 90%", Command::N090, 90, {'9'}),
-      CommandItem(1, "N080", "&8: 80%", Command::N080, 80, {'8'}),
-      CommandItem(1, "N070", "&7: 70%", Command::N070, 70, {'7'}),
-      CommandItem(1, "N060", "&6: 60%", Command::N060, 60, {'6'}),
-      CommandItem(1, "N050", "&5: 50%", Command::N050, 50, {'5'}),
-      CommandItem(1, "N040", "&4: 40%", Command::N040, 40, {'4'}),
-      CommandItem(1, "N030", "&3: 30%", Command::N030, 30, {'3'}),
-      CommandItem(1, "N020", "&2: 20%", Command::N020, 20, {'2'}),
-      CommandItem(1, "N010", "&1: 10%", Command::N010, 10, {'1'}),
-      CommandItem(1, "N200", "&A: 200%", Command::N200, 200, Shifted('2')),
-      CommandItem(1, "N300", "&B: 300%", Command::N300, 300, Shifted('3')),
-      CommandItem(1, "N400", "&C: 400%", Command::N400, 400, Shifted('4')),
-      CommandItem(1, "N500", "&D: 500%", Command::N500, 500, Shifted('5')),
-      CommandItem(1, "NZ", "&Z: 倍率指定", Command::NZ, 0, Shifted('0')),
-      CommandItem(0, "KNSpace1", "&N: 次の画像 (Space)", Command::KNSpace1, 0),
-      CommandItem(0, "KBBS1", "&B: 前の画像 (BS)", Command::KBBS1, 0),
-      Separator("N5"),
-      CommandItem(0, "KCClipBord1", "&O: コピー(100%)", Command::KCClipBord1, 0, Shifted('C')),
-      CommandItem(0, "K1", "&C: コピー", Command::K1, 0, {'C', kCtrlKey}),
-      CommandItem(0, "J1", "&J: ﾌｧｲﾙ移動", Command::J1, 0, {'J'}),
-      CommandItem(0, "KDel1", "&D: 削除", Command::KDel1, 0, {'D'}),
-      Separator("N1"),
-      CommandItem(0, "SSort1", "&S: ソート", Command::SSort1, 0, {'S'}),
-      CommandItem(0, "RRefresh1", "&R: ｿｰﾄﾘｽﾄをﾘﾌﾚｯｼｭ", Command::RRefresh1, 0, Shifted('R')),
-      Submenu("N2", "&A: 窓と画像の関係(一時変更)"),
-      CommandItem(1, "WinFromPic", "窓を画像に合わせる", Command::WinFromPic, 0),
-      CommandItem(1, "WinToPic", "画像を窓に合わせる", Command::WinToPic, 1),
-      CommandItem(1, "Win_Non", "なし", Command::Win_Non, 2),
-      CommandItem(0, "W1", "&W: 環境設定", Command::W1, 0, {'W'}),
-      CommandItem(0, "HHelp1", "&H: ﾍﾙﾌﾟ", Command::HHelp1, 0, {kVkF1}),
-      CommandItem(0, "KVV1", "&V: ﾊﾞｰｼﾞｮﾝ情報", Command::KVV1, 0, {'V'}),
-      CommandItem(0, "QQuit1", "&Q: 終了", Command::QQuit1, 0, {'Q'}),
+      CommandItem(0, "OpenFile", "&F: Fileを開く", Command::OpenFile, 0, {'F'}),
+      Submenu("ZoomMenu", "&Z: ズーム"),
+      CommandItem(1, "Zoom100", "&0: 100%", Command::Zoom100, 100, {'0'}),
+      CommandItem(1, "Zoom90", "&9: 90%", Command::Zoom90, 90, {'9'}),
+      CommandItem(1, "Zoom80", "&8: 80%", Command::Zoom80, 80, {'8'}),
+      CommandItem(1, "Zoom70", "&7: 70%", Command::Zoom70, 70, {'7'}),
+      CommandItem(1, "Zoom60", "&6: 60%", Command::Zoom60, 60, {'6'}),
+      CommandItem(1, "Zoom50", "&5: 50%", Command::Zoom50, 50, {'5'}),
+      CommandItem(1, "Zoom40", "&4: 40%", Command::Zoom40, 40, {'4'}),
+      CommandItem(1, "Zoom30", "&3: 30%", Command::Zoom30, 30, {'3'}),
+      CommandItem(1, "Zoom20", "&2: 20%", Command::Zoom20, 20, {'2'}),
+      CommandItem(1, "Zoom10", "&1: 10%", Command::Zoom10, 10, {'1'}),
+      CommandItem(1, "Zoom200", "&A: 200%", Command::Zoom200, 200, Shifted('2')),
+      CommandItem(1, "Zoom300", "&B: 300%", Command::Zoom300, 300, Shifted('3')),
+      CommandItem(1, "Zoom400", "&C: 400%", Command::Zoom400, 400, Shifted('4')),
+      CommandItem(1, "Zoom500", "&D: 500%", Command::Zoom500, 500, Shifted('5')),
+      CommandItem(1, "ZoomTyped", "&Z: 倍率指定", Command::ZoomTyped, 0, Shifted('0')),
+      CommandItem(0, "NextPicture", "&N: 次の画像 (Space)", Command::NextPicture, 0),
+      CommandItem(0, "PreviousPicture", "&B: 前の画像 (BS)", Command::PreviousPicture, 0),
+      Separator("StepSeparator"),
+      CommandItem(0, "CopyFullSize", "&O: コピー(100%)", Command::CopyFullSize, 0, Shifted('C')),
+      CommandItem(0, "CopyAsDisplayed", "&C: コピー", Command::CopyAsDisplayed, 0, {'C', kCtrlKey}),
+      CommandItem(0, "OpenMoveMenu", "&J: ﾌｧｲﾙ移動", Command::OpenMoveMenu, 0, {'J'}),
+      CommandItem(0, "DeleteShownFile", "&D: 削除", Command::DeleteShownFile, 0, {'D'}),
+      Separator("FilingSeparator"),
+      CommandItem(0, "ChooseSortOrder", "&S: ソート", Command::ChooseSortOrder, 0, {'S'}),
+      CommandItem(0, "RefreshList", "&R: ｿｰﾄﾘｽﾄをﾘﾌﾚｯｼｭ", Command::RefreshList, 0, Shifted('R')),
+      Submenu("FitMenu", "&A: 窓と画像の関係(一時変更)"),
+      CommandItem(1, "FitWindowToPicture", "窓を画像に合わせる", Command::FitWindowToPicture, 0),
+      CommandItem(1, "FitPictureToWindow", "画像を窓に合わせる", Command::FitPictureToWindow, 1),
+      CommandItem(1, "FitNeither", "なし", Command::FitNeither, 2),
+      CommandItem(0, "OpenSettings", "&W: 環境設定", Command::OpenSettings, 0, {'W'}),
+      CommandItem(0, "OpenHelp", "&H: ﾍﾙﾌﾟ", Command::OpenHelp, 0, {kVkF1}),
+      CommandItem(0, "ShowVersion", "&V: ﾊﾞｰｼﾞｮﾝ情報", Command::ShowVersion, 0, {'V'}),
+      CommandItem(0, "Quit", "&Q: 終了", Command::Quit, 0, {'Q'}),
   };
 }
 
-constexpr Command kFitCommands[] = {Command::WinFromPic, Command::WinToPic, Command::Win_Non};
+constexpr Command kFitCommands[] = {Command::FitWindowToPicture, Command::FitPictureToWindow,
+                                    Command::FitNeither};
 
 std::string KeyName(int key) {
   if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9')) {
@@ -76,13 +77,13 @@ std::string KeyName(int key) {
 
 }  // namespace
 
-const std::vector<MenuItem>& PopupMenu1Items() {
-  static const std::vector<MenuItem> items = BuildPopupMenu1();
+const std::vector<MenuItem>& CommandMenuItems() {
+  static const std::vector<MenuItem> items = BuildCommandMenu();
   return items;
 }
 
 const MenuItem& MenuItemFor(Command command) {
-  const auto& items = PopupMenu1Items();
+  const auto& items = CommandMenuItems();
   return *std::find_if(items.begin(), items.end(), [&](const MenuItem& item) {
     return item.Kind == MenuItemKind::kCommand && item.Cmd == command;
   });
@@ -90,7 +91,7 @@ const MenuItem& MenuItemFor(Command command) {
 
 std::optional<Command> CommandForShortcut(int virtualKey, unsigned modifiers) {
   if (virtualKey == 0) return std::nullopt;
-  for (const MenuItem& item : PopupMenu1Items()) {
+  for (const MenuItem& item : CommandMenuItems()) {
     if (item.Kind == MenuItemKind::kCommand && item.Keys.Key == virtualKey &&
         item.Keys.Modifiers == modifiers) {
       return item.Cmd;
@@ -111,7 +112,7 @@ std::string ShortcutText(const Shortcut& shortcut) {
 MenuState StateFor(bool shownFileRemoved, int fitMode) {
   MenuState state;
   state.enabled_.fill(true);
-  state.enabled_[MenuState::Index(Command::J1)] = !shownFileRemoved;
+  state.enabled_[MenuState::Index(Command::OpenMoveMenu)] = !shownFileRemoved;
   for (Command fit : kFitCommands) {
     state.checked_[MenuState::Index(fit)] = MenuItemFor(fit).Tag == fitMode;
   }

@@ -13,39 +13,39 @@ namespace bex {
 
 // One per command item, named as the menu items are.
 enum class Command {
-  FFileopen1,
-  N100,
-  N090,
-  N080,
-  N070,
-  N060,
-  N050,
-  N040,
-  N030,
-  N020,
-  N010,
-  N200,
-  N300,
-  N400,
-  N500,
-  NZ,
-  KNSpace1,
-  KBBS1,
-  KCClipBord1,
-  K1,
-  J1,
-  KDel1,
-  SSort1,
-  RRefresh1,
-  WinFromPic,
-  WinToPic,
-  Win_Non,
-  W1,
-  HHelp1,
-  KVV1,
-  QQuit1,
+  OpenFile,
+  Zoom100,
+  Zoom90,
+  Zoom80,
+  Zoom70,
+  Zoom60,
+  Zoom50,
+  Zoom40,
+  Zoom30,
+  Zoom20,
+  Zoom10,
+  Zoom200,
+  Zoom300,
+  Zoom400,
+  Zoom500,
+  ZoomTyped,
+  NextPicture,
+  PreviousPicture,
+  CopyFullSize,
+  CopyAsDisplayed,
+  OpenMoveMenu,
+  DeleteShownFile,
+  ChooseSortOrder,
+  RefreshList,
+  FitWindowToPicture,
+  FitPictureToWindow,
+  FitNeither,
+  OpenSettings,
+  OpenHelp,
+  ShowVersion,
+  Quit,
 };
-constexpr size_t kCommandCount = static_cast<size_t>(Command::QQuit1) + 1;
+constexpr size_t kCommandCount = static_cast<size_t>(Command::Quit) + 1;
 
 // A key with exactly the modifiers (kShiftKey, kCtrlKey, kAltKey) that must be
 // held, no more and no fewer. Key 0: no shortcut.
@@ -61,7 +61,7 @@ struct MenuItem {
   // 0: an item of PopupMenu1; 1: an item of the submenu whose kSubmenu entry
   // is the nearest one above.
   int Level;
-  const char* Name;     // the designer's name, e.g. "FFileopen1", "ZZoom1", "N5"
+  const char* Name;     // the designer's name, e.g. "OpenFile", "ZoomMenu", "StepSeparator"
   const char* Caption;  // code page 932; "&" marks the accelerator; "-" for a separator
   Command Cmd;          // meaningful for kCommand items only
   int Tag;              // zoom percent (0: ask for one), or the fit mode
@@ -70,7 +70,7 @@ struct MenuItem {
 
 // Every item of PopupMenu1 in display order, submenu items right after their
 // submenu's entry.
-const std::vector<MenuItem>& PopupMenu1Items();
+const std::vector<MenuItem>& CommandMenuItems();
 
 const MenuItem& MenuItemFor(Command command);
 
@@ -98,7 +98,7 @@ class MenuState {
   std::array<bool, kCommandCount> checked_{};
 };
 
-// The move command (J1) is disabled while the shown file has been deleted or
+// The move command (OpenMoveMenu) is disabled while the shown file has been deleted or
 // moved; the fit item whose tag equals fitMode is ticked (none for a mode
 // outside 0 to 2).
 MenuState StateFor(bool shownFileRemoved, int fitMode);

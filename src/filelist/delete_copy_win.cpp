@@ -4,9 +4,9 @@
 
 #include <shellapi.h>
 
-#include "app/main_form_win.h"
-#include "common/cp932.h"
-#include "image/image_area_win.h"
+#include "common/message_box_win.h"
+#include "filelist/folder_stepper_win.h"
+#include "image/bitmap_win.h"
 
 namespace bex {
 namespace {
@@ -54,9 +54,11 @@ HBITMAP DeviceCopy(const Bitmap& picture) {
   return copy;
 }
 
+}  // namespace
+
 // Puts a picture on the clipboard as CF_BITMAP. Pictures are kept in 32 bits
 // per pixel, so there is never a palette to add.
-void PutOnClipboard(HWND owner, const Bitmap& picture) {
+void CopyToClipboard(HWND owner, const Bitmap& picture) {
   HBITMAP copy = DeviceCopy(picture);
   if (!copy) return;
   if (!OpenClipboard(owner)) {
@@ -68,45 +70,23 @@ void PutOnClipboard(HWND owner, const Bitmap& picture) {
   CloseClipboard();
 }
 
-}  // namespace
-
-std::optional<std::string> TBexForm1::ShownFilePath() const {
-  if (ShownFileName.empty()) return std::nullopt;
-  // A drive-relative folder ("D:") names the drive's current directory, which
-  // the platform resolves; anything else is the folder joined with the name.
-  if (LastCharacter(CurrentFolder) == ":") {
-    const std::string relative = CurrentFolder + ShownFileName;
-    char full[MAX_PATH];
-    const DWORD n = GetFullPathNameA(relative.c_str(), sizeof(full), full, nullptr);
-    if (n == 0 || n >= sizeof(full)) return PathTooLong(relative);
-    return std::string(full, n);
-  }
-  const std::string path = JoinPath(CurrentFolder, ShownFileName);
-  if (path.size() >= MAX_PATH) return PathTooLong(path);
-  return path;
-}
-
-std::nullopt_t TBexForm1::PathTooLong(const std::string& path) const {
-  ShowMessage(hwnd_, path + "\nはパスが長すぎるため扱えません。", "パス長エラー");
-  return std::nullopt;
-}
-
-void TBexForm1::KDel1Click() {
-  if (Files().ShownFileRemoved) {
-    ShowMessage(hwnd_, "このファイルは既に削除されています", "メッセージ");
+void FolderStepper::DeleteShownFile(const ShownFile& shown) {
+  if (ShownFileRemoved()) {
+    ShowMessage(owner_, "このファイルは既に削除されています", "メッセージ");
     return;
   }
-  if (ShownFileName.empty()) return;
-  if (ShowMessage(hwnd_, "このファイルを削除してもいいですか？", "削除確認", MB_OKCANCEL) != IDOK) {
+  if (shown.Name().empty()) return;
+  if (ShowMessage(owner_, "このファイルを削除してもいいですか？", "削除確認", MB_OKCANCEL) !=
+      IDOK) {
     return;
   }
-  const auto path = ShownFilePath();
+  const auto path = shown.Path(owner_);
   if (!path || path->size() + 2 > kShellPathBuffer) {
-    if (path) PathTooLong(*path);
+    if (path) ReportPathTooLong(owner_, *path);
     return;
   }
   if (!RecycleBinTakes(*path) &&
-      ShowMessage(hwnd_,
+      ShowMessage(owner_,
                   "このドライブのファイルはごみ箱に入りません。\n完全に削除してもいいですか？",
                   "削除確認", MB_OKCANCEL) != IDOK) {
     return;
@@ -121,19 +101,11 @@ void TBexForm1::KDel1Click() {
   // The shell may report success although the file stayed (a read-only
   // medium): only a file that is gone counts as deleted.
   if (result != 0 || FileExists(*path)) {
-    ShowMessage(hwnd_, *path + "\nを削除できませんでした。", "削除エラー");
+    ShowMessage(owner_, *path + "\nを削除できませんでした。", "削除エラー");
     return;
   }
-  SetTitle("削除完了");
-  Files().ShownFileRemoved = true;
-}
-
-void TBexForm1::KCClipBord1Click() {
-  if (const BitmapRef& picture = image1_->Picture()) PutOnClipboard(hwnd_, *picture);
-}
-
-void TBexForm1::K1Click() {
-  if (const auto displayed = image1_->RenderDisplayed()) PutOnClipboard(hwnd_, *displayed);
+  SetWindowTextA(owner_, "削除完了");
+  MarkShownFileRemoved();
 }
 
 }  // namespace bex

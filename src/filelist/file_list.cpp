@@ -20,7 +20,7 @@ int CompareNames(std::string_view a, std::string_view b) {
   return ThreeWay(a.size(), b.size());
 }
 
-int CompareKeys(const FileTbl& a, const FileTbl& b, int sortKind) {
+int CompareKeys(const FileEntry& a, const FileEntry& b, int sortKind) {
   switch (sortKind) {
     case kSortByName:
       return CompareNames(a.Name, b.Name);
@@ -35,21 +35,21 @@ int CompareKeys(const FileTbl& a, const FileTbl& b, int sortKind) {
 
 }  // namespace
 
-int CompareFileEntries(const FileTbl& a, const FileTbl& b, int sortKind, int sortDirection) {
+int CompareFileEntries(const FileEntry& a, const FileEntry& b, int sortKind, int sortDirection) {
   int order = CompareKeys(a, b, sortKind);
   if (order == 0 && sortKind != kSortByName) order = CompareNames(a.Name, b.Name);
   return sortDirection == kSortDescending ? -order : order;
 }
 
-void SortFileList(std::vector<FileTbl>& list, int sortKind, int sortDirection) {
-  std::sort(list.begin(), list.end(), [=](const FileTbl& a, const FileTbl& b) {
+void SortFileList(std::vector<FileEntry>& list, int sortKind, int sortDirection) {
+  std::sort(list.begin(), list.end(), [=](const FileEntry& a, const FileEntry& b) {
     return CompareFileEntries(a, b, sortKind, sortDirection) < 0;
   });
 }
 
-size_t FindShownIndex(const std::vector<FileTbl>& list, std::string_view shownName) {
+size_t FindShownIndex(const std::vector<FileEntry>& list, std::string_view shownName) {
   const auto found = std::find_if(list.begin(), list.end(),
-                                  [&](const FileTbl& entry) { return entry.Name == shownName; });
+                                  [&](const FileEntry& entry) { return entry.Name == shownName; });
   return static_cast<size_t>(found - list.begin());
 }
 

@@ -18,7 +18,7 @@ constexpr int kSortDescending = 0;
 constexpr int kSortAscending = 1;
 
 // One file of the folder as the directory listing gives it.
-struct FileTbl {
+struct FileEntry {
   std::string Name;   // bare name, code-page-932 bytes
   uint64_t Size = 0;  // full size in bytes
   uint32_t Time = 0;  // last write, local time, packed MS-DOS date (high word) and time
@@ -30,12 +30,12 @@ struct FileTbl {
 // of 2 GiB or more sort where they belong); equal keys fall back to the name so
 // that every build of the same folder gives the same order. Descending
 // reverses the whole comparison.
-int CompareFileEntries(const FileTbl& a, const FileTbl& b, int sortKind, int sortDirection);
+int CompareFileEntries(const FileEntry& a, const FileEntry& b, int sortKind, int sortDirection);
 
-void SortFileList(std::vector<FileTbl>& list, int sortKind, int sortDirection);
+void SortFileList(std::vector<FileEntry>& list, int sortKind, int sortDirection);
 
 // Index of the first entry named exactly shownName (letter case counts), or
 // list.size() when the shown file is not listed.
-size_t FindShownIndex(const std::vector<FileTbl>& list, std::string_view shownName);
+size_t FindShownIndex(const std::vector<FileEntry>& list, std::string_view shownName);
 
 }  // namespace bex

@@ -18,7 +18,7 @@ class StepHost {
   // Every entry of the current directory ("*.*") that is not a folder, hidden
   // and system files included, in the order the platform lists them; empty
   // when there is none or the listing fails.
-  virtual std::vector<FileTbl> ListFolder() = 0;
+  virtual std::vector<FileEntry> ListFolder() = 0;
   // The sort condition of this moment (SortKind, SortDirection).
   virtual int SortKind() const = 0;
   virtual int SortDirection() const = 0;
@@ -54,7 +54,7 @@ class FileStepper {
  public:
   explicit FileStepper(StepHost& host) : host_(host) {}
 
-  std::vector<FileTbl> FileList;
+  std::vector<FileEntry> FileList;
   int CurrentIndex = -1;
   bool ShownFileRemoved = false;
   // Both neighbour slots hold the entries next to the shown one.

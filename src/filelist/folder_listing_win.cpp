@@ -18,8 +18,8 @@ uint32_t PackedLocalTime(const FILETIME& written) {
 
 }  // namespace
 
-std::vector<FileTbl> ListCurrentFolder() {
-  std::vector<FileTbl> files;
+std::vector<FileEntry> ListCurrentFolder() {
+  std::vector<FileEntry> files;
   WIN32_FIND_DATAA fd;
   HANDLE h = FindFirstFileA("*.*", &fd);
   if (h == INVALID_HANDLE_VALUE) return files;

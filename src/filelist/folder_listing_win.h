@@ -9,6 +9,6 @@ namespace bex {
 
 // Every entry of "*.*" in the current directory that is not a folder, hidden
 // and system files included, in the platform's order.
-std::vector<FileTbl> ListCurrentFolder();
+std::vector<FileEntry> ListCurrentFolder();
 
 }  // namespace bex

@@ -41,9 +41,9 @@ constexpr KeyRow kFormKeyDownRows[] = {
     Row(kVkDown, When::kAny, KeyAction::kMoveWindowDown),
     Row('B', When::kAny, KeyAction::kWindowToBottomEdge),
     Row('C', When::kAny, KeyAction::kCentreWindow),  // Shift+C, Ctrl+C: menu shortcuts
-    Row('K', When::kAny, KeyAction::kToggleInstanceLock),
+    Row('K', When::kAny, KeyAction::kToggleSingleInstance),
     Row('L', When::kAny, KeyAction::kWindowToLeftEdge),
-    Row('M', When::kAny, KeyAction::kOpenPopupMenu),
+    Row('M', When::kAny, KeyAction::kOpenCommandMenu),
     Row('R', When::kAny, KeyAction::kWindowToRightEdge),  // Shift+R: menu shortcut
     Row('T', When::kAny, KeyAction::kWindowToTopEdge),
     Row('X', When::kAny, KeyAction::kZoomStepDown),

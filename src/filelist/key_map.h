@@ -23,11 +23,11 @@ enum class KeyAction {
   kScrollUp,
   kScrollRight,
   kScrollDown,
-  kToggleInstanceLock,  // KKOFF1Click
-  kOpenPopupMenu,       // at PopupMenuPoint
-  kZoomStepDown,        // with the Shift state
-  kZoomStepUp,          // with the Shift state
-  kZoomByPad,           // with Digit and the Shift state
+  kToggleSingleInstance,
+  kOpenCommandMenu,  // at PopupMenuPoint
+  kZoomStepDown,     // with the Shift state
+  kZoomStepUp,       // with the Shift state
+  kZoomByPad,        // with Digit and the Shift state
 };
 
 struct KeyCommand {

@@ -44,12 +44,12 @@ RECT ChildRect(HWND dialog, int id) {
 
 }  // namespace
 
-TSort_Form::TSort_Form(int sortKind, int sortDirection)
+SortDialog::SortDialog(int sortKind, int sortDirection)
     : TableDialog("Sort条件", kDesignWidth, kDesignHeight, SortControls()),
       kind_(sortKind),
       direction_(sortDirection) {}
 
-void TSort_Form::OnCreate() {
+void SortDialog::OnCreate() {
   // Centred on the main window with the designed size, then fitted.
   TableDialog::Place(GetWindow(Handle(), GW_OWNER));
   const int choice = SortKindChoice(kind_);
@@ -73,13 +73,13 @@ void TSort_Form::OnCreate() {
   SetWindowPos(Handle(), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
 }
 
-bool TSort_Form::PreviewKey(HWND, UINT msg, WPARAM key) {
+bool SortDialog::PreviewKey(HWND, UINT msg, WPARAM key) {
   if (msg != WM_KEYDOWN || (key != VK_RETURN && key != VK_ESCAPE)) return false;
   Close(key == VK_RETURN ? kResultOk : kResultCancel);
   return true;
 }
 
-void TSort_Form::OnClose(int result) {
+void SortDialog::OnClose(int result) {
   if (result != kResultOk) return;
   kind_ = ChosenSortKind(IsChecked(kSort_n_rb), IsChecked(kSort_d_rb), IsChecked(kSort_s_rb));
   direction_ = ChosenSortDirection(IsChecked(kMuki_f_rb));

@@ -1,14 +1,14 @@
-// TSort_Form: the sort condition of the shown folder, by name, date or size,
+// SortDialog: the sort condition of the shown folder, by name, date or size,
 // ascending or descending.
 #pragma once
 
-#include "app/table_dialog_win.h"
+#include "common/table_dialog_win.h"
 
 namespace bex {
 
-class TSort_Form : public TableDialog {
+class SortDialog : public TableDialog {
  public:
-  TSort_Form(int sortKind, int sortDirection);
+  SortDialog(int sortKind, int sortDirection);
   // The confirmed condition (kind 1, 2 or 4; direction 1 or 0).
   int Kind() const { return kind_; }
   int Direction() const { return direction_; }

@@ -16,20 +16,20 @@ std::vector<ControlSpec> InputControls() {
 
 }  // namespace
 
-TInput_Form::TInput_Form() : TableDialog("入力値", 139, 78, InputControls()) {}
+ZoomInputDialog::ZoomInputDialog() : TableDialog("入力値", 139, 78, InputControls()) {}
 
-std::optional<std::string> TInput_Form::Ask(HWND mainWindow) {
+std::optional<std::string> ZoomInputDialog::Ask(HWND mainWindow) {
   if (ShowModal(mainWindow) != kResultOk) return std::nullopt;
   return text_;
 }
 
-void TInput_Form::OnCreate() {
+void ZoomInputDialog::OnCreate() {
   SetItemText(kInputEd, text_);
   SetFocus(Item(kInputEd));
 }
 
 // Centred on the main window, not kept inside the screen.
-void TInput_Form::Place(HWND owner) {
+void ZoomInputDialog::Place(HWND owner) {
   RECT o;
   GetWindowRect(owner, &o);
   const RECT d = OuterRect();
@@ -40,7 +40,7 @@ void TInput_Form::Place(HWND owner) {
 
 // The field takes digits, "." and backspace only; Enter and Escape in it
 // confirm and cancel. The text is kept for the next use either way.
-bool TInput_Form::PreviewKey(HWND target, UINT msg, WPARAM key) {
+bool ZoomInputDialog::PreviewKey(HWND target, UINT msg, WPARAM key) {
   if (target != Item(kInputEd)) return false;
   if (msg == WM_CHAR) {
     const bool accepted = key == 8 || key == '.' || (key >= '0' && key <= '9');
@@ -53,6 +53,6 @@ bool TInput_Form::PreviewKey(HWND target, UINT msg, WPARAM key) {
   return false;
 }
 
-void TInput_Form::OnClose(int) { text_ = ItemText(kInputEd); }
+void ZoomInputDialog::OnClose(int) { text_ = ItemText(kInputEd); }
 
 }  // namespace bex

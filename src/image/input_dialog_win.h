@@ -1,17 +1,17 @@
-// TInput_Form: the small dialog that asks for a zoom percentage. It lives for
+// ZoomInputDialog: the small dialog that asks for a zoom percentage. It lives for
 // the whole run and keeps the text of its previous use.
 #pragma once
 
 #include <optional>
 #include <string>
 
-#include "app/table_dialog_win.h"
+#include "common/table_dialog_win.h"
 
 namespace bex {
 
-class TInput_Form : public TableDialog {
+class ZoomInputDialog : public TableDialog {
  public:
-  TInput_Form();
+  ZoomInputDialog();
   // The confirmed text, or none when cancelled.
   std::optional<std::string> Ask(HWND mainWindow);
 

@@ -1,32 +1,27 @@
-// Mouse events over the main window and its image area: a left drag moves
-// the window (with Shift at the press: scrolls the picture), a double click
-// in the upper left or right third steps, the wheel steps, the right button
-// opens the popup menu.
-#include "app/main_form_win.h"
-#include "image/mouse.h"
+#include "image/mouse_win.h"
 
 namespace bex {
 
-void TBexForm1::ImageMouse(UINT msg, WPARAM keys, int x, int y) {
+void MouseGestures::OnMouse(UINT msg, WPARAM keys, int x, int y) {
   switch (msg) {
     case WM_LBUTTONDOWN:
-      Image1MouseDown((keys & MK_SHIFT) != 0, x, y);
+      Press((keys & MK_SHIFT) != 0, x, y);
       return;
     case WM_MOUSEMOVE:
-      Image1MouseMove(x, y);
+      Move(x, y);
       return;
     case WM_LBUTTONUP:
     case WM_CAPTURECHANGED:  // a dialog took the mouse: the drag ends
-      DragMode = 0;
+      drag_ = Drag::kNone;
       return;
     case WM_LBUTTONDBLCLK:
-      Image1DblClick();
-      Image1MouseDown((keys & MK_SHIFT) != 0, x, y);
+      DoubleClick();
+      Press((keys & MK_SHIFT) != 0, x, y);
       return;
     case WM_RBUTTONUP: {
       POINT at;
       GetCursorPos(&at);
-      OpenPopupMenu(at.x, at.y);
+      actions_.openCommandMenu(at.x, at.y);
       return;
     }
     default:
@@ -34,51 +29,55 @@ void TBexForm1::ImageMouse(UINT msg, WPARAM keys, int x, int y) {
   }
 }
 
-void TBexForm1::Image1MouseDown(bool shift, int x, int y) {
-  if (SkipNextPress) {
-    SkipNextPress = false;
+void MouseGestures::Press(bool shift, int x, int y) {
+  if (skipNextPress_) {
+    skipNextPress_ = false;
     return;
   }
-  DragMode = shift ? 2 : 1;
-  PressX = x;
-  PressY = y;
+  drag_ = shift ? Drag::kScrollPicture : Drag::kMoveWindow;
+  pressX_ = x;
+  pressY_ = y;
 }
 
-void TBexForm1::Image1MouseMove(int x, int y) {
-  if (DragMode == 0) return;
-  const int dx = x - PressX;
-  const int dy = y - PressY;
-  if (DragMode == 1) {
-    const RECT r = OuterRect();
-    SetWindowPos(hwnd_, nullptr, r.left + dx, r.top + dy, 0, 0,
+void MouseGestures::Move(int x, int y) {
+  if (drag_ == Drag::kNone) return;
+  const int dx = x - pressX_;
+  const int dy = y - pressY_;
+  if (drag_ == Drag::kMoveWindow) {
+    RECT r;
+    GetWindowRect(window_, &r);
+    SetWindowPos(window_, nullptr, r.left + dx, r.top + dy, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     return;
   }
-  const SIZE client = ClientSize();
-  ScrollTo(ScrollByDrag(ScrollX(), dx, ImageWidth(), client.cx, HasPicture), ScrollY());
-  ScrollTo(ScrollX(), ScrollByDrag(ScrollY(), dy, ImageHeight(), client.cy, HasPicture));
+  const SIZE client = view_.ClientSize();
+  const bool hasPicture = view_.HasPicture();
+  view_.ScrollTo(ScrollByDrag(view_.ScrollX(), dx, view_.DisplayedWidth(), client.cx, hasPicture),
+                 view_.ScrollY());
+  view_.ScrollTo(view_.ScrollX(),
+                 ScrollByDrag(view_.ScrollY(), dy, view_.DisplayedHeight(), client.cy, hasPicture));
 }
 
-void TBexForm1::Image1DblClick() {
-  DragMode = 0;
-  SkipNextPress = true;
-  const RECT r = OuterRect();
-  switch (DoubleClickZone(PressX, PressY, r.right - r.left, r.bottom - r.top)) {
+void MouseGestures::DoubleClick() {
+  drag_ = Drag::kNone;
+  skipNextPress_ = true;
+  RECT r;
+  GetWindowRect(window_, &r);
+  switch (DoubleClickZone(pressX_, pressY_, r.right - r.left, r.bottom - r.top)) {
     case DoubleClickAction::StepBackward:
-      StepImage(false);
+      actions_.step(false);
       return;
     case DoubleClickAction::StepForward:
-      StepImage(true);
+      actions_.step(true);
       return;
     case DoubleClickAction::None:
       return;
   }
 }
 
-// One step per full notch, partial rotations carried over.
-void TBexForm1::MouseWheel(int delta) {
+void MouseGestures::OnWheel(int delta) {
   for (int steps = wheel_.Add(delta); steps != 0; steps += steps > 0 ? -1 : 1) {
-    StepImage(steps > 0);
+    actions_.step(steps > 0);
   }
 }
 

@@ -1,119 +1,39 @@
-// Bringing a file in and showing it: OpenImageFile and its four sources
-// (command line, hand-off, open dialog, dropped files), decoding into a slot,
-// and the layout of the picture by FitMode and ZoomPercent.
-#include <windows.h>
+#include "image/open_image_win.h"
 
 #include <commdlg.h>
-#include <shellapi.h>
 
-#include "app/main_form_win.h"
 #include "common/command_line.h"
 #include "common/cp932.h"
 #include "common/files_win.h"
-#include "image/image_area_win.h"
-#include "image/layout.h"
 
 namespace bex {
 namespace {
 
-// CurrentFolder holds at most this many characters.
+// The shown folder holds at most this many characters.
 constexpr size_t kMaxFolderLength = 259;
+
 std::string CurrentDirectory() {
   char buffer[MAX_PATH];
   const DWORD n = GetCurrentDirectoryA(sizeof(buffer), buffer);
   return n > 0 && n < sizeof(buffer) ? std::string(buffer, n) : std::string();
 }
 
-// Restores the window caption unless the decode succeeded.
-class CaptionDuringDecode {
- public:
-  CaptionDuringDecode(HWND hwnd, bool show) : hwnd_(hwnd) {
-    char text[1024];
-    GetWindowTextA(hwnd_, text, sizeof(text));
-    saved_ = text;
-    if (show) SetWindowTextA(hwnd_, "ファイルのロード中");
-  }
-  ~CaptionDuringDecode() {
-    if (!kept_) SetWindowTextA(hwnd_, saved_.c_str());
-  }
-  void Keep() { kept_ = true; }
-
- private:
-  HWND hwnd_;
-  std::string saved_;
-  bool kept_ = false;
-};
-
 }  // namespace
 
-bool TBexForm1::OpenImageFile(const std::string& path) {
-  SetForegroundWindow(hwnd_);
-  const std::string name(FileNamePart(path));
-  std::string folder;
-  bool placed = true;
-  if (name.size() < path.size()) {
-    folder = std::string(FolderPart(path));
-    // A folder that does not fit, or cannot be entered, must not let a
-    // same-named file of the previous folder be shown instead.
-    placed = folder.size() <= kMaxFolderLength && SetCurrentDirectoryA(folder.c_str());
-  } else {
-    folder = CurrentDirectory();
+std::optional<std::string> EnterFolderOf(const std::string& path) {
+  if (FileNamePart(path).size() == path.size()) return CurrentDirectory();
+  std::string folder(FolderPart(path));
+  if (folder.size() > kMaxFolderLength || !SetCurrentDirectoryA(folder.c_str())) {
+    return std::nullopt;
   }
-  if (placed) {
-    ShownFileName = name;
-    CurrentFolder = folder;
-    InvalidateFileList();
-    Files().ShownFileRemoved = false;
-  }
-  if (placed && LoadIntoSlot(name, Files().CurrentSlot)) {
-    ZoomPercent = 100;
-    ShowPicture();
-    image1_->RepaintNow();
-    return true;
-  }
-  ShowMessage(hwnd_, path + " は表示できません", "ファイルフォーマット異常");
-  SetWindowTextA(hwnd_, "表示できません");
-  return false;
+  return folder;
 }
 
-bool TBexForm1::LoadIntoSlot(const std::string& name, int slot) {
-  if (!PathExists(name)) return false;
-  TSpiload& target = ImageSlots[slot];
-  if (!target.PrepareFile(name)) return false;
-  CaptionDuringDecode caption(hwnd_, slot == Files().CurrentSlot);
-  if (!target.DecodePicture()) return false;
-  caption.Keep();
-  if (slot == Files().CurrentSlot) image1_->SetPicture(target.Picture());
-  HasPicture = true;
-  return true;
-}
-
-void TBexForm1::ShowPicture() {
-  const BitmapRef& picture = image1_->Picture();
-  if (!HasPicture || !picture) return;
-  LayoutInput in;
-  in.pictureWidth = picture->Width();
-  in.pictureHeight = picture->Height();
-  in.zoomPercent = ZoomPercent;
-  in.fitMode = FitMode;
-  in.window = Geometry();
-  in.desktopWidth = DesktopWidth;
-  in.desktopHeight = DesktopHeight;
-  const LayoutResult out = LayOutPicture(in);
-  ZoomPercent = out.zoomPercent;
-  scrollX_ = 0;
-  scrollY_ = 0;
-  image1_->SetSize(out.imageWidth, out.imageHeight);
-  if (out.windowResized) SetOuterSize(out.outerWidth, out.outerHeight);
-  UpdateScrollBars();
-  SetTitle(ShownFileName + " [" + std::to_string(ZoomPercent) + "%]");
-}
-
-void TBexForm1::OpenWithDialog() {
+std::vector<std::string> AskFilesToOpen(HWND owner) {
   static char fileName[64 * 1024] = "*.*";
   OPENFILENAMEA ofn = {};
   ofn.lStructSize = sizeof(ofn);
-  ofn.hwndOwner = hwnd_;
+  ofn.hwndOwner = owner;
   ofn.lpstrFilter = "すべてのファイル(*.*)\0*.*\0";
   ofn.lpstrFile = fileName;
   ofn.nMaxFile = sizeof(fileName);
@@ -121,22 +41,18 @@ void TBexForm1::OpenWithDialog() {
   // The current directory is the shown folder's, which the list relies on.
   ofn.Flags = OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST |
               OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-  if (!GetOpenFileNameA(&ofn)) return;
+  if (!GetOpenFileNameA(&ofn)) return {};
   // One file: its full path. Several: the folder, then each name, each
   // ended by a zero, the list by a second zero.
   std::vector<std::string> parts;
   for (const char* p = fileName; *p; p += parts.back().size() + 1) parts.emplace_back(p);
+  if (parts.size() == 1) return parts;
   std::vector<std::string> paths;
-  if (parts.size() == 1) {
-    paths = parts;
-  } else {
-    for (size_t i = 1; i < parts.size(); ++i) paths.push_back(JoinPath(parts[0], parts[i]));
-  }
-  OpenImageFile(paths[0]);
-  if (paths.size() > 1) HandOverRest({paths.begin() + 1, paths.end()});
+  for (size_t i = 1; i < parts.size(); ++i) paths.push_back(JoinPath(parts[0], parts[i]));
+  return paths;
 }
 
-void TBexForm1::DropFiles(HDROP drop) {
+std::vector<std::string> TakeDroppedFiles(HDROP drop) {
   auto nameAt = [drop](UINT i) {
     std::string name(DragQueryFileA(drop, i, nullptr, 0) + 1, '\0');
     name.resize(DragQueryFileA(drop, i, name.data(), static_cast<UINT>(name.size())));
@@ -146,14 +62,12 @@ void TBexForm1::DropFiles(HDROP drop) {
   std::vector<std::string> names;
   for (UINT i = 0; i < count; ++i) names.push_back(nameAt(i));
   DragFinish(drop);
-  if (names.empty()) return;
-  OpenImageFile(names[0]);
-  if (names.size() > 1) HandOverRest({names.begin() + 1, names.end()});
+  return names;
 }
 
-void TBexForm1::HandOverRest(const std::vector<std::string>& names) {
+void OpenInNewViewer(HWND owner, const std::vector<std::string>& names) {
   const std::string parameters = BuildParameters(names);
-  ShellExecuteA(hwnd_, "open", programPath_.c_str(), parameters.c_str(), nullptr, SW_SHOW);
+  ShellExecuteA(owner, "open", ProgramPath().c_str(), parameters.c_str(), nullptr, SW_SHOW);
 }
 
 }  // namespace bex

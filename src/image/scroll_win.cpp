@@ -1,8 +1,7 @@
-// The main window's scrollable client area: Image1 lies at its top-left
-// corner, and automatic scroll bars appear where Image1 reaches beyond it.
-#include "app/main_form_win.h"
-#include "image/image_area_win.h"
-#include "image/layout.h"
+// The main window's scrollable client area: the image area lies at its
+// top-left corner, and automatic scroll bars appear where the image area
+// reaches beyond it.
+#include "image/picture_view_win.h"
 
 namespace bex {
 namespace {
@@ -12,25 +11,22 @@ constexpr int kLineStep = 8;
 
 }  // namespace
 
-SIZE TBexForm1::ClientSize() const {
+SIZE PictureView::ClientSize() const {
   RECT r;
-  GetClientRect(hwnd_, &r);
+  GetClientRect(window_, &r);
   return {r.right, r.bottom};
 }
 
-void TBexForm1::SetOuterSize(int width, int height) {
-  SetWindowPos(hwnd_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+void PictureView::SetOuterSize(int width, int height) {
+  SetWindowPos(window_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-int TBexForm1::ImageWidth() const { return image1_->Width(); }
-
-int TBexForm1::ImageHeight() const { return image1_->Height(); }
-
-WindowGeometry TBexForm1::Geometry() const {
-  const DWORD style = GetWindowLongA(hwnd_, GWL_STYLE) & ~(WS_HSCROLL | WS_VSCROLL);
+WindowGeometry PictureView::Geometry() const {
+  const DWORD style = GetWindowLongA(window_, GWL_STYLE) & ~(WS_HSCROLL | WS_VSCROLL);
   RECT frame = {0, 0, 0, 0};
-  AdjustWindowRectEx(&frame, style, FALSE, GetWindowLongA(hwnd_, GWL_EXSTYLE));
-  const RECT outer = OuterRect();
+  AdjustWindowRectEx(&frame, style, FALSE, GetWindowLongA(window_, GWL_EXSTYLE));
+  RECT outer;
+  GetWindowRect(window_, &outer);
   WindowGeometry g;
   g.outerWidth = outer.right - outer.left;
   g.outerHeight = outer.bottom - outer.top;
@@ -43,14 +39,14 @@ WindowGeometry TBexForm1::Geometry() const {
   return g;
 }
 
-// The automatic scroll bars: shown where Image1 reaches beyond the client
+// The automatic scroll bars: shown where the image area reaches beyond the client
 // area, with the view kept within the new range.
-void TBexForm1::UpdateScrollBars() {
+void PictureView::UpdateScrollBars() {
   if (updatingBars_) return;
   updatingBars_ = true;
   const WindowGeometry g = Geometry();
-  const int iw = image1_->Width();
-  const int ih = image1_->Height();
+  const int iw = area_->Width();
+  const int ih = area_->Height();
   const ScrollBars bars =
       ScrollBarsFor(iw, ih, g.outerWidth - g.frameWidth, g.outerHeight - g.frameHeight,
                     g.vScrollWidth, g.hScrollHeight);
@@ -58,11 +54,11 @@ void TBexForm1::UpdateScrollBars() {
   scrollY_ = ClampScroll(scrollY_, ih, bars.clientHeight);
   SetBar(SB_HORZ, bars.horizontal, ScrollRangeFor(iw, bars.clientWidth), scrollX_);
   SetBar(SB_VERT, bars.vertical, ScrollRangeFor(ih, bars.clientHeight), scrollY_);
-  image1_->MoveTo(-scrollX_, -scrollY_);
+  area_->MoveTo(-scrollX_, -scrollY_);
   updatingBars_ = false;
 }
 
-void TBexForm1::SetBar(int bar, bool shown, const ScrollRange& range, int pos) {
+void PictureView::SetBar(int bar, bool shown, const ScrollRange& range, int pos) {
   SCROLLINFO si = {};
   si.cbSize = sizeof(si);
   si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
@@ -70,21 +66,21 @@ void TBexForm1::SetBar(int bar, bool shown, const ScrollRange& range, int pos) {
   si.nMax = shown ? range.max : 0;
   si.nPage = shown ? static_cast<UINT>(range.page) : 0;
   si.nPos = pos;
-  SetScrollInfo(hwnd_, bar, &si, TRUE);
-  ShowScrollBar(hwnd_, bar, shown);
+  SetScrollInfo(window_, bar, &si, TRUE);
+  ShowScrollBar(window_, bar, shown);
 }
 
-void TBexForm1::ScrollTo(int x, int y) {
+void PictureView::ScrollTo(int x, int y) {
   scrollX_ = x;
   scrollY_ = y;
   UpdateScrollBars();
 }
 
-void TBexForm1::OnScroll(int bar, WPARAM wParam) {
+void PictureView::OnScroll(int bar, WPARAM wParam) {
   SCROLLINFO si = {};
   si.cbSize = sizeof(si);
   si.fMask = SIF_ALL;
-  GetScrollInfo(hwnd_, bar, &si);
+  GetScrollInfo(window_, bar, &si);
   int pos = si.nPos;
   switch (LOWORD(wParam)) {
     case SB_LINELEFT:
@@ -119,11 +115,11 @@ void TBexForm1::OnScroll(int bar, WPARAM wParam) {
   }
 }
 
-// FormResize: with the picture following the window, every change of the
-// window's size lays the picture out again.
-void TBexForm1::OnSize() {
+// With the picture following the window, every change of the window's size
+// lays the picture out again.
+void PictureView::OnSize() {
   UpdateScrollBars();
-  if (FitMode != 1 || inResize_) return;
+  if (fitMode_ != kPictureFollowsWindow || inResize_) return;
   inResize_ = true;
   ShowPicture();
   inResize_ = false;

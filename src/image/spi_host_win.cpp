@@ -41,10 +41,10 @@ HMODULE LoadModuleQuietly(const std::string& path) {
   return module;
 }
 
-std::unique_ptr<TSpi_plugin> LoadUsableModule(const std::string& path) {
+std::unique_ptr<PluginModule> LoadUsableModule(const std::string& path) {
   HMODULE module = LoadModuleQuietly(path);
   if (!module) return nullptr;
-  auto plugin = std::make_unique<TSpi_plugin>(module);
+  auto plugin = std::make_unique<PluginModule>(module);
   // A module that cannot answer both steps of a decode could only win the
   // choice and then fail the file that a later module would have read.
   if (!plugin->IsSupported || !plugin->GetPictureInfo || !plugin->GetPicture) return nullptr;
@@ -200,13 +200,13 @@ std::shared_ptr<Bitmap> ReadBitmapFile(const std::string& name) {
 
 }  // namespace
 
-TSpi_plugin::TSpi_plugin(HMODULE loaded) : module(loaded) {
+PluginModule::PluginModule(HMODULE loaded) : module(loaded) {
 #define BEX_SPI_RESOLVE(name, params) Resolve(module, #name, name);
   BEX_SPI_EXPORTS(BEX_SPI_RESOLVE)
 #undef BEX_SPI_RESOLVE
 }
 
-TSpi_plugin::~TSpi_plugin() {
+PluginModule::~PluginModule() {
   if (module) FreeLibrary(module);
 }
 
@@ -219,13 +219,13 @@ PluginTable LoadFolder(const std::string& folder) {
   if (search == INVALID_HANDLE_VALUE) return table;
   std::unique_ptr<void, BOOL(WINAPI*)(HANDLE)> closer(search, FindClose);
   do {
-    std::unique_ptr<TSpi_plugin> plugin = LoadUsableModule(JoinPath(folder, found.cFileName));
+    std::unique_ptr<PluginModule> plugin = LoadUsableModule(JoinPath(folder, found.cFileName));
     if (plugin) table.push_back(std::move(plugin));
   } while (FindNextFileA(search, &found));
   return table;
 }
 
-bool Reads(const TSpi_plugin& plugin, const std::string& fileName) {
+bool Reads(const PluginModule& plugin, const std::string& fileName) {
   // A module must never be handed an invalid file handle.
   const HFILE file = _lopen(fileName.c_str(), kOpenForQuestion);
   if (file == HFILE_ERROR) return false;
@@ -234,7 +234,7 @@ bool Reads(const TSpi_plugin& plugin, const std::string& fileName) {
   return answer != 0;
 }
 
-std::shared_ptr<Bitmap> Decode(const TSpi_plugin& plugin, const std::string& fileName) {
+std::shared_ptr<Bitmap> Decode(const PluginModule& plugin, const std::string& fileName) {
   SpiPictureInfo picture = {};
   if (plugin.GetPictureInfo(fileName.c_str(), 0, 0, &picture) != 0) return nullptr;
   if (picture.textInfo) GlobalFree(picture.textInfo);
@@ -253,7 +253,7 @@ std::shared_ptr<Bitmap> Decode(const TSpi_plugin& plugin, const std::string& fil
 
 }  // namespace spi
 
-void TSpiload::LoadPlugins(const std::string& folder) {
+void DecoderSlot::LoadPlugins(const std::string& folder) {
   folder_ = folder;
   PluginTable loaded = spi::LoadFolder(folder);
   if (loaded.empty()) return;
@@ -261,15 +261,15 @@ void TSpiload::LoadPlugins(const std::string& folder) {
   plugins_ = std::move(loaded);
 }
 
-bool TSpiload::PrepareFile(const std::string& name) {
+bool DecoderSlot::PrepareFile(const std::string& name) {
   extension_ = UpperExtension(name);
   fileName_ = name;
   return SelectPlugin();
 }
 
-bool TSpiload::SelectPlugin() {
+bool DecoderSlot::SelectPlugin() {
   if (IsBitmapFile()) return true;
-  for (const std::unique_ptr<TSpi_plugin>& plugin : plugins_) {
+  for (const std::unique_ptr<PluginModule>& plugin : plugins_) {
     if (spi::Reads(*plugin, fileName_)) {
       chosen_ = plugin.get();
       return true;
@@ -278,7 +278,7 @@ bool TSpiload::SelectPlugin() {
   return false;
 }
 
-bool TSpiload::DecodePicture() {
+bool DecoderSlot::DecodePicture() {
   picture_.reset();
   if (IsBitmapFile()) {
     picture_ = ReadBitmapFile(fileName_);

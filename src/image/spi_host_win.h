@@ -49,11 +49,11 @@ BEX_SPI_EXPORTS(BEX_SPI_FUNCTION_TYPE)
 
 // One loaded module with its entry points (null where it lacks the export).
 // Destroying it unloads the module.
-struct TSpi_plugin {
-  explicit TSpi_plugin(HMODULE loaded);
-  ~TSpi_plugin();
-  TSpi_plugin(const TSpi_plugin&) = delete;
-  TSpi_plugin& operator=(const TSpi_plugin&) = delete;
+struct PluginModule {
+  explicit PluginModule(HMODULE loaded);
+  ~PluginModule();
+  PluginModule(const PluginModule&) = delete;
+  PluginModule& operator=(const PluginModule&) = delete;
 
   HMODULE module;
 #define BEX_SPI_ENTRY_POINT(name, params) Spi##name name = nullptr;
@@ -61,7 +61,7 @@ struct TSpi_plugin {
 #undef BEX_SPI_ENTRY_POINT
 };
 
-using PluginTable = std::vector<std::unique_ptr<TSpi_plugin>>;
+using PluginTable = std::vector<std::unique_ptr<PluginModule>>;
 
 // Every call into plug-in code goes through these three functions, so that
 // the modules could be moved into a helper process without the slots noticing.
@@ -74,21 +74,21 @@ PluginTable LoadFolder(const std::string& folder);
 
 // Whether plugin reads the file (IsSupported with a handle of the file opened
 // for this question). False without asking when the file does not open.
-bool Reads(const TSpi_plugin& plugin, const std::string& fileName);
+bool Reads(const PluginModule& plugin, const std::string& fileName);
 
 // The picture that plugin decodes from the file, or null when the module
 // fails, answers anything inconsistent or the picture does not fit in memory.
-std::shared_ptr<Bitmap> Decode(const TSpi_plugin& plugin, const std::string& fileName);
+std::shared_ptr<Bitmap> Decode(const PluginModule& plugin, const std::string& fileName);
 
 }  // namespace spi
 
 // One decoder slot: its own plug-in list, the file it was last given, the
 // plug-in chosen for that file and the decoded full-size picture.
-class TSpiload {
+class DecoderSlot {
  public:
-  TSpiload() = default;
-  TSpiload(const TSpiload&) = delete;
-  TSpiload& operator=(const TSpiload&) = delete;
+  DecoderSlot() = default;
+  DecoderSlot(const DecoderSlot&) = delete;
+  DecoderSlot& operator=(const DecoderSlot&) = delete;
 
   // Replaces the plug-in list by the usable modules of folder, releasing the
   // old ones. A folder without usable modules leaves the list as it was.
@@ -109,7 +109,7 @@ class TSpiload {
   const std::string& FileName() const { return fileName_; }
   const std::string& Extension() const { return extension_; }
   const std::string& Folder() const { return folder_; }
-  const TSpi_plugin* ChosenPlugin() const { return chosen_; }
+  const PluginModule* ChosenPlugin() const { return chosen_; }
   size_t PluginCount() const { return plugins_.size(); }
 
  private:
@@ -118,7 +118,7 @@ class TSpiload {
   std::string folder_;
   std::string extension_;
   PluginTable plugins_;
-  const TSpi_plugin* chosen_ = nullptr;
+  const PluginModule* chosen_ = nullptr;
   BitmapRef picture_;
   std::string fileName_;
 };

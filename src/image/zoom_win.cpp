@@ -1,67 +1,55 @@
 // Zoom and the relation of window and picture: the zoom menu items, the zoom
-// keys, the typed zoom, the fit-mode items.
-#include "app/main_form_win.h"
+// keys, the typed zoom.
 #include "common/bex_error.h"
 #include "image/input_dialog_win.h"
+#include "image/picture_view_win.h"
 #include "image/zoom.h"
 
 namespace bex {
 
-// Lays the picture out for a new ZoomPercent. A zoom the user chose is
-// honoured: the window follows it unless it is fixed (mode 2), where the
-// scroll position is kept as far as the new range allows.
-void TBexForm1::ApplyZoom() {
-  const int mode = FitMode;
+// Lays the picture out at a new zoom. A zoom the user chose is honoured: the
+// window follows it unless it is fixed, where the scroll position is kept as
+// far as the new range allows.
+void PictureView::ApplyZoom(int percent) {
+  zoomPercent_ = percent;
+  const int mode = fitMode_;
   SetFitMode(FitModeForApplyZoom(mode));
-  const int x = ScrollX();
-  const int y = ScrollY();
+  const int x = scrollX_;
+  const int y = scrollY_;
   ShowPicture();
-  if (mode == 2) ScrollTo(x, y);
+  if (mode == kFixedWindow) ScrollTo(x, y);
   SetFitMode(mode);
 }
 
-void TBexForm1::NbaiClick(int tag) {
-  if (tag != 0) {
-    ZoomPercent = tag;
-    ApplyZoom();
+void PictureView::ZoomToPreset(int percent) {
+  if (percent != 0) {
+    ApplyZoom(percent);
     return;
   }
-  if (const auto zoom = TypedZoom()) {
-    ZoomPercent = *zoom;
-    ApplyZoom();
-  }
+  if (const auto zoom = TypedZoom()) ApplyZoom(*zoom);
 }
 
-void TBexForm1::Win_NonClick(int tag) { SetFitMode(tag); }
-
-void TBexForm1::ZoomStepUpKey(bool shift) {
-  if (const auto zoom = ZoomStepUp(ZoomPercent, shift, HasPicture)) {
-    ZoomPercent = *zoom;
-    ApplyZoom();
-  }
+void PictureView::ZoomStepUp(bool shift) {
+  if (const auto zoom = bex::ZoomStepUp(zoomPercent_, shift, hasPicture_)) ApplyZoom(*zoom);
 }
 
-void TBexForm1::ZoomStepDownKey(bool shift) {
-  if (const auto zoom = ZoomStepDown(ZoomPercent, shift, HasPicture)) {
-    ZoomPercent = *zoom;
-    ApplyZoom();
-  }
+void PictureView::ZoomStepDown(bool shift) {
+  if (const auto zoom = bex::ZoomStepDown(zoomPercent_, shift, hasPicture_)) ApplyZoom(*zoom);
 }
 
-void TBexForm1::ZoomByPadKey(int digit, bool shift) {
-  const PadZoom pad = ZoomByPad(digit, shift);
+void PictureView::ZoomByPad(int digit, bool shift) {
+  const PadZoom pad = bex::ZoomByPad(digit, shift);
   if (pad.action == PadZoom::Action::Set) {
-    ZoomPercent = pad.zoomPercent;
-    ApplyZoom();
+    ApplyZoom(pad.zoomPercent);
   } else if (pad.action == PadZoom::Action::AskTyped) {
-    NbaiClick(0);
+    ZoomToPreset(0);
   }
 }
 
 // The typed percentage; a text that is no whole number ends the command
 // with the runtime's conversion error.
-std::optional<int> TBexForm1::TypedZoom() {
-  const auto text = inputForm_->Ask(hwnd_);
+std::optional<int> PictureView::TypedZoom() {
+  const auto text = zoomInput_->Ask(window_);
   if (!text) return std::nullopt;
   const auto zoom = ParseTypedZoom(*text);
   if (!zoom) throw BexError(TypedZoomErrorText(*text));

@@ -3,8 +3,9 @@
 
 #include <algorithm>
 
-#include "app/main_form_win.h"
 #include "common/cp932.h"
+#include "common/message_box_win.h"
+#include "move/filing_win.h"
 
 namespace bex {
 namespace {
@@ -103,31 +104,33 @@ std::string SystemErrorText(DWORD error) {
   return message;
 }
 
-void TBexForm1::LoadDestinations() {
+const DestinationTree& Filing::ReadDestinations() {
   const std::string path = DataFilePath(kDestinationsFileName);
-  if (!PathExists(path)) return;
-  if (const auto bytes = ReadWholeFile(path)) Destinations = ParseDestinations(*bytes);
+  if (!PathExists(path)) return destinations_;
+  if (const auto bytes = ReadWholeFile(path)) destinations_ = ParseDestinations(*bytes);
+  return destinations_;
 }
 
-void TBexForm1::SaveDestinations() {
+void Filing::ReplaceDestinations(DestinationTree tree) {
+  destinations_ = std::move(tree);
   const DWORD error =
-      ReplaceFileContent(DataFilePath(kDestinationsFileName), SerializeDestinations(Destinations));
-  if (error != ERROR_SUCCESS) ShowMessage(hwnd_, "移動先フォルダーが保存できません", "保存エラー");
+      ReplaceFileContent(DataFilePath(kDestinationsFileName), SerializeDestinations(destinations_));
+  if (error != ERROR_SUCCESS) ShowMessage(owner_, "移動先フォルダーが保存できません", "保存エラー");
 }
 
-void TBexForm1::LoadHistory() {
+void Filing::LoadHistory() {
   const std::string path = DataFilePath(kHistoryFileName);
   if (!PathExists(path)) return;
-  if (const auto bytes = ReadWholeFile(path)) History = ParseHistory(*bytes);
+  if (const auto bytes = ReadWholeFile(path)) history_ = ParseHistory(*bytes);
 }
 
-void TBexForm1::RecordDestination(const std::string& destination) {
+void Filing::RecordDestination(const std::string& destination) {
   LoadHistory();
-  RecordInHistory(History, FolderOfDestination(destination));
+  RecordInHistory(history_, FolderOfDestination(destination));
   const std::string path = DataFilePath(kHistoryFileName);
-  const DWORD error = ReplaceFileContent(path, SerializeHistory(History));
+  const DWORD error = ReplaceFileContent(path, SerializeHistory(history_));
   if (error != ERROR_SUCCESS) {
-    ShowMessage(hwnd_, path + "\nに移動先の履歴を保存できません。\n" + SystemErrorText(error),
+    ShowMessage(owner_, path + "\nに移動先の履歴を保存できません。\n" + SystemErrorText(error),
                 "保存エラー");
   }
 }

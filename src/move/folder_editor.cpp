@@ -55,14 +55,14 @@ EditorButtons EditorButtonStates(const std::vector<DestinationEntry>& level, int
   const bool selected = selection >= 0 && selection < n;
   const std::string_view label = selected ? std::string_view(level[selection].label) : "";
   EditorButtons b{};
-  b.ADDbtn = b.GRbtn = b.SPbtn = true;
-  b.CTbtn = b.DELbtn = selected;
-  b.UPbtn = selection > 0;
-  b.DNbtn = selected && selection < n - 1;
-  b.KObtn = selected && IsEnterable(label);
-  b.CHGbtn = selected && !IsSeparatorLabel(label);
-  b.PSbtn = cutWaiting;
-  b.OYAbtn = editorDepth > 0;
+  b.addFolder = b.addGroup = b.addSeparator = true;
+  b.cut = b.remove = selected;
+  b.up = selection > 0;
+  b.down = selected && selection < n - 1;
+  b.enter = selected && IsEnterable(label);
+  b.change = selected && !IsSeparatorLabel(label);
+  b.paste = cutWaiting;
+  b.leave = editorDepth > 0;
   return b;
 }
 
@@ -127,7 +127,7 @@ void FolderEditor::AddGroup(std::string_view shortcutBox, std::string_view group
 }
 
 void FolderEditor::Change(std::string_view shortcutBox, std::string_view folderBox) {
-  if (!Buttons().CHGbtn || folderBox.empty()) return;
+  if (!Buttons().change || folderBox.empty()) return;
   Level()[selection_].label = FolderLabel(shortcutBox, folderBox);
 }
 
@@ -141,21 +141,21 @@ void FolderEditor::Delete() {
 }
 
 void FolderEditor::MoveUp() {
-  if (!Buttons().UPbtn) return;
+  if (!Buttons().up) return;
   std::vector<DestinationEntry>& level = Level();
   std::swap(level[selection_], level[selection_ - 1]);
   --selection_;
 }
 
 void FolderEditor::MoveDown() {
-  if (!Buttons().DNbtn) return;
+  if (!Buttons().down) return;
   std::vector<DestinationEntry>& level = Level();
   std::swap(level[selection_], level[selection_ + 1]);
   ++selection_;
 }
 
 void FolderEditor::Enter() {
-  if (!Buttons().KObtn) return;
+  if (!Buttons().enter) return;
   editorLevel_.push_back(static_cast<size_t>(selection_));
   Reselect(0);
 }

@@ -53,7 +53,7 @@ struct EntryDialogSetup {
 
 // Enabled state of each button of the editor page.
 struct EditorButtons {
-  bool ADDbtn, CHGbtn, GRbtn, SPbtn, CTbtn, PSbtn, DELbtn, UPbtn, DNbtn, OYAbtn, KObtn;
+  bool addFolder, change, addGroup, addSeparator, cut, paste, remove, up, down, leave, enter;
 };
 
 // The enabling rules for a level shown with selection (-1 for none), whether

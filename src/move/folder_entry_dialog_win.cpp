@@ -51,19 +51,19 @@ std::optional<std::string> ChooseFolder(HWND owner) {
   return folder;
 }
 
-TSetFolder_Form::TSetFolder_Form(EntryDialogSetup setup)
+FolderEntryDialog::FolderEntryDialog(EntryDialogSetup setup)
     : TableDialog(setup.title, 336, 76, SetFolderControls()), setup_(std::move(setup)) {}
 
 // Placed by the default: centred on the settings dialog, kept right of and
 // below the screen's origin.
-void TSetFolder_Form::OnCreate() {
+void FolderEntryDialog::OnCreate() {
   SetItemText(kLabel1, setup_.boxCaption);
   SetItemText(kShortC_ed, setup_.boxes.shortcut);
   SetItemText(kFolder_ed, setup_.boxes.folder);
   if (!setup_.showPicker) ShowWindow(Item(kSchbtn), SW_HIDE);
 }
 
-bool TSetFolder_Form::OnCommand(int id, int code) {
+bool FolderEntryDialog::OnCommand(int id, int code) {
   if (id == kSchbtn && code == BN_CLICKED) {
     SchbtnClick();
     return true;
@@ -73,7 +73,7 @@ bool TSetFolder_Form::OnCommand(int id, int code) {
 
 // Esc cancels wherever the focus is. The shortcut box takes every typed
 // character itself and swallows the Delete key.
-bool TSetFolder_Form::PreviewKey(HWND target, UINT msg, WPARAM key) {
+bool FolderEntryDialog::PreviewKey(HWND target, UINT msg, WPARAM key) {
   if (msg == WM_KEYDOWN && key == VK_ESCAPE) {
     Close(kResultCancel);
     return true;
@@ -86,18 +86,18 @@ bool TSetFolder_Form::PreviewKey(HWND target, UINT msg, WPARAM key) {
   return msg == WM_KEYDOWN && key == VK_DELETE;
 }
 
-void TSetFolder_Form::ShortC_edKeyPress(char typed) {
+void FolderEntryDialog::ShortC_edKeyPress(char typed) {
   const std::string shown = ShortcutBoxAfterChar(typed);
   SetItemText(kShortC_ed, shown);
   const LPARAM end = static_cast<LPARAM>(shown.size());
   SendMessageA(Item(kShortC_ed), EM_SETSEL, end, end);
 }
 
-void TSetFolder_Form::SchbtnClick() {
+void FolderEntryDialog::SchbtnClick() {
   if (std::optional<std::string> folder = ChooseFolder(Handle())) SetItemText(kFolder_ed, *folder);
 }
 
-void TSetFolder_Form::OnClose(int result) {
+void FolderEntryDialog::OnClose(int result) {
   if (result != kResultOk) return;
   setup_.boxes = {ItemText(kShortC_ed), ItemText(kFolder_ed)};
 }

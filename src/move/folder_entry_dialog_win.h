@@ -1,4 +1,4 @@
-// TSetFolder_Form: the small dialog in which the registered-folder editor
+// FolderEntryDialog: the small dialog in which the registered-folder editor
 // takes one entry: a one-character shortcut and a folder path (with a folder
 // picker) or a group name.
 #pragma once
@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "app/table_dialog_win.h"
+#include "common/table_dialog_win.h"
 #include "move/folder_editor.h"
 
 namespace bex {
@@ -17,10 +17,10 @@ namespace bex {
 // file-system folders only; the chosen folder's path, or none on cancel.
 std::optional<std::string> ChooseFolder(HWND owner);
 
-class TSetFolder_Form : public TableDialog {
+class FolderEntryDialog : public TableDialog {
  public:
   // Worded, and its boxes filled, as setup says.
-  explicit TSetFolder_Form(EntryDialogSetup setup);
+  explicit FolderEntryDialog(EntryDialogSetup setup);
 
   // The boxes as the user left them when the dialog was confirmed.
   const EntryDialogBoxes& Boxes() const { return setup_.boxes; }

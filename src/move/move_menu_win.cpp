@@ -1,5 +1,5 @@
-// MoveMenu, the menu of destinations behind the J key, and the move of the
-// shown file to the destination chosen there.
+// The move menu, the menu of destinations behind the J key, and the move of
+// the shown file to the destination chosen there.
 #include <windows.h>
 
 #include <commdlg.h>
@@ -7,10 +7,10 @@
 #include <optional>
 #include <vector>
 
-#include "app/main_form_win.h"
-#include "filelist/key_map.h"
-#include "move/destination_files_win.h"
-#include "move/move_menu_model.h"
+#include "common/files_win.h"
+#include "common/menu_win.h"
+#include "common/message_box_win.h"
+#include "move/filing_win.h"
 
 namespace bex {
 namespace {
@@ -99,58 +99,49 @@ void RemovePartialCopy(const std::string& source, const std::string& destination
 
 }  // namespace
 
-void TBexForm1::J1Click() {
-  const std::vector<MoveMenuItem> items = MoveMenuPopup();
-  const MoveMenuHandles menu(items);
-  const RECT r = OuterRect();
-  const WindowOrigin at = PopupMenuPoint({r.left, r.top, r.right - r.left, r.bottom - r.top});
-  const UINT id = TrackMenu(menu.Handle(), at.Left, at.Top);
-  if (const MoveMenuItem* item = menu.ItemOf(id)) MoveShownFile(*item);
-}
-
-std::vector<MoveMenuItem> TBexForm1::MoveMenuPopup() {
-  LoadDestinations();
+std::vector<MoveMenuItem> Filing::MoveMenuItems() {
+  ReadDestinations();
   LoadHistory();
-  return BuildMoveMenu(Destinations, History);
+  return BuildMoveMenu(destinations_, history_);
 }
 
-void TBexForm1::MoveShownFile(const MoveMenuItem& item) {
-  if (ShownFileName.empty()) return;
-  const std::optional<std::string> source = ShownFilePath();
-  if (!source) return;
-  const std::string startFolder = StartFolderOfItem(item, CurrentFolder);
-  std::string proposed = ShownFileName;
+std::optional<std::string> Filing::MoveShownFile(const ShownFile& shown, int screenX, int screenY) {
+  const std::vector<MoveMenuItem> items = MoveMenuItems();
+  const MoveMenuHandles menu(items);
+  const UINT id = TrackMenu(owner_, menu.Handle(), screenX, screenY);
+  const MoveMenuItem* item = menu.ItemOf(id);
+  if (!item) return std::nullopt;
+  return MoveTo(shown, *item);
+}
+
+std::optional<std::string> Filing::MoveTo(const ShownFile& shown, const MoveMenuItem& item) {
+  if (shown.Name().empty()) return std::nullopt;
+  const std::optional<std::string> source = shown.Path(owner_);
+  if (!source) return std::nullopt;
+  const std::string startFolder = StartFolderOfItem(item, shown.Folder());
+  std::string proposed = shown.Name();
   std::string destination;
   for (;;) {
-    DialogAnswer answer = AskDestinationPath(hwnd_, startFolder, proposed);
-    if (answer.outcome == DialogOutcome::kCancelled) return;
+    DialogAnswer answer = AskDestinationPath(owner_, startFolder, proposed);
+    if (answer.outcome == DialogOutcome::kCancelled) return std::nullopt;
     if (answer.outcome == DialogOutcome::kTooLong) {
-      PathTooLong(answer.path);
+      ReportPathTooLong(owner_, answer.path);
       continue;
     }
     if (!PathExists(answer.path)) {
       destination = std::move(answer.path);
       break;
     }
-    ShowMessage(hwnd_, "コピー先に同名ファイルが存在します。\nファイル名を変更してください。",
+    ShowMessage(owner_, "コピー先に同名ファイルが存在します。\nファイル名を変更してください。",
                 "ファイル名エラー");
     proposed = std::move(answer.path);
   }
   if (!MoveFileExA(source->c_str(), destination.c_str(), MOVEFILE_COPY_ALLOWED)) {
     RemovePartialCopy(*source, destination, GetLastError());
-    ShowMessage(hwnd_, *source + " → " + destination + "\nの移動に失敗しました。", "移動エラー");
-    return;
+    ShowMessage(owner_, *source + " → " + destination + "\nの移動に失敗しました。", "移動エラー");
+    return std::nullopt;
   }
-  Files().ShownFileRemoved = true;
-  // The move stands even when showing the next picture fails: it goes into
-  // the history either way.
-  try {
-    StepImage(true);
-  } catch (...) {
-    RecordDestination(destination);
-    throw;
-  }
-  RecordDestination(destination);
+  return destination;
 }
 
 }  // namespace bex

@@ -14,7 +14,7 @@ namespace {
 // `broken` make the decoder throw. Records every call in order.
 class FakeHost : public StepHost {
  public:
-  std::vector<FileTbl> ListFolder() override {
+  std::vector<FileEntry> ListFolder() override {
     calls.push_back("list");
     return folder;
   }
@@ -36,18 +36,18 @@ class FakeHost : public StepHost {
 
   void AddFiles(std::initializer_list<const char*> names, bool canLoad = true) {
     for (const char* name : names) {
-      folder.push_back(FileTbl{name, 0, 0});
+      folder.push_back(FileEntry{name, 0, 0});
       if (canLoad) loadable.insert(name);
     }
   }
   void DeleteFile(const std::string& name) {
     loadable.erase(name);
     folder.erase(std::remove_if(folder.begin(), folder.end(),
-                                [&](const FileTbl& e) { return e.Name == name; }),
+                                [&](const FileEntry& e) { return e.Name == name; }),
                  folder.end());
   }
 
-  std::vector<FileTbl> folder;
+  std::vector<FileEntry> folder;
   std::set<std::string> loadable;
   std::set<std::string> broken;
   std::string shown;
@@ -72,7 +72,7 @@ class FileStepperTest : public ::testing::Test {
 
   std::vector<std::string> ListedNames() const {
     std::vector<std::string> names;
-    for (const FileTbl& e : stepper.FileList) names.push_back(e.Name);
+    for (const FileEntry& e : stepper.FileList) names.push_back(e.Name);
     return names;
   }
 
@@ -279,7 +279,7 @@ TEST_F(FileStepperTest, DeletedOnlyFileRightAfterABuildReportsWithoutShowing) {
   host.AddFiles({"z.txt"}, false);
   Open("a.bmp");
   Delete("a.bmp");
-  host.folder.push_back(FileTbl{"a.bmp", 0, 0});  // listed before the delete took effect
+  host.folder.push_back(FileEntry{"a.bmp", 0, 0});  // listed before the delete took effect
   EXPECT_EQ(Step(true), "a.bmp");
   EXPECT_EQ(host.calls, (Calls{"list", "load z.txt 2", "load a.bmp 2", "report"}));
   EXPECT_EQ(stepper.CurrentIndex, -1);

@@ -58,8 +58,8 @@ TEST(KeyActionForTest, ArrowsTestCtrlBeforeShift) {
 TEST(KeyActionForTest, LetterKeysActWithAnyModifiers) {
   using A = KeyAction;
   const std::vector<std::pair<int, A>> letters{
-      {'B', A::kWindowToBottomEdge}, {'K', A::kToggleInstanceLock}, {'L', A::kWindowToLeftEdge},
-      {'M', A::kOpenPopupMenu},      {'T', A::kWindowToTopEdge},    {kVkReturn, A::kCloseWindow},
+      {'B', A::kWindowToBottomEdge}, {'K', A::kToggleSingleInstance}, {'L', A::kWindowToLeftEdge},
+      {'M', A::kOpenCommandMenu},    {'T', A::kWindowToTopEdge},      {kVkReturn, A::kCloseWindow},
       {kVkEscape, A::kCloseWindow}};
   for (const auto& [key, action] : letters) {
     ExpectActions(key, {{false, false, action}, {true, false, action}, {true, true, action}});
@@ -70,7 +70,7 @@ TEST(KeyActionForTest, RightEdgeUnlessShiftAloneRefreshes) {
   ExpectActions('R', {{false, false, KeyAction::kWindowToRightEdge},
                       {false, true, KeyAction::kWindowToRightEdge},
                       {true, true, KeyAction::kWindowToRightEdge}});
-  EXPECT_EQ(CommandForShortcut('R', kShiftKey), Command::RRefresh1);
+  EXPECT_EQ(CommandForShortcut('R', kShiftKey), Command::RefreshList);
   EXPECT_FALSE(CommandForShortcut('R', kShiftKey | kCtrlKey));
 }
 

@@ -137,7 +137,7 @@ std::string WritePicture(const std::string& folder, const std::string& name,
   return path;
 }
 
-void ExpectPicture(const TSpiload& slot, const TestPicture& picture, const Pixels& pixels) {
+void ExpectPicture(const DecoderSlot& slot, const TestPicture& picture, const Pixels& pixels) {
   ASSERT_TRUE(slot.Picture());
   EXPECT_EQ(slot.Picture()->Width(), picture.width);
   EXPECT_EQ(slot.Picture()->Height(), picture.height);
@@ -156,7 +156,7 @@ TEST(SpiHostChoice, TheModuleTheSearchReturnsFirstDecodes) {
     const bool tst1First = lstrcmpiA(order[0].c_str(), tst1Copy) == 0;
     const std::string file = WritePicture(folder, "pic.tst", picture);
 
-    TSpiload slot;
+    DecoderSlot slot;
     slot.LoadPlugins(folder);
     EXPECT_EQ(slot.PluginCount(), 2u);
     ASSERT_TRUE(slot.PrepareFile(file));
@@ -169,7 +169,7 @@ TEST(SpiHostChoice, TheModuleTheSearchReturnsFirstDecodes) {
 
 TEST(SpiHostChoice, ModuleWithoutGetPictureIsUnloadedAndNeverAsked) {
   const std::string folder = FolderWith("nopic", {"nopic.spi", "tst1.spi"});
-  TSpiload slot;
+  DecoderSlot slot;
   slot.LoadPlugins(folder);
   EXPECT_FALSE(IsLoaded(Path(folder, "nopic.spi")));
   EXPECT_TRUE(IsLoaded(Path(folder, "tst1.spi")));
@@ -187,7 +187,7 @@ TEST(SpiHostChoice, ModuleWithoutGetPictureIsUnloadedAndNeverAsked) {
 
 TEST(SpiHostChoice, SlotWithoutModulesReadsOnlyBitmaps) {
   const std::string folder = test::NewScratchFolder("empty-slot");
-  TSpiload slot;
+  DecoderSlot slot;
   EXPECT_FALSE(slot.PrepareFile(WritePicture(folder, "pic.tst", SmallPicture())));
   EXPECT_FALSE(slot.DecodePicture());
   EXPECT_FALSE(slot.Picture());
@@ -203,7 +203,7 @@ TEST(SpiHostChoice, SlotWithoutModulesReadsOnlyBitmaps) {
 TEST(SpiHostChoice, FileThatDoesNotOpenIsRefusedBeforeAnyModuleIsAsked) {
   const std::string folder = FolderWith("unopenable", {"trace.spi"});
   const CallTrace trace(folder);
-  TSpiload slot;
+  DecoderSlot slot;
   slot.LoadPlugins(folder);
   const std::string subfolder = Path(folder, "dir.tst");
   ASSERT_TRUE(CreateDirectoryA(subfolder.c_str(), nullptr));
@@ -220,7 +220,7 @@ TEST(SpiHostChoice, FileThatDoesNotOpenIsRefusedBeforeAnyModuleIsAsked) {
 TEST(SpiHostBitmaps, BmpExtensionGoesToTheBuiltInReaderWhateverModulesAreLoaded) {
   const std::string modules = FolderWith("bmp", {"trace.spi"});
   const CallTrace trace(modules);
-  TSpiload slot;
+  DecoderSlot slot;
   slot.LoadPlugins(modules);
   const TestPicture picture = SmallPicture(7);
   // One folder per name: the file system ignores case.
@@ -244,7 +244,7 @@ TEST(SpiHostBitmaps, BmpExtensionGoesToTheBuiltInReaderWhateverModulesAreLoaded)
 
 TEST(SpiHostBitmaps, RejectedBitmapRaisesTheReadersError) {
   const std::string folder = test::NewScratchFolder("bad-bmp");
-  TSpiload slot;
+  DecoderSlot slot;
   const TestPicture picture = SmallPicture();
   std::string truncated = BitmapFile(picture);
   truncated.resize(truncated.size() / 2);
@@ -268,7 +268,7 @@ TEST(SpiHostBitmaps, BitmapThatCannotBeReadFailsQuietly) {
   const std::string folder = test::NewScratchFolder("unreadable-bmp");
   const std::string subfolder = Path(folder, "dir.bmp");
   ASSERT_TRUE(CreateDirectoryA(subfolder.c_str(), nullptr));
-  TSpiload slot;
+  DecoderSlot slot;
   for (const std::string& file : {subfolder, Path(folder, "missing.bmp")}) {
     ASSERT_TRUE(slot.PrepareFile(file));
     EXPECT_FALSE(slot.DecodePicture()) << file;
@@ -278,7 +278,7 @@ TEST(SpiHostBitmaps, BitmapThatCannotBeReadFailsQuietly) {
 
 TEST(SpiHostDecode, FailingGetPictureFailsTheDecodeAndDropsTheOldPicture) {
   const std::string folder = FolderWith("failpic", {"failpic.spi"});
-  TSpiload slot;
+  DecoderSlot slot;
   slot.LoadPlugins(folder);
   const TestPicture picture = SmallPicture();
   const std::string bitmap = Path(folder, "old.bmp");
@@ -295,7 +295,7 @@ class SpiHostBogusAnswer : public testing::TestWithParam<const char*> {};
 
 TEST_P(SpiHostBogusAnswer, FailsTheDecode) {
   const std::string folder = FolderWith("bogus", {"bogus.spi"});
-  TSpiload slot;
+  DecoderSlot slot;
   slot.LoadPlugins(folder);
   ASSERT_TRUE(slot.PrepareFile(WritePicture(folder, "pic.tst", SmallPicture(), GetParam())));
   EXPECT_FALSE(slot.DecodePicture());
@@ -313,7 +313,7 @@ class SpiHostSoundAnswer : public testing::TestWithParam<const char*> {};
 
 TEST_P(SpiHostSoundAnswer, DecodesThePixels) {
   const std::string folder = FolderWith("sound", {"bogus.spi"});
-  TSpiload slot;
+  DecoderSlot slot;
   slot.LoadPlugins(folder);
   const TestPicture picture = SmallPicture(3);
   ASSERT_TRUE(slot.PrepareFile(WritePicture(folder, "pic.tst", picture, GetParam())));
@@ -327,7 +327,7 @@ INSTANTIATE_TEST_SUITE_P(Variants, SpiHostSoundAnswer,
 
 TEST(SpiHostDecode, PictureHeldElsewhereOutlivesTheSlotsNextDecode) {
   const std::string folder = FolderWith("shared", {"tst1.spi"});
-  TSpiload slot;
+  DecoderSlot slot;
   slot.LoadPlugins(folder);
   const TestPicture first = SmallPicture(1);
   const TestPicture second{4, 6, Pattern(4, 6, 2)};
@@ -353,7 +353,7 @@ TEST(SpiHostLoading, NewListReplacesTheOldAndUnloadsItsModules) {
   const TestPicture picture = SmallPicture();
   const std::string file = WritePicture(first, "pic.tst", picture);
   {
-    TSpiload slot;
+    DecoderSlot slot;
     slot.LoadPlugins(first);
     ASSERT_TRUE(slot.PrepareFile(file));
     EXPECT_TRUE(IsLoaded(Path(first, "tst1.spi")));
@@ -374,7 +374,7 @@ TEST(SpiHostLoading, NewListReplacesTheOldAndUnloadsItsModules) {
 TEST(SpiHostLoading, ReloadingTheSameFolderKeepsOneEntryPerModule) {
   const std::string folder = FolderWith("reload", {"tst1.spi", "tst2.spi"});
   {
-    TSpiload slot;
+    DecoderSlot slot;
     for (int i = 0; i < 3; ++i) slot.LoadPlugins(folder);
     EXPECT_EQ(slot.PluginCount(), 2u);
     EXPECT_TRUE(IsLoaded(Path(folder, "tst1.spi")));
@@ -388,7 +388,7 @@ TEST(SpiHostLoading, FolderWithoutUsableModulesLeavesTheListAsItWas) {
   const std::string folder = FolderWith("kept", {"tst1.spi"});
   const std::string unusable = FolderWith("unusable", {"nopic.spi"});
   const std::string file = WritePicture(folder, "pic.tst", SmallPicture());
-  TSpiload slot;
+  DecoderSlot slot;
   slot.LoadPlugins(folder);
   for (const std::string& other :
        {test::NewScratchFolder("no-modules"), unusable, Path(folder, "missing")}) {
@@ -405,7 +405,7 @@ TEST(SpiHostLoading, EachSlotHasEntriesOfItsOwn) {
   const std::string folder = FolderWith("three", {"tst1.spi"});
   const std::string module = Path(folder, "tst1.spi");
   const std::string file = WritePicture(folder, "pic.tst", SmallPicture());
-  std::array<std::optional<TSpiload>, 3> slots;
+  std::array<std::optional<DecoderSlot>, 3> slots;
   for (auto& slot : slots) {
     slot.emplace();
     slot->LoadPlugins(folder);

@@ -23,8 +23,8 @@ DestinationTree ExampleTree() {
 // The buttons in the page's order, as 1 (enabled) and 0.
 std::string Enabled(const EditorButtons& b) {
   std::string s;
-  for (bool on : {b.ADDbtn, b.CHGbtn, b.GRbtn, b.SPbtn, b.CTbtn, b.PSbtn, b.DELbtn, b.UPbtn,
-                  b.DNbtn, b.OYAbtn, b.KObtn}) {
+  for (bool on : {b.addFolder, b.change, b.addGroup, b.addSeparator, b.cut, b.paste, b.remove, b.up,
+                  b.down, b.leave, b.enter}) {
     s += on ? '1' : '0';
   }
   return s;
@@ -196,14 +196,14 @@ TEST(FolderEditorWalk, EnterSelectsFirstLineAndLeaveReselectsTheGroup) {
   EXPECT_EQ(editor.EditorLevel(), std::vector<size_t>{3});
   EXPECT_EQ(editor.ListLines(), (Lines{"1 : E:\\Scans", "  : E:\\Misc"}));
   EXPECT_EQ(editor.Selection(), 0);
-  EXPECT_TRUE(editor.Buttons().OYAbtn);
+  EXPECT_TRUE(editor.Buttons().leave);
 
   editor.Select(1);
   EXPECT_TRUE(editor.ListKeyDown(kKeyLeft));
   EXPECT_EQ(editor.EditorDepth(), 0);
   EXPECT_EQ(editor.Selection(), 3);
-  EXPECT_TRUE(editor.Buttons().KObtn);
-  EXPECT_FALSE(editor.Buttons().OYAbtn);
+  EXPECT_TRUE(editor.Buttons().enter);
+  EXPECT_FALSE(editor.Buttons().leave);
 
   EXPECT_TRUE(editor.ListKeyDown(kKeyRight));
   EXPECT_TRUE(editor.ListKeyDown(kKeyBackspace));
@@ -239,14 +239,14 @@ TEST(FolderEditorCut, PasteMovesAnEntryToAnotherLevelAndANewCutKeepsIt) {
   FolderEditor editor(ExampleTree());
   editor.Cut();  // A
   EXPECT_EQ(editor.CutEntry(), Leaf("A : D:\\Keep"));
-  EXPECT_TRUE(editor.Buttons().PSbtn);
+  EXPECT_TRUE(editor.Buttons().paste);
   EXPECT_EQ(editor.Selection(), 0);
   editor.Select(2);  // the group, now third
   editor.Enter();
   editor.Select(1);
   editor.Paste();
   EXPECT_FALSE(editor.CutEntry().has_value());
-  EXPECT_FALSE(editor.Buttons().PSbtn);
+  EXPECT_FALSE(editor.Buttons().paste);
   EXPECT_EQ(editor.ListLines(), (Lines{"1 : E:\\Scans", "A : D:\\Keep", "  : E:\\Misc"}));
   EXPECT_EQ(editor.Selection(), 1);
   editor.Leave();

@@ -1,8 +1,5 @@
-// Message boxes of the application: the plain ones with fixed captions and
-// the general error report.
-#include <windows.h>
+#include "common/message_box_win.h"
 
-#include "app/main_form_win.h"
 #include "common/cp932.h"
 
 namespace bex {
@@ -16,6 +13,11 @@ void ShowErrorReport(HWND owner, const std::string& text) {
   const std::string_view last = LastCharacter(message);
   if (!last.empty() && static_cast<unsigned char>(last[0]) > '.') message += '.';
   MessageBoxA(owner, message.c_str(), kApplicationTitle, MB_OK | MB_ICONERROR);
+}
+
+std::nullopt_t ReportPathTooLong(HWND owner, const std::string& path) {
+  ShowMessage(owner, path + "\nはパスが長すぎるため扱えません。", "パス長エラー");
+  return std::nullopt;
 }
 
 }  // namespace bex

@@ -1,4 +1,4 @@
-#include "app/table_dialog_win.h"
+#include "common/table_dialog_win.h"
 
 #include <commctrl.h>
 

@@ -1,0 +1,196 @@
+// The main window's life: creation and the start-up sequence, the window
+// procedure and its routing of messages, the close step.
+#include "app/main_window_win.h"
+
+#include <shellapi.h>
+
+#include "common/bex_error.h"
+#include "common/message_box_win.h"
+#include "image/open_image_win.h"
+
+namespace bex {
+namespace {
+
+constexpr DWORD kMainStyle = WS_OVERLAPPEDWINDOW | WS_HSCROLL | WS_VSCROLL;
+constexpr int kDesignWidth = 207;
+constexpr int kDesignHeight = 141;
+
+LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* window = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (!window || !window->Handle()) return DefWindowProcA(hwnd, msg, wParam, lParam);
+  try {
+    return window->HandleMessage(msg, wParam, lParam);
+  } catch (const BexError& e) {
+    ShowErrorReport(hwnd, e.what());
+  } catch (const std::bad_alloc&) {
+    ShowErrorReport(hwnd, "メモリが不足しています");
+  }
+  return 0;
+}
+
+void RegisterMainWindowClass() {
+  WNDCLASSA wc = {};
+  wc.style = CS_DBLCLKS;
+  wc.lpfnWndProc = MainWindowProc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
+  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  wc.lpszClassName = kMainWindowClass;
+  RegisterClassA(&wc);
+}
+
+}  // namespace
+
+MainWindow::MainWindow(const std::vector<std::string>& args)
+    : desktop_{GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)} {
+  CreateMainWindow();
+  ReadStartupSettings();
+  view_->FillClientArea();
+  folder_->SetSortOrder(options_->DefaultSortKind(), options_->DefaultSortDirection());
+  OpenCommandLine(args);
+}
+
+MainWindow::~MainWindow() {
+  view_.reset();
+  if (hwnd_ && IsWindow(hwnd_)) {
+    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+    DestroyWindow(hwnd_);
+  }
+}
+
+void MainWindow::CreateMainWindow() {
+  RegisterMainWindowClass();
+  HWND hwnd = CreateWindowExA(0, kMainWindowClass, kApplicationTitle, kMainStyle, CW_USEDEFAULT,
+                              CW_USEDEFAULT, kDesignWidth, kDesignHeight, nullptr, nullptr,
+                              GetModuleHandleA(nullptr), this);
+  if (!hwnd) throw BexError("ウィンドウを作成できません");
+  hwnd_ = hwnd;
+  // The picture view first: hiding the bars resizes the client area, and the
+  // resize handler lays out the bars around the image area.
+  view_ = std::make_unique<PictureView>(
+      hwnd_, desktop_,
+      [this](UINT msg, WPARAM keys, int x, int y) { mouse_->OnMouse(msg, keys, x, y); });
+  ShowScrollBar(hwnd_, SB_BOTH, FALSE);
+  display_ = std::make_unique<SlotDisplay>(hwnd_, slots_, *view_);
+  folder_ = std::make_unique<FolderStepper>(hwnd_, *display_);
+  mouse_ = std::make_unique<MouseGestures>(
+      hwnd_, *view_,
+      MouseGestures::Actions{[this](bool forward) { folder_->Step(forward); },
+                             [this](int x, int y) { OpenCommandMenu(x, y); }});
+  filing_ = std::make_unique<Filing>(hwnd_);
+}
+
+void MainWindow::ReadStartupSettings() {
+  options_ = std::make_unique<Options>(hwnd_);
+  slots_.LoadPlugins(options_->PluginFolder());
+  options_->ApplyStoredBounds(desktop_.width, desktop_.height);
+  options_->ApplyStoredSwitches();
+  view_->SetFitMode(options_->StoredFitMode());
+  options_->ReadDefaultSortOrder();
+}
+
+// A first file that cannot be shown is reported and start-up goes on.
+void MainWindow::OpenCommandLine(const std::vector<std::string>& args) {
+  if (args.empty()) return;
+  try {
+    OpenPicture(args[0]);
+  } catch (const BexError& e) {
+    ShowErrorReport(hwnd_, e.what());
+  }
+  if (args.size() >= 2) OpenInNewViewer(hwnd_, {args.begin() + 1, args.end()});
+}
+
+void MainWindow::Show() {
+  ShowWindow(hwnd_, SW_SHOW);
+  DragAcceptFiles(hwnd_, TRUE);
+  UpdateWindow(hwnd_);
+}
+
+bool MainWindow::CloseStep() {
+  try {
+    options_->WriteOnClose();
+  } catch (const BexError& e) {
+    ShowErrorReport(hwnd_, e.what());
+    return false;
+  }
+  closed_ = true;
+  folder_->ReleaseList();
+  slots_.ReleasePictures();
+  return true;
+}
+
+// A later launch posted one of its file names as a global atom.
+void MainWindow::OnHandOff(WPARAM atom) {
+  char name[256];
+  const UINT length = GlobalGetAtomNameA(static_cast<ATOM>(LOWORD(atom)), name, sizeof(name));
+  if (length == 0) return;  // no such atom: nothing to open
+  GlobalDeleteAtom(static_cast<ATOM>(LOWORD(atom)));
+  OpenPicture(std::string(name, length));
+}
+
+RECT MainWindow::OuterRect() const {
+  RECT r;
+  GetWindowRect(hwnd_, &r);
+  return r;
+}
+
+LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_CLOSE:
+      if (closed_ || CloseStep()) DestroyWindow(hwnd_);
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    case WM_SIZE:
+      view_->OnSize();
+      return 0;
+    case WM_HSCROLL:
+      view_->OnScroll(SB_HORZ, wParam);
+      return 0;
+    case WM_VSCROLL:
+      view_->OnScroll(SB_VERT, wParam);
+      return 0;
+    case WM_DROPFILES:
+      OpenPictures(TakeDroppedFiles(reinterpret_cast<HDROP>(wParam)));
+      return 0;
+    case WM_KEYDOWN:
+      OnKey(static_cast<int>(wParam));
+      return 0;
+    case WM_SYSKEYDOWN:
+      // Alt+F4 closes through the system; other Alt combinations are keys.
+      if (wParam == VK_F4) return DefWindowProcA(hwnd_, msg, wParam, lParam);
+      OnKey(static_cast<int>(wParam));
+      return 0;
+    case WM_MOUSEWHEEL:
+      mouse_->OnWheel(GET_WHEEL_DELTA_WPARAM(wParam));
+      return 0;
+    case WM_LBUTTONDOWN:
+      SetCapture(hwnd_);
+      break;
+    case WM_LBUTTONUP:
+      ReleaseCapture();
+      break;
+    case WM_CAPTURECHANGED:
+      mouse_->OnMouse(msg, 0, 0, 0);
+      return 0;
+    case kHandOffMessage:
+      OnHandOff(wParam);
+      return 0;
+    default:
+      break;
+  }
+  if (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) {
+    mouse_->OnMouse(msg, wParam, static_cast<short>(LOWORD(lParam)),
+                    static_cast<short>(HIWORD(lParam)));
+    return 0;
+  }
+  return DefWindowProcA(hwnd_, msg, wParam, lParam);
+}
+
+}  // namespace bex

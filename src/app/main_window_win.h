@@ -1,0 +1,99 @@
+// The viewer's one main window. It creates the window with the viewer's
+// parts, the options, the picture view, the decoder slots, the folder stepper,
+// the command menu and the filing of pictures, and routes the window's
+// messages, keys, commands and mouse gestures to them.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/options_win.h"
+#include "filelist/command_menu_win.h"
+#include "filelist/commands.h"
+#include "filelist/folder_stepper_win.h"
+#include "filelist/key_map.h"
+#include "image/decoder_slots_win.h"
+#include "image/mouse_win.h"
+#include "image/picture_view_win.h"
+#include "move/filing_win.h"
+
+namespace bex {
+
+// Posted by a later launch: wParam is a global atom naming one file.
+constexpr UINT kHandOffMessage = WM_USER + 1;  // 1025
+// The class later launches look for.
+constexpr char kMainWindowClass[] = "TBexForm1";
+
+class MainWindow {
+ public:
+  // Creates the (hidden) window and runs the start-up sequence: settings,
+  // plug-ins, window bounds and options, the first command-line file.
+  explicit MainWindow(const std::vector<std::string>& args);
+  ~MainWindow();
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
+
+  HWND Handle() const { return hwnd_; }
+  void Show();
+  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+
+ private:
+  // The decoder slots and the picture view as stepping and opening use them.
+  class SlotDisplay : public PictureSlots {
+   public:
+    SlotDisplay(HWND window, DecoderSlots& slots, PictureView& view)
+        : window_(window), slots_(slots), view_(view) {}
+    std::string ShownFileName() const override { return view_.Shown().Name(); }
+    bool LoadIntoSlot(const std::string& name, int slot, bool shown) override;
+    void ShowSlot(int slot) override;
+
+   private:
+    HWND window_;
+    DecoderSlots& slots_;
+    PictureView& view_;
+  };
+
+  // --- creation and the window's life (main_window_win.cpp) ----------------
+  void CreateMainWindow();
+  void ReadStartupSettings();
+  void OpenCommandLine(const std::vector<std::string>& args);
+  // The close step; false when a refused settings write keeps the window open.
+  bool CloseStep();
+  void OnHandOff(WPARAM atom);
+  RECT OuterRect() const;
+
+  // --- opening and filing (open_route_win.cpp) ------------------------------
+  // Shows path, or tells that it cannot be shown.
+  bool OpenPicture(const std::string& path);
+  // Shows the first of paths and hands the others to a new copy.
+  void OpenPictures(const std::vector<std::string>& paths);
+  void MoveShownFile();
+
+  // --- keys and commands (command_route_win.cpp) ----------------------------
+  void OnKey(int virtualKey);
+  void RunKeyAction(const KeyCommand& key);
+  // Builds the list when stale and enables and ticks the command menu.
+  MenuState PrepareCommandMenu();
+  void OpenCommandMenu(int screenX, int screenY);
+  void RunCommand(Command command);
+
+  // --- the settings dialog (settings_dialog_win.cpp) -----------------------
+  void OpenSettings();
+
+  HWND hwnd_ = nullptr;
+  DesktopArea desktop_;
+  DecoderSlots slots_;
+  CommandMenu commandMenu_;
+  std::unique_ptr<PictureView> view_;
+  std::unique_ptr<SlotDisplay> display_;
+  std::unique_ptr<FolderStepper> folder_;
+  std::unique_ptr<MouseGestures> mouse_;
+  std::unique_ptr<Filing> filing_;
+  std::unique_ptr<Options> options_;
+  bool closed_ = false;
+};
+
+}  // namespace bex

@@ -1,0 +1,133 @@
+#include "app/options_win.h"
+
+#include "common/files_win.h"
+#include "common/message_box_win.h"
+
+namespace bex {
+namespace {
+
+std::string SettingsPath(HWND window) {
+  const std::string path = ProgramFolder() + "bex.ini";
+  if (!PathExists(path)) {
+    ShowMessage(
+        window,
+        "初期起動です。\n環境設定を行ってください。\n(特にSusie Plug-inのあるフォルダーの登録)",
+        "初期起動メッセージ");
+  }
+  return path;
+}
+
+RECT OuterRect(HWND window) {
+  RECT r;
+  GetWindowRect(window, &r);
+  return r;
+}
+
+}  // namespace
+
+Options::Options(HWND window)
+    : window_(window),
+      file_(SettingsPath(window)),
+      pluginFolder_(file_.ReadString(settings::kPluginFolder)) {
+  if (pluginFolder_.size() < 3) {
+    ShowMessage(window_, "Susie Plug-inのフォルダー設定が異常です。\n設定画面で修正してください",
+                "インストール異常");
+  }
+}
+
+void Options::ApplyStoredBounds(int desktopWidth, int desktopHeight) {
+  auto place = [this](int left, int top, int width, int height) {
+    SetWindowPos(window_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  };
+  RECT r = OuterRect(window_);
+  const int top = file_.ReadInt(settings::kTop, (desktopHeight - (r.bottom - r.top)) / 2);
+  place(r.left, top, r.right - r.left, r.bottom - r.top);
+  r = OuterRect(window_);
+  const int left = file_.ReadInt(settings::kLeft, (desktopWidth - (r.right - r.left)) / 2);
+  place(left, r.top, r.right - r.left, r.bottom - r.top);
+  r = OuterRect(window_);
+  const int height = file_.ReadInt(settings::kHeight, r.bottom - r.top);
+  place(r.left, r.top, r.right - r.left, height);
+  r = OuterRect(window_);
+  const int width = file_.ReadInt(settings::kWidth, r.right - r.left);
+  place(r.left, r.top, width, r.bottom - r.top);
+}
+
+void Options::ApplyStoredSwitches() {
+  if (file_.ReadBool(settings::kNoSecondLaunch)) ToggleSingleInstance();
+  if (file_.ReadBool(settings::kTopmost)) ToggleTopmost();
+  if (file_.ReadBool(settings::kSaveBounds)) flags_ |= kOptionSaveBounds;
+}
+
+int Options::StoredFitMode() const { return file_.ReadInt(settings::kFitMode); }
+
+void Options::ReadDefaultSortOrder() {
+  defaultSortKind_ = file_.ReadInt(settings::kSortKind);
+  defaultSortDirection_ = file_.ReadInt(settings::kSortDirection);
+}
+
+void Options::ToggleTopmost() {
+  const bool topmost = (flags_ & kOptionTopmost) != 0;
+  SetWindowPos(window_, topmost ? HWND_NOTOPMOST : HWND_TOPMOST, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  flags_ ^= kOptionTopmost;
+}
+
+void Options::ToggleSingleInstance() {
+  HANDLE h = CreateMutexA(nullptr, FALSE, kInstanceLockName);
+  const DWORD error = GetLastError();
+  if (h && error != ERROR_ALREADY_EXISTS) {
+    lock_ = h;
+    lockHeld_ = true;
+    flags_ |= kOptionNoSecondLaunch;
+    return;
+  }
+  if (h) {
+    CloseHandle(h);
+    if (lockHeld_) CloseHandle(lock_);
+    lock_ = nullptr;
+  }
+  lockHeld_ = false;
+  flags_ &= ~kOptionNoSecondLaunch;
+}
+
+bool InstanceLockExists() {
+  SetLastError(ERROR_SUCCESS);
+  HANDLE probe = CreateMutexA(nullptr, FALSE, kInstanceLockName);
+  const bool existed = probe && GetLastError() == ERROR_ALREADY_EXISTS;
+  if (probe) CloseHandle(probe);
+  return existed;
+}
+
+void Options::SetSaveBounds(bool on) {
+  flags_ = (flags_ & ~kOptionSaveBounds) | (on ? kOptionSaveBounds : 0);
+}
+
+void Options::SetDefaultSortOrder(int kind, int direction) {
+  defaultSortDirection_ = direction;
+  defaultSortKind_ = kind;
+}
+
+void Options::WriteOnClose() const {
+  file_.WriteString(settings::kPluginFolder, pluginFolder_);
+  if (flags_ & kOptionSaveBounds) {
+    const RECT r = OuterRect(window_);
+    file_.WriteInt(settings::kTop, r.top);
+    file_.WriteInt(settings::kLeft, r.left);
+    file_.WriteInt(settings::kHeight, r.bottom - r.top);
+    file_.WriteInt(settings::kWidth, r.right - r.left);
+  }
+  file_.WriteString(settings::kVersion, kSettingsVersion);
+}
+
+void Options::WriteDialogSettings(int fitMode) const {
+  file_.WriteBool(settings::kNoSecondLaunch, flags_ & kOptionNoSecondLaunch);
+  file_.WriteBool(settings::kTopmost, flags_ & kOptionTopmost);
+  file_.WriteBool(settings::kSaveBounds, flags_ & kOptionSaveBounds);
+  file_.WriteInt(settings::kFitMode, fitMode);
+  file_.WriteInt(settings::kSortKind, defaultSortKind_);
+  file_.WriteInt(settings::kSortDirection, defaultSortDirection_);
+  file_.WriteString(settings::kPluginFolder, pluginFolder_);
+}
+
+}  // namespace bex

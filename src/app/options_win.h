@@ -1,0 +1,80 @@
+// The options and settings of the viewer: the settings file "bex.ini" beside
+// the program, the persisted on/off options (topmost, no second instance with
+// its instance lock, save the window bounds), the plug-in folder and the
+// default sort order.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/settings_file_win.h"
+
+namespace bex {
+
+// Bits of the option flags, persisted in the settings file.
+enum OptionBit : int {
+  kOptionTopmost = 1,
+  kOptionNoSecondLaunch = 2,
+  kOptionSaveBounds = 4,
+};
+
+constexpr char kInstanceLockName[] = "Bex Lock";
+
+// True when the instance lock "Bex Lock" exists, held by this or another
+// running viewer. The probe itself holds nothing.
+bool InstanceLockExists();
+
+class Options {
+ public:
+  // Opens the settings file of window's program and reads the plug-in folder.
+  // A missing file is a first run, and a folder name shorter than three
+  // characters is suspicious: both are told in a message, and start-up goes on.
+  explicit Options(HWND window);
+  Options(const Options&) = delete;
+  Options& operator=(const Options&) = delete;
+
+  const std::string& PluginFolder() const { return pluginFolder_; }
+  void SetPluginFolder(std::string folder) { pluginFolder_ = std::move(folder); }
+
+  // The stored window bounds. Each is applied as soon as it is read, so the
+  // defaults of Top and Left centre the designed size on the desktop; nothing
+  // is clamped to it.
+  void ApplyStoredBounds(int desktopWidth, int desktopHeight);
+  // The stored no-second-instance, topmost and save-bounds options.
+  void ApplyStoredSwitches();
+  int StoredFitMode() const;
+  void ReadDefaultSortOrder();
+
+  int Flags() const { return flags_; }
+  // This viewer holds the instance lock.
+  bool HoldsInstanceLock() const { return lockHeld_; }
+  void ToggleTopmost();
+  // Takes the instance lock, or releases it; the option stays off when
+  // another viewer holds the lock.
+  void ToggleSingleInstance();
+  void SetSaveBounds(bool on);
+
+  int DefaultSortKind() const { return defaultSortKind_; }
+  int DefaultSortDirection() const { return defaultSortDirection_; }
+  void SetDefaultSortOrder(int kind, int direction);
+
+  // The close step's keys: the plug-in folder, the window bounds when the
+  // option is on, and the version. A refused write throws BexError.
+  void WriteOnClose() const;
+  // The seven keys of "設定", with the fit mode of this moment. A refused
+  // write throws and ends the writing at that key.
+  void WriteDialogSettings(int fitMode) const;
+
+ private:
+  HWND window_;
+  SettingsFile file_;
+  std::string pluginFolder_;
+  int flags_ = 0;
+  HANDLE lock_ = nullptr;
+  bool lockHeld_ = false;
+  int defaultSortKind_ = 1;
+  int defaultSortDirection_ = 1;
+};
+
+}  // namespace bex

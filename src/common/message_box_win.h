@@ -1,0 +1,25 @@
+// Message boxes of the program: the plain ones with fixed captions and the
+// general error report.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+namespace bex {
+
+constexpr char kApplicationTitle[] = "Bex";
+
+// A plain message box with a fixed caption, no icon.
+int ShowMessage(HWND owner, const std::string& text, const std::string& caption,
+                UINT buttons = MB_OK);
+
+// The general error report: the text in a message box with an error icon and
+// the application title as caption, with a period appended as the runtime does.
+void ShowErrorReport(HWND owner, const std::string& text);
+
+// Tells that path does not fit the platform's buffers; none, for returning.
+std::nullopt_t ReportPathTooLong(HWND owner, const std::string& path);
+
+}  // namespace bex

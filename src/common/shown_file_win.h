@@ -1,0 +1,33 @@
+// The file whose picture is on screen: its bare name and the folder it was
+// opened from, which is also the process's current directory.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+namespace bex {
+
+class ShownFile {
+ public:
+  const std::string& Name() const { return name_; }
+  // At most 259 characters.
+  const std::string& Folder() const { return folder_; }
+  void Set(std::string folder, std::string name) {
+    folder_ = std::move(folder);
+    name_ = std::move(name);
+  }
+  // Another file of the same folder is shown.
+  void SetName(std::string name) { name_ = std::move(name); }
+
+  // The full path, or none: without a name, or after a message owned by owner
+  // for a path that does not fit the platform's buffers.
+  std::optional<std::string> Path(HWND owner) const;
+
+ private:
+  std::string folder_;
+  std::string name_;
+};
+
+}  // namespace bex

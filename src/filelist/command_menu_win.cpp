@@ -1,0 +1,59 @@
+#include "filelist/command_menu_win.h"
+
+#include <string>
+
+#include "common/menu_win.h"
+
+namespace bex {
+namespace {
+
+constexpr UINT kFirstCommandId = 1000;
+
+UINT IdOf(Command command) { return kFirstCommandId + static_cast<UINT>(command); }
+
+std::string CaptionOf(const MenuItem& item) {
+  const std::string keys = ShortcutText(item.Keys);
+  return keys.empty() ? item.Caption : std::string(item.Caption) + "\t" + keys;
+}
+
+}  // namespace
+
+CommandMenu::CommandMenu() : menu_(CreatePopupMenu()) {
+  HMENU submenu = nullptr;
+  for (const MenuItem& item : CommandMenuItems()) {
+    HMENU parent = item.Level == 0 ? menu_ : submenu;
+    switch (item.Kind) {
+      case MenuItemKind::kSubmenu:
+        submenu = CreatePopupMenu();
+        AppendMenuA(parent, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(submenu),
+                    item.Caption);
+        break;
+      case MenuItemKind::kSeparator:
+        AppendMenuA(parent, MF_SEPARATOR, 0, nullptr);
+        break;
+      case MenuItemKind::kCommand:
+        AppendMenuA(parent, MF_STRING, IdOf(item.Cmd), CaptionOf(item).c_str());
+        break;
+    }
+  }
+}
+
+// Destroying the menu destroys its submenus.
+CommandMenu::~CommandMenu() { DestroyMenu(menu_); }
+
+void CommandMenu::Prepare(const MenuState& state) {
+  for (const MenuItem& item : CommandMenuItems()) {
+    if (item.Kind != MenuItemKind::kCommand) continue;
+    const UINT id = IdOf(item.Cmd);
+    EnableMenuItem(menu_, id, state.IsEnabled(item.Cmd) ? MF_ENABLED : MF_GRAYED);
+    CheckMenuItem(menu_, id, state.IsChecked(item.Cmd) ? MF_CHECKED : MF_UNCHECKED);
+  }
+}
+
+std::optional<Command> CommandMenu::Track(HWND owner, int screenX, int screenY) const {
+  const UINT id = TrackMenu(owner, menu_, screenX, screenY);
+  if (id < kFirstCommandId || id >= kFirstCommandId + kCommandCount) return std::nullopt;
+  return static_cast<Command>(id - kFirstCommandId);
+}
+
+}  // namespace bex

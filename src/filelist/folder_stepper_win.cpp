@@ -1,0 +1,21 @@
+#include "filelist/folder_stepper_win.h"
+
+#include "common/message_box_win.h"
+#include "filelist/folder_listing_win.h"
+
+namespace bex {
+
+void FolderStepper::FileOpened() {
+  stepper_.InvalidateFileList();
+  stepper_.ShownFileRemoved = false;
+}
+
+void FolderStepper::ReleaseList() { stepper_.FileList.clear(); }
+
+std::vector<FileEntry> FolderStepper::ListFolder() { return ListCurrentFolder(); }
+
+void FolderStepper::ReportNoFiles() {
+  ShowMessage(owner_, "表示可能ファイルが見つかりません", "検索エラー");
+}
+
+}  // namespace bex

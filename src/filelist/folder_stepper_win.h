@@ -1,0 +1,91 @@
+// The folder stepper of the main window: the shown folder's file list in the
+// chosen sort order, stepping through it with look-ahead decoding, and the
+// commands on the folder's files (sort, delete, copy to the clipboard).
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "common/shown_file_win.h"
+#include "filelist/file_stepper.h"
+
+namespace bex {
+
+class Bitmap;
+
+// What stepping needs from the decoder slots and the picture view.
+class PictureSlots {
+ public:
+  // Bare name of the file whose picture is on screen.
+  virtual std::string ShownFileName() const = 0;
+  // Decodes the file `name` of the current directory into picture slot
+  // `slot`; `shown` says that slot holds the shown picture. True only when the
+  // slot now holds that file's picture. May throw (a bitmap the built-in
+  // reader rejects).
+  virtual bool LoadIntoSlot(const std::string& name, int slot, bool shown) = 0;
+  // Shows the slot's decoded picture and its file name, laid out and painted
+  // at once, so that the picture is on screen before the next decode starts.
+  virtual void ShowSlot(int slot) = 0;
+
+ protected:
+  ~PictureSlots() = default;
+};
+
+class FolderStepper : private StepHost {
+ public:
+  FolderStepper(HWND owner, PictureSlots& pictures) : owner_(owner), pictures_(pictures) {}
+  FolderStepper(const FolderStepper&) = delete;
+  FolderStepper& operator=(const FolderStepper&) = delete;
+
+  // --- the list and the steps (folder_stepper_win.cpp) ---------------------
+  // A file was opened: the list is stale and the shown file is not removed.
+  void FileOpened();
+  // Builds the list when it is stale; every key and menu opening does.
+  void EnsureFileList() { stepper_.EnsureFileList(); }
+  // The refresh command: the list is built again when next needed.
+  void InvalidateFileList() { stepper_.InvalidateFileList(); }
+  void Step(bool forward) { stepper_.StepImage(forward); }
+  // The close step lets the list go.
+  void ReleaseList();
+  // The slot that holds the shown picture.
+  int ShownSlot() const { return stepper_.CurrentSlot; }
+  // The shown file has been deleted or moved.
+  bool ShownFileRemoved() const { return stepper_.ShownFileRemoved; }
+  void MarkShownFileRemoved() { stepper_.ShownFileRemoved = true; }
+
+  // --- the sort condition (sort_win.cpp) -----------------------------------
+  // Kind kSortByName, kSortByTime or kSortBySize; direction kSortAscending or
+  // kSortDescending.
+  int SortKind() const override { return sortKind_; }
+  int SortDirection() const override { return sortDirection_; }
+  // The order the list takes when it is next built.
+  void SetSortOrder(int kind, int direction);
+  // The sort dialog; a confirmed condition discards the list.
+  void ChooseSortOrder();
+
+  // --- the shown file (delete_copy_win.cpp) --------------------------------
+  // Deletes the shown file to the recycle bin, after asking.
+  void DeleteShownFile(const ShownFile& shown);
+
+ private:
+  std::vector<FileEntry> ListFolder() override;
+  std::string ShownFileName() const override { return pictures_.ShownFileName(); }
+  bool LoadIntoSlot(const std::string& name, int slot) override {
+    return pictures_.LoadIntoSlot(name, slot, slot == stepper_.CurrentSlot);
+  }
+  void ShowSlot(int slot) override { pictures_.ShowSlot(slot); }
+  void ReportNoFiles() override;
+
+  HWND owner_;
+  PictureSlots& pictures_;
+  int sortKind_ = kSortByName;
+  int sortDirection_ = kSortAscending;
+  FileStepper stepper_{*this};
+};
+
+// Puts a picture on the clipboard (delete_copy_win.cpp).
+void CopyToClipboard(HWND owner, const Bitmap& picture);
+
+}  // namespace bex

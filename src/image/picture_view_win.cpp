@@ -1,0 +1,65 @@
+// The shown file and its picture: placing, laying out and titling.
+#include "image/picture_view_win.h"
+
+#include "image/input_dialog_win.h"
+
+namespace bex {
+
+PictureView::PictureView(HWND window, DesktopArea desktop, ImageArea::MouseHandler onMouse)
+    : window_(window),
+      desktop_(desktop),
+      // The image area first: hiding the bars resizes the client area, and
+      // the resize handler lays out the bars around the image area.
+      area_(std::make_unique<ImageArea>(window, std::move(onMouse))),
+      zoomInput_(std::make_unique<ZoomInputDialog>()) {
+  ShowScrollBar(window_, SB_BOTH, FALSE);
+}
+
+PictureView::~PictureView() = default;
+
+void PictureView::SetShownFile(std::string folder, std::string name) {
+  shown_.Set(std::move(folder), std::move(name));
+}
+
+void PictureView::ShowOpened() {
+  zoomPercent_ = 100;
+  ShowPicture();
+  area_->RepaintNow();
+}
+
+void PictureView::ShowStepped(BitmapRef picture, std::string name) {
+  area_->SetPicture(std::move(picture));
+  shown_.SetName(std::move(name));
+  ShowPicture();
+  area_->RepaintNow();
+}
+
+void PictureView::ShowPicture() {
+  const BitmapRef& picture = area_->Picture();
+  if (!hasPicture_ || !picture) return;
+  LayoutInput in;
+  in.pictureWidth = picture->Width();
+  in.pictureHeight = picture->Height();
+  in.zoomPercent = zoomPercent_;
+  in.fitMode = fitMode_;
+  in.window = Geometry();
+  in.desktopWidth = desktop_.width;
+  in.desktopHeight = desktop_.height;
+  const LayoutResult out = LayOutPicture(in);
+  zoomPercent_ = out.zoomPercent;
+  scrollX_ = 0;
+  scrollY_ = 0;
+  area_->SetSize(out.imageWidth, out.imageHeight);
+  if (out.windowResized) SetOuterSize(out.outerWidth, out.outerHeight);
+  UpdateScrollBars();
+  SetTitle(shown_.Name() + " [" + std::to_string(zoomPercent_) + "%]");
+}
+
+void PictureView::FillClientArea() {
+  const SIZE client = ClientSize();
+  area_->SetSize(client.cx, client.cy);
+}
+
+void PictureView::SetTitle(const std::string& title) { SetWindowTextA(window_, title.c_str()); }
+
+}  // namespace bex
