@@ -15,7 +15,9 @@
 //            class, each GetPicture line follows a line "Shown <caption>
 //            <RRGGBB>": what the calling process's window of that class shows
 //            when the decode starts (its caption and its client area's
-//            top-left pixel), so a test sees what was on screen before.
+//            top-left pixel), so a test sees what was on screen before;
+//   needsdep decodes like tst1, but imports the test library spidep.dll by
+//            name (BEX_SPI_NEEDS_LIBRARY) and asks it before every answer.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -29,6 +31,12 @@ using bex::SpiPictureInfo;
 #define BEX_DECLARE_EXPORT(name, params) extern "C" __declspec(dllexport) int WINAPI name params;
 BEX_SPI_EXPORTS(BEX_DECLARE_EXPORT)
 #undef BEX_DECLARE_EXPORT
+
+#ifdef BEX_SPI_NEEDS_LIBRARY
+extern "C" __declspec(dllimport) int TestLibraryAnswer();
+#else
+static int TestLibraryAnswer() { return 1; }
+#endif
 
 namespace {
 
@@ -332,6 +340,7 @@ int WINAPI GetPluginInfo(int infoNo, LPSTR buf, int bufLen) {
 
 int WINAPI IsSupported(LPCSTR fileName, DWORD_PTR fileHandle) {
   Trace("IsSupported", fileName);
+  if (!TestLibraryAnswer()) return 0;
   return kClaimsEverything || StartsLikeTestPicture(fileHandle) ? 1 : 0;
 }
 

@@ -5,6 +5,7 @@
 #include "app/main_window_win.h"
 #include "common/bex_error.h"
 #include "common/command_line.h"
+#include "common/files_win.h"
 #include "common/message_box_win.h"
 
 namespace {
@@ -53,6 +54,7 @@ int RunViewer(const std::vector<std::string>& args) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  bex::KeepCurrentFolderOutOfLibrarySearch();
   std::vector<std::string> args = Parameters();
   // No window exists yet: a lock now is another running viewer's.
   if (bex::InstanceLockExists()) {

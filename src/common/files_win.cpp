@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstring>
+
 #include "common/cp932.h"
 
 namespace bex {
@@ -21,5 +23,20 @@ std::string ProgramPath() {
 }
 
 std::string ProgramFolder() { return std::string(FolderPart(ProgramPath())); }
+
+// Where the system has SetDefaultDllDirectories (Windows 8, Windows 7 with
+// its update, Wine), the default search becomes the program's folder and the
+// system folders; a module loaded with LOAD_WITH_ALTERED_SEARCH_PATH adds its
+// own folder. Elsewhere an empty DLL directory removes the current directory
+// (Wine ignores an empty one, hence the first choice).
+void KeepCurrentFolderOutOfLibrarySearch() {
+  using SetDefaultDirectories = BOOL(WINAPI*)(DWORD);
+  const FARPROC address =
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories");
+  SetDefaultDirectories setDefault = nullptr;
+  static_assert(sizeof setDefault == sizeof address);
+  std::memcpy(&setDefault, &address, sizeof setDefault);
+  if (!setDefault || !setDefault(LOAD_LIBRARY_SEARCH_DEFAULT_DIRS)) SetDllDirectoryA("");
+}
 
 }  // namespace bex

@@ -15,4 +15,10 @@ std::string ProgramFolder();
 // The program file's full path.
 std::string ProgramPath();
 
+// The current directory follows the pictures being viewed: a library placed
+// among them must never be loaded, neither for a plug-in nor for a system
+// library. Takes it out of the library search for the whole process; called
+// first thing at start-up.
+void KeepCurrentFolderOutOfLibrarySearch();
+
 }  // namespace bex

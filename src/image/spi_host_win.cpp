@@ -31,12 +31,18 @@ void Resolve(HMODULE module, const char* name, Function& entry) {
   std::memcpy(&entry, &address, sizeof entry);
 }
 
+// A module loads from its full path, and the libraries it imports are looked
+// for in its own folder first; the current directory, which is the folder of
+// the pictures being viewed, is out of the search (see the entry point).
 // Without SEM_FAILCRITICALERRORS the system may show its own error box for a
 // module that lacks a library it depends on.
 HMODULE LoadModuleQuietly(const std::string& path) {
+  char full[MAX_PATH * 4];
+  const DWORD length = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+  if (length == 0 || length >= sizeof full) return nullptr;
   DWORD previous = 0;
   SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &previous);
-  HMODULE module = LoadLibraryA(path.c_str());
+  HMODULE module = LoadLibraryExA(full, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
   SetThreadErrorMode(previous, nullptr);
   return module;
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "common/bex_error.h"
+#include "common/files_win.h"
 #include "image/spi_host_win.h"
 #include "support/bmp_writer.h"
 #include "support/test_files.h"
@@ -399,6 +400,50 @@ TEST(SpiHostLoading, FolderWithoutUsableModulesLeavesTheListAsItWas) {
     EXPECT_TRUE(slot.PrepareFile(file));
   }
   EXPECT_FALSE(IsLoaded(Path(unusable, "nopic.spi")));
+}
+
+// Whether the test library spidep.dll ran its start-up code in folder.
+bool LibraryRanIn(const std::string& folder) {
+  return GetFileAttributesA(Path(folder, "spidep.ran").c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The pictures folder as the current directory, as opening a picture makes it.
+class InFolder {
+ public:
+  explicit InFolder(const std::string& folder) {
+    GetCurrentDirectoryA(sizeof previous_, previous_);
+    SetCurrentDirectoryA(folder.c_str());
+  }
+  ~InFolder() { SetCurrentDirectoryA(previous_); }
+
+ private:
+  char previous_[MAX_PATH] = {};
+};
+
+TEST(SpiHostLoading, ModulesLibrariesComeFromTheirOwnFolderNeverFromThePicturesFolder) {
+  KeepCurrentFolderOutOfLibrarySearch();  // as the viewer's start does
+  const std::string pictures = FolderWith("pictures", {"spidep.dll"});
+  const TestPicture picture = SmallPicture();
+  const std::string file = WritePicture(pictures, "pic.tst", picture);
+  const std::string alone = FolderWith("alone", {"needsdep.spi"});
+  const std::string together = FolderWith("together", {"needsdep.spi", "spidep.dll"});
+  const InFolder inPictures(pictures);
+  {
+    DecoderSlot slot;
+    slot.LoadPlugins(alone);
+    EXPECT_EQ(slot.PluginCount(), 0u) << "the library was found among the pictures";
+  }
+  EXPECT_FALSE(LibraryRanIn(pictures));
+  {
+    DecoderSlot slot;
+    slot.LoadPlugins(together);
+    ASSERT_EQ(slot.PluginCount(), 1u) << "the library beside the module was not found";
+    ASSERT_TRUE(slot.PrepareFile(file));
+    ASSERT_TRUE(slot.DecodePicture());
+    ExpectPicture(slot, picture, picture.pixels);
+  }
+  EXPECT_TRUE(LibraryRanIn(together));
+  EXPECT_FALSE(LibraryRanIn(pictures));
 }
 
 TEST(SpiHostLoading, EachSlotHasEntriesOfItsOwn) {
