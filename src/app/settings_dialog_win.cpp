@@ -25,12 +25,12 @@ enum SettingsId {
   kFixedWindowItem,
   kDefaultSortGroup,
   kSortKindGroup,
-  kByNameItem,
-  kByDateItem,
-  kBySizeItem,
-  kDirectionGroup,
-  kAscendingItem,
-  kDescendingItem,
+  kDefaultByNameItem,
+  kDefaultByDateItem,
+  kDefaultBySizeItem,
+  kDefaultDirectionGroup,
+  kDefaultAscendingItem,
+  kDefaultDescendingItem,
   kPluginFolderLabel,
   kPluginFolderEdit,
   kBrowsePluginButton,
@@ -77,12 +77,12 @@ std::vector<ControlSpec> SettingsControls() {
       {kDefaultSortGroup, K::kGroupBox, "Sortﾃﾞﾌｫﾙﾄ条件", 8, 84, 356, 92, FontKind::kBold,
        kBasicPage},
       {kSortKindGroup, K::kGroupBox, "種類", 16, 102, 168, 68, kNormal, kBasicPage},
-      {kByNameItem, K::kRadioFirst, "&N: 名前順", 26, 118, 150, 16, kNormal, kBasicPage},
-      {kByDateItem, K::kRadio, "&D: 日付順", 26, 134, 150, 16, kNormal, kBasicPage},
-      {kBySizeItem, K::kRadio, "&S: サイズ順", 26, 150, 150, 16, kNormal, kBasicPage},
-      {kDirectionGroup, K::kGroupBox, "方向", 192, 102, 164, 68, kNormal, kBasicPage},
-      {kAscendingItem, K::kRadioFirst, "&F: 昇順", 202, 118, 140, 16, kNormal, kBasicPage},
-      {kDescendingItem, K::kRadio, "&B: 降順", 202, 134, 140, 16, kNormal, kBasicPage},
+      {kDefaultByNameItem, K::kRadioFirst, "&N: 名前順", 26, 118, 150, 16, kNormal, kBasicPage},
+      {kDefaultByDateItem, K::kRadio, "&D: 日付順", 26, 134, 150, 16, kNormal, kBasicPage},
+      {kDefaultBySizeItem, K::kRadio, "&S: サイズ順", 26, 150, 150, 16, kNormal, kBasicPage},
+      {kDefaultDirectionGroup, K::kGroupBox, "方向", 192, 102, 164, 68, kNormal, kBasicPage},
+      {kDefaultAscendingItem, K::kRadioFirst, "&F: 昇順", 202, 118, 140, 16, kNormal, kBasicPage},
+      {kDefaultDescendingItem, K::kRadio, "&B: 降順", 202, 134, 140, 16, kNormal, kBasicPage},
       {kPluginFolderLabel, K::kLabel, "Plug-inﾌｫﾙﾀﾞｰ", 8, 184, 120, 14, kNormal, kBasicPage},
       {kPluginFolderEdit, K::kEdit, "", 8, 200, 322, 20, kNormal, kBasicPage},
       {kBrowsePluginButton, K::kButton, "･･･", 334, 199, 30, 22, kNormal, kBasicPage},
@@ -122,11 +122,11 @@ constexpr int kFitItems[] = {kWindowFollowsPictureItem, kPictureFollowsWindowIte
 int SortKeyButton(int sortKindChoice) {
   switch (sortKindChoice) {
     case kSortByName:
-      return kByNameItem;
+      return kDefaultByNameItem;
     case kSortByTime:
-      return kByDateItem;
+      return kDefaultByDateItem;
     default:
-      return kBySizeItem;
+      return kDefaultBySizeItem;
   }
 }
 
@@ -266,7 +266,7 @@ void SettingsDialog::FillFirstPage() {
   Enable(kSingleInstanceBox, singleInstanceEnabled_);
   if (fitMode_ >= 0) SetChecked(kFitItems[std::min(fitMode_, 2)], true);
   SetChecked(SortKeyButton(SortKindChoice(sortKind_)), true);
-  SetChecked(sortDirection_ == 0 ? kDescendingItem : kAscendingItem, true);
+  SetChecked(sortDirection_ == 0 ? kDefaultDescendingItem : kDefaultAscendingItem, true);
   SetItemText(kPluginFolderEdit, pluginFolder_);
 }
 
@@ -279,9 +279,9 @@ void SettingsDialog::ReadFirstPage() {
   for (int mode = 0; mode < 3; ++mode) {
     if (IsChecked(kFitItems[mode])) fitMode_ = mode;
   }
-  sortKind_ =
-      bex::ChosenSortKind(IsChecked(kByNameItem), IsChecked(kByDateItem), IsChecked(kBySizeItem));
-  sortDirection_ = bex::ChosenSortDirection(IsChecked(kAscendingItem));
+  sortKind_ = bex::ChosenSortKind(IsChecked(kDefaultByNameItem), IsChecked(kDefaultByDateItem),
+                                  IsChecked(kDefaultBySizeItem));
+  sortDirection_ = bex::ChosenSortDirection(IsChecked(kDefaultAscendingItem));
   pluginFolder_ = ItemText(kPluginFolderEdit);
 }
 

@@ -22,7 +22,7 @@ MenuItem Separator(const char* name) {
 
 constexpr Shortcut Shifted(int key) { return Shortcut{key, kShiftKey}; }
 
-// Space and BackSpace step through FormKeyDown, which also honours Shift;
+// Space and BackSpace step through the key map, which also honours Shift;
 // the step items therefore carry no shortcut of their own.
 std::vector<MenuItem> BuildCommandMenu() {
   return {

@@ -1,4 +1,4 @@
-// The commands of the main window's popup menu PopupMenu1: one table that the
+// The commands of the main window's command menu: one table that the
 // window builds its menu from, matches shortcut keys against and enables and
 // ticks before the menu opens.
 #pragma once
@@ -58,17 +58,17 @@ enum class MenuItemKind { kCommand, kSubmenu, kSeparator };
 
 struct MenuItem {
   MenuItemKind Kind;
-  // 0: an item of PopupMenu1; 1: an item of the submenu whose kSubmenu entry
+  // 0: an item of the menu itself; 1: an item of the submenu whose kSubmenu entry
   // is the nearest one above.
   int Level;
-  const char* Name;     // the designer's name, e.g. "OpenFile", "ZoomMenu", "StepSeparator"
+  const char* Name;     // what the item is, e.g. "OpenFile", "ZoomMenu", "StepSeparator"
   const char* Caption;  // code page 932; "&" marks the accelerator; "-" for a separator
   Command Cmd;          // meaningful for kCommand items only
   int Tag;              // zoom percent (0: ask for one), or the fit mode
   Shortcut Keys;
 };
 
-// Every item of PopupMenu1 in display order, submenu items right after their
+// Every item of the command menu in display order, submenu items right after their
 // submenu's entry.
 const std::vector<MenuItem>& CommandMenuItems();
 

@@ -9,11 +9,11 @@
 
 namespace bex {
 
-// Sort keys (SortKind); any other value orders by name alone.
+// Sort kinds; any other value orders by name alone.
 constexpr int kSortByName = 1;
 constexpr int kSortByTime = 2;
 constexpr int kSortBySize = 4;
-// SortDirection: non-zero ascending (smallest first), 0 descending.
+// Sort directions: non-zero ascending (smallest first), 0 descending.
 constexpr int kSortDescending = 0;
 constexpr int kSortAscending = 1;
 

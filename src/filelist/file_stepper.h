@@ -19,7 +19,7 @@ class StepHost {
   // and system files included, in the order the platform lists them; empty
   // when there is none or the listing fails.
   virtual std::vector<FileEntry> ListFolder() = 0;
-  // The sort condition of this moment (SortKind, SortDirection).
+  // The sort condition of this moment.
   virtual int SortKind() const = 0;
   virtual int SortDirection() const = 0;
   // Bare name of the file whose picture is on screen.

@@ -20,7 +20,7 @@ constexpr KeyRow Row(int key, When condition, KeyAction action) {
 
 // Read top to bottom, first match wins: for each key the Ctrl row comes before
 // the Shift row, which comes before the row for any other state.
-constexpr KeyRow kFormKeyDownRows[] = {
+constexpr KeyRow kKeyMapRows[] = {
     Row(kVkBack, When::kShift, KeyAction::kStepForward),
     Row(kVkBack, When::kAny, KeyAction::kStepBackward),
     Row(kVkSpace, When::kShift, KeyAction::kStepBackward),
@@ -92,7 +92,7 @@ int ScrollTowardsEnd(int position, int clientSize, int pictureSize) {
 }  // namespace
 
 KeyCommand KeyActionFor(int virtualKey, bool shift, bool ctrl) {
-  for (const KeyRow& row : kFormKeyDownRows) {
+  for (const KeyRow& row : kKeyMapRows) {
     if (virtualKey >= row.FirstKey && virtualKey <= row.LastKey &&
         Holds(row.Condition, shift, ctrl)) {
       return KeyCommand{row.Action, virtualKey - row.FirstKey, shift};

@@ -1,4 +1,4 @@
-// The main window's key handler FormKeyDown as a table, and the arithmetic of
+// The main window's key map as a table, and the arithmetic of
 // the keys that move the window or scroll the picture. Keys that equal a popup
 // menu shortcut (commands.h) never get here.
 #pragma once
@@ -36,7 +36,7 @@ struct KeyCommand {
   bool Shift = false;  // the Shift state, for the zoom actions
 };
 
-// What FormKeyDown does for a key (after EnsureFileList, which every key gets,
+// What the key map does with a key (after EnsureFileList, which every key gets,
 // modifiers alone included). Ctrl is tested before Shift, so Ctrl+Shift acts
 // as Ctrl; Alt is never looked at.
 KeyCommand KeyActionFor(int virtualKey, bool shift, bool ctrl);

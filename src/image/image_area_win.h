@@ -1,4 +1,4 @@
-// Image1: the child window at the top-left of the main window's scrollable
+// The image area: the child window at the top-left of the main window's scrollable
 // client area that draws the shown picture stretched to its own bounds.
 // It holds the picture by reference (shared with the decoder slot), and hands
 // its mouse events to the main window in its own coordinates.

@@ -1,12 +1,12 @@
 // Where the picture and the main window go when a picture is shown, zoomed or
-// the window resized: the image area Image1 sits at the top-left corner of a
-// scrollable client area, is the picture scaled by ZoomPercent, and the fit
+// the window resized: the image area sits at the top-left corner of a scrollable
+// client area, is the picture scaled by the zoom percentage, and the fit
 // mode decides whether the window follows the picture (0), the picture follows
 // the window (1), or neither (2, also any other value).
 //
 // All of it is pixel arithmetic without the window system: the Win32 layer
 // measures the window, calls LayOutPicture, applies the outer size it returns
-// (only in fit mode 0), sizes Image1, and shows the scroll bars it names.
+// (only in fit mode 0), sizes the image area, and shows the scroll bars it names.
 #pragma once
 
 #include <cstdint>
@@ -14,11 +14,11 @@
 namespace bex {
 
 // The largest side, in pixels, that the shown picture may have. Keeps every
-// product of a picture side and ZoomPercent well inside 32 signed bits and the
+// product of a picture side and the zoom percentage well inside 32 signed bits and the
 // scroll ranges within what the window system handles.
 constexpr int kMaxShownSide = 1 << 20;
 
-// The highest ZoomPercent at which a width x height picture still has both
+// The highest zoom percentage at which a width x height picture still has both
 // displayed sides within kMaxShownSide (INT32_MAX for an empty picture).
 int MaxZoomFor(int width, int height);
 
@@ -54,7 +54,7 @@ ScrollBars ScrollBarsFor(int contentWidth, int contentHeight, int fullClientWidt
                          int fullClientHeight, int vScrollWidth, int hScrollHeight);
 
 struct LayoutInput {
-  int pictureWidth = 0;  // full-size picture held by Image1
+  int pictureWidth = 0;  // full-size picture held by the image area
   int pictureHeight = 0;
   int zoomPercent = 100;
   int fitMode = 0;
@@ -64,11 +64,11 @@ struct LayoutInput {
 };
 
 struct LayoutResult {
-  // The ZoomPercent the picture is shown at, to store back and put in the
+  // The zoom percentage the picture is shown at, to store back and put in the
   // title: fitted in mode 1, and in any mode brought into 0 ... MaxZoomFor.
   int zoomPercent = 100;
   bool zoomLimited = false;  // the asked zoom was outside 0 ... MaxZoomFor
-  int imageWidth = 0;        // Image1's size, at client position (0, 0)
+  int imageWidth = 0;        // the image area's size, at client position (0, 0)
   int imageHeight = 0;
   bool windowResized = false;  // fit mode 0: the window takes the size below
   int outerWidth = 0;          // the window's outer size after the layout

@@ -1,7 +1,7 @@
 // The shown file and its picture: placing, laying out and titling.
 #include "image/picture_view_win.h"
 
-#include "image/input_dialog_win.h"
+#include "image/zoom_input_dialog_win.h"
 
 namespace bex {
 

@@ -1,5 +1,5 @@
 // Scaling a 32-bit picture (pixels 0x00RRGGBB, top row first) for the screen:
-// the image area shows the full-size picture at ZoomPercent, and the copy
+// the image area shows the full-size picture at the zoom percentage, and the copy
 // command can take the picture as displayed. Shrinking averages every source
 // pixel a screen pixel covers, so a photo drawn small does not shimmer with
 // dropped pixels; enlarging repeats pixels. Either may produce only a part of

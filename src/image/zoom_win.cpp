@@ -1,9 +1,9 @@
 // Zoom and the relation of window and picture: the zoom menu items, the zoom
 // keys, the typed zoom.
 #include "common/bex_error.h"
-#include "image/input_dialog_win.h"
 #include "image/picture_view_win.h"
 #include "image/zoom.h"
+#include "image/zoom_input_dialog_win.h"
 
 namespace bex {
 

@@ -8,26 +8,26 @@
 namespace bex {
 namespace {
 
-enum SetFolderId {
-  kLabel2 = 100,
-  kLabel1,
-  kSchbtn,
-  kShortC_ed,
-  kFolder_ed,
-  kOkbtn = IDOK,
-  kCancelbtn = IDCANCEL
+enum FolderEntryId {
+  kShortcutLabel = 100,
+  kFolderLabel,
+  kBrowseButton,
+  kShortcutEdit,
+  kFolderEdit,
+  kOkButton = IDOK,
+  kCancelButton = IDCANCEL
 };
 
 // In tab order: the picker first, so that it has the focus when the dialog opens.
-std::vector<ControlSpec> SetFolderControls() {
+std::vector<ControlSpec> FolderEntryControls() {
   return {
-      {kSchbtn, ControlKind::kButton, "･･･", 296, 24, 33, 25},
-      {kOkbtn, ControlKind::kButton, "&OK", 0, 56, 168, 20},
-      {kCancelbtn, ControlKind::kButton, "&Cancel", 168, 56, 168, 20},
-      {kShortC_ed, ControlKind::kEdit, "", 16, 24, 33, 20},
-      {kFolder_ed, ControlKind::kEdit, "", 64, 24, 225, 20},
-      {kLabel2, ControlKind::kLabel, "ｼｮｰﾄｶｯﾄ", 8, 8, 50, 14},
-      {kLabel1, ControlKind::kLabel, "ﾌｫﾙﾀﾞｰ指定", 64, 8, 120, 14},
+      {kBrowseButton, ControlKind::kButton, "･･･", 296, 24, 33, 25},
+      {kOkButton, ControlKind::kButton, "&OK", 0, 56, 168, 20},
+      {kCancelButton, ControlKind::kButton, "&Cancel", 168, 56, 168, 20},
+      {kShortcutEdit, ControlKind::kEdit, "", 16, 24, 33, 20},
+      {kFolderEdit, ControlKind::kEdit, "", 64, 24, 225, 20},
+      {kShortcutLabel, ControlKind::kLabel, "ｼｮｰﾄｶｯﾄ", 8, 8, 50, 14},
+      {kFolderLabel, ControlKind::kLabel, "ﾌｫﾙﾀﾞｰ指定", 64, 8, 120, 14},
   };
 }
 
@@ -52,20 +52,20 @@ std::optional<std::string> ChooseFolder(HWND owner) {
 }
 
 FolderEntryDialog::FolderEntryDialog(EntryDialogSetup setup)
-    : TableDialog(setup.title, 336, 76, SetFolderControls()), setup_(std::move(setup)) {}
+    : TableDialog(setup.title, 336, 76, FolderEntryControls()), setup_(std::move(setup)) {}
 
 // Placed by the default: centred on the settings dialog, kept right of and
 // below the screen's origin.
 void FolderEntryDialog::OnCreate() {
-  SetItemText(kLabel1, setup_.boxCaption);
-  SetItemText(kShortC_ed, setup_.boxes.shortcut);
-  SetItemText(kFolder_ed, setup_.boxes.folder);
-  if (!setup_.showPicker) ShowWindow(Item(kSchbtn), SW_HIDE);
+  SetItemText(kFolderLabel, setup_.boxCaption);
+  SetItemText(kShortcutEdit, setup_.boxes.shortcut);
+  SetItemText(kFolderEdit, setup_.boxes.folder);
+  if (!setup_.showPicker) ShowWindow(Item(kBrowseButton), SW_HIDE);
 }
 
 bool FolderEntryDialog::OnCommand(int id, int code) {
-  if (id == kSchbtn && code == BN_CLICKED) {
-    SchbtnClick();
+  if (id == kBrowseButton && code == BN_CLICKED) {
+    BrowseFolder();
     return true;
   }
   return TableDialog::OnCommand(id, code);
@@ -78,28 +78,28 @@ bool FolderEntryDialog::PreviewKey(HWND target, UINT msg, WPARAM key) {
     Close(kResultCancel);
     return true;
   }
-  if (target != Item(kShortC_ed)) return false;
+  if (target != Item(kShortcutEdit)) return false;
   if (msg == WM_CHAR) {
-    ShortC_edKeyPress(static_cast<char>(key));
+    ShortcutTyped(static_cast<char>(key));
     return true;
   }
   return msg == WM_KEYDOWN && key == VK_DELETE;
 }
 
-void FolderEntryDialog::ShortC_edKeyPress(char typed) {
+void FolderEntryDialog::ShortcutTyped(char typed) {
   const std::string shown = ShortcutBoxAfterChar(typed);
-  SetItemText(kShortC_ed, shown);
+  SetItemText(kShortcutEdit, shown);
   const LPARAM end = static_cast<LPARAM>(shown.size());
-  SendMessageA(Item(kShortC_ed), EM_SETSEL, end, end);
+  SendMessageA(Item(kShortcutEdit), EM_SETSEL, end, end);
 }
 
-void FolderEntryDialog::SchbtnClick() {
-  if (std::optional<std::string> folder = ChooseFolder(Handle())) SetItemText(kFolder_ed, *folder);
+void FolderEntryDialog::BrowseFolder() {
+  if (std::optional<std::string> folder = ChooseFolder(Handle())) SetItemText(kFolderEdit, *folder);
 }
 
 void FolderEntryDialog::OnClose(int result) {
   if (result != kResultOk) return;
-  setup_.boxes = {ItemText(kShortC_ed), ItemText(kFolder_ed)};
+  setup_.boxes = {ItemText(kShortcutEdit), ItemText(kFolderEdit)};
 }
 
 }  // namespace bex

@@ -32,8 +32,8 @@ class FolderEntryDialog : public TableDialog {
   void OnClose(int result) override;
 
  private:
-  void ShortC_edKeyPress(char typed);
-  void SchbtnClick();
+  void ShortcutTyped(char typed);
+  void BrowseFolder();
 
   EntryDialogSetup setup_;
 };

@@ -428,7 +428,7 @@ TEST_F(Browse, MenuShortcutsActWhileTheMenuIsClosed) {
                                 {"Z", 'Z', kNoModifier, "c.bmp [110%]"},
                                 {"1", '1', kNoModifier, "c.bmp [10%]"}});
 
-  // M opens PopupMenu1 at a tenth of the window from its top-left corner.
+  // M opens the command menu at a tenth of the window from its top-left corner.
   viewer.PressKey('0');
   EXPECT_TRUE(ReachesClientSize(viewer, {240, 160}));
   const RECT window = viewer.OuterRect();

@@ -1,22 +1,27 @@
-#include "image/input_dialog_win.h"
+#include "image/zoom_input_dialog_win.h"
 
 namespace bex {
 namespace {
 
-enum InputId { kMsglb = 100, kInputEd = 101, kOKBtn = IDOK, kCancelBtn = IDCANCEL };
+enum ZoomInputId {
+  kPromptLabel = 100,
+  kZoomEdit = 101,
+  kOkButton = IDOK,
+  kCancelButton = IDCANCEL
+};
 
-std::vector<ControlSpec> InputControls() {
+std::vector<ControlSpec> ZoomInputControls() {
   return {
-      {kMsglb, ControlKind::kLabel, "倍率", 8, 8, 60, 14},
-      {kInputEd, ControlKind::kEdit, "", 8, 24, 123, 20},
-      {kOKBtn, ControlKind::kDefaultButton, "&OK", 8, 50, 60, 22},
-      {kCancelBtn, ControlKind::kButton, "&Cancel", 71, 50, 60, 22},
+      {kPromptLabel, ControlKind::kLabel, "倍率", 8, 8, 60, 14},
+      {kZoomEdit, ControlKind::kEdit, "", 8, 24, 123, 20},
+      {kOkButton, ControlKind::kDefaultButton, "&OK", 8, 50, 60, 22},
+      {kCancelButton, ControlKind::kButton, "&Cancel", 71, 50, 60, 22},
   };
 }
 
 }  // namespace
 
-ZoomInputDialog::ZoomInputDialog() : TableDialog("入力値", 139, 78, InputControls()) {}
+ZoomInputDialog::ZoomInputDialog() : TableDialog("入力値", 139, 78, ZoomInputControls()) {}
 
 std::optional<std::string> ZoomInputDialog::Ask(HWND mainWindow) {
   if (ShowModal(mainWindow) != kResultOk) return std::nullopt;
@@ -24,8 +29,8 @@ std::optional<std::string> ZoomInputDialog::Ask(HWND mainWindow) {
 }
 
 void ZoomInputDialog::OnCreate() {
-  SetItemText(kInputEd, text_);
-  SetFocus(Item(kInputEd));
+  SetItemText(kZoomEdit, text_);
+  SetFocus(Item(kZoomEdit));
 }
 
 // Centred on the main window, not kept inside the screen.
@@ -41,7 +46,7 @@ void ZoomInputDialog::Place(HWND owner) {
 // The field takes digits, "." and backspace only; Enter and Escape in it
 // confirm and cancel. The text is kept for the next use either way.
 bool ZoomInputDialog::PreviewKey(HWND target, UINT msg, WPARAM key) {
-  if (target != Item(kInputEd)) return false;
+  if (target != Item(kZoomEdit)) return false;
   if (msg == WM_CHAR) {
     const bool accepted = key == 8 || key == '.' || (key >= '0' && key <= '9');
     return !accepted;
@@ -53,6 +58,6 @@ bool ZoomInputDialog::PreviewKey(HWND target, UINT msg, WPARAM key) {
   return false;
 }
 
-void ZoomInputDialog::OnClose(int) { text_ = ItemText(kInputEd); }
+void ZoomInputDialog::OnClose(int) { text_ = ItemText(kZoomEdit); }
 
 }  // namespace bex
