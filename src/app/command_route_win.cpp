@@ -121,10 +121,10 @@ void MainWindow::RunCommand(Command command) {
       folder_->Step(command == Command::NextPicture);
       return;
     case Command::CopyFullSize:
-      if (const BitmapRef& picture = view_->Picture()) CopyToClipboard(hwnd_, *picture);
+      view_->CopyFullSize();
       return;
     case Command::CopyAsDisplayed:
-      if (const auto displayed = view_->RenderDisplayed()) CopyToClipboard(hwnd_, *displayed);
+      view_->CopyAsDisplayed();
       return;
     case Command::OpenMoveMenu:
       MoveShownFile();

@@ -1,6 +1,6 @@
 // The folder stepper of the main window: the shown folder's file list in the
 // chosen sort order, stepping through it with look-ahead decoding, and the
-// commands on the folder's files (sort, delete, copy to the clipboard).
+// commands on the folder's files (sort, delete).
 #pragma once
 
 #include <windows.h>
@@ -12,8 +12,6 @@
 #include "filelist/file_stepper.h"
 
 namespace bex {
-
-class Bitmap;
 
 // What stepping needs from the decoder slots and the picture view.
 class PictureSlots {
@@ -65,7 +63,7 @@ class FolderStepper : private StepHost {
   // The sort dialog; a confirmed condition discards the list.
   void ChooseSortOrder();
 
-  // --- the shown file (delete_copy_win.cpp) --------------------------------
+  // --- the shown file (delete_win.cpp) --------------------------------
   // Deletes the shown file to the recycle bin, after asking.
   void DeleteShownFile(const ShownFile& shown);
 
@@ -84,8 +82,5 @@ class FolderStepper : private StepHost {
   int sortDirection_ = kSortAscending;
   FileStepper stepper_{*this};
 };
-
-// Puts a picture on the clipboard (delete_copy_win.cpp).
-void CopyToClipboard(HWND owner, const Bitmap& picture);
 
 }  // namespace bex

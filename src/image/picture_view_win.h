@@ -1,6 +1,7 @@
 // The picture view of the main window: the image area at the top-left of the
 // window's scrollable client area, the zoom and the relation of window and
-// picture (the fit mode), the scroll bars, the shown file and the title.
+// picture (the fit mode), the scroll bars, the shown file and the title, and
+// copying the picture to the clipboard.
 #pragma once
 
 #include <windows.h>
@@ -46,9 +47,6 @@ class PictureView {
   // Some slot holds a decoded picture: zoom keys and scrolling take effect.
   void NotePictureDecoded() { hasPicture_ = true; }
   bool HasPicture() const { return hasPicture_; }
-  // The full-size picture on screen, and the picture drawn as displayed.
-  const BitmapRef& Picture() const { return area_->Picture(); }
-  std::shared_ptr<Bitmap> RenderDisplayed() const { return area_->RenderDisplayed(); }
   // The picture of the shown file, decoded: in the image area at once.
   void SetPicture(BitmapRef picture) { area_->SetPicture(std::move(picture)); }
   // Shows the picture of a newly opened file at 100 % and paints it at once.
@@ -61,6 +59,11 @@ class PictureView {
   // The image area takes the client area's size (at start, without picture).
   void FillClientArea();
   void SetTitle(const std::string& title);
+
+  // --- copying to the clipboard (clipboard_win.cpp) ------------------------
+  // The full-size picture, or the picture drawn as displayed.
+  void CopyFullSize() const;
+  void CopyAsDisplayed() const;
 
   // --- zoom and fitting (zoom_win.cpp) --------------------------------------
   int FitMode() const { return fitMode_; }
@@ -84,6 +87,8 @@ class PictureView {
   void OnScroll(int bar, WPARAM wParam);
 
  private:
+  const BitmapRef& Picture() const { return area_->Picture(); }
+  std::shared_ptr<Bitmap> RenderDisplayed() const { return area_->RenderDisplayed(); }
   void ApplyZoom(int percent);
   std::optional<int> TypedZoom();
   WindowGeometry Geometry() const;

@@ -1,12 +1,10 @@
-// Deleting the shown file to the recycle bin, and copying its picture to the
-// clipboard at full size or as displayed.
+// Deleting the shown file to the recycle bin.
 #include <windows.h>
 
 #include <shellapi.h>
 
 #include "common/message_box_win.h"
 #include "filelist/folder_stepper_win.h"
-#include "image/bitmap_win.h"
 
 namespace bex {
 namespace {
@@ -35,40 +33,7 @@ bool RecycleBinTakes(const std::string& path) {
   }
 }
 
-// A device-dependent copy of a picture, which the clipboard then owns.
-HBITMAP DeviceCopy(const Bitmap& picture) {
-  HDC screen = GetDC(nullptr);
-  HBITMAP copy = CreateCompatibleBitmap(screen, picture.Width(), picture.Height());
-  if (copy) {
-    HDC src = CreateCompatibleDC(screen);
-    HDC dst = CreateCompatibleDC(screen);
-    HGDIOBJ oldSrc = SelectObject(src, picture.Handle());
-    HGDIOBJ oldDst = SelectObject(dst, copy);
-    BitBlt(dst, 0, 0, picture.Width(), picture.Height(), src, 0, 0, SRCCOPY);
-    SelectObject(dst, oldDst);
-    SelectObject(src, oldSrc);
-    DeleteDC(dst);
-    DeleteDC(src);
-  }
-  ReleaseDC(nullptr, screen);
-  return copy;
-}
-
 }  // namespace
-
-// Puts a picture on the clipboard as CF_BITMAP. Pictures are kept in 32 bits
-// per pixel, so there is never a palette to add.
-void CopyToClipboard(HWND owner, const Bitmap& picture) {
-  HBITMAP copy = DeviceCopy(picture);
-  if (!copy) return;
-  if (!OpenClipboard(owner)) {
-    DeleteObject(copy);
-    return;
-  }
-  EmptyClipboard();
-  if (!SetClipboardData(CF_BITMAP, copy)) DeleteObject(copy);
-  CloseClipboard();
-}
 
 void FolderStepper::DeleteShownFile(const ShownFile& shown) {
   if (ShownFileRemoved()) {
