@@ -5,23 +5,28 @@
 namespace bex {
 
 void FileStepper::BuildFileList() {
-  FileList.clear();
-  SlotsReady = false;
-  CurrentIndex = -1;
-  FileList = host_.ListFolder();
-  if (FileList.empty()) return;  // stays stale: the next key or step lists again
-  SortFileList(FileList, host_.SortKind(), host_.SortDirection());
-  CurrentIndex = static_cast<int>(FindShownIndex(FileList, host_.ShownFileName()));
+  entries_.clear();
+  slotsReady_ = false;
+  shownIndex_ = -1;
+  entries_ = host_.ListFolder();
+  if (entries_.empty()) return;  // stays stale: the next key or step lists again
+  SortFileList(entries_, host_.SortKind(), host_.SortDirection());
+  shownIndex_ = static_cast<int>(FindShownIndex(entries_, host_.ShownFileName()));
 }
 
 void FileStepper::EnsureFileList() {
-  if (CurrentIndex < 0) BuildFileList();
+  if (shownIndex_ < 0) BuildFileList();
 }
 
-void FileStepper::InvalidateFileList() { CurrentIndex = -1; }
+void FileStepper::InvalidateFileList() { shownIndex_ = -1; }
+
+void FileStepper::FileOpened() {
+  InvalidateFileList();
+  shownFileRemoved_ = false;
+}
 
 void FileStepper::DiscardFileList() {
-  FileList.clear();
+  entries_.clear();
   InvalidateFileList();
 }
 
@@ -29,43 +34,43 @@ void FileStepper::StepImage(bool forward) {
   EnsureFileList();
   // The neighbour slot in the direction of travel is trusted only while the
   // shown file has its place in the list.
-  const bool slotsReady = SlotsReady && ShownEntryListed();
-  SlotsReady = slotsReady;
+  const bool slotsReady = slotsReady_ && ShownEntryListed();
+  slotsReady_ = slotsReady;
   const std::optional<size_t> target =
       slotsReady ? std::optional<size_t>(NeighbourIndex(forward)) : FillNeighbour(forward);
   // Nothing loads, or only the removed file itself would come back.
-  if (!target || (ShownFileRemoved && static_cast<int>(*target) == CurrentIndex)) {
+  if (!target || (shownFileRemoved_ && static_cast<int>(*target) == shownIndex_)) {
     EndStepWithoutPicture();
     return;
   }
 
-  host_.ShowSlot(forward ? NextSlot : PrevSlot);
+  host_.ShowSlot(forward ? nextSlot_ : prevSlot_);
 
   // A picture that has no entry (removed, or not listed since the last build)
   // must not come back as a neighbour: its slot is the one freed.
-  const bool shownLeavesList = ShownFileRemoved || !ShownEntryListed();
-  CurrentIndex = static_cast<int>(RemoveShownEntry(*target));
+  const bool shownLeavesList = shownFileRemoved_ || !ShownEntryListed();
+  shownIndex_ = static_cast<int>(RemoveShownEntry(*target));
   RotateSlots(forward, shownLeavesList);
-  ShownFileRemoved = false;
-  SlotsReady = false;
+  shownFileRemoved_ = false;
+  slotsReady_ = false;
 
   // The slot behind keeps its role when the old picture leaves, so it must be
   // filled now unless an earlier step already did.
   bool ready = true;
   if (shownLeavesList && !slotsReady) ready = FillNeighbour(!forward).has_value();
   ready = FillNeighbour(forward).has_value() && ready;
-  SlotsReady = ready;
+  slotsReady_ = ready;
 }
 
 std::optional<size_t> FileStepper::FillNeighbour(bool forward) {
-  if (FileList.empty()) return std::nullopt;
-  const int slot = forward ? NextSlot : PrevSlot;
+  if (entries_.empty()) return std::nullopt;
+  const int slot = forward ? nextSlot_ : prevSlot_;
   size_t i = NeighbourIndex(forward);
   for (;;) {
     if (TryLoad(i, slot)) return i;
-    if (static_cast<int>(i) == CurrentIndex) return std::nullopt;  // the shown entry stays
+    if (static_cast<int>(i) == shownIndex_) return std::nullopt;  // the shown entry stays
     DropEntry(i);
-    const size_t count = FileList.size();
+    const size_t count = entries_.size();
     if (count == 0) return std::nullopt;
     // Forward, the following entry has moved into position i.
     i = forward ? i % count : (i + count - 1) % count;
@@ -73,15 +78,15 @@ std::optional<size_t> FileStepper::FillNeighbour(bool forward) {
 }
 
 bool FileStepper::ShownEntryListed() const {
-  return CurrentIndex >= 0 && static_cast<size_t>(CurrentIndex) < FileList.size();
+  return shownIndex_ >= 0 && static_cast<size_t>(shownIndex_) < entries_.size();
 }
 
 // The list is circular; a shown file that is not listed sits after the last
 // entry and before the first.
 size_t FileStepper::NeighbourIndex(bool forward) const {
-  const size_t count = FileList.size();
+  const size_t count = entries_.size();
   if (!ShownEntryListed()) return forward ? 0 : count - 1;
-  const size_t current = static_cast<size_t>(CurrentIndex);
+  const size_t current = static_cast<size_t>(shownIndex_);
   return forward ? (current + 1) % count : (current + count - 1) % count;
 }
 
@@ -89,45 +94,45 @@ size_t FileStepper::NeighbourIndex(bool forward) const {
 // entry goes before the error ends the command (the shown entry excepted).
 bool FileStepper::TryLoad(size_t index, int slot) {
   try {
-    return host_.LoadIntoSlot(FileList[index].Name, slot);
+    return host_.LoadIntoSlot(entries_[index].Name, slot);
   } catch (...) {
-    if (static_cast<int>(index) != CurrentIndex) DropEntry(index);
+    if (static_cast<int>(index) != shownIndex_) DropEntry(index);
     throw;
   }
 }
 
 void FileStepper::DropEntry(size_t index) {
-  FileList.erase(FileList.begin() + static_cast<std::ptrdiff_t>(index));
-  if (static_cast<int>(index) < CurrentIndex) --CurrentIndex;
-  if (FileList.empty()) CurrentIndex = -1;
+  entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(index));
+  if (static_cast<int>(index) < shownIndex_) --shownIndex_;
+  if (entries_.empty()) shownIndex_ = -1;
 }
 
 void FileStepper::EndStepWithoutPicture() {
-  if (ShownFileRemoved && ShownEntryListed()) {
-    FileList.erase(FileList.begin() + CurrentIndex);
-    CurrentIndex = FileList.empty() ? -1 : static_cast<int>(FileList.size());
+  if (shownFileRemoved_ && ShownEntryListed()) {
+    entries_.erase(entries_.begin() + shownIndex_);
+    shownIndex_ = entries_.empty() ? -1 : static_cast<int>(entries_.size());
   }
-  SlotsReady = false;
+  slotsReady_ = false;
   host_.ReportNoFiles();
 }
 
 // Drops the removed shown file's entry, if listed, and returns where the
 // entry at `target` is afterwards.
 size_t FileStepper::RemoveShownEntry(size_t target) {
-  if (!ShownFileRemoved || !ShownEntryListed()) return target;
-  const size_t removed = static_cast<size_t>(CurrentIndex);
-  FileList.erase(FileList.begin() + CurrentIndex);
+  if (!shownFileRemoved_ || !ShownEntryListed()) return target;
+  const size_t removed = static_cast<size_t>(shownIndex_);
+  entries_.erase(entries_.begin() + shownIndex_);
   return removed < target ? target - 1 : target;
 }
 
 // The shown picture's slot becomes the one behind it; the freed slot (the one
 // behind, or the leaving picture's) is ahead, to receive the next neighbour.
 void FileStepper::RotateSlots(bool forward, bool shownLeavesList) {
-  int& ahead = forward ? NextSlot : PrevSlot;
-  int& behind = forward ? PrevSlot : NextSlot;
-  const int freed = shownLeavesList ? CurrentSlot : behind;
-  if (!shownLeavesList) behind = CurrentSlot;
-  CurrentSlot = ahead;
+  int& ahead = forward ? nextSlot_ : prevSlot_;
+  int& behind = forward ? prevSlot_ : nextSlot_;
+  const int freed = shownLeavesList ? shownSlot_ : behind;
+  if (!shownLeavesList) behind = shownSlot_;
+  shownSlot_ = ahead;
   ahead = freed;
 }
 

@@ -40,28 +40,31 @@ class StepHost {
   ~StepHost() = default;
 };
 
-// The list state of the main window. The fields are plain so that the window's
-// commands can read them; the only writes from outside are ShownFileRemoved
-// (set by delete and move, cleared when a file is opened) and the calls below.
+// The list state of the folder being stepped through.
 //
-// CurrentIndex is -1 while the list is stale; otherwise it designates the
-// shown file's entry, or equals FileList.size() when the shown file is not in
+// ShownIndex is -1 while the list is stale; otherwise it designates the
+// shown file's entry, or equals Entries().size() when the shown file is not in
 // the list (it was removed or renamed before the list was built again, or was
 // opened under another spelling). From there a step forward reaches the first
-// entry and a step backward the last, and afterwards CurrentIndex designates
+// entry and a step backward the last, and afterwards ShownIndex designates
 // the entry shown. An empty list is always stale.
 class FileStepper {
  public:
   explicit FileStepper(StepHost& host) : host_(host) {}
 
-  std::vector<FileEntry> FileList;
-  int CurrentIndex = -1;
-  bool ShownFileRemoved = false;
+  // The folder's files in the sort order.
+  const std::vector<FileEntry>& Entries() const { return entries_; }
+  int ShownIndex() const { return shownIndex_; }
+  // The shown file has been deleted or moved.
+  bool ShownFileRemoved() const { return shownFileRemoved_; }
+  void MarkShownFileRemoved() { shownFileRemoved_ = true; }
   // Both neighbour slots hold the entries next to the shown one.
-  bool SlotsReady = false;
-  int PrevSlot = 0;
-  int CurrentSlot = 1;
-  int NextSlot = 2;
+  bool SlotsReady() const { return slotsReady_; }
+  // The picture slots (0, 1 and 2 at start) of the previous, the shown and
+  // the next file; only steps rotate them.
+  int PrevSlot() const { return prevSlot_; }
+  int ShownSlot() const { return shownSlot_; }
+  int NextSlot() const { return nextSlot_; }
 
   // Lists the current directory, sorts it and finds the shown file.
   void BuildFileList();
@@ -69,10 +72,14 @@ class FileStepper {
   // preparation and by StepImage.
   void EnsureFileList();
   // Marks the list stale; it is built at the next key, menu opening or step.
-  // Used by refresh, and by opening a file, which also clears ShownFileRemoved.
+  // Used by refresh.
   void InvalidateFileList();
+  // A file was opened: the list is stale and the shown file not removed.
+  void FileOpened();
   // The sort command: forgets the entries and marks the list stale.
   void DiscardFileList();
+  // The close step lets the entries go.
+  void ReleaseList() { entries_.clear(); }
 
   // Shows the next (forward) or previous file, wrapping around the list's
   // ends, dropping files that cannot be shown, and decodes the following
@@ -84,8 +91,8 @@ class FileStepper {
   // error ends the step.
   void StepImage(bool forward);
 
-  // Decodes the nearest loadable entry in the given direction into NextSlot
-  // (forward) or PrevSlot, dropping the entries that fail on the way; the
+  // Decodes the nearest loadable entry in the given direction into the next
+  // slot (forward) or the previous one, dropping the entries that fail on the way; the
   // shown entry is never dropped. Returns the index of the entry the slot now
   // holds, or nothing when the search ended on the shown entry without a
   // picture or the list ran empty. Needs a built list.
@@ -101,6 +108,13 @@ class FileStepper {
   void RotateSlots(bool forward, bool shownLeavesList);
 
   StepHost& host_;
+  std::vector<FileEntry> entries_;
+  int shownIndex_ = -1;
+  bool shownFileRemoved_ = false;
+  bool slotsReady_ = false;
+  int prevSlot_ = 0;
+  int shownSlot_ = 1;
+  int nextSlot_ = 2;
 };
 
 }  // namespace bex

@@ -5,13 +5,6 @@
 
 namespace bex {
 
-void FolderStepper::FileOpened() {
-  stepper_.InvalidateFileList();
-  stepper_.ShownFileRemoved = false;
-}
-
-void FolderStepper::ReleaseList() { stepper_.FileList.clear(); }
-
 std::vector<FileEntry> FolderStepper::ListFolder() { return ListCurrentFolder(); }
 
 void FolderStepper::ReportNoFiles() {

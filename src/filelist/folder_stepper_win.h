@@ -39,19 +39,19 @@ class FolderStepper : private StepHost {
 
   // --- the list and the steps (folder_stepper_win.cpp) ---------------------
   // A file was opened: the list is stale and the shown file is not removed.
-  void FileOpened();
+  void FileOpened() { stepper_.FileOpened(); }
   // Builds the list when it is stale; every key and menu opening does.
   void EnsureFileList() { stepper_.EnsureFileList(); }
   // The refresh command: the list is built again when next needed.
   void InvalidateFileList() { stepper_.InvalidateFileList(); }
   void Step(bool forward) { stepper_.StepImage(forward); }
   // The close step lets the list go.
-  void ReleaseList();
+  void ReleaseList() { stepper_.ReleaseList(); }
   // The slot that holds the shown picture.
-  int ShownSlot() const { return stepper_.CurrentSlot; }
+  int ShownSlot() const { return stepper_.ShownSlot(); }
   // The shown file has been deleted or moved.
-  bool ShownFileRemoved() const { return stepper_.ShownFileRemoved; }
-  void MarkShownFileRemoved() { stepper_.ShownFileRemoved = true; }
+  bool ShownFileRemoved() const { return stepper_.ShownFileRemoved(); }
+  void MarkShownFileRemoved() { stepper_.MarkShownFileRemoved(); }
 
   // --- the sort condition (sort_win.cpp) -----------------------------------
   // Kind kSortByName, kSortByTime or kSortBySize; direction kSortAscending or
@@ -71,7 +71,7 @@ class FolderStepper : private StepHost {
   std::vector<FileEntry> ListFolder() override;
   std::string ShownFileName() const override { return pictures_.ShownFileName(); }
   bool LoadIntoSlot(const std::string& name, int slot) override {
-    return pictures_.LoadIntoSlot(name, slot, slot == stepper_.CurrentSlot);
+    return pictures_.LoadIntoSlot(name, slot, slot == stepper_.ShownSlot());
   }
   void ShowSlot(int slot) override { pictures_.ShowSlot(slot); }
   void ReportNoFiles() override;

@@ -60,19 +60,18 @@ class FileStepperTest : public ::testing::Test {
   // What opening a file does: decode into the current slot, list goes stale.
   void Open(const std::string& name) {
     host.shown = name;
-    host.slotPicture[stepper.CurrentSlot] = name;
-    stepper.ShownFileRemoved = false;
-    stepper.InvalidateFileList();
+    host.slotPicture[stepper.ShownSlot()] = name;
+    stepper.FileOpened();
   }
 
   void Delete(const std::string& name) {
     host.DeleteFile(name);
-    stepper.ShownFileRemoved = true;
+    stepper.MarkShownFileRemoved();
   }
 
   std::vector<std::string> ListedNames() const {
     std::vector<std::string> names;
-    for (const FileEntry& e : stepper.FileList) names.push_back(e.Name);
+    for (const FileEntry& e : stepper.Entries()) names.push_back(e.Name);
     return names;
   }
 
@@ -85,26 +84,26 @@ class FileStepperTest : public ::testing::Test {
   }
 
   void ExpectConsistent() const {
-    std::vector<int> slots{stepper.PrevSlot, stepper.CurrentSlot, stepper.NextSlot};
+    std::vector<int> slots{stepper.PrevSlot(), stepper.ShownSlot(), stepper.NextSlot()};
     std::sort(slots.begin(), slots.end());
     EXPECT_EQ(slots, (std::vector<int>{0, 1, 2}));
-    const auto& list = stepper.FileList;
-    if (stepper.CurrentIndex < 0) {
-      EXPECT_FALSE(stepper.SlotsReady);
+    const auto& list = stepper.Entries();
+    if (stepper.ShownIndex() < 0) {
+      EXPECT_FALSE(stepper.SlotsReady());
       return;
     }
     ASSERT_FALSE(list.empty()) << "an empty list must be stale";
-    ASSERT_LE(static_cast<size_t>(stepper.CurrentIndex), list.size());
-    if (static_cast<size_t>(stepper.CurrentIndex) == list.size()) return;  // shown file not listed
-    const size_t at = static_cast<size_t>(stepper.CurrentIndex);
+    ASSERT_LE(static_cast<size_t>(stepper.ShownIndex()), list.size());
+    if (static_cast<size_t>(stepper.ShownIndex()) == list.size()) return;  // shown file not listed
+    const size_t at = static_cast<size_t>(stepper.ShownIndex());
     const size_t n = list.size();
-    if (!stepper.ShownFileRemoved) {
+    if (!stepper.ShownFileRemoved()) {
       EXPECT_EQ(list[at].Name, host.shown);
     }
-    EXPECT_EQ(host.slotPicture[stepper.CurrentSlot], host.shown);
-    if (stepper.SlotsReady) {
-      EXPECT_EQ(host.slotPicture[stepper.NextSlot], list[(at + 1) % n].Name);
-      EXPECT_EQ(host.slotPicture[stepper.PrevSlot], list[(at + n - 1) % n].Name);
+    EXPECT_EQ(host.slotPicture[stepper.ShownSlot()], host.shown);
+    if (stepper.SlotsReady()) {
+      EXPECT_EQ(host.slotPicture[stepper.NextSlot()], list[(at + 1) % n].Name);
+      EXPECT_EQ(host.slotPicture[stepper.PrevSlot()], list[(at + n - 1) % n].Name);
     }
   }
 
@@ -116,12 +115,12 @@ using Calls = std::vector<std::string>;
 using Names = std::vector<std::string>;
 
 TEST_F(FileStepperTest, StartsStaleWithSlotsZeroOneTwo) {
-  EXPECT_EQ(stepper.CurrentIndex, -1);
-  EXPECT_FALSE(stepper.SlotsReady);
-  EXPECT_FALSE(stepper.ShownFileRemoved);
-  EXPECT_EQ(stepper.PrevSlot, 0);
-  EXPECT_EQ(stepper.CurrentSlot, 1);
-  EXPECT_EQ(stepper.NextSlot, 2);
+  EXPECT_EQ(stepper.ShownIndex(), -1);
+  EXPECT_FALSE(stepper.SlotsReady());
+  EXPECT_FALSE(stepper.ShownFileRemoved());
+  EXPECT_EQ(stepper.PrevSlot(), 0);
+  EXPECT_EQ(stepper.ShownSlot(), 1);
+  EXPECT_EQ(stepper.NextSlot(), 2);
 }
 
 TEST_F(FileStepperTest, BuildSortsAndLocatesShownFileByExactName) {
@@ -129,21 +128,21 @@ TEST_F(FileStepperTest, BuildSortsAndLocatesShownFileByExactName) {
   Open("b.bmp");
   stepper.EnsureFileList();
   EXPECT_EQ(ListedNames(), (Names{"a.bmp", "b.bmp", "c.bmp"}));
-  EXPECT_EQ(stepper.CurrentIndex, 1);
+  EXPECT_EQ(stepper.ShownIndex(), 1);
 
   stepper.EnsureFileList();
   EXPECT_EQ(host.calls, (Calls{"list"})) << "a built list is not listed again";
 
   Open("B.bmp");
   stepper.EnsureFileList();
-  EXPECT_EQ(stepper.CurrentIndex, 3) << "letter case counts: not listed";
+  EXPECT_EQ(stepper.ShownIndex(), 3) << "letter case counts: not listed";
 }
 
 TEST_F(FileStepperTest, EmptyFolderStaysStaleAndEveryStepReports) {
   Open("gone.bmp");
   EXPECT_EQ(Step(true), "gone.bmp");
   EXPECT_EQ(host.calls, (Calls{"list", "report"}));
-  EXPECT_EQ(stepper.CurrentIndex, -1);
+  EXPECT_EQ(stepper.ShownIndex(), -1);
   Step(false);
   EXPECT_EQ(host.calls, (Calls{"list", "report"})) << "each step lists the folder again";
 }
@@ -153,7 +152,7 @@ TEST_F(FileStepperTest, FirstStepDecodesBeforeShowingAndAfter) {
   Open("b.bmp");
   EXPECT_EQ(Step(true), "c.bmp");
   EXPECT_EQ(host.calls, (Calls{"list", "load c.bmp 2", "show 2", "load d.bmp 0"}));
-  EXPECT_TRUE(stepper.SlotsReady);
+  EXPECT_TRUE(stepper.SlotsReady());
 
   EXPECT_EQ(Step(true), "d.bmp");
   EXPECT_EQ(host.calls, (Calls{"show 0", "load a.bmp 1"})) << "a ready step decodes only after";
@@ -165,12 +164,12 @@ TEST_F(FileStepperTest, WrapsAroundBothEnds) {
   host.AddFiles({"a.bmp", "b.bmp", "c.bmp"});
   Open("c.bmp");
   EXPECT_EQ(Step(true), "a.bmp");
-  EXPECT_EQ(stepper.CurrentIndex, 0);
+  EXPECT_EQ(stepper.ShownIndex(), 0);
   EXPECT_EQ(Step(false), "c.bmp");
   EXPECT_EQ(Step(false), "b.bmp");
   EXPECT_EQ(Step(false), "a.bmp");
   EXPECT_EQ(Step(false), "c.bmp");
-  EXPECT_EQ(stepper.CurrentIndex, 2);
+  EXPECT_EQ(stepper.ShownIndex(), 2);
 
   Open("a.bmp");
   EXPECT_EQ(Step(false), "c.bmp") << "backward from the first after a build";
@@ -184,7 +183,7 @@ TEST_F(FileStepperTest, OnlyLoadableFileIsTheShownOne) {
   EXPECT_EQ(host.calls, (Calls{"list", "load c.txt 2", "load a.txt 2", "load b.bmp 2", "show 2",
                                "load b.bmp 0"}));
   EXPECT_EQ(ListedNames(), (Names{"b.bmp"}));
-  EXPECT_EQ(stepper.CurrentIndex, 0);
+  EXPECT_EQ(stepper.ShownIndex(), 0);
   EXPECT_EQ(Step(false), "b.bmp");
 }
 
@@ -212,8 +211,8 @@ TEST_F(FileStepperTest, RemovedFileGoesAtTheNextStepForward) {
   Delete("b.bmp");
   EXPECT_EQ(Step(true), "c.bmp");
   EXPECT_EQ(ListedNames(), (Names{"a.bmp", "c.bmp", "d.bmp"}));
-  EXPECT_EQ(stepper.CurrentIndex, 1);
-  EXPECT_FALSE(stepper.ShownFileRemoved);
+  EXPECT_EQ(stepper.ShownIndex(), 1);
+  EXPECT_FALSE(stepper.ShownFileRemoved());
   EXPECT_EQ(Step(false), "a.bmp") << "the slot behind kept the entry before the removed one";
   EXPECT_EQ(Step(true), "c.bmp");
   EXPECT_EQ(Step(true), "d.bmp");
@@ -227,7 +226,7 @@ TEST_F(FileStepperTest, RemovedFileGoesAtTheNextStepBackward) {
   Delete("c.bmp");
   EXPECT_EQ(Step(false), "b.bmp");
   EXPECT_EQ(ListedNames(), (Names{"a.bmp", "b.bmp", "d.bmp"}));
-  EXPECT_EQ(stepper.CurrentIndex, 1);
+  EXPECT_EQ(stepper.ShownIndex(), 1);
   EXPECT_EQ(Step(true), "d.bmp");
 }
 
@@ -239,7 +238,7 @@ TEST_F(FileStepperTest, RemovalRightAfterABuildFillsTheOtherSide) {
   EXPECT_EQ(Step(true), "c.bmp");
   EXPECT_EQ(host.calls, (Calls{"load c.bmp 2", "show 2", "load a.bmp 0", "load a.bmp 1"}));
   EXPECT_EQ(ListedNames(), (Names{"a.bmp", "c.bmp"}));
-  EXPECT_TRUE(stepper.SlotsReady);
+  EXPECT_TRUE(stepper.SlotsReady());
   EXPECT_EQ(Step(false), "a.bmp");
 
   host.AddFiles({"b.bmp"});
@@ -257,7 +256,7 @@ TEST_F(FileStepperTest, RemovedLastEntryWrapsToTheFirst) {
   Step(true);
   Delete("c.bmp");
   EXPECT_EQ(Step(true), "a.bmp");
-  EXPECT_EQ(stepper.CurrentIndex, 0);
+  EXPECT_EQ(stepper.ShownIndex(), 0);
   EXPECT_EQ(Step(false), "b.bmp");
 }
 
@@ -268,8 +267,8 @@ TEST_F(FileStepperTest, DeletingTheOnlyFileEmptiesTheListAndReports) {
   Delete("a.bmp");
   EXPECT_EQ(Step(true), "a.bmp") << "the picture stays";
   EXPECT_EQ(host.calls, (Calls{"report"})) << "the deleted file is not shown again";
-  EXPECT_EQ(stepper.CurrentIndex, -1);
-  EXPECT_TRUE(stepper.ShownFileRemoved) << "the picture on screen is still the removed file";
+  EXPECT_EQ(stepper.ShownIndex(), -1);
+  EXPECT_TRUE(stepper.ShownFileRemoved()) << "the picture on screen is still the removed file";
   Step(true);
   EXPECT_EQ(host.calls, (Calls{"list", "report"}));
 }
@@ -282,8 +281,8 @@ TEST_F(FileStepperTest, DeletedOnlyFileRightAfterABuildReportsWithoutShowing) {
   host.folder.push_back(FileEntry{"a.bmp", 0, 0});  // listed before the delete took effect
   EXPECT_EQ(Step(true), "a.bmp");
   EXPECT_EQ(host.calls, (Calls{"list", "load z.txt 2", "load a.bmp 2", "report"}));
-  EXPECT_EQ(stepper.CurrentIndex, -1);
-  EXPECT_TRUE(stepper.FileList.empty());
+  EXPECT_EQ(stepper.ShownIndex(), -1);
+  EXPECT_TRUE(stepper.Entries().empty());
 }
 
 TEST_F(FileStepperTest, ShownFileThatNoLongerLoadsIsKeptButNotShown) {
@@ -293,23 +292,23 @@ TEST_F(FileStepperTest, ShownFileThatNoLongerLoadsIsKeptButNotShown) {
   EXPECT_EQ(Step(true), "b.bmp");
   EXPECT_EQ(host.calls, (Calls{"list", "load a.txt 2", "load b.bmp 2", "report"}));
   EXPECT_EQ(ListedNames(), (Names{"b.bmp"}));
-  EXPECT_EQ(stepper.CurrentIndex, 0);
-  EXPECT_FALSE(stepper.SlotsReady);
+  EXPECT_EQ(stepper.ShownIndex(), 0);
+  EXPECT_FALSE(stepper.SlotsReady());
 }
 
 TEST_F(FileStepperTest, ShownFileNotListedStepsToFirstOrLast) {
   host.AddFiles({"a.bmp", "b.bmp", "c.bmp"});
   Open("bb.bmp");
   stepper.EnsureFileList();
-  EXPECT_EQ(stepper.CurrentIndex, 3);
+  EXPECT_EQ(stepper.ShownIndex(), 3);
   EXPECT_EQ(Step(true), "a.bmp");
-  EXPECT_EQ(stepper.CurrentIndex, 0);
+  EXPECT_EQ(stepper.ShownIndex(), 0);
   EXPECT_EQ(Step(false), "c.bmp") << "the unlisted picture does not come back";
   EXPECT_EQ(Step(true), "a.bmp");
 
   Open("bb.bmp");
   EXPECT_EQ(Step(false), "c.bmp");
-  EXPECT_EQ(stepper.CurrentIndex, 2);
+  EXPECT_EQ(stepper.ShownIndex(), 2);
   EXPECT_EQ(Step(true), "a.bmp");
 }
 
@@ -320,7 +319,7 @@ TEST_F(FileStepperTest, RefreshAfterADeleteFindsNothingToRemove) {
   stepper.InvalidateFileList();
   EXPECT_EQ(Step(true), "a.bmp");
   EXPECT_EQ(ListedNames(), (Names{"a.bmp", "c.bmp"}));
-  EXPECT_FALSE(stepper.ShownFileRemoved);
+  EXPECT_FALSE(stepper.ShownFileRemoved());
 }
 
 TEST_F(FileStepperTest, ListEmptiedByDropsIsStaleAndReports) {
@@ -328,7 +327,7 @@ TEST_F(FileStepperTest, ListEmptiedByDropsIsStaleAndReports) {
   Open("x.bmp");
   EXPECT_EQ(Step(true), "x.bmp");
   EXPECT_EQ(host.calls, (Calls{"list", "load a.txt 2", "load b.txt 2", "report"}));
-  EXPECT_EQ(stepper.CurrentIndex, -1);
+  EXPECT_EQ(stepper.ShownIndex(), -1);
   Step(false);
   EXPECT_EQ(host.calls, (Calls{"list", "load b.txt 0", "load a.txt 0", "report"}));
 }
@@ -352,8 +351,8 @@ TEST_F(FileStepperTest, DecodeErrorAfterShowingLeavesTheStepConsistent) {
   EXPECT_THROW(stepper.StepImage(true), std::runtime_error);
   ExpectConsistent();
   EXPECT_EQ(host.shown, "b.bmp");
-  EXPECT_EQ(stepper.CurrentIndex, 1);
-  EXPECT_FALSE(stepper.SlotsReady);
+  EXPECT_EQ(stepper.ShownIndex(), 1);
+  EXPECT_FALSE(stepper.SlotsReady());
   EXPECT_EQ(Step(true), "a.bmp");
   EXPECT_EQ(Step(true), "b.bmp");
 }
@@ -364,8 +363,8 @@ TEST_F(FileStepperTest, DiscardForgetsEntriesAndRebuildsAtNextStep) {
   Step(true);
   host.AddFiles({"ab.bmp"});
   stepper.DiscardFileList();
-  EXPECT_TRUE(stepper.FileList.empty());
-  EXPECT_EQ(stepper.CurrentIndex, -1);
+  EXPECT_TRUE(stepper.Entries().empty());
+  EXPECT_EQ(stepper.ShownIndex(), -1);
   EXPECT_EQ(Step(false), "ab.bmp");
 }
 
