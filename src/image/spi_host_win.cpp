@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <utility>
 
 #include "common/bex_error.h"
 #include "common/cp932.h"
@@ -263,14 +264,14 @@ void TSpiload::LoadPlugins(const std::string& folder) {
 
 bool TSpiload::PrepareFile(const std::string& name) {
   extension_ = UpperExtension(name);
-  fileName_ = name;
+  preparedName_ = name;
   return SelectPlugin();
 }
 
 bool TSpiload::SelectPlugin() {
   if (IsBitmapFile()) return true;
   for (const std::unique_ptr<TSpi_plugin>& plugin : plugins_) {
-    if (spi::Reads(*plugin, fileName_)) {
+    if (spi::Reads(*plugin, preparedName_)) {
       chosen_ = plugin.get();
       return true;
     }
@@ -278,14 +279,19 @@ bool TSpiload::SelectPlugin() {
   return false;
 }
 
+// The slot's name and picture change together, so that whoever shows the
+// slot never shows one file's picture under another file's name.
 bool TSpiload::DecodePicture() {
-  picture_.reset();
+  BitmapRef decoded;
   if (IsBitmapFile()) {
-    picture_ = ReadBitmapFile(fileName_);
+    decoded = ReadBitmapFile(preparedName_);
   } else if (chosen_) {
-    picture_ = spi::Decode(*chosen_, fileName_);
+    decoded = spi::Decode(*chosen_, preparedName_);
   }
-  return picture_ != nullptr;
+  if (!decoded) return false;
+  picture_ = std::move(decoded);
+  fileName_ = preparedName_;
+  return true;
 }
 
 }  // namespace bex
