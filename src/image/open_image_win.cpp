@@ -59,31 +59,35 @@ bool TBexForm1::OpenImageFile(const std::string& path) {
 }
 
 // The file is decoded by its bare name from its own folder, as the steps
-// decode its neighbours; the folder stays the current directory only when
-// the picture came. CurrentFolder is the full folder, whatever form of the
-// path was given (relative, "D:name", a bare name).
+// decode its neighbours. CurrentFolder is the full folder, whatever form of
+// the path was given (relative, "D:name", a bare name). A file that does not
+// come leaves the folder of the picture on screen; with none on screen yet,
+// the chosen folder is where the steps look.
 bool TBexForm1::LoadShownFile(const std::string& path) {
   const std::string full = FullPath(path);
   const std::string name(FileNamePart(full));
   const std::string folder(FolderPart(full));
   if (name.empty() || folder.size() > kMaxFolderLength) return false;
   if (!SetCurrentDirectoryA(folder.c_str())) return false;
+  const auto settle = [&](bool loaded) {
+    if (loaded) ShownFileName = name;
+    if (!loaded && !ShownFileName.empty()) {
+      SetCurrentDirectoryA(CurrentFolder.c_str());
+      return;
+    }
+    CurrentFolder = folder;
+    InvalidateFileList();
+    Files().ShownFileRemoved = false;
+  };
   bool loaded = false;
   try {
     loaded = LoadIntoSlot(name, Files().CurrentSlot);
   } catch (...) {
-    SetCurrentDirectoryA(CurrentFolder.c_str());
+    settle(false);
     throw;
   }
-  if (!loaded) {
-    SetCurrentDirectoryA(CurrentFolder.c_str());
-    return false;
-  }
-  ShownFileName = name;
-  CurrentFolder = folder;
-  InvalidateFileList();
-  Files().ShownFileRemoved = false;
-  return true;
+  settle(loaded);
+  return loaded;
 }
 
 void TBexForm1::OpenFiles(const std::vector<std::string>& names) {
