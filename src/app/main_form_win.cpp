@@ -7,6 +7,7 @@
 #include <shellapi.h>
 
 #include <cstdlib>
+#include <utility>
 
 #include "common/bex_error.h"
 #include "common/cp932.h"
@@ -21,6 +22,8 @@ namespace {
 constexpr DWORD kMainStyle = WS_OVERLAPPEDWINDOW | WS_HSCROLL | WS_VSCROLL;
 constexpr int kDesignWidth = 207;
 constexpr int kDesignHeight = 141;
+// Posted to itself: open the files held while a handler ran.
+constexpr UINT kOpenHeldFilesMessage = WM_APP + 1;
 
 LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_NCCREATE) {
@@ -29,6 +32,7 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
   }
   auto* form = reinterpret_cast<TBexForm1*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
   if (!form || !form->Handle()) return DefWindowProcA(hwnd, msg, wParam, lParam);
+  const TBexForm1::HandlerScope handler(*form);
   try {
     return form->HandleMessage(msg, wParam, lParam);
   } catch (const BexError& e) {
@@ -75,6 +79,9 @@ TBexForm1::TBexForm1(const std::vector<std::string>& args) {
   ZoomPercent = 100;
   SortDirection = DefaultSortDirection;
   SortKind = DefaultSortKind;
+  // The folder a step lists before any file was opened.
+  CurrentFolder = CurrentDirectory();
+  const HandlerScope opening(*this);
   OpenCommandLine(args);
 }
 
@@ -240,7 +247,32 @@ void TBexForm1::HandOffReceived(WPARAM atom) {
   const UINT length = GlobalGetAtomNameA(static_cast<ATOM>(LOWORD(atom)), name, sizeof(name));
   if (length == 0) return;  // no such atom: nothing to open
   GlobalDeleteAtom(static_cast<ATOM>(LOWORD(atom)));
-  OpenImageFile(std::string(name, length));
+  FilesArrived({std::string(name, length)});
+}
+
+void TBexForm1::FilesArrived(std::vector<std::string> names) {
+  // This message's own handler is one; any other is in a modal loop.
+  if (runningHandlers_ > 1) {
+    heldFiles_.push_back(std::move(names));
+    return;
+  }
+  OpenFiles(names);
+}
+
+void TBexForm1::OpenHeldFiles() {
+  while (!heldFiles_.empty()) {
+    const std::vector<std::string> names = std::move(heldFiles_.front());
+    heldFiles_.pop_front();
+    OpenFiles(names);
+  }
+}
+
+TBexForm1::HandlerScope::HandlerScope(TBexForm1& form) : form_(form) { ++form_.runningHandlers_; }
+
+TBexForm1::HandlerScope::~HandlerScope() {
+  if (--form_.runningHandlers_ == 0 && !form_.heldFiles_.empty()) {
+    PostMessageA(form_.hwnd_, kOpenHeldFilesMessage, 0, 0);
+  }
 }
 
 RECT TBexForm1::OuterRect() const {
@@ -293,6 +325,9 @@ LRESULT TBexForm1::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case kHandOffMessage:
       HandOffReceived(wParam);
+      return 0;
+    case kOpenHeldFilesMessage:
+      OpenHeldFiles();
       return 0;
     default:
       break;

@@ -8,6 +8,7 @@
 #include <shellapi.h>
 
 #include <array>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -53,6 +54,22 @@ class TBexForm1 {
   HWND Handle() const { return hwnd_; }
   void Show();
 
+  // Marks a handler of the main window running for its lifetime. Files that
+  // arrive (a hand-off, a drop) while a handler runs a modal loop (a message
+  // box, a dialog, a menu) are held, so that the command in progress ends on
+  // the file it started with; they open in arrival order once the outermost
+  // handler has returned.
+  class HandlerScope {
+   public:
+    explicit HandlerScope(TBexForm1& form);
+    ~HandlerScope();
+    HandlerScope(const HandlerScope&) = delete;
+    HandlerScope& operator=(const HandlerScope&) = delete;
+
+   private:
+    TBexForm1& form_;
+  };
+
   // --- app: lifecycle and options -------------------------------------
   void FormShow();
   // The close step; false when a refused settings write keeps the window open.
@@ -64,9 +81,17 @@ class TBexForm1 {
   void QQuit1Click();
   void HHelp1Click();
   void HandOffReceived(WPARAM atom);
+  // Opens the first of names and hands the rest to a new copy, or holds them
+  // while another handler runs.
+  void FilesArrived(std::vector<std::string> names);
+  void OpenHeldFiles();
 
   // --- image: opening and showing -------------------------------------
   bool OpenImageFile(const std::string& path);
+  // Shows the first of names and hands the others to a new copy.
+  void OpenFiles(const std::vector<std::string>& names);
+  // Makes the file at path the shown one if it decodes (see OpenImageFile).
+  bool LoadShownFile(const std::string& path);
   bool LoadIntoSlot(const std::string& name, int slot);
   void ShowPicture();
   void OpenWithDialog();
@@ -121,9 +146,12 @@ class TBexForm1 {
   void KDel1Click();
   void KCClipBord1Click();
   void K1Click();
-  // The full path of the shown file, or none (after a message for a path
-  // that does not fit the platform's buffers).
+  // The full path of the shown file, or none (nothing shown yet, or after a
+  // message for a path that does not fit the platform's buffers).
   std::optional<std::string> ShownFilePath() const;
+  // Whether the file at path is still the one on screen and not removed: a
+  // command decides its file before any dialog and checks it before acting.
+  bool StillShown(const std::string& path);
   std::nullopt_t PathTooLong(const std::string& path) const;
 
   // --- move: the move menu ---------------------------------------------------
@@ -157,6 +185,7 @@ class TBexForm1 {
   int PressY = 0;
   int FitMode = 0;
   std::string ShownFileName;
+  // Always a full path, and the process's current directory.
   std::string CurrentFolder;
   bool HasPicture = false;
   int ZoomPercent = 100;
@@ -210,6 +239,8 @@ class TBexForm1 {
   bool inResize_ = false;
   std::string programPath_;
   bool closed_ = false;
+  int runningHandlers_ = 0;
+  std::deque<std::vector<std::string>> heldFiles_;
 };
 
 // The general error report: the text in a message box with an error icon and

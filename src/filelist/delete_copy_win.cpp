@@ -71,19 +71,15 @@ void PutOnClipboard(HWND owner, const Bitmap& picture) {
 }  // namespace
 
 std::optional<std::string> TBexForm1::ShownFilePath() const {
-  if (ShownFileName.empty()) return std::nullopt;
-  // A drive-relative folder ("D:") names the drive's current directory, which
-  // the platform resolves; anything else is the folder joined with the name.
-  if (LastCharacter(CurrentFolder) == ":") {
-    const std::string relative = CurrentFolder + ShownFileName;
-    char full[MAX_PATH];
-    const DWORD n = GetFullPathNameA(relative.c_str(), sizeof(full), full, nullptr);
-    if (n == 0 || n >= sizeof(full)) return PathTooLong(relative);
-    return std::string(full, n);
-  }
+  if (ShownFileName.empty() || CurrentFolder.empty()) return std::nullopt;
   const std::string path = JoinPath(CurrentFolder, ShownFileName);
   if (path.size() >= MAX_PATH) return PathTooLong(path);
   return path;
+}
+
+bool TBexForm1::StillShown(const std::string& path) {
+  return !Files().ShownFileRemoved && !ShownFileName.empty() &&
+         JoinPath(CurrentFolder, ShownFileName) == path;
 }
 
 std::nullopt_t TBexForm1::PathTooLong(const std::string& path) const {
@@ -96,13 +92,13 @@ void TBexForm1::KDel1Click() {
     ShowMessage(hwnd_, "このファイルは既に削除されています", "メッセージ");
     return;
   }
-  if (ShownFileName.empty()) return;
-  if (ShowMessage(hwnd_, "このファイルを削除してもいいですか？", "削除確認", MB_OKCANCEL) != IDOK) {
+  const auto path = ShownFilePath();
+  if (!path) return;
+  if (path->size() + 2 > kShellPathBuffer) {
+    PathTooLong(*path);
     return;
   }
-  const auto path = ShownFilePath();
-  if (!path || path->size() + 2 > kShellPathBuffer) {
-    if (path) PathTooLong(*path);
+  if (ShowMessage(hwnd_, "このファイルを削除してもいいですか？", "削除確認", MB_OKCANCEL) != IDOK) {
     return;
   }
   if (!RecycleBinTakes(*path) &&
@@ -111,6 +107,7 @@ void TBexForm1::KDel1Click() {
                   "削除確認", MB_OKCANCEL) != IDOK) {
     return;
   }
+  if (!StillShown(*path)) return;
   std::string list = *path;
   list.append(2, '\0');
   SHFILEOPSTRUCTA op = {};

@@ -27,9 +27,9 @@ void FileStepper::DiscardFileList() {
 
 void FileStepper::StepImage(bool forward) {
   EnsureFileList();
-  // The neighbour slot in the direction of travel is trusted only while the
-  // shown file has its place in the list.
-  const bool slotsReady = SlotsReady && ShownEntryListed();
+  // The neighbour slot in the direction of travel is trusted only while it
+  // holds the entry next to the shown one.
+  const bool slotsReady = SlotsReady && NeighbourHeld(forward);
   SlotsReady = slotsReady;
   const std::optional<size_t> target =
       slotsReady ? std::optional<size_t>(NeighbourIndex(forward)) : FillNeighbour(forward);
@@ -54,7 +54,9 @@ void FileStepper::StepImage(bool forward) {
   bool ready = true;
   if (shownLeavesList && !slotsReady) ready = FillNeighbour(!forward).has_value();
   ready = FillNeighbour(forward).has_value() && ready;
-  SlotsReady = ready;
+  // The fill ahead may have wrapped round and dropped the entry behind (a
+  // file removed by another program): its slot is no longer a neighbour.
+  SlotsReady = ready && NeighbourHeld(!forward);
 }
 
 std::optional<size_t> FileStepper::FillNeighbour(bool forward) {
@@ -74,6 +76,12 @@ std::optional<size_t> FileStepper::FillNeighbour(bool forward) {
 
 bool FileStepper::ShownEntryListed() const {
   return CurrentIndex >= 0 && static_cast<size_t>(CurrentIndex) < FileList.size();
+}
+
+bool FileStepper::NeighbourHeld(bool forward) const {
+  if (!ShownEntryListed()) return false;
+  const int slot = forward ? NextSlot : PrevSlot;
+  return host_.SlotFileName(slot) == FileList[NeighbourIndex(forward)].Name;
 }
 
 // The list is circular; a shown file that is not listed sits after the last

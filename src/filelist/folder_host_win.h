@@ -19,6 +19,7 @@ class TBexForm1::FolderHost : public StepHost {
   bool LoadIntoSlot(const std::string& name, int slot) override {
     return form_.LoadIntoSlot(name, slot);
   }
+  std::string SlotFileName(int slot) const override { return form_.ImageSlots[slot].FileName(); }
   // Shows an already decoded picture and paints it before anything else.
   void ShowSlot(int slot) override;
   void ReportNoFiles() override;

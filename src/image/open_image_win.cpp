@@ -6,6 +6,8 @@
 #include <commdlg.h>
 #include <shellapi.h>
 
+#include <utility>
+
 #include "app/main_form_win.h"
 #include "common/command_line.h"
 #include "common/cp932.h"
@@ -18,11 +20,6 @@ namespace {
 
 // CurrentFolder holds at most this many characters.
 constexpr size_t kMaxFolderLength = 259;
-std::string CurrentDirectory() {
-  char buffer[MAX_PATH];
-  const DWORD n = GetCurrentDirectoryA(sizeof(buffer), buffer);
-  return n > 0 && n < sizeof(buffer) ? std::string(buffer, n) : std::string();
-}
 
 // Restores the window caption unless the decode succeeded.
 class CaptionDuringDecode {
@@ -46,26 +43,11 @@ class CaptionDuringDecode {
 
 }  // namespace
 
+// A file that cannot be shown changes nothing but the caption: the picture
+// on screen keeps its name and folder, so that every command still acts on it.
 bool TBexForm1::OpenImageFile(const std::string& path) {
   SetForegroundWindow(hwnd_);
-  const std::string name(FileNamePart(path));
-  std::string folder;
-  bool placed = true;
-  if (name.size() < path.size()) {
-    folder = std::string(FolderPart(path));
-    // A folder that does not fit, or cannot be entered, must not let a
-    // same-named file of the previous folder be shown instead.
-    placed = folder.size() <= kMaxFolderLength && SetCurrentDirectoryA(folder.c_str());
-  } else {
-    folder = CurrentDirectory();
-  }
-  if (placed) {
-    ShownFileName = name;
-    CurrentFolder = folder;
-    InvalidateFileList();
-    Files().ShownFileRemoved = false;
-  }
-  if (placed && LoadIntoSlot(name, Files().CurrentSlot)) {
+  if (LoadShownFile(path)) {
     ZoomPercent = 100;
     ShowPicture();
     image1_->RepaintNow();
@@ -74,6 +56,44 @@ bool TBexForm1::OpenImageFile(const std::string& path) {
   ShowMessage(hwnd_, path + " は表示できません", "ファイルフォーマット異常");
   SetWindowTextA(hwnd_, "表示できません");
   return false;
+}
+
+// The file is decoded by its bare name from its own folder, as the steps
+// decode its neighbours. CurrentFolder is the full folder, whatever form of
+// the path was given (relative, "D:name", a bare name). A file that does not
+// come leaves the folder of the picture on screen; with none on screen yet,
+// the chosen folder is where the steps look.
+bool TBexForm1::LoadShownFile(const std::string& path) {
+  const std::string full = FullPath(path);
+  const std::string name(FileNamePart(full));
+  const std::string folder(FolderPart(full));
+  if (name.empty() || folder.size() > kMaxFolderLength) return false;
+  if (!SetCurrentDirectoryA(folder.c_str())) return false;
+  const auto settle = [&](bool loaded) {
+    if (loaded) ShownFileName = name;
+    if (!loaded && !ShownFileName.empty()) {
+      SetCurrentDirectoryA(CurrentFolder.c_str());
+      return;
+    }
+    CurrentFolder = folder;
+    InvalidateFileList();
+    Files().ShownFileRemoved = false;
+  };
+  bool loaded = false;
+  try {
+    loaded = LoadIntoSlot(name, Files().CurrentSlot);
+  } catch (...) {
+    settle(false);
+    throw;
+  }
+  settle(loaded);
+  return loaded;
+}
+
+void TBexForm1::OpenFiles(const std::vector<std::string>& names) {
+  if (names.empty()) return;
+  OpenImageFile(names[0]);
+  if (names.size() > 1) HandOverRest({names.begin() + 1, names.end()});
 }
 
 bool TBexForm1::LoadIntoSlot(const std::string& name, int slot) {
@@ -132,8 +152,7 @@ void TBexForm1::OpenWithDialog() {
   } else {
     for (size_t i = 1; i < parts.size(); ++i) paths.push_back(JoinPath(parts[0], parts[i]));
   }
-  OpenImageFile(paths[0]);
-  if (paths.size() > 1) HandOverRest({paths.begin() + 1, paths.end()});
+  OpenFiles(paths);
 }
 
 void TBexForm1::DropFiles(HDROP drop) {
@@ -146,9 +165,7 @@ void TBexForm1::DropFiles(HDROP drop) {
   std::vector<std::string> names;
   for (UINT i = 0; i < count; ++i) names.push_back(nameAt(i));
   DragFinish(drop);
-  if (names.empty()) return;
-  OpenImageFile(names[0]);
-  if (names.size() > 1) HandOverRest({names.begin() + 1, names.end()});
+  FilesArrived(std::move(names));
 }
 
 void TBexForm1::HandOverRest(const std::vector<std::string>& names) {

@@ -136,6 +136,7 @@ void TBexForm1::MoveShownFile(const MoveMenuItem& item) {
                 "ファイル名エラー");
     proposed = std::move(answer.path);
   }
+  if (!StillShown(*source)) return;
   if (!MoveFileExA(source->c_str(), destination.c_str(), MOVEFILE_COPY_ALLOWED)) {
     RemovePartialCopy(*source, destination, GetLastError());
     ShowMessage(hwnd_, *source + " → " + destination + "\nの移動に失敗しました。", "移動エラー");
