@@ -4,7 +4,10 @@
 
 #include <shellapi.h>
 
+#include <utility>
+
 #include "common/bex_error.h"
+#include "common/files_win.h"
 #include "common/message_box_win.h"
 #include "image/open_image_win.h"
 
@@ -14,6 +17,8 @@ namespace {
 constexpr DWORD kMainStyle = WS_OVERLAPPEDWINDOW | WS_HSCROLL | WS_VSCROLL;
 constexpr int kDesignWidth = 207;
 constexpr int kDesignHeight = 141;
+// Posted to itself: open the files held while a handler ran.
+constexpr UINT kOpenHeldFilesMessage = WM_APP + 1;
 
 LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_NCCREATE) {
@@ -22,6 +27,7 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
   }
   auto* window = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
   if (!window || !window->Handle()) return DefWindowProcA(hwnd, msg, wParam, lParam);
+  const MainWindow::HandlerScope handler(*window);
   try {
     return window->HandleMessage(msg, wParam, lParam);
   } catch (const BexError& e) {
@@ -52,6 +58,9 @@ MainWindow::MainWindow(const std::vector<std::string>& args)
   ReadStartupSettings();
   view_->FillClientArea();
   folder_->SetSortOrder(options_->DefaultSortKind(), options_->DefaultSortDirection());
+  // The folder a step lists before any file was opened.
+  view_->SetShownFile(CurrentDirectory(), "");
+  const HandlerScope opening(*this);
   OpenCommandLine(args);
 }
 
@@ -130,7 +139,34 @@ void MainWindow::OnHandOff(WPARAM atom) {
   const UINT length = GlobalGetAtomNameA(static_cast<ATOM>(LOWORD(atom)), name, sizeof(name));
   if (length == 0) return;  // no such atom: nothing to open
   GlobalDeleteAtom(static_cast<ATOM>(LOWORD(atom)));
-  OpenPicture(std::string(name, length));
+  FilesArrived({std::string(name, length)});
+}
+
+void MainWindow::FilesArrived(std::vector<std::string> names) {
+  // This message's own handler is one; any other is in a modal loop.
+  if (runningHandlers_ > 1) {
+    heldFiles_.push_back(std::move(names));
+    return;
+  }
+  OpenPictures(names);
+}
+
+void MainWindow::OpenHeldFiles() {
+  while (!heldFiles_.empty()) {
+    const std::vector<std::string> names = std::move(heldFiles_.front());
+    heldFiles_.pop_front();
+    OpenPictures(names);
+  }
+}
+
+MainWindow::HandlerScope::HandlerScope(MainWindow& window) : window_(window) {
+  ++window_.runningHandlers_;
+}
+
+MainWindow::HandlerScope::~HandlerScope() {
+  if (--window_.runningHandlers_ == 0 && !window_.heldFiles_.empty()) {
+    PostMessageA(window_.hwnd_, kOpenHeldFilesMessage, 0, 0);
+  }
 }
 
 RECT MainWindow::OuterRect() const {
@@ -157,7 +193,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       view_->OnScroll(SB_VERT, wParam);
       return 0;
     case WM_DROPFILES:
-      OpenPictures(TakeDroppedFiles(reinterpret_cast<HDROP>(wParam)));
+      FilesArrived(TakeDroppedFiles(reinterpret_cast<HDROP>(wParam)));
       return 0;
     case WM_KEYDOWN:
       OnKey(static_cast<int>(wParam));
@@ -181,6 +217,9 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case kHandOffMessage:
       OnHandOff(wParam);
+      return 0;
+    case kOpenHeldFilesMessage:
+      OpenHeldFiles();
       return 0;
     default:
       break;

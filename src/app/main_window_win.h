@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -40,6 +41,22 @@ class MainWindow {
   void Show();
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
 
+  // Marks a handler of the main window running for its lifetime. Files that
+  // arrive (a hand-off, a drop) while a handler runs a modal loop (a message
+  // box, a dialog, a menu) are held, so that the command in progress ends on
+  // the file it started with; they open in arrival order once the outermost
+  // handler has returned.
+  class HandlerScope {
+   public:
+    explicit HandlerScope(MainWindow& window);
+    ~HandlerScope();
+    HandlerScope(const HandlerScope&) = delete;
+    HandlerScope& operator=(const HandlerScope&) = delete;
+
+   private:
+    MainWindow& window_;
+  };
+
  private:
   // The decoder slots and the picture view as stepping and opening use them.
   class SlotDisplay : public PictureSlots {
@@ -48,6 +65,7 @@ class MainWindow {
         : window_(window), slots_(slots), view_(view) {}
     std::string ShownFileName() const override { return view_.Shown().Name(); }
     bool LoadIntoSlot(const std::string& name, int slot, bool shown) override;
+    std::string SlotFileName(int slot) const override { return slots_[slot].FileName(); }
     void ShowSlot(int slot) override;
 
    private:
@@ -63,11 +81,17 @@ class MainWindow {
   // The close step; false when a refused settings write keeps the window open.
   bool CloseStep();
   void OnHandOff(WPARAM atom);
+  // Opens the first of names and hands the rest to a new copy, or holds them
+  // while another handler runs.
+  void FilesArrived(std::vector<std::string> names);
+  void OpenHeldFiles();
   RECT OuterRect() const;
 
   // --- opening and filing (open_route_win.cpp) ------------------------------
   // Shows path, or tells that it cannot be shown.
   bool OpenPicture(const std::string& path);
+  // Makes the file at path the shown one if it decodes.
+  bool LoadShownFile(const std::string& path);
   // Shows the first of paths and hands the others to a new copy.
   void OpenPictures(const std::vector<std::string>& paths);
   void MoveShownFile();
@@ -94,6 +118,8 @@ class MainWindow {
   std::unique_ptr<Filing> filing_;
   std::unique_ptr<Options> options_;
   bool closed_ = false;
+  int runningHandlers_ = 0;
+  std::deque<std::vector<std::string>> heldFiles_;
 };
 
 }  // namespace bex

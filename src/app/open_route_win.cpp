@@ -1,7 +1,6 @@
 // Where a file enters the viewer and where the shown file leaves it: opening
 // a path into the shown slot, and moving the shown file to a destination.
 #include "app/main_window_win.h"
-#include "common/cp932.h"
 #include "common/message_box_win.h"
 #include "image/open_image_win.h"
 
@@ -18,21 +17,44 @@ void MainWindow::SlotDisplay::ShowSlot(int slot) {
   view_.ShowStepped(slots_[slot].Picture(), slots_[slot].FileName());
 }
 
+// A file that cannot be shown changes nothing but the caption: the picture
+// on screen keeps its name and folder, so that every command still acts on it.
 bool MainWindow::OpenPicture(const std::string& path) {
   SetForegroundWindow(hwnd_);
-  const std::string name(FileNamePart(path));
-  const std::optional<std::string> folder = EnterFolderOf(path);
-  if (folder) {
-    view_->SetShownFile(*folder, name);
-    folder_->FileOpened();
-  }
-  if (folder && display_->LoadIntoSlot(name, folder_->ShownSlot(), true)) {
+  if (LoadShownFile(path)) {
     view_->ShowOpened();
     return true;
   }
   ShowMessage(hwnd_, path + " は表示できません", "ファイルフォーマット異常");
   SetWindowTextA(hwnd_, "表示できません");
   return false;
+}
+
+// The file is decoded by its bare name from its own folder, as the steps
+// decode its neighbours. The shown folder is the full folder, whatever form of
+// the path was given. A file that does not come leaves the folder of the
+// picture on screen; with none on screen yet, the chosen folder is where the
+// steps look.
+bool MainWindow::LoadShownFile(const std::string& path) {
+  const std::optional<ShownFile> file = EnterFolderOf(path);
+  if (!file) return false;
+  const auto settle = [&](bool loaded) {
+    if (!loaded && !view_->Shown().Name().empty()) {
+      SetCurrentDirectoryA(view_->Shown().Folder().c_str());
+      return;
+    }
+    view_->SetShownFile(file->Folder(), loaded ? file->Name() : std::string());
+    folder_->FileOpened();
+  };
+  bool loaded = false;
+  try {
+    loaded = display_->LoadIntoSlot(file->Name(), folder_->ShownSlot(), true);
+  } catch (...) {
+    settle(false);
+    throw;
+  }
+  settle(loaded);
+  return loaded;
 }
 
 void MainWindow::OpenPictures(const std::vector<std::string>& paths) {
@@ -44,8 +66,11 @@ void MainWindow::OpenPictures(const std::vector<std::string>& paths) {
 void MainWindow::MoveShownFile() {
   const RECT r = OuterRect();
   const WindowOrigin at = PopupMenuPoint({r.left, r.top, r.right - r.left, r.bottom - r.top});
+  const auto stillShown = [this](const std::string& path) {
+    return !folder_->ShownFileRemoved() && view_->Shown().Is(path);
+  };
   const std::optional<std::string> destination =
-      filing_->MoveShownFile(view_->Shown(), at.Left, at.Top);
+      filing_->MoveShownFile(view_->Shown(), stillShown, at.Left, at.Top);
   if (!destination) return;
   folder_->MarkShownFileRemoved();
   // The move stands even when showing the next picture fails: it goes into

@@ -39,4 +39,16 @@ void KeepCurrentFolderOutOfLibrarySearch() {
   if (!setDefault || !setDefault(LOAD_LIBRARY_SEARCH_DEFAULT_DIRS)) SetDllDirectoryA("");
 }
 
+std::string FullPath(const std::string& path) {
+  char buffer[MAX_PATH * 4];
+  const DWORD n = GetFullPathNameA(path.c_str(), sizeof(buffer), buffer, nullptr);
+  return n > 0 && n < sizeof(buffer) ? std::string(buffer, n) : std::string();
+}
+
+std::string CurrentDirectory() {
+  char buffer[MAX_PATH];
+  const DWORD n = GetCurrentDirectoryA(sizeof(buffer), buffer);
+  return n > 0 && n < sizeof(buffer) ? std::string(buffer, n) : std::string();
+}
+
 }  // namespace bex

@@ -21,4 +21,12 @@ std::string ProgramPath();
 // first thing at start-up.
 void KeepCurrentFolderOutOfLibrarySearch();
 
+// The full form of path as the platform resolves it now: a relative path
+// against the current directory, "D:name" against drive D's current
+// directory. Empty when the platform cannot resolve it.
+std::string FullPath(const std::string& path);
+
+// The process's current directory, in full; empty when it does not fit.
+std::string CurrentDirectory();
+
 }  // namespace bex

@@ -12,7 +12,7 @@ namespace bex {
 class ShownFile {
  public:
   const std::string& Name() const { return name_; }
-  // At most 259 characters.
+  // Always a full path, of at most 259 characters.
   const std::string& Folder() const { return folder_; }
   void Set(std::string folder, std::string name) {
     folder_ = std::move(folder);
@@ -21,9 +21,12 @@ class ShownFile {
   // Another file of the same folder is shown.
   void SetName(std::string name) { name_ = std::move(name); }
 
-  // The full path, or none: without a name, or after a message owned by owner
-  // for a path that does not fit the platform's buffers.
+  // The full path, or none: nothing shown yet, or after a message owned by
+  // owner for a path that does not fit the platform's buffers.
   std::optional<std::string> Path(HWND owner) const;
+  // Whether path is this file: a command decides its file before any dialog
+  // and checks it before acting.
+  bool Is(const std::string& path) const;
 
  private:
   std::string folder_;

@@ -40,14 +40,14 @@ void FolderStepper::DeleteShownFile(const ShownFile& shown) {
     ShowMessage(owner_, "このファイルは既に削除されています", "メッセージ");
     return;
   }
-  if (shown.Name().empty()) return;
-  if (ShowMessage(owner_, "このファイルを削除してもいいですか？", "削除確認", MB_OKCANCEL) !=
-      IDOK) {
+  const auto path = shown.Path(owner_);
+  if (!path) return;
+  if (path->size() + 2 > kShellPathBuffer) {
+    ReportPathTooLong(owner_, *path);
     return;
   }
-  const auto path = shown.Path(owner_);
-  if (!path || path->size() + 2 > kShellPathBuffer) {
-    if (path) ReportPathTooLong(owner_, *path);
+  if (ShowMessage(owner_, "このファイルを削除してもいいですか？", "削除確認", MB_OKCANCEL) !=
+      IDOK) {
     return;
   }
   if (!RecycleBinTakes(*path) &&
@@ -56,6 +56,7 @@ void FolderStepper::DeleteShownFile(const ShownFile& shown) {
                   "削除確認", MB_OKCANCEL) != IDOK) {
     return;
   }
+  if (ShownFileRemoved() || !shown.Is(*path)) return;
   std::string list = *path;
   list.append(2, '\0');
   SHFILEOPSTRUCTA op = {};

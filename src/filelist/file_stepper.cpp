@@ -32,9 +32,9 @@ void FileStepper::DiscardFileList() {
 
 void FileStepper::StepImage(bool forward) {
   EnsureFileList();
-  // The neighbour slot in the direction of travel is trusted only while the
-  // shown file has its place in the list.
-  const bool slotsReady = slotsReady_ && ShownEntryListed();
+  // The neighbour slot in the direction of travel is trusted only while it
+  // holds the entry next to the shown one.
+  const bool slotsReady = slotsReady_ && NeighbourHeld(forward);
   slotsReady_ = slotsReady;
   const std::optional<size_t> target =
       slotsReady ? std::optional<size_t>(NeighbourIndex(forward)) : FillNeighbour(forward);
@@ -59,7 +59,9 @@ void FileStepper::StepImage(bool forward) {
   bool ready = true;
   if (shownLeavesList && !slotsReady) ready = FillNeighbour(!forward).has_value();
   ready = FillNeighbour(forward).has_value() && ready;
-  slotsReady_ = ready;
+  // The fill ahead may have wrapped round and dropped the entry behind (a
+  // file removed by another program): its slot is no longer a neighbour.
+  slotsReady_ = ready && NeighbourHeld(!forward);
 }
 
 std::optional<size_t> FileStepper::FillNeighbour(bool forward) {
@@ -79,6 +81,12 @@ std::optional<size_t> FileStepper::FillNeighbour(bool forward) {
 
 bool FileStepper::ShownEntryListed() const {
   return shownIndex_ >= 0 && static_cast<size_t>(shownIndex_) < entries_.size();
+}
+
+bool FileStepper::NeighbourHeld(bool forward) const {
+  if (!ShownEntryListed()) return false;
+  const int slot = forward ? nextSlot_ : prevSlot_;
+  return host_.SlotFileName(slot) == entries_[NeighbourIndex(forward)].Name;
 }
 
 // The list is circular; a shown file that is not listed sits after the last

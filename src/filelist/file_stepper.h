@@ -25,10 +25,13 @@ class StepHost {
   // Bare name of the file whose picture is on screen.
   virtual std::string ShownFileName() const = 0;
   // Decodes the file `name` of the current directory into picture slot `slot`
-  // (0, 1 or 2). True only when the slot now holds that file's picture. May
-  // throw (a bitmap the built-in reader rejects); the stepper then drops the
-  // entry and lets the error end the command.
+  // (0, 1 or 2). True only when the slot now holds that file's picture; on
+  // false the slot keeps its earlier picture and name. May throw (a bitmap
+  // the built-in reader rejects); the slot is then kept too, and the stepper
+  // drops the entry and lets the error end the command.
   virtual bool LoadIntoSlot(const std::string& name, int slot) = 0;
+  // Name of the file whose picture the slot holds (empty when none).
+  virtual std::string SlotFileName(int slot) const = 0;
   // Puts a copy of the slot's picture into the picture area, makes the slot's
   // file name the shown file name, lays it out with ShowPicture and repaints at
   // once, so that the picture is on screen before the next decode starts.
@@ -58,7 +61,8 @@ class FileStepper {
   // The shown file has been deleted or moved.
   bool ShownFileRemoved() const { return shownFileRemoved_; }
   void MarkShownFileRemoved() { shownFileRemoved_ = true; }
-  // Both neighbour slots hold the entries next to the shown one.
+  // Both neighbour slots hold the pictures of the entries next to the shown
+  // one.
   bool SlotsReady() const { return slotsReady_; }
   // The picture slots (0, 1 and 2 at start) of the previous, the shown and
   // the next file; only steps rotate them.
@@ -100,6 +104,7 @@ class FileStepper {
 
  private:
   bool ShownEntryListed() const;
+  bool NeighbourHeld(bool forward) const;
   size_t NeighbourIndex(bool forward) const;
   bool TryLoad(size_t index, int slot);
   void DropEntry(size_t index);

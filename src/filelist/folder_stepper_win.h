@@ -23,6 +23,8 @@ class PictureSlots {
   // slot now holds that file's picture. May throw (a bitmap the built-in
   // reader rejects).
   virtual bool LoadIntoSlot(const std::string& name, int slot, bool shown) = 0;
+  // Name of the file whose picture the slot holds (empty when none).
+  virtual std::string SlotFileName(int slot) const = 0;
   // Shows the slot's decoded picture and its file name, laid out and painted
   // at once, so that the picture is on screen before the next decode starts.
   virtual void ShowSlot(int slot) = 0;
@@ -64,7 +66,8 @@ class FolderStepper : private StepHost {
   void ChooseSortOrder();
 
   // --- the shown file (delete_win.cpp) --------------------------------
-  // Deletes the shown file to the recycle bin, after asking.
+  // Deletes the shown file to the recycle bin, after asking; shown is the
+  // file on screen.
   void DeleteShownFile(const ShownFile& shown);
 
  private:
@@ -73,6 +76,7 @@ class FolderStepper : private StepHost {
   bool LoadIntoSlot(const std::string& name, int slot) override {
     return pictures_.LoadIntoSlot(name, slot, slot == stepper_.ShownSlot());
   }
+  std::string SlotFileName(int slot) const override { return pictures_.SlotFileName(slot); }
   void ShowSlot(int slot) override { pictures_.ShowSlot(slot); }
   void ReportNoFiles() override;
 

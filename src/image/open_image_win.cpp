@@ -2,6 +2,8 @@
 
 #include <commdlg.h>
 
+#include <utility>
+
 #include "common/command_line.h"
 #include "common/cp932.h"
 #include "common/files_win.h"
@@ -12,21 +14,17 @@ namespace {
 // The shown folder holds at most this many characters.
 constexpr size_t kMaxFolderLength = 259;
 
-std::string CurrentDirectory() {
-  char buffer[MAX_PATH];
-  const DWORD n = GetCurrentDirectoryA(sizeof(buffer), buffer);
-  return n > 0 && n < sizeof(buffer) ? std::string(buffer, n) : std::string();
-}
-
 }  // namespace
 
-std::optional<std::string> EnterFolderOf(const std::string& path) {
-  if (FileNamePart(path).size() == path.size()) return CurrentDirectory();
-  std::string folder(FolderPart(path));
-  if (folder.size() > kMaxFolderLength || !SetCurrentDirectoryA(folder.c_str())) {
-    return std::nullopt;
-  }
-  return folder;
+std::optional<ShownFile> EnterFolderOf(const std::string& path) {
+  const std::string full = FullPath(path);
+  std::string name(FileNamePart(full));
+  std::string folder(FolderPart(full));
+  if (name.empty() || folder.size() > kMaxFolderLength) return std::nullopt;
+  if (!SetCurrentDirectoryA(folder.c_str())) return std::nullopt;
+  ShownFile file;
+  file.Set(std::move(folder), std::move(name));
+  return file;
 }
 
 std::vector<std::string> AskFilesToOpen(HWND owner) {

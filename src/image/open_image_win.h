@@ -11,13 +11,16 @@
 #include <string>
 #include <vector>
 
+#include "common/shown_file_win.h"
+
 namespace bex {
 
-// Makes the folder of path the process's current directory and answers it;
-// a bare name stays in the current directory. None when the folder does not
+// Makes the folder of path the process's current directory and answers the
+// file as its full folder and bare name, whatever form path has (relative,
+// "D:name", a bare name). None when path names no file, or its folder does not
 // fit or cannot be entered, so that a same-named file of the previous folder
 // is not shown instead.
-std::optional<std::string> EnterFolderOf(const std::string& path);
+std::optional<ShownFile> EnterFolderOf(const std::string& path);
 
 // The files chosen in the open dialog, empty when it is cancelled.
 std::vector<std::string> AskFilesToOpen(HWND owner);

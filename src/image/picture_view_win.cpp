@@ -8,12 +8,8 @@ namespace bex {
 PictureView::PictureView(HWND window, DesktopArea desktop, ImageArea::MouseHandler onMouse)
     : window_(window),
       desktop_(desktop),
-      // The image area first: hiding the bars resizes the client area, and
-      // the resize handler lays out the bars around the image area.
       area_(std::make_unique<ImageArea>(window, std::move(onMouse))),
-      zoomInput_(std::make_unique<ZoomInputDialog>()) {
-  ShowScrollBar(window_, SB_BOTH, FALSE);
-}
+      zoomInput_(std::make_unique<ZoomInputDialog>()) {}
 
 PictureView::~PictureView() = default;
 

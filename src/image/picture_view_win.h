@@ -33,8 +33,8 @@ class PictureView {
   static constexpr int kPictureFollowsWindow = 1;
   static constexpr int kFixedWindow = 2;
 
-  // Creates the image area in window, which then shows no scroll bars. The
-  // area's mouse events go to onMouse.
+  // Creates the image area in window; the area's mouse events go to onMouse.
+  // The window's resizes must reach OnSize only once the view exists.
   PictureView(HWND window, DesktopArea desktop, ImageArea::MouseHandler onMouse);
   ~PictureView();
   PictureView(const PictureView&) = delete;

@@ -4,9 +4,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <utility>
 
 #include "common/bex_error.h"
 #include "common/cp932.h"
+#include "common/files_win.h"
 #include "image/bmp_reader.h"
 
 namespace bex {
@@ -37,12 +39,11 @@ void Resolve(HMODULE module, const char* name, Function& entry) {
 // Without SEM_FAILCRITICALERRORS the system may show its own error box for a
 // module that lacks a library it depends on.
 HMODULE LoadModuleQuietly(const std::string& path) {
-  char full[MAX_PATH * 4];
-  const DWORD length = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
-  if (length == 0 || length >= sizeof full) return nullptr;
+  const std::string full = FullPath(path);
+  if (full.empty()) return nullptr;
   DWORD previous = 0;
   SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &previous);
-  HMODULE module = LoadLibraryExA(full, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  HMODULE module = LoadLibraryExA(full.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
   SetThreadErrorMode(previous, nullptr);
   return module;
 }
@@ -269,14 +270,14 @@ void DecoderSlot::LoadPlugins(const std::string& folder) {
 
 bool DecoderSlot::PrepareFile(const std::string& name) {
   extension_ = UpperExtension(name);
-  fileName_ = name;
+  preparedName_ = name;
   return SelectPlugin();
 }
 
 bool DecoderSlot::SelectPlugin() {
   if (IsBitmapFile()) return true;
   for (const std::unique_ptr<PluginModule>& plugin : plugins_) {
-    if (spi::Reads(*plugin, fileName_)) {
+    if (spi::Reads(*plugin, preparedName_)) {
       chosen_ = plugin.get();
       return true;
     }
@@ -284,14 +285,19 @@ bool DecoderSlot::SelectPlugin() {
   return false;
 }
 
+// The slot's name and picture change together, so that whoever shows the
+// slot never shows one file's picture under another file's name.
 bool DecoderSlot::DecodePicture() {
-  picture_.reset();
+  BitmapRef decoded;
   if (IsBitmapFile()) {
-    picture_ = ReadBitmapFile(fileName_);
+    decoded = ReadBitmapFile(preparedName_);
   } else if (chosen_) {
-    picture_ = spi::Decode(*chosen_, fileName_);
+    decoded = spi::Decode(*chosen_, preparedName_);
   }
-  return picture_ != nullptr;
+  if (!decoded) return false;
+  picture_ = std::move(decoded);
+  fileName_ = preparedName_;
+  return true;
 }
 
 }  // namespace bex

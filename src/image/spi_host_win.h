@@ -93,19 +93,21 @@ class DecoderSlot {
   // Replaces the plug-in list by the usable modules of folder, releasing the
   // old ones. A folder without usable modules leaves the list as it was.
   void LoadPlugins(const std::string& folder);
-  // Records the file and chooses its plug-in. True for a ".BMP" file or when
-  // some plug-in reads it.
+  // Takes the file for the next decode and chooses its plug-in. True for a
+  // ".BMP" file or when some plug-in reads it.
   bool PrepareFile(const std::string& name);
   // The choice of PrepareFile: the first plug-in of the list that reads the
   // file. A file that does not open is refused without asking any module.
   bool SelectPlugin();
-  // Replaces the picture by the decoded file. False (and no picture) when the
-  // decode fails; throws BexError for a ".BMP" file the reader rejects.
+  // Replaces the picture and the file name by the decoded prepared file.
+  // When the decode fails (false, or BexError for a ".BMP" file the reader
+  // rejects) the slot keeps its earlier picture and name.
   bool DecodePicture();
   void ReleasePicture() { picture_.reset(); }
 
   // Shared, so that the picture stays valid while the slot decodes another.
   BitmapRef Picture() const { return picture_; }
+  // The file whose picture the slot holds.
   const std::string& FileName() const { return fileName_; }
   const std::string& Extension() const { return extension_; }
   const std::string& Folder() const { return folder_; }
@@ -121,6 +123,7 @@ class DecoderSlot {
   const PluginModule* chosen_ = nullptr;
   BitmapRef picture_;
   std::string fileName_;
+  std::string preparedName_;
 };
 
 }  // namespace bex

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,17 +33,23 @@ class Filing {
   // --- the move menu and the move (move_menu_win.cpp) ----------------------
   // The move menu's items, from both data files as they are now.
   std::vector<MoveMenuItem> MoveMenuItems();
+  // Whether a path is still the file on screen and not removed.
+  using StillShown = std::function<bool(const std::string& path)>;
+
   // Opens the move menu at a screen point and asks for the destination of
   // the shown file in the save dialog, starting in the chosen item's folder,
-  // and moves the file there. The destination path of a completed move.
-  std::optional<std::string> MoveShownFile(const ShownFile& shown, int screenX, int screenY);
+  // and moves the file there if it is still shown then. The destination path
+  // of a completed move.
+  std::optional<std::string> MoveShownFile(const ShownFile& shown, const StillShown& stillShown,
+                                           int screenX, int screenY);
   // Puts the folder of a completed move's destination at the top of the
   // history and saves it; a failed write is reported.
   void RecordDestination(const std::string& destination);
 
  private:
   void LoadHistory();
-  std::optional<std::string> MoveTo(const ShownFile& shown, const MoveMenuItem& item);
+  std::optional<std::string> MoveTo(const ShownFile& shown, const StillShown& stillShown,
+                                    const MoveMenuItem& item);
 
   HWND owner_;
   DestinationTree destinations_;

@@ -105,16 +105,19 @@ std::vector<MoveMenuItem> Filing::MoveMenuItems() {
   return BuildMoveMenu(destinations_, history_);
 }
 
-std::optional<std::string> Filing::MoveShownFile(const ShownFile& shown, int screenX, int screenY) {
+std::optional<std::string> Filing::MoveShownFile(const ShownFile& shown,
+                                                 const StillShown& stillShown, int screenX,
+                                                 int screenY) {
   const std::vector<MoveMenuItem> items = MoveMenuItems();
   const MoveMenuHandles menu(items);
   const UINT id = TrackMenu(owner_, menu.Handle(), screenX, screenY);
   const MoveMenuItem* item = menu.ItemOf(id);
   if (!item) return std::nullopt;
-  return MoveTo(shown, *item);
+  return MoveTo(shown, stillShown, *item);
 }
 
-std::optional<std::string> Filing::MoveTo(const ShownFile& shown, const MoveMenuItem& item) {
+std::optional<std::string> Filing::MoveTo(const ShownFile& shown, const StillShown& stillShown,
+                                          const MoveMenuItem& item) {
   if (shown.Name().empty()) return std::nullopt;
   const std::optional<std::string> source = shown.Path(owner_);
   if (!source) return std::nullopt;
@@ -136,6 +139,7 @@ std::optional<std::string> Filing::MoveTo(const ShownFile& shown, const MoveMenu
                 "ファイル名エラー");
     proposed = std::move(answer.path);
   }
+  if (!stillShown(*source)) return std::nullopt;
   if (!MoveFileExA(source->c_str(), destination.c_str(), MOVEFILE_COPY_ALLOWED)) {
     RemovePartialCopy(*source, destination, GetLastError());
     ShowMessage(owner_, *source + " → " + destination + "\nの移動に失敗しました。", "移動エラー");

@@ -116,6 +116,40 @@ TEST_F(Browse, StepsSkipOtherFilesAndWrapAroundBothEnds) {
   EXPECT_TRUE(ReachesClientSize(viewer, {120, 80}));
 }
 
+TEST_F(Browse, FileThatCannotBeOpenedLeavesThePictureOnScreenTheOneStepsAndDeleteUse) {
+  WriteSolidBmp(Picture("a.bmp"), 220, 150, kRed);
+  WriteFileBytes(Picture("b.txt"), "not a picture\r\n");
+  WriteSolidBmp(Picture("c.bmp"), 240, 160, kBlue);
+  const std::string other = folder_ + "\\other";
+  CreateDirectoryA(other.c_str(), nullptr);
+  WriteFileBytes(other + "\\c.bmp", "BM not really a bitmap");
+  Viewer viewer = StartOn("a.bmp");
+  const auto expectShown = [&](const std::string& name, Rgb colour) {
+    const std::string title = name + " [100%]";
+    EXPECT_EQ(viewer.WaitForTitle(title), title);
+    EXPECT_TRUE(WaitUntil([&] { return viewer.PixelAt({10, 10}) == ColourRef(colour); })) << name;
+  };
+
+  viewer.DropFiles({Picture("b.txt")});
+  viewer.Answer(viewer.WaitForMessageBox("ファイルフォーマット異常"), IDOK);
+  EXPECT_EQ(viewer.WaitForTitle("表示できません"), "表示できません");
+  viewer.PressKey(VK_BACK);
+  expectShown("c.bmp", kBlue);
+  viewer.PressKey(VK_SPACE);
+  expectShown("a.bmp", kRed);
+
+  // A malformed bitmap of another folder under the name of a file of this one.
+  viewer.DropFiles({other + "\\c.bmp"});
+  viewer.Answer(viewer.WaitForMessageBox("Bex"), IDOK);
+  viewer.PressKey(VK_SPACE);
+  expectShown("c.bmp", kBlue);
+  viewer.PressKey('D');
+  viewer.Answer(viewer.WaitForMessageBox("削除確認"), IDOK);
+  EXPECT_EQ(viewer.WaitForTitle("削除完了"), "削除完了");
+  EXPECT_FALSE(FileExists(Picture("c.bmp")));
+  EXPECT_TRUE(FileExists(other + "\\c.bmp"));
+}
+
 TEST_F(Browse, FileOpenedUnderAnotherSpellingStepsToTheFirstOrTheLastEntry) {
   WriteSolidBmp(Picture("a.bmp"), 220, 150, kRed);
   WriteSolidBmp(Picture("b.bmp"), 240, 160, kGreen);

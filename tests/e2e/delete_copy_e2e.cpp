@@ -68,6 +68,16 @@ std::optional<SIZE> CopiedBitmapSize(const Viewer& viewer, WORD key, unsigned mo
   return size;
 }
 
+// D on a drive without a recycle bin: both questions answered.
+void DeleteForGood(const Viewer& viewer, int secondAnswer = IDOK) {
+  viewer.PressKey('D');
+  viewer.Answer(viewer.WaitForMessageBox("削除確認"), IDOK);
+  const MessageBoxInfo warning = viewer.WaitForMessageBox("削除確認");
+  EXPECT_EQ(warning.text,
+            "このドライブのファイルはごみ箱に入りません。\n完全に削除してもいいですか？");
+  viewer.Answer(warning, secondAnswer);
+}
+
 class DeleteAndCopy : public ::testing::Test {
  protected:
   // Names unique in the run's recycle bin, in this order by name.
@@ -133,22 +143,60 @@ TEST_F(DeleteAndCopy, ADriveWithoutRecycleBinIsNamedBeforeTheFileIsDeletedForGoo
   WriteSolidBmp(picture, 40, 30, Rgb{9, 9, 9});
   Viewer viewer = Viewer::Start(program_, Quoted(picture));
   ASSERT_EQ(viewer.WaitForTitle(Title('a')), Title('a'));
-  const auto askTwice = [&](int secondAnswer) {
-    viewer.PressKey('D');
-    viewer.Answer(viewer.WaitForMessageBox("削除確認"), IDOK);
-    const MessageBoxInfo warning = viewer.WaitForMessageBox("削除確認");
-    EXPECT_EQ(warning.text,
-              "このドライブのファイルはごみ箱に入りません。\n完全に削除してもいいですか？");
-    viewer.Answer(warning, secondAnswer);
-  };
 
-  askTwice(IDCANCEL);
+  DeleteForGood(viewer, IDCANCEL);
   EXPECT_EQ(viewer.Title(), Title('a'));
   EXPECT_TRUE(FileExists(picture));
 
-  askTwice(IDOK);
+  DeleteForGood(viewer);
   EXPECT_EQ(viewer.WaitForTitle("削除完了"), "削除完了");
   EXPECT_FALSE(FileExists(picture));
+}
+
+// A removable drive (a delete there is for good) with a.bmp in its folder
+// pics, and a same-named decoy at a place a wrong path would reach.
+struct DriveWithDecoy {
+  explicit DriveWithDecoy(const std::string& label, const std::string& decoyFolder)
+      : drive(MappedDrive::Map(label, DRIVE_REMOVABLE)) {
+    if (!drive) return;
+    CreateDirectoryA(Folder().c_str(), nullptr);
+    CreateDirectoryA((drive->Root() + decoyFolder).c_str(), nullptr);
+    WriteSolidBmp(Shown(), 40, 30, Rgb{9, 9, 9});
+    decoy = drive->Root() + decoyFolder + "\\a.bmp";
+    WriteSolidBmp(decoy, 10, 10, Rgb{1, 2, 3});
+  }
+  std::string Folder() const { return drive->Root() + "\\pics"; }
+  std::string Shown() const { return Folder() + "\\a.bmp"; }
+
+  // Deletes the shown a.bmp and expects the decoy to stay.
+  void ExpectDeleteTakesTheShownFile(const Viewer& viewer) const {
+    ASSERT_EQ(viewer.WaitForTitle("a.bmp [100%]"), "a.bmp [100%]");
+    DeleteForGood(viewer);
+    EXPECT_EQ(viewer.WaitForTitle("削除完了"), "削除完了");
+    EXPECT_FALSE(FileExists(Shown()));
+    EXPECT_TRUE(FileExists(decoy)) << "the decoy " << decoy << " stays";
+  }
+
+  std::optional<MappedDrive> drive;
+  std::string decoy;
+};
+
+TEST_F(DeleteAndCopy, ADriveRelativeNameDeletesTheFileOnScreen) {
+  const DriveWithDecoy files("relative", "\\pics\\pics");
+  ASSERT_TRUE(files.drive) << "no removable drive could be defined";
+  // The viewer's current directory is on another drive: "X:pics" is X:\pics.
+  Viewer viewer = Viewer::Start(program_, files.drive->Root() + "pics\\a.bmp");
+  files.ExpectDeleteTakesTheShownFile(viewer);
+}
+
+TEST_F(DeleteAndCopy, StartedWithoutAFileTheStepsFolderIsTheCurrentOne) {
+  const DriveWithDecoy files("nofile", "");
+  ASSERT_TRUE(files.drive) << "no removable drive could be defined";
+  ViewerOptions options;
+  options.workingFolder = files.Folder();
+  Viewer viewer = Viewer::Start(program_, "", options);
+  viewer.PressKey(VK_SPACE);
+  files.ExpectDeleteTakesTheShownFile(viewer);
 }
 
 TEST_F(DeleteAndCopy, CopiesThePictureAsDisplayedAndAtFullSize) {

@@ -333,6 +333,27 @@ TEST_F(MouseAndHandOff, HandOffWhoseAtomCannotBeReadIsIgnored) {
   EXPECT_EQ(viewer.Title(), "a.bmp [100%]");
 }
 
+TEST_F(MouseAndHandOff, HandOffDuringTheDeleteQuestionOpensOnceTheShownFileIsDeleted) {
+  WriteSolidBmp(Picture("a.bmp"), 220, 150, kRed);
+  WriteSolidBmp(Picture("b.bmp"), 240, 160, kBlue);
+  Viewer viewer = StartOn("a.bmp");
+  viewer.PressKey('D');
+  const MessageBoxInfo question = viewer.WaitForMessageBox("削除確認");
+
+  const ATOM atom = GlobalAddAtomA(Picture("b.bmp").c_str());
+  ASSERT_NE(atom, 0);
+  PostMessageA(viewer.Window(), WM_USER + 1, atom, 0);
+  char name[256];
+  ASSERT_TRUE(WaitUntil([&] { return GlobalGetAtomNameA(atom, name, sizeof(name)) == 0; }))
+      << "the viewer takes the name while the question is open";
+  EXPECT_EQ(viewer.Title(), "a.bmp [100%]");
+  viewer.Answer(question, IDOK);
+
+  EXPECT_EQ(viewer.WaitForTitle("b.bmp [100%]"), "b.bmp [100%]");
+  EXPECT_FALSE(FileExists(Picture("a.bmp")));
+  EXPECT_TRUE(FileExists(Picture("b.bmp")));
+}
+
 TEST_F(MouseAndHandOff, DroppedFilesShowTheFirstAndGiveTheRestToOneNewCopy) {
   WriteSolidBmp(Picture("x.bmp"), 200, 140, kWhite);
   for (const char* name : {"a.tst", "b.tst", "c.tst"}) {

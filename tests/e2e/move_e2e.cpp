@@ -290,6 +290,31 @@ TEST_F(Move, TheSameNameInTheCurrentFolderIsRefusedAndANewNameRenamesInPlace) {
   EXPECT_FALSE(FileExists(Picture("a.bmp")));
 }
 
+TEST_F(Move, ARelativeFirstNameMovesAndDeletesTheFilesOnScreen) {
+  WritePictures({"a.bmp", "b.bmp", "c.bmp"});
+  // Where the relative folder leads once the viewer stands in it.
+  const std::string decoys = Picture("pictures");
+  CreateDirectoryA(decoys.c_str(), nullptr);
+  for (const char* name : {"a.bmp", "b.bmp"}) {
+    WriteSolidBmp(decoys + "\\" + name, 10, 10, Rgb{1, 2, 3});
+  }
+  Viewer viewer = Viewer::Start(program_, "pictures\\a.bmp");
+  ASSERT_EQ(viewer.WaitForTitle("a.bmp [100%]"), "a.bmp [100%]");
+
+  viewer.ChooseFile(ChooseInMoveMenu(viewer, {VK_DOWN, VK_RETURN}, pictures_),
+                    Picture("renamed.bmp"));
+  EXPECT_EQ(viewer.WaitForTitle("b.bmp [100%]"), "b.bmp [100%]") << DescribeWindows(viewer);
+  EXPECT_TRUE(FileExists(Picture("renamed.bmp")));
+  EXPECT_FALSE(FileExists(Picture("a.bmp")));
+  EXPECT_TRUE(FileExists(decoys + "\\a.bmp"));
+
+  viewer.PressKey('D');
+  viewer.Answer(viewer.WaitForMessageBox("削除確認"), IDOK);
+  EXPECT_EQ(viewer.WaitForTitle("削除完了"), "削除完了");
+  EXPECT_FALSE(FileExists(Picture("b.bmp")));
+  EXPECT_TRUE(FileExists(decoys + "\\b.bmp"));
+}
+
 TEST_F(Move, CancellingTheDialogChangesNothing) {
   WritePictures({"a.bmp", "b.bmp"});
   Viewer viewer = ShowPicture("a.bmp");

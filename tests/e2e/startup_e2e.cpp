@@ -328,9 +328,12 @@ INSTANTIATE_TEST_SUITE_P(WorkedExamples, PictureFollowsWindow,
                          ::testing::Values(FitExample{{400, 400}, {1000, 500}, "p.bmp [40%]"},
                                            FitExample{{400, 200}, {300, 300}, "p.bmp [66%]"}));
 
-TEST_F(Startup, FileThatCannotBeShownIsReportedAndTheWindowOpens) {
-  WriteFileBytes(Path("note.txt"), "not a picture\r\n");
-  for (const std::string& path : {Path("note.txt"), Path("missing.bmp")}) {
+TEST_F(Startup, FileThatCannotBeShownIsReportedAndTheStepsGoThroughItsFolder) {
+  const std::string pics = Path("pics");
+  CreateDirectoryA(pics.c_str(), nullptr);
+  WriteFileBytes(pics + "\\note.txt", "not a picture\r\n");
+  WriteSolidBmp(pics + "\\z.bmp", 220, 150, kRed);
+  for (const std::string& path : {pics + "\\note.txt", pics + "\\missing.bmp"}) {
     ViewerOptions options;
     options.messageBoxFirst = true;
     Viewer viewer = Viewer::Start(folder_, "\"" + path + "\"", options);
@@ -339,6 +342,8 @@ TEST_F(Startup, FileThatCannotBeShownIsReportedAndTheWindowOpens) {
     viewer.Answer(box, IDOK);
     viewer.WaitForMainWindow();
     EXPECT_EQ(viewer.WaitForTitle("表示できません"), "表示できません");
+    viewer.PressKey(VK_SPACE);
+    EXPECT_EQ(viewer.WaitForTitle("z.bmp [100%]"), "z.bmp [100%]");
   }
 }
 

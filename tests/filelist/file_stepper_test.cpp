@@ -11,7 +11,9 @@ namespace bex {
 namespace {
 
 // A folder of named files; only the names in `loadable` decode, the names in
-// `broken` make the decoder throw. Records every call in order.
+// `broken` make the decoder throw. A slot holds the picture of the file it
+// last decoded, under that file's name; a failed decode keeps both. Records
+// every call in order.
 class FakeHost : public StepHost {
  public:
   std::vector<FileEntry> ListFolder() override {
@@ -24,10 +26,11 @@ class FakeHost : public StepHost {
   bool LoadIntoSlot(const std::string& name, int slot) override {
     calls.push_back("load " + name + " " + std::to_string(slot));
     if (broken.count(name)) throw std::runtime_error("bad bitmap");
-    const bool ok = loadable.count(name) > 0;
-    slotPicture[slot] = ok ? name : "";  // a failed decode leaves no usable picture
-    return ok;
+    if (!loadable.count(name)) return false;
+    slotPicture[slot] = name;
+    return true;
   }
+  std::string SlotFileName(int slot) const override { return slotPicture[slot]; }
   void ShowSlot(int slot) override {
     calls.push_back("show " + std::to_string(slot));
     shown = slotPicture[slot];
@@ -62,6 +65,13 @@ class FileStepperTest : public ::testing::Test {
     host.shown = name;
     host.slotPicture[stepper.ShownSlot()] = name;
     stepper.FileOpened();
+  }
+
+  // Opening through the decoder: a file that does not decode changes nothing.
+  bool TryOpen(const std::string& name) {
+    if (!host.LoadIntoSlot(name, stepper.ShownSlot())) return false;
+    Open(name);
+    return true;
   }
 
   void Delete(const std::string& name) {
@@ -355,6 +365,32 @@ TEST_F(FileStepperTest, DecodeErrorAfterShowingLeavesTheStepConsistent) {
   EXPECT_FALSE(stepper.SlotsReady());
   EXPECT_EQ(Step(true), "a.bmp");
   EXPECT_EQ(Step(true), "b.bmp");
+}
+
+TEST_F(FileStepperTest, FailedOpenKeepsTheShownPictureAndTheReadyNeighbours) {
+  host.AddFiles({"a.bmp", "b.bmp", "c.bmp"});
+  Open("a.bmp");
+  Step(true);
+  EXPECT_FALSE(TryOpen("other.txt"));
+  EXPECT_EQ(host.shown, "b.bmp");
+  ExpectConsistent();
+  EXPECT_EQ(Step(false), "a.bmp");
+  EXPECT_EQ(host.calls, (Calls{"show 1", "load c.bmp 0"}));
+  EXPECT_TRUE(TryOpen("c.bmp"));
+  EXPECT_EQ(Step(true), "a.bmp");
+}
+
+TEST_F(FileStepperTest, EntryBehindDroppedByTheFillAheadIsNotAReadyNeighbour) {
+  host.AddFiles({"a.bmp", "b.bmp", "c.bmp"});
+  Open("a.bmp");
+  EXPECT_EQ(Step(true), "b.bmp");
+  // Another program deletes a.bmp and b.bmp; c.bmp was decoded ahead.
+  host.DeleteFile("a.bmp");
+  host.DeleteFile("b.bmp");
+  EXPECT_EQ(Step(true), "c.bmp");
+  EXPECT_EQ(ListedNames(), (Names{"c.bmp"}));
+  EXPECT_EQ(Step(false), "c.bmp") << "not the dropped b.bmp left in the slot behind";
+  EXPECT_EQ(Step(true), "c.bmp");
 }
 
 TEST_F(FileStepperTest, DiscardForgetsEntriesAndRebuildsAtNextStep) {

@@ -277,7 +277,7 @@ TEST(SpiHostBitmaps, BitmapThatCannotBeReadFailsQuietly) {
   }
 }
 
-TEST(SpiHostDecode, FailingGetPictureFailsTheDecodeAndDropsTheOldPicture) {
+TEST(SpiHostDecode, FailedDecodeKeepsTheSlotsPictureWithItsName) {
   const std::string folder = FolderWith("failpic", {"failpic.spi"});
   DecoderSlot slot;
   slot.LoadPlugins(folder);
@@ -286,10 +286,19 @@ TEST(SpiHostDecode, FailingGetPictureFailsTheDecodeAndDropsTheOldPicture) {
   test::WriteFileBytes(bitmap, BitmapFile(picture));
   ASSERT_TRUE(slot.PrepareFile(bitmap));
   ASSERT_TRUE(slot.DecodePicture());
+  const BitmapRef old = slot.Picture();
 
   ASSERT_TRUE(slot.PrepareFile(WritePicture(folder, "pic.tst", picture)));
   EXPECT_FALSE(slot.DecodePicture());
-  EXPECT_FALSE(slot.Picture());
+  EXPECT_EQ(slot.Picture(), old);
+  EXPECT_EQ(slot.FileName(), bitmap);
+
+  const std::string broken = Path(folder, "broken.bmp");
+  test::WriteFileBytes(broken, "BM not a bitmap");
+  ASSERT_TRUE(slot.PrepareFile(broken));
+  EXPECT_THROW(slot.DecodePicture(), BexError);
+  EXPECT_EQ(slot.Picture(), old);
+  EXPECT_EQ(slot.FileName(), bitmap);
 }
 
 class SpiHostBogusAnswer : public testing::TestWithParam<const char*> {};
