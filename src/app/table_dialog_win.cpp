@@ -128,14 +128,28 @@ void TableDialog::CreateControls() {
 
 void TableDialog::LayOut() {
   SetFonts();
-  RECT r = {0, 0, Scaled(clientWidth_), Scaled(clientHeight_)};
-  AdjustWindowRectForDpi(&r, GetWindowLongA(hwnd_, GWL_STYLE), GetWindowLongA(hwnd_, GWL_EXSTYLE),
-                         dpi_);
-  SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetClientSize(Scaled(clientWidth_), Scaled(clientHeight_));
   for (const ControlSpec& c : controls_) {
     SetWindowPos(Item(c.id), nullptr, Scaled(c.x), Scaled(c.y), Scaled(c.width), Scaled(c.height),
                  SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+// The frame is taken as the system draws it at the dialog's DPI; where the
+// window's frame turns out otherwise, the difference is made up.
+void TableDialog::SetClientSize(int width, int height) {
+  RECT r = {0, 0, width, height};
+  AdjustWindowRectForDpi(&r, GetWindowLongA(hwnd_, GWL_STYLE), GetWindowLongA(hwnd_, GWL_EXSTYLE),
+                         dpi_);
+  SIZE outer = {r.right - r.left, r.bottom - r.top};
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    if (client.right == width && client.bottom == height) return;
+    outer.cx += width - client.right;
+    outer.cy += height - client.bottom;
   }
 }
 

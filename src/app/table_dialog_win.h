@@ -97,6 +97,7 @@ class TableDialog {
   // Fonts, client size and controls at dpi_.
   void LayOut();
   void SetFonts();
+  void SetClientSize(int width, int height);
   void ChangeDpi(int dpi, const RECT& suggested);
 
   std::string caption_;
