@@ -1,8 +1,8 @@
 // The program file as Windows sees it: the icon and version information it
-// carries (and the plug-in's) and the DPI awareness its manifest declares;
-// its main window on a monitor of another DPI; and on a 144-dpi display, the
-// designed size scaled by one and a half and a picture at 100 % drawn one
-// picture pixel per screen pixel.
+// carries (and the plug-in's), the DPI awareness and common controls its
+// manifest declares; its main window on a monitor of another DPI; and on a
+// 144-dpi display, the designed size scaled by one and a half and a picture
+// at 100 % drawn one picture pixel per screen pixel.
 #include <windows.h>
 
 #include <shellapi.h>
@@ -125,6 +125,69 @@ TEST(ProgramFile, PluginCarriesItsOwnVersion) {
   EXPECT_EQ(info.Text("ProductVersion"), "0.19");
   EXPECT_EQ(info.Text("OriginalFilename"), "wicspi.spi");
   EXPECT_NE(info.Text("FileDescription"), "");
+}
+
+// The activation context of the program file's manifest, as the system
+// makes it when the program starts; released with the object.
+class ProgramContext {
+ public:
+  explicit ProgramContext(const std::string& file) {
+    ACTCTXA request{};
+    request.cbSize = sizeof request;
+    request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    request.lpSource = file.c_str();
+    request.lpResourceName = MAKEINTRESOURCEA(1);  // CREATEPROCESS_MANIFEST_RESOURCE_ID
+    context_ = CreateActCtxA(&request);
+  }
+  ~ProgramContext() {
+    if (context_ != INVALID_HANDLE_VALUE) ReleaseActCtx(context_);
+  }
+  ProgramContext(const ProgramContext&) = delete;
+  ProgramContext& operator=(const ProgramContext&) = delete;
+
+  // A window setting of the manifest in a namespace (QueryActCtxSettingsW);
+  // empty without one.
+  std::wstring Setting(const wchar_t* space, const wchar_t* name) const {
+    using QuerySettingsFn =
+        BOOL(WINAPI*)(DWORD, HANDLE, const wchar_t*, const wchar_t*, wchar_t*, SIZE_T, SIZE_T*);
+    const auto query = reinterpret_cast<QuerySettingsFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "QueryActCtxSettingsW")));
+    wchar_t value[256] = L"";
+    SIZE_T length = 0;
+    if (!query || context_ == INVALID_HANDLE_VALUE ||
+        !query(0, context_, space, name, value, 256, &length)) {
+      return L"";
+    }
+    return value;
+  }
+
+  // True when a program loading dll gets a side-by-side assembly's copy.
+  bool RedirectsLibrary(const char* dll) const {
+    ULONG_PTR cookie = 0;
+    if (context_ == INVALID_HANDLE_VALUE || !ActivateActCtx(context_, &cookie)) return false;
+    ACTCTX_SECTION_KEYED_DATA data{};
+    data.cbSize = sizeof data;
+    const BOOL found = FindActCtxSectionStringA(
+        0, nullptr, ACTIVATION_CONTEXT_SECTION_DLL_REDIRECTION, dll, &data);
+    DeactivateActCtx(0, cookie);
+    return found != FALSE;
+  }
+
+ private:
+  HANDLE context_ = INVALID_HANDLE_VALUE;
+};
+
+constexpr wchar_t kSettings2005[] = L"http://schemas.microsoft.com/SMI/2005/WindowsSettings";
+constexpr wchar_t kSettings2016[] = L"http://schemas.microsoft.com/SMI/2016/WindowsSettings";
+
+TEST(ProgramFile, DeclaresPerMonitorDpiAwarenessWithFallbacks) {
+  const ProgramContext program(ProgramFile());
+  EXPECT_EQ(program.Setting(kSettings2016, L"dpiAwareness"), L"PerMonitorV2, PerMonitor");
+  EXPECT_EQ(program.Setting(kSettings2005, L"dpiAware"), L"true/pm");
+}
+
+TEST(ProgramFile, UsesCommonControls6) {
+  EXPECT_TRUE(ProgramContext(ProgramFile()).RedirectsLibrary("comctl32.dll"));
 }
 
 constexpr Rgb kRed{255, 0, 0}, kGreen{0, 255, 0}, kBlue{0, 0, 255}, kWhite{255, 255, 255};
