@@ -239,6 +239,24 @@ TEST_F(At144Dpi, ViewerOpensAtOneAndAHalfTimesTheDesignedSize) {
   EXPECT_EQ(viewer.OuterRect().bottom - viewer.OuterRect().top, 212);
 }
 
+// Stored bounds are screen pixels, read and written as they are.
+TEST_F(At144Dpi, StoredWindowBoundsAreScreenPixels) {
+  ViewerOptions options;
+  options.settings->Set("窓位置", "Top", 100)
+      .Set("窓位置", "Left", 120)
+      .Set("窓位置", "Height", 200)
+      .Set("窓位置", "Width", 300);
+  Viewer viewer = Viewer::Start(folder_, "", options);
+  const RECT stored{120, 100, 120 + 300, 100 + 200};
+  const RECT shown = viewer.OuterRect();
+  EXPECT_TRUE(EqualRect(&stored, &shown));
+  ASSERT_TRUE(viewer.Close());
+  const std::string written = ReadFileBytes(Path("bex.ini")).value_or("");
+  for (const char* line : {"Top=100", "Left=120", "Height=200", "Width=300"}) {
+    EXPECT_NE(written.find(line), std::string::npos) << line << " in " << written;
+  }
+}
+
 TEST_F(At144Dpi, PictureAt100PercentCoversItsOwnNumberOfScreenPixels) {
   const Quadrants colours{kRed, kGreen, kBlue, kWhite};
   WriteQuadrantBmp(Path("a.bmp"), 200, 100, colours);
