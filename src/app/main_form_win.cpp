@@ -9,8 +9,12 @@
 #include <cstdlib>
 #include <utility>
 
+#include "app/app_resources.h"
+#include "app/program_icon_win.h"
+#include "app/version.h"
 #include "common/bex_error.h"
 #include "common/cp932.h"
+#include "common/dpi_win.h"
 #include "common/files_win.h"
 #include "filelist/folder_host_win.h"
 #include "image/image_area_win.h"
@@ -20,6 +24,7 @@ namespace bex {
 namespace {
 
 constexpr DWORD kMainStyle = WS_OVERLAPPEDWINDOW | WS_HSCROLL | WS_VSCROLL;
+// The window's outer size as designed at 96 dpi.
 constexpr int kDesignWidth = 207;
 constexpr int kDesignHeight = 141;
 // Posted to itself: open the files held while a handler ran.
@@ -44,15 +49,18 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
 }
 
 void RegisterMainWindowClass() {
-  WNDCLASSA wc = {};
+  WNDCLASSEXA wc = {};
+  wc.cbSize = sizeof wc;
   wc.style = CS_DBLCLKS;
   wc.lpfnWndProc = MainWindowProc;
   wc.hInstance = GetModuleHandleA(nullptr);
-  wc.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
+  wc.hIcon = ProgramIcon(GetSystemMetrics(SM_CXICON));
+  wc.hIconSm = ProgramIcon(GetSystemMetrics(SM_CXSMICON));
+  if (!wc.hIcon) wc.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
   wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
   wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
   wc.lpszClassName = kMainWindowClass;
-  RegisterClassA(&wc);
+  RegisterClassExA(&wc);
 }
 
 std::string ModulePath() {
@@ -101,6 +109,11 @@ void TBexForm1::CreateMainWindow() {
                               GetModuleHandleA(nullptr), this);
   if (!hwnd) throw BexError("ウィンドウを作成できません");
   hwnd_ = hwnd;
+  // The designed size is for 96 dpi; the window is now on its monitor.
+  const int dpi = DpiOfWindow(hwnd_);
+  SetWindowPos(hwnd_, nullptr, 0, 0, ScaleToDpi(kDesignWidth, dpi), ScaleToDpi(kDesignHeight, dpi),
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetProgramIcons(hwnd_);
   // The image area first: hiding the bars resizes the client area, and the
   // resize handler lays out the bars around the image area.
   image1_ = std::make_unique<ImageArea>(
@@ -233,7 +246,7 @@ bool InstanceLockExists() {
 
 void TBexForm1::SetFitMode(int mode) { FitMode = mode; }
 
-void TBexForm1::ShowVersion() { ShowMessage(hwnd_, "BEX    Ver0.19", "ﾊﾞｰｼﾞｮﾝ情報"); }
+void TBexForm1::ShowVersion() { ShowMessage(hwnd_, "BEX    Ver" BEX_VERSION_TEXT, "ﾊﾞｰｼﾞｮﾝ情報"); }
 
 void TBexForm1::QQuit1Click() { std::exit(0); }
 
@@ -275,6 +288,17 @@ TBexForm1::HandlerScope::~HandlerScope() {
   }
 }
 
+// The window moved to a monitor of another DPI. Window bounds stay in screen
+// pixels: the window takes the place the system suggests, and a shown
+// picture, drawn in device pixels, is laid out again at its zoom, which
+// fits the window to the new frame sizes.
+void TBexForm1::OnDpiChanged(const RECT& suggested) {
+  SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  SetProgramIcons(hwnd_);
+  if (HasPicture) ApplyZoom();
+}
+
 RECT TBexForm1::OuterRect() const {
   RECT r;
   GetWindowRect(hwnd_, &r);
@@ -293,6 +317,9 @@ LRESULT TBexForm1::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_SIZE:
       OnSize();
+      return 0;
+    case WM_DPICHANGED:
+      OnDpiChanged(*reinterpret_cast<const RECT*>(lParam));
       return 0;
     case WM_HSCROLL:
       OnScroll(SB_HORZ, wParam);

@@ -216,6 +216,7 @@ class TBexForm1 {
   void WriteCloseSettings();
   void SetTitle(const std::string& title);
   void OnSize();
+  void OnDpiChanged(const RECT& suggested);
   void OnScroll(int bar, WPARAM wParam);
   void UpdateScrollBars();
   RECT OuterRect() const;

@@ -242,6 +242,15 @@ void TSet_Form::CreatePages() {
     item.pszText = const_cast<char*>(kPageNames[i]);
     SendMessageA(tabs, TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&item));
   }
+  PlacePages();
+}
+
+void TSet_Form::OnRescaled() { PlacePages(); }
+
+// The pages' controls are counted from the page control's display area,
+// which follows the tabs' font.
+void TSet_Form::PlacePages() {
+  HWND tabs = Item(kPageControl1);
   RECT area;
   GetClientRect(tabs, &area);
   SendMessageA(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));

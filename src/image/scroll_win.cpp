@@ -1,6 +1,7 @@
 // The main window's scrollable client area: Image1 lies at its top-left
 // corner, and automatic scroll bars appear where Image1 reaches beyond it.
 #include "app/main_form_win.h"
+#include "common/dpi_win.h"
 #include "image/image_area_win.h"
 #include "image/layout.h"
 
@@ -26,20 +27,22 @@ int TBexForm1::ImageWidth() const { return image1_->Width(); }
 
 int TBexForm1::ImageHeight() const { return image1_->Height(); }
 
+// Frames and bars as the system draws them at the window's DPI.
 WindowGeometry TBexForm1::Geometry() const {
+  const int dpi = DpiOfWindow(hwnd_);
   const DWORD style = GetWindowLongA(hwnd_, GWL_STYLE) & ~(WS_HSCROLL | WS_VSCROLL);
   RECT frame = {0, 0, 0, 0};
-  AdjustWindowRectEx(&frame, style, FALSE, GetWindowLongA(hwnd_, GWL_EXSTYLE));
+  AdjustWindowRectForDpi(&frame, style, GetWindowLongA(hwnd_, GWL_EXSTYLE), dpi);
   const RECT outer = OuterRect();
   WindowGeometry g;
   g.outerWidth = outer.right - outer.left;
   g.outerHeight = outer.bottom - outer.top;
   g.frameWidth = frame.right - frame.left;
   g.frameHeight = frame.bottom - frame.top;
-  g.vScrollWidth = GetSystemMetrics(SM_CXVSCROLL);
-  g.hScrollHeight = GetSystemMetrics(SM_CYHSCROLL);
-  g.minOuterWidth = GetSystemMetrics(SM_CXMIN);
-  g.minOuterHeight = GetSystemMetrics(SM_CYMIN);
+  g.vScrollWidth = SystemMetricForDpi(SM_CXVSCROLL, dpi);
+  g.hScrollHeight = SystemMetricForDpi(SM_CYHSCROLL, dpi);
+  g.minOuterWidth = SystemMetricForDpi(SM_CXMIN, dpi);
+  g.minOuterHeight = SystemMetricForDpi(SM_CYMIN, dpi);
   return g;
 }
 
