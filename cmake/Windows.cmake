@@ -16,8 +16,21 @@ target_compile_options(bex_win PRIVATE ${BEX_WARNINGS} ${BEX_CHARSET})
 target_compile_definitions(bex_win PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
 target_link_libraries(bex_win PUBLIC ${BEX_LOGIC_LIBS} ${BEX_WIN_LIBS})
 
-add_executable(bex WIN32 ${PROJECT_SOURCE_DIR}/src/app/main_win.cpp)
-target_compile_options(bex PRIVATE ${BEX_WARNINGS} ${BEX_CHARSET})
+# The program file's resources: manifest, icon and version information. The
+# icon is drawn by a script of ours at build time.
+enable_language(RC)
+set(BEX_ICON ${CMAKE_BINARY_DIR}/resources/bex.ico)
+add_custom_command(OUTPUT ${BEX_ICON}
+  COMMAND ${PROJECT_SOURCE_DIR}/tools/make_icon.sh ${BEX_ICON}
+  DEPENDS ${PROJECT_SOURCE_DIR}/tools/make_icon.sh
+  COMMENT "Drawing the program icon")
+set_source_files_properties(${PROJECT_SOURCE_DIR}/src/app/bex.rc PROPERTIES
+  OBJECT_DEPENDS "${BEX_ICON};${PROJECT_SOURCE_DIR}/src/app/bex.exe.manifest;${PROJECT_SOURCE_DIR}/src/common/version.h")
+
+add_executable(bex WIN32 ${PROJECT_SOURCE_DIR}/src/app/main_win.cpp
+                         ${PROJECT_SOURCE_DIR}/src/app/bex.rc ${BEX_ICON})
+target_compile_options(bex PRIVATE "$<$<COMPILE_LANGUAGE:CXX>:${BEX_WARNINGS};${BEX_CHARSET}>")
+target_include_directories(bex PRIVATE ${CMAKE_BINARY_DIR}/resources)
 target_link_libraries(bex PRIVATE bex_win)
 # A 32-bit viewer on 64-bit Windows may then use 4 GiB for its three pictures.
 target_link_options(bex PRIVATE -Wl,--large-address-aware)
@@ -43,7 +56,8 @@ list(REMOVE_DUPLICATES support)
 add_library(bex_test_support STATIC ${support})
 target_include_directories(bex_test_support PUBLIC ${PROJECT_SOURCE_DIR}/tests)
 target_compile_options(bex_test_support PRIVATE ${BEX_WARNINGS} ${BEX_CHARSET})
-target_link_libraries(bex_test_support PUBLIC bex_win gtest)
+# version: the tests read the program file's version information back.
+target_link_libraries(bex_test_support PUBLIC bex_win gtest version)
 
 # Win32 tests of the platform layer: tests/<sub>/*_wintest.cpp, one program
 # per subsystem; end-to-end tests: tests/e2e/*.cpp. All run under Wine

@@ -7,6 +7,7 @@
 #include "app/settings_file_win.h"
 #include "common/files_win.h"
 #include "common/message_box_win.h"
+#include "common/version.h"
 #include "filelist/keyboard_win.h"
 #include "image/open_image_win.h"
 
@@ -150,7 +151,7 @@ void MainWindow::RunCommand(Command command) {
       WinHelpA(hwnd_, (ProgramFolder() + "bex.hlp").c_str(), HELP_CONTENTS, 0);
       return;
     case Command::ShowVersion:
-      ShowMessage(hwnd_, "BEX    Ver0.19", "ﾊﾞｰｼﾞｮﾝ情報");
+      ShowMessage(hwnd_, "BEX    Ver" BEX_VERSION_TEXT, "ﾊﾞｰｼﾞｮﾝ情報");
       return;
     case Command::Quit:
       std::exit(0);

@@ -7,14 +7,17 @@
 #include <utility>
 
 #include "common/bex_error.h"
+#include "common/dpi_win.h"
 #include "common/files_win.h"
 #include "common/message_box_win.h"
+#include "common/program_icon_win.h"
 #include "image/open_image_win.h"
 
 namespace bex {
 namespace {
 
 constexpr DWORD kMainStyle = WS_OVERLAPPEDWINDOW | WS_HSCROLL | WS_VSCROLL;
+// The window's outer size as designed at 96 dpi.
 constexpr int kDesignWidth = 207;
 constexpr int kDesignHeight = 141;
 // Posted to itself: open the files held while a handler ran.
@@ -39,15 +42,18 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
 }
 
 void RegisterMainWindowClass() {
-  WNDCLASSA wc = {};
+  WNDCLASSEXA wc = {};
+  wc.cbSize = sizeof wc;
   wc.style = CS_DBLCLKS;
   wc.lpfnWndProc = MainWindowProc;
   wc.hInstance = GetModuleHandleA(nullptr);
-  wc.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
+  wc.hIcon = ProgramIcon(GetSystemMetrics(SM_CXICON));
+  wc.hIconSm = ProgramIcon(GetSystemMetrics(SM_CXSMICON));
+  if (!wc.hIcon) wc.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
   wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
   wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
   wc.lpszClassName = kMainWindowClass;
-  RegisterClassA(&wc);
+  RegisterClassExA(&wc);
 }
 
 }  // namespace
@@ -79,6 +85,11 @@ void MainWindow::CreateMainWindow() {
                               GetModuleHandleA(nullptr), this);
   if (!hwnd) throw BexError("ウィンドウを作成できません");
   hwnd_ = hwnd;
+  // The designed size is for 96 dpi; the window is now on its monitor.
+  const int dpi = DpiOfWindow(hwnd_);
+  SetWindowPos(hwnd_, nullptr, 0, 0, ScaleToDpi(kDesignWidth, dpi), ScaleToDpi(kDesignHeight, dpi),
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetProgramIcons(hwnd_);
   // The picture view first: hiding the bars resizes the client area, and the
   // resize handler lays out the bars around the image area.
   view_ = std::make_unique<PictureView>(
@@ -169,6 +180,17 @@ MainWindow::HandlerScope::~HandlerScope() {
   }
 }
 
+// The window moved to a monitor of another DPI. Window bounds stay in screen
+// pixels: the window takes the place the system suggests, and a shown
+// picture, drawn in device pixels, is laid out again at its zoom, which
+// fits the window to the new frame sizes.
+void MainWindow::OnDpiChanged(const RECT& suggested) {
+  SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  SetProgramIcons(hwnd_);
+  view_->LayOutAgain();
+}
+
 RECT MainWindow::OuterRect() const {
   RECT r;
   GetWindowRect(hwnd_, &r);
@@ -185,6 +207,9 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_SIZE:
       view_->OnSize();
+      return 0;
+    case WM_DPICHANGED:
+      OnDpiChanged(*reinterpret_cast<const RECT*>(lParam));
       return 0;
     case WM_HSCROLL:
       view_->OnScroll(SB_HORZ, wParam);

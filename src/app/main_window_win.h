@@ -81,6 +81,7 @@ class MainWindow {
   // The close step; false when a refused settings write keeps the window open.
   bool CloseStep();
   void OnHandOff(WPARAM atom);
+  void OnDpiChanged(const RECT& suggested);
   // Opens the first of names and hands the rest to a new copy, or holds them
   // while another handler runs.
   void FilesArrived(std::vector<std::string> names);

@@ -237,6 +237,15 @@ void SettingsDialog::CreatePages() {
     item.pszText = const_cast<char*>(kPageNames[i]);
     SendMessageA(tabs, TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&item));
   }
+  PlacePages();
+}
+
+void SettingsDialog::OnRescaled() { PlacePages(); }
+
+// The pages' controls are counted from the page control's display area,
+// which follows the tabs' font.
+void SettingsDialog::PlacePages() {
+  HWND tabs = Item(kPages);
   RECT area;
   GetClientRect(tabs, &area);
   SendMessageA(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));

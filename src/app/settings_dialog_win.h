@@ -41,9 +41,11 @@ class SettingsDialog : public TableDialog {
   bool PreviewKey(HWND target, UINT msg, WPARAM key) override;
   bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
   void OnClose(int result) override;
+  void OnRescaled() override;
 
  private:
   void CreatePages();
+  void PlacePages();
   void AddLabelHint();
   void FillFirstPage();
   void ReadFirstPage();

@@ -2,6 +2,8 @@
 // type and default; reading and writing both go through these declarations.
 #pragma once
 
+#include "common/version.h"
+
 namespace bex {
 
 enum class SettingType { kString, kInt, kBool };
@@ -30,6 +32,6 @@ extern const SettingKey kVersion;         // "その他" "Ver"
 }  // namespace settings
 
 // The version the program writes into "Ver".
-constexpr const char* kSettingsVersion = "0.19";
+constexpr const char* kSettingsVersion = BEX_VERSION_TEXT;
 
 }  // namespace bex

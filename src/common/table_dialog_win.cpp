@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "common/program_icon_win.h"
+
 namespace bex {
 namespace {
 
@@ -43,8 +45,9 @@ KindStyle StyleOf(ControlKind kind) {
   return {"STATIC", kChild, 0};
 }
 
-HFONT MakeFont(const char* face, int weight) {
-  return CreateFontA(-12, 0, 0, 0, weight, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
+// The dialogs' fonts are 12 pixels high at 96 dpi.
+HFONT MakeFont(const char* face, int weight, int dpi) {
+  return CreateFontA(-ScaleToDpi(12, dpi), 0, 0, 0, weight, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                      DEFAULT_PITCH | FF_DONTCARE, face);
 }
@@ -77,13 +80,13 @@ int TableDialog::ShowModal(HWND owner) {
   hwnd_ = CreateDialogIndirectParamA(GetModuleHandleA(nullptr), &tpl.header, owner, DialogProc,
                                      reinterpret_cast<LPARAM>(this));
   if (!hwnd_) return kResultCancel;
+  KeepDialogDpiLayoutOwn(hwnd_);
   SetWindowTextA(hwnd_, caption_.c_str());
-  RECT r = {0, 0, clientWidth_, clientHeight_};
-  AdjustWindowRectEx(&r, GetWindowLongA(hwnd_, GWL_STYLE), FALSE,
-                     GetWindowLongA(hwnd_, GWL_EXSTYLE));
-  SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetProgramIcons(hwnd_);
+  // The dialog opens over its owner, so it takes the DPI of the owner's monitor.
+  dpi_ = DpiOfWindow(owner ? owner : hwnd_);
   CreateControls();
+  LayOut();
   OnCreate();
   Place(owner);
   const bool ownerWasEnabled = owner && IsWindowEnabled(owner);
@@ -112,21 +115,70 @@ int TableDialog::ShowModal(HWND owner) {
   return result_;
 }
 
+// The controls are placed by LayOut.
 void TableDialog::CreateControls() {
-  fonts_[0] = MakeFont("ＭＳ Ｐゴシック", FW_NORMAL);
-  fonts_[1] = MakeFont("ＭＳ Ｐゴシック", FW_BOLD);
-  fonts_[2] = MakeFont("ＭＳ ゴシック", FW_NORMAL);
-  SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[0]), FALSE);
   for (const ControlSpec& c : controls_) {
     const KindStyle ks = StyleOf(c.kind);
-    HWND item = CreateWindowExA(ks.exStyle, ks.className, c.caption ? c.caption : "", ks.style, c.x,
-                                c.y, c.width, c.height, hwnd_,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
-                                GetModuleHandleA(nullptr), nullptr);
-    SendMessageA(item, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[static_cast<int>(c.font)]),
-                 FALSE);
+    CreateWindowExA(ks.exStyle, ks.className, c.caption ? c.caption : "", ks.style, 0, 0, 0, 0,
+                    hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
+                    GetModuleHandleA(nullptr), nullptr);
   }
   ShowPage(1);
+}
+
+void TableDialog::LayOut() {
+  SetFonts();
+  SetClientSize(Scaled(clientWidth_), Scaled(clientHeight_));
+  for (const ControlSpec& c : controls_) {
+    SetWindowPos(Item(c.id), nullptr, Scaled(c.x), Scaled(c.y), Scaled(c.width), Scaled(c.height),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+// The frame is taken as the system draws it at the dialog's DPI; where the
+// window's frame turns out otherwise, the difference is made up.
+void TableDialog::SetClientSize(int width, int height) {
+  RECT r = {0, 0, width, height};
+  AdjustWindowRectForDpi(&r, GetWindowLongA(hwnd_, GWL_STYLE), GetWindowLongA(hwnd_, GWL_EXSTYLE),
+                         dpi_);
+  SIZE outer = {r.right - r.left, r.bottom - r.top};
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    if (client.right == width && client.bottom == height) return;
+    outer.cx += width - client.right;
+    outer.cy += height - client.bottom;
+  }
+}
+
+// The old fonts are deleted once no control uses them any more.
+void TableDialog::SetFonts() {
+  const HFONT old[] = {fonts_[0], fonts_[1], fonts_[2]};
+  fonts_[0] = MakeFont("ＭＳ Ｐゴシック", FW_NORMAL, dpi_);
+  fonts_[1] = MakeFont("ＭＳ Ｐゴシック", FW_BOLD, dpi_);
+  fonts_[2] = MakeFont("ＭＳ ゴシック", FW_NORMAL, dpi_);
+  const bool redraw = IsWindowVisible(hwnd_);
+  SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[0]), redraw);
+  for (const ControlSpec& c : controls_) {
+    SendMessageA(Item(c.id), WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[static_cast<int>(c.font)]),
+                 redraw);
+  }
+  for (HFONT f : old) {
+    if (f) DeleteObject(f);
+  }
+}
+
+// The dialog moved to a monitor of another DPI: everything is laid out
+// again at the new DPI, at the place the system suggests.
+void TableDialog::ChangeDpi(int dpi, const RECT& suggested) {
+  dpi_ = dpi;
+  LayOut();
+  OnRescaled();
+  SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetProgramIcons(hwnd_);
 }
 
 void TableDialog::ShowPage(int page) {
@@ -138,7 +190,7 @@ void TableDialog::ShowPage(int page) {
 void TableDialog::OffsetPageControls(POINT origin) {
   for (const ControlSpec& c : controls_) {
     if (c.page != 0) {
-      SetWindowPos(Item(c.id), nullptr, c.x + origin.x, c.y + origin.y, 0, 0,
+      SetWindowPos(Item(c.id), nullptr, Scaled(c.x) + origin.x, Scaled(c.y) + origin.y, 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
   }
@@ -214,6 +266,10 @@ INT_PTR CALLBACK TableDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
   }
   if (msg == WM_CLOSE) {
     self->Close(kResultCancel);
+    return TRUE;
+  }
+  if (msg == WM_DPICHANGED) {
+    self->ChangeDpi(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
     return TRUE;
   }
   LRESULT result = 0;

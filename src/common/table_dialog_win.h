@@ -1,12 +1,17 @@
 // Modal dialogs whose controls come from a table of class, caption, place and
-// size in pixels. The dialog runs its own modal loop so that it can look at
-// keys before the focused control does (Enter and Escape anywhere).
+// size in pixels as designed at 96 dpi; the dialog scales them, its client
+// area and its fonts to the DPI of the owner's monitor, and again when the
+// dialog moves to a monitor of another DPI. The dialog runs its own modal
+// loop so that it can look at keys before the focused control does (Enter
+// and Escape anywhere).
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 #include <vector>
+
+#include "common/dpi_win.h"
 
 namespace bex {
 
@@ -61,10 +66,15 @@ class TableDialog {
   void Close(int result);
   // The window's outer rectangle, for placing it.
   RECT OuterRect() const;
+  // A length of the designed layout at the dialog's DPI.
+  int Scaled(int designPixels) const { return ScaleToDpi(designPixels, dpi_); }
 
  protected:
   // Called once the controls exist, before the dialog shows.
   virtual void OnCreate() {}
+  // Called when the controls have been laid out again from the table for a
+  // new DPI, to redo what OnCreate arranged beyond the table.
+  virtual void OnRescaled() {}
   // Called when the modal loop ends, while the controls still exist.
   virtual void OnClose(int /*result*/) {}
   // Places the dialog; the default centres it on the owner.
@@ -75,8 +85,8 @@ class TableDialog {
   virtual bool PreviewKey(HWND target, UINT msg, WPARAM key);
   // Shows the controls of page (1-based) and hides those of other pages.
   void ShowPage(int page);
-  // Places the controls of every page at their table places counted from
-  // origin, the top-left corner of the pages' area in the dialog.
+  // Places the controls of every page at their (scaled) table places counted
+  // from origin, the top-left corner of the pages' area in the dialog.
   void OffsetPageControls(POINT origin);
   // Any other message of the dialog window.
   virtual bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);
@@ -84,6 +94,11 @@ class TableDialog {
  private:
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   void CreateControls();
+  // Fonts, client size and controls at dpi_.
+  void LayOut();
+  void SetFonts();
+  void SetClientSize(int width, int height);
+  void ChangeDpi(int dpi, const RECT& suggested);
 
   std::string caption_;
   int clientWidth_;
@@ -91,6 +106,7 @@ class TableDialog {
   std::vector<ControlSpec> controls_;
   HWND hwnd_ = nullptr;
   HFONT fonts_[3] = {};
+  int dpi_ = kDesignDpi;
   int result_ = 0;
 };
 

@@ -58,6 +58,14 @@ void SortDialog::OnCreate() {
                                      : kBySizeItem,
              true);
   SetChecked(direction_ == 0 ? kDescendingItem : kAscendingItem, true);
+  FitAroundFrames();
+}
+
+void SortDialog::OnRescaled() { FitAroundFrames(); }
+
+// The direction frame moves to the kind frame's margin from it, and the
+// dialog shrinks around the two frames and the buttons.
+void SortDialog::FitAroundFrames() {
   const RECT box1 = ChildRect(Handle(), kKindGroup);
   const RECT box2 = ChildRect(Handle(), kDirectionGroup);
   const int box2Left = 2 * box1.left + (box1.right - box1.left);
@@ -68,8 +76,8 @@ void SortDialog::OnCreate() {
     SetWindowPos(Item(id), nullptr, r.left + shift, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   }
   const RECT ok = ChildRect(Handle(), kOkButton);
-  const int width = box2Left + (box2.right - box2.left) + 10;
-  const int height = ok.bottom + 35;
+  const int width = box2Left + (box2.right - box2.left) + Scaled(10);
+  const int height = ok.bottom + Scaled(35);
   SetWindowPos(Handle(), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
 }
 

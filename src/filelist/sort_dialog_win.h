@@ -18,8 +18,11 @@ class SortDialog : public TableDialog {
   void Place(HWND) override {}
   bool PreviewKey(HWND target, UINT msg, WPARAM key) override;
   void OnClose(int result) override;
+  void OnRescaled() override;
 
  private:
+  void FitAroundFrames();
+
   int kind_;
   int direction_;
 };

@@ -73,6 +73,8 @@ class PictureView {
   void ZoomStepUp(bool shift);
   void ZoomStepDown(bool shift);
   void ZoomByPad(int digit, bool shift);
+  // Lays a shown picture out again at its zoom (the window's DPI changed).
+  void LayOutAgain();
 
   // --- the scrollable client area (scroll_win.cpp) --------------------------
   int ScrollX() const { return scrollX_; }

@@ -1,6 +1,7 @@
 // The main window's scrollable client area: the image area lies at its
 // top-left corner, and automatic scroll bars appear where the image area
 // reaches beyond it.
+#include "common/dpi_win.h"
 #include "image/picture_view_win.h"
 
 namespace bex {
@@ -21,10 +22,12 @@ void PictureView::SetOuterSize(int width, int height) {
   SetWindowPos(window_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// Frames and bars as the system draws them at the window's DPI.
 WindowGeometry PictureView::Geometry() const {
+  const int dpi = DpiOfWindow(window_);
   const DWORD style = GetWindowLongA(window_, GWL_STYLE) & ~(WS_HSCROLL | WS_VSCROLL);
   RECT frame = {0, 0, 0, 0};
-  AdjustWindowRectEx(&frame, style, FALSE, GetWindowLongA(window_, GWL_EXSTYLE));
+  AdjustWindowRectForDpi(&frame, style, GetWindowLongA(window_, GWL_EXSTYLE), dpi);
   RECT outer;
   GetWindowRect(window_, &outer);
   WindowGeometry g;
@@ -32,10 +35,10 @@ WindowGeometry PictureView::Geometry() const {
   g.outerHeight = outer.bottom - outer.top;
   g.frameWidth = frame.right - frame.left;
   g.frameHeight = frame.bottom - frame.top;
-  g.vScrollWidth = GetSystemMetrics(SM_CXVSCROLL);
-  g.hScrollHeight = GetSystemMetrics(SM_CYHSCROLL);
-  g.minOuterWidth = GetSystemMetrics(SM_CXMIN);
-  g.minOuterHeight = GetSystemMetrics(SM_CYMIN);
+  g.vScrollWidth = SystemMetricForDpi(SM_CXVSCROLL, dpi);
+  g.hScrollHeight = SystemMetricForDpi(SM_CYHSCROLL, dpi);
+  g.minOuterWidth = SystemMetricForDpi(SM_CXMIN, dpi);
+  g.minOuterHeight = SystemMetricForDpi(SM_CYMIN, dpi);
   return g;
 }
 

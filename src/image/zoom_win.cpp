@@ -21,6 +21,10 @@ void PictureView::ApplyZoom(int percent) {
   SetFitMode(mode);
 }
 
+void PictureView::LayOutAgain() {
+  if (hasPicture_) ApplyZoom(zoomPercent_);
+}
+
 void PictureView::ZoomToPreset(int percent) {
   if (percent != 0) {
     ApplyZoom(percent);

@@ -4,6 +4,7 @@
 // picture following the window, the keys that move the window or scroll the
 // picture, menu shortcuts while the menu is closed, the sort dialog, and the
 // message for a folder without pictures.
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -533,6 +534,42 @@ TEST_F(Browse, SortDialogOrdersTheListOnlyWhenConfirmed) {
 
   std::tie(dialog, ticked) = open();
   EXPECT_EQ(ticked, (std::vector<std::string>{"&S: サイズ順", "&B: 降順"}));
+  viewer.PressKey(VK_ESCAPE);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
+}
+
+// On a 144-dpi display the zoom input and sort dialogs are one and a half
+// times their 96-dpi design (within a pixel, as the scaled lengths round),
+// the sort dialog still fitted around its frames.
+TEST_F(Browse, ZoomAndSortDialogsScaleWithTheDisplay) {
+  const DisplayDpiForNewProcesses dpi(144);
+  WriteSolidBmp(Picture("a.bmp"), 200, 150, kBlue);
+  Viewer viewer = StartOn("a.bmp");
+  auto aboutAt = [](LONG actual, double expected) { return std::abs(actual - expected) <= 1; };
+
+  viewer.PressKey('0', kShift);
+  HWND dialog = viewer.WaitForDialog("入力値");
+  RECT client{};
+  GetClientRect(dialog, &client);
+  EXPECT_TRUE(aboutAt(client.right, 139 * 1.5)) << client.right;
+  EXPECT_TRUE(aboutAt(client.bottom, 78 * 1.5)) << client.bottom;
+  viewer.PressKey(VK_ESCAPE);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(dialog); }));
+
+  viewer.PressKey('S');
+  dialog = viewer.WaitForDialog("Sort条件");
+  const RECT box1 = RectInDialog(dialog, Control(dialog, "Button", "種類"));
+  const RECT box2 = RectInDialog(dialog, Control(dialog, "Button", "方向"));
+  const RECT ok = RectInDialog(dialog, Control(dialog, "Button", "&OK"));
+  RECT outer{};
+  GetWindowRect(dialog, &outer);
+  EXPECT_TRUE(aboutAt(box1.left, 8 * 1.5) && aboutAt(box1.top, 4 * 1.5))
+      << box1.left << "," << box1.top;
+  EXPECT_TRUE(aboutAt(SizeOf(box1).cx, 120 * 1.5) && aboutAt(SizeOf(box1).cy, 86 * 1.5));
+  EXPECT_TRUE(aboutAt(ok.top, 98 * 1.5) && aboutAt(SizeOf(ok).cx, 80 * 1.5));
+  EXPECT_EQ(box2.left, 2 * box1.left + SizeOf(box1).cx);
+  EXPECT_TRUE(aboutAt(SizeOf(outer).cx, box2.right + 10 * 1.5)) << SizeOf(outer).cx;
+  EXPECT_TRUE(aboutAt(SizeOf(outer).cy, ok.bottom + 35 * 1.5)) << SizeOf(outer).cy;
   viewer.PressKey(VK_ESCAPE);
   EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
 }

@@ -5,6 +5,7 @@
 // "M_DIR.DAT".
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
@@ -382,6 +383,104 @@ TEST_F(Settings, OpensOverTheMainWindowOnTopWithTheCurrentSettings) {
   EXPECT_TRUE(Checked(Button(dialog, kAscending)));
   EXPECT_EQ(ControlText(NthControl(dialog, "Edit", 0)), Plugins());
   EXPECT_FALSE(IsWindowVisible(NthControl(dialog, "ListBox", 0)));
+  SendKeyChord(VK_ESCAPE);
+  WaitForClosed(dialog);
+}
+
+// Places in the settings dialog as designed at 96 dpi: the buttons and the
+// page control in the client area, and controls of the first page counted
+// from its first check box.
+struct DesignedPlace {
+  const char* caption;  // of the button; null for the page control
+  RECT rect;            // left, top, width, height
+};
+constexpr RECT kDesignedClient{0, 0, 383, 280};
+constexpr DesignedPlace kClientPlaces[] = {
+    {"&OK", {216, 255, 80, 22}},
+    {"&Cancel", {300, 255, 80, 22}},
+    {nullptr, {2, 2, 379, 249}},
+};
+constexpr DesignedPlace kFirstPagePlaces[] = {
+    {kTopBox, {0, 20, 170, 18}},        {kSavewinBox, {0, 40, 170, 18}},
+    {kWinFromPic, {190, 14, 156, 17}},  {kByName, {14, 110, 150, 16}},
+    {kDescending, {190, 126, 140, 16}}, {kPicker, {322, 191, 30, 22}},
+};
+
+// A control's left, top, width and height, counted from a point of the screen.
+RECT PlaceFrom(HWND control, POINT origin) {
+  const RECT r = WindowRect(control);
+  return {r.left - origin.x, r.top - origin.y, r.right - r.left, r.bottom - r.top};
+}
+
+::testing::AssertionResult ScaledPlace(const RECT& actual, const RECT& designed, double scale) {
+  const LONG expected[] = {designed.left, designed.top, designed.right, designed.bottom};
+  const LONG measured[] = {actual.left, actual.top, actual.right, actual.bottom};
+  for (int i = 0; i < 4; ++i) {
+    if (std::abs(measured[i] - expected[i] * scale) > 1) {
+      return ::testing::AssertionFailure()
+             << "at " << actual.left << "," << actual.top << " size " << actual.right << " x "
+             << actual.bottom << ", designed " << designed.left << "," << designed.top << " size "
+             << designed.right << " x " << designed.bottom << " times " << scale;
+    }
+  }
+  return ::testing::AssertionSuccess();
+}
+
+// The settings dialog's client area and its controls at scale times their
+// designed size and places (to the pixel, as the scaled lengths round).
+void ExpectSettingsLayoutScaled(HWND dialog, double scale) {
+  RECT client{};
+  GetClientRect(dialog, &client);
+  EXPECT_TRUE(ScaledPlace({0, 0, client.right, client.bottom}, kDesignedClient, scale))
+      << "client area";
+  POINT clientOrigin{0, 0};
+  ClientToScreen(dialog, &clientOrigin);
+  for (const DesignedPlace& place : kClientPlaces) {
+    HWND control =
+        place.caption ? Button(dialog, place.caption) : NthControl(dialog, "SysTabControl32", 0);
+    EXPECT_TRUE(ScaledPlace(PlaceFrom(control, clientOrigin), place.rect, scale))
+        << (place.caption ? place.caption : "page control");
+  }
+  const RECT first = WindowRect(Button(dialog, kTuikaBox));
+  for (const DesignedPlace& place : kFirstPagePlaces) {
+    EXPECT_TRUE(ScaledPlace(PlaceFrom(Button(dialog, place.caption), {first.left, first.top}),
+                            place.rect, scale))
+        << place.caption;
+  }
+}
+
+TEST_F(Settings, LaysItselfOutAgainOnAMonitorOfAnotherDpi) {
+  HWND dialog = OpenSettings();
+  ExpectSettingsLayoutScaled(dialog, 1.0);
+  auto moveTo = [&](int dpi) {
+    const RECT r = WindowRect(dialog);
+    const RECT suggested{r.left + 10, r.top + 20, r.left + 10 + (r.right - r.left) * dpi / 96,
+                         r.top + 20 + (r.bottom - r.top) * dpi / 96};
+    viewer_.PostDpiChange(dialog, dpi, suggested);
+    EXPECT_TRUE(WaitUntil([&] { return WindowRect(dialog).left == suggested.left; }))
+        << "the dialog takes the suggested place";
+  };
+  moveTo(144);
+  ExpectSettingsLayoutScaled(dialog, 1.5);
+  moveTo(96);
+  ExpectSettingsLayoutScaled(dialog, 1.0);
+  EXPECT_EQ(ClientSizeOf(dialog).cx, 383);
+  EXPECT_EQ(ClientSizeOf(dialog).cy, 280);
+  SendKeyChord(VK_ESCAPE);
+  WaitForClosed(dialog);
+}
+
+// The viewer starts on a display of 144 dpi (150 %).
+class DisplayAt144Dpi {
+ protected:
+  DisplayDpiForNewProcesses dpi_{144};
+};
+
+class SettingsAt144Dpi : public DisplayAt144Dpi, public Settings {};
+
+TEST_F(SettingsAt144Dpi, ClientAreaAndControlsAreOneAndAHalfTimesTheDesign) {
+  HWND dialog = OpenSettings();
+  ExpectSettingsLayoutScaled(dialog, 1.5);
   SendKeyChord(VK_ESCAPE);
   WaitForClosed(dialog);
 }

@@ -1,5 +1,7 @@
 #include "support/desktop.h"
 
+#include <stdexcept>
+
 namespace bex::test {
 
 std::string WindowText(HWND window) {
@@ -160,6 +162,35 @@ ScreenImage CaptureScreen(const RECT& area) {
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
   return image;
+}
+
+namespace {
+constexpr char kDesktopSettings[] = "Control Panel\\Desktop";
+constexpr char kLogPixels[] = "LogPixels";
+}  // namespace
+
+DisplayDpiForNewProcesses::DisplayDpiForNewProcesses(int dpi) {
+  HKEY key = nullptr;
+  const DWORD value = static_cast<DWORD>(dpi);
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, kDesktopSettings, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                      &key, nullptr) != ERROR_SUCCESS ||
+      RegSetValueExA(key, kLogPixels, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                     sizeof value) != ERROR_SUCCESS) {
+    if (key) RegCloseKey(key);
+    throw std::runtime_error("cannot set the display's DPI");
+  }
+  RegCloseKey(key);
+}
+
+DisplayDpiForNewProcesses::~DisplayDpiForNewProcesses() { Reset(); }
+
+void DisplayDpiForNewProcesses::Reset() {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kDesktopSettings, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) {
+    return;
+  }
+  RegDeleteValueA(key, kLogPixels);
+  RegCloseKey(key);
 }
 
 }  // namespace bex::test

@@ -26,6 +26,20 @@ std::vector<HWND> TopLevelWindows(const char* className, const char* caption = n
 // The virtual desktop: GetSystemMetrics 76 to 79.
 RECT VirtualDesktop();
 
+// Wine reads the display's DPI (HKCU "Control Panel\\Desktop" "LogPixels")
+// when a process starts: while an object of this class lives, the processes
+// started see a display of the given DPI. The value is removed again
+// afterwards, which is the test prefix's 96 dpi.
+class DisplayDpiForNewProcesses {
+ public:
+  explicit DisplayDpiForNewProcesses(int dpi);
+  ~DisplayDpiForNewProcesses();
+  DisplayDpiForNewProcesses(const DisplayDpiForNewProcesses&) = delete;
+  DisplayDpiForNewProcesses& operator=(const DisplayDpiForNewProcesses&) = delete;
+  // Removes the value, also one left behind by a test program that was ended.
+  static void Reset();
+};
+
 // Polls condition until it holds or timeoutMs has passed; its last result.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kWaitMs);
 

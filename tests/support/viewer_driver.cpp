@@ -330,15 +330,26 @@ void Viewer::DropFiles(const std::vector<std::string>& paths, POINT client) cons
   std::copy_n(reinterpret_cast<const char*>(&header), sizeof header, block.begin());
   for (const std::string& path : paths) block += path + '\0';
   block += '\0';
+  void* remote = CopyIntoViewer(block, "the dropped names");
+  PostMessageA(window_, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0);
+}
+
+void Viewer::PostDpiChange(HWND window, int dpi, const RECT& suggested) const {
+  const std::string rect(reinterpret_cast<const char*>(&suggested), sizeof suggested);
+  void* remote = CopyIntoViewer(rect, "the suggested rectangle");
+  PostMessageA(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(remote));
+}
+
+void* Viewer::CopyIntoViewer(const std::string& bytes, const std::string& what) const {
   HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, ProcessId());
-  void* remote = process ? VirtualAllocEx(process, nullptr, block.size(), MEM_COMMIT | MEM_RESERVE,
+  void* remote = process ? VirtualAllocEx(process, nullptr, bytes.size(), MEM_COMMIT | MEM_RESERVE,
                                           PAGE_READWRITE)
                          : nullptr;
   const bool written =
-      remote && WriteProcessMemory(process, remote, block.data(), block.size(), nullptr);
+      remote && WriteProcessMemory(process, remote, bytes.data(), bytes.size(), nullptr);
   if (process) CloseHandle(process);
-  if (!written) throw DriverError("cannot write the dropped names into the viewer");
-  PostMessageA(window_, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0);
+  if (!written) throw DriverError("cannot write " + what + " into the viewer");
+  return remote;
 }
 
 COLORREF Viewer::PixelAt(POINT client) const {

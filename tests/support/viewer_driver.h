@@ -139,6 +139,10 @@ class Viewer {
   // Drops files on the main window at a client point (WM_DROPFILES with a
   // block written into the viewer's memory).
   void DropFiles(const std::vector<std::string>& paths, POINT client = {0, 0}) const;
+  // Tells a window of the viewer that it is now on a monitor of another DPI
+  // (WM_DPICHANGED with the rectangle the system would suggest), as a move
+  // between monitors would; the rectangle is written into the viewer's memory.
+  void PostDpiChange(HWND window, int dpi, const RECT& suggested) const;
 
   // Colour on the screen at a client point of the main window (0x00BBGGRR);
   // the viewer is brought to the foreground first.
@@ -165,6 +169,8 @@ class Viewer {
   // Waits for the main window or a message box, whichever shows first.
   void WaitForFirstWindow(bool messageBoxFirst);
   void BringToForeground() const;
+  // A block of the viewer's memory holding bytes; what names them for errors.
+  void* CopyIntoViewer(const std::string& bytes, const std::string& what) const;
 
   std::string folder_;
   std::string workingFolder_;
