@@ -66,17 +66,18 @@ void SortDialog::OnRescaled() { FitAroundFrames(); }
 // The direction frame moves to the kind frame's margin from it, and the
 // dialog shrinks around the two frames and the buttons.
 void SortDialog::FitAroundFrames() {
-  const RECT box1 = ChildRect(Handle(), kKindGroup);
-  const RECT box2 = ChildRect(Handle(), kDirectionGroup);
-  const int box2Left = 2 * box1.left + (box1.right - box1.left);
-  SetWindowPos(Item(kDirectionGroup), nullptr, box2Left, box2.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-  const int shift = box2Left - box2.left;
+  const RECT kindFrame = ChildRect(Handle(), kKindGroup);
+  const RECT directionFrame = ChildRect(Handle(), kDirectionGroup);
+  const int directionLeft = 2 * kindFrame.left + (kindFrame.right - kindFrame.left);
+  SetWindowPos(Item(kDirectionGroup), nullptr, directionLeft, directionFrame.top, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER);
+  const int shift = directionLeft - directionFrame.left;
   for (int id : {kAscendingItem, kDescendingItem}) {
     const RECT r = ChildRect(Handle(), id);
     SetWindowPos(Item(id), nullptr, r.left + shift, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   }
   const RECT ok = ChildRect(Handle(), kOkButton);
-  const int width = box2Left + (box2.right - box2.left) + Scaled(10);
+  const int width = directionLeft + (directionFrame.right - directionFrame.left) + Scaled(10);
   const int height = ok.bottom + Scaled(35);
   SetWindowPos(Handle(), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
 }
