@@ -45,8 +45,8 @@ void CheckEditorState(const FolderEditor& editor) {
   const int lines = static_cast<int>(editor.LevelEntries().size());
   Require(lines == 0 ? editor.Selection() == -1
                      : editor.Selection() >= 0 && editor.Selection() < lines);
-  Require(editor.Buttons().PSbtn == editor.CutEntry().has_value());
-  Require(editor.Buttons().OYAbtn == (editor.EditorDepth() > 0));
+  Require(editor.Buttons().paste == editor.CutEntry().has_value());
+  Require(editor.Buttons().leave == (editor.EditorDepth() > 0));
 }
 
 // Each byte chooses one editor action, its higher bits an argument.
