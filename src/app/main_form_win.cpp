@@ -202,7 +202,7 @@ bool TBexForm1::FormClose() {
 void TBexForm1::WriteCloseSettings() {
   Settings->WriteString(settings::kPluginFolder, PluginFolder);
   if (OptionFlags & kOptionSaveBounds) {
-    const RECT r = OuterRect();
+    const RECT r = RestoredRect();
     Settings->WriteInt(settings::kTop, r.top);
     Settings->WriteInt(settings::kLeft, r.left);
     Settings->WriteInt(settings::kHeight, r.bottom - r.top);
@@ -302,6 +302,22 @@ void TBexForm1::OnDpiChanged(const RECT& suggested) {
 RECT TBexForm1::OuterRect() const {
   RECT r;
   GetWindowRect(hwnd_, &r);
+  return r;
+}
+
+// GetWindowPlacement gives the restored bounds in workspace coordinates,
+// which are counted from the work area of the window's monitor.
+RECT TBexForm1::RestoredRect() const {
+  WINDOWPLACEMENT placement = {};
+  placement.length = sizeof placement;
+  if (!GetWindowPlacement(hwnd_, &placement)) return OuterRect();
+  RECT r = placement.rcNormalPosition;
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof monitor;
+  if (GetMonitorInfoA(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    OffsetRect(&r, monitor.rcWork.left - monitor.rcMonitor.left,
+               monitor.rcWork.top - monitor.rcMonitor.top);
+  }
   return r;
 }
 

@@ -164,8 +164,9 @@ class TBexForm1 {
   // folder, moves the shown file there and steps to the next picture.
   void MoveShownFile(const MoveMenuItem& item);
   // "M_DIR.DAT" and "R_DIR.DAT" beside the program. The loads keep what the
-  // fields hold when the file does not exist; the writes replace a file only
-  // once its whole new content is on disk, and report a failure.
+  // fields hold when the file does not exist or does not read; the writes
+  // replace a file only once its whole new content is on disk, never replace
+  // one that exists but did not read, and report a failure.
   void LoadDestinations();
   void SaveDestinations();
   void LoadHistory();
@@ -220,6 +221,9 @@ class TBexForm1 {
   void OnScroll(int bar, WPARAM wParam);
   void UpdateScrollBars();
   RECT OuterRect() const;
+  // The outer bounds in screen coordinates that the window has, or gets back
+  // when it is restored from being minimised or maximised.
+  RECT RestoredRect() const;
   void SetOuterSize(int width, int height);
 
   WindowGeometry Geometry() const;
@@ -242,6 +246,10 @@ class TBexForm1 {
   bool closed_ = false;
   int runningHandlers_ = 0;
   std::deque<std::vector<std::string>> heldFiles_;
+  // Why the last load of "M_DIR.DAT" or "R_DIR.DAT" found the file but could
+  // not read it; ERROR_SUCCESS when it read or did not exist.
+  DWORD destinationsReadError_ = ERROR_SUCCESS;
+  DWORD historyReadError_ = ERROR_SUCCESS;
 };
 
 // The general error report: the text in a message box with an error icon and
@@ -252,7 +260,8 @@ void ShowErrorReport(HWND owner, const std::string& text);
 // running viewer. The probe itself holds nothing.
 bool InstanceLockExists();
 
-// A plain message box with a fixed caption, no icon.
+// A plain message box with a fixed caption, no icon. Both boxes show over
+// the dialog of owner's that the user is looking at, when one is open.
 int ShowMessage(HWND owner, const std::string& text, const std::string& caption,
                 UINT buttons = MB_OK);
 

@@ -68,6 +68,10 @@ bool TSetFolder_Form::OnCommand(int id, int code) {
     SchbtnClick();
     return true;
   }
+  if (id == kShortC_ed && code == EN_CHANGE) {
+    ShortC_edChange();
+    return true;
+  }
   return TableDialog::OnCommand(id, code);
 }
 
@@ -86,8 +90,18 @@ bool TSetFolder_Form::PreviewKey(HWND target, UINT msg, WPARAM key) {
   return msg == WM_KEYDOWN && key == VK_DELETE;
 }
 
-void TSetFolder_Form::ShortC_edKeyPress(char typed) {
-  const std::string shown = ShortcutBoxAfterChar(typed);
+void TSetFolder_Form::ShortC_edKeyPress(char typed) { ShowShortcut(ShortcutBoxAfterChar(typed)); }
+
+// Pastes (Ctrl+V, Shift+Insert, the box's own menu) and texts set from outside
+// bypass the typed characters; the box is corrected after every change. The
+// correction changes the box again, which then holds a text it can keep.
+void TSetFolder_Form::ShortC_edChange() {
+  const std::string text = ItemText(kShortC_ed);
+  const std::string kept = ShortcutBoxAfterChange(text);
+  if (kept != text) ShowShortcut(kept);
+}
+
+void TSetFolder_Form::ShowShortcut(const std::string& shown) {
   SetItemText(kShortC_ed, shown);
   const LPARAM end = static_cast<LPARAM>(shown.size());
   SendMessageA(Item(kShortC_ed), EM_SETSEL, end, end);

@@ -33,6 +33,8 @@ class TSetFolder_Form : public TableDialog {
 
  private:
   void ShortC_edKeyPress(char typed);
+  void ShortC_edChange();
+  void ShowShortcut(const std::string& shown);
   void SchbtnClick();
 
   EntryDialogSetup setup_;
