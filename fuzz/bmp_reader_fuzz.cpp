@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!bex::ParseBmp(data, size, &info)) return 0;
   Require(info.width > 0 && info.height > 0);
   const uint64_t pixelCount = static_cast<uint64_t>(info.width) * info.height;
-  Require(pixelCount <= bex::kMaxBmpPixels);
+  Require(pixelCount <= bex::kMaxPicturePixels);
   Require(info.pixelOffset < size);
   if (pixelCount > kDecodedPixelLimit) return 0;
   std::vector<uint32_t> pixels(static_cast<size_t>(pixelCount));

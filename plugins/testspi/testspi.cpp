@@ -257,6 +257,8 @@ const Falsification kFalsifications[] = {
     {"headersize", Form::kBottomUp24, NoRecordChange, [](Blocks& b) { b.header.biSize = 1000; }},
     {"hugeheader", Form::kBottomUp24, NoRecordChange,
      [](Blocks& b) { b.header.biWidth = b.header.biHeight = 1000000; }},
+    {"shortheader", Form::kBottomUp24, NoRecordChange, [](Blocks& b) { b.header.biHeight /= 2; }},
+    {"narrowheader", Form::kBottomUp24, NoRecordChange, [](Blocks& b) { b.header.biWidth -= 1; }},
     {"topdownrle", Form::kRle8, NoRecordChange,
      [](Blocks& b) { b.header.biHeight = -b.header.biHeight; }},
     {"rle8short", Form::kRle8, NoRecordChange, [](Blocks& b) { b.pixelBytes = 1; }},

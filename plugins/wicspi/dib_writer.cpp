@@ -48,7 +48,7 @@ bool SwapsAxes(int orientation) { return orientation >= 5 && orientation <= 8; }
 
 std::optional<DibLayout> PlanDib(uint32_t storedWidth, uint32_t storedHeight, int orientation) {
   if (storedWidth == 0 || storedHeight == 0) return std::nullopt;
-  if (uint64_t{storedWidth} * storedHeight > kMaxPixels) return std::nullopt;
+  if (uint64_t{storedWidth} * storedHeight > kMaxPicturePixels) return std::nullopt;
   DibLayout layout;
   layout.width = SwapsAxes(orientation) ? storedHeight : storedWidth;
   layout.height = SwapsAxes(orientation) ? storedWidth : storedHeight;

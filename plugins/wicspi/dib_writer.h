@@ -7,11 +7,9 @@
 #include <cstdint>
 #include <optional>
 
-namespace bex::wicspi {
+#include "common/picture_limits.h"
 
-// Largest picture the plug-in decodes, in pixels: its DIB then takes at most
-// 1 GiB, and a 32-bit host can still hold it beside its own copy.
-constexpr uint64_t kMaxPixels = 16384ull * 16384ull;
+namespace bex::wicspi {
 
 // True for the orientations (5..8) that turn rows into columns.
 bool SwapsAxes(int orientation);
@@ -26,7 +24,8 @@ struct DibLayout {
 
 // The layout for a stored picture of the given size and EXIF orientation
 // (1..8; other values count as upright); none when the picture is empty or
-// has more than kMaxPixels pixels.
+// has more than kMaxPicturePixels pixels, the viewer's limit: a
+// larger one is refused before anything is decoded.
 std::optional<DibLayout> PlanDib(uint32_t storedWidth, uint32_t storedHeight, int orientation);
 
 // Writes rows of the stored (top-down, as decoded) picture to their upright

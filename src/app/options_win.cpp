@@ -23,6 +23,24 @@ RECT OuterRect(HWND window) {
   return r;
 }
 
+// The outer bounds in screen coordinates that the window has, or gets back
+// when it is restored from being minimised or maximised. GetWindowPlacement
+// gives them in workspace coordinates, which are counted from the work area
+// of the window's monitor.
+RECT RestoredRect(HWND window) {
+  WINDOWPLACEMENT placement = {};
+  placement.length = sizeof placement;
+  if (!GetWindowPlacement(window, &placement)) return OuterRect(window);
+  RECT r = placement.rcNormalPosition;
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof monitor;
+  if (GetMonitorInfoA(MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    OffsetRect(&r, monitor.rcWork.left - monitor.rcMonitor.left,
+               monitor.rcWork.top - monitor.rcMonitor.top);
+  }
+  return r;
+}
+
 }  // namespace
 
 Options::Options(HWND window)
@@ -111,7 +129,7 @@ void Options::SetDefaultSortOrder(int kind, int direction) {
 void Options::WriteOnClose() const {
   file_.WriteString(settings::kPluginFolder, pluginFolder_);
   if (flags_ & kOptionSaveBounds) {
-    const RECT r = OuterRect(window_);
+    const RECT r = RestoredRect(window_);
     file_.WriteInt(settings::kTop, r.top);
     file_.WriteInt(settings::kLeft, r.left);
     file_.WriteInt(settings::kHeight, r.bottom - r.top);

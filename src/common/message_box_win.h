@@ -11,7 +11,9 @@ namespace bex {
 
 constexpr char kApplicationTitle[] = "Bex";
 
-// A plain message box with a fixed caption, no icon.
+// A plain message box with a fixed caption, no icon. Every box of the
+// program shows over the dialog of owner's that the user is looking at, when
+// one is open.
 int ShowMessage(HWND owner, const std::string& text, const std::string& caption,
                 UINT buttons = MB_OK);
 

@@ -64,9 +64,11 @@ void FolderStepper::DeleteShownFile(const ShownFile& shown) {
   op.pFrom = list.c_str();
   op.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION;
   const int result = SHFileOperationA(&op);
-  // The shell may report success although the file stayed (a read-only
-  // medium): only a file that is gone counts as deleted.
-  if (result != 0 || FileExists(*path)) {
+  // A failure or abort the shell reports, it has shown the user itself. It
+  // may also report success although the file stayed (a read-only medium):
+  // only a file that is gone counts as deleted, and then only we can tell.
+  if (result != 0 || op.fAnyOperationsAborted) return;
+  if (FileExists(*path)) {
     ShowMessage(owner_, *path + "\nを削除できませんでした。", "削除エラー");
     return;
   }

@@ -90,7 +90,7 @@ bool MasksUsable(const BmpInfo& info) {
 // bounds width and height, and with them every row size.
 bool LayoutFits(const BmpInfo& info, size_t size) {
   if (info.width <= 0 || info.height <= 0) return false;
-  if (static_cast<uint64_t>(info.width) * static_cast<uint64_t>(info.height) > kMaxBmpPixels) {
+  if (static_cast<uint64_t>(info.width) * static_cast<uint64_t>(info.height) > kMaxPicturePixels) {
     return false;
   }
   if (!BitCountAllowed(info.compression, info.bitCount)) return false;

@@ -7,11 +7,9 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace bex {
+#include "common/picture_limits.h"
 
-// Pictures larger than this many pixels are refused: three of them must fit a
-// 32-bit process that also holds the screen's copies.
-constexpr uint64_t kMaxBmpPixels = 64ull * 1024 * 1024;
+namespace bex {
 
 // What the header of a bitmap file says, once checked against the file.
 struct BmpInfo {
@@ -30,7 +28,7 @@ struct BmpInfo {
 };
 
 // Reads and checks the file and information headers. False for anything
-// malformed or beyond kMaxBmpPixels.
+// malformed or beyond kMaxPicturePixels.
 bool ParseBmp(const uint8_t* data, size_t size, BmpInfo* info);
 
 // Decodes the pixel data into a top-down picture of info.width x info.height

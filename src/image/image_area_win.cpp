@@ -1,5 +1,8 @@
 #include "image/image_area_win.h"
 
+#include <windowsx.h>
+
+#include "image/layout.h"
 #include "image/resample.h"
 
 namespace bex {
@@ -68,12 +71,35 @@ void ImageArea::SetSize(int width, int height) {
   width_ = width;
   height_ = height;
   shrunk_.reset();
-  SetWindowPos(hwnd_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  Place();
   InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
 void ImageArea::MoveTo(int x, int y) {
-  SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  origin_ = {x, y};
+  Place();
+}
+
+// The shown part moves by scrolling the window's content; what comes into
+// view is painted.
+void ImageArea::Place() {
+  RECT client;
+  GetClientRect(GetParent(hwnd_), &client);
+  const VisibleSpan across = VisibleSpanOf(origin_.x, width_, client.right);
+  const VisibleSpan down = VisibleSpanOf(origin_.y, height_, client.bottom);
+  RECT now;
+  GetClientRect(hwnd_, &now);
+  const bool sameSize = now.right == across.windowSide && now.bottom == down.windowSide;
+  SetWindowPos(hwnd_, nullptr, across.windowStart, down.windowStart, across.windowSide,
+               down.windowSide, SWP_NOZORDER | SWP_NOACTIVATE);
+  const POINT moved = {shown_.x - across.firstShown, shown_.y - down.firstShown};
+  shown_ = {across.firstShown, down.firstShown};
+  if (moved.x == 0 && moved.y == 0) return;
+  if (sameSize) {
+    ScrollWindowEx(hwnd_, moved.x, moved.y, nullptr, nullptr, nullptr, nullptr, SW_INVALIDATE);
+  } else {
+    InvalidateRect(hwnd_, nullptr, FALSE);
+  }
 }
 
 void ImageArea::RepaintNow() {
@@ -97,6 +123,9 @@ void ImageArea::Paint() {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd_, &ps);
   const RECT& r = ps.rcPaint;
+  // The painted rectangle in the displayed picture's coordinates.
+  RECT p = r;
+  OffsetRect(&p, shown_.x, shown_.y);
   const Bitmap* whole = nullptr;
   std::shared_ptr<Bitmap> part;
   if (picture_ && picture_->Width() == width_ && picture_->Height() == height_) {
@@ -106,10 +135,10 @@ void ImageArea::Paint() {
     whole = ShrunkPicture();
   } else if (picture_ && r.right > r.left && r.bottom > r.top) {
     part =
-        RenderRegion(*picture_, width_, height_, r.left, r.top, r.right - r.left, r.bottom - r.top);
+        RenderRegion(*picture_, width_, height_, p.left, p.top, p.right - p.left, p.bottom - p.top);
   }
   if (whole) {
-    Blit(dc, r, *whole, r.left, r.top);
+    Blit(dc, r, *whole, p.left, p.top);
   } else if (part) {
     Blit(dc, r, *part, 0, 0);
   } else {
@@ -130,8 +159,8 @@ LRESULT CALLBACK ImageArea::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
   if (msg == WM_LBUTTONUP) ReleaseCapture();
   const bool mouse = msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST && msg != WM_MOUSEWHEEL;
   if (mouse || msg == WM_CAPTURECHANGED) {
-    self->onMouse_(msg, wParam, static_cast<short>(LOWORD(lParam)),
-                   static_cast<short>(HIWORD(lParam)));
+    self->onMouse_(msg, wParam, GET_X_LPARAM(lParam) + self->shown_.x,
+                   GET_Y_LPARAM(lParam) + self->shown_.y);
     return 0;
   }
   switch (msg) {

@@ -1,7 +1,11 @@
-// The image area: the child window at the top-left of the main window's scrollable
-// client area that draws the shown picture stretched to its own bounds.
-// It holds the picture by reference (shared with the decoder slot), and hands
-// its mouse events to the main window in its own coordinates.
+// The image area: the shown picture stretched to its displayed size at the top-left
+// of the main window's scrollable client area. It holds the picture by
+// reference (shared with the decoder slot), and hands its mouse events to the
+// main window in the displayed picture's coordinates.
+//
+// Its window covers only the part of the picture in the client area: a
+// window may not be wider or taller than 32767 pixels, nor can a mouse
+// message carry larger coordinates, and a zoomed picture can be far larger.
 #pragma once
 
 #include <windows.h>
@@ -24,10 +28,12 @@ class ImageArea {
   HWND Handle() const { return hwnd_; }
   const BitmapRef& Picture() const { return picture_; }
   void SetPicture(BitmapRef picture);
+  // The displayed picture's size.
   int Width() const { return width_; }
   int Height() const { return height_; }
   void SetSize(int width, int height);
-  // Places the area's top-left corner at (x, y) of the parent's client area.
+  // Places the displayed picture's top-left corner at (x, y) of the parent's
+  // client area (x and y are 0 or less when it is scrolled).
   void MoveTo(int x, int y);
   // Repaints now, without waiting for the message loop.
   void RepaintNow();
@@ -38,6 +44,8 @@ class ImageArea {
 
  private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  // Sizes and places the window over the part of the picture in view.
+  void Place();
   void Paint();
   // The picture at the area's size when that is smaller (kept until the
   // picture or the size changes), so painting and scrolling only copy.
@@ -48,6 +56,8 @@ class ImageArea {
   BitmapRef picture_;
   int width_ = 0;
   int height_ = 0;
+  POINT origin_ = {0, 0};  // the picture's top-left corner in the parent
+  POINT shown_ = {0, 0};   // the picture's pixel at the window's top-left corner
   mutable std::shared_ptr<Bitmap> shrunk_;
 };
 

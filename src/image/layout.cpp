@@ -155,6 +155,16 @@ int ClampScroll(int pos, int content, int client) {
   return ClampToInt(std::clamp<int64_t>(pos, 0, limit));
 }
 
+VisibleSpan VisibleSpanOf(int pictureStart, int pictureSide, int clientSide) {
+  const int64_t start = std::max<int64_t>(pictureStart, 0);
+  const int64_t end = std::min<int64_t>(int64_t{pictureStart} + pictureSide, clientSide);
+  VisibleSpan span;
+  span.windowStart = ClampToInt(start);
+  span.windowSide = ClampToInt(std::max<int64_t>(end - start, 0));
+  span.firstShown = ClampToInt(start - pictureStart);
+  return span;
+}
+
 ScrollRange ScrollRangeFor(int content, int client) {
   ScrollRange range;
   range.max = std::max(content, 1) - 1;

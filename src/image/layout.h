@@ -98,4 +98,17 @@ struct ScrollRange {
 };
 ScrollRange ScrollRangeFor(int content, int client);
 
+// One axis of the part of the displayed picture that lies in the client area,
+// where the picture of side pictureSide starts at pictureStart (minus the
+// scroll position): the window showing that part starts at windowStart and
+// is windowSide long (0 when nothing shows), and its first pixel is pixel
+// firstShown of the displayed picture. The picture can be far wider than a
+// window may be (2^20 against 32767 pixels); the part in view never is.
+struct VisibleSpan {
+  int windowStart = 0;
+  int windowSide = 0;
+  int firstShown = 0;
+};
+VisibleSpan VisibleSpanOf(int pictureStart, int pictureSide, int clientSide);
+
 }  // namespace bex

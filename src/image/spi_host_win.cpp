@@ -19,7 +19,7 @@ constexpr char kBitmapRejected[] = "ビットマップイメージが不正で�
 
 // Bitmap files beyond this are not read: the file's bytes and the picture
 // must both fit in a 32-bit process, and no valid bitmap within
-// kMaxBmpPixels comes near it.
+// kMaxPicturePixels comes near it.
 constexpr uint64_t kMaxBitmapFileBytes = 1536ull << 20;
 constexpr DWORD kReadChunkBytes = 16u << 20;
 
@@ -59,7 +59,7 @@ std::unique_ptr<PluginModule> LoadUsableModule(const std::string& path) {
 }
 
 bool IsPlausibleSize(int64_t width, int64_t height) {
-  return width > 0 && height > 0 && static_cast<uint64_t>(width * height) <= kMaxBmpPixels;
+  return width > 0 && height > 0 && static_cast<uint64_t>(width * height) <= kMaxPicturePixels;
 }
 
 // A memory block handed over by a module: locked while the host reads it,
@@ -130,13 +130,17 @@ bool IsKnownHeaderSize(DWORD size) {
          size == sizeof(BITMAPV5HEADER);
 }
 
-// Whether the two blocks hold everything their header makes SetDIBits read.
-bool BlocksAreConsistent(const HandedBlock& info, const HandedBlock& pixels) {
+// Whether the two blocks hold everything their header makes SetDIBits read,
+// and the header's pixels cover the whole picture of width x height that
+// GetPictureInfo announced (a picture is never shown in part).
+bool BlocksAreConsistent(const HandedBlock& info, const HandedBlock& pixels, int width,
+                         int height) {
   if (!info.Data() || !pixels.Data() || info.Size() < sizeof(BITMAPINFOHEADER)) return false;
   BITMAPINFOHEADER header;
   std::memcpy(&header, info.Data(), sizeof header);
   if (!IsKnownHeaderSize(header.biSize) || !IsKnownEncoding(header)) return false;
   if (!IsPlausibleSize(header.biWidth, std::abs(int64_t{header.biHeight}))) return false;
+  if (header.biWidth < width || std::abs(int64_t{header.biHeight}) < height) return false;
   const std::optional<uint64_t> infoBytes = InfoBytesNeeded(header);
   if (!infoBytes || *infoBytes > info.Size()) return false;
   const uint64_t pixelBytes = PixelBytesNeeded(header);
@@ -148,13 +152,11 @@ std::shared_ptr<Bitmap> ConvertToBitmap(int width, int height, const HandedBlock
   std::shared_ptr<Bitmap> bitmap = Bitmap::Create(width, height);
   if (!bitmap) return nullptr;
   const auto* bitmapInfo = reinterpret_cast<const BITMAPINFO*>(info.Data());
-  // The picture's size is the one GetPictureInfo gave; never ask for more
-  // scan lines than the module's header describes.
-  const int headerRows = static_cast<int>(std::abs(int64_t{bitmapInfo->bmiHeader.biHeight}));
-  const UINT lines = static_cast<UINT>(std::min(height, headerRows));
+  // The picture's size is the one GetPictureInfo gave; the module's header
+  // describes at least that many scan lines.
   HDC screen = GetDC(nullptr);
-  const int converted =
-      SetDIBits(screen, bitmap->Handle(), 0, lines, pixels.Data(), bitmapInfo, DIB_RGB_COLORS);
+  const int converted = SetDIBits(screen, bitmap->Handle(), 0, static_cast<UINT>(height),
+                                  pixels.Data(), bitmapInfo, DIB_RGB_COLORS);
   ReleaseDC(nullptr, screen);
   return converted ? bitmap : nullptr;
 }
@@ -254,7 +256,7 @@ std::shared_ptr<Bitmap> Decode(const PluginModule& plugin, const std::string& fi
   // Declared in this order so that the pixel block is freed first.
   const HandedBlock info(infoHandle);
   const HandedBlock pixels(pixelHandle);
-  if (!BlocksAreConsistent(info, pixels)) return nullptr;
+  if (!BlocksAreConsistent(info, pixels, picture.width, picture.height)) return nullptr;
   return ConvertToBitmap(picture.width, picture.height, info, pixels);
 }
 

@@ -10,10 +10,11 @@
 namespace bex {
 namespace {
 
-// Data files are a few kilobytes; anything this large is not one of ours.
-constexpr LONGLONG kLargestDataFile = 16 << 20;
-// WriteFile takes a 32-bit count; the content goes in pieces of this size.
-constexpr size_t kWritePiece = 1 << 20;
+constexpr char kDestinationsNotSaved[] = "移動先フォルダーが保存できません";
+
+// ReadFile and WriteFile take 32-bit counts; the content goes in pieces of
+// this size.
+constexpr size_t kFilePiece = 1 << 20;
 
 class FileHandle {
  public:
@@ -42,7 +43,7 @@ DWORD WriteFlushed(const std::string& path, std::string_view bytes) {
   if (!file.Valid()) return GetLastError();
   size_t done = 0;
   while (done < bytes.size()) {
-    const DWORD piece = static_cast<DWORD>(std::min(bytes.size() - done, kWritePiece));
+    const DWORD piece = static_cast<DWORD>(std::min(bytes.size() - done, kFilePiece));
     DWORD written = 0;
     if (!WriteFile(file.Get(), bytes.data() + done, piece, &written, nullptr)) {
       return GetLastError();
@@ -59,20 +60,39 @@ DWORD WriteFlushed(const std::string& path, std::string_view bytes) {
 
 std::string DataFilePath(std::string_view name) { return ProgramFolder() + std::string(name); }
 
-std::optional<std::string> ReadWholeFile(const std::string& path) {
+std::optional<std::string> ReadWholeFile(const std::string& path, DWORD* error) {
+  DWORD ignored = ERROR_SUCCESS;
+  DWORD& failure = error ? *error : ignored;
   FileHandle file(CreateFileA(path.c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   LARGE_INTEGER size;
-  if (!file.Valid() || !GetFileSizeEx(file.Get(), &size) || size.QuadPart > kLargestDataFile) {
+  if (!file.Valid() || !GetFileSizeEx(file.Get(), &size)) {
+    failure = GetLastError();
     return std::nullopt;
   }
-  std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
-  DWORD read = 0;
-  if (!ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) {
+  std::string bytes;
+  try {
+    if (static_cast<ULONGLONG>(size.QuadPart) > bytes.max_size()) throw std::bad_alloc();
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+  } catch (const std::bad_alloc&) {
+    failure = ERROR_NOT_ENOUGH_MEMORY;
     return std::nullopt;
   }
-  bytes.resize(read);
+  // A file that shrinks while it is read yields what it still holds.
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const DWORD piece = static_cast<DWORD>(std::min(bytes.size() - done, kFilePiece));
+    DWORD read = 0;
+    if (!ReadFile(file.Get(), bytes.data() + done, piece, &read, nullptr)) {
+      failure = GetLastError();
+      return std::nullopt;
+    }
+    if (read == 0) break;
+    done += read;
+  }
+  bytes.resize(done);
+  failure = ERROR_SUCCESS;
   return bytes;
 }
 
@@ -104,35 +124,73 @@ std::string SystemErrorText(DWORD error) {
   return message;
 }
 
+namespace {
+
+// A data file that exists but could not be read is never replaced: the tree
+// or history in memory was not read from it, and writing it would lose what
+// the file holds.
+std::string NotReplacedText(const std::string& path, DWORD readError) {
+  return path + "\nを読み込めないため、上書きしませんでした。\n" + SystemErrorText(readError);
+}
+
+// ERROR_SUCCESS when the file at path does not exist or reads; else why not.
+DWORD ReadErrorNow(const std::string& path) {
+  DWORD error = ERROR_SUCCESS;
+  if (PathExists(path)) ReadWholeFile(path, &error);
+  return error;
+}
+
+// Reads an existing data file into parse's result; the error of a file that
+// exists but does not read, ERROR_SUCCESS otherwise (fields kept when absent).
+template <typename Parsed, typename Parse>
+DWORD LoadDataFile(const std::string& path, Parsed& into, Parse parse) {
+  if (!PathExists(path)) return ERROR_SUCCESS;
+  DWORD error = ERROR_SUCCESS;
+  if (const auto bytes = ReadWholeFile(path, &error)) into = parse(*bytes);
+  return error;
+}
+
+}  // namespace
+
 const DestinationTree& Filing::ReadDestinations() {
-  const std::string path = DataFilePath(kDestinationsFileName);
-  if (!PathExists(path)) return destinations_;
-  if (const auto bytes = ReadWholeFile(path)) destinations_ = ParseDestinations(*bytes);
+  destinationsReadError_ =
+      LoadDataFile(DataFilePath(kDestinationsFileName), destinations_, ParseDestinations);
   return destinations_;
 }
 
+// Refused when the tree was not read from the file it would replace: the
+// last load failed, or the file does not read now.
 void Filing::ReplaceDestinations(DestinationTree tree) {
   destinations_ = std::move(tree);
-  const DWORD error =
-      ReplaceFileContent(DataFilePath(kDestinationsFileName), SerializeDestinations(destinations_));
-  if (error != ERROR_SUCCESS) ShowMessage(owner_, "移動先フォルダーが保存できません", "保存エラー");
+  const std::string path = DataFilePath(kDestinationsFileName);
+  const DWORD readError =
+      destinationsReadError_ != ERROR_SUCCESS ? destinationsReadError_ : ReadErrorNow(path);
+  if (readError != ERROR_SUCCESS) {
+    ShowMessage(owner_,
+                std::string(kDestinationsNotSaved) + "\n" + NotReplacedText(path, readError),
+                "保存エラー");
+    return;
+  }
+  if (ReplaceFileContent(path, SerializeDestinations(destinations_)) != ERROR_SUCCESS) {
+    ShowMessage(owner_, kDestinationsNotSaved, "保存エラー");
+  }
 }
 
 void Filing::LoadHistory() {
-  const std::string path = DataFilePath(kHistoryFileName);
-  if (!PathExists(path)) return;
-  if (const auto bytes = ReadWholeFile(path)) history_ = ParseHistory(*bytes);
+  historyReadError_ = LoadDataFile(DataFilePath(kHistoryFileName), history_, ParseHistory);
 }
 
 void Filing::RecordDestination(const std::string& destination) {
   LoadHistory();
-  RecordInHistory(history_, FolderOfDestination(destination));
   const std::string path = DataFilePath(kHistoryFileName);
-  const DWORD error = ReplaceFileContent(path, SerializeHistory(history_));
-  if (error != ERROR_SUCCESS) {
-    ShowMessage(owner_, path + "\nに移動先の履歴を保存できません。\n" + SystemErrorText(error),
-                "保存エラー");
+  const std::string notSaved = path + "\nに移動先の履歴を保存できません。\n";
+  if (historyReadError_ != ERROR_SUCCESS) {
+    ShowMessage(owner_, notSaved + NotReplacedText(path, historyReadError_), "保存エラー");
+    return;
   }
+  RecordInHistory(history_, FolderOfDestination(destination));
+  const DWORD error = ReplaceFileContent(path, SerializeHistory(history_));
+  if (error != ERROR_SUCCESS) ShowMessage(owner_, notSaved + SystemErrorText(error), "保存エラー");
 }
 
 }  // namespace bex

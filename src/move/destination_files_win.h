@@ -19,9 +19,9 @@ constexpr char kHistoryFileName[] = "R_DIR.DAT";
 // The program's own folder followed by name, whatever the current directory.
 std::string DataFilePath(std::string_view name);
 
-// The whole content of a file; none when it cannot be opened or read, or is
-// far larger than any data file the program writes.
-std::optional<std::string> ReadWholeFile(const std::string& path);
+// The whole content of a file, of any size that fits in memory; none when it
+// cannot be opened or read, with the system's error code in *error.
+std::optional<std::string> ReadWholeFile(const std::string& path, DWORD* error = nullptr);
 
 // Replaces the content of path with bytes: they go to a new file in the same
 // folder, which is flushed and then renamed over path. ERROR_SUCCESS, or the

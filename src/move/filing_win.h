@@ -24,10 +24,12 @@ class Filing {
 
   // --- the data files (destination_files_win.cpp) --------------------------
   // The registered destinations as "M_DIR.DAT" holds them now; what was last
-  // read stays when the file does not exist or cannot be read.
+  // read stays when the file does not exist or does not read.
   const DestinationTree& ReadDestinations();
-  // Makes tree the registered destinations and saves them; a failed write
-  // is reported and leaves the file as it was.
+  // Makes tree the registered destinations and saves them. The file is
+  // replaced only once its whole new content is on disk, and never when it
+  // exists but did not read (at the last load or now); a refused or failed
+  // write is reported and leaves the file as it was.
   void ReplaceDestinations(DestinationTree tree);
 
   // --- the move menu and the move (move_menu_win.cpp) ----------------------
@@ -43,7 +45,8 @@ class Filing {
   std::optional<std::string> MoveShownFile(const ShownFile& shown, const StillShown& stillShown,
                                            int screenX, int screenY);
   // Puts the folder of a completed move's destination at the top of the
-  // history and saves it; a failed write is reported.
+  // history and saves it, unless the history file exists but did not read; a
+  // refused or failed write is reported.
   void RecordDestination(const std::string& destination);
 
  private:
@@ -54,6 +57,10 @@ class Filing {
   HWND owner_;
   DestinationTree destinations_;
   DestinationHistory history_;
+  // Why the last load of either file found it but could not read it;
+  // ERROR_SUCCESS when it read or did not exist.
+  DWORD destinationsReadError_ = ERROR_SUCCESS;
+  DWORD historyReadError_ = ERROR_SUCCESS;
 };
 
 }  // namespace bex

@@ -14,7 +14,7 @@ namespace {
 // Where the path or group name starts in "X : path".
 constexpr size_t kLabelTextIndex = 4;
 
-bool IsPrintableAscii(char c) { return c > ' ' && c <= '~'; }
+bool IsShortcutChar(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z'); }
 
 bool IsUsedForGroup(EntryDialogMode mode) { return (mode & 2) != 0; }
 bool IsFilledFromSelection(EntryDialogMode mode) { return (mode & 1) == 0; }
@@ -30,15 +30,21 @@ std::string_view FirstCharacter(std::string_view text) {
 
 std::string ShortcutBoxAfterChar(char typed) {
   if (typed >= 'a' && typed <= 'z') return std::string(1, static_cast<char>(typed - 'a' + 'A'));
-  if ((typed >= '0' && typed <= '9') || (typed >= 'A' && typed <= 'Z')) {
-    return std::string(1, typed);
-  }
+  if (IsShortcutChar(typed)) return std::string(1, typed);
   return kNoShortcutText;
 }
 
+std::string ShortcutBoxAfterChange(std::string_view text) {
+  if (text.empty() || text == kNoShortcutText || (text.size() == 1 && IsShortcutChar(text[0]))) {
+    return std::string(text);
+  }
+  const std::string_view last = LastCharacter(text);
+  return last.size() == 1 ? ShortcutBoxAfterChar(last[0]) : kNoShortcutText;
+}
+
 std::string ShortcutFromBox(std::string_view shortcutBox) {
-  return shortcutBox.size() == 1 && IsPrintableAscii(shortcutBox[0]) ? std::string(shortcutBox)
-                                                                     : std::string(" ");
+  return shortcutBox.size() == 1 && IsShortcutChar(shortcutBox[0]) ? std::string(shortcutBox)
+                                                                   : std::string(" ");
 }
 
 std::string FolderLabel(std::string_view shortcutBox, std::string_view folderBox) {

@@ -28,8 +28,13 @@ extern const char kNoShortcutText[];  // "なし"
 // else "なし".
 std::string ShortcutBoxAfterChar(char typed);
 
+// The shortcut box's text after its text changed by any route (typed, pasted,
+// set): a text the box can hold (empty, "なし", one digit or upper-case
+// letter) stays; any other is taken as if its last character had been typed.
+std::string ShortcutBoxAfterChange(std::string_view text);
+
 // The shortcut a label gets from the shortcut box: its text when that is one
-// printable ASCII character, else a space (no shortcut), so that characters
+// digit or upper-case letter, else a space (no shortcut), so that characters
 // 2 to 4 of every label the editor makes are " : ".
 std::string ShortcutFromBox(std::string_view shortcutBox);
 

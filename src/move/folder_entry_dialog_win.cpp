@@ -68,6 +68,10 @@ bool FolderEntryDialog::OnCommand(int id, int code) {
     BrowseFolder();
     return true;
   }
+  if (id == kShortcutEdit && code == EN_CHANGE) {
+    ShortcutChanged();
+    return true;
+  }
   return TableDialog::OnCommand(id, code);
 }
 
@@ -86,8 +90,18 @@ bool FolderEntryDialog::PreviewKey(HWND target, UINT msg, WPARAM key) {
   return msg == WM_KEYDOWN && key == VK_DELETE;
 }
 
-void FolderEntryDialog::ShortcutTyped(char typed) {
-  const std::string shown = ShortcutBoxAfterChar(typed);
+void FolderEntryDialog::ShortcutTyped(char typed) { ShowShortcut(ShortcutBoxAfterChar(typed)); }
+
+// Pastes (Ctrl+V, Shift+Insert, the box's own menu) and texts set from outside
+// bypass the typed characters; the box is corrected after every change. The
+// correction changes the box again, which then holds a text it can keep.
+void FolderEntryDialog::ShortcutChanged() {
+  const std::string text = ItemText(kShortcutEdit);
+  const std::string kept = ShortcutBoxAfterChange(text);
+  if (kept != text) ShowShortcut(kept);
+}
+
+void FolderEntryDialog::ShowShortcut(const std::string& shown) {
   SetItemText(kShortcutEdit, shown);
   const LPARAM end = static_cast<LPARAM>(shown.size());
   SendMessageA(Item(kShortcutEdit), EM_SETSEL, end, end);

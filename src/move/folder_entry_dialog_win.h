@@ -33,6 +33,8 @@ class FolderEntryDialog : public TableDialog {
 
  private:
   void ShortcutTyped(char typed);
+  void ShortcutChanged();
+  void ShowShortcut(const std::string& shown);
   void BrowseFolder();
 
   EntryDialogSetup setup_;

@@ -136,6 +136,25 @@ TEST_F(DeleteAndCopy, DeleteAsksRecyclesRefusesASecondTimeAndTheStepsSkipTheFile
   EXPECT_TRUE(FileExists(Picture('b'))) << "cancelled";
 }
 
+// The file went away between the question and the delete: the shell returns
+// a failure (and tells the user in its own window where it has one; Wine's
+// has none), so no message of ours follows, and nothing counts as deleted.
+TEST_F(DeleteAndCopy, ADeleteTheShellReportsAsFailedGetsNoSecondMessage) {
+  WritePictures("ab");
+  Viewer viewer = Show('a');
+  viewer.PressKey('D');
+  const MessageBoxInfo question = viewer.WaitForMessageBox("削除確認");
+  ASSERT_TRUE(DeleteFileA(Picture('a').c_str()));
+  viewer.Answer(question, IDOK);
+  // The version box shows once the delete command has ended.
+  viewer.PressKey('V');
+  std::optional<MessageBoxInfo> box;
+  ASSERT_TRUE(WaitUntil([&] { return (box = viewer.FindMessageBox()).has_value(); }));
+  EXPECT_EQ(box->caption, "ﾊﾞｰｼﾞｮﾝ情報") << box->text;
+  viewer.Answer(*box, IDOK);
+  EXPECT_EQ(viewer.Title(), Title('a')) << "nothing was deleted";
+}
+
 TEST_F(DeleteAndCopy, ADriveWithoutRecycleBinIsNamedBeforeTheFileIsDeletedForGood) {
   const std::optional<MappedDrive> drive = MappedDrive::Map("removable", DRIVE_REMOVABLE);
   ASSERT_TRUE(drive) << "no removable drive could be defined";

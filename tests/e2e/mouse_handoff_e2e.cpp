@@ -101,13 +101,13 @@ class MouseAndHandOff : public ::testing::Test {
   }
 
   // Four pictures a..d of one size, the viewer showing b.
-  Viewer StartInFourPictures() const {
+  Viewer StartInFourPictures(const ViewerOptions& options = Options(false)) const {
     const Rgb colours[] = {kRed, kGreen, kBlue, kWhite};
     for (int i = 0; i < 4; ++i) {
       WriteSolidBmp(Picture(std::string(1, static_cast<char>('a' + i)) + ".bmp"), 300, 210,
                     colours[i]);
     }
-    return StartOn("b.bmp");
+    return StartOn("b.bmp", options);
   }
 
   // Another launch of the viewer's program; its exit code once it has ended.
@@ -211,6 +211,29 @@ TEST_F(MouseAndHandOff, DoubleClickStepsInTheUpperOuterThirdsOnly) {
   EXPECT_EQ(viewer.WaitForTitle("b.bmp [100%]"), "b.bmp [100%]");
   WaitForInputHandled(viewer);
   EXPECT_TRUE(ReachesRect(viewer, window));
+}
+
+// A picture zoomed wider than 32767 pixels and scrolled to its right end:
+// the pointer's coordinates on it are past the 16 bits of a mouse message,
+// and a double click in the upper right third still steps forward.
+TEST_F(MouseAndHandOff, DoubleClickOnAPictureWiderThan32767PixelsStepsByItsWholeCoordinates) {
+  // The window, as wide as the desktop once zoomed, wholly on it.
+  ViewerOptions options = Options(false);
+  options.settings->Set("窓位置", "Left", 0).Set("窓位置", "Top", 0);
+  Viewer viewer = StartInFourPictures(options);
+  viewer.PressKey('0', kShift);
+  const HWND field = FindWindowExA(viewer.WaitForDialog("入力値"), nullptr, "Edit", nullptr);
+  ASSERT_TRUE(field);
+  SetControlText(field, "20000");
+  viewer.PressKey(VK_RETURN);
+  ASSERT_EQ(viewer.WaitForTitle("b.bmp [20000%]"), "b.bmp [20000%]");
+  PostMessageA(viewer.Window(), WM_HSCROLL, SB_RIGHT, 0);
+  WaitForInputHandled(viewer);
+  const POINT at{viewer.ClientSize().cx * 5 / 6, 10};
+  EXPECT_TRUE(WaitUntil([&] { return viewer.PixelAt(at) == ColourRef(kGreen); }))
+      << "the picture shows there";
+  viewer.DoubleClick(MouseButton::kLeft, at);
+  EXPECT_EQ(viewer.WaitForTitle("c.bmp [20000%]"), "c.bmp [20000%]") << "a step keeps the zoom";
 }
 
 TEST_F(MouseAndHandOff, WheelStepsOncePerNotchAndCarriesPartialRotations) {

@@ -396,6 +396,33 @@ TEST_F(Move, AFullHistoryLosesItsOldestEntryAndAnUnchangedTopIsWrittenAgain) {
   EXPECT_GT(CompareFileTime(&*written, &longAgo), 0) << "the file is written again";
 }
 
+// Another program holds the history open: it cannot be read, so the history
+// in memory is not what the file holds, and the file is not replaced.
+TEST_F(Move, AHistoryThatDoesNotReadIsNotReplacedAndTheMessageSaysWhy) {
+  const std::string keep = Folder("keep");
+  WriteDestinations({"A : " + keep});
+  WriteHistory({"C:\\old", "C:\\older"});
+  WritePictures({"a.bmp", "b.bmp"});
+  Viewer viewer = ShowPicture("a.bmp");
+  HANDLE holder = CreateFileA(DataFile("R_DIR.DAT").c_str(), GENERIC_READ, 0, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+
+  viewer.ChooseFile(ChooseInMoveMenu(viewer, {'A'}, keep), "a.bmp");
+  const MessageBoxInfo box = viewer.WaitForMessageBox("保存エラー");
+  EXPECT_EQ(
+      box.text.rfind(DataFile("R_DIR.DAT") + "\nに移動先の履歴を保存できません。\n" +
+                         DataFile("R_DIR.DAT") + "\nを読み込めないため、上書きしませんでした。\n",
+                     0),
+      0u)
+      << box.text;
+  viewer.Answer(box, IDOK);
+  CloseHandle(holder);
+  EXPECT_TRUE(FileExists(keep + "\\a.bmp")) << "the move stands";
+  EXPECT_EQ(viewer.WaitForTitle("b.bmp [100%]"), "b.bmp [100%]");
+  EXPECT_EQ(History(), CrLfLines({"C:\\old", "C:\\older"}));
+}
+
 TEST_F(Move, AHistoryThatCannotBeWrittenIsReportedAndTheOldFileStays) {
   const std::optional<MappedDrive> drive = MappedDrive::Map("fullprog", DRIVE_FIXED, 8192);
   if (!drive) GTEST_SKIP() << "no small file system could be mounted (needs root)";

@@ -355,6 +355,32 @@ class Settings : public ::testing::Test {
     WaitForClosed(entry);
   }
 
+  struct EntryOverSettings {
+    HWND settings;
+    HWND entry;
+  };
+
+  // The folder-entry dialog of the add button, over the folder page.
+  EntryOverSettings OpenAddFolderEntry() const {
+    HWND dialog = OpenSettings();
+    ShowFolderPage(dialog);
+    Click(Button(dialog, kAddFolder));
+    return {dialog, WaitForActiveDialog(kFolderEntryTitle)};
+  }
+
+  // Types the folder, confirms the entry, expects the page's one line and
+  // cancels the settings dialog.
+  void ConfirmFolderAndExpectLine(const EntryOverSettings& dialogs, const std::string& folder,
+                                  const std::string& line) const {
+    Click(NthControl(dialogs.entry, "Edit", 1));
+    SendText(folder);
+    Click(Button(dialogs.entry, "&OK"));
+    WaitForClosed(dialogs.entry);
+    ExpectLines(NthControl(dialogs.settings, "ListBox", 0), {line});
+    SendKeyChord(VK_ESCAPE);
+    WaitForClosed(dialogs.settings);
+  }
+
   const std::string folder_;
   Viewer viewer_;
 };
@@ -689,6 +715,45 @@ TEST_F(Settings, BuildsATreeWithAGroupAndAFolderAndSavesIt) {
   WaitForClosed(dialog);
 }
 
+// Another program holds the file open while the dialog reads it and lets it
+// go before OK: the tree the dialog edited was not read from the file, which
+// therefore stays as it was; the message says why, over the dialog.
+TEST_F(Settings, ADestinationFileThatDidNotReadIsKeptAfterOk) {
+  const std::string tree = "A : C:\\Keep\r\n-\r\nW : [Work]\r\n\t1 : C:\\Work\\In\r\n";
+  WriteFileBytes(DestinationsPath(), tree);
+  HANDLE holder = CreateFileA(DestinationsPath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  HWND dialog = OpenSettings();
+  CloseHandle(holder);
+  SendKeyChord(VK_RETURN);
+  const MessageBoxInfo box = viewer_.WaitForMessageBox("保存エラー");
+  EXPECT_EQ(GetWindow(box.window, GW_OWNER), dialog);
+  EXPECT_NE(box.text.find("移動先フォルダーが保存できません"), std::string::npos) << box.text;
+  EXPECT_NE(box.text.find("M_DIR.DAT\nを読み込めないため、上書きしませんでした。"),
+            std::string::npos)
+      << box.text;
+  viewer_.Answer(box, IDOK);
+  WaitForClosed(dialog);
+  EXPECT_EQ(ReadFileBytes(DestinationsPath()), tree);
+}
+
+// Far larger than any tree typed by hand, and still read whole and written
+// back as it was.
+TEST_F(Settings, ADestinationFileOfManyMegabytesIsReadWholeAndKept) {
+  std::string tree;
+  for (int i = 0; tree.size() <= (17u << 20); ++i) {
+    tree += "A : C:\\Pictures\\" + std::to_string(1000000 + i) + "\r\n";
+  }
+  WriteFileBytes(DestinationsPath(), tree);
+  HWND dialog = OpenSettings();
+  // The tree is saved before the dialog goes.
+  SendKeyChord(VK_RETURN);
+  WaitForClosed(dialog);
+  EXPECT_TRUE(ReadFileBytes(DestinationsPath()) == tree);
+  EXPECT_FALSE(viewer_.FindMessageBox());
+}
+
 TEST_F(SettingsWithPictures, TheMoveMenuOffersTheTreeBuiltHere) {
   const std::string dest = Folder("dest");
   HWND dialog = OpenSettings();
@@ -857,10 +922,8 @@ TEST_F(Settings, ThePickersOpenTheFolderBrowserOverTheirDialog) {
 }
 
 TEST_F(Settings, TheShortcutBoxTakesOneDigitOrCapitalOrShowsNone) {
-  HWND dialog = OpenSettings();
-  ShowFolderPage(dialog);
-  Click(Button(dialog, kAddFolder));
-  HWND entry = WaitForActiveDialog(kFolderEntryTitle);
+  const EntryOverSettings dialogs = OpenAddFolderEntry();
+  HWND entry = dialogs.entry;
   HWND shortcut = NthControl(entry, "Edit", 0);
   HWND folder = NthControl(entry, "Edit", 1);
   Click(shortcut);
@@ -885,24 +948,45 @@ TEST_F(Settings, TheShortcutBoxTakesOneDigitOrCapitalOrShowsNone) {
   SendKeyChord(VK_TAB, kShift);
   WaitUntil([&] { return FocusOf(entry) == shortcut; });
   SendKeyChord(VK_OEM_MINUS);
-  Click(folder);
-  SendText("E:\\In");
-  Click(Button(entry, "&OK"));
-  WaitForClosed(entry);
-  ExpectLines(NthControl(dialog, "ListBox", 0), {"  : E:\\In"});
-  SendKeyChord(VK_ESCAPE);
-  WaitForClosed(dialog);
+  ConfirmFolderAndExpectLine(dialogs, "E:\\In", "  : E:\\In");
 }
 
-TEST_F(Settings, ATabPastedIntoTheFolderBoxCannotSplitTheFile) {
+// Text on the clipboard for the viewer to paste.
+void PutOnClipboard(const std::string& text) {
   ASSERT_TRUE(OpenClipboard(nullptr));
   EmptyClipboard();
-  const std::string pasted = "C:\\A\tB";
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, pasted.size() + 1);
-  memcpy(GlobalLock(block), pasted.c_str(), pasted.size() + 1);
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+  memcpy(GlobalLock(block), text.c_str(), text.size() + 1);
   GlobalUnlock(block);
   SetClipboardData(CF_TEXT, block);
   CloseClipboard();
+}
+
+// Pasted with either key or set from outside, the box ends with what typing
+// the text's last character would show, and "&" makes no shortcut.
+TEST_F(Settings, TheShortcutBoxTakesNoOtherTextByPasteOrFromOutside) {
+  const EntryOverSettings dialogs = OpenAddFolderEntry();
+  HWND shortcut = NthControl(dialogs.entry, "Edit", 0);
+  Click(shortcut);
+  const auto expectShown = [&](const std::string& shown, const char* route) {
+    WaitUntil([&] { return ControlText(shortcut) == shown; });
+    EXPECT_EQ(ControlText(shortcut), shown) << route;
+  };
+  PutOnClipboard("q");
+  SendKeyChord(VK_INSERT, kShift);
+  expectShown("Q", "Shift+Insert");
+  PutOnClipboard("&");
+  SendKeyChord('V', kCtrl);
+  expectShown("なし", "Ctrl+V");
+  Ask(shortcut, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("7"));
+  expectShown("7", "WM_SETTEXT 7");
+  Ask(shortcut, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("&"));
+  expectShown("なし", "WM_SETTEXT &");
+  ConfirmFolderAndExpectLine(dialogs, "E:\\In", "  : E:\\In");
+}
+
+TEST_F(Settings, ATabPastedIntoTheFolderBoxCannotSplitTheFile) {
+  PutOnClipboard("C:\\A\tB");
 
   HWND dialog = OpenSettings();
   ShowFolderPage(dialog);

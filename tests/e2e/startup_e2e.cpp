@@ -2,7 +2,9 @@
 // install-error messages, window bounds from the settings file or centred,
 // the first picture and its layout, files that cannot be shown, what the
 // close writes, and several files on the command line.
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -164,6 +166,45 @@ TEST_F(Startup, CloseWritesTheCurrentBoundsAfterTheKeysAlreadyThere) {
                                  "Ver=0.19",
                              }));
 }
+
+// Minimised or maximised, the window is closed (from the taskbar, say): the
+// bounds it would be restored to are saved, and the next start opens there.
+class CloseWhileNotNormal : public Startup, public ::testing::WithParamInterface<int> {};
+
+TEST_P(CloseWhileNotNormal, SavesTheRestoredBoundsForTheNextStart) {
+  ViewerOptions options;
+  options.settings->Set("窓位置", "Top", 70)
+      .Set("窓位置", "Left", 90)
+      .Set("窓位置", "Height", 240)
+      .Set("窓位置", "Width", 320);
+  const RECT restored{90, 70, 90 + 320, 70 + 240};
+  {
+    Viewer viewer = Viewer::Start(folder_, "", options);
+    ASSERT_TRUE(SameRect(viewer.OuterRect(), restored));
+    ShowWindowAsync(viewer.Window(), GetParam());
+    ASSERT_TRUE(WaitUntil([&] {
+      return GetParam() == SW_MINIMIZE ? IsIconic(viewer.Window()) : IsZoomed(viewer.Window());
+    }));
+    ASSERT_TRUE(viewer.Close());
+  }
+  const std::vector<std::string> lines = SettingsLines();
+  const auto bounds = std::find(lines.begin(), lines.end(), "[窓位置]");
+  ASSERT_GE(std::distance(bounds, lines.end()), 5) << "no bounds written";
+  EXPECT_EQ(std::vector<std::string>(bounds + 1, bounds + 5),
+            (std::vector<std::string>{"Top=70", "Left=90", "Height=240", "Width=320"}));
+
+  ViewerOptions again;
+  again.settings.reset();
+  Viewer viewer = Viewer::Start(folder_, "", again);
+  EXPECT_TRUE(SameRect(viewer.OuterRect(), restored));
+  EXPECT_FALSE(IsIconic(viewer.Window()));
+  EXPECT_FALSE(IsZoomed(viewer.Window()));
+}
+
+INSTANTIATE_TEST_SUITE_P(States, CloseWhileNotNormal, ::testing::Values(SW_MINIMIZE, SW_MAXIMIZE),
+                         [](const ::testing::TestParamInfo<int>& state) {
+                           return state.param == SW_MINIMIZE ? "Minimised" : "Maximised";
+                         });
 
 TEST_F(Startup, CloseLeavesTheBoundsAloneWhenSavingThemIsOff) {
   ViewerOptions options;

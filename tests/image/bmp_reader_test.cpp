@@ -634,7 +634,8 @@ TEST(BmpReader, TheLargestAllowedPictureIsAccepted) {
   const auto file = BuildBmp(ValidRle8(8192, 8192));
   BmpInfo info;
   ASSERT_TRUE(ParseBmp(file.data(), file.size(), &info));
-  EXPECT_EQ(static_cast<uint64_t>(info.width) * static_cast<uint64_t>(info.height), kMaxBmpPixels);
+  EXPECT_EQ(static_cast<uint64_t>(info.width) * static_cast<uint64_t>(info.height),
+            kMaxPicturePixels);
 }
 
 // ---- Truncation at every length.

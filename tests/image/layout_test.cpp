@@ -205,5 +205,29 @@ TEST(Scrolling, RangeEndsWhereTheClampDoes) {
   EXPECT_EQ(ScrollRangeFor(0, 400).max, 0);
 }
 
+// The window over the picture never exceeds the client area, however large
+// the zoomed picture and however far it is scrolled.
+TEST(VisibleSpan, IsThePartOfThePictureInTheClientArea) {
+  const struct {
+    int start, side, client;
+    VisibleSpan span;
+  } cases[] = {
+      {0, 300, 1000, {0, 300, 0}},                 // the whole small picture
+      {0, 60000, 1260, {0, 1260, 0}},              // the start of a wide one
+      {-58740, 60000, 1260, {0, 1260, 58740}},     // scrolled to its end
+      {-40000, 60000, 1260, {0, 1260, 40000}},     // past 32767
+      {-59500, 60000, 1260, {0, 500, 59500}},      // its last 500 pixels
+      {-1048576, 1048576, 1260, {0, 0, 1048576}},  // scrolled out of view
+      {20, 100, 50, {20, 30, 0}},                  // starting inside the client
+      {0, 100, 0, {0, 0, 0}},                      // no client area (minimised)
+  };
+  for (const auto& c : cases) {
+    const VisibleSpan s = VisibleSpanOf(c.start, c.side, c.client);
+    EXPECT_EQ(s.windowStart, c.span.windowStart) << c.start << " " << c.side;
+    EXPECT_EQ(s.windowSide, c.span.windowSide) << c.start << " " << c.side;
+    EXPECT_EQ(s.firstShown, c.span.firstShown) << c.start << " " << c.side;
+  }
+}
+
 }  // namespace
 }  // namespace bex

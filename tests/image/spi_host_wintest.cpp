@@ -315,8 +315,9 @@ TEST_P(SpiHostBogusAnswer, FailsTheDecode) {
 INSTANTIATE_TEST_SUITE_P(Variants, SpiHostBogusAnswer,
                          testing::Values("width0", "widthneg", "heightneg", "huge", "noinfo",
                                          "nopixels", "smallinfo", "smallpixels", "bitcount13",
-                                         "headersize", "hugeheader", "topdownrle", "rle8short",
-                                         "rle8nosize", "shorttable", "manycolours", "nomasks"));
+                                         "headersize", "hugeheader", "shortheader", "narrowheader",
+                                         "topdownrle", "rle8short", "rle8nosize", "shorttable",
+                                         "manycolours", "nomasks"));
 
 // Sound answers of the same module in the forms a host must accept.
 class SpiHostSoundAnswer : public testing::TestWithParam<const char*> {};

@@ -64,6 +64,28 @@ TEST_F(DataFiles, AreReadWholeOrNotAtAll) {
   EXPECT_EQ(ReadWholeFile(Path("folder")), std::nullopt);
 }
 
+TEST_F(DataFiles, OfManyMegabytesAreReadWhole) {
+  std::string bytes;
+  for (int i = 0; bytes.size() <= (17u << 20); ++i)
+    bytes += "A : C:\\" + std::to_string(i) + "\r\n";
+  WriteFileBytes(Path("M_DIR.DAT"), bytes);
+  DWORD error = ERROR_GEN_FAILURE;
+  EXPECT_TRUE(ReadWholeFile(Path("M_DIR.DAT"), &error) == bytes);
+  EXPECT_EQ(error, DWORD{ERROR_SUCCESS});
+}
+
+TEST_F(DataFiles, HeldOpenWithoutSharingDoNotReadAndSayWhy) {
+  WriteFileBytes(Path("M_DIR.DAT"), "A : C:\\x\r\n");
+  HANDLE holder =
+      CreateFileA(Path("M_DIR.DAT").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  DWORD error = ERROR_SUCCESS;
+  EXPECT_EQ(ReadWholeFile(Path("M_DIR.DAT"), &error), std::nullopt);
+  EXPECT_EQ(error, DWORD{ERROR_SHARING_VIOLATION});
+  CloseHandle(holder);
+  EXPECT_EQ(ReadWholeFile(Path("M_DIR.DAT"), &error), "A : C:\\x\r\n");
+}
+
 TEST_F(DataFiles, AreCreatedAndReplacedWithoutATemporaryFileLeft) {
   EXPECT_EQ(ReplaceFileContent(Path("R_DIR.DAT"), "C:\\long\\first\r\n"), DWORD{ERROR_SUCCESS});
   EXPECT_EQ(ReadFileBytes(Path("R_DIR.DAT")), "C:\\long\\first\r\n");

@@ -124,6 +124,24 @@ TEST(FolderEditorDialog, LabelsTakeOnlyAOneCharacterShortcut) {
   // A double-byte or control character would move " : " off its place.
   EXPECT_EQ(FolderLabel("Ａ", "E:\\In"), "  : E:\\In");
   EXPECT_EQ(FolderLabel("\t", "E:\\In"), "  : E:\\In");
+  // Whatever reached the box, only a digit or a capital is a shortcut: "&"
+  // would be taken as the menu's accelerator mark.
+  for (const char* box : {"&", "a", "-", "~"}) EXPECT_EQ(FolderLabel(box, "E:\\In"), "  : E:\\In");
+}
+
+// A paste, the edit menu or a text set from outside puts any text into the
+// box; what it then shows is what typing the text's last character gives.
+TEST(FolderEditorDialog, ShortcutBoxKeepsOnlyWhatItCanHoldAfterAnyChange) {
+  for (const char* held : {"", "なし", "B", "7", "Z", "0"}) {
+    EXPECT_EQ(ShortcutBoxAfterChange(held), held);
+  }
+  EXPECT_EQ(ShortcutBoxAfterChange("b"), "B");
+  EXPECT_EQ(ShortcutBoxAfterChange("&"), "なし");
+  EXPECT_EQ(ShortcutBoxAfterChange("Z&"), "なし");
+  EXPECT_EQ(ShortcutBoxAfterChange("なしq"), "Q");
+  EXPECT_EQ(ShortcutBoxAfterChange("AB"), "B");
+  EXPECT_EQ(ShortcutBoxAfterChange("Ａ"), "なし");
+  EXPECT_EQ(ShortcutBoxAfterChange("x\x82"), "なし");
 }
 
 TEST(FolderEditorDialog, TabsAndLineBreaksTypedIntoBoxesBecomeSpaces) {
