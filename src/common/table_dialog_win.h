@@ -40,7 +40,7 @@ struct ControlSpec {
   int page = 0;
 };
 
-// Modal results, as the forms report them.
+// Modal results, as the dialogs report them.
 constexpr int kResultOk = 1;
 constexpr int kResultCancel = 2;
 

@@ -11,7 +11,8 @@
 
 namespace bex {
 
-// What the stepper needs from the main window. All calls happen on the user-
+// What stepping needs around it: the folder's listing, the sort order, the
+// decoder slots and the picture on screen. All calls happen on the user-
 // interface thread, inside StepImage or BuildFileList.
 class StepHost {
  public:

@@ -1,7 +1,7 @@
 // The zoom commands' arithmetic: the Z and X keys, the numeric keypad, and the
-// percentage typed into the zoom dialog. The main window applies the result
-// (stores the zoom percentage and lays the picture out again); these functions only
-// say what the new zoom percentage is, or that the command does nothing.
+// percentage typed into the zoom dialog. The picture view applies the result
+// (stores the zoom percentage and lays the picture out again); these functions
+// only say what the new zoom percentage is, or that the command does nothing.
 #pragma once
 
 #include <optional>
