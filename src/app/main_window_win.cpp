@@ -4,7 +4,6 @@
 
 #include <shellapi.h>
 
-#include <utility>
 
 #include "common/bex_error.h"
 #include "common/dpi_win.h"
@@ -30,15 +29,7 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
   }
   auto* window = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
   if (!window || !window->Handle()) return DefWindowProcA(hwnd, msg, wParam, lParam);
-  const MainWindow::HandlerScope handler(*window);
-  try {
-    return window->HandleMessage(msg, wParam, lParam);
-  } catch (const BexError& e) {
-    ShowErrorReport(hwnd, e.what());
-  } catch (const std::bad_alloc&) {
-    ShowErrorReport(hwnd, "メモリが不足しています");
-  }
-  return 0;
+  return window->HandleMessage(msg, wParam, lParam);
 }
 
 void RegisterMainWindowClass() {
@@ -66,7 +57,7 @@ MainWindow::MainWindow(const std::vector<std::string>& args)
   folder_->SetSortOrder(options_->DefaultSortKind(), options_->DefaultSortDirection());
   // The folder a step lists before any file was opened.
   view_->SetShownFile(CurrentDirectory(), "");
-  const HandlerScope opening(*this);
+  const FileArrivals::HandlerScope opening(*arrivals_);
   OpenCommandLine(args);
 }
 
@@ -85,6 +76,7 @@ void MainWindow::CreateMainWindow() {
                               GetModuleHandleA(nullptr), this);
   if (!hwnd) throw BexError("ウィンドウを作成できません");
   hwnd_ = hwnd;
+  arrivals_ = std::make_unique<FileArrivals>(hwnd_, kOpenHeldFilesMessage);
   // The designed size is for 96 dpi; the window is now on its monitor.
   const int dpi = DpiOfWindow(hwnd_);
   SetWindowPos(hwnd_, nullptr, 0, 0, ScaleToDpi(kDesignWidth, dpi), ScaleToDpi(kDesignHeight, dpi),
@@ -154,30 +146,7 @@ void MainWindow::OnHandOff(WPARAM atom) {
 }
 
 void MainWindow::FilesArrived(std::vector<std::string> names) {
-  // This message's own handler is one; any other is in a modal loop.
-  if (runningHandlers_ > 1) {
-    heldFiles_.push_back(std::move(names));
-    return;
-  }
-  OpenPictures(names);
-}
-
-void MainWindow::OpenHeldFiles() {
-  while (!heldFiles_.empty()) {
-    const std::vector<std::string> names = std::move(heldFiles_.front());
-    heldFiles_.pop_front();
-    OpenPictures(names);
-  }
-}
-
-MainWindow::HandlerScope::HandlerScope(MainWindow& window) : window_(window) {
-  ++window_.runningHandlers_;
-}
-
-MainWindow::HandlerScope::~HandlerScope() {
-  if (--window_.runningHandlers_ == 0 && !window_.heldFiles_.empty()) {
-    PostMessageA(window_.hwnd_, kOpenHeldFilesMessage, 0, 0);
-  }
+  if (!arrivals_->Hold(names)) OpenPictures(names);
 }
 
 // The window moved to a monitor of another DPI. Window bounds stay in screen
@@ -198,6 +167,18 @@ RECT MainWindow::OuterRect() const {
 }
 
 LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  const FileArrivals::HandlerScope handler(*arrivals_);
+  try {
+    return Route(msg, wParam, lParam);
+  } catch (const BexError& e) {
+    ShowErrorReport(hwnd_, e.what());
+  } catch (const std::bad_alloc&) {
+    ShowErrorReport(hwnd_, "メモリが不足しています");
+  }
+  return 0;
+}
+
+LRESULT MainWindow::Route(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_CLOSE:
       if (closed_ || CloseStep()) DestroyWindow(hwnd_);
@@ -244,7 +225,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       OnHandOff(wParam);
       return 0;
     case kOpenHeldFilesMessage:
-      OpenHeldFiles();
+      while (auto names = arrivals_->TakeHeld()) OpenPictures(*names);
       return 0;
     default:
       break;

@@ -6,11 +6,11 @@
 
 #include <windows.h>
 
-#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "app/file_arrivals_win.h"
 #include "app/options_win.h"
 #include "filelist/command_menu_win.h"
 #include "filelist/commands.h"
@@ -39,23 +39,8 @@ class MainWindow {
 
   HWND Handle() const { return hwnd_; }
   void Show();
+  // Routes one message; an error that ends a command is reported here.
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
-
-  // Marks a handler of the main window running for its lifetime. Files that
-  // arrive (a hand-off, a drop) while a handler runs a modal loop (a message
-  // box, a dialog, a menu) are held, so that the command in progress ends on
-  // the file it started with; they open in arrival order once the outermost
-  // handler has returned.
-  class HandlerScope {
-   public:
-    explicit HandlerScope(MainWindow& window);
-    ~HandlerScope();
-    HandlerScope(const HandlerScope&) = delete;
-    HandlerScope& operator=(const HandlerScope&) = delete;
-
-   private:
-    MainWindow& window_;
-  };
 
  private:
   // The decoder slots and the picture view as stepping and opening use them.
@@ -80,12 +65,12 @@ class MainWindow {
   void OpenCommandLine(const std::vector<std::string>& args);
   // The close step; false when a refused settings write keeps the window open.
   bool CloseStep();
+  LRESULT Route(UINT msg, WPARAM wParam, LPARAM lParam);
   void OnHandOff(WPARAM atom);
   void OnDpiChanged(const RECT& suggested);
   // Opens the first of names and hands the rest to a new copy, or holds them
   // while another handler runs.
   void FilesArrived(std::vector<std::string> names);
-  void OpenHeldFiles();
   RECT OuterRect() const;
 
   // --- opening and filing (open_route_win.cpp) ------------------------------
@@ -118,9 +103,8 @@ class MainWindow {
   std::unique_ptr<MouseGestures> mouse_;
   std::unique_ptr<Filing> filing_;
   std::unique_ptr<Options> options_;
+  std::unique_ptr<FileArrivals> arrivals_;
   bool closed_ = false;
-  int runningHandlers_ = 0;
-  std::deque<std::vector<std::string>> heldFiles_;
 };
 
 }  // namespace bex
