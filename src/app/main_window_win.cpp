@@ -4,7 +4,6 @@
 
 #include <shellapi.h>
 
-
 #include "common/bex_error.h"
 #include "common/dpi_win.h"
 #include "common/files_win.h"
