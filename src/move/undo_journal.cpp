@@ -1,0 +1,84 @@
+#include "move/undo_journal.h"
+
+#include "common/cp932.h"
+#include "move/text_lines.h"
+
+namespace bex {
+namespace {
+
+constexpr char kSeparator = '\t';
+
+std::vector<std::string_view> Fields(std::string_view line) {
+  std::vector<std::string_view> fields;
+  size_t start = 0;
+  for (size_t tab = line.find(kSeparator); tab != std::string_view::npos;
+       tab = line.find(kSeparator, start)) {
+    fields.push_back(line.substr(start, tab - start));
+    start = tab + 1;
+  }
+  fields.push_back(line.substr(start));
+  return fields;
+}
+
+std::optional<UndoEntry> ParseEntry(std::string_view line) {
+  const std::vector<std::string_view> fields = Fields(line);
+  for (const std::string_view field : fields) {
+    if (field.empty()) return std::nullopt;
+  }
+  if (fields.size() == 3 && fields[0] == "M") {
+    return UndoEntry{UndoKind::kMove, std::string(fields[1]), std::string(fields[2])};
+  }
+  if (fields.size() == 2 && fields[0] == "D") {
+    return UndoEntry{UndoKind::kDelete, std::string(fields[1]), {}};
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+UndoJournal ParseUndoJournal(std::string_view fileBytes) {
+  UndoJournal journal;
+  for (const std::string_view line : SplitLines(fileBytes)) {
+    if (auto entry = ParseEntry(line)) journal.push_back(std::move(*entry));
+  }
+  return journal;
+}
+
+std::string SerializeUndoJournal(const UndoJournal& journal) {
+  std::string out;
+  for (const UndoEntry& entry : journal) {
+    if (entry.kind == UndoKind::kMove) {
+      out += "M\t" + entry.original + '\t' + entry.movedTo;
+    } else {
+      out += "D\t" + entry.original;
+    }
+    out += "\r\n";
+  }
+  return out;
+}
+
+void RecordUndo(UndoJournal& journal, UndoEntry entry) {
+  journal.insert(journal.begin(), std::move(entry));
+  if (journal.size() > kUndoJournalKeep) journal.resize(kUndoJournalKeep);
+}
+
+UndoStep PlanUndo(const UndoEntry& entry, const UndoFacts& facts) {
+  if (!facts.fileFound) return UndoStep::kReportGone;
+  if (entry.kind == UndoKind::kMove) {
+    return facts.originalTaken ? UndoStep::kAskForName : UndoStep::kMoveBack;
+  }
+  return facts.originalTaken ? UndoStep::kReportNameTaken : UndoStep::kRestoreFromBin;
+}
+
+std::string UndoCaption(const std::optional<UndoEntry>& newest) {
+  std::string caption = "&U: 元に戻す";
+  if (!newest) return caption;
+  caption += " (";
+  // A lone "&" in a menu caption would mark an accelerator.
+  for (const char c : FileNamePart(newest->original))
+    caption += c == '&' ? "&&" : std::string(1, c);
+  caption += newest->kind == UndoKind::kMove ? " の移動)" : " の削除)";
+  return caption;
+}
+
+}  // namespace bex

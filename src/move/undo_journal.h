@@ -1,0 +1,64 @@
+// The moves and deletes a user can undo, newest first, and their text file
+// "UNDO.DAT" beside the program (code page 932, CR LF line ends). Viewers
+// running side by side share the file: each change reads it again first.
+//
+// A line is a kind letter and the entry's paths, separated by TAB characters
+// (no file name holds one):
+//   M<TAB>original full path<TAB>full path the file was moved to
+//   D<TAB>original full path          (deleted into the recycle bin)
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace bex {
+
+enum class UndoKind { kMove, kDelete };
+
+struct UndoEntry {
+  UndoKind kind = UndoKind::kMove;
+  std::string original;  // where the file was before
+  std::string movedTo;   // a move's destination; empty for a delete
+
+  bool operator==(const UndoEntry& other) const {
+    return kind == other.kind && original == other.original && movedTo == other.movedTo;
+  }
+};
+
+using UndoJournal = std::vector<UndoEntry>;  // newest first
+
+constexpr char kUndoJournalFileName[] = "UNDO.DAT";
+// The oldest entries beyond this many are forgotten.
+constexpr size_t kUndoJournalKeep = 100;
+
+// The entries of the file; lines that are no entry (hand-edited, cut short)
+// are skipped.
+UndoJournal ParseUndoJournal(std::string_view fileBytes);
+
+std::string SerializeUndoJournal(const UndoJournal& journal);
+
+// Puts entry on top and leaves at most kUndoJournalKeep entries.
+void RecordUndo(UndoJournal& journal, UndoEntry entry);
+
+// What undoing an entry takes, from what the file system shows now.
+enum class UndoStep {
+  kMoveBack,         // the moved file returns to its original path
+  kAskForName,       // the original name is taken: the user picks another in its folder
+  kRestoreFromBin,   // the deleted file comes back from the recycle bin
+  kReportGone,       // the file is no longer where the entry says: drop the entry
+  kReportNameTaken,  // a deleted file's original name is taken: keep the entry
+};
+
+struct UndoFacts {
+  bool fileFound = false;      // at movedTo, or in the recycle bin for a delete
+  bool originalTaken = false;  // something exists at the original path
+};
+
+UndoStep PlanUndo(const UndoEntry& entry, const UndoFacts& facts);
+
+// The popup menu's caption for the undo command, naming what it would undo.
+std::string UndoCaption(const std::optional<UndoEntry>& newest);
+
+}  // namespace bex
