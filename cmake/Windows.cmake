@@ -4,7 +4,7 @@ add_compile_options(-static-libgcc -static-libstdc++)
 add_link_options(-static -static-libgcc -static-libstdc++)
 
 bex_all_logic(BEX_LOGIC_LIBS)
-set(BEX_WIN_LIBS gdi32 user32 comdlg32 comctl32 shell32 ole32 uuid)
+set(BEX_WIN_LIBS gdi32 user32 comdlg32 comctl32 shell32 shlwapi ole32 oleaut32 uuid)
 
 # The platform layer: every *_win.cpp of src/ except the entry point, as a
 # library that bex.exe and the Win32 tests share.

@@ -84,7 +84,9 @@ void MainWindow::RunKeyAction(const KeyCommand& key) {
 
 MenuState MainWindow::PrepareCommandMenu() {
   folder_->EnsureFileList();
-  const MenuState state = StateFor(folder_->ShownFileRemoved(), view_->FitMode());
+  const Filing::UndoOffer undo = filing_->OfferUndo();
+  const MenuState state =
+      StateFor({folder_->ShownFileRemoved(), view_->FitMode(), undo.available, undo.subject});
   commandMenu_.Prepare(state);
   return state;
 }
@@ -131,7 +133,12 @@ void MainWindow::RunCommand(Command command) {
       MoveShownFile();
       return;
     case Command::DeleteShownFile:
-      folder_->DeleteShownFile(view_->Shown());
+      if (const auto recycled = folder_->DeleteShownFile(view_->Shown())) {
+        filing_->RecordDelete(*recycled);
+      }
+      return;
+    case Command::UndoMoveOrDelete:
+      UndoMoveOrDelete();
       return;
     case Command::ChooseSortOrder:
       folder_->ChooseSortOrder();

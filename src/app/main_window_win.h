@@ -81,6 +81,7 @@ class MainWindow {
   // Shows the first of paths and hands the others to a new copy.
   void OpenPictures(const std::vector<std::string>& paths);
   void MoveShownFile();
+  void UndoMoveOrDelete();
 
   // --- keys and commands (command_route_win.cpp) ----------------------------
   void OnKey(int virtualKey);

@@ -1,5 +1,6 @@
 // Where a file enters the viewer and where the shown file leaves it: opening
-// a path into the shown slot, and moving the shown file to a destination.
+// a path into the shown slot, moving the shown file to a destination, and
+// bringing back a file moved or deleted before.
 #include "app/main_window_win.h"
 #include "common/message_box_win.h"
 #include "image/open_image_win.h"
@@ -69,19 +70,24 @@ void MainWindow::MoveShownFile() {
   const auto stillShown = [this](const std::string& path) {
     return !folder_->ShownFileRemoved() && view_->Shown().Is(path);
   };
-  const std::optional<std::string> destination =
+  const std::optional<Filing::CompletedMove> move =
       filing_->MoveShownFile(view_->Shown(), stillShown, at.Left, at.Top);
-  if (!destination) return;
+  if (!move) return;
   folder_->MarkShownFileRemoved();
   // The move stands even when showing the next picture fails: it goes into
-  // the history either way.
+  // the history and the undo journal either way.
   try {
     folder_->Step(true);
   } catch (...) {
-    filing_->RecordDestination(*destination);
+    filing_->RecordMove(*move);
     throw;
   }
-  filing_->RecordDestination(*destination);
+  filing_->RecordMove(*move);
+}
+
+// The file that came back is shown, and its folder listed anew.
+void MainWindow::UndoMoveOrDelete() {
+  if (const std::optional<std::string> restored = filing_->UndoNewest()) OpenPicture(*restored);
 }
 
 }  // namespace bex

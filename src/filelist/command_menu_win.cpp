@@ -11,9 +11,18 @@ constexpr UINT kFirstCommandId = 1000;
 
 UINT IdOf(Command command) { return kFirstCommandId + static_cast<UINT>(command); }
 
-std::string CaptionOf(const MenuItem& item) {
+// The caption with the item's shortcut key right-aligned.
+std::string MenuText(const std::string& caption, const MenuItem& item) {
   const std::string keys = ShortcutText(item.Keys);
-  return keys.empty() ? item.Caption : std::string(item.Caption) + "\t" + keys;
+  return keys.empty() ? caption : caption + "\t" + keys;
+}
+
+void SetCaption(HMENU menu, UINT id, const std::string& text) {
+  MENUITEMINFOA info = {};
+  info.cbSize = sizeof(info);
+  info.fMask = MIIM_STRING;
+  info.dwTypeData = const_cast<char*>(text.c_str());
+  SetMenuItemInfoA(menu, id, FALSE, &info);
 }
 
 }  // namespace
@@ -32,7 +41,7 @@ CommandMenu::CommandMenu() : menu_(CreatePopupMenu()) {
         AppendMenuA(parent, MF_SEPARATOR, 0, nullptr);
         break;
       case MenuItemKind::kCommand:
-        AppendMenuA(parent, MF_STRING, IdOf(item.Cmd), CaptionOf(item).c_str());
+        AppendMenuA(parent, MF_STRING, IdOf(item.Cmd), MenuText(item.Caption, item).c_str());
         break;
     }
   }
@@ -45,6 +54,7 @@ void CommandMenu::Prepare(const MenuState& state) {
   for (const MenuItem& item : CommandMenuItems()) {
     if (item.Kind != MenuItemKind::kCommand) continue;
     const UINT id = IdOf(item.Cmd);
+    SetCaption(menu_, id, MenuText(state.Caption(item.Cmd), item));
     EnableMenuItem(menu_, id, state.IsEnabled(item.Cmd) ? MF_ENABLED : MF_GRAYED);
     CheckMenuItem(menu_, id, state.IsChecked(item.Cmd) ? MF_CHECKED : MF_UNCHECKED);
   }

@@ -17,7 +17,7 @@ class CommandMenu {
   CommandMenu(const CommandMenu&) = delete;
   CommandMenu& operator=(const CommandMenu&) = delete;
 
-  // Enables and ticks the items as state says.
+  // Enables, ticks and names the items as state says.
   void Prepare(const MenuState& state);
   // Shows the menu at a screen point; the chosen command, if any.
   std::optional<Command> Track(HWND owner, int screenX, int screenY) const;

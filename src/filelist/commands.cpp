@@ -50,6 +50,7 @@ std::vector<MenuItem> BuildCommandMenu() {
       CommandItem(0, "CopyAsDisplayed", "&C: コピー", Command::CopyAsDisplayed, 0, {'C', kCtrlKey}),
       CommandItem(0, "OpenMoveMenu", "&J: ﾌｧｲﾙ移動", Command::OpenMoveMenu, 0, {'J'}),
       CommandItem(0, "DeleteShownFile", "&D: 削除", Command::DeleteShownFile, 0, {'D'}),
+      CommandItem(0, "UndoMoveOrDelete", "&U: 元に戻す", Command::UndoMoveOrDelete, 0, {'U'}),
       Separator("FilingSeparator"),
       CommandItem(0, "ChooseSortOrder", "&S: ソート", Command::ChooseSortOrder, 0, {'S'}),
       CommandItem(0, "RefreshList", "&R: ｿｰﾄﾘｽﾄをﾘﾌﾚｯｼｭ", Command::RefreshList, 0, Shifted('R')),
@@ -73,6 +74,18 @@ std::string KeyName(int key) {
   }
   if (key >= kVkF1 && key <= kVkF12) return "F" + std::to_string(key - kVkF1 + 1);
   return "";
+}
+
+// A file name in a caption: a lone "&" would mark an accelerator.
+std::string WithoutAccelerators(const std::string& text) {
+  std::string shown;
+  for (const char c : text) shown += c == '&' ? std::string("&&") : std::string(1, c);
+  return shown;
+}
+
+std::string UndoCaption(const std::string& subject) {
+  const std::string caption = MenuItemFor(Command::UndoMoveOrDelete).Caption;
+  return subject.empty() ? caption : caption + " (" + WithoutAccelerators(subject) + ")";
 }
 
 }  // namespace
@@ -109,13 +122,20 @@ std::string ShortcutText(const Shortcut& shortcut) {
   return text + KeyName(shortcut.Key);
 }
 
-MenuState StateFor(bool shownFileRemoved, int fitMode) {
+MenuState StateFor(const MenuContext& context) {
   MenuState state;
   state.enabled_.fill(true);
-  state.enabled_[MenuState::Index(Command::OpenMoveMenu)] = !shownFileRemoved;
+  state.enabled_[MenuState::Index(Command::OpenMoveMenu)] = !context.shownFileRemoved;
+  state.enabled_[MenuState::Index(Command::UndoMoveOrDelete)] = context.canUndo;
   for (Command fit : kFitCommands) {
-    state.checked_[MenuState::Index(fit)] = MenuItemFor(fit).Tag == fitMode;
+    state.checked_[MenuState::Index(fit)] = MenuItemFor(fit).Tag == context.fitMode;
   }
+  for (const MenuItem& item : CommandMenuItems()) {
+    if (item.Kind == MenuItemKind::kCommand)
+      state.captions_[MenuState::Index(item.Cmd)] = item.Caption;
+  }
+  state.captions_[MenuState::Index(Command::UndoMoveOrDelete)] =
+      UndoCaption(context.canUndo ? context.undoSubject : std::string());
   return state;
 }
 

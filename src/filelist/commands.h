@@ -35,6 +35,7 @@ enum class Command {
   CopyAsDisplayed,
   OpenMoveMenu,
   DeleteShownFile,
+  UndoMoveOrDelete,
   ChooseSortOrder,
   RefreshList,
   FitWindowToPicture,
@@ -84,23 +85,37 @@ std::optional<Command> CommandForShortcut(int virtualKey, unsigned modifiers);
 // "F1"; empty when there is no shortcut.
 std::string ShortcutText(const Shortcut& shortcut);
 
-// Which items are enabled and ticked when the menu opens or a shortcut runs.
+// What the menu's items depend on, taken when the menu opens or a shortcut runs.
+struct MenuContext {
+  bool shownFileRemoved = false;
+  int fitMode = 0;
+  // The undo journal has an entry, or cannot be read (undo then says so).
+  bool canUndo = false;
+  // What undo would undo ("a.jpg の移動"); empty when the journal does not say.
+  std::string undoSubject;
+};
+
+// Which items are enabled and ticked, and what they are called.
 class MenuState {
  public:
   bool IsEnabled(Command command) const { return enabled_[Index(command)]; }
   bool IsChecked(Command command) const { return checked_[Index(command)]; }
+  const std::string& Caption(Command command) const { return captions_[Index(command)]; }
 
  private:
-  friend MenuState StateFor(bool shownFileRemoved, int fitMode);
+  friend MenuState StateFor(const MenuContext& context);
   static size_t Index(Command command) { return static_cast<size_t>(command); }
 
   std::array<bool, kCommandCount> enabled_{};
   std::array<bool, kCommandCount> checked_{};
+  std::array<std::string, kCommandCount> captions_{};
 };
 
-// The move command (OpenMoveMenu) is disabled while the shown file has been deleted or
-// moved; the fit item whose tag equals fitMode is ticked (none for a mode
-// outside 0 to 2).
-MenuState StateFor(bool shownFileRemoved, int fitMode);
+// The move command (OpenMoveMenu) is disabled while the shown file has been
+// deleted or moved, the undo command while there is nothing to undo; the fit
+// item whose tag equals fitMode is ticked (none for a mode outside 0 to 2).
+// Every caption is the table's, but the undo command's names its subject in
+// brackets.
+MenuState StateFor(const MenuContext& context);
 
 }  // namespace bex

@@ -35,28 +35,26 @@ bool RecycleBinTakes(const std::string& path) {
 
 }  // namespace
 
-void FolderStepper::DeleteShownFile(const ShownFile& shown) {
+std::optional<std::string> FolderStepper::DeleteShownFile(const ShownFile& shown) {
   if (ShownFileRemoved()) {
     ShowMessage(owner_, "このファイルは既に削除されています", "メッセージ");
-    return;
+    return std::nullopt;
   }
   const auto path = shown.Path(owner_);
-  if (!path) return;
-  if (path->size() + 2 > kShellPathBuffer) {
-    ReportPathTooLong(owner_, *path);
-    return;
-  }
+  if (!path) return std::nullopt;
+  if (path->size() + 2 > kShellPathBuffer) return ReportPathTooLong(owner_, *path);
   if (ShowMessage(owner_, "このファイルを削除してもいいですか？", "削除確認", MB_OKCANCEL) !=
       IDOK) {
-    return;
+    return std::nullopt;
   }
-  if (!RecycleBinTakes(*path) &&
+  const bool intoTheBin = RecycleBinTakes(*path);
+  if (!intoTheBin &&
       ShowMessage(owner_,
                   "このドライブのファイルはごみ箱に入りません。\n完全に削除してもいいですか？",
                   "削除確認", MB_OKCANCEL) != IDOK) {
-    return;
+    return std::nullopt;
   }
-  if (ShownFileRemoved() || !shown.Is(*path)) return;
+  if (ShownFileRemoved() || !shown.Is(*path)) return std::nullopt;
   std::string list = *path;
   list.append(2, '\0');
   SHFILEOPSTRUCTA op = {};
@@ -67,13 +65,15 @@ void FolderStepper::DeleteShownFile(const ShownFile& shown) {
   // A failure or abort the shell reports, it has shown the user itself. It
   // may also report success although the file stayed (a read-only medium):
   // only a file that is gone counts as deleted, and then only we can tell.
-  if (result != 0 || op.fAnyOperationsAborted) return;
+  if (result != 0 || op.fAnyOperationsAborted) return std::nullopt;
   if (FileExists(*path)) {
     ShowMessage(owner_, *path + "\nを削除できませんでした。", "削除エラー");
-    return;
+    return std::nullopt;
   }
   SetWindowTextA(owner_, "削除完了");
   MarkShownFileRemoved();
+  if (!intoTheBin) return std::nullopt;
+  return path;
 }
 
 }  // namespace bex

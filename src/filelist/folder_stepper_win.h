@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -67,8 +68,9 @@ class FolderStepper : private StepHost {
 
   // --- the shown file (delete_win.cpp) --------------------------------
   // Deletes the shown file to the recycle bin, after asking; shown is the
-  // file on screen.
-  void DeleteShownFile(const ShownFile& shown);
+  // file on screen. The full path of a file handed to the recycle bin; none
+  // when nothing was deleted or the file was deleted for good.
+  std::optional<std::string> DeleteShownFile(const ShownFile& shown);
 
  private:
   std::vector<FileEntry> ListFolder() override;

@@ -1,4 +1,4 @@
-// Reading and writing "M_DIR.DAT" and "R_DIR.DAT".
+// Reading and writing "M_DIR.DAT", "R_DIR.DAT" and "UNDO.DAT".
 #include "move/destination_files_win.h"
 
 #include <algorithm>
@@ -180,6 +180,13 @@ void Filing::LoadHistory() {
   historyReadError_ = LoadDataFile(DataFilePath(kHistoryFileName), history_, ParseHistory);
 }
 
+void Filing::RecordMove(const CompletedMove& move) {
+  RecordDestination(move.destination);
+  ChangeUndoJournal([&](UndoJournal& journal) {
+    RecordUndo(journal, {UndoKind::kMove, move.source, move.destination});
+  });
+}
+
 void Filing::RecordDestination(const std::string& destination) {
   LoadHistory();
   const std::string path = DataFilePath(kHistoryFileName);
@@ -190,6 +197,27 @@ void Filing::RecordDestination(const std::string& destination) {
   }
   RecordInHistory(history_, FolderOfDestination(destination));
   const DWORD error = ReplaceFileContent(path, SerializeHistory(history_));
+  if (error != ERROR_SUCCESS) ShowMessage(owner_, notSaved + SystemErrorText(error), "保存エラー");
+}
+
+std::optional<UndoJournal> Filing::ReadUndoJournal(DWORD* error) {
+  UndoJournal journal;
+  *error = LoadDataFile(DataFilePath(kUndoJournalFileName), journal, ParseUndoJournal);
+  if (*error != ERROR_SUCCESS) return std::nullopt;
+  return journal;
+}
+
+void Filing::ChangeUndoJournal(const std::function<void(UndoJournal&)>& change) {
+  const std::string path = DataFilePath(kUndoJournalFileName);
+  const std::string notSaved = path + "\nに元に戻すための記録を保存できません。\n";
+  DWORD error = ERROR_SUCCESS;
+  std::optional<UndoJournal> journal = ReadUndoJournal(&error);
+  if (!journal) {
+    ShowMessage(owner_, notSaved + NotReplacedText(path, error), "保存エラー");
+    return;
+  }
+  change(*journal);
+  error = ReplaceFileContent(path, SerializeUndoJournal(*journal));
   if (error != ERROR_SUCCESS) ShowMessage(owner_, notSaved + SystemErrorText(error), "保存エラー");
 }
 

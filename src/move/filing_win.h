@@ -1,6 +1,7 @@
 // The filing of pictures: the registered destinations of "M_DIR.DAT", the
 // recent destination folders of "R_DIR.DAT", the move menu built from both,
-// and the move of the shown file to the destination chosen there.
+// the move of the shown file to the destination chosen there, and the undo
+// of moves and deletes recorded in "UNDO.DAT".
 #pragma once
 
 #include <windows.h>
@@ -14,6 +15,7 @@
 #include "move/destination_history.h"
 #include "move/destination_tree.h"
 #include "move/move_menu_model.h"
+#include "move/undo_journal.h"
 
 namespace bex {
 
@@ -38,21 +40,55 @@ class Filing {
   // Whether a path is still the file on screen and not removed.
   using StillShown = std::function<bool(const std::string& path)>;
 
+  struct CompletedMove {
+    std::string source;
+    std::string destination;
+  };
   // Opens the move menu at a screen point and asks for the destination of
   // the shown file in the save dialog, starting in the chosen item's folder,
-  // and moves the file there if it is still shown then. The destination path
-  // of a completed move.
-  std::optional<std::string> MoveShownFile(const ShownFile& shown, const StillShown& stillShown,
-                                           int screenX, int screenY);
+  // and moves the file there if it is still shown then.
+  std::optional<CompletedMove> MoveShownFile(const ShownFile& shown, const StillShown& stillShown,
+                                             int screenX, int screenY);
   // Puts the folder of a completed move's destination at the top of the
-  // history and saves it, unless the history file exists but did not read; a
-  // refused or failed write is reported.
-  void RecordDestination(const std::string& destination);
+  // history and the move on top of the undo journal, and saves both, each
+  // unless its file exists but did not read; a refused or failed write is
+  // reported.
+  void RecordMove(const CompletedMove& move);
+
+  // --- the undo journal (undo_win.cpp) -------------------------------------
+  // Records a delete of path on top of the undo journal when the recycle bin
+  // holds the file (a delete for good cannot be undone).
+  void RecordDelete(const std::string& path);
+  struct UndoOffer {
+    // The journal has an entry, or exists but does not read.
+    bool available = false;
+    // What the newest entry would undo ("a.jpg の移動"); empty without one.
+    std::string subject;
+  };
+  // What undo offers, from the journal as it is now; nothing is reported.
+  UndoOffer OfferUndo();
+  // Undoes the newest entry of the journal: a moved file goes back to where
+  // it was, or, that name being taken, where the user then says in its
+  // folder; a deleted file comes back from the recycle bin. The entry then
+  // leaves the journal, and so does one whose file is no longer there. Every
+  // outcome but success is told to the user. The full path of the file that
+  // came back.
+  std::optional<std::string> UndoNewest();
 
  private:
   void LoadHistory();
-  std::optional<std::string> MoveTo(const ShownFile& shown, const StillShown& stillShown,
-                                    const MoveMenuItem& item);
+  void RecordDestination(const std::string& destination);
+  std::optional<CompletedMove> MoveTo(const ShownFile& shown, const StillShown& stillShown,
+                                      const MoveMenuItem& item);
+  // The journal as its file holds it now: empty when there is none; none
+  // when it exists but does not read, with the system's error code in *error.
+  std::optional<UndoJournal> ReadUndoJournal(DWORD* error);
+  // Reads the journal, applies change and writes it back; a journal that
+  // does not read is left as it is, and that or a failed write is reported.
+  void ChangeUndoJournal(const std::function<void(UndoJournal&)>& change);
+  std::optional<std::string> MoveBack(const UndoEntry& entry, const std::string& target);
+  std::optional<std::string> RestoreDeleted(const UndoEntry& entry);
+  void ReportAndForget(const UndoEntry& entry, const std::string& why);
 
   HWND owner_;
   DestinationTree destinations_;

@@ -2,15 +2,12 @@
 // the shown file to the destination chosen there.
 #include <windows.h>
 
-#include <commdlg.h>
-
 #include <optional>
 #include <vector>
 
-#include "common/files_win.h"
 #include "common/menu_win.h"
-#include "common/message_box_win.h"
 #include "move/filing_win.h"
+#include "move/move_file_win.h"
 
 namespace bex {
 namespace {
@@ -53,50 +50,6 @@ class MoveMenuHandles {
   std::vector<const MoveMenuItem*> chosen_;
 };
 
-enum class DialogOutcome { kCancelled, kChosen, kTooLong };
-
-struct DialogAnswer {
-  DialogOutcome outcome = DialogOutcome::kCancelled;
-  std::string path;
-};
-
-// The save dialog for the destination, proposing name (a bare name or the
-// path chosen before) and starting in startFolder; the process's current
-// directory stays as it is, since the folder's file list depends on it.
-DialogAnswer AskDestinationPath(HWND owner, const std::string& startFolder,
-                                const std::string& name) {
-  // Room for any path the dialog can give, so that a long one is seen whole
-  // and refused rather than cut.
-  std::vector<char> file(32768, '\0');
-  name.copy(file.data(), file.size() - 1);
-  OPENFILENAMEA dialog = {};
-  dialog.lStructSize = sizeof(dialog);
-  dialog.hwndOwner = owner;
-  dialog.lpstrFilter = "すべてのファイル(*.*)\0*.*\0";
-  dialog.lpstrFile = file.data();
-  dialog.nMaxFile = static_cast<DWORD>(file.size());
-  dialog.lpstrInitialDir = startFolder.c_str();
-  dialog.lpstrTitle = "移動先パスの指定";
-  dialog.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_ENABLESIZING | OFN_EXPLORER;
-  if (!GetSaveFileNameA(&dialog)) return {};
-  std::string path = file.data();
-  const DialogOutcome outcome =
-      path.size() < MAX_PATH ? DialogOutcome::kChosen : DialogOutcome::kTooLong;
-  return {outcome, std::move(path)};
-}
-
-// A move to another volume copies, then deletes the source; failing on the
-// way (a full disk, a vanished folder) it may leave the copy made so far.
-// The destination was free before the move, so a file there while the source
-// is still in place is that remainder, unless the move failed because
-// something else took the name meanwhile.
-void RemovePartialCopy(const std::string& source, const std::string& destination, DWORD error) {
-  if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) return;
-  if (!PathExists(source) || !PathExists(destination)) return;
-  SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_NORMAL);
-  DeleteFileA(destination.c_str());
-}
-
 }  // namespace
 
 std::vector<MoveMenuItem> Filing::MoveMenuItems() {
@@ -105,9 +58,9 @@ std::vector<MoveMenuItem> Filing::MoveMenuItems() {
   return BuildMoveMenu(destinations_, history_);
 }
 
-std::optional<std::string> Filing::MoveShownFile(const ShownFile& shown,
-                                                 const StillShown& stillShown, int screenX,
-                                                 int screenY) {
+std::optional<Filing::CompletedMove> Filing::MoveShownFile(const ShownFile& shown,
+                                                           const StillShown& stillShown,
+                                                           int screenX, int screenY) {
   const std::vector<MoveMenuItem> items = MoveMenuItems();
   const MoveMenuHandles menu(items);
   const UINT id = TrackMenu(owner_, menu.Handle(), screenX, screenY);
@@ -116,36 +69,17 @@ std::optional<std::string> Filing::MoveShownFile(const ShownFile& shown,
   return MoveTo(shown, stillShown, *item);
 }
 
-std::optional<std::string> Filing::MoveTo(const ShownFile& shown, const StillShown& stillShown,
-                                          const MoveMenuItem& item) {
+std::optional<Filing::CompletedMove> Filing::MoveTo(const ShownFile& shown,
+                                                    const StillShown& stillShown,
+                                                    const MoveMenuItem& item) {
   if (shown.Name().empty()) return std::nullopt;
   const std::optional<std::string> source = shown.Path(owner_);
   if (!source) return std::nullopt;
-  const std::string startFolder = StartFolderOfItem(item, shown.Folder());
-  std::string proposed = shown.Name();
-  std::string destination;
-  for (;;) {
-    DialogAnswer answer = AskDestinationPath(owner_, startFolder, proposed);
-    if (answer.outcome == DialogOutcome::kCancelled) return std::nullopt;
-    if (answer.outcome == DialogOutcome::kTooLong) {
-      ReportPathTooLong(owner_, answer.path);
-      continue;
-    }
-    if (!PathExists(answer.path)) {
-      destination = std::move(answer.path);
-      break;
-    }
-    ShowMessage(owner_, "コピー先に同名ファイルが存在します。\nファイル名を変更してください。",
-                "ファイル名エラー");
-    proposed = std::move(answer.path);
-  }
-  if (!stillShown(*source)) return std::nullopt;
-  if (!MoveFileExA(source->c_str(), destination.c_str(), MOVEFILE_COPY_ALLOWED)) {
-    RemovePartialCopy(*source, destination, GetLastError());
-    ShowMessage(owner_, *source + " → " + destination + "\nの移動に失敗しました。", "移動エラー");
-    return std::nullopt;
-  }
-  return destination;
+  const std::optional<std::string> destination = AskFreePath(
+      owner_, "移動先パスの指定", StartFolderOfItem(item, shown.Folder()), shown.Name());
+  if (!destination || !stillShown(*source)) return std::nullopt;
+  if (!MoveWithoutReplacing(owner_, *source, *destination)) return std::nullopt;
+  return CompletedMove{*source, *destination};
 }
 
 }  // namespace bex

@@ -1,5 +1,8 @@
 #include "move/undo_journal.h"
 
+#include <algorithm>
+#include <optional>
+
 #include "common/cp932.h"
 #include "move/text_lines.h"
 
@@ -62,6 +65,13 @@ void RecordUndo(UndoJournal& journal, UndoEntry entry) {
   if (journal.size() > kUndoJournalKeep) journal.resize(kUndoJournalKeep);
 }
 
+bool ForgetUndo(UndoJournal& journal, const UndoEntry& entry) {
+  const auto found = std::find(journal.begin(), journal.end(), entry);
+  if (found == journal.end()) return false;
+  journal.erase(found);
+  return true;
+}
+
 UndoStep PlanUndo(const UndoEntry& entry, const UndoFacts& facts) {
   if (!facts.fileFound) return UndoStep::kReportGone;
   if (entry.kind == UndoKind::kMove) {
@@ -70,15 +80,9 @@ UndoStep PlanUndo(const UndoEntry& entry, const UndoFacts& facts) {
   return facts.originalTaken ? UndoStep::kReportNameTaken : UndoStep::kRestoreFromBin;
 }
 
-std::string UndoCaption(const std::optional<UndoEntry>& newest) {
-  std::string caption = "&U: 元に戻す";
-  if (!newest) return caption;
-  caption += " (";
-  // A lone "&" in a menu caption would mark an accelerator.
-  for (const char c : FileNamePart(newest->original))
-    caption += c == '&' ? "&&" : std::string(1, c);
-  caption += newest->kind == UndoKind::kMove ? " の移動)" : " の削除)";
-  return caption;
+std::string UndoSubject(const UndoEntry& entry) {
+  return std::string(FileNamePart(entry.original)) +
+         (entry.kind == UndoKind::kMove ? " の移動" : " の削除");
 }
 
 }  // namespace bex

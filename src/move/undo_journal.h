@@ -8,7 +8,6 @@
 //   D<TAB>original full path          (deleted into the recycle bin)
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,6 +41,10 @@ std::string SerializeUndoJournal(const UndoJournal& journal);
 // Puts entry on top and leaves at most kUndoJournalKeep entries.
 void RecordUndo(UndoJournal& journal, UndoEntry entry);
 
+// Takes out the newest entry equal to entry, wherever other viewers' entries
+// have put it meanwhile; false when there is none.
+bool ForgetUndo(UndoJournal& journal, const UndoEntry& entry);
+
 // What undoing an entry takes, from what the file system shows now.
 enum class UndoStep {
   kMoveBack,         // the moved file returns to its original path
@@ -58,7 +61,8 @@ struct UndoFacts {
 
 UndoStep PlanUndo(const UndoEntry& entry, const UndoFacts& facts);
 
-// The popup menu's caption for the undo command, naming what it would undo.
-std::string UndoCaption(const std::optional<UndoEntry>& newest);
+// What undoing the entry would undo, as the menu names it: the file's name
+// and what happened to it ("a.jpg の移動").
+std::string UndoSubject(const UndoEntry& entry);
 
 }  // namespace bex

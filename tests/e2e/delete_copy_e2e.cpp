@@ -1,6 +1,7 @@
 // Deleting the shown file and copying its picture under Wine, driven from
 // outside: the question, the recycle bin, the refused second delete, the step
-// past the deleted file, and the clipboard at full and at displayed size.
+// past the deleted file, the delete undone with U, and the clipboard at full
+// and at displayed size.
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <optional>
@@ -23,13 +24,16 @@ std::string EnvironmentVariable(const char* name) {
   return n > 0 && n < sizeof(value) ? std::string(value, n) : std::string();
 }
 
-// Where Wine's recycle bin keeps deleted files: the freedesktop trash under
-// XDG_DATA_HOME (the test run sets it to a folder of the build).
-std::string TrashFolder() {
+// Where Wine's recycle bin keeps deleted files, and what it knows of each:
+// the freedesktop trash under XDG_DATA_HOME (the test run sets it to a folder
+// of the build).
+std::string Trash(const std::string& part) {
   std::string data = EnvironmentVariable("XDG_DATA_HOME");
   if (data.empty()) data = EnvironmentVariable("HOME") + "/.local/share";
-  return WindowsPathOf(data + "/Trash/files");
+  return WindowsPathOf(data + "/Trash/" + part);
 }
+std::string TrashFolder() { return Trash("files"); }
+std::string TrashInfo(const std::string& name) { return Trash("info/" + name + ".trashinfo"); }
 
 void EmptyTheClipboard() {
   ASSERT_TRUE(WaitUntil([] { return OpenClipboard(nullptr) != FALSE; }));
@@ -94,6 +98,14 @@ class DeleteAndCopy : public ::testing::Test {
     }
   }
 
+  std::string Journal() const { return ReadFileBytes(program_ + "\\UNDO.DAT").value_or("(none)"); }
+  // The undo journal once it holds expected, or as it is at the deadline.
+  std::string JournalBecomes(const std::string& expected) const {
+    std::string now;
+    WaitUntil([&] { return (now = Journal()) == expected; });
+    return now;
+  }
+
   Viewer Show(char letter) const {
     Viewer viewer = Viewer::Start(program_, Quoted(Picture(letter)));
     EXPECT_EQ(viewer.WaitForTitle(Title(letter)), Title(letter));
@@ -139,6 +151,51 @@ TEST_F(DeleteAndCopy, DeleteAsksRecyclesRefusesASecondTimeAndTheStepsSkipTheFile
 // The file went away between the question and the delete: the shell returns
 // a failure (and tells the user in its own window where it has one; Wine's
 // has none), so no message of ours follows, and nothing counts as deleted.
+TEST_F(DeleteAndCopy, UBringsTheDeletedFileBackFromTheRecycleBinAndShowsIt) {
+  WritePictures("abc");
+  const std::string bytes = *ReadFileBytes(Picture('a'));
+  Viewer viewer = Show('a');
+  viewer.PressKey('D');
+  viewer.Answer(viewer.WaitForMessageBox("削除確認"), IDOK);
+  EXPECT_EQ(viewer.WaitForTitle("削除完了"), "削除完了");
+  ASSERT_TRUE(FileExists(TrashFolder() + "\\" + Name('a')));
+  const std::string journal = "D\t" + Picture('a') + "\r\n";
+  EXPECT_EQ(JournalBecomes(journal), journal);
+
+  viewer.PressKey('U');
+  EXPECT_EQ(viewer.WaitForTitle(Title('a')), Title('a'));
+  EXPECT_EQ(ReadFileBytes(Picture('a')), bytes);
+  EXPECT_FALSE(FileExists(TrashFolder() + "\\" + Name('a'))) << "it left the recycle bin";
+  EXPECT_FALSE(FileExists(TrashInfo(Name('a'))));
+  EXPECT_EQ(JournalBecomes(""), "");
+  viewer.PressKey(VK_SPACE);
+  EXPECT_EQ(viewer.WaitForTitle(Title('b')), Title('b'));
+  viewer.PressKey(VK_BACK);
+  EXPECT_EQ(viewer.WaitForTitle(Title('a')), Title('a')) << "the folder was listed anew";
+}
+
+TEST_F(DeleteAndCopy, UndoingADeleteEmptiedFromTheRecycleBinSaysSoAndDropsTheEntry) {
+  WritePictures("ab");
+  Viewer viewer = Show('a');
+  viewer.PressKey('D');
+  viewer.Answer(viewer.WaitForMessageBox("削除確認"), IDOK);
+  EXPECT_EQ(viewer.WaitForTitle("削除完了"), "削除完了");
+  const std::string journal = "D\t" + Picture('a') + "\r\n";
+  ASSERT_EQ(JournalBecomes(journal), journal);
+  ASSERT_TRUE(DeleteFileA(TrashInfo(Name('a')).c_str()));
+  ASSERT_TRUE(DeleteFileA((TrashFolder() + "\\" + Name('a')).c_str()));
+
+  viewer.PressKey('U');
+  const MessageBoxInfo box = viewer.WaitForMessageBox("元に戻すエラー");
+  EXPECT_EQ(box.text, Picture('a') +
+                          "\nがごみ箱に見つからないため、削除を元に戻せません。\n"
+                          "この記録は消去します。");
+  viewer.Answer(box, IDOK);
+  EXPECT_EQ(JournalBecomes(""), "");
+  EXPECT_EQ(viewer.Title(), "削除完了");
+  EXPECT_FALSE(FileExists(Picture('a')));
+}
+
 TEST_F(DeleteAndCopy, ADeleteTheShellReportsAsFailedGetsNoSecondMessage) {
   WritePictures("ab");
   Viewer viewer = Show('a');
@@ -170,6 +227,10 @@ TEST_F(DeleteAndCopy, ADriveWithoutRecycleBinIsNamedBeforeTheFileIsDeletedForGoo
   DeleteForGood(viewer);
   EXPECT_EQ(viewer.WaitForTitle("削除完了"), "削除完了");
   EXPECT_FALSE(FileExists(picture));
+  // The version box shows once the delete command has ended.
+  viewer.PressKey('V');
+  viewer.Answer(viewer.WaitForMessageBox("ﾊﾞｰｼﾞｮﾝ情報"), IDOK);
+  EXPECT_FALSE(FileExists(program_ + "\\UNDO.DAT")) << "a delete for good cannot be undone";
 }
 
 // A removable drive (a delete there is for good) with a.bmp in its folder

@@ -1,7 +1,8 @@
 // Filing the shown picture under Wine, driven from outside: the move menu
 // behind J built from "M_DIR.DAT" and "R_DIR.DAT", the save dialog, moves
 // into registered folders, through the history, in place and to another
-// drive, the failures, and the history file the moves leave.
+// drive, the failures, the history file the moves leave, and undoing moves
+// with U through the journal "UNDO.DAT".
 #include <windows.h>
 
 #include <commdlg.h>
@@ -20,6 +21,10 @@ namespace bex::test {
 namespace {
 
 constexpr char kDialogTitle[] = "移動先パスの指定";
+constexpr char kOtherNameTitle[] = "戻し先パスの指定 (元の名前は使用中)";
+// The command menu's rows: open, zoom, next, previous, two copies, move,
+// delete, undo.
+constexpr size_t kUndoRow = 8;
 constexpr int kFileNameField = 1148;
 
 std::string TestLabel() { return ::testing::UnitTest::GetInstance()->current_test_info()->name(); }
@@ -73,6 +78,41 @@ std::string DescribeWindows(const Viewer& viewer) {
     }
   }
   return text;
+}
+
+// The lines of the undo journal for moves, newest first.
+std::string MoveLine(const std::string& from, const std::string& to) {
+  return "M\t" + from + "\t" + to + "\r\n";
+}
+
+// The text rows of an open popup menu, top to bottom, and whether each shows
+// as enabled: enabled text is drawn black, disabled text grey. A separator is
+// a line too thin to be a row.
+std::vector<bool> MenuRowsEnabled(HWND menu) {
+  RECT r{};
+  GetWindowRect(menu, &r);
+  const ScreenImage image = CaptureScreen(r);
+  const COLORREF background = image.At(image.width / 2, 3);
+  std::vector<bool> rows;
+  int rowHeight = 0;
+  bool black = false;
+  for (int y = 2; y < image.height - 2; ++y) {
+    bool text = false;
+    for (int x = 20; x < image.width - 4; ++x) {
+      const COLORREF c = image.At(x, y);
+      if (c == background) continue;
+      text = true;
+      if (c == RGB(0, 0, 0)) black = true;
+    }
+    if (text) {
+      ++rowHeight;
+      continue;
+    }
+    if (rowHeight > 4) rows.push_back(black);
+    rowHeight = 0;
+    black = false;
+  }
+  return rows;
 }
 
 // A file's last write time, read without opening the file (an open file
@@ -138,6 +178,32 @@ class Move : public ::testing::Test {
       return content.has_value();
     });
     return content.value_or("(none)");
+  }
+
+  std::string Journal() const { return ReadFileBytes(DataFile("UNDO.DAT")).value_or("(none)"); }
+  // The undo journal once it holds expected, or as it is at the deadline.
+  std::string JournalBecomes(const std::string& expected) const {
+    std::string now;
+    WaitUntil([&] { return (now = Journal()) == expected; });
+    return now;
+  }
+
+  // Presses U and waits until the file that came back shows.
+  void UndoShowing(const Viewer& viewer, const std::string& name) const {
+    viewer.PressKey('U');
+    EXPECT_EQ(viewer.WaitForTitle(name + " [100%]"), name + " [100%]") << DescribeWindows(viewer);
+  }
+
+  // Opens the command menu with M and reads which rows show as enabled.
+  static std::vector<bool> CommandMenuRows(const Viewer& viewer) {
+    viewer.PressKey('M');
+    const HWND menu = viewer.WaitForPopupMenu();
+    std::vector<bool> rows;
+    // The menu window shows before its items are drawn.
+    WaitUntil([&] { return (rows = MenuRowsEnabled(menu)).size() > kUndoRow; });
+    viewer.PressKey(VK_ESCAPE);
+    EXPECT_TRUE(WaitUntil([&] { return !viewer.FindOwnWindow("#32768"); }));
+    return rows;
   }
 
   Viewer ShowPicture(const std::string& name) const {
@@ -339,7 +405,7 @@ TEST_F(Move, AFolderThatDoesNotExistGivesTheMoveErrorAndKeepsThePicture) {
   EXPECT_FALSE(FileExists(DataFile("R_DIR.DAT")));
 }
 
-TEST_F(Move, AMoveToAnotherDriveCopiesAndDeletes) {
+TEST_F(Move, AMoveToAnotherDriveCopiesAndDeletesAndUBringsTheFileBack) {
   const std::optional<MappedDrive> drive = MappedDrive::Map("other");
   ASSERT_TRUE(drive) << "no drive letter could be mapped to /dev/shm";
   const std::string archive = drive->Root() + "\\archive";
@@ -354,6 +420,10 @@ TEST_F(Move, AMoveToAnotherDriveCopiesAndDeletes) {
   EXPECT_EQ(ReadFileBytes(WindowsPathOf(drive->LinuxFolder() + "/archive/a.bmp")), bytes)
       << "the drive is the folder on the other file system";
   EXPECT_FALSE(FileExists(Picture("a.bmp")));
+
+  UndoShowing(viewer, "a.bmp");
+  EXPECT_EQ(ReadFileBytes(Picture("a.bmp")), bytes) << "back across the drives";
+  EXPECT_FALSE(FileExists(archive + "\\a.bmp"));
 }
 
 TEST_F(Move, AMoveThatFillsTheOtherDriveLeavesNoPartOfTheFileThere) {
@@ -460,6 +530,177 @@ TEST_F(Move, AHistoryThatCannotBeWrittenIsReportedAndTheOldFileStays) {
   HANDLE search = FindFirstFileA((program + "\\*.tmp").c_str(), &found);
   EXPECT_EQ(search, INVALID_HANDLE_VALUE) << "a temporary file was left: " << found.cFileName;
   if (search != INVALID_HANDLE_VALUE) FindClose(search);
+}
+
+TEST_F(MoveWithExampleFiles, UUndoesTheMovesNewestFirstAndShowsEachFileBack) {
+  WritePictures({"a.bmp", "b.bmp", "c.bmp"});
+  Viewer viewer = ShowPicture("a.bmp");
+  MoveWithKeys(viewer, {'A'}, keep_, "b.bmp");
+  const std::string history = MoveWithKeys(viewer, {'B'}, later_, "c.bmp");
+  const std::optional<FILETIME> historyTime = HistoryWriteTime();
+  const std::string movedA = MoveLine(Picture("a.bmp"), keep_ + "\\a.bmp");
+  EXPECT_EQ(JournalBecomes(MoveLine(Picture("b.bmp"), later_ + "\\b.bmp") + movedA),
+            MoveLine(Picture("b.bmp"), later_ + "\\b.bmp") + movedA);
+
+  UndoShowing(viewer, "b.bmp");
+  EXPECT_TRUE(FileExists(Picture("b.bmp")));
+  EXPECT_FALSE(FileExists(later_ + "\\b.bmp"));
+  EXPECT_EQ(JournalBecomes(movedA), movedA);
+
+  UndoShowing(viewer, "a.bmp");
+  EXPECT_TRUE(FileExists(Picture("a.bmp")));
+  EXPECT_FALSE(FileExists(keep_ + "\\a.bmp"));
+  EXPECT_EQ(JournalBecomes(""), "");
+  EXPECT_EQ(History(), history) << "an undo leaves the history alone";
+  const std::optional<FILETIME> historyNow = HistoryWriteTime();
+  ASSERT_TRUE(historyTime && historyNow);
+  EXPECT_EQ(CompareFileTime(&*historyNow, &*historyTime), 0);
+
+  viewer.PressKey(VK_SPACE);
+  EXPECT_EQ(viewer.WaitForTitle("b.bmp [100%]"), "b.bmp [100%]") << "the folder was listed anew";
+  viewer.PressKey(VK_SPACE);
+  EXPECT_EQ(viewer.WaitForTitle("c.bmp [100%]"), "c.bmp [100%]");
+}
+
+TEST_F(Move, UWithAnEmptyJournalDoesNothingAndItsItemIsGreyUntilAMove) {
+  const std::string keep = Folder("keep");
+  WriteDestinations({"A : " + keep});
+  WritePictures({"a.bmp", "b.bmp"});
+  Viewer viewer = ShowPicture("a.bmp");
+
+  std::vector<bool> rows = CommandMenuRows(viewer);
+  ASSERT_GT(rows.size(), kUndoRow);
+  EXPECT_TRUE(rows[kUndoRow - 1]) << "delete";
+  EXPECT_FALSE(rows[kUndoRow]) << "undo";
+  viewer.PressKey('U');
+  // The keys are handled in order: the version box shows once U has run.
+  viewer.PressKey('V');
+  std::optional<MessageBoxInfo> box;
+  ASSERT_TRUE(WaitUntil([&] { return (box = viewer.FindMessageBox()).has_value(); }));
+  EXPECT_EQ(box->caption, "ﾊﾞｰｼﾞｮﾝ情報") << box->text;
+  viewer.Answer(*box, IDOK);
+  EXPECT_EQ(viewer.Title(), "a.bmp [100%]");
+  EXPECT_FALSE(FileExists(DataFile("UNDO.DAT")));
+
+  MoveWithKeys(viewer, {'A'}, keep, "b.bmp");
+  rows = CommandMenuRows(viewer);
+  ASSERT_GT(rows.size(), kUndoRow);
+  EXPECT_TRUE(rows[kUndoRow]) << "undo, after a move";
+}
+
+TEST_F(Move, TheJournalOutlivesTheViewer) {
+  const std::string keep = Folder("keep");
+  WriteDestinations({"A : " + keep});
+  WritePictures({"a.bmp", "b.bmp"});
+  {
+    Viewer viewer = ShowPicture("a.bmp");
+    MoveWithKeys(viewer, {'A'}, keep, "b.bmp");
+    const std::string movedA = MoveLine(Picture("a.bmp"), keep + "\\a.bmp");
+    ASSERT_EQ(JournalBecomes(movedA), movedA);
+    EXPECT_TRUE(viewer.Close());
+  }
+  Viewer viewer = ShowPicture("b.bmp");
+  UndoShowing(viewer, "a.bmp");
+  EXPECT_TRUE(FileExists(Picture("a.bmp")));
+  EXPECT_FALSE(FileExists(keep + "\\a.bmp"));
+  EXPECT_EQ(JournalBecomes(""), "");
+}
+
+TEST_F(Move, UndoingAMoveWhoseNameWasTakenMeanwhileAsksForAnotherNameAndReplacesNothing) {
+  const std::string keep = Folder("keep");
+  WriteDestinations({"A : " + keep});
+  WritePictures({"a.bmp", "b.bmp"});
+  const std::string moved = *ReadFileBytes(Picture("a.bmp"));
+  Viewer viewer = ShowPicture("a.bmp");
+  MoveWithKeys(viewer, {'A'}, keep, "b.bmp");
+  const std::string journal = MoveLine(Picture("a.bmp"), keep + "\\a.bmp");
+  ASSERT_EQ(JournalBecomes(journal), journal);
+  WriteSolidBmp(Picture("a.bmp"), 10, 10, Rgb{1, 2, 3});
+  const std::string newcomer = *ReadFileBytes(Picture("a.bmp"));
+  const auto askedInThePictures = [&] {
+    const HWND dialog = viewer.WaitForDialog(kOtherNameTitle);
+    EXPECT_TRUE(WaitUntil([&] { return DialogFolder(viewer, dialog) == pictures_; }));
+    return dialog;
+  };
+
+  viewer.PressKey('U');
+  HWND dialog = askedInThePictures();
+  EXPECT_EQ(ProposedName(dialog), "a.bmp");
+  viewer.Answer(dialog, IDCANCEL);
+  EXPECT_EQ(viewer.Title(), "b.bmp [100%]");
+  EXPECT_EQ(Journal(), journal) << "a cancelled undo keeps its entry";
+
+  viewer.PressKey('U');
+  viewer.ChooseFile(askedInThePictures(), "a.bmp");
+  viewer.Answer(viewer.WaitForMessageBox("ファイル名エラー"), IDOK);
+  viewer.ChooseFile(askedInThePictures(), "a-back.bmp");
+  EXPECT_EQ(viewer.WaitForTitle("a-back.bmp [100%]"), "a-back.bmp [100%]")
+      << DescribeWindows(viewer);
+  EXPECT_EQ(ReadFileBytes(Picture("a.bmp")), newcomer);
+  EXPECT_EQ(ReadFileBytes(Picture("a-back.bmp")), moved);
+  EXPECT_FALSE(FileExists(keep + "\\a.bmp"));
+  EXPECT_EQ(JournalBecomes(""), "");
+}
+
+TEST_F(Move, UndoingAMoveWhoseFileIsGoneSaysSoDropsTheEntryAndTouchesNothing) {
+  const std::string keep = Folder("keep");
+  WriteDestinations({"A : " + keep});
+  WritePictures({"a.bmp", "b.bmp", "c.bmp"});
+  Viewer viewer = ShowPicture("a.bmp");
+  MoveWithKeys(viewer, {'A'}, keep, "b.bmp");
+  MoveWithKeys(viewer, {'A'}, keep, "c.bmp");
+  const std::string movedA = MoveLine(Picture("a.bmp"), keep + "\\a.bmp");
+  const std::string both = MoveLine(Picture("b.bmp"), keep + "\\b.bmp") + movedA;
+  ASSERT_EQ(JournalBecomes(both), both);
+  ASSERT_TRUE(MoveFileA((keep + "\\b.bmp").c_str(), (keep + "\\elsewhere.bmp").c_str()));
+
+  viewer.PressKey('U');
+  const MessageBoxInfo box = viewer.WaitForMessageBox("元に戻すエラー");
+  EXPECT_EQ(box.text, keep +
+                          "\\b.bmp\nが見つからないため、移動を元に戻せません。\n"
+                          "この記録は消去します。");
+  viewer.Answer(box, IDOK);
+  EXPECT_EQ(JournalBecomes(movedA), movedA);
+  EXPECT_EQ(viewer.Title(), "c.bmp [100%]");
+  EXPECT_TRUE(FileExists(keep + "\\elsewhere.bmp"));
+  EXPECT_FALSE(FileExists(Picture("b.bmp")));
+
+  UndoShowing(viewer, "a.bmp");
+}
+
+// Another program holds the journal open: it cannot be read, so it is not
+// replaced, and undo cannot know what to undo.
+TEST_F(Move, AJournalThatDoesNotReadIsNotReplacedAndUSaysWhy) {
+  const std::string keep = Folder("keep");
+  WriteDestinations({"A : " + keep});
+  WritePictures({"a.bmp", "b.bmp"});
+  const std::string journal = MoveLine("C:\\old\\x.bmp", "C:\\new\\x.bmp");
+  WriteFileBytes(DataFile("UNDO.DAT"), journal);
+  Viewer viewer = ShowPicture("a.bmp");
+  HANDLE holder = CreateFileA(DataFile("UNDO.DAT").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+
+  viewer.PressKey('U');
+  MessageBoxInfo box = viewer.WaitForMessageBox("元に戻すエラー");
+  EXPECT_EQ(box.text.rfind(DataFile("UNDO.DAT") + "\nを読み込めないため、元に戻せません。\n", 0),
+            0u)
+      << box.text;
+  viewer.Answer(box, IDOK);
+
+  viewer.ChooseFile(ChooseInMoveMenu(viewer, {'A'}, keep), "a.bmp");
+  box = viewer.WaitForMessageBox("保存エラー");
+  EXPECT_EQ(
+      box.text.rfind(DataFile("UNDO.DAT") + "\nに元に戻すための記録を保存できません。\n" +
+                         DataFile("UNDO.DAT") + "\nを読み込めないため、上書きしませんでした。\n",
+                     0),
+      0u)
+      << box.text;
+  viewer.Answer(box, IDOK);
+  CloseHandle(holder);
+  EXPECT_EQ(viewer.WaitForTitle("b.bmp [100%]"), "b.bmp [100%]");
+  EXPECT_TRUE(FileExists(keep + "\\a.bmp")) << "the move stands";
+  EXPECT_EQ(Journal(), journal);
 }
 
 }  // namespace

@@ -41,11 +41,11 @@ TEST(CommandMenuTest, ItemsAndSubmenusInDisplayOrder) {
       nested.emplace_back(submenu, item.Name);
     }
   }
-  EXPECT_EQ(top, (std::vector<std::string>{"OpenFile", "ZoomMenu", "NextPicture", "PreviousPicture",
-                                           "StepSeparator", "CopyFullSize", "CopyAsDisplayed",
-                                           "OpenMoveMenu", "DeleteShownFile", "FilingSeparator",
-                                           "ChooseSortOrder", "RefreshList", "FitMenu",
-                                           "OpenSettings", "OpenHelp", "ShowVersion", "Quit"}));
+  EXPECT_EQ(top, (std::vector<std::string>{
+                     "OpenFile", "ZoomMenu", "NextPicture", "PreviousPicture", "StepSeparator",
+                     "CopyFullSize", "CopyAsDisplayed", "OpenMoveMenu", "DeleteShownFile",
+                     "UndoMoveOrDelete", "FilingSeparator", "ChooseSortOrder", "RefreshList",
+                     "FitMenu", "OpenSettings", "OpenHelp", "ShowVersion", "Quit"}));
   const std::vector<std::pair<std::string, std::string>> expected{{"ZoomMenu", "Zoom100"},
                                                                   {"ZoomMenu", "Zoom90"},
                                                                   {"ZoomMenu", "Zoom80"},
@@ -98,6 +98,7 @@ TEST(CommandForShortcutTest, MatchesExactModifierSets) {
       {{'C', kCtrlKey}, Command::CopyAsDisplayed},
       {{'J', kNoModifier}, Command::OpenMoveMenu},
       {{'D', kNoModifier}, Command::DeleteShownFile},
+      {{'U', kNoModifier}, Command::UndoMoveOrDelete},
       {{'S', kNoModifier}, Command::ChooseSortOrder},
       {{'R', kShiftKey}, Command::RefreshList},
       {{'W', kNoModifier}, Command::OpenSettings},
@@ -113,7 +114,8 @@ TEST(CommandForShortcutTest, MatchesExactModifierSets) {
                                       {'R', kCtrlKey},         {'R', kShiftKey | kCtrlKey},
                                       {'F', kAltKey},          {'2', kShiftKey | kAltKey},
                                       {kVkSpace, kNoModifier}, {kVkBack, kNoModifier},
-                                      {'M', kNoModifier},      {0, kNoModifier}};
+                                      {'M', kNoModifier},      {'Z', kCtrlKey},
+                                      {0, kNoModifier}};
   for (const Shortcut& keys : unbound) {
     EXPECT_FALSE(CommandForShortcut(keys.Key, keys.Modifiers)) << ShortcutText(keys);
   }
@@ -138,14 +140,31 @@ TEST(ShortcutTextTest, NamesModifiersThenKey) {
   EXPECT_EQ(ShortcutText({kVkF1 + 11, kNoModifier}), "F12");
 }
 
-TEST(MenuStateTest, MoveIsDisabledOnlyWhileTheShownFileIsRemoved) {
+TEST(MenuStateTest, MoveIsDisabledWhileTheShownFileIsRemovedAndUndoWithNothingToUndo) {
   for (bool removed : {false, true}) {
-    const MenuState state = StateFor(removed, 0);
-    for (Command command : AllCommands()) {
-      const bool expected = command == Command::OpenMoveMenu ? !removed : true;
-      EXPECT_EQ(state.IsEnabled(command), expected) << MenuItemFor(command).Name;
+    for (bool canUndo : {false, true}) {
+      const MenuState state = StateFor({removed, 0, canUndo, ""});
+      for (Command command : AllCommands()) {
+        const bool expected = command == Command::OpenMoveMenu       ? !removed
+                              : command == Command::UndoMoveOrDelete ? canUndo
+                                                                     : true;
+        EXPECT_EQ(state.IsEnabled(command), expected) << MenuItemFor(command).Name;
+      }
     }
   }
+}
+
+TEST(MenuStateTest, TheUndoCaptionNamesWhatItWouldUndoAndEveryOtherCaptionIsTheTables) {
+  const MenuState state = StateFor({false, 0, true, "a&b.jpg の移動"});
+  EXPECT_EQ(state.Caption(Command::UndoMoveOrDelete), "&U: 元に戻す (a&&b.jpg の移動)");
+  for (Command command : AllCommands()) {
+    if (command == Command::UndoMoveOrDelete) continue;
+    EXPECT_EQ(state.Caption(command), MenuItemFor(command).Caption);
+  }
+  EXPECT_EQ(StateFor({false, 0, true, ""}).Caption(Command::UndoMoveOrDelete), "&U: 元に戻す")
+      << "a journal that does not read names nothing";
+  EXPECT_EQ(StateFor({false, 0, false, "a.jpg の移動"}).Caption(Command::UndoMoveOrDelete),
+            "&U: 元に戻す");
 }
 
 TEST(MenuStateTest, ExactlyTheFitItemOfTheModeIsTicked) {
@@ -155,7 +174,7 @@ TEST(MenuStateTest, ExactlyTheFitItemOfTheModeIsTicked) {
                                                              {3, {}},
                                                              {-1, {}}};
   for (const auto& [mode, ticked] : cases) {
-    const MenuState state = StateFor(false, mode);
+    const MenuState state = StateFor({false, mode, false, ""});
     for (Command command : AllCommands()) {
       EXPECT_EQ(state.IsChecked(command), ticked.count(command) > 0)
           << "mode " << mode << " " << MenuItemFor(command).Name;

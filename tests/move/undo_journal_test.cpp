@@ -69,10 +69,20 @@ TEST(UndoPlan, DeleteComesBackFromTheBinNeverOverAnotherFile) {
   EXPECT_EQ(PlanUndo(deleted, {false, false}), UndoStep::kReportGone);
 }
 
-TEST(UndoCaption, NamesTheFileAndWhatHappenedToIt) {
-  EXPECT_EQ(UndoCaption(std::nullopt), "&U: 元に戻す");
-  EXPECT_EQ(UndoCaption(Move("C:\\pics\\a.jpg", "E:\\a.jpg")), "&U: 元に戻す (a.jpg の移動)");
-  EXPECT_EQ(UndoCaption(Delete("C:\\表\\b&c.png")), "&U: 元に戻す (b&&c.png の削除)");
+TEST(UndoJournalRecord, AnUndoneEntryLeavesWhereverOtherViewersPutItAndOnlyOnce) {
+  // Entries of other viewers above and between; the same move was made twice.
+  UndoJournal journal = {Delete("C:\\x.jpg"), Move("C:\\a.jpg", "E:\\a.jpg"), Delete("C:\\b.jpg"),
+                         Move("C:\\a.jpg", "E:\\a.jpg")};
+  EXPECT_TRUE(ForgetUndo(journal, Move("C:\\a.jpg", "E:\\a.jpg")));
+  EXPECT_EQ(journal, (UndoJournal{Delete("C:\\x.jpg"), Delete("C:\\b.jpg"),
+                                  Move("C:\\a.jpg", "E:\\a.jpg")}));
+  EXPECT_FALSE(ForgetUndo(journal, Delete("C:\\a.jpg"))) << "a delete is not the move";
+  EXPECT_EQ(journal.size(), 3u);
+}
+
+TEST(UndoSubject, NamesTheFileAndWhatHappenedToIt) {
+  EXPECT_EQ(UndoSubject(Move("C:\\pics\\a.jpg", "E:\\a.jpg")), "a.jpg の移動");
+  EXPECT_EQ(UndoSubject(Delete("C:\\表\\b&c.png")), "b&c.png の削除");
 }
 
 }  // namespace

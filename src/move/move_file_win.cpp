@@ -1,0 +1,84 @@
+// Moving a file to a path the user names in the save dialog.
+#include "move/move_file_win.h"
+
+#include <commdlg.h>
+
+#include <vector>
+
+#include "common/files_win.h"
+#include "common/message_box_win.h"
+
+namespace bex {
+namespace {
+
+enum class DialogOutcome { kCancelled, kChosen, kTooLong };
+
+struct DialogAnswer {
+  DialogOutcome outcome = DialogOutcome::kCancelled;
+  std::string path;
+};
+
+// The save dialog, proposing name (a bare name or the path chosen before)
+// and starting in startFolder; the process's current directory stays as it
+// is, since the folder's file list depends on it.
+DialogAnswer AskPath(HWND owner, const char* title, const std::string& startFolder,
+                     const std::string& name) {
+  // Room for any path the dialog can give, so that a long one is seen whole
+  // and refused rather than cut.
+  std::vector<char> file(32768, '\0');
+  name.copy(file.data(), file.size() - 1);
+  OPENFILENAMEA dialog = {};
+  dialog.lStructSize = sizeof(dialog);
+  dialog.hwndOwner = owner;
+  dialog.lpstrFilter = "すべてのファイル(*.*)\0*.*\0";
+  dialog.lpstrFile = file.data();
+  dialog.nMaxFile = static_cast<DWORD>(file.size());
+  dialog.lpstrInitialDir = startFolder.c_str();
+  dialog.lpstrTitle = title;
+  dialog.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_ENABLESIZING | OFN_EXPLORER;
+  if (!GetSaveFileNameA(&dialog)) return {};
+  std::string path = file.data();
+  const DialogOutcome outcome =
+      path.size() < MAX_PATH ? DialogOutcome::kChosen : DialogOutcome::kTooLong;
+  return {outcome, std::move(path)};
+}
+
+// A move to another volume copies, then deletes the source; failing on the
+// way (a full disk, a vanished folder) it may leave the copy made so far.
+// The destination was free before the move, so a file there while the source
+// is still in place is that remainder, unless the move failed because
+// something else took the name meanwhile.
+void RemovePartialCopy(const std::string& source, const std::string& destination, DWORD error) {
+  if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) return;
+  if (!PathExists(source) || !PathExists(destination)) return;
+  SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileA(destination.c_str());
+}
+
+}  // namespace
+
+std::optional<std::string> AskFreePath(HWND owner, const char* title,
+                                       const std::string& startFolder, const std::string& name) {
+  std::string proposed = name;
+  for (;;) {
+    DialogAnswer answer = AskPath(owner, title, startFolder, proposed);
+    if (answer.outcome == DialogOutcome::kCancelled) return std::nullopt;
+    if (answer.outcome == DialogOutcome::kTooLong) {
+      ReportPathTooLong(owner, answer.path);
+      continue;
+    }
+    if (!PathExists(answer.path)) return std::move(answer.path);
+    ShowMessage(owner, "コピー先に同名ファイルが存在します。\nファイル名を変更してください。",
+                "ファイル名エラー");
+    proposed = std::move(answer.path);
+  }
+}
+
+bool MoveWithoutReplacing(HWND owner, const std::string& source, const std::string& destination) {
+  if (MoveFileExA(source.c_str(), destination.c_str(), MOVEFILE_COPY_ALLOWED)) return true;
+  RemovePartialCopy(source, destination, GetLastError());
+  ShowMessage(owner, source + " → " + destination + "\nの移動に失敗しました。", "移動エラー");
+  return false;
+}
+
+}  // namespace bex

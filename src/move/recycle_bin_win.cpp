@@ -1,0 +1,212 @@
+#include "move/recycle_bin_win.h"
+
+#include <oleauto.h>
+#include <shellapi.h>
+#include <shlguid.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <optional>
+#include <vector>
+
+#include "common/files_win.h"
+#include "move/recycled_files.h"
+
+namespace bex {
+namespace {
+
+// The verb of the restore command on Windows. Wine's bin ignores verbs,
+// answers success all the same, and takes its own menu command number
+// instead, as a number, not as an offset from the first command.
+constexpr char kRestoreVerb[] = "undelete";
+constexpr UINT kWineRestoreCommand = 301;
+constexpr UINT kFirstCommand = 1;
+
+class ComScope {
+ public:
+  ComScope() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+  ~ComScope() {
+    if (SUCCEEDED(result_)) CoUninitialize();
+  }
+  ComScope(const ComScope&) = delete;
+  ComScope& operator=(const ComScope&) = delete;
+
+ private:
+  HRESULT result_;
+};
+
+template <typename Interface>
+class Held {
+ public:
+  Held() = default;
+  ~Held() {
+    if (pointer_) pointer_->Release();
+  }
+  Held(const Held&) = delete;
+  Held& operator=(const Held&) = delete;
+
+  Interface* operator->() const { return pointer_; }
+  Interface* Get() const { return pointer_; }
+  explicit operator bool() const { return pointer_ != nullptr; }
+  void** Out() { return reinterpret_cast<void**>(&pointer_); }
+  Interface** OutTyped() { return &pointer_; }
+
+ private:
+  Interface* pointer_ = nullptr;
+};
+
+std::wstring Wide(const std::string& text) {
+  const int n =
+      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
+  return wide;
+}
+
+std::wstring TextOf(STRRET& text, LPCITEMIDLIST item) {
+  wchar_t* owned = nullptr;
+  if (FAILED(StrRetToStrW(&text, item, &owned))) return {};
+  std::wstring result(owned);
+  CoTaskMemFree(owned);
+  return result;
+}
+
+// Windows writes dates with direction marks around their parts.
+std::wstring WithoutMarks(const std::wstring& text) {
+  std::wstring plain;
+  for (const wchar_t c : text) {
+    if (c != 0x200E && c != 0x200F) plain += c;
+  }
+  return plain;
+}
+
+// The files of the bin with their item ids, which belong to this object.
+class RecycleBinItems {
+ public:
+  RecycleBinItems() {
+    Held<IShellFolder> desktop;
+    LPITEMIDLIST bin = nullptr;
+    if (FAILED(SHGetDesktopFolder(desktop.OutTyped())) ||
+        FAILED(SHGetFolderLocation(nullptr, CSIDL_BITBUCKET, nullptr, 0, &bin))) {
+      return;
+    }
+    desktop->BindToObject(bin, nullptr, IID_IShellFolder2, folder_.Out());
+    CoTaskMemFree(bin);
+    if (folder_) ReadItems();
+  }
+  ~RecycleBinItems() {
+    for (LPITEMIDLIST item : items_) CoTaskMemFree(item);
+  }
+  RecycleBinItems(const RecycleBinItems&) = delete;
+  RecycleBinItems& operator=(const RecycleBinItems&) = delete;
+
+  // The item of the file last deleted from path, or null.
+  LPCITEMIDLIST Find(const std::string& path) const {
+    const std::optional<size_t> found = NewestDeletedFrom(files_, Wide(path));
+    return found ? items_[*found] : nullptr;
+  }
+
+  // Runs the item's restore command: the verb, then Wine's command number.
+  void Restore(HWND owner, LPCITEMIDLIST item, const std::string& path) const {
+    Held<IContextMenu> menu;
+    if (FAILED(folder_->GetUIObjectOf(owner, 1, &item, IID_IContextMenu, nullptr, menu.Out())) ||
+        !menu) {
+      return;
+    }
+    HMENU popup = CreatePopupMenu();
+    menu->QueryContextMenu(popup, 0, kFirstCommand, 0x7FFF, CMF_NORMAL);
+    Invoke(menu.Get(), owner, kRestoreVerb);
+    if (!PathExists(path) &&
+        GetMenuState(popup, kFirstCommand + kWineRestoreCommand, MF_BYCOMMAND) != UINT(-1)) {
+      Invoke(menu.Get(), owner, MAKEINTRESOURCEA(kWineRestoreCommand));
+    }
+    DestroyMenu(popup);
+  }
+
+ private:
+  static void Invoke(IContextMenu* menu, HWND owner, LPCSTR verb) {
+    CMINVOKECOMMANDINFO command = {};
+    command.cbSize = sizeof(command);
+    command.fMask = CMIC_MASK_FLAG_NO_UI;
+    command.hwnd = owner;
+    command.lpVerb = verb;
+    command.nShow = SW_SHOWNORMAL;
+    menu->InvokeCommand(&command);
+  }
+
+  void ReadItems() {
+    Held<IEnumIDList> list;
+    if (folder_->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN,
+                             list.OutTyped()) != S_OK ||
+        !list) {
+      return;
+    }
+    const std::optional<UINT> fromColumn = ColumnOf(PID_DISPLACED_FROM);
+    const std::optional<UINT> dateColumn = ColumnOf(PID_DISPLACED_DATE);
+    if (!fromColumn) return;
+    LPITEMIDLIST item = nullptr;
+    while (list->Next(1, &item, nullptr) == S_OK) {
+      items_.push_back(item);
+      files_.push_back({Detail(item, *fromColumn), Name(item, SHGDN_INFOLDER),
+                        Name(item, SHGDN_INFOLDER | SHGDN_FORPARSING),
+                        DeletedAt(item, dateColumn)});
+    }
+  }
+
+  std::optional<UINT> ColumnOf(DWORD displacedProperty) const {
+    for (UINT column = 0; column < 64; ++column) {
+      SHCOLUMNID id;
+      if (FAILED(folder_->MapColumnToSCID(column, &id))) return std::nullopt;
+      if (id.fmtid == FMTID_Displaced && id.pid == displacedProperty) return column;
+    }
+    return std::nullopt;
+  }
+
+  std::wstring Detail(LPCITEMIDLIST item, UINT column) const {
+    SHELLDETAILS details = {};
+    if (FAILED(folder_->GetDetailsOf(item, column, &details))) return {};
+    return TextOf(details.str, item);
+  }
+
+  std::wstring Name(LPCITEMIDLIST item, SHGDNF form) const {
+    STRRET name = {};
+    if (FAILED(folder_->GetDisplayNameOf(item, form, &name))) return {};
+    return TextOf(name, item);
+  }
+
+  // The deletion time as a date value, or from its column's text where the
+  // bin gives no value (Wine).
+  double DeletedAt(LPCITEMIDLIST item, const std::optional<UINT>& dateColumn) const {
+    const SHCOLUMNID id = {FMTID_Displaced, PID_DISPLACED_DATE};
+    VARIANT value;
+    VariantInit(&value);
+    if (SUCCEEDED(folder_->GetDetailsEx(item, &id, &value)) && value.vt == VT_DATE) {
+      return value.date;
+    }
+    VariantClear(&value);
+    if (!dateColumn) return 0;
+    std::wstring text = WithoutMarks(Detail(item, *dateColumn));
+    DATE date = 0;
+    return SUCCEEDED(VarDateFromStr(text.data(), LOCALE_USER_DEFAULT, 0, &date)) ? date : 0;
+  }
+
+  Held<IShellFolder2> folder_;
+  std::vector<LPITEMIDLIST> items_;
+  std::vector<RecycledFile> files_;
+};
+
+}  // namespace
+
+bool RecycleBinHolds(const std::string& path) {
+  const ComScope com;
+  return RecycleBinItems().Find(path) != nullptr;
+}
+
+bool RestoreFromRecycleBin(HWND owner, const std::string& path) {
+  const ComScope com;
+  const RecycleBinItems bin;
+  if (LPCITEMIDLIST item = bin.Find(path)) bin.Restore(owner, item, path);
+  return PathExists(path);
+}
+
+}  // namespace bex

@@ -1,0 +1,113 @@
+// Undoing the newest move or delete of the undo journal.
+#include <windows.h>
+
+#include "common/cp932.h"
+#include "common/files_win.h"
+#include "common/message_box_win.h"
+#include "move/destination_files_win.h"
+#include "move/filing_win.h"
+#include "move/move_file_win.h"
+#include "move/recycle_bin_win.h"
+
+namespace bex {
+namespace {
+
+constexpr char kUndoErrorCaption[] = "元に戻すエラー";
+constexpr char kOtherNameTitle[] = "戻し先パスの指定 (元の名前は使用中)";
+
+bool IsFile(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Whether the entry's file is still where the journal says.
+bool FileFound(const UndoEntry& entry) {
+  return entry.kind == UndoKind::kMove ? IsFile(entry.movedTo) : RecycleBinHolds(entry.original);
+}
+
+std::string GoneText(const UndoEntry& entry) {
+  const std::string kept = entry.kind == UndoKind::kMove
+                               ? entry.movedTo + "\nが見つからないため、移動を"
+                               : entry.original + "\nがごみ箱に見つからないため、削除を";
+  return kept + "元に戻せません。\nこの記録は消去します。";
+}
+
+}  // namespace
+
+void Filing::RecordDelete(const std::string& path) {
+  if (!RecycleBinHolds(path)) return;
+  ChangeUndoJournal([&](UndoJournal& journal) {
+    RecordUndo(journal, {UndoKind::kDelete, path, {}});
+  });
+}
+
+Filing::UndoOffer Filing::OfferUndo() {
+  DWORD error = ERROR_SUCCESS;
+  const std::optional<UndoJournal> journal = ReadUndoJournal(&error);
+  if (!journal) return {true, {}};
+  if (journal->empty()) return {};
+  return {true, UndoSubject(journal->front())};
+}
+
+// The entry and its paths are decided here, before any dialog; the file is
+// looked for again before it is moved.
+std::optional<std::string> Filing::UndoNewest() {
+  DWORD error = ERROR_SUCCESS;
+  const std::optional<UndoJournal> journal = ReadUndoJournal(&error);
+  if (!journal) {
+    ShowMessage(owner_,
+                DataFilePath(kUndoJournalFileName) + "\nを読み込めないため、元に戻せません。\n" +
+                    SystemErrorText(error),
+                kUndoErrorCaption);
+    return std::nullopt;
+  }
+  if (journal->empty()) return std::nullopt;
+  const UndoEntry entry = journal->front();
+  switch (PlanUndo(entry, {FileFound(entry), PathExists(entry.original)})) {
+    case UndoStep::kMoveBack:
+      return MoveBack(entry, entry.original);
+    case UndoStep::kAskForName: {
+      const std::optional<std::string> target =
+          AskFreePath(owner_, kOtherNameTitle, std::string(FolderPart(entry.original)),
+                      std::string(FileNamePart(entry.original)));
+      if (!target) return std::nullopt;
+      return MoveBack(entry, *target);
+    }
+    case UndoStep::kRestoreFromBin:
+      return RestoreDeleted(entry);
+    case UndoStep::kReportGone:
+      ReportAndForget(entry, GoneText(entry));
+      return std::nullopt;
+    case UndoStep::kReportNameTaken:
+      ShowMessage(owner_, entry.original + "\nには別のファイルがあるため、削除を元に戻せません。",
+                  kUndoErrorCaption);
+      return std::nullopt;
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> Filing::MoveBack(const UndoEntry& entry, const std::string& target) {
+  if (!IsFile(entry.movedTo)) {
+    ReportAndForget(entry, GoneText(entry));
+    return std::nullopt;
+  }
+  if (!MoveWithoutReplacing(owner_, entry.movedTo, target)) return std::nullopt;
+  ChangeUndoJournal([&](UndoJournal& journal) { ForgetUndo(journal, entry); });
+  return target;
+}
+
+std::optional<std::string> Filing::RestoreDeleted(const UndoEntry& entry) {
+  if (!RestoreFromRecycleBin(owner_, entry.original)) {
+    ShowMessage(owner_, entry.original + "\nをごみ箱から元に戻せませんでした。", kUndoErrorCaption);
+    return std::nullopt;
+  }
+  ChangeUndoJournal([&](UndoJournal& journal) { ForgetUndo(journal, entry); });
+  return entry.original;
+}
+
+void Filing::ReportAndForget(const UndoEntry& entry, const std::string& why) {
+  ShowMessage(owner_, why, kUndoErrorCaption);
+  ChangeUndoJournal([&](UndoJournal& journal) { ForgetUndo(journal, entry); });
+}
+
+}  // namespace bex
