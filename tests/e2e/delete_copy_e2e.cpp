@@ -84,9 +84,12 @@ void DeleteForGood(const Viewer& viewer, int secondAnswer = IDOK) {
 
 class DeleteAndCopy : public ::testing::Test {
  protected:
-  // Names unique in the run's recycle bin, in this order by name.
+  // Names unique in the recycle bin, which outlives the run (the processes
+  // of a new Wine server get the same ids again), in this order by name.
   std::string Name(char letter) const {
-    return std::string(1, letter) + "-" + std::to_string(GetCurrentProcessId()) + "-" +
+    static const std::string run =
+        std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount());
+    return std::string(1, letter) + "-" + run + "-" +
            ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".bmp";
   }
   std::string Picture(char letter) const { return pictures_ + "\\" + Name(letter); }

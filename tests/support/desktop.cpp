@@ -35,7 +35,8 @@ struct WindowQuery {
 BOOL CALLBACK CollectMatchingWindow(HWND window, LPARAM data) {
   auto& q = *reinterpret_cast<WindowQuery*>(data);
   if (IsWindowVisible(window) && (!q.processId || ProcessOfWindow(window) == q.processId) &&
-      WindowClass(window) == q.className && (!q.caption || WindowText(window) == q.caption)) {
+      (!q.className || WindowClass(window) == q.className) &&
+      (!q.caption || WindowText(window) == q.caption)) {
     q.found.push_back(window);
   }
   return TRUE;

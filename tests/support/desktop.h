@@ -19,8 +19,8 @@ namespace bex::test {
 std::string WindowText(HWND window);
 std::string WindowClass(HWND window);
 DWORD ProcessOfWindow(HWND window);
-// Visible top-level windows of a class (and caption, unless null), of one
-// process or, with processId 0, of every process.
+// Visible top-level windows of a class (of any, with className null) and
+// caption (unless null), of one process or, with processId 0, of every process.
 std::vector<HWND> TopLevelWindows(const char* className, const char* caption = nullptr,
                                   DWORD processId = 0);
 // The virtual desktop: GetSystemMetrics 76 to 79.
