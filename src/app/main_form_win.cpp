@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 
+#include "app/help_window_win.h"
 #include "common/bex_error.h"
 #include "common/cp932.h"
 #include "common/files_win.h"
@@ -150,7 +151,7 @@ void TBexForm1::ApplyWindowBounds() {
 void TBexForm1::OpenCommandLine(const std::vector<std::string>& args) {
   if (args.empty()) return;
   try {
-    OpenImageFile(args[0]);
+    OpenPath(args[0]);
   } catch (const BexError& e) {
     ShowErrorReport(hwnd_, e.what());
   }
@@ -230,8 +231,14 @@ void TBexForm1::ShowVersion() { ShowMessage(hwnd_, "BEX    Ver0.19", "ﾊﾞｰ�
 
 void TBexForm1::QQuit1Click() { std::exit(0); }
 
+// Without a help file the viewer's own list of commands and keys stands in.
 void TBexForm1::HHelp1Click() {
-  WinHelpA(hwnd_, (ProgramFolder() + "bex.hlp").c_str(), HELP_CONTENTS, 0);
+  const std::string helpFile = ProgramFolder() + "bex.hlp";
+  if (PathExists(helpFile)) {
+    WinHelpA(hwnd_, helpFile.c_str(), HELP_CONTENTS, 0);
+  } else {
+    HelpWindow().ShowModal(hwnd_);
+  }
 }
 
 // A later launch posted one of its file names as a global atom.
@@ -240,7 +247,7 @@ void TBexForm1::HandOffReceived(WPARAM atom) {
   const UINT length = GlobalGetAtomNameA(static_cast<ATOM>(LOWORD(atom)), name, sizeof(name));
   if (length == 0) return;  // no such atom: nothing to open
   GlobalDeleteAtom(static_cast<ATOM>(LOWORD(atom)));
-  OpenImageFile(std::string(name, length));
+  OpenPath(std::string(name, length));
 }
 
 RECT TBexForm1::OuterRect() const {

@@ -66,7 +66,12 @@ class TBexForm1 {
   void HandOffReceived(WPARAM atom);
 
   // --- image: opening and showing -------------------------------------
+  // A folder's first picture (OpenFolder), or the file (OpenImageFile).
+  void OpenPath(const std::string& path);
   bool OpenImageFile(const std::string& path);
+  // Shows the first entry of the folder, in the sort order of the moment,
+  // that can be shown, and makes the folder the current one.
+  void OpenFolder(const std::string& folder);
   bool LoadIntoSlot(const std::string& name, int slot);
   void ShowPicture();
   void OpenWithDialog();
@@ -186,6 +191,7 @@ class TBexForm1 {
   void OpenCommandLine(const std::vector<std::string>& args);
   void WriteCloseSettings();
   void SetTitle(const std::string& title);
+  void ReportCannotShow(const std::string& path);
   void OnSize();
   void OnScroll(int bar, WPARAM wParam);
   void UpdateScrollBars();

@@ -9,4 +9,7 @@ namespace bex {
 // folder, whatever its attributes).
 bool PathExists(const std::string& path);
 
+// True when path names an existing folder.
+bool IsFolder(const std::string& path);
+
 }  // namespace bex

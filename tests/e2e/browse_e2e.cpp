@@ -2,12 +2,15 @@
 // through pictures and other files with wrap-around at both ends, the order
 // of showing and decoding ahead, zoom keys and the typed-zoom dialog, the
 // picture following the window, the keys that move the window or scroll the
-// picture, menu shortcuts while the menu is closed, the sort dialog, and the
-// message for a folder without pictures.
+// picture, menu shortcuts while the menu is closed, the sort dialog, the
+// message for a folder without pictures, and the help window of F1.
 #include <gtest/gtest.h>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "filelist/commands.h"
+#include "filelist/help_text.h"
 #include "support/test_pictures.h"
 #include "support/viewer_checks.h"
 #include "support/viewer_driver.h"
@@ -517,6 +520,40 @@ TEST_F(Browse, FolderWithoutPicturesIsReportedAndLaterFilesAreFound) {
 
   WriteSolidBmp(Picture("b.bmp"), 240, 160, kGreen);
   PressAndExpectTitles(viewer, {{"Space", VK_SPACE, kNoModifier, "b.bmp [100%]"}});
+}
+
+// The line of a text whose first two tab-separated columns are these.
+::testing::AssertionResult HasLineStarting(const std::string& text, const std::string& first,
+                                           const std::string& second) {
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind(first + "\t" + second + "\t", 0) == 0) return ::testing::AssertionSuccess();
+  }
+  return ::testing::AssertionFailure() << "no line \"" << first << "\t" << second << "\t...\"";
+}
+
+TEST_F(Browse, F1WithoutAHelpFileListsEveryMenuCommandAndEscapeClosesTheList) {
+  WriteSolidBmp(Picture("a.bmp"), 220, 150, kRed);
+  Viewer viewer = StartOn("a.bmp");
+  ASSERT_FALSE(FileExists(viewer.Folder() + "\\bex.hlp"));
+
+  viewer.PressKey(VK_F1);
+  const HWND help = viewer.WaitForDialog("ﾍﾙﾌﾟ");
+  const std::string text = ControlText(Control(help, "Edit"));
+  std::string submenu;
+  for (const MenuItem& item : PopupMenu1Items()) {
+    if (item.Level == 0) submenu.clear();
+    if (item.Kind == MenuItemKind::kSubmenu) submenu = PlainCaption(item.Caption) + " > ";
+    if (item.Kind != MenuItemKind::kCommand) continue;
+    EXPECT_TRUE(
+        HasLineStarting(text, ShortcutText(item.Keys), submenu + PlainCaption(item.Caption)))
+        << item.Name;
+  }
+
+  viewer.PressKey(VK_ESCAPE);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(help); }));
+  EXPECT_TRUE(viewer.Running()) << "Escape closes the list, not the viewer";
+  PressAndExpectTitles(viewer, {{"Z after the list", 'Z', kNoModifier, "a.bmp [110%]"}});
 }
 
 }  // namespace
