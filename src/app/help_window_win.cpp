@@ -8,25 +8,22 @@ namespace bex {
 namespace {
 
 constexpr int kTextId = 100;
-constexpr int kWidth = 720;
-constexpr int kHeight = 560;
+constexpr int kWidth = 640;
+constexpr int kHeight = 600;
 // Tab stops in dialog units: after the key column and after the menu item's.
-constexpr int kTabStops[] = {56, 250};
+constexpr int kTabStops[] = {64, 200};
 
 }  // namespace
 
-HelpWindow::HelpWindow() : TableDialog(kHelpWindowCaption, kWidth, kHeight, {}) {}
+HelpWindow::HelpWindow()
+    : TableDialog(kHelpWindowCaption, kWidth, kHeight,
+                  {{kTextId, ControlKind::kTextView, nullptr, 0, 0, kWidth, kHeight}}) {}
 
 void HelpWindow::OnCreate() {
-  HWND text = CreateWindowExA(
-      WS_EX_CLIENTEDGE, "EDIT", HelpText().c_str(),
-      WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY, 0, 0, kWidth,
-      kHeight, Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTextId)),
-      GetModuleHandleA(nullptr), nullptr);
-  SendMessageA(text, WM_SETFONT, SendMessageA(Handle(), WM_GETFONT, 0, 0), FALSE);
-  SendMessageA(text, EM_SETTABSTOPS, std::size(kTabStops),
-               reinterpret_cast<LPARAM>(const_cast<int*>(kTabStops)));
-  SetFocus(text);
+  SendMessageA(Item(kTextId), EM_SETTABSTOPS, std::size(kTabStops),
+               reinterpret_cast<LPARAM>(kTabStops));
+  SetItemText(kTextId, HelpText());
+  SetFocus(Item(kTextId));
 }
 
 bool HelpWindow::PreviewKey(HWND, UINT msg, WPARAM key) {

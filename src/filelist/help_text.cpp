@@ -11,6 +11,8 @@ namespace {
 
 constexpr char kLineEnd[] = "\r\n";
 constexpr char kShowAtZoom[] = "この倍率で表示する";
+// Before a caption of the menu (level 0) or of a submenu (level 1).
+constexpr const char* kIndent[] = {"", "　"};
 
 struct CommandHelp {
   Command Cmd;
@@ -106,13 +108,12 @@ std::string MenuSection() {
   std::string text = "■ メニュー (右クリックか M キーで開く。キーはメニューを閉じたままでも使える)";
   text += kLineEnd;
   text += Line({"キー", "メニュー項目", "働き"});
-  std::string submenu;
   for (const MenuItem& item : PopupMenu1Items()) {
-    if (item.Level == 0) submenu.clear();
-    if (item.Kind == MenuItemKind::kSubmenu) submenu = PlainCaption(item.Caption) + " > ";
-    if (item.Kind != MenuItemKind::kCommand) continue;
-    text += Line(
-        {ShortcutText(item.Keys), submenu + PlainCaption(item.Caption), CommandText(item.Cmd)});
+    const std::string caption = kIndent[item.Level] + PlainCaption(item.Caption);
+    if (item.Kind == MenuItemKind::kSubmenu) text += Line({"", caption, "サブメニュー"});
+    if (item.Kind == MenuItemKind::kCommand) {
+      text += Line({ShortcutText(item.Keys), caption, CommandText(item.Cmd)});
+    }
   }
   return text;
 }

@@ -12,7 +12,8 @@ namespace bex {
 
 // Code page 932, lines ended by CR LF, columns separated by tabs: a menu line
 // is "<shortcut>\t<caption>\t<what it does>", a key line
-// "<key>\t<what it does>"; a submenu's items carry its caption before theirs.
+// "<key>\t<what it does>"; a submenu has a line of its own, and its items'
+// captions are indented by a full-width blank.
 std::string HelpText();
 
 // A menu caption as the help shows it: without the "&" that marks the

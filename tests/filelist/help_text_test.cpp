@@ -52,14 +52,14 @@ TEST(HelpTextTest, ListsEveryMenuCommandWithItsShortcutAndWhatItDoes) {
   }
 }
 
-TEST(HelpTextTest, SubmenuItemsFollowTheSubmenusCaption) {
+TEST(HelpTextTest, SubmenusHaveALineAndTheirItemsAreIndented) {
   const auto rows = HelpRows();
-  EXPECT_TRUE(Contains(rows, Row({"0", "Z: ズーム > 0: 100%", "この倍率で表示する"})));
-  EXPECT_TRUE(Contains(
-      rows, Row({"", "A: 窓と画像の関係(一時変更) > なし", "窓も倍率も変えない (保存しない)"})));
+  EXPECT_TRUE(Contains(rows, Row({"", "Z: ズーム", "サブメニュー"})));
+  EXPECT_TRUE(Contains(rows, Row({"0", "　0: 100%", "この倍率で表示する"})));
+  EXPECT_TRUE(Contains(rows, Row({"", "　なし", "窓も倍率も変えない (保存しない)"})));
   EXPECT_TRUE(
       Contains(rows, Row({"Shift+R", "R: ｿｰﾄﾘｽﾄをﾘﾌﾚｯｼｭ", "フォルダーのファイル一覧を読み直す"})))
-      << "the submenu ends with its last item";
+      << "after a submenu's last item the menu's items are not indented";
 }
 
 TEST(HelpTextTest, ListsEveryKeyRowWithWhatItDoes) {
