@@ -61,7 +61,7 @@ struct KeyHelp {
 constexpr KeyHelp kKeyHelp[] = {
     {KeyAction::kStepForward, "フォルダーの次の画像を表示する"},
     {KeyAction::kStepBackward, "フォルダーの前の画像を表示する"},
-    {KeyAction::kCloseWindow, "窓を閉じて終了する (窓の位置を保存する)"},
+    {KeyAction::kCloseWindow, "窓を閉じて終了する (窓位置保存が入なら位置を保存する)"},
     {KeyAction::kMoveWindowLeft, "窓を左へ 50 ピクセル動かす"},
     {KeyAction::kMoveWindowUp, "窓を上へ 50 ピクセル動かす"},
     {KeyAction::kMoveWindowRight, "窓を右へ 50 ピクセル動かす"},

@@ -75,7 +75,8 @@ TEST(HelpTextTest, ListsEveryKeyRowWithWhatItDoes) {
   EXPECT_TRUE(Contains(rows, Row({"Shift+Space", "フォルダーの前の画像を表示する"})));
   EXPECT_TRUE(Contains(rows, Row({"Space", "フォルダーの次の画像を表示する"})));
   EXPECT_TRUE(Contains(rows, Row({"Ctrl+←", "窓を画面の左端へ動かす"})));
-  EXPECT_TRUE(Contains(rows, Row({"Esc", "窓を閉じて終了する (窓の位置を保存する)"})));
+  EXPECT_TRUE(
+      Contains(rows, Row({"Esc", "窓を閉じて終了する (窓位置保存が入なら位置を保存する)"})));
 }
 
 TEST(HelpTextTest, KeysNameTheMenuShortcutsThatTakeTheirCombinations) {
