@@ -12,6 +12,7 @@
 #include "app/app_resources.h"
 #include "app/program_icon_win.h"
 #include "app/version.h"
+#include "app/help_window_win.h"
 #include "common/bex_error.h"
 #include "common/cp932.h"
 #include "common/dpi_win.h"
@@ -170,7 +171,7 @@ void TBexForm1::ApplyWindowBounds() {
 void TBexForm1::OpenCommandLine(const std::vector<std::string>& args) {
   if (args.empty()) return;
   try {
-    OpenImageFile(args[0]);
+    OpenPath(args[0]);
   } catch (const BexError& e) {
     ShowErrorReport(hwnd_, e.what());
   }
@@ -250,8 +251,14 @@ void TBexForm1::ShowVersion() { ShowMessage(hwnd_, "BEX    Ver" BEX_VERSION_TEXT
 
 void TBexForm1::QQuit1Click() { std::exit(0); }
 
+// Without a help file the viewer's own list of commands and keys stands in.
 void TBexForm1::HHelp1Click() {
-  WinHelpA(hwnd_, (ProgramFolder() + "bex.hlp").c_str(), HELP_CONTENTS, 0);
+  const std::string helpFile = ProgramFolder() + "bex.hlp";
+  if (PathExists(helpFile)) {
+    WinHelpA(hwnd_, helpFile.c_str(), HELP_CONTENTS, 0);
+  } else {
+    HelpWindow().ShowModal(hwnd_);
+  }
 }
 
 // A later launch posted one of its file names as a global atom.

@@ -87,7 +87,12 @@ class TBexForm1 {
   void OpenHeldFiles();
 
   // --- image: opening and showing -------------------------------------
+  // A folder's first picture (OpenFolder), or the file (OpenImageFile).
+  void OpenPath(const std::string& path);
   bool OpenImageFile(const std::string& path);
+  // Shows the first entry of the folder, in the sort order of the moment,
+  // that can be shown, and makes the folder the current one.
+  void OpenFolder(const std::string& folder);
   // Shows the first of names and hands the others to a new copy.
   void OpenFiles(const std::vector<std::string>& names);
   // Makes the file at path the shown one if it decodes (see OpenImageFile).
@@ -216,6 +221,7 @@ class TBexForm1 {
   void OpenCommandLine(const std::vector<std::string>& args);
   void WriteCloseSettings();
   void SetTitle(const std::string& title);
+  void ReportCannotShow(const std::string& path);
   void OnSize();
   void OnDpiChanged(const RECT& suggested);
   void OnScroll(int bar, WPARAM wParam);

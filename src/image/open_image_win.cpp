@@ -53,9 +53,37 @@ bool TBexForm1::OpenImageFile(const std::string& path) {
     image1_->RepaintNow();
     return true;
   }
+  ReportCannotShow(path);
+  return false;
+}
+
+void TBexForm1::ReportCannotShow(const std::string& path) {
   ShowMessage(hwnd_, path + " は表示できません", "ファイルフォーマット異常");
   SetWindowTextA(hwnd_, "表示できません");
-  return false;
+}
+
+void TBexForm1::OpenPath(const std::string& path) {
+  if (IsFolder(path)) {
+    OpenFolder(path);
+  } else {
+    OpenImageFile(path);
+  }
+}
+
+// No file is shown from the new folder yet, so the step forward starts at
+// the list's first entry and passes over the ones that cannot be shown.
+void TBexForm1::OpenFolder(const std::string& folder) {
+  SetForegroundWindow(hwnd_);
+  if (!SetCurrentDirectoryA(folder.c_str())) {
+    ReportCannotShow(folder);
+    return;
+  }
+  ShownFileName.clear();
+  CurrentFolder = JoinPath(CurrentDirectory(), "");
+  InvalidateFileList();
+  Files().ShownFileRemoved = false;
+  ZoomPercent = 100;
+  StepImage(true);
 }
 
 // The file is decoded by its bare name from its own folder, as the steps
@@ -92,7 +120,7 @@ bool TBexForm1::LoadShownFile(const std::string& path) {
 
 void TBexForm1::OpenFiles(const std::vector<std::string>& names) {
   if (names.empty()) return;
-  OpenImageFile(names[0]);
+  OpenPath(names[0]);
   if (names.size() > 1) HandOverRest({names.begin() + 1, names.end()});
 }
 
