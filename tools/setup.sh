@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what building and testing Bex needs on Debian 12: the i386
 # architecture, 32-bit Wine, MinGW-w64, CMake, Xvfb, the Japanese locale and
-# fonts, GoogleTest, Google Benchmark and clang's fuzzer runtime.
+# fonts, GoogleTest, Google Benchmark and clang's fuzzer runtime, and the
+# packages named as arguments (the run command's demo photographs).
 # Quick when everything is there already.
 set -euo pipefail
 
@@ -10,6 +11,7 @@ packages=(
   libclang-rt-14-dev libgtest-dev googletest libbenchmark-dev
   xvfb x11-utils xdotool imagemagick
   fonts-ipafont-gothic fonts-ipafont-mincho locales
+  "$@"
 )
 
 missing=()

@@ -51,6 +51,9 @@ class PictureView {
   void SetPicture(BitmapRef picture) { area_->SetPicture(std::move(picture)); }
   // Shows the picture of a newly opened file at 100 % and paints it at once.
   void ShowOpened();
+  // A folder was opened: no file of it is shown yet, and its first picture
+  // comes at 100 %.
+  void ShowFolder(std::string folder);
   // Shows another file of the folder, already decoded, and paints it at once.
   void ShowStepped(BitmapRef picture, std::string name);
   // Lays the picture out by the fit mode and the zoom and sets the title to
