@@ -8,6 +8,11 @@ namespace {
 constexpr uint16_t kOrientationTag = 0x0112;
 constexpr uint16_t kShortType = 3;
 constexpr size_t kIfdEntryBytes = 12;
+constexpr char kExifHeader[] = "Exif\0";  // with its terminator: 6 bytes
+
+bool StartsWithExifHeader(const uint8_t* data, size_t size) {
+  return size >= sizeof kExifHeader && std::memcmp(data, kExifHeader, sizeof kExifHeader) == 0;
+}
 
 // A TIFF structure (the body of an EXIF segment, or a whole TIFF file) with
 // bounds-checked reads in its own byte order.
@@ -64,6 +69,15 @@ int OrientationOfTiff(const uint8_t* data, size_t size) {
   return tiff.ReadHeader() ? tiff.Orientation() : kUpright;
 }
 
+// A TIFF structure, after the header of a JPEG segment when there is one:
+// PNG and WebP files hold the structure alone, some writers add the header.
+int OrientationOfExifBlock(const uint8_t* data, size_t size) {
+  if (StartsWithExifHeader(data, size)) {
+    return OrientationOfTiff(data + sizeof kExifHeader, size - sizeof kExifHeader);
+  }
+  return OrientationOfTiff(data, size);
+}
+
 bool IsJpeg(const uint8_t* data, size_t size) {
   return size >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF;
 }
@@ -77,7 +91,6 @@ bool IsStandaloneMarker(uint8_t marker) {
 // APP1 segment that holds EXIF data ("Exif\0\0" then a TIFF structure).
 int OrientationOfJpeg(const uint8_t* data, size_t size) {
   constexpr uint8_t kApp1 = 0xE1, kStartOfScan = 0xDA, kEndOfImage = 0xD9;
-  constexpr char kExifHeader[] = "Exif\0";  // with its terminator: 6 bytes
   size_t at = 2;
   while (at + 4 <= size) {
     if (data[at] != 0xFF) return kUpright;
@@ -95,9 +108,8 @@ int OrientationOfJpeg(const uint8_t* data, size_t size) {
     if (length < 2 || length > size - at - 2) return kUpright;
     const uint8_t* body = data + at + 4;
     const size_t bodySize = length - 2;
-    if (marker == kApp1 && bodySize >= sizeof kExifHeader &&
-        std::memcmp(body, kExifHeader, sizeof kExifHeader) == 0) {
-      return OrientationOfTiff(body + sizeof kExifHeader, bodySize - sizeof kExifHeader);
+    if (marker == kApp1 && StartsWithExifHeader(body, bodySize)) {
+      return OrientationOfExifBlock(body, bodySize);
     }
     at += 2 + length;
   }
@@ -108,7 +120,7 @@ int OrientationOfJpeg(const uint8_t* data, size_t size) {
 
 int ReadExifOrientation(const uint8_t* data, size_t size) {
   if (!data) return kUpright;
-  return IsJpeg(data, size) ? OrientationOfJpeg(data, size) : OrientationOfTiff(data, size);
+  return IsJpeg(data, size) ? OrientationOfJpeg(data, size) : OrientationOfExifBlock(data, size);
 }
 
 }  // namespace bex::wicspi

@@ -58,7 +58,8 @@ TEST(DibWriter, TurnsEveryOrientationUpright) {
     std::vector<uint8_t> dib(layout->imageBytes, 0xCD);
     const DibWriter writer(*layout, kStoredWidth, kStoredHeight, c.orientation, dib.data());
     // One row per call, as strips of a decode arrive.
-    for (uint32_t y = 0; y < kStoredHeight; ++y) writer.PutBgrRows(&stored[y * 9], 9, y, 1);
+    for (uint32_t y = 0; y < kStoredHeight; ++y)
+      writer.PutRows(PixelLayout::kBgr, &stored[y * 9], 9, y, 1);
     EXPECT_EQ(ReadUpright(*layout, dib), c.upright) << "orientation " << c.orientation;
   }
 }
@@ -75,7 +76,7 @@ TEST(DibWriter, TakesBgraRowsWithTheirOwnStride) {
     ASSERT_TRUE(layout);
     std::vector<uint8_t> dib(layout->imageBytes, 0xCD);
     DibWriter(*layout, kStoredWidth, kStoredHeight, c.orientation, dib.data())
-        .PutBgraRows(stored.data(), 16, 0, kStoredHeight);
+        .PutRows(PixelLayout::kBgra, stored.data(), 16, 0, kStoredHeight);
     EXPECT_EQ(ReadUpright(*layout, dib), c.upright) << "orientation " << c.orientation;
   }
 }
@@ -90,7 +91,8 @@ TEST(DibWriter, CompositesTransparencyOntoBlack) {
     }
     const auto layout = PlanDib(256, 1, 1);
     std::vector<uint8_t> dib(layout->imageBytes);
-    DibWriter(*layout, 256, 1, 1, dib.data()).PutBgraRows(row.data(), row.size(), 0, 1);
+    DibWriter(*layout, 256, 1, 1, dib.data())
+        .PutRows(PixelLayout::kBgra, row.data(), row.size(), 0, 1);
     for (int x = 0; x < 256; ++x) {
       const auto over = [&](int c) { return int(std::lround(c * alpha / 255.0)); };
       ASSERT_EQ(dib[x * 3], over(x)) << x << " alpha " << alpha;
