@@ -29,8 +29,9 @@ have_sources() { apt-get source --print-uris -qq zlib 2>/dev/null | grep -q '\.d
 if ! have_sources; then
   [ "$(id -u)" -eq 0 ] || fail "no deb-src entry for Debian's archive; run tools/setup.sh as root"
   . /etc/os-release
-  mirror=$(grep -rhoE 'https?://[^ ]*/debian/?( |$)' /etc/apt/sources.list /etc/apt/sources.list.d/ 2>/dev/null |
-    head -n 1 | tr -d ' ')
+  # The machine's own Debian mirror, in either format of the sources lists.
+  mirror=$(cat /etc/apt/sources.list /etc/apt/sources.list.d/* 2>/dev/null |
+    grep -oE 'https?://[^ ]*/debian/?( |$)' | head -n 1 | tr -d ' ' || true)
   cat >/etc/apt/sources.list.d/bex-deb-src.sources <<EOF
 Types: deb-src
 URIs: ${mirror:-http://deb.debian.org/debian}

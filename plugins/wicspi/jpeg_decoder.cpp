@@ -6,10 +6,9 @@
 #include <cstdio>
 #include <vector>
 
-// clang-format off: jpeglib.h needs size_t and FILE declared before it.
+// After <cstdio>: jpeglib.h needs size_t and FILE declared before it.
 #include <jerror.h>
 #include <jpeglib.h>
-// clang-format on
 
 #include "wicspi/exif_orientation.h"
 #include "wicspi/picture_decoder.h"
