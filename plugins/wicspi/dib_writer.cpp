@@ -3,6 +3,8 @@
 #include <cstring>
 #include <type_traits>
 
+#include "image/alpha_over_black.h"
+
 namespace bex::wicspi {
 namespace {
 
@@ -35,12 +37,6 @@ UprightPoint Upright(int orientation, int64_t x, int64_t y, int64_t w, int64_t h
     default:
       return {x, y};
   }
-}
-
-// Straight-alpha colour over black, rounded: c * a / 255.
-inline uint8_t OverBlack(uint8_t colour, uint8_t alpha) {
-  const unsigned product = unsigned{colour} * alpha + 128;
-  return static_cast<uint8_t>((product + (product >> 8)) >> 8);
 }
 
 // Colour with c (cyan, magenta or yellow) and k (black) ink, 0 for none.
