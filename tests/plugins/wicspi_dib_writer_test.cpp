@@ -102,6 +102,41 @@ TEST(DibWriter, CompositesTransparencyOntoBlack) {
   }
 }
 
+// One pixel of each stored layout and the blue, green, red it gives.
+struct LayoutCase {
+  PixelLayout layout;
+  std::vector<uint8_t> stored;
+  uint8_t bgr[3];
+};
+
+const LayoutCase kLayouts[] = {
+    {PixelLayout::kBgr, {10, 20, 30}, {10, 20, 30}},
+    {PixelLayout::kRgb, {10, 20, 30}, {30, 20, 10}},
+    {PixelLayout::kBgra, {10, 20, 30, 255}, {10, 20, 30}},
+    {PixelLayout::kRgba, {10, 20, 30, 255}, {30, 20, 10}},
+    {PixelLayout::kRgba, {200, 100, 50, 0}, {0, 0, 0}},
+    // Cyan, magenta, yellow, black ink: 0 is none.
+    {PixelLayout::kCmyk, {0, 255, 255, 0}, {0, 0, 255}},
+    {PixelLayout::kCmyk, {0, 0, 0, 0}, {255, 255, 255}},
+    {PixelLayout::kCmyk, {0, 0, 255, 128}, {0, 127, 127}},
+    // Inverted: 255 is no ink.
+    {PixelLayout::kInvertedCmyk, {255, 0, 0, 255}, {0, 0, 255}},
+    {PixelLayout::kInvertedCmyk, {255, 255, 0, 127}, {0, 127, 127}},
+};
+
+TEST(DibWriter, ConvertsEveryPixelLayoutToBgr) {
+  for (const LayoutCase& c : kLayouts) {
+    ASSERT_EQ(BytesPerPixel(c.layout), c.stored.size());
+    const auto layout = PlanDib(1, 1, 1);
+    std::vector<uint8_t> dib(layout->imageBytes, 0xCD);
+    DibWriter(*layout, 1, 1, 1, dib.data())
+        .PutRows(c.layout, c.stored.data(), c.stored.size(), 0, 1);
+    EXPECT_EQ(std::vector<uint8_t>(dib.begin(), dib.begin() + 3),
+              std::vector<uint8_t>(c.bgr, c.bgr + 3))
+        << "layout " << int(c.layout) << " pixel " << int(c.stored[0]) << "," << int(c.stored[1]);
+  }
+}
+
 TEST(DibWriter, ClearsOnlyTheRowPadding) {
   const auto layout = PlanDib(kStoredWidth, kStoredHeight, 1);  // 9 bytes used of 12
   ASSERT_TRUE(layout);

@@ -96,6 +96,17 @@ TEST(ExifOrientation, ReadsTiffFiles) {
   EXPECT_EQ(Read(Tiff(false, 8)), 8);
 }
 
+TEST(ExifOrientation, ReadsExifBlocksWithOrWithoutTheJpegSegmentsHeader) {
+  for (uint16_t value = 1; value <= 8; ++value) {
+    const Bytes tiff = Tiff(true, value);
+    EXPECT_EQ(ReadExifOrientation(tiff.data(), tiff.size()), value);
+    Bytes block;
+    AppendText(block, std::string("Exif\0\0", 6));
+    block.insert(block.end(), tiff.begin(), tiff.end());
+    EXPECT_EQ(ReadExifOrientation(block.data(), block.size()), value);
+  }
+}
+
 TEST(ExifOrientation, FindsExifAfterOtherApp1Segments) {
   Bytes xmp;
   AppendText(xmp, "http://ns.adobe.com/xap/1.0/");
