@@ -419,6 +419,56 @@ TEST_F(WicSpi, ReturnsErrorCodesForDamagedFiles) {
   EXPECT_EQ(plugin.Info(Fixture("cut-in-header.jpg"), &info), 3);
 }
 
+// Bytes of committed private memory of this process.
+size_t CommittedPrivateBytes() {
+  size_t total = 0;
+  MEMORY_BASIC_INFORMATION region;
+  for (const char* at = nullptr; VirtualQuery(at, &region, sizeof region) == sizeof region;
+       at = static_cast<const char*>(region.BaseAddress) + region.RegionSize) {
+    if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) total += region.RegionSize;
+  }
+  return total;
+}
+
+TEST_F(WicSpi, ShowsWhatACutOffJpegHolds) {
+  std::vector<char> bytes = ReadAll(Fixture("big.jpg"));
+  bytes.resize(bytes.size() * 3 / 4);
+  const Picture p =
+      plugin.DecodeFrom(bytes.data(), LONG(bytes.size()), kFromMemory, plugin.getPicture);
+  ASSERT_EQ(p.result, 0);
+  EXPECT_EQ(p.width(), 2048);
+  EXPECT_TRUE(Near(p.At(512, 256), kRed, 12)) << Hex(p.At(512, 256));
+  EXPECT_TRUE(Near(p.At(1536, 256), kLime, 12)) << Hex(p.At(1536, 256));
+}
+
+// A damaged picture decodes as far as it goes or is refused as unknown, broken
+// or (its size scrambled) too large.
+bool IsAnswerToDamage(int result) { return result == 0 || (result >= 2 && result <= 4); }
+
+TEST_F(WicSpi, SurvivesCutAndScrambledPicturesOfEveryOwnDecoder) {
+  const size_t before = CommittedPrivateBytes();
+  for (const char* file :
+       {"quad.jpg", "progressive.jpg", "arithmetic.jpg", "ycck.jpg", "quad.png", "interlaced.png",
+        "quad16.png", "palette.png", "lossy.webp", "alpha.webp", "animated.webp"}) {
+    const std::vector<char> whole = ReadAll(Fixture(file));
+    for (size_t step = 1; step <= 16; ++step) {
+      std::vector<char> cut(whole.begin(), whole.begin() + whole.size() * step / 17);
+      const int result =
+          plugin.DecodeFrom(cut.data(), LONG(cut.size()), kFromMemory, plugin.getPicture).result;
+      EXPECT_TRUE(IsAnswerToDamage(result)) << file << " cut " << step << ": " << result;
+      std::vector<char> scrambled = whole;
+      for (size_t i = step * 7; i < scrambled.size(); i += 23 + step) scrambled[i] ^= char(0x5A);
+      const int scrambledResult =
+          plugin
+              .DecodeFrom(scrambled.data(), LONG(scrambled.size()), kFromMemory, plugin.getPicture)
+              .result;
+      EXPECT_TRUE(IsAnswerToDamage(scrambledResult))
+          << file << " scrambled " << step << ": " << scrambledResult;
+    }
+  }
+  EXPECT_LT(CommittedPrivateBytes(), before + (8 << 20)) << "blocks left behind";
+}
+
 TEST_F(WicSpi, RefusesHugePicturesForWantOfMemory) {
   PictureInfo info{};
   EXPECT_EQ(plugin.Info(Fixture("huge.bmp"), &info), 4);
@@ -492,17 +542,6 @@ TEST_F(WicSpi, LeavesTheCallersComAsItWas) {
   EXPECT_TRUE(DecodeKeepsComState(plugin, nullptr)) << "thread without COM";
   EXPECT_TRUE(DecodeKeepsComState(plugin, &singleThreaded)) << "single-threaded apartment";
   EXPECT_TRUE(DecodeKeepsComState(plugin, &multithreaded)) << "multithreaded apartment";
-}
-
-// Bytes of committed private memory of this process.
-size_t CommittedPrivateBytes() {
-  size_t total = 0;
-  MEMORY_BASIC_INFORMATION region;
-  for (const char* at = nullptr; VirtualQuery(at, &region, sizeof region) == sizeof region;
-       at = static_cast<const char*>(region.BaseAddress) + region.RegionSize) {
-    if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) total += region.RegionSize;
-  }
-  return total;
 }
 
 TEST_F(WicSpi, FreesItsBlocksWhenStoppedOrRefused) {
