@@ -119,12 +119,14 @@ void DibWriter::PutConverted(const uint8_t* rows, size_t rowStride, uint32_t fir
   for (uint32_t r = 0; r < rowCount; ++r) {
     const uint8_t* source = rows + r * rowStride;
     uint8_t* target = PixelOf(0, firstRow + r);
-    if (std::is_same_v<Convert, FromBgr> && columnStep_ == kDibPixelBytes) {
+    if (columnStep_ != kDibPixelBytes) {
+      for (uint32_t x = 0; x < storedWidth_; ++x, source += Convert::kBytes, target += columnStep_)
+        Convert::Put(source, target);
+    } else if constexpr (std::is_same_v<Convert, FromBgr>) {
       std::memcpy(target, source, size_t{storedWidth_} * kDibPixelBytes);
-      continue;
-    }
-    for (uint32_t x = 0; x < storedWidth_; ++x, source += Convert::kBytes, target += columnStep_) {
-      Convert::Put(source, target);
+    } else {  // upright rows: a constant step lets the compiler unroll
+      for (uint32_t x = 0; x < storedWidth_; ++x, source += Convert::kBytes, target += 3)
+        Convert::Put(source, target);
     }
   }
 }
