@@ -86,22 +86,29 @@ int CopyRows(PictureDecoder& decoder, const DibLayout& layout, BYTE* dib, Progre
 
 }  // namespace
 
+int PlanDibOf(const PictureDecoder& decoder, DibLayout* layout) {
+  const StoredPicture& picture = decoder.picture();
+  const std::optional<DibLayout> planned =
+      PlanDib(picture.width, picture.height, picture.orientation);
+  if (!planned) return picture.width && picture.height ? kSpiNoMemory : kSpiBrokenData;
+  *layout = *planned;
+  return kSpiOk;
+}
+
 int HandOverDib(PictureDecoder& decoder, ProgressCallback progress, LONG progressData,
                 HLOCAL* bitmapInfo, HLOCAL* pixels) {
-  const StoredPicture& picture = decoder.picture();
-  const std::optional<DibLayout> layout =
-      PlanDib(picture.width, picture.height, picture.orientation);
-  if (!layout) return picture.width && picture.height ? kSpiNoMemory : kSpiBrokenData;
+  DibLayout layout;
+  int result = PlanDibOf(decoder, &layout);
+  if (result != kSpiOk) return result;
   LocalBlock infoBlock(sizeof(BITMAPINFO));
-  LocalBlock pixelBlock(layout->imageBytes);
+  LocalBlock pixelBlock(layout.imageBytes);
   if (!infoBlock.get() || !pixelBlock.get()) return kSpiNoMemory;
-  int result;
   {
     const LockedBytes header(infoBlock.get());
     const LockedBytes dib(pixelBlock.get());
     if (!header.get() || !dib.get()) return kSpiMemoryError;
-    FillBitmapInfo(*layout, reinterpret_cast<BITMAPINFO*>(header.get()));
-    result = CopyRows(decoder, *layout, dib.get(), progress, progressData);
+    FillBitmapInfo(layout, reinterpret_cast<BITMAPINFO*>(header.get()));
+    result = CopyRows(decoder, layout, dib.get(), progress, progressData);
   }
   if (result != kSpiOk) return result;
   *bitmapInfo = infoBlock.Release();

@@ -62,6 +62,10 @@ std::unique_ptr<PictureDecoder> NewWicDecoder();
 // signature; nothing beyond the given bytes is read).
 bool IsKnownToWic(const BYTE* head, DWORD size);
 
+// The layout of the upright DIB of the opened picture; returns an SpiResult
+// (kSpiNoMemory for a picture too large to hand out).
+int PlanDibOf(const PictureDecoder& decoder, DibLayout* layout);
+
 // Decodes the opened picture, upright, transparency over black, into two
 // moveable local memory blocks that the caller owns from then on: the
 // BITMAPINFO and the pixel rows. `progress` may be null. Returns an

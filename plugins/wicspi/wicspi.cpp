@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <new>
-#include <optional>
 
 #include "wicspi/decoding_plan.h"
 #include "wicspi/picture_bytes.h"
@@ -72,15 +71,13 @@ bool IsKnownPicture(const BYTE* head, DWORD size) {
 
 int ReadPictureInfo(const BYTE* data, DWORD size, PictureInfo* info) {
   const std::unique_ptr<PictureDecoder> decoder = DecoderFor(data, size);
-  const int result = decoder->Open(data, size);
+  int result = decoder->Open(data, size);
+  DibLayout layout;
+  if (result == kSpiOk) result = PlanDibOf(*decoder, &layout);
   if (result != kSpiOk) return result;
-  const StoredPicture& picture = decoder->picture();
-  const std::optional<DibLayout> layout =
-      PlanDib(picture.width, picture.height, picture.orientation);
-  if (!layout) return picture.width && picture.height ? kSpiNoMemory : kSpiBrokenData;
   *info = PictureInfo{};
-  info->width = static_cast<LONG>(layout->width);
-  info->height = static_cast<LONG>(layout->height);
+  info->width = static_cast<LONG>(layout.width);
+  info->height = static_cast<LONG>(layout.height);
   info->bitsPerPixel = 24;
   return kSpiOk;
 }
