@@ -28,6 +28,13 @@ convert quadgrey.tmp.png -colorspace Gray -define png:color-type=0 -depth 8 grey
 rm quadgrey.tmp.png
 # Opaque red, half-transparent lime, fully transparent blue, opaque white.
 quadrants red 'rgba(0,255,0,0.5)' 'rgba(0,0,255,0)' white PNG32:alpha.png
+# Palette and grey pictures whose transparency is a tRNS chunk: blue clear in
+# the palette, grey 85 clear in the grey picture.
+quadrants red lime 'rgba(0,0,255,0)' white PNG8:palette-clear.png
+quadrants 'gray(0)' 'gray(85)' 'gray(170)' 'gray(255)' quadgrey.tmp.png
+convert quadgrey.tmp.png -colorspace Gray -transparent 'gray(85)' -define png:color-type=0 -depth 8 \
+  grey-clear.png
+rm quadgrey.tmp.png
 convert -delay 10 quad.png \( -size 64x32 xc:black \) -loop 0 animated.gif
 convert quad.png -compress lzw quad.tif
 convert quad.png -sample '32x32!' quad.ico

@@ -231,6 +231,8 @@ const FormatCase kFormats[] = {
     {"grey.jpg", 64, 32, {RGB(0, 0, 0), RGB(85, 85, 85), RGB(170, 170, 170), kWhite}, 4},
     {"ycck.jpg", 64, 32, {kOrange, kTeal, kDarkGrey, kPink}, 12},
     {"interlaced.png", 64, 32, {kRed, kLime, kBlue, kWhite}, 0},
+    {"palette-clear.png", 64, 32, {kRed, kLime, kBlack, kWhite}, 0},
+    {"grey-clear.png", 64, 32, {kBlack, kBlack, RGB(170, 170, 170), kWhite}, 0},
     {"lossy.webp", 64, 32, {kRed, kLime, kBlue, kWhite}, 16},
     {"lossless.webp", 64, 32, {kRed, kLime, kBlue, kWhite}, 0},
     {"alpha.webp", 64, 32, {kRed, RGB(0, 128, 0), kBlack, kWhite}, 1},
