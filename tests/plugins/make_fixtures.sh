@@ -40,6 +40,8 @@ convert quad.png -compress lzw quad.tif
 convert quad.png -sample '32x32!' quad.ico
 convert quad.png -colorspace CMYK -quality 95 cmyk.jpg
 convert quad.png -sample '2048x1024!' big.png # a 6 MiB DIB
+cwebp -quiet -q 95 quad.png -o lossy.webp
+cwebp -quiet -lossless quad.png -o lossless.webp
 convert big.png -quality 90 big.jpg
 convert quad.png -interlace PNG interlaced.png
 convert quad.png -strip -interlace JPEG -quality 95 progressive.jpg
@@ -49,8 +51,6 @@ convert grey.png -strip -quality 95 grey.jpg
 # applications store CMYK, so that black ink and the inversion both count.
 quadrants 'rgb(255,128,0)' 'rgb(0,128,128)' 'rgb(64,64,64)' 'rgb(200,100,150)' mixed.png
 convert mixed.png -colorspace CMYK -define jpeg:colorspace=11 -quality 95 ycck.jpg
-cwebp -quiet -q 95 quad.png -o lossy.webp
-cwebp -quiet -lossless quad.png -o lossless.webp
 cwebp -quiet -lossless -exact alpha.png -o alpha.webp
 convert -size 64x32 xc:black black.png
 img2webp -lossless -d 100 quad.png black.png -o animated.webp >/dev/null 2>&1
@@ -58,17 +58,20 @@ rm black.png
 
 # The eight EXIF orientations of the same stored pixels: JPEGs with an APP1
 # segment written here (ImageMagick only rewrites an existing EXIF block),
-# TIFFs with the orientation tag.
+# WebPs with an EXIF chunk of the same TIFF structure, TIFFs with the
+# orientation tag.
 orientations=(TopLeft TopRight BottomRight BottomLeft LeftTop RightTop RightBottom LeftBottom)
 for value in 1 2 3 4 5 6 7 8; do
   {
-    head -c 2 quad.jpg
-    printf '\xff\xe1\x00\x22Exif\x00\x00II*\x00\x08\x00\x00\x00\x01\x00'
+    printf 'II*\x00\x08\x00\x00\x00\x01\x00'
     printf '\x12\x01\x03\x00\x01\x00\x00\x00\x0'"$value"'\x00\x00\x00\x00\x00\x00\x00'
-    tail -c +3 quad.jpg
-  } >"orient-$value.jpg"
+  } >exif.tmp
+  { head -c 2 quad.jpg; printf '\xff\xe1\x00\x22Exif\x00\x00'; cat exif.tmp; tail -c +3 quad.jpg; } \
+    >"orient-$value.jpg"
+  webpmux -set exif exif.tmp lossless.webp -o "orient-$value.webp" >/dev/null 2>&1
   convert quad.png -orient "${orientations[value - 1]}" -compress lzw "orient-$value.tif"
 done
+rm exif.tmp
 
 # Names that say nothing about the content, and a picture after other data.
 printf 'This is a text file, not a JPEG picture.\r\n%.0s' {1..60} >text.jpg

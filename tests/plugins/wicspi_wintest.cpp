@@ -410,6 +410,15 @@ TEST_F(WicSpi, TurnsJpegAndTiffUprightByTheirOrientation) {
   }
 }
 
+TEST_F(WicSpi, TurnsWebpUprightByItsExifChunk) {
+  for (const OrientationCase& c : kOrientations) {
+    const std::string file = "orient-" + std::to_string(c.value) + ".webp";
+    const Picture p = plugin.Decode(Fixture(file));
+    ExpectQuadrants(p, c.upright, 0, file);
+    EXPECT_EQ(p.width(), c.value >= 5 ? 32 : 64) << file;
+  }
+}
+
 TEST_F(WicSpi, ReturnsErrorCodesForDamagedFiles) {
   for (const char* file :
        {"cut-in-header.jpg", "cut-in-data.png", "bad-crc.png", "zero-height.jpg"}) {
