@@ -116,11 +116,37 @@ int OrientationOfJpeg(const uint8_t* data, size_t size) {
   return kUpright;
 }
 
+bool IsPng(const uint8_t* data, size_t size) {
+  return size >= 8 && std::memcmp(data, "\x89PNG\r\n\x1A\n", 8) == 0;
+}
+
+uint32_t BigEndian32(const uint8_t* p) {
+  return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3];
+}
+
+// Walks the chunks of a PNG file for its eXIf chunk, which writers put
+// before or after the picture data.
+int OrientationOfPng(const uint8_t* data, size_t size) {
+  constexpr size_t kChunkFrameBytes = 12;  // length, type, CRC
+  size_t at = 8;
+  while (at + kChunkFrameBytes <= size) {
+    const size_t length = BigEndian32(data + at);
+    if (length > size - at - kChunkFrameBytes) return kUpright;
+    const uint8_t* type = data + at + 4;
+    if (std::memcmp(type, "eXIf", 4) == 0) return OrientationOfExifBlock(type + 4, length);
+    if (std::memcmp(type, "IEND", 4) == 0) return kUpright;
+    at += kChunkFrameBytes + length;
+  }
+  return kUpright;
+}
+
 }  // namespace
 
 int ReadExifOrientation(const uint8_t* data, size_t size) {
   if (!data) return kUpright;
-  return IsJpeg(data, size) ? OrientationOfJpeg(data, size) : OrientationOfExifBlock(data, size);
+  if (IsJpeg(data, size)) return OrientationOfJpeg(data, size);
+  if (IsPng(data, size)) return OrientationOfPng(data, size);
+  return OrientationOfExifBlock(data, size);
 }
 
 }  // namespace bex::wicspi

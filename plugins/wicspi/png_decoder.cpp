@@ -37,7 +37,7 @@ class PngDecoder : public PictureDecoder {
     if (error) return ResultOf(error);
     picture_.width = header.width;
     picture_.height = header.height;
-    picture_.orientation = Orientation();
+    picture_.orientation = ReadExifOrientation(data, size);
     interlaced_ = header.interlace_method != SPNG_INTERLACE_NONE;
     const bool alpha = header.color_type == SPNG_COLOR_TYPE_GRAYSCALE_ALPHA ||
                        header.color_type == SPNG_COLOR_TYPE_TRUECOLOR_ALPHA || HasTransparency();
@@ -78,13 +78,6 @@ class PngDecoder : public PictureDecoder {
   bool HasTransparency() {
     spng_trns transparency{};
     return spng_get_trns(png_, &transparency) == 0;
-  }
-
-  // The orientation of an eXIf chunk, which holds a TIFF structure.
-  int Orientation() {
-    spng_exif exif{};
-    if (spng_get_exif(png_, &exif) != 0) return kUpright;
-    return ReadExifOrientation(reinterpret_cast<const uint8_t*>(exif.data), exif.length);
   }
 
   spng_ctx* png_ = nullptr;

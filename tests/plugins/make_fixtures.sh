@@ -58,7 +58,7 @@ rm black.png
 
 # The eight EXIF orientations of the same stored pixels: JPEGs with an APP1
 # segment written here (ImageMagick only rewrites an existing EXIF block),
-# WebPs with an EXIF chunk of the same TIFF structure, TIFFs with the
+# WebPs and PNGs with an EXIF chunk of the same TIFF structure, TIFFs with the
 # orientation tag.
 orientations=(TopLeft TopRight BottomRight BottomLeft LeftTop RightTop RightBottom LeftBottom)
 for value in 1 2 3 4 5 6 7 8; do
@@ -69,6 +69,7 @@ for value in 1 2 3 4 5 6 7 8; do
   { head -c 2 quad.jpg; printf '\xff\xe1\x00\x22Exif\x00\x00'; cat exif.tmp; tail -c +3 quad.jpg; } \
     >"orient-$value.jpg"
   webpmux -set exif exif.tmp lossless.webp -o "orient-$value.webp" >/dev/null 2>&1
+  convert "orient-$value.jpg" PNG24:"orient-$value.png" # an eXIf chunk after the data
   convert quad.png -orient "${orientations[value - 1]}" -compress lzw "orient-$value.tif"
 done
 rm exif.tmp

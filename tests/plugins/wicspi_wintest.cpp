@@ -410,12 +410,14 @@ TEST_F(WicSpi, TurnsJpegAndTiffUprightByTheirOrientation) {
   }
 }
 
-TEST_F(WicSpi, TurnsWebpUprightByItsExifChunk) {
-  for (const OrientationCase& c : kOrientations) {
-    const std::string file = "orient-" + std::to_string(c.value) + ".webp";
-    const Picture p = plugin.Decode(Fixture(file));
-    ExpectQuadrants(p, c.upright, 0, file);
-    EXPECT_EQ(p.width(), c.value >= 5 ? 32 : 64) << file;
+TEST_F(WicSpi, TurnsWebpAndPngUprightByTheirExifChunks) {
+  for (const char* type : {"webp", "png"}) {
+    for (const OrientationCase& c : kOrientations) {
+      const std::string file = "orient-" + std::to_string(c.value) + "." + type;
+      const Picture p = plugin.Decode(Fixture(file));
+      ExpectQuadrants(p, c.upright, 12, file);
+      EXPECT_EQ(p.width(), c.value >= 5 ? 32 : 64) << file;
+    }
   }
 }
 
