@@ -61,7 +61,6 @@ class PictureView {
   void ShowPicture();
   // The image area takes the client area's size (at start, without picture).
   void FillClientArea();
-  void SetTitle(const std::string& title);
 
   // --- copying to the clipboard (clipboard_win.cpp) ------------------------
   // The full-size picture, or the picture drawn as displayed.
@@ -92,6 +91,7 @@ class PictureView {
   void OnScroll(int bar, WPARAM wParam);
 
  private:
+  void SetTitle(const std::string& title);
   const BitmapRef& Picture() const { return area_->Picture(); }
   std::shared_ptr<Bitmap> RenderDisplayed() const { return area_->RenderDisplayed(); }
   void ApplyZoom(int percent);
