@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # Runs the benchmarks that need Windows under Wine, each printing its own
 # figures beside a baseline measured in the same run:
-#   wicspi_winbench          GetPicture of 6000 x 4000 JPEG and PNG photos
-#                            against a bare WIC decode
+#   wicspi_winbench          GetPicture of large JPEG, PNG and WebP photos
+#                            against the plug-in built to use WIC alone and
+#                            a bare WIC decode
 #   folder_listing_winbench  listing and sorting 100 000 files against the
 #                            bare directory enumeration
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 bash tools/setup.sh
-tools/build.sh win32 -- wicspi wicspi_winbench folder_listing_winbench
+tools/build.sh win32 -- wicspi wicspi_wic_only wicspi_winbench folder_listing_winbench
 build=$root/build/win32
 tests/plugins/make_fixtures.sh "$build/fixtures" --bench
 

@@ -68,13 +68,31 @@ std::vector<MenuItem> BuildCommandMenu() {
 constexpr Command kFitCommands[] = {Command::FitWindowToPicture, Command::FitPictureToWindow,
                                     Command::FitNeither};
 
+struct NamedKey {
+  int Key;
+  const char* Name;
+};
+
+constexpr NamedKey kNamedKeys[] = {
+    {kVkBack, "BackSpace"}, {kVkReturn, "Enter"}, {kVkEscape, "Esc"}, {kVkSpace, "Space"},
+    {kVkLeft, "←"},         {kVkUp, "↑"},         {kVkRight, "→"},    {kVkDown, "↓"},
+};
+
+}  // namespace
+
 std::string KeyName(int key) {
   if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9')) {
     return std::string(1, static_cast<char>(key));
   }
   if (key >= kVkF1 && key <= kVkF12) return "F" + std::to_string(key - kVkF1 + 1);
+  if (key >= kVkNumpad0 && key <= kVkNumpad9) return "テンキー" + std::to_string(key - kVkNumpad0);
+  for (const NamedKey& named : kNamedKeys) {
+    if (named.Key == key) return named.Name;
+  }
   return "";
 }
+
+namespace {
 
 // A file name in a caption: a lone "&" would mark an accelerator.
 std::string WithoutAccelerators(const std::string& text) {
