@@ -1,6 +1,6 @@
-// Feeds arbitrary bytes to the readers of "M_DIR.DAT" and "R_DIR.DAT", to the
-// move menu and to the folder editor. A written file must read back to the
-// tree it was written from, and nothing may crash.
+// Feeds arbitrary bytes to the readers of "M_DIR.DAT", "R_DIR.DAT" and
+// "UNDO.DAT", to the move menu and to the folder editor. A written file must
+// read back to what it was written from, and nothing may crash.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -14,6 +14,7 @@
 #include "move/destination_tree.h"
 #include "move/folder_editor.h"
 #include "move/move_menu_model.h"
+#include "move/undo_journal.h"
 
 namespace bex {
 namespace {
@@ -60,6 +61,22 @@ DestinationHistory CheckHistoryRoundTrip(std::string_view bytes) {
   RecordInHistory(history, FolderOfDestination(bytes));
   Require(history.size() <= std::max(before, kHistoryKeep));
   return history;
+}
+
+// The journal read back is the journal written; recording keeps at most
+// kUndoJournalKeep entries, and an entry undone leaves once.
+void CheckUndoJournalRoundTrip(std::string_view bytes) {
+  UndoJournal journal = ParseUndoJournal(bytes);
+  Require(ParseUndoJournal(SerializeUndoJournal(journal)) == journal);
+  if (!journal.empty()) {
+    const UndoEntry newest = journal.front();
+    UndoSubject(newest);
+    const size_t before = journal.size();
+    Require(ForgetUndo(journal, newest) && journal.size() == before - 1);
+    RecordUndo(journal, newest);
+  }
+  RecordUndo(journal, {UndoKind::kDelete, std::string(bytes.substr(0, 64)), {}});
+  Require(journal.size() <= kUndoJournalKeep);
 }
 
 void CheckEditorState(const FolderEditor& editor) {
@@ -132,6 +149,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bex::DestinationTree tree = bex::CheckDestinationsRoundTrip(bytes);
   const bex::DestinationHistory history = bex::CheckHistoryRoundTrip(bytes);
   bex::BuildMoveMenu(tree, history);
+  bex::CheckUndoJournalRoundTrip(bytes);
   bex::DriveEditor(bex::ParseDestinations(bytes), bytes);
   return 0;
 }
