@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/memory_win.h"
 #include "support/wine_paths.h"
 
 namespace {
@@ -416,17 +417,6 @@ TEST_F(WicSpi, LeavesTheCallersComAsItWas) {
   EXPECT_TRUE(DecodeKeepsComState(plugin, &multithreaded)) << "multithreaded apartment";
 }
 
-// Bytes of committed private memory of this process.
-size_t CommittedPrivateBytes() {
-  size_t total = 0;
-  MEMORY_BASIC_INFORMATION region;
-  for (const char* at = nullptr; VirtualQuery(at, &region, sizeof region) == sizeof region;
-       at = static_cast<const char*>(region.BaseAddress) + region.RegionSize) {
-    if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) total += region.RegionSize;
-  }
-  return total;
-}
-
 TEST_F(WicSpi, FreesItsBlocksWhenStoppedOrRefused) {
   const std::string big = Fixture("big.png");
   ProgressLog log;
@@ -438,14 +428,14 @@ TEST_F(WicSpi, FreesItsBlocksWhenStoppedOrRefused) {
   };
   ASSERT_EQ(stopAtTheEnd(), 1);  // first use: the codecs' own caches settle
   ASSERT_EQ(log.calls.back(), std::make_pair(1024, 1024)) << "stopped before the last row";
-  const size_t before = CommittedPrivateBytes();
+  const uint64_t before = bex::CommittedPrivateBytes();
   constexpr int kRounds = 20;
   for (int i = 0; i < kRounds; ++i) {
     ASSERT_EQ(stopAtTheEnd(), 1);
     ASSERT_EQ(plugin.Decode(Fixture("cut-in-data.png")).result, 3);
   }
   // A leaked DIB would be 6 MiB a round.
-  EXPECT_LT(CommittedPrivateBytes(), before + 3 * 2048 * 1024 * 3);
+  EXPECT_LT(bex::CommittedPrivateBytes(), before + 3 * 2048 * 1024 * 3);
 }
 
 }  // namespace

@@ -81,6 +81,8 @@ Viewer Viewer::Start(const std::string& folder, const std::string& args,
                      const ViewerOptions& options) {
   const std::string program = options.program.empty() ? BuildDir() + "\\bex.exe" : options.program;
   CopyInto(program, folder);
+  // The plug-in helper is shipped beside the program.
+  CopyInto(FolderOf(program) + "\\bexspi.exe", folder);
   const std::string plugins = PluginFolderOf(folder);
   CreateDirectoryA(plugins.c_str(), nullptr);
   for (const std::string& plugin : options.plugins) {

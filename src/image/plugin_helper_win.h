@@ -1,0 +1,85 @@
+// The viewer's link to one plug-in helper process (bexspi.exe beside the
+// program): the helper loads the modules of the plug-in folder, asks them and
+// has them decode, so that nothing a module does runs in the viewer. A helper
+// that crashes, exits, hangs past the cut-off, answers nonsense or grows past
+// the memory bound is ended; the next call starts a fresh one, which loads the
+// same folder again. The helpers end with the viewer, also when it is killed.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "image/bitmap_win.h"
+#include "image/helper_protocol.h"
+
+namespace bex {
+
+// A module call that takes longer than this counts as hung. Generous, since a
+// slow module must still decode the largest picture the viewer takes (64 Mi
+// pixels, a big TIFF read from a network share). The environment variable
+// BEX_PLUGIN_TIMEOUT_MS sets another cut-off (the tests use a short one).
+constexpr DWORD kDefaultCallTimeoutMs = 60000;
+// A helper whose committed memory passed this after a call is replaced: a
+// leaking module costs at most this, and the helper's largest legitimate
+// peak (a module's copy of a 64 Mi pixel picture) stays below it.
+constexpr uint32_t kHelperMemoryBoundMiB = 512;
+// The helper program, in the viewer's own folder.
+constexpr char kHelperProgram[] = "bexspi.exe";
+
+class PluginHelper {
+ public:
+  PluginHelper() = default;
+  ~PluginHelper() { End(); }
+  PluginHelper(const PluginHelper&) = delete;
+  PluginHelper& operator=(const PluginHelper&) = delete;
+
+  // The usable modules of folder, by file name, in the order that decides
+  // which module reads a file. A folder without any leaves the helper's
+  // modules as they were; the answer is then empty.
+  std::vector<std::string> LoadFolder(const std::string& folder);
+  // The index of the first module that reads the file (a full path), or none
+  // when no module does or the helper failed.
+  std::optional<uint32_t> Ask(const std::string& file);
+  // The file decoded by module `module`, or null when the module refuses or
+  // the helper failed.
+  BitmapRef Decode(uint32_t module, const std::string& file);
+
+  // The running helper's process id, 0 when none runs.
+  DWORD ProcessId() const { return process_.dwProcessId; }
+  // Ends the helper now; the next call starts another.
+  void End();
+
+ private:
+  bool EnsureRunning();
+  bool Start();
+  std::optional<Frame> Call(HelperCall call, const std::string& payload);
+  bool Send(const Frame& frame);
+  std::optional<Frame> Receive(DWORD deadline);
+  bool ReadMore(DWORD deadline);
+  void Discard(const Frame& stale);
+  void NoteMemory(uint32_t memoryMiB);
+  BitmapRef TakePicture(const PictureReply& picture);
+
+  PROCESS_INFORMATION process_ = {};
+  HANDLE pipe_ = nullptr;
+  HANDLE readEvent_ = nullptr;
+  HANDLE writeEvent_ = nullptr;
+  OVERLAPPED read_ = {};
+  bool reading_ = false;
+  char buffer_[4096] = {};
+  FrameReader reader_;
+  RequestLedger ledger_;
+  // The folder whose modules the helper holds, loaded again by a fresh helper.
+  std::string folder_;
+  bool replaceAfterCall_ = false;
+};
+
+// The cut-off of one module call: kDefaultCallTimeoutMs unless the environment
+// sets another.
+DWORD PluginCallTimeoutMs();
+
+}  // namespace bex
