@@ -25,7 +25,7 @@
 //            ExitProcess in GetPicture; loop never returns from it; overflow
 //            overflows the stack there; leak commits 200 MB in each
 //            GetPicture and never frees them (leakfail then fails the call);
-//            slow takes 5 s to decode.
+//            slow takes 5 s to decode, holding the file open.
 #include <windows.h>
 
 #include <tlhelp32.h>
@@ -382,7 +382,15 @@ int Overflow(int depth) {
   return Overflow(depth + 1) + frame[0];
 }
 
-void Misbehave(const char* variant, const char* call) {
+// Holds the file open, as a module that reads it slowly would.
+void ReadSlowly(const char* fileName) {
+  HANDLE file = CreateFileA(fileName, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  Sleep(5000);
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+}
+
+void Misbehave(const char* variant, const char* call, const char* fileName = nullptr) {
   if (!kUnruly) return;
   const std::string word(variant);
   const std::string where(call);
@@ -399,7 +407,7 @@ void Misbehave(const char* variant, const char* call) {
   if (word == "leak" || word == "leakfail") {
     VirtualAlloc(nullptr, 200u << 20, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
   }
-  if (word == "slow") Sleep(5000);
+  if (word == "slow") ReadSlowly(fileName);
 }
 
 void MisbehaveOnHead(const std::string& head, const char* call) {
@@ -446,7 +454,7 @@ int WINAPI GetPicture(LPCSTR buf, long len, unsigned flag, HLOCAL* bitmapInfo, H
   if ((flag & 7) != 0) return kNotImplemented;
   TestPicture picture;
   if (!ReadTestPicture(buf, len, true, &picture)) return kUnknownFormat;
-  Misbehave(picture.variant, "GetPicture");
+  Misbehave(picture.variant, "GetPicture", buf);
   if (kUnruly && std::strcmp(picture.variant, "leakfail") == 0) return kOutOfMemory;
   return HandOver(picture, bitmapInfo, bits);
 }

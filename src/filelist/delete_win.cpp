@@ -57,6 +57,7 @@ void FolderStepper::DeleteShownFile(const ShownFile& shown) {
     return;
   }
   if (ShownFileRemoved() || !shown.Is(*path)) return;
+  LetGoOf(shown.Name());
   std::string list = *path;
   list.append(2, '\0');
   SHFILEOPSTRUCTA op = {};

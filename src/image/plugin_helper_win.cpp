@@ -1,5 +1,6 @@
 #include "image/plugin_helper_win.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <utility>
 
@@ -24,10 +25,28 @@ HANDLE HelperJob() {
 }
 
 std::string NewPipeName() {
-  static unsigned counter = 0;
+  static std::atomic<unsigned> counter{0};
   return "\\\\.\\pipe\\bex-plugins-" + std::to_string(GetCurrentProcessId()) + "-" +
          std::to_string(++counter);
 }
+
+// Slots start their helpers from threads of their own: one start at a time,
+// so that no helper inherits the handles meant for another.
+class StartLock {
+ public:
+  StartLock() { EnterCriticalSection(&Section()); }
+  ~StartLock() { LeaveCriticalSection(&Section()); }
+  StartLock(const StartLock&) = delete;
+  StartLock& operator=(const StartLock&) = delete;
+
+ private:
+  static CRITICAL_SECTION& Section() {
+    static CRITICAL_SECTION section;
+    static const bool initialized = (InitializeCriticalSection(&section), true);
+    static_cast<void>(initialized);
+    return section;
+  }
+};
 
 // A handle of this process that the helper inherits, as it appears there.
 HANDLE InheritableCopy(HANDLE handle, DWORD access) {
@@ -104,6 +123,11 @@ BitmapRef PluginHelper::Decode(uint32_t module, const std::string& file) {
   return picture;
 }
 
+PluginHelper::~PluginHelper() {
+  End();
+  if (cancel_) CloseHandle(cancel_);
+}
+
 void PluginHelper::End() {
   if (process_.hProcess) {
     TerminateProcess(process_.hProcess, 1);
@@ -128,12 +152,12 @@ void PluginHelper::End() {
 
 // A fresh helper holds the modules of the folder loaded last.
 bool PluginHelper::EnsureRunning() {
-  if (replaceAfterCall_ ||
+  if (Cancelled() || replaceAfterCall_ ||
       (process_.hProcess && WaitForSingleObject(process_.hProcess, 0) != WAIT_TIMEOUT)) {
     End();
   }
   if (process_.hProcess) return true;
-  if (!Start()) return false;
+  if (Cancelled() || !Start()) return false;
   if (folder_.empty()) return true;
   const std::optional<Frame> reply = Call(HelperCall::kLoadFolder, LoadFolderRequest(folder_));
   return reply.has_value() && process_.hProcess;
@@ -160,6 +184,7 @@ bool PluginHelper::Start() {
   connect.hEvent = readEvent_;
   const bool listening = ConnectNamedPipe(pipe_, &connect) || GetLastError() == ERROR_IO_PENDING ||
                          GetLastError() == ERROR_PIPE_CONNECTED;
+  const StartLock oneAtATime;
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
   HANDLE helperEnd = listening ? CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0,
                                              &inherit, OPEN_EXISTING, 0, nullptr)
@@ -224,7 +249,8 @@ bool PluginHelper::Send(const Frame& frame) {
       GetLastError() != ERROR_IO_PENDING) {
     return false;
   }
-  if (WaitForSingleObject(writeEvent_, PluginCallTimeoutMs()) != WAIT_OBJECT_0) {
+  const HANDLE waits[] = {writeEvent_, cancel_};
+  if (WaitForMultipleObjects(2, waits, FALSE, PluginCallTimeoutMs()) != WAIT_OBJECT_0) {
     CancelIo(pipe_);
     GetOverlappedResult(pipe_, &write, &written, TRUE);
     return false;
@@ -239,8 +265,8 @@ std::optional<Frame> PluginHelper::Receive(DWORD deadline) {
   }
 }
 
-// Waits for the helper's next bytes; false when it ended, broke the pipe
-// or is still silent at the deadline.
+// Waits for the helper's next bytes; false when it ended, broke the pipe,
+// is still silent at the deadline or the call was cancelled.
 bool PluginHelper::ReadMore(DWORD deadline) {
   if (!reading_) {
     read_ = {};
@@ -252,8 +278,8 @@ bool PluginHelper::ReadMore(DWORD deadline) {
     }
     reading_ = true;
   }
-  const HANDLE waits[] = {readEvent_, process_.hProcess};
-  if (WaitForMultipleObjects(2, waits, FALSE, Remaining(deadline)) != WAIT_OBJECT_0) return false;
+  const HANDLE waits[] = {readEvent_, process_.hProcess, cancel_};
+  if (WaitForMultipleObjects(3, waits, FALSE, Remaining(deadline)) != WAIT_OBJECT_0) return false;
   DWORD count = 0;
   const bool read = GetOverlappedResult(pipe_, &read_, &count, FALSE);
   reading_ = false;

@@ -30,10 +30,11 @@ constexpr uint32_t kHelperMemoryBoundMiB = 512;
 // The helper program, in the viewer's own folder.
 constexpr char kHelperProgram[] = "bexspi.exe";
 
+// One thread at a time makes the calls; Cancel may come from any thread.
 class PluginHelper {
  public:
-  PluginHelper() = default;
-  ~PluginHelper() { End(); }
+  PluginHelper() : cancel_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+  ~PluginHelper();
   PluginHelper(const PluginHelper&) = delete;
   PluginHelper& operator=(const PluginHelper&) = delete;
 
@@ -52,6 +53,11 @@ class PluginHelper {
   DWORD ProcessId() const { return process_.dwProcessId; }
   // Ends the helper now; the next call starts another.
   void End();
+  // Makes the call under way, and every later one, fail at once; the helper
+  // is ended, so that no module holds a file open. From any thread.
+  void Cancel() { SetEvent(cancel_); }
+  // Calls work again after Cancel.
+  void AllowCalls() { ResetEvent(cancel_); }
 
  private:
   bool EnsureRunning();
@@ -64,6 +70,9 @@ class PluginHelper {
   void NoteMemory(uint32_t memoryMiB);
   BitmapRef TakePicture(const PictureReply& picture);
 
+  bool Cancelled() const { return WaitForSingleObject(cancel_, 0) == WAIT_OBJECT_0; }
+
+  HANDLE cancel_;
   PROCESS_INFORMATION process_ = {};
   HANDLE pipe_ = nullptr;
   HANDLE readEvent_ = nullptr;

@@ -282,10 +282,14 @@ void DecoderSlot::LoadPlugins(const std::string& folder) {
 }
 
 bool DecoderSlot::PrepareFile(const std::string& name) {
+  const std::string full = FullPath(name);
+  return PrepareFile(name, full.empty() ? name : full);
+}
+
+bool DecoderSlot::PrepareFile(const std::string& name, const std::string& fullPath) {
   extension_ = UpperExtension(name);
   preparedName_ = name;
-  const std::string full = FullPath(name);
-  fullPreparedName_ = full.empty() ? name : full;
+  fullPreparedName_ = fullPath;
   return SelectPlugin();
 }
 
@@ -305,7 +309,7 @@ bool DecoderSlot::SelectPlugin() {
 bool DecoderSlot::DecodePicture() {
   BitmapRef decoded;
   if (IsBitmapFile()) {
-    decoded = ReadBitmapFile(preparedName_);
+    decoded = ReadBitmapFile(fullPreparedName_);
   } else if (chosen_) {
     decoded = helper_.Decode(*chosen_, fullPreparedName_);
   }

@@ -107,6 +107,9 @@ class DecoderSlot {
   // Takes the file for the next decode and chooses its plug-in. True for a
   // ".BMP" file or when some plug-in reads it.
   bool PrepareFile(const std::string& name);
+  // The same with the file's full path given, so that the slot can work on
+  // another thread while the current directory changes.
+  bool PrepareFile(const std::string& name, const std::string& fullPath);
   // The choice of PrepareFile: the first plug-in of the list that reads the
   // file. A file that does not open is refused without asking any module.
   // The modules are given the file's full path, since the helper's current
@@ -117,6 +120,10 @@ class DecoderSlot {
   // rejects) the slot keeps its earlier picture and name.
   bool DecodePicture();
   void ReleasePicture() { picture_.reset(); }
+  // Makes the plug-in call under way, and later ones, fail at once (from any
+  // thread), until AllowCalls.
+  void CancelCalls() { helper_.Cancel(); }
+  void AllowCalls() { helper_.AllowCalls(); }
 
   // Shared, so that the picture stays valid while the slot decodes another.
   BitmapRef Picture() const { return picture_; }
