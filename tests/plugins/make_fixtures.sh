@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Makes the pictures that the plug-in tests decode, with ImageMagick, into the
-# given folder (created if missing). With --bench it also makes the two large
-# photos of the plug-in benchmark (slow; kept when they exist).
+# given folder (created if missing). With --bench it also makes the large
+# photos of the plug-in benchmarks (slow; kept when they exist).
 #   tests/plugins/make_fixtures.sh build/win32/fixtures [--bench]
 #
 # Most pictures are 64 x 32 with four coloured quadrants:
@@ -79,4 +79,5 @@ printf '\x00\x00' | dd of=zero-height.jpg bs=1 seek=$((sof + 5)) conv=notrunc st
 if [ "$bench" = --bench ]; then
   [ -f bench-6000x4000.jpg ] || convert -size 6000x4000 plasma:fractal -quality 90 bench-6000x4000.jpg
   [ -f bench-6000x4000.png ] || convert bench-6000x4000.jpg bench-6000x4000.png
+  [ -f bench-4000x3000.jpg ] || convert -size 4000x3000 plasma:fractal -quality 90 bench-4000x3000.jpg
 fi
