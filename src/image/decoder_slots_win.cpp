@@ -45,17 +45,41 @@ void WaitWithLiveWindows(HANDLE handle) {
 
 bool Ended(HANDLE thread) { return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; }
 
+// One slot loading the plug-in folder on a thread of its own.
+struct FolderLoad {
+  DecoderSlot* slot;
+  const std::string* folder;
+};
+
+DWORD WINAPI RunFolderLoad(void* param) {
+  const auto* load = static_cast<FolderLoad*>(param);
+  load->slot->LoadPlugins(*load->folder);
+  return 0;
+}
+
 }  // namespace
 
 DecoderSlots::~DecoderSlots() {
   for (int slot = 0; slot < kCount; ++slot) CancelDecode(slot);
 }
 
+// The slots' helpers start and load at the same time.
 void DecoderSlots::LoadPlugins(const std::string& folder) {
   for (const std::unique_ptr<Job>& job : jobs_) {
-    if (job) WaitWithLiveWindows(job->thread);
+    if (job && job->thread) WaitWithLiveWindows(job->thread);
   }
-  for (DecoderSlot& slot : slots_) slot.LoadPlugins(folder);
+  std::array<FolderLoad, kCount> loads;
+  std::array<HANDLE, kCount> threads = {};
+  for (int i = 0; i < kCount; ++i) {
+    loads[i] = {&slots_[i], &folder};
+    threads[i] = CreateThread(nullptr, 0, RunFolderLoad, &loads[i], 0, nullptr);
+    if (!threads[i]) RunFolderLoad(&loads[i]);
+  }
+  for (HANDLE thread : threads) {
+    if (!thread) continue;
+    WaitWithLiveWindows(thread);
+    CloseHandle(thread);
+  }
 }
 
 bool DecoderSlots::Decode(const std::string& name, int slot, HWND progressWindow) {
