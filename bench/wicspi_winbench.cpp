@@ -1,7 +1,10 @@
-// Times wicspi.spi's GetPicture on two large photos (JPEG and PNG, 6000 x
-// 4000) beside a bare WIC decode of the same files to 32-bit pixels, and the
-// peak memory of each, measured in a child process of its own.
-//   wicspi_winbench.exe [folder of bench-6000x4000.jpg and .png] [runs]
+// Times wicspi.spi's GetPicture on large photos (JPEG 4000 x 3000 and
+// 6000 x 4000, PNG 6000 x 4000, WebP 4000 x 3000) beside the same plug-in
+// built to decode everything through WIC (bench\wic-only\wicspi.spi, the
+// plug-in as it was before its own decoders) and a bare WIC decode of the
+// same files to 32-bit pixels; then the peak memory of each, measured in a
+// child process of its own, and the time of GetPreview.
+//   wicspi_winbench.exe [folder of the bench-* photos] [runs]
 // Without a folder it uses <build>\fixtures (tests/plugins/make_fixtures.sh
 // <build>/fixtures --bench makes the photos).
 #include <windows.h>
@@ -12,6 +15,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 #include <wrl/client.h>
@@ -31,13 +35,19 @@ double Now() {
   return double(count.QuadPart) / double(frequency.QuadPart);
 }
 
+// The plug-in, and the same sources built to decode everything through WIC.
+const char* const kPluginPath = "\\plugins\\wicspi.spi";
+const char* const kWicOnlyPath = "\\bench\\wic-only\\wicspi.spi";
+
 class Plugin {
  public:
-  Plugin() {
-    module_ = LoadLibraryA((bex::test::BuildDir() + "\\plugins\\wicspi.spi").c_str());
+  explicit Plugin(const char* pathInBuild) {
+    module_ = LoadLibraryA((bex::test::BuildDir() + pathInBuild).c_str());
     if (module_) {
       getPicture_ = reinterpret_cast<GetPictureFn>(
           reinterpret_cast<void*>(GetProcAddress(module_, "GetPicture")));
+      getPreview_ = reinterpret_cast<GetPictureFn>(
+          reinterpret_cast<void*>(GetProcAddress(module_, "GetPreview")));
       isSupported_ = reinterpret_cast<IsSupportedFn>(
           reinterpret_cast<void*>(GetProcAddress(module_, "IsSupported")));
     }
@@ -45,7 +55,7 @@ class Plugin {
   ~Plugin() {
     if (module_) FreeLibrary(module_);
   }
-  bool loaded() const { return getPicture_ && isSupported_; }
+  bool loaded() const { return getPicture_ && getPreview_ && isSupported_; }
 
   // One IsSupported with a handle from _lopen, as the viewer asks.
   bool Accepts(const std::string& path) const {
@@ -56,17 +66,21 @@ class Plugin {
   }
 
   // One GetPicture as the viewer calls it, blocks freed as the viewer does.
-  bool Decode(const std::string& path) const {
+  bool Decode(const std::string& path) const { return Call(getPicture_, path); }
+  bool Preview(const std::string& path) const { return Call(getPreview_, path); }
+
+ private:
+  static bool Call(GetPictureFn call, const std::string& path) {
     HLOCAL info = nullptr, pixels = nullptr;
-    if (getPicture_(path.c_str(), 0, 0, &info, &pixels, nullptr, 0) != 0) return false;
+    if (call(path.c_str(), 0, 0, &info, &pixels, nullptr, 0) != 0) return false;
     GlobalFree(pixels);
     GlobalFree(info);
     return true;
   }
 
- private:
   HMODULE module_ = nullptr;
   GetPictureFn getPicture_ = nullptr;
+  GetPictureFn getPreview_ = nullptr;
   IsSupportedFn isSupported_ = nullptr;
 };
 
@@ -128,10 +142,12 @@ void ReportPeakInChild(const std::string& way, const std::string& path) {
 int PeakRun(const std::string& way, const std::string& path) {
   PROCESS_MEMORY_COUNTERS before{}, after{};
   GetProcessMemoryInfo(GetCurrentProcess(), &before, sizeof before);
-  const bool ok = way == "plugin" ? Plugin().Decode(path) : BareDecode(path);
+  const bool ok = way == "plugin"     ? Plugin(kPluginPath).Decode(path)
+                  : way == "wic-only" ? Plugin(kWicOnlyPath).Decode(path)
+                                      : BareDecode(path);
   GetProcessMemoryInfo(GetCurrentProcess(), &after, sizeof after);
   constexpr double kMiB = 1024.0 * 1024.0;
-  std::printf("  peak memory, %-6s: working set %7.1f MiB (+%.1f), pagefile %7.1f MiB (+%.1f)%s\n",
+  std::printf("  peak memory, %-8s: working set %7.1f MiB (+%.1f), pagefile %7.1f MiB (+%.1f)%s\n",
               way.c_str(), after.PeakWorkingSetSize / kMiB,
               (after.PeakWorkingSetSize - before.PeakWorkingSetSize) / kMiB,
               after.PeakPagefileUsage / kMiB,
@@ -139,24 +155,60 @@ int PeakRun(const std::string& way, const std::string& path) {
   return ok ? 0 : 1;
 }
 
-bool BenchFile(const Plugin& plugin, const std::string& path, int runs) {
-  std::vector<double> pluginTimes, bareTimes;
-  for (int i = 0; i < runs; ++i) {  // interleaved so both see the same machine load
+// Median and fastest of `runs` calls of `decode`, or nothing when one fails.
+template <typename Decode>
+std::optional<Timing> Time(int runs, Decode decode) {
+  std::vector<double> seconds;
+  for (int i = 0; i < runs; ++i) {
+    const double start = Now();
+    if (!decode()) return std::nullopt;
+    seconds.push_back(Now() - start);
+  }
+  return Summarize(seconds);
+}
+
+void PrintTiming(const char* what, const std::optional<Timing>& t) {
+  if (t) {
+    std::printf("  %-34s min %7.1f ms  median %7.1f ms\n", what, t->min * 1e3, t->median * 1e3);
+  } else {
+    std::printf("  %-34s not decoded\n", what);
+  }
+}
+
+struct Photo {
+  const char* name;
+  double goal;  // most time of the plug-in against the WIC-only build; 0: none
+};
+
+bool BenchFile(const Plugin& plugin, const Plugin& wicOnly, const std::string& path,
+               const Photo& photo, int runs) {
+  // Interleaved runs: each way sees the same machine load.
+  std::vector<double> pluginTimes, wicOnlyTimes, bareTimes;
+  bool wicOnlyDecodes = true, bareDecodes = true;
+  for (int i = 0; i < runs; ++i) {
     double start = Now();
     if (!plugin.Decode(path)) return false;
     pluginTimes.push_back(Now() - start);
     start = Now();
-    if (!BareDecode(path)) return false;
+    wicOnlyDecodes = wicOnlyDecodes && wicOnly.Decode(path);
+    wicOnlyTimes.push_back(Now() - start);
+    start = Now();
+    bareDecodes = bareDecodes && BareDecode(path);
     bareTimes.push_back(Now() - start);
   }
-  const Timing p = Summarize(pluginTimes), b = Summarize(bareTimes);
   std::printf("%s (%d runs)\n", path.c_str(), runs);
-  std::printf("  GetPicture (24-bit DIB): min %7.1f ms  median %7.1f ms\n", p.min * 1e3,
-              p.median * 1e3);
-  std::printf("  bare WIC to 32-bit BGRA: min %7.1f ms  median %7.1f ms\n", b.min * 1e3,
-              b.median * 1e3);
-  std::printf("  ratio: %.3f (median), %.3f (min); goal <= 1.15\n", p.median / b.median,
-              p.min / b.min);
+  const Timing p = Summarize(pluginTimes);
+  PrintTiming("GetPicture:", p);
+  const std::optional<Timing> w =
+      wicOnlyDecodes ? std::optional<Timing>(Summarize(wicOnlyTimes)) : std::nullopt;
+  PrintTiming("GetPicture, WIC-only build:", w);
+  PrintTiming("bare WIC to 32-bit BGRA:",
+              bareDecodes ? std::optional<Timing>(Summarize(bareTimes)) : std::nullopt);
+  if (w && photo.goal > 0) {
+    std::printf("  ratio to the WIC-only build: %.3f (median), %.3f (min); goal <= %.2f\n",
+                p.median / w->median, p.min / w->min, photo.goal);
+  }
+  PrintTiming("GetPreview:", Time(runs, [&] { return plugin.Preview(path); }));
   constexpr int kQuestions = 50;
   const double start = Now();
   for (int i = 0; i < kQuestions; ++i) {
@@ -165,8 +217,7 @@ bool BenchFile(const Plugin& plugin, const std::string& path, int runs) {
   std::printf("  IsSupported with a file handle: %.2f ms a call\n",
               (Now() - start) * 1e3 / kQuestions);
   std::fflush(stdout);
-  ReportPeakInChild("plugin", path);
-  ReportPeakInChild("bare", path);
+  for (const char* way : {"plugin", "wic-only", "bare"}) ReportPeakInChild(way, path);
   return true;
 }
 
@@ -177,14 +228,19 @@ int main(int argc, char** argv) {
   if (argc == 4 && std::string(argv[1]) == "--peak") return PeakRun(argv[2], argv[3]);
   const std::string folder = argc > 1 ? argv[1] : bex::test::BuildDir() + "\\fixtures";
   const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 7;
-  const Plugin plugin;
-  if (!plugin.loaded()) {
-    std::printf("wicspi.spi not found under %s\\plugins\n", bex::test::BuildDir().c_str());
+  const Plugin plugin(kPluginPath), wicOnly(kWicOnlyPath);
+  if (!plugin.loaded() || !wicOnly.loaded()) {
+    std::printf("%s or %s not found under %s\n", kPluginPath, kWicOnlyPath,
+                bex::test::BuildDir().c_str());
     return 1;
   }
-  for (const char* name : {"bench-6000x4000.jpg", "bench-6000x4000.png"}) {
-    if (!BenchFile(plugin, folder + "\\" + name, runs)) {
-      std::printf("%s: cannot decode (make it with make_fixtures.sh --bench)\n", name);
+  const Photo photos[] = {{"bench-4000x3000.jpg", 0.5},
+                          {"bench-6000x4000.jpg", 0.5},
+                          {"bench-6000x4000.png", 0.8},
+                          {"bench-4000x3000.webp", 0}};
+  for (const Photo& photo : photos) {
+    if (!BenchFile(plugin, wicOnly, folder + "\\" + photo.name, photo, runs)) {
+      std::printf("%s: cannot decode (make it with make_fixtures.sh --bench)\n", photo.name);
       return 1;
     }
   }

@@ -85,6 +85,11 @@ foreach(sub common image filelist move app plugins e2e)
   endif()
 endforeach()
 
+# The plug-in's tests write a CMYK JPEG of their own with libjpeg.
+if(TARGET bex_plugins_wintests)
+  target_link_libraries(bex_plugins_wintests PRIVATE bex_codecs)
+endif()
+
 # The end-to-end tests start the program with our WIC plug-in.
 if(TARGET bex_e2e_wintests)
   add_dependencies(bex_e2e_wintests bex wicspi)

@@ -1,15 +1,36 @@
 #!/usr/bin/env bash
-# Generates a demo folder of pictures: bitmaps the viewer reads itself, and
-# JPEG and PNG photos for the plug-in.  Usage: tools/make_demo.sh <folder>
+# Makes the demo folder: photographs at camera sizes from Debian's
+# mate-backgrounds package (tools/setup.sh mate-backgrounds installs it), as
+# JPEG and PNG for the plug-in and as bitmaps the viewer reads itself.
+# Usage: tools/make_demo.sh <folder>
 set -euo pipefail
 demo=$1
-[ -f "$demo/.made" ] && exit 0
+photos=/usr/share/backgrounds/mate/nature
+# Beside the folder, so that the viewer lists nothing but the pictures.
+made=${demo%/}.made
+[ -f "$made" ] && exit 0
+if [ ! -d "$photos" ]; then
+  echo "make_demo: $photos is missing; run tools/setup.sh mate-backgrounds as root" >&2
+  exit 1
+fi
+rm -rf "$demo"
 mkdir -p "$demo"
-convert -size 640x480 plasma:fractal -seed 7 BMP3:"$demo/01-plasma.bmp" 2>/dev/null ||
-  convert -size 640x480 gradient:navy-gold BMP3:"$demo/01-plasma.bmp"
-convert -size 480x360 gradient:red-blue BMP3:"$demo/02-gradient.bmp"
-convert -size 800x600 radial-gradient:white-darkgreen -quality 90 "$demo/03-radial.jpg"
-convert -size 500x500 pattern:checkerboard -scale 400% "$demo/04-checker.png"
-convert rose: -resize 400% -quality 92 "$demo/05-rose.jpg"
-convert logo: -resize 50% "$demo/06-logo.png"
-touch "$demo/.made"
+# demo name and source photo; the extension says the format (BMP3: 24-bit bitmap).
+# The first is the sharpest at 100 %, as the demo opens on it.
+while read -r name source; do
+  case $name in
+    *.jpg) cp "$photos/$source" "$demo/$name" ;;
+    *.bmp) convert "$photos/$source" BMP3:"$demo/$name" ;;
+    *) convert "$photos/$source" "$demo/$name" ;;
+  esac
+done <<'EOF'
+01-rain-drops.jpg RainDrops.jpg
+02-forget-me-nots.jpg LadyBird.jpg
+03-marigold.png Garden.jpg
+04-water-drop.bmp Aqua.jpg
+05-seeds.jpg TwoWings.jpg
+06-wood.png Wood.jpg
+07-yellow-flower.bmp YellowFlower.jpg
+08-storm.jpg Storm.jpg
+EOF
+touch "$made"

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Sets up what is missing, builds Bex and runs it under Wine: on the pictures
-# given as arguments, or without arguments on a demo folder of generated
-# pictures. Without a display it runs on a virtual one, saves a screenshot of
-# the desktop and prints where.
+# or the folder given as arguments, or without arguments on a demo folder of
+# photographs. Without a display it runs on a virtual one, saves a screenshot
+# of the desktop and prints where.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
-bash tools/setup.sh
+# The demo's photographs come from a Debian package.
+if [ $# -eq 0 ]; then bash tools/setup.sh mate-backgrounds; else bash tools/setup.sh; fi
 # The viewer, the tool that waits for its window, and our decoder plug-in.
 tools/build.sh win32 -- bex wait_window wicspi
 
@@ -20,19 +21,22 @@ if compgen -G "$build/plugins/*.spi" >/dev/null; then cp "$build"/plugins/*.spi 
 
 . tools/wine-env.sh
 # The plug-in folder is registered on the first run so the viewer can show
-# every format its plug-ins read.
+# every format its plug-ins read; the window starts in the desktop's corner,
+# so that a photo larger than the screen fills it.
 if [ ! -f "$app/bex.ini" ]; then
-  printf '[設定]\r\nSPIDIR=%s\r\n' "$(winepath_of "$app/plugins")" | iconv -f UTF-8 -t CP932 >"$app/bex.ini"
+  printf '[設定]\r\nSPIDIR=%s\r\n[窓位置]\r\nTop=0\r\nLeft=0\r\n' "$(winepath_of "$app/plugins")" |
+    iconv -f UTF-8 -t CP932 >"$app/bex.ini"
 fi
 
 # The viewer opens the pictures given (each further one in a window of its
-# own, as the viewer does); without any, a photo of a demo folder, through
-# which Space and BackSpace step.
+# own, as the viewer does), or the first picture of a folder given; without
+# arguments the first photo of the demo folder. Space and BackSpace step
+# through the folder.
 pictures=("$@")
 if [ ${#pictures[@]} -eq 0 ]; then
   demo=$build/demo
   tools/make_demo.sh "$demo"
-  pictures=("$demo"/05-rose.jpg)
+  pictures=("$demo")
 fi
 args=()
 for p in "${pictures[@]}"; do args+=("$(winepath_of "$p")"); done

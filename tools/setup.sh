@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Installs what building and testing Bex needs on Debian 12: the i386
 # architecture, 32-bit Wine, MinGW-w64, CMake, Xvfb, the Japanese locale and
-# fonts, GoogleTest, Google Benchmark and clang's fuzzer runtime.
+# fonts, GoogleTest, Google Benchmark and clang's fuzzer runtime, and the
+# packages named as arguments (the run command's demo photographs); then
+# builds the codec libraries of the WIC plug-in from Debian's sources
+# (tools/codecs.sh).
 # Quick when everything is there already.
 set -euo pipefail
 
@@ -9,7 +12,9 @@ packages=(
   wine wine32:i386 wine64 g++-mingw-w64-i686 cmake make g++ clang
   libclang-rt-14-dev libgtest-dev googletest libbenchmark-dev
   xvfb x11-utils xdotool imagemagick
+  nasm dpkg-dev webp libjpeg-turbo-progs
   fonts-ipafont-gothic fonts-ipafont-mincho locales
+  "$@"
 )
 
 missing=()
@@ -44,3 +49,5 @@ fontdir=/usr/share/wine/fonts
 if [ ! -e "$fontdir/marlett.ttf" ] && [ "$(id -u)" -eq 0 ]; then
   apt-get install -y -qq --no-install-recommends fonts-wine >/dev/null || true
 fi
+
+bash "$(dirname "$0")/codecs.sh"

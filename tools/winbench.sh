@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs the benchmarks that need Windows under Wine, each printing its own
 # figures beside a baseline measured in the same run:
-#   wicspi_winbench          GetPicture of 6000 x 4000 JPEG and PNG photos
-#                            against a bare WIC decode
+#   wicspi_winbench          GetPicture of large JPEG, PNG and WebP photos
+#                            against the plug-in built to use WIC alone and
+#                            a bare WIC decode
 #   folder_listing_winbench  listing and sorting 100 000 files against the
 #                            bare directory enumeration
 #   plugin_helper_winbench   decodes through the plug-in helper against in
@@ -16,8 +17,8 @@ baseline=${1:+$(readlink -f "$1")}
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 bash tools/setup.sh
-tools/build.sh win32 -- wicspi wicspi_winbench folder_listing_winbench bex bexspi \
-  bex_testspi plugin_helper_winbench
+tools/build.sh win32 -- wicspi wicspi_wic_only wicspi_winbench folder_listing_winbench bex \
+  bexspi bex_testspi plugin_helper_winbench
 build=$root/build/win32
 tests/plugins/make_fixtures.sh "$build/fixtures" --bench
 

@@ -167,7 +167,7 @@ BOOL CALLBACK MatchOwnWindow(HWND window, LPARAM param) {
 }
 
 // How GetPicture stores the picture.
-enum class Form { kBottomUp24, kTopDown24, kIndexed8, kRle8, kBitfields32 };
+enum class Form { kBottomUp24, kTopDown24, kIndexed8, kRle8, kBitfields32, kRgb32 };
 
 // What GetPicture hands over: the information block's content (header, then
 // masks or colour table), the pixel block's content, and the sizes the
@@ -210,6 +210,7 @@ void AppendPixel(Blocks& blocks, Form form, DWORD colour, std::vector<DWORD>& pa
         blocks.pixels.push_back(static_cast<unsigned char>(colour >> shift));
       break;
     case Form::kBitfields32:
+    case Form::kRgb32:  // the fourth byte 0
       AppendU32(blocks.pixels, colour);
       break;
     case Form::kIndexed8:
@@ -233,8 +234,8 @@ void EndRow(Blocks& blocks, Form form, size_t rowStart) {
 Blocks Encode(const TestPicture& picture, Form form) {
   Blocks blocks;
   BITMAPINFOHEADER& h = blocks.header;
-  static constexpr WORD kBitCounts[] = {24, 24, 8, 8, 32};
-  static constexpr DWORD kCompressions[] = {BI_RGB, BI_RGB, BI_RGB, BI_RLE8, BI_BITFIELDS};
+  static constexpr WORD kBitCounts[] = {24, 24, 8, 8, 32, 32};
+  static constexpr DWORD kCompressions[] = {BI_RGB, BI_RGB, BI_RGB, BI_RLE8, BI_BITFIELDS, BI_RGB};
   h.biSize = sizeof h;
   h.biWidth = picture.width;
   h.biHeight = form == Form::kTopDown24 ? -picture.height : picture.height;
@@ -264,6 +265,20 @@ Blocks Encode(const TestPicture& picture, Form form) {
   blocks.pixelBytes = blocks.pixels.size();
   return blocks;
 }
+
+// Sets the fourth byte of every 32-bit pixel, in order, to the values of
+// `pattern` in turn.
+template <size_t N>
+void SetFourthBytes(Blocks& blocks, const unsigned char (&pattern)[N]) {
+  for (size_t i = 3, n = 0; i < blocks.pixels.size(); i += 4, ++n) {
+    blocks.pixels[i] = pattern[n % N];
+  }
+}
+
+// The fourth bytes of the alpha variants, pixel by pixel from the bottom row.
+constexpr unsigned char kAllOpaque[] = {255};
+constexpr unsigned char kGradedAlpha[] = {255, 128, 0, 64};
+constexpr unsigned char kClearAndOpaque[] = {255, 0};
 
 struct Falsification {
   const char* variant;
@@ -308,6 +323,11 @@ const Falsification kFalsifications[] = {
     {"bitfields32", Form::kBitfields32, NoRecordChange, NoBlockChange},
     {"fixed", Form::kBottomUp24, NoRecordChange,
      [](Blocks& b) { b.flags = GMEM_FIXED | GMEM_ZEROINIT; }},
+    {"fourth0", Form::kRgb32, NoRecordChange, NoBlockChange},
+    {"fourth255", Form::kRgb32, NoRecordChange, [](Blocks& b) { SetFourthBytes(b, kAllOpaque); }},
+    {"alpha", Form::kRgb32, NoRecordChange, [](Blocks& b) { SetFourthBytes(b, kGradedAlpha); }},
+    {"alphaclear", Form::kRgb32, NoRecordChange,
+     [](Blocks& b) { SetFourthBytes(b, kClearAndOpaque); }},
     {"textinfo", Form::kBottomUp24,
      [](SpiPictureInfo& r) { r.textInfo = LocalAlloc(LMEM_MOVEABLE, 64); }, NoBlockChange},
 };

@@ -1,6 +1,9 @@
 #include "wicspi/dib_writer.h"
 
 #include <cstring>
+#include <type_traits>
+
+#include "image/alpha_over_black.h"
 
 namespace bex::wicspi {
 namespace {
@@ -36,13 +39,46 @@ UprightPoint Upright(int orientation, int64_t x, int64_t y, int64_t w, int64_t h
   }
 }
 
-// Straight-alpha colour over black, rounded: c * a / 255.
-inline uint8_t OverBlack(uint8_t colour, uint8_t alpha) {
-  const unsigned product = unsigned{colour} * alpha + 128;
-  return static_cast<uint8_t>((product + (product >> 8)) >> 8);
-}
+// Colour with c (cyan, magenta or yellow) and k (black) ink, 0 for none.
+inline uint8_t Unink(uint8_t c, uint8_t k) { return OverBlack(255 - c, 255 - k); }
+
+// One converter per pixel layout: bytes of a source pixel, and how it
+// becomes blue, green and red.
+struct FromBgr {
+  static constexpr size_t kBytes = 3;
+  static void Put(const uint8_t* s, uint8_t* t) { t[0] = s[0], t[1] = s[1], t[2] = s[2]; }
+};
+struct FromRgb {
+  static constexpr size_t kBytes = 3;
+  static void Put(const uint8_t* s, uint8_t* t) { t[0] = s[2], t[1] = s[1], t[2] = s[0]; }
+};
+struct FromBgra {
+  static constexpr size_t kBytes = 4;
+  static void Put(const uint8_t* s, uint8_t* t) {
+    t[0] = OverBlack(s[0], s[3]), t[1] = OverBlack(s[1], s[3]), t[2] = OverBlack(s[2], s[3]);
+  }
+};
+struct FromRgba {
+  static constexpr size_t kBytes = 4;
+  static void Put(const uint8_t* s, uint8_t* t) {
+    t[0] = OverBlack(s[2], s[3]), t[1] = OverBlack(s[1], s[3]), t[2] = OverBlack(s[0], s[3]);
+  }
+};
+struct FromCmyk {
+  static constexpr size_t kBytes = 4;
+  static void Put(const uint8_t* s, uint8_t* t) {
+    t[0] = Unink(s[2], s[3]), t[1] = Unink(s[1], s[3]), t[2] = Unink(s[0], s[3]);
+  }
+};
+// Inverted cyan, magenta and yellow are red, green and blue, and inverted
+// black works like an alpha that darkens them.
+using FromInvertedCmyk = FromRgba;
 
 }  // namespace
+
+size_t BytesPerPixel(PixelLayout layout) {
+  return layout == PixelLayout::kBgr || layout == PixelLayout::kRgb ? 3 : 4;
+}
 
 bool SwapsAxes(int orientation) { return orientation >= 5 && orientation <= 8; }
 
@@ -77,34 +113,39 @@ uint8_t* DibWriter::PixelOf(uint32_t x, uint32_t y) const {
   return dib_ + origin_ + columnStep_ * ptrdiff_t(x) + rowStep_ * ptrdiff_t(y);
 }
 
-void DibWriter::PutBgrRows(const uint8_t* rows, size_t rowStride, uint32_t firstRow,
-                           uint32_t rowCount) const {
+template <typename Convert>
+void DibWriter::PutConverted(const uint8_t* rows, size_t rowStride, uint32_t firstRow,
+                             uint32_t rowCount) const {
   for (uint32_t r = 0; r < rowCount; ++r) {
     const uint8_t* source = rows + r * rowStride;
     uint8_t* target = PixelOf(0, firstRow + r);
-    if (columnStep_ == kDibPixelBytes) {
+    if (columnStep_ != kDibPixelBytes) {
+      for (uint32_t x = 0; x < storedWidth_; ++x, source += Convert::kBytes, target += columnStep_)
+        Convert::Put(source, target);
+    } else if constexpr (std::is_same_v<Convert, FromBgr>) {
       std::memcpy(target, source, size_t{storedWidth_} * kDibPixelBytes);
-      continue;
-    }
-    for (uint32_t x = 0; x < storedWidth_; ++x, source += 3, target += columnStep_) {
-      target[0] = source[0];
-      target[1] = source[1];
-      target[2] = source[2];
+    } else {  // upright rows: a constant step lets the compiler unroll
+      for (uint32_t x = 0; x < storedWidth_; ++x, source += Convert::kBytes, target += 3)
+        Convert::Put(source, target);
     }
   }
 }
 
-void DibWriter::PutBgraRows(const uint8_t* rows, size_t rowStride, uint32_t firstRow,
-                            uint32_t rowCount) const {
-  for (uint32_t r = 0; r < rowCount; ++r) {
-    const uint8_t* source = rows + r * rowStride;
-    uint8_t* target = PixelOf(0, firstRow + r);
-    for (uint32_t x = 0; x < storedWidth_; ++x, source += 4, target += columnStep_) {
-      const uint8_t alpha = source[3];
-      target[0] = OverBlack(source[0], alpha);
-      target[1] = OverBlack(source[1], alpha);
-      target[2] = OverBlack(source[2], alpha);
-    }
+void DibWriter::PutRows(PixelLayout pixelLayout, const uint8_t* rows, size_t rowStride,
+                        uint32_t firstRow, uint32_t rowCount) const {
+  switch (pixelLayout) {
+    case PixelLayout::kBgr:
+      return PutConverted<FromBgr>(rows, rowStride, firstRow, rowCount);
+    case PixelLayout::kRgb:
+      return PutConverted<FromRgb>(rows, rowStride, firstRow, rowCount);
+    case PixelLayout::kBgra:
+      return PutConverted<FromBgra>(rows, rowStride, firstRow, rowCount);
+    case PixelLayout::kRgba:
+      return PutConverted<FromRgba>(rows, rowStride, firstRow, rowCount);
+    case PixelLayout::kCmyk:
+      return PutConverted<FromCmyk>(rows, rowStride, firstRow, rowCount);
+    case PixelLayout::kInvertedCmyk:
+      return PutConverted<FromInvertedCmyk>(rows, rowStride, firstRow, rowCount);
   }
 }
 

@@ -11,6 +11,15 @@
 
 namespace bex::wicspi {
 
+// How a decoder stores its pixels: byte order and alpha as the codecs hand
+// them out. Alpha is straight (not premultiplied). CMYK is stored with 0 for
+// no ink; Adobe's inverted CMYK (as Adobe applications write it, and the
+// colour conversion of a YCCK JPEG yields it) with 255 for no ink.
+enum class PixelLayout { kBgr, kRgb, kBgra, kRgba, kCmyk, kInvertedCmyk };
+
+// Bytes of one pixel in the layout.
+size_t BytesPerPixel(PixelLayout layout);
+
 // True for the orientations (5..8) that turn rows into columns.
 bool SwapsAxes(int orientation);
 
@@ -37,21 +46,19 @@ class DibWriter {
   DibWriter(const DibLayout& layout, uint32_t storedWidth, uint32_t storedHeight, int orientation,
             uint8_t* dib);
 
-  // Stored rows [firstRow, firstRow + rowCount) of 24-bit BGR pixels,
-  // `rowStride` bytes apart.
-  void PutBgrRows(const uint8_t* rows, size_t rowStride, uint32_t firstRow,
-                  uint32_t rowCount) const;
-
-  // The same from 32-bit BGRA pixels with straight alpha, composited onto
-  // black.
-  void PutBgraRows(const uint8_t* rows, size_t rowStride, uint32_t firstRow,
-                   uint32_t rowCount) const;
+  // Stored rows [firstRow, firstRow + rowCount) of pixels in `pixelLayout`,
+  // `rowStride` bytes apart; transparency is composited onto black.
+  void PutRows(PixelLayout pixelLayout, const uint8_t* rows, size_t rowStride, uint32_t firstRow,
+               uint32_t rowCount) const;
 
   // Zeroes the bytes that pad each DIB row to a multiple of 4.
   void ClearRowPadding() const;
 
  private:
   uint8_t* PixelOf(uint32_t x, uint32_t y) const;
+  template <typename Convert>
+  void PutConverted(const uint8_t* rows, size_t rowStride, uint32_t firstRow,
+                    uint32_t rowCount) const;
 
   DibLayout layout_;
   uint32_t storedWidth_;

@@ -8,6 +8,11 @@ namespace {
 constexpr uint16_t kOrientationTag = 0x0112;
 constexpr uint16_t kShortType = 3;
 constexpr size_t kIfdEntryBytes = 12;
+constexpr char kExifHeader[] = "Exif\0";  // with its terminator: 6 bytes
+
+bool StartsWithExifHeader(const uint8_t* data, size_t size) {
+  return size >= sizeof kExifHeader && std::memcmp(data, kExifHeader, sizeof kExifHeader) == 0;
+}
 
 // A TIFF structure (the body of an EXIF segment, or a whole TIFF file) with
 // bounds-checked reads in its own byte order.
@@ -64,6 +69,15 @@ int OrientationOfTiff(const uint8_t* data, size_t size) {
   return tiff.ReadHeader() ? tiff.Orientation() : kUpright;
 }
 
+// A TIFF structure, after the header of a JPEG segment when there is one:
+// PNG and WebP files hold the structure alone, some writers add the header.
+int OrientationOfExifBlock(const uint8_t* data, size_t size) {
+  if (StartsWithExifHeader(data, size)) {
+    return OrientationOfTiff(data + sizeof kExifHeader, size - sizeof kExifHeader);
+  }
+  return OrientationOfTiff(data, size);
+}
+
 bool IsJpeg(const uint8_t* data, size_t size) {
   return size >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF;
 }
@@ -77,7 +91,6 @@ bool IsStandaloneMarker(uint8_t marker) {
 // APP1 segment that holds EXIF data ("Exif\0\0" then a TIFF structure).
 int OrientationOfJpeg(const uint8_t* data, size_t size) {
   constexpr uint8_t kApp1 = 0xE1, kStartOfScan = 0xDA, kEndOfImage = 0xD9;
-  constexpr char kExifHeader[] = "Exif\0";  // with its terminator: 6 bytes
   size_t at = 2;
   while (at + 4 <= size) {
     if (data[at] != 0xFF) return kUpright;
@@ -95,11 +108,34 @@ int OrientationOfJpeg(const uint8_t* data, size_t size) {
     if (length < 2 || length > size - at - 2) return kUpright;
     const uint8_t* body = data + at + 4;
     const size_t bodySize = length - 2;
-    if (marker == kApp1 && bodySize >= sizeof kExifHeader &&
-        std::memcmp(body, kExifHeader, sizeof kExifHeader) == 0) {
-      return OrientationOfTiff(body + sizeof kExifHeader, bodySize - sizeof kExifHeader);
+    if (marker == kApp1 && StartsWithExifHeader(body, bodySize)) {
+      return OrientationOfExifBlock(body, bodySize);
     }
     at += 2 + length;
+  }
+  return kUpright;
+}
+
+bool IsPng(const uint8_t* data, size_t size) {
+  return size >= 8 && std::memcmp(data, "\x89PNG\r\n\x1A\n", 8) == 0;
+}
+
+uint32_t BigEndian32(const uint8_t* p) {
+  return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3];
+}
+
+// Walks the chunks of a PNG file for its eXIf chunk, which writers put
+// before or after the picture data.
+int OrientationOfPng(const uint8_t* data, size_t size) {
+  constexpr size_t kChunkFrameBytes = 12;  // length, type, CRC
+  size_t at = 8;
+  while (at + kChunkFrameBytes <= size) {
+    const size_t length = BigEndian32(data + at);
+    if (length > size - at - kChunkFrameBytes) return kUpright;
+    const uint8_t* type = data + at + 4;
+    if (std::memcmp(type, "eXIf", 4) == 0) return OrientationOfExifBlock(type + 4, length);
+    if (std::memcmp(type, "IEND", 4) == 0) return kUpright;
+    at += kChunkFrameBytes + length;
   }
   return kUpright;
 }
@@ -108,7 +144,9 @@ int OrientationOfJpeg(const uint8_t* data, size_t size) {
 
 int ReadExifOrientation(const uint8_t* data, size_t size) {
   if (!data) return kUpright;
-  return IsJpeg(data, size) ? OrientationOfJpeg(data, size) : OrientationOfTiff(data, size);
+  if (IsJpeg(data, size)) return OrientationOfJpeg(data, size);
+  if (IsPng(data, size)) return OrientationOfPng(data, size);
+  return OrientationOfExifBlock(data, size);
 }
 
 }  // namespace bex::wicspi

@@ -10,11 +10,11 @@ namespace {
 // Number 0 is the interface version ("00IN": image import), 1 the plug-in's
 // name; then each format has its file patterns (2n+2) and description (2n+3).
 // Support is decided from the content, so the patterns only feed hosts' open
-// dialogs: they list the codecs Windows ships, with HEIF and WebP that come
-// with Windows 10 and later.
+// dialogs: they list the plug-in's own decoders and the codecs Windows ships,
+// with HEIF that comes with Windows 10 and later.
 constexpr const char* kInfoTexts[] = {
     "00IN",
-    "Bex WIC Plug-in 1.0 (Windows Imaging Component)",
+    "Bex WIC Plug-in 1.0 (libjpeg-turbo, libspng, libwebp, Windows Imaging Component)",
     "*.jpg;*.jpeg;*.jpe;*.jfif",
     "JPEG",
     "*.png",

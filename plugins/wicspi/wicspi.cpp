@@ -1,13 +1,15 @@
-// The exports of wicspi.spi, a Susie image plug-in ("00IN") that decodes
-// every format the system's imaging codecs read.
+// The exports of wicspi.spi, a Susie image plug-in ("00IN"): JPEG, PNG and
+// WebP through decoders of their own, every other format the system's
+// imaging codecs read through them.
 #include <windows.h>
 
 #include <new>
 
+#include "wicspi/decoding_plan.h"
 #include "wicspi/picture_bytes.h"
+#include "wicspi/picture_decoder.h"
 #include "wicspi/plugin_info.h"
 #include "wicspi/susie_api.h"
-#include "wicspi/wic_picture.h"
 
 using bex::wicspi::PictureInfo;
 using bex::wicspi::ProgressCallback;
@@ -36,6 +38,79 @@ int LoadBytes(const char* buffer, LONG length, unsigned flag, PictureBytes* byte
     default:
       return kSpiNotImplemented;
   }
+}
+
+// The format whose decoder reads the picture that starts with `head`. A
+// build for comparisons (BEX_WIC_ONLY) sends every format to the system's
+// codecs.
+PictureFormat DecodedFormatOf([[maybe_unused]] const BYTE* head, [[maybe_unused]] DWORD size) {
+#ifdef BEX_WIC_ONLY
+  return PictureFormat::kOther;
+#else
+  return FormatOf(head, size);
+#endif
+}
+
+std::unique_ptr<PictureDecoder> DecoderFor(const BYTE* head, DWORD size) {
+  switch (DecodedFormatOf(head, size)) {
+    case PictureFormat::kJpeg:
+      return NewJpegDecoder();
+    case PictureFormat::kPng:
+      return NewPngDecoder();
+    case PictureFormat::kWebp:
+      return NewWebpDecoder();
+    case PictureFormat::kOther:
+      break;
+  }
+  return NewWicDecoder();
+}
+
+bool IsKnownPicture(const BYTE* head, DWORD size) {
+  return DecodedFormatOf(head, size) != PictureFormat::kOther || IsKnownToWic(head, size);
+}
+
+int ReadPictureInfo(const BYTE* data, DWORD size, PictureInfo* info) {
+  const std::unique_ptr<PictureDecoder> decoder = DecoderFor(data, size);
+  int result = decoder->Open(data, size);
+  DibLayout layout;
+  if (result == kSpiOk) result = PlanDibOf(*decoder, &layout);
+  if (result != kSpiOk) return result;
+  *info = PictureInfo{};
+  info->width = static_cast<LONG>(layout.width);
+  info->height = static_cast<LONG>(layout.height);
+  info->bitsPerPixel = 24;
+  return kSpiOk;
+}
+
+// The whole picture, or for a preview a reduced one where the codec decodes
+// that quickly.
+enum class Extent { kWhole, kPreview };
+
+int DecodePicture(const BYTE* data, DWORD size, Extent extent, ProgressCallback progress,
+                  LONG progressData, HLOCAL* bitmapInfo, HLOCAL* pixels) {
+  const std::unique_ptr<PictureDecoder> decoder = DecoderFor(data, size);
+  const int result = decoder->Open(data, size);
+  if (result != kSpiOk) return result;
+  if (extent == Extent::kPreview) {
+    const StoredPicture& picture = decoder->picture();
+    const unsigned reduction = PreviewReduction(picture.width, picture.height);
+    if (reduction > 1) decoder->Reduce(reduction);
+  }
+  return HandOverDib(*decoder, progress, progressData, bitmapInfo, pixels);
+}
+
+int DecodeInto(LPCSTR buffer, LONG length, UINT flag, Extent extent, HLOCAL* bitmapInfo,
+               HLOCAL* pixels, ProgressCallback progress, LONG progressData) {
+  return Guarded([&]() -> int {
+    if (!bitmapInfo || !pixels) return kSpiInternalError;
+    *bitmapInfo = nullptr;
+    *pixels = nullptr;
+    PictureBytes bytes;
+    const int loaded = LoadBytes(buffer, length, flag, &bytes);
+    return loaded != kSpiOk ? loaded
+                            : DecodePicture(bytes.data(), bytes.size(), extent, progress,
+                                            progressData, bitmapInfo, pixels);
+  });
 }
 
 // True for the file-handle form of IsSupported's second argument: handles are
@@ -83,24 +158,16 @@ __declspec(dllexport) int WINAPI
     GetPicture(LPCSTR buffer, LONG length, UINT flag, HLOCAL* bitmapInfo, HLOCAL* pixels,
                ProgressCallback progress, LONG progressData) {
   using namespace bex::wicspi;
-  return Guarded([&]() -> int {
-    if (!bitmapInfo || !pixels) return kSpiInternalError;
-    *bitmapInfo = nullptr;
-    *pixels = nullptr;
-    PictureBytes bytes;
-    const int loaded = LoadBytes(buffer, length, flag, &bytes);
-    return loaded != kSpiOk ? loaded
-                            : DecodePicture(bytes.data(), bytes.size(), progress, progressData,
-                                            bitmapInfo, pixels);
-  });
+  return DecodeInto(buffer, length, flag, Extent::kWhole, bitmapInfo, pixels, progress,
+                    progressData);
 }
 
-// The whole picture serves as its own preview: decoding is fast enough, and a
-// host gets the same upright picture either way.
 __declspec(dllexport) int WINAPI
     GetPreview(LPCSTR buffer, LONG length, UINT flag, HLOCAL* bitmapInfo, HLOCAL* pixels,
                ProgressCallback progress, LONG progressData) {
-  return GetPicture(buffer, length, flag, bitmapInfo, pixels, progress, progressData);
+  using namespace bex::wicspi;
+  return DecodeInto(buffer, length, flag, Extent::kPreview, bitmapInfo, pixels, progress,
+                    progressData);
 }
 
 }  // extern "C"

@@ -3,6 +3,7 @@
 // viewer it works on.
 #include <cstdlib>
 
+#include "app/help_window_win.h"
 #include "app/main_window_win.h"
 #include "app/settings_file_win.h"
 #include "common/files_win.h"
@@ -89,6 +90,16 @@ MenuState MainWindow::PrepareCommandMenu() {
   return state;
 }
 
+// Without a help file the viewer's own list of commands and keys stands in.
+void MainWindow::OpenHelp() {
+  const std::string helpFile = ProgramFolder() + "bex.hlp";
+  if (PathExists(helpFile)) {
+    WinHelpA(hwnd_, helpFile.c_str(), HELP_CONTENTS, 0);
+  } else {
+    HelpWindow().ShowModal(hwnd_);
+  }
+}
+
 void MainWindow::OpenCommandMenu(int screenX, int screenY) {
   PrepareCommandMenu();
   if (const auto command = commandMenu_.Track(hwnd_, screenX, screenY)) RunCommand(*command);
@@ -148,7 +159,7 @@ void MainWindow::RunCommand(Command command) {
       OpenSettings();
       return;
     case Command::OpenHelp:
-      WinHelpA(hwnd_, (ProgramFolder() + "bex.hlp").c_str(), HELP_CONTENTS, 0);
+      OpenHelp();
       return;
     case Command::ShowVersion:
       ShowMessage(hwnd_, "BEX    Ver" BEX_VERSION_TEXT, "ﾊﾞｰｼﾞｮﾝ情報");

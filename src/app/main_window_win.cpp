@@ -109,7 +109,7 @@ void MainWindow::ReadStartupSettings() {
 void MainWindow::OpenCommandLine(const std::vector<std::string>& args) {
   if (args.empty()) return;
   try {
-    OpenPicture(args[0]);
+    OpenPath(args[0]);
   } catch (const BexError& e) {
     ShowErrorReport(hwnd_, e.what());
   }

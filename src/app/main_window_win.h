@@ -81,11 +81,17 @@ class MainWindow {
   RECT OuterRect() const;
 
   // --- opening and filing (open_route_win.cpp) ------------------------------
+  // A folder's first picture (OpenFolder), or the file (OpenPicture).
+  void OpenPath(const std::string& path);
   // Shows path, or tells that it cannot be shown.
   bool OpenPicture(const std::string& path);
+  // Shows the first entry of the folder, in the sort order of the moment,
+  // that can be shown, and makes the folder the current one.
+  void OpenFolder(const std::string& folder);
+  void ReportCannotShow(const std::string& path);
   // Makes the file at path the shown one if it decodes.
   bool LoadShownFile(const std::string& path);
-  // Shows the first of paths and hands the others to a new copy.
+  // Opens the first of paths and hands the others to a new copy.
   void OpenPictures(const std::vector<std::string>& paths);
   void MoveShownFile();
 
@@ -96,6 +102,7 @@ class MainWindow {
   MenuState PrepareCommandMenu();
   void OpenCommandMenu(int screenX, int screenY);
   void RunCommand(Command command);
+  void OpenHelp();
 
   // --- the settings dialog (settings_dialog_win.cpp) -----------------------
   void OpenSettings();

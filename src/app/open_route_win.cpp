@@ -1,6 +1,8 @@
 // Where a file enters the viewer and where the shown file leaves it: opening
 // a path into the shown slot, and moving the shown file to a destination.
 #include "app/main_window_win.h"
+#include "common/cp932.h"
+#include "common/files_win.h"
 #include "common/message_box_win.h"
 #include "image/open_image_win.h"
 
@@ -37,9 +39,34 @@ bool MainWindow::OpenPicture(const std::string& path) {
     view_->ShowOpened();
     return true;
   }
+  ReportCannotShow(path);
+  return false;
+}
+
+void MainWindow::ReportCannotShow(const std::string& path) {
   ShowMessage(hwnd_, path + " は表示できません", "ファイルフォーマット異常");
   SetWindowTextA(hwnd_, "表示できません");
-  return false;
+}
+
+void MainWindow::OpenPath(const std::string& path) {
+  if (IsFolder(path)) {
+    OpenFolder(path);
+  } else {
+    OpenPicture(path);
+  }
+}
+
+// No file is shown from the new folder yet, so the step forward starts at
+// the list's first entry and passes over the ones that cannot be shown.
+void MainWindow::OpenFolder(const std::string& folder) {
+  SetForegroundWindow(hwnd_);
+  if (!SetCurrentDirectoryA(folder.c_str())) {
+    ReportCannotShow(folder);
+    return;
+  }
+  view_->ShowFolder(JoinPath(CurrentDirectory(), ""));
+  folder_->FileOpened();
+  folder_->Step(true);
 }
 
 // The file is decoded by its bare name from its own folder, as the steps
@@ -71,7 +98,7 @@ bool MainWindow::LoadShownFile(const std::string& path) {
 
 void MainWindow::OpenPictures(const std::vector<std::string>& paths) {
   if (paths.empty()) return;
-  OpenPicture(paths[0]);
+  OpenPath(paths[0]);
   if (paths.size() > 1) OpenInNewViewer(hwnd_, {paths.begin() + 1, paths.end()});
 }
 

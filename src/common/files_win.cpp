@@ -51,4 +51,9 @@ std::string CurrentDirectory() {
   return n > 0 && n < sizeof(buffer) ? std::string(buffer, n) : std::string();
 }
 
+bool IsFolder(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 }  // namespace bex

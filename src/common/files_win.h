@@ -29,4 +29,7 @@ std::string FullPath(const std::string& path);
 // The process's current directory, in full; empty when it does not fit.
 std::string CurrentDirectory();
 
+// True when path names an existing folder.
+bool IsFolder(const std::string& path);
+
 }  // namespace bex

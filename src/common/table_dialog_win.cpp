@@ -41,6 +41,8 @@ KindStyle StyleOf(ControlKind kind) {
               WS_EX_CLIENTEDGE};
     case ControlKind::kTabs:
       return {WC_TABCONTROLA, kChild | WS_CLIPSIBLINGS, 0};
+    case ControlKind::kTextView:
+      return {"EDIT", kFocusable | WS_VSCROLL | ES_MULTILINE | ES_READONLY, WS_EX_CLIENTEDGE};
   }
   return {"STATIC", kChild, 0};
 }

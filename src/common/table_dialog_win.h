@@ -25,7 +25,8 @@ enum class ControlKind {
   kGroupBox,
   kEdit,
   kListBox,
-  kTabs
+  kTabs,
+  kTextView  // read-only text of several lines with a vertical scroll bar
 };
 
 enum class FontKind { kNormal, kBold, kFixed };

@@ -67,15 +67,29 @@ std::vector<MenuItem> BuildCommandMenu() {
 constexpr Command kFitCommands[] = {Command::FitWindowToPicture, Command::FitPictureToWindow,
                                     Command::FitNeither};
 
+struct NamedKey {
+  int Key;
+  const char* Name;
+};
+
+constexpr NamedKey kNamedKeys[] = {
+    {kVkBack, "BackSpace"}, {kVkReturn, "Enter"}, {kVkEscape, "Esc"}, {kVkSpace, "Space"},
+    {kVkLeft, "←"},         {kVkUp, "↑"},         {kVkRight, "→"},    {kVkDown, "↓"},
+};
+
+}  // namespace
+
 std::string KeyName(int key) {
   if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9')) {
     return std::string(1, static_cast<char>(key));
   }
   if (key >= kVkF1 && key <= kVkF12) return "F" + std::to_string(key - kVkF1 + 1);
+  if (key >= kVkNumpad0 && key <= kVkNumpad9) return "テンキー" + std::to_string(key - kVkNumpad0);
+  for (const NamedKey& named : kNamedKeys) {
+    if (named.Key == key) return named.Name;
+  }
   return "";
 }
-
-}  // namespace
 
 const std::vector<MenuItem>& CommandMenuItems() {
   static const std::vector<MenuItem> items = BuildCommandMenu();

@@ -84,6 +84,10 @@ std::optional<Command> CommandForShortcut(int virtualKey, unsigned modifiers);
 // "F1"; empty when there is no shortcut.
 std::string ShortcutText(const Shortcut& shortcut);
 
+// A key's name as the menu and the help show it: "F", "0", "F1", "Space",
+// "←"; empty for a key without a name.
+std::string KeyName(int virtualKey);
+
 // Which items are enabled and ticked when the menu opens or a shortcut runs.
 class MenuState {
  public:

@@ -1,25 +1,18 @@
 #include "filelist/key_map.h"
 
+#include <iterator>
+
 #include "filelist/virtual_keys.h"
 
 namespace bex {
 namespace {
 
-enum class When { kAny, kCtrl, kShift };
-
-struct KeyRow {
-  int FirstKey;
-  int LastKey;
-  When Condition;
-  KeyAction Action;
-};
+using When = KeyCondition;
 
 constexpr KeyRow Row(int key, When condition, KeyAction action) {
   return KeyRow{key, key, condition, action};
 }
 
-// Read top to bottom, first match wins: for each key the Ctrl row comes before
-// the Shift row, which comes before the row for any other state.
 constexpr KeyRow kKeyMapRows[] = {
     Row(kVkBack, When::kShift, KeyAction::kStepForward),
     Row(kVkBack, When::kAny, KeyAction::kStepBackward),
@@ -90,6 +83,11 @@ int ScrollTowardsEnd(int position, int clientSize, int pictureSize) {
 }
 
 }  // namespace
+
+const std::vector<KeyRow>& KeyMapRows() {
+  static const std::vector<KeyRow> rows(std::begin(kKeyMapRows), std::end(kKeyMapRows));
+  return rows;
+}
 
 KeyCommand KeyActionFor(int virtualKey, bool shift, bool ctrl) {
   for (const KeyRow& row : kKeyMapRows) {

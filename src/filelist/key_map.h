@@ -3,6 +3,8 @@
 // menu shortcut (commands.h) never get here.
 #pragma once
 
+#include <vector>
+
 namespace bex {
 
 enum class KeyAction {
@@ -40,6 +42,23 @@ struct KeyCommand {
 // modifiers alone included). Ctrl is tested before Shift, so Ctrl+Shift acts
 // as Ctrl; Alt is never looked at.
 KeyCommand KeyActionFor(int virtualKey, bool shift, bool ctrl);
+
+// The modifier a row of the key map asks for.
+enum class KeyCondition { kAny, kCtrl, kShift };
+
+// One row of the key map: the keys FirstKey to LastKey (one key, or
+// the numeric keypad's digits) with the condition, and what they do.
+struct KeyRow {
+  int FirstKey;
+  int LastKey;
+  KeyCondition Condition;
+  KeyAction Action;
+};
+
+// The table KeyActionFor reads top to bottom, first match wins: for each key
+// the Ctrl row comes before the Shift row, which comes before the row for any
+// other state.
+const std::vector<KeyRow>& KeyMapRows();
 
 // The main window's outer frame in screen pixels.
 struct WindowBounds {

@@ -23,6 +23,11 @@ void PictureView::ShowOpened() {
   area_->RepaintNow();
 }
 
+void PictureView::ShowFolder(std::string folder) {
+  shown_.Set(std::move(folder), std::string());
+  zoomPercent_ = 100;
+}
+
 void PictureView::ShowStepped(BitmapRef picture, std::string name) {
   area_->SetPicture(std::move(picture));
   shown_.SetName(std::move(name));

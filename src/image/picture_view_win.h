@@ -51,6 +51,9 @@ class PictureView {
   void SetPicture(BitmapRef picture) { area_->SetPicture(std::move(picture)); }
   // Shows the picture of a newly opened file at 100 % and paints it at once.
   void ShowOpened();
+  // A folder was opened: no file of it is shown yet, and its first picture
+  // comes at 100 %.
+  void ShowFolder(std::string folder);
   // Shows another file of the folder, already decoded, and paints it at once.
   void ShowStepped(BitmapRef picture, std::string name);
   // Lays the picture out by the fit mode and the zoom and sets the title to
@@ -58,7 +61,6 @@ class PictureView {
   void ShowPicture();
   // The image area takes the client area's size (at start, without picture).
   void FillClientArea();
-  void SetTitle(const std::string& title);
 
   // --- copying to the clipboard (clipboard_win.cpp) ------------------------
   // The full-size picture, or the picture drawn as displayed.
@@ -89,6 +91,7 @@ class PictureView {
   void OnScroll(int bar, WPARAM wParam);
 
  private:
+  void SetTitle(const std::string& title);
   const BitmapRef& Picture() const { return area_->Picture(); }
   std::shared_ptr<Bitmap> RenderDisplayed() const { return area_->RenderDisplayed(); }
   void ApplyZoom(int percent);

@@ -9,6 +9,7 @@
 #include "common/bex_error.h"
 #include "common/cp932.h"
 #include "common/files_win.h"
+#include "image/alpha_over_black.h"
 #include "image/bmp_reader.h"
 
 namespace bex {
@@ -75,7 +76,7 @@ class HandedBlock {
  public:
   explicit HandedBlock(HLOCAL handle)
       : handle_(handle),
-        data_(handle ? static_cast<const uint8_t*>(GlobalLock(handle)) : nullptr),
+        data_(handle ? static_cast<uint8_t*>(GlobalLock(handle)) : nullptr),
         size_(data_ ? GlobalSize(handle) : 0) {}
   ~HandedBlock() {
     if (data_) GlobalUnlock(handle_);
@@ -85,11 +86,13 @@ class HandedBlock {
   HandedBlock& operator=(const HandedBlock&) = delete;
 
   const uint8_t* Data() const { return data_; }
+  // The block is the host's now: it may change the picture in place.
+  uint8_t* MutableData() const { return data_; }
   size_t Size() const { return size_; }
 
  private:
   HLOCAL handle_;
-  const uint8_t* data_;
+  uint8_t* data_;
   size_t size_;
 };
 
@@ -152,6 +155,17 @@ bool BlocksAreConsistent(const HandedBlock& info, const HandedBlock& pixels, int
   if (!infoBytes || *infoBytes > info.Size()) return false;
   const uint64_t pixelBytes = PixelBytesNeeded(header);
   return pixelBytes > 0 && pixelBytes <= pixels.Size();
+}
+
+// A 32-bit answer whose fourth bytes are an alpha channel shows over black;
+// SetDIBits would drop the alpha and show the colours hidden under it.
+void CompositeAlphaOverBlack(const HandedBlock& info, const HandedBlock& pixels) {
+  BITMAPINFOHEADER header;
+  std::memcpy(&header, info.Data(), sizeof header);
+  if (header.biBitCount != 32 || header.biCompression != BI_RGB) return;
+  const size_t pixelCount =
+      static_cast<size_t>(header.biWidth) * static_cast<size_t>(std::abs(int64_t{header.biHeight}));
+  if (HoldsAlpha(pixels.Data(), pixelCount)) CompositeOverBlack(pixels.MutableData(), pixelCount);
 }
 
 std::shared_ptr<Bitmap> ConvertToBitmap(int width, int height, const HandedBlock& info,
@@ -266,6 +280,7 @@ std::shared_ptr<Bitmap> Decode(const PluginModule& plugin, const std::string& fi
   const HandedBlock info(infoHandle);
   const HandedBlock pixels(pixelHandle);
   if (!BlocksAreConsistent(info, pixels, picture.width, picture.height)) return nullptr;
+  CompositeAlphaOverBlack(info, pixels);
   return ConvertToBitmap(picture.width, picture.height, info, pixels, make);
 }
 

@@ -2,13 +2,16 @@
 // through pictures and other files with wrap-around at both ends, the order
 // of showing and decoding ahead, zoom keys and the typed-zoom dialog, the
 // picture following the window, the keys that move the window or scroll the
-// picture, menu shortcuts while the menu is closed, the sort dialog, and the
-// message for a folder without pictures.
+// picture, menu shortcuts while the menu is closed, the sort dialog, the
+// message for a folder without pictures, and the help window of F1.
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "filelist/commands.h"
+#include "filelist/help_text.h"
 #include "support/test_pictures.h"
 #include "support/viewer_checks.h"
 #include "support/viewer_driver.h"
@@ -588,6 +591,43 @@ TEST_F(Browse, FolderWithoutPicturesIsReportedAndLaterFilesAreFound) {
 
   WriteSolidBmp(Picture("b.bmp"), 240, 160, kGreen);
   PressAndExpectTitles(viewer, {{"Space", VK_SPACE, kNoModifier, "b.bmp [100%]"}});
+}
+
+// A line of the text that starts with the shortcut and has the caption as
+// its second column (indented or not).
+::testing::AssertionResult ListsCommand(const std::string& text, const std::string& shortcut,
+                                        const std::string& caption) {
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    std::istringstream columns(line);
+    std::string key, item;
+    std::getline(columns, key, '\t');
+    std::getline(columns, item, '\t');
+    if (key == shortcut && (item == caption || item == "　" + caption)) {
+      return ::testing::AssertionSuccess();
+    }
+  }
+  return ::testing::AssertionFailure() << "no line \"" << shortcut << "\t" << caption << "\"";
+}
+
+TEST_F(Browse, F1WithoutAHelpFileListsEveryMenuCommandAndEscapeClosesTheList) {
+  WriteSolidBmp(Picture("a.bmp"), 220, 150, kRed);
+  Viewer viewer = StartOn("a.bmp");
+  ASSERT_FALSE(FileExists(viewer.Folder() + "\\bex.hlp"));
+
+  viewer.PressKey(VK_F1);
+  const HWND help = viewer.WaitForDialog("ﾍﾙﾌﾟ");
+  const std::string text = ControlText(Control(help, "Edit"));
+  for (const MenuItem& item : CommandMenuItems()) {
+    if (item.Kind != MenuItemKind::kCommand) continue;
+    EXPECT_TRUE(ListsCommand(text, ShortcutText(item.Keys), PlainCaption(item.Caption)))
+        << item.Name;
+  }
+
+  viewer.PressKey(VK_ESCAPE);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(help); }));
+  EXPECT_TRUE(viewer.Running()) << "Escape closes the list, not the viewer";
+  PressAndExpectTitles(viewer, {{"Z after the list", 'Z', kNoModifier, "a.bmp [110%]"}});
 }
 
 }  // namespace

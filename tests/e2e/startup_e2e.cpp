@@ -292,6 +292,24 @@ TEST_F(Startup, NamesWithBlanksAndDoubleByteCharactersOpen) {
   }
 }
 
+TEST_F(Startup, FolderOpensOnItsFirstPictureByNameAndSpaceStepsOn) {
+  const std::string pictures = Path("pics");
+  ASSERT_TRUE(CreateDirectoryA(pictures.c_str(), nullptr));
+  WriteSolidBmp(pictures + "\\c.bmp", 260, 170, kBlue);
+  WriteSolidBmp(pictures + "\\b.bmp", 240, 160, kGreen);
+  WriteFileBytes(pictures + "\\a.txt", "not a picture\r\n");
+  // A folder named relative to the working folder, as a user types it.
+  Viewer viewer = Viewer::Start(folder_, "pics");
+
+  EXPECT_EQ(viewer.WaitForTitle("b.bmp [100%]"), "b.bmp [100%]");
+  EXPECT_TRUE(SameSize(viewer.ClientSize(), SIZE{240, 160}));
+  EXPECT_TRUE(WaitUntil([&] { return viewer.PixelAt({120, 80}) == ColourRef(kGreen); }));
+  viewer.PressKey(VK_SPACE);
+  EXPECT_EQ(viewer.WaitForTitle("c.bmp [100%]"), "c.bmp [100%]");
+  viewer.PressKey(VK_SPACE);
+  EXPECT_EQ(viewer.WaitForTitle("b.bmp [100%]"), "b.bmp [100%]") << "around the list's end";
+}
+
 TEST_F(Startup, BareNameOpensFromTheWorkingFolder) {
   WriteSolidBmp(Path("here.bmp"), 220, 150, kBlue);
   Viewer viewer = Viewer::Start(folder_, "here.bmp");

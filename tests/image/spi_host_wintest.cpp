@@ -366,7 +366,43 @@ TEST_P(SpiHostSoundAnswer, DecodesThePixels) {
 
 INSTANTIATE_TEST_SUITE_P(Variants, SpiHostSoundAnswer,
                          testing::Values("plain", "topdown", "indexed8", "rle8", "bitfields32",
-                                         "fixed", "textinfo"));
+                                         "fixed", "textinfo", "fourth0", "fourth255"));
+
+// The picture as the host should show it when the module's fourth bytes,
+// pixel by pixel from the bottom row, repeat `alpha`: over black.
+Pixels OverBlack(const TestPicture& picture, const std::vector<int>& alpha) {
+  Pixels shown = picture.pixels;
+  for (int y = 0; y < picture.height; ++y) {
+    for (int x = 0; x < picture.width; ++x) {
+      const size_t n = static_cast<size_t>(picture.height - 1 - y) * picture.width + x;
+      const int a = alpha[n % alpha.size()];
+      uint32_t& p = shown[static_cast<size_t>(y) * picture.width + x];
+      uint32_t composited = 0;
+      for (int shift : {0, 8, 16}) {
+        const int channel = static_cast<int>(p >> shift & 0xFF);
+        composited |= static_cast<uint32_t>((channel * a + 127) / 255) << shift;
+      }
+      p = composited;
+    }
+  }
+  return shown;
+}
+
+TEST(SpiHostDecode, ThirtyTwoBitAnswerWithAlphaShowsOverBlack) {
+  const std::string folder = FolderWith("alpha", {"bogus.spi"});
+  DecoderSlot slot;
+  slot.LoadPlugins(folder);
+  const TestPicture picture = SmallPicture(5);
+  const std::pair<const char*, std::vector<int>> cases[] = {
+      {"alpha", {255, 128, 0, 64}},  // graded values
+      {"alphaclear", {255, 0}},      // only clear and opaque, mixed
+  };
+  for (const auto& [variant, alpha] : cases) {
+    ASSERT_TRUE(slot.PrepareFile(WritePicture(folder, "pic.tst", picture, variant)));
+    ASSERT_TRUE(slot.DecodePicture()) << variant;
+    ExpectPicture(slot, picture, OverBlack(picture, alpha));
+  }
+}
 
 // A module that crashes, exits, hangs, overflows its stack, leaks or takes
 // its time, as the file's variant word asks; modules are cut off after 2 s.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Makes the pictures that the plug-in tests decode, with ImageMagick, into the
-# given folder (created if missing). With --bench it also makes the large
-# photos of the plug-in benchmarks (slow; kept when they exist).
+# Makes the pictures that the plug-in tests decode, with ImageMagick and the
+# tools of Debian's webp and libjpeg-turbo-progs, into the given folder
+# (created if missing). With --bench it also makes the large photos of the
+# plug-in benchmark (slow; kept when they exist).
 #   tests/plugins/make_fixtures.sh build/win32/fixtures [--bench]
 #
 # Most pictures are 64 x 32 with four coloured quadrants:
@@ -27,25 +28,51 @@ convert quadgrey.tmp.png -colorspace Gray -define png:color-type=0 -depth 8 grey
 rm quadgrey.tmp.png
 # Opaque red, half-transparent lime, fully transparent blue, opaque white.
 quadrants red 'rgba(0,255,0,0.5)' 'rgba(0,0,255,0)' white PNG32:alpha.png
+# Palette and grey pictures whose transparency is a tRNS chunk: blue clear in
+# the palette, grey 85 clear in the grey picture.
+quadrants red lime 'rgba(0,0,255,0)' white PNG8:palette-clear.png
+quadrants 'gray(0)' 'gray(85)' 'gray(170)' 'gray(255)' quadgrey.tmp.png
+convert quadgrey.tmp.png -colorspace Gray -transparent 'gray(85)' -define png:color-type=0 -depth 8 \
+  grey-clear.png
+rm quadgrey.tmp.png
 convert -delay 10 quad.png \( -size 64x32 xc:black \) -loop 0 animated.gif
 convert quad.png -compress lzw quad.tif
 convert quad.png -sample '32x32!' quad.ico
 convert quad.png -colorspace CMYK -quality 95 cmyk.jpg
 convert quad.png -sample '2048x1024!' big.png # a 6 MiB DIB
+cwebp -quiet -q 95 quad.png -o lossy.webp
+cwebp -quiet -lossless quad.png -o lossless.webp
+convert big.png -quality 90 big.jpg
+convert quad.png -interlace PNG interlaced.png
+convert quad.png -strip -interlace JPEG -quality 95 progressive.jpg
+jpegtran -arithmetic quad.jpg >arithmetic.jpg
+convert grey.png -strip -quality 95 grey.jpg
+# Mixed colours (orange, teal, dark grey, pink) as YCCK, the way Adobe
+# applications store CMYK, so that black ink and the inversion both count.
+quadrants 'rgb(255,128,0)' 'rgb(0,128,128)' 'rgb(64,64,64)' 'rgb(200,100,150)' mixed.png
+convert mixed.png -colorspace CMYK -define jpeg:colorspace=11 -quality 95 ycck.jpg
+cwebp -quiet -lossless -exact alpha.png -o alpha.webp
+convert -size 64x32 xc:black black.png
+img2webp -lossless -d 100 quad.png black.png -o animated.webp >/dev/null 2>&1
+rm black.png
 
 # The eight EXIF orientations of the same stored pixels: JPEGs with an APP1
 # segment written here (ImageMagick only rewrites an existing EXIF block),
-# TIFFs with the orientation tag.
+# WebPs and PNGs with an EXIF chunk of the same TIFF structure, TIFFs with the
+# orientation tag.
 orientations=(TopLeft TopRight BottomRight BottomLeft LeftTop RightTop RightBottom LeftBottom)
 for value in 1 2 3 4 5 6 7 8; do
   {
-    head -c 2 quad.jpg
-    printf '\xff\xe1\x00\x22Exif\x00\x00II*\x00\x08\x00\x00\x00\x01\x00'
+    printf 'II*\x00\x08\x00\x00\x00\x01\x00'
     printf '\x12\x01\x03\x00\x01\x00\x00\x00\x0'"$value"'\x00\x00\x00\x00\x00\x00\x00'
-    tail -c +3 quad.jpg
-  } >"orient-$value.jpg"
+  } >exif.tmp
+  { head -c 2 quad.jpg; printf '\xff\xe1\x00\x22Exif\x00\x00'; cat exif.tmp; tail -c +3 quad.jpg; } \
+    >"orient-$value.jpg"
+  webpmux -set exif exif.tmp lossless.webp -o "orient-$value.webp" >/dev/null 2>&1
+  convert "orient-$value.jpg" PNG24:"orient-$value.png" # an eXIf chunk after the data
   convert quad.png -orient "${orientations[value - 1]}" -compress lzw "orient-$value.tif"
 done
+rm exif.tmp
 
 # Names that say nothing about the content, and a picture after other data.
 printf 'This is a text file, not a JPEG picture.\r\n%.0s' {1..60} >text.jpg
@@ -79,5 +106,6 @@ printf '\x00\x00' | dd of=zero-height.jpg bs=1 seek=$((sof + 5)) conv=notrunc st
 if [ "$bench" = --bench ]; then
   [ -f bench-6000x4000.jpg ] || convert -size 6000x4000 plasma:fractal -quality 90 bench-6000x4000.jpg
   [ -f bench-6000x4000.png ] || convert bench-6000x4000.jpg bench-6000x4000.png
-  [ -f bench-4000x3000.jpg ] || convert -size 4000x3000 plasma:fractal -quality 90 bench-4000x3000.jpg
+  [ -f bench-4000x3000.jpg ] || convert bench-6000x4000.jpg -resize '4000x3000!' -quality 90 bench-4000x3000.jpg
+  [ -f bench-4000x3000.webp ] || cwebp -quiet -q 90 bench-4000x3000.jpg -o bench-4000x3000.webp
 fi

@@ -58,7 +58,8 @@ TEST(DibWriter, TurnsEveryOrientationUpright) {
     std::vector<uint8_t> dib(layout->imageBytes, 0xCD);
     const DibWriter writer(*layout, kStoredWidth, kStoredHeight, c.orientation, dib.data());
     // One row per call, as strips of a decode arrive.
-    for (uint32_t y = 0; y < kStoredHeight; ++y) writer.PutBgrRows(&stored[y * 9], 9, y, 1);
+    for (uint32_t y = 0; y < kStoredHeight; ++y)
+      writer.PutRows(PixelLayout::kBgr, &stored[y * 9], 9, y, 1);
     EXPECT_EQ(ReadUpright(*layout, dib), c.upright) << "orientation " << c.orientation;
   }
 }
@@ -75,7 +76,7 @@ TEST(DibWriter, TakesBgraRowsWithTheirOwnStride) {
     ASSERT_TRUE(layout);
     std::vector<uint8_t> dib(layout->imageBytes, 0xCD);
     DibWriter(*layout, kStoredWidth, kStoredHeight, c.orientation, dib.data())
-        .PutBgraRows(stored.data(), 16, 0, kStoredHeight);
+        .PutRows(PixelLayout::kBgra, stored.data(), 16, 0, kStoredHeight);
     EXPECT_EQ(ReadUpright(*layout, dib), c.upright) << "orientation " << c.orientation;
   }
 }
@@ -90,13 +91,49 @@ TEST(DibWriter, CompositesTransparencyOntoBlack) {
     }
     const auto layout = PlanDib(256, 1, 1);
     std::vector<uint8_t> dib(layout->imageBytes);
-    DibWriter(*layout, 256, 1, 1, dib.data()).PutBgraRows(row.data(), row.size(), 0, 1);
+    DibWriter(*layout, 256, 1, 1, dib.data())
+        .PutRows(PixelLayout::kBgra, row.data(), row.size(), 0, 1);
     for (int x = 0; x < 256; ++x) {
       const auto over = [&](int c) { return int(std::lround(c * alpha / 255.0)); };
       ASSERT_EQ(dib[x * 3], over(x)) << x << " alpha " << alpha;
       ASSERT_EQ(dib[x * 3 + 1], over(255 - x)) << x << " alpha " << alpha;
       ASSERT_EQ(dib[x * 3 + 2], over(255)) << x << " alpha " << alpha;
     }
+  }
+}
+
+// One pixel of each stored layout and the blue, green, red it gives.
+struct LayoutCase {
+  PixelLayout layout;
+  std::vector<uint8_t> stored;
+  uint8_t bgr[3];
+};
+
+const LayoutCase kLayouts[] = {
+    {PixelLayout::kBgr, {10, 20, 30}, {10, 20, 30}},
+    {PixelLayout::kRgb, {10, 20, 30}, {30, 20, 10}},
+    {PixelLayout::kBgra, {10, 20, 30, 255}, {10, 20, 30}},
+    {PixelLayout::kRgba, {10, 20, 30, 255}, {30, 20, 10}},
+    {PixelLayout::kRgba, {200, 100, 50, 0}, {0, 0, 0}},
+    // Cyan, magenta, yellow, black ink: 0 is none.
+    {PixelLayout::kCmyk, {0, 255, 255, 0}, {0, 0, 255}},
+    {PixelLayout::kCmyk, {0, 0, 0, 0}, {255, 255, 255}},
+    {PixelLayout::kCmyk, {0, 0, 255, 128}, {0, 127, 127}},
+    // Inverted: 255 is no ink.
+    {PixelLayout::kInvertedCmyk, {255, 0, 0, 255}, {0, 0, 255}},
+    {PixelLayout::kInvertedCmyk, {255, 255, 0, 127}, {0, 127, 127}},
+};
+
+TEST(DibWriter, ConvertsEveryPixelLayoutToBgr) {
+  for (const LayoutCase& c : kLayouts) {
+    ASSERT_EQ(BytesPerPixel(c.layout), c.stored.size());
+    const auto layout = PlanDib(1, 1, 1);
+    std::vector<uint8_t> dib(layout->imageBytes, 0xCD);
+    DibWriter(*layout, 1, 1, 1, dib.data())
+        .PutRows(c.layout, c.stored.data(), c.stored.size(), 0, 1);
+    EXPECT_EQ(std::vector<uint8_t>(dib.begin(), dib.begin() + 3),
+              std::vector<uint8_t>(c.bgr, c.bgr + 3))
+        << "layout " << int(c.layout) << " pixel " << int(c.stored[0]) << "," << int(c.stored[1]);
   }
 }
 

@@ -1,6 +1,7 @@
 #include <cstdint>
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "wicspi/exif_orientation.h"
@@ -94,6 +95,41 @@ TEST(ExifOrientation, ReadsEveryValueFromJpegInBothByteOrders) {
 TEST(ExifOrientation, ReadsTiffFiles) {
   EXPECT_EQ(Read(Tiff(true, 6)), 6);
   EXPECT_EQ(Read(Tiff(false, 8)), 8);
+}
+
+TEST(ExifOrientation, ReadsExifBlocksWithOrWithoutTheJpegSegmentsHeader) {
+  for (uint16_t value = 1; value <= 8; ++value) {
+    const Bytes tiff = Tiff(true, value);
+    EXPECT_EQ(ReadExifOrientation(tiff.data(), tiff.size()), value);
+    Bytes block;
+    AppendText(block, std::string("Exif\0\0", 6));
+    block.insert(block.end(), tiff.begin(), tiff.end());
+    EXPECT_EQ(ReadExifOrientation(block.data(), block.size()), value);
+  }
+}
+
+// A PNG file's signature and chunks (without valid CRCs, which are not read).
+Bytes Png(const std::vector<std::pair<std::string, Bytes>>& chunks) {
+  Bytes png;
+  AppendText(png, "\x89PNG\r\n\x1A\n");
+  for (const auto& [type, body] : chunks) {
+    Append32(png, static_cast<uint32_t>(body.size()), false);
+    AppendText(png, type);
+    png.insert(png.end(), body.begin(), body.end());
+    Append32(png, 0, false);
+  }
+  return png;
+}
+
+TEST(ExifOrientation, ReadsTheExifChunkOfPngBeforeOrAfterThePictureData) {
+  const Bytes header(13, 1), data(40, 2);
+  EXPECT_EQ(Read(Png({{"IHDR", header}, {"eXIf", Tiff(false, 6)}, {"IDAT", data}})), 6);
+  EXPECT_EQ(Read(Png({{"IHDR", header}, {"IDAT", data}, {"eXIf", Tiff(true, 8)}})), 8);
+  EXPECT_EQ(Read(Png({{"IHDR", header}, {"IDAT", data}, {"IEND", {}}, {"eXIf", Tiff(true, 8)}})), 1)
+      << "nothing after the end";
+  Bytes cut = Png({{"IHDR", header}, {"IDAT", data}, {"eXIf", Tiff(true, 8)}});
+  cut.resize(cut.size() - 10);
+  EXPECT_EQ(Read(cut), 1) << "a chunk longer than the file";
 }
 
 TEST(ExifOrientation, FindsExifAfterOtherApp1Segments) {

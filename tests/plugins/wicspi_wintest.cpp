@@ -5,7 +5,9 @@
 
 #include <objbase.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -17,6 +19,9 @@
 
 #include "common/memory_win.h"
 #include "support/wine_paths.h"
+
+// After <cstdio>: jpeglib.h needs size_t and FILE declared before it.
+#include <jpeglib.h>
 
 namespace {
 
@@ -163,6 +168,9 @@ class WicSpi : public ::testing::Test {
 // Colour names of the quadrant pictures.
 constexpr COLORREF kRed = RGB(255, 0, 0), kLime = RGB(0, 255, 0), kBlue = RGB(0, 0, 255),
                    kWhite = RGB(255, 255, 255), kBlack = RGB(0, 0, 0);
+// Mixed colours, for CMYK pictures: each needs black ink as well as colour.
+constexpr COLORREF kOrange = RGB(255, 128, 0), kTeal = RGB(0, 128, 128),
+                   kDarkGrey = RGB(64, 64, 64), kPink = RGB(200, 100, 150);
 
 std::string Hex(COLORREF c) {
   char text[16];
@@ -219,6 +227,17 @@ const FormatCase kFormats[] = {
     {"animated.gif", 64, 32, {kRed, kLime, kBlue, kWhite}, 0},
     {"quad.tif", 64, 32, {kRed, kLime, kBlue, kWhite}, 0},
     {"quad.ico", 32, 32, {kRed, kLime, kBlue, kWhite}, 0},
+    {"progressive.jpg", 64, 32, {kRed, kLime, kBlue, kWhite}, 12},
+    {"arithmetic.jpg", 64, 32, {kRed, kLime, kBlue, kWhite}, 12},
+    {"grey.jpg", 64, 32, {RGB(0, 0, 0), RGB(85, 85, 85), RGB(170, 170, 170), kWhite}, 4},
+    {"ycck.jpg", 64, 32, {kOrange, kTeal, kDarkGrey, kPink}, 12},
+    {"interlaced.png", 64, 32, {kRed, kLime, kBlue, kWhite}, 0},
+    {"palette-clear.png", 64, 32, {kRed, kLime, kBlack, kWhite}, 0},
+    {"grey-clear.png", 64, 32, {kBlack, kBlack, RGB(170, 170, 170), kWhite}, 0},
+    {"lossy.webp", 64, 32, {kRed, kLime, kBlue, kWhite}, 16},
+    {"lossless.webp", 64, 32, {kRed, kLime, kBlue, kWhite}, 0},
+    {"alpha.webp", 64, 32, {kRed, RGB(0, 128, 0), kBlack, kWhite}, 1},
+    {"animated.webp", 64, 32, {kRed, kLime, kBlue, kWhite}, 0},  // its first frame
 };
 
 TEST_F(WicSpi, AcceptsEveryFormatByContent) {
@@ -297,6 +316,71 @@ TEST_F(WicSpi, PreviewIsTheWholePicture) {
   EXPECT_EQ(p.width(), 64);
 }
 
+TEST_F(WicSpi, PreviewOfALargeJpegIsAQuarterOfEachSideAtMost) {
+  const Picture p = plugin.Decode(Fixture("big.jpg"), kFromMemory, plugin.getPreview);
+  ExpectQuadrants(p, {kRed, kLime, kBlue, kWhite}, 12, "preview of 2048 x 1024");
+  EXPECT_LE(p.width(), 2048 / 4);
+  EXPECT_LE(p.height(), 1024 / 4);
+  EXPECT_EQ(p.width(), p.height() * 2) << "the picture's proportions";
+}
+
+// The Adobe marker's colour transform: 0 for CMYK stored as it is, 2 for YCCK.
+int AdobeTransform(const std::vector<char>& jpeg) {
+  const std::string bytes(jpeg.begin(), jpeg.end());
+  const size_t at = bytes.find("Adobe");
+  return at == std::string::npos || at + 11 >= bytes.size() ? -1 : bytes[at + 11];
+}
+
+// The mixed quadrants as a JPEG of Adobe's inverted CMYK without the YCCK
+// transform, which ImageMagick does not write.
+std::vector<char> AdobeCmykJpeg() {
+  const COLORREF colours[4] = {kOrange, kTeal, kDarkGrey, kPink};
+  jpeg_compress_struct jpeg{};
+  jpeg_error_mgr errors{};
+  jpeg.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&jpeg);
+  unsigned char* out = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&jpeg, &out, &size);
+  jpeg.image_width = 64;
+  jpeg.image_height = 32;
+  jpeg.input_components = 4;
+  jpeg.in_color_space = JCS_CMYK;
+  jpeg_set_defaults(&jpeg);
+  jpeg_set_colorspace(&jpeg, JCS_CMYK);
+  jpeg_set_quality(&jpeg, 95, TRUE);
+  jpeg_start_compress(&jpeg, TRUE);
+  std::vector<JSAMPLE> row(64 * 4);
+  for (int y = 0; y < 32; ++y) {
+    for (int x = 0; x < 64; ++x) {
+      // Inverted CMYK: 255 - ink; black ink takes what all three share.
+      const COLORREF c = colours[(y / 16) * 2 + x / 32];
+      const int r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
+      const int light = std::max({r, g, b});
+      JSAMPLE* p = &row[x * 4];
+      p[0] = JSAMPLE(r * 255 / light), p[1] = JSAMPLE(g * 255 / light);
+      p[2] = JSAMPLE(b * 255 / light), p[3] = JSAMPLE(light);
+    }
+    JSAMPROW rows[] = {row.data()};
+    jpeg_write_scanlines(&jpeg, rows, 1);
+  }
+  jpeg_finish_compress(&jpeg);
+  std::vector<char> bytes(out, out + size);
+  jpeg_destroy_compress(&jpeg);
+  std::free(out);
+  return bytes;
+}
+
+TEST_F(WicSpi, DecodesAdobeCmykAndYcckJpegs) {
+  std::vector<char> cmyk = AdobeCmykJpeg();
+  ASSERT_EQ(AdobeTransform(cmyk), 0);
+  const Picture p =
+      plugin.DecodeFrom(cmyk.data(), LONG(cmyk.size()), kFromMemory, plugin.getPicture);
+  ExpectQuadrants(p, {kOrange, kTeal, kDarkGrey, kPink}, 12, "Adobe CMYK");
+  const std::vector<char> ycck = ReadAll(Fixture("ycck.jpg"));
+  ASSERT_EQ(AdobeTransform(ycck), 2) << "ycck.jpg holds CMYK of another transform";
+}
+
 // The stored quadrants red, lime / blue, white turned upright by hand.
 struct OrientationCase {
   int value;
@@ -327,6 +411,17 @@ TEST_F(WicSpi, TurnsJpegAndTiffUprightByTheirOrientation) {
   }
 }
 
+TEST_F(WicSpi, TurnsWebpAndPngUprightByTheirExifChunks) {
+  for (const char* type : {"webp", "png"}) {
+    for (const OrientationCase& c : kOrientations) {
+      const std::string file = "orient-" + std::to_string(c.value) + "." + type;
+      const Picture p = plugin.Decode(Fixture(file));
+      ExpectQuadrants(p, c.upright, 12, file);
+      EXPECT_EQ(p.width(), c.value >= 5 ? 32 : 64) << file;
+    }
+  }
+}
+
 TEST_F(WicSpi, ReturnsErrorCodesForDamagedFiles) {
   for (const char* file :
        {"cut-in-header.jpg", "cut-in-data.png", "bad-crc.png", "zero-height.jpg"}) {
@@ -336,6 +431,56 @@ TEST_F(WicSpi, ReturnsErrorCodesForDamagedFiles) {
   }
   PictureInfo info{};
   EXPECT_EQ(plugin.Info(Fixture("cut-in-header.jpg"), &info), 3);
+}
+
+// Bytes of committed private memory of this process.
+size_t CommittedPrivateBytes() {
+  size_t total = 0;
+  MEMORY_BASIC_INFORMATION region;
+  for (const char* at = nullptr; VirtualQuery(at, &region, sizeof region) == sizeof region;
+       at = static_cast<const char*>(region.BaseAddress) + region.RegionSize) {
+    if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) total += region.RegionSize;
+  }
+  return total;
+}
+
+TEST_F(WicSpi, ShowsWhatACutOffJpegHolds) {
+  std::vector<char> bytes = ReadAll(Fixture("big.jpg"));
+  bytes.resize(bytes.size() * 3 / 4);
+  const Picture p =
+      plugin.DecodeFrom(bytes.data(), LONG(bytes.size()), kFromMemory, plugin.getPicture);
+  ASSERT_EQ(p.result, 0);
+  EXPECT_EQ(p.width(), 2048);
+  EXPECT_TRUE(Near(p.At(512, 256), kRed, 12)) << Hex(p.At(512, 256));
+  EXPECT_TRUE(Near(p.At(1536, 256), kLime, 12)) << Hex(p.At(1536, 256));
+}
+
+// A damaged picture decodes as far as it goes or is refused as unknown, broken
+// or (its size scrambled) too large.
+bool IsAnswerToDamage(int result) { return result == 0 || (result >= 2 && result <= 4); }
+
+TEST_F(WicSpi, SurvivesCutAndScrambledPicturesOfEveryOwnDecoder) {
+  const size_t before = CommittedPrivateBytes();
+  for (const char* file :
+       {"quad.jpg", "progressive.jpg", "arithmetic.jpg", "ycck.jpg", "quad.png", "interlaced.png",
+        "quad16.png", "palette.png", "lossy.webp", "alpha.webp", "animated.webp"}) {
+    const std::vector<char> whole = ReadAll(Fixture(file));
+    for (size_t step = 1; step <= 16; ++step) {
+      std::vector<char> cut(whole.begin(), whole.begin() + whole.size() * step / 17);
+      const int result =
+          plugin.DecodeFrom(cut.data(), LONG(cut.size()), kFromMemory, plugin.getPicture).result;
+      EXPECT_TRUE(IsAnswerToDamage(result)) << file << " cut " << step << ": " << result;
+      std::vector<char> scrambled = whole;
+      for (size_t i = step * 7; i < scrambled.size(); i += 23 + step) scrambled[i] ^= char(0x5A);
+      const int scrambledResult =
+          plugin
+              .DecodeFrom(scrambled.data(), LONG(scrambled.size()), kFromMemory, plugin.getPicture)
+              .result;
+      EXPECT_TRUE(IsAnswerToDamage(scrambledResult))
+          << file << " scrambled " << step << ": " << scrambledResult;
+    }
+  }
+  EXPECT_LT(CommittedPrivateBytes(), before + (8 << 20)) << "blocks left behind";
 }
 
 // The limit is the viewer's: a picture it could not hold is refused by the

@@ -1,0 +1,119 @@
+// The DIB that the host receives, filled strip by strip from any decoder.
+#include <algorithm>
+#include <optional>
+#include <utility>
+
+#include "wicspi/picture_decoder.h"
+
+namespace bex::wicspi {
+namespace {
+
+// Rows are asked of the decoder in strips of about this size: small enough
+// to stay in cache, large enough to keep the calls few.
+constexpr size_t kStripBytes = 1 << 20;
+
+// A moveable local memory block, freed unless handed over.
+class LocalBlock {
+ public:
+  explicit LocalBlock(size_t bytes) : handle_(LocalAlloc(LMEM_MOVEABLE, bytes)) {}
+  ~LocalBlock() {
+    if (handle_) LocalFree(handle_);
+  }
+  LocalBlock(const LocalBlock&) = delete;
+  LocalBlock& operator=(const LocalBlock&) = delete;
+  HLOCAL get() const { return handle_; }
+  HLOCAL Release() { return std::exchange(handle_, nullptr); }
+
+ private:
+  HLOCAL handle_;
+};
+
+// Keeps a local block locked while its bytes are written.
+class LockedBytes {
+ public:
+  explicit LockedBytes(HLOCAL block)
+      : block_(block), bytes_(static_cast<BYTE*>(LocalLock(block))) {}
+  ~LockedBytes() {
+    if (bytes_) LocalUnlock(block_);
+  }
+  LockedBytes(const LockedBytes&) = delete;
+  LockedBytes& operator=(const LockedBytes&) = delete;
+  BYTE* get() const { return bytes_; }
+
+ private:
+  HLOCAL block_;
+  BYTE* bytes_;
+};
+
+void FillBitmapInfo(const DibLayout& layout, BITMAPINFO* info) {
+  *info = BITMAPINFO{};
+  BITMAPINFOHEADER* header = &info->bmiHeader;
+  header->biSize = sizeof(BITMAPINFOHEADER);
+  header->biWidth = static_cast<LONG>(layout.width);
+  header->biHeight = static_cast<LONG>(layout.height);  // positive: bottom-up
+  header->biPlanes = 1;
+  header->biBitCount = 24;
+  header->biCompression = BI_RGB;
+  header->biSizeImage = static_cast<DWORD>(layout.imageBytes);
+}
+
+// Asks the host's callback whether to go on; true when it wants to stop.
+bool StopRequested(ProgressCallback progress, uint32_t done, uint32_t total, LONG data) {
+  return progress && progress(static_cast<int>(done), static_cast<int>(total), data) != 0;
+}
+
+// Copies the decoder's rows strip by strip into the locked DIB.
+int CopyRows(PictureDecoder& decoder, const DibLayout& layout, BYTE* dib, ProgressCallback progress,
+             LONG progressData) {
+  const StoredPicture& picture = decoder.picture();
+  const DibWriter writer(layout, picture.width, picture.height, picture.orientation, dib);
+  writer.ClearRowPadding();
+  const size_t rowBytes = size_t{picture.width} * BytesPerPixel(picture.pixels);
+  const uint32_t stripRows =
+      static_cast<uint32_t>(std::clamp<size_t>(kStripBytes / rowBytes, 1, picture.height));
+  if (StopRequested(progress, 0, picture.height, progressData)) return kSpiAborted;
+  for (uint32_t y = 0; y < picture.height;) {
+    RowSpan rows;
+    const int result = decoder.NextRows(std::min(stripRows, picture.height - y), &rows);
+    if (result != kSpiOk) return result;
+    if (rows.count == 0 || rows.count > picture.height - y) return kSpiInternalError;
+    writer.PutRows(picture.pixels, rows.first, rows.stride, y, rows.count);
+    y += rows.count;
+    if (StopRequested(progress, y, picture.height, progressData)) return kSpiAborted;
+  }
+  return kSpiOk;
+}
+
+}  // namespace
+
+int PlanDibOf(const PictureDecoder& decoder, DibLayout* layout) {
+  const StoredPicture& picture = decoder.picture();
+  const std::optional<DibLayout> planned =
+      PlanDib(picture.width, picture.height, picture.orientation);
+  if (!planned) return picture.width && picture.height ? kSpiNoMemory : kSpiBrokenData;
+  *layout = *planned;
+  return kSpiOk;
+}
+
+int HandOverDib(PictureDecoder& decoder, ProgressCallback progress, LONG progressData,
+                HLOCAL* bitmapInfo, HLOCAL* pixels) {
+  DibLayout layout;
+  int result = PlanDibOf(decoder, &layout);
+  if (result != kSpiOk) return result;
+  LocalBlock infoBlock(sizeof(BITMAPINFO));
+  LocalBlock pixelBlock(layout.imageBytes);
+  if (!infoBlock.get() || !pixelBlock.get()) return kSpiNoMemory;
+  {
+    const LockedBytes header(infoBlock.get());
+    const LockedBytes dib(pixelBlock.get());
+    if (!header.get() || !dib.get()) return kSpiMemoryError;
+    FillBitmapInfo(layout, reinterpret_cast<BITMAPINFO*>(header.get()));
+    result = CopyRows(decoder, layout, dib.get(), progress, progressData);
+  }
+  if (result != kSpiOk) return result;
+  *bitmapInfo = infoBlock.Release();
+  *pixels = pixelBlock.Release();
+  return kSpiOk;
+}
+
+}  // namespace bex::wicspi

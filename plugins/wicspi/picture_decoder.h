@@ -1,0 +1,76 @@
+// What every decoder of the plug-in offers: the stored size of a picture
+// from its header, then its stored rows top to bottom; and the two memory
+// blocks of the upright DIB that the host receives from them.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+
+#include "wicspi/dib_writer.h"
+#include "wicspi/susie_api.h"
+
+namespace bex::wicspi {
+
+// The picture as its decoder hands it out.
+struct StoredPicture {
+  uint32_t width = 0;
+  uint32_t height = 0;
+  int orientation = 1;  // EXIF orientation, 1 for upright
+  PixelLayout pixels = PixelLayout::kBgr;
+};
+
+// Decoded rows: `count` rows from `first` on, `stride` bytes apart; they stay
+// valid until the next call of the decoder.
+struct RowSpan {
+  const uint8_t* first = nullptr;
+  size_t stride = 0;
+  uint32_t count = 0;
+};
+
+class PictureDecoder {
+ public:
+  virtual ~PictureDecoder() = default;
+
+  // Reads the header of the picture in `data` (which outlives the decoder).
+  // Returns an SpiResult.
+  virtual int Open(const BYTE* data, DWORD size) = 0;
+
+  // Asks for each side divided by `reduction` (2, 4 or 8) where the codec
+  // can decode that way quickly; picture() then tells what NextRows delivers.
+  virtual void Reduce(unsigned /*reduction*/) {}
+
+  // The picture that NextRows delivers; valid after a successful Open.
+  const StoredPicture& picture() const { return picture_; }
+
+  // Decodes the next rows, at least one and at most `wanted`. Returns an
+  // SpiResult.
+  virtual int NextRows(uint32_t wanted, RowSpan* rows) = 0;
+
+ protected:
+  StoredPicture picture_;
+};
+
+// The decoders, one per format.
+std::unique_ptr<PictureDecoder> NewJpegDecoder();
+std::unique_ptr<PictureDecoder> NewPngDecoder();
+std::unique_ptr<PictureDecoder> NewWebpDecoder();
+std::unique_ptr<PictureDecoder> NewWicDecoder();
+
+// True when a codec of the system recognizes the head of a file (its
+// signature; nothing beyond the given bytes is read).
+bool IsKnownToWic(const BYTE* head, DWORD size);
+
+// The layout of the upright DIB of the opened picture; returns an SpiResult
+// (kSpiNoMemory for a picture too large to hand out).
+int PlanDibOf(const PictureDecoder& decoder, DibLayout* layout);
+
+// Decodes the opened picture, upright, transparency over black, into two
+// moveable local memory blocks that the caller owns from then on: the
+// BITMAPINFO and the pixel rows. `progress` may be null. Returns an
+// SpiResult; on failure no block is left allocated.
+int HandOverDib(PictureDecoder& decoder, ProgressCallback progress, LONG progressData,
+                HLOCAL* bitmapInfo, HLOCAL* pixels);
+
+}  // namespace bex::wicspi

@@ -1,0 +1,99 @@
+// WebP through libwebp: lossy and lossless pictures, with or without alpha,
+// and the first frame of an animation (its whole canvas). The picture is
+// decoded whole, then handed out row by row.
+#include <windows.h>
+
+#include <vector>
+#include <webp/decode.h>
+#include <webp/demux.h>
+
+#include "wicspi/exif_orientation.h"
+#include "wicspi/picture_decoder.h"
+
+namespace bex::wicspi {
+namespace {
+
+class WebpDecoder : public PictureDecoder {
+ public:
+  WebpDecoder() = default;
+  ~WebpDecoder() override {
+    WebPAnimDecoderDelete(animation_);
+    WebPDemuxDelete(container_);
+  }
+  WebpDecoder(const WebpDecoder&) = delete;
+  WebpDecoder& operator=(const WebpDecoder&) = delete;
+
+  int Open(const BYTE* data, DWORD size) override {
+    bytes_ = WebPData{data, size};
+    container_ = WebPDemux(&bytes_);
+    if (!container_) return kSpiBrokenData;
+    const uint32_t flags = WebPDemuxGetI(container_, WEBP_FF_FORMAT_FLAGS);
+    animated_ = flags & ANIMATION_FLAG;
+    WebPBitstreamFeatures features{};
+    if (!animated_ && WebPGetFeatures(data, size, &features) != VP8_STATUS_OK) {
+      return kSpiBrokenData;
+    }
+    picture_.width = WebPDemuxGetI(container_, WEBP_FF_CANVAS_WIDTH);
+    picture_.height = WebPDemuxGetI(container_, WEBP_FF_CANVAS_HEIGHT);
+    picture_.pixels = animated_ || features.has_alpha ? PixelLayout::kBgra : PixelLayout::kBgr;
+    picture_.orientation = (flags & EXIF_FLAG) ? Orientation() : kUpright;
+    return kSpiOk;
+  }
+
+  int NextRows(uint32_t wanted, RowSpan* rows) override {
+    const size_t rowBytes = size_t{picture_.width} * BytesPerPixel(picture_.pixels);
+    if (!whole_ && !(whole_ = animated_ ? FirstFrame() : DecodeStill(rowBytes))) {
+      return kSpiBrokenData;
+    }
+    *rows = RowSpan{whole_ + nextRow_ * rowBytes, rowBytes, wanted};
+    nextRow_ += wanted;
+    return kSpiOk;
+  }
+
+ private:
+  const uint8_t* DecodeStill(size_t rowBytes) {
+    still_.resize(size_t{picture_.height} * rowBytes);
+    const int stride = static_cast<int>(rowBytes);
+    const uint8_t* decoded =
+        picture_.pixels == PixelLayout::kBgra
+            ? WebPDecodeBGRAInto(bytes_.bytes, bytes_.size, still_.data(), still_.size(), stride)
+            : WebPDecodeBGRInto(bytes_.bytes, bytes_.size, still_.data(), still_.size(), stride);
+    return decoded;
+  }
+
+  // The canvas after the first frame, straight BGRA.
+  const uint8_t* FirstFrame() {
+    WebPAnimDecoderOptions options;
+    if (!WebPAnimDecoderOptionsInit(&options)) return nullptr;
+    options.color_mode = MODE_BGRA;
+    options.use_threads = 0;
+    animation_ = WebPAnimDecoderNew(&bytes_, &options);
+    uint8_t* canvas = nullptr;
+    int timestamp = 0;
+    if (!animation_ || !WebPAnimDecoderGetNext(animation_, &canvas, &timestamp)) return nullptr;
+    return canvas;
+  }
+
+  // The orientation of the EXIF chunk, a TIFF structure.
+  int Orientation() {
+    WebPChunkIterator chunk;
+    if (!WebPDemuxGetChunk(container_, "EXIF", 1, &chunk)) return kUpright;
+    const int orientation = ReadExifOrientation(chunk.chunk.bytes, chunk.chunk.size);
+    WebPDemuxReleaseChunkIterator(&chunk);
+    return orientation;
+  }
+
+  WebPData bytes_{};
+  WebPDemuxer* container_ = nullptr;
+  WebPAnimDecoder* animation_ = nullptr;
+  bool animated_ = false;
+  std::vector<uint8_t> still_;
+  const uint8_t* whole_ = nullptr;
+  size_t nextRow_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<PictureDecoder> NewWebpDecoder() { return std::make_unique<WebpDecoder>(); }
+
+}  // namespace bex::wicspi

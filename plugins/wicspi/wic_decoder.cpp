@@ -1,0 +1,172 @@
+// Decoding through the Windows Imaging Component, for every format without a
+// decoder of its own.
+#include <wincodec.h>
+
+#include <vector>
+#include <wrl/client.h>
+
+#include "wicspi/exif_orientation.h"
+#include "wicspi/picture_decoder.h"
+
+namespace bex::wicspi {
+namespace {
+
+using Microsoft::WRL::ComPtr;
+
+// COM for the duration of one call. The host's thread may already be in a
+// single-threaded apartment (then this only counts up and down again) or in
+// the multithreaded one (then WIC, which is free-threaded, works there too);
+// nothing outlives the call, so a host that ends COM on its thread between
+// calls leaves no stale object behind.
+class ComScope {
+ public:
+  ComScope() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+  ~ComScope() {
+    if (SUCCEEDED(result_)) CoUninitialize();
+  }
+  ComScope(const ComScope&) = delete;
+  ComScope& operator=(const ComScope&) = delete;
+  bool usable() const { return SUCCEEDED(result_) || result_ == RPC_E_CHANGED_MODE; }
+
+ private:
+  HRESULT result_;
+};
+
+int ResultOf(HRESULT hr) {
+  switch (hr) {
+    case E_OUTOFMEMORY:
+      return kSpiNoMemory;
+    case WINCODEC_ERR_COMPONENTNOTFOUND:
+    case WINCODEC_ERR_UNKNOWNIMAGEFORMAT:
+      return kSpiUnknownFormat;
+    default:
+      return kSpiBrokenData;
+  }
+}
+
+ComPtr<IWICImagingFactory> CreateFactory() {
+  ComPtr<IWICImagingFactory> factory;
+  CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory));
+  return factory;
+}
+
+// A read-only stream over bytes that outlive it.
+ComPtr<IWICStream> StreamOver(IWICImagingFactory* factory, const BYTE* data, DWORD size) {
+  ComPtr<IWICStream> stream;
+  if (FAILED(factory->CreateStream(&stream)) ||
+      FAILED(stream->InitializeFromMemory(const_cast<BYTE*>(data), size))) {
+    return nullptr;
+  }
+  return stream;
+}
+
+// True when the signature of some codec of the system matches the stream.
+bool MatchesSomeCodec(IWICImagingFactory* factory, IStream* stream) {
+  ComPtr<IEnumUnknown> decoders;
+  if (FAILED(factory->CreateComponentEnumerator(WICDecoder, WICComponentEnumerateDefault,
+                                                &decoders))) {
+    return false;
+  }
+  ComPtr<IUnknown> item;
+  while (decoders->Next(1, item.ReleaseAndGetAddressOf(), nullptr) == S_OK) {
+    ComPtr<IWICBitmapDecoderInfo> decoder;
+    BOOL matches = FALSE;
+    if (SUCCEEDED(item.As(&decoder)) && SUCCEEDED(decoder->MatchesPattern(stream, &matches)) &&
+        matches) {
+      return true;
+    }
+  }
+  return false;
+}
+
+ComPtr<IWICBitmapSource> ConvertedTo(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame,
+                                     const WICPixelFormatGUID& wanted) {
+  ComPtr<IWICFormatConverter> converter;
+  if (FAILED(factory->CreateFormatConverter(&converter)) ||
+      FAILED(converter->Initialize(frame, wanted, WICBitmapDitherTypeNone, nullptr, 0.0,
+                                   WICBitmapPaletteTypeCustom))) {
+    return nullptr;
+  }
+  return converter;
+}
+
+// The first frame of a picture, read strip by strip.
+class WicDecoder : public PictureDecoder {
+ public:
+  int Open(const BYTE* data, DWORD size) override {
+    if (!com_.usable()) return kSpiInternalError;
+    factory_ = CreateFactory();
+    if (!factory_) return kSpiInternalError;
+    const ComPtr<IWICStream> stream = StreamOver(factory_.Get(), data, size);
+    if (!stream) return kSpiNoMemory;
+    ComPtr<IWICBitmapDecoder> decoder;
+    HRESULT hr = factory_->CreateDecoderFromStream(stream.Get(), nullptr,
+                                                   WICDecodeMetadataCacheOnDemand, &decoder);
+    if (FAILED(hr)) {
+      // No codec took data that some codec's signature claims: it is damaged.
+      const bool claimed = hr != E_OUTOFMEMORY && MatchesSomeCodec(factory_.Get(), stream.Get());
+      return claimed ? kSpiBrokenData : ResultOf(hr);
+    }
+    UINT width = 0, height = 0;
+    hr = decoder->GetFrame(0, &frame_);
+    if (SUCCEEDED(hr)) hr = frame_->GetSize(&width, &height);
+    if (FAILED(hr)) return ResultOf(hr);
+    picture_.width = width;
+    picture_.height = height;
+    picture_.orientation = ReadExifOrientation(data, size);
+    return ChooseSource() ? kSpiOk : kSpiUnknownFormat;
+  }
+
+  int NextRows(uint32_t wanted, RowSpan* rows) override {
+    const size_t rowBytes = size_t{picture_.width} * BytesPerPixel(picture_.pixels);
+    strip_.resize(wanted * rowBytes);
+    const WICRect rect{0, static_cast<INT>(nextRow_), static_cast<INT>(picture_.width),
+                       static_cast<INT>(wanted)};
+    const HRESULT hr = source_->CopyPixels(&rect, static_cast<UINT>(rowBytes),
+                                           static_cast<UINT>(strip_.size()), strip_.data());
+    if (FAILED(hr)) return ResultOf(hr);
+    *rows = RowSpan{strip_.data(), rowBytes, wanted};
+    nextRow_ += wanted;
+    return kSpiOk;
+  }
+
+ private:
+  // The frame's pixels: as decoded when they are 24-bit BGR already (the
+  // usual JPEG and PNG photo), otherwise converted to 32-bit BGRA with
+  // straight alpha, the one target that WIC reaches from every format (its
+  // converters accept 24-bit BGR as a target for grey, palette and 16-bit
+  // formats, and then fail when the pixels are copied).
+  bool ChooseSource() {
+    WICPixelFormatGUID native;
+    if (FAILED(frame_->GetPixelFormat(&native))) return false;
+    if (IsEqualGUID(native, GUID_WICPixelFormat24bppBGR)) {
+      source_ = frame_;
+      return true;
+    }
+    picture_.pixels = PixelLayout::kBgra;
+    source_ = ConvertedTo(factory_.Get(), frame_.Get(), GUID_WICPixelFormat32bppBGRA);
+    return source_ != nullptr;
+  }
+
+  ComScope com_;
+  ComPtr<IWICImagingFactory> factory_;
+  ComPtr<IWICBitmapFrameDecode> frame_;
+  ComPtr<IWICBitmapSource> source_;
+  uint32_t nextRow_ = 0;
+  std::vector<BYTE> strip_;
+};
+
+}  // namespace
+
+bool IsKnownToWic(const BYTE* head, DWORD size) {
+  const ComScope com;
+  if (!com.usable() || size == 0) return false;
+  const ComPtr<IWICImagingFactory> factory = CreateFactory();
+  if (!factory) return false;
+  const ComPtr<IWICStream> stream = StreamOver(factory.Get(), head, size);
+  return stream && MatchesSomeCodec(factory.Get(), stream.Get());
+}
+
+std::unique_ptr<PictureDecoder> NewWicDecoder() { return std::make_unique<WicDecoder>(); }
+
+}  // namespace bex::wicspi
