@@ -27,12 +27,15 @@ std::shared_ptr<Bitmap> Bitmap::CreateShared(int width, int height) {
   return OnSection(section, width, height);
 }
 
-std::shared_ptr<Bitmap> Bitmap::OnSection(HANDLE section, int width, int height) {
+std::shared_ptr<Bitmap> Bitmap::OnSection(HANDLE section, int width, int height,
+                                          SectionReturn giveBack) {
   if (!FitsInMemory(width, height)) {
     CloseHandle(section);
     return nullptr;
   }
-  return Make(width, height, section);
+  std::shared_ptr<Bitmap> bitmap = Make(width, height, section);
+  if (bitmap) bitmap->giveBack_ = std::move(giveBack);
+  return bitmap;
 }
 
 std::shared_ptr<Bitmap> Bitmap::Make(int width, int height, HANDLE section) {
@@ -57,7 +60,12 @@ std::shared_ptr<Bitmap> Bitmap::Make(int width, int height, HANDLE section) {
 // The bitmap's view of the section goes first, then the section.
 Bitmap::~Bitmap() {
   DeleteObject(handle_);
-  if (section_) CloseHandle(section_);
+  if (!section_) return;
+  if (giveBack_) {
+    giveBack_(section_, PictureBytes(width_, height_));
+  } else {
+    CloseHandle(section_);
+  }
 }
 
 }  // namespace bex

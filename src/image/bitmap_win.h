@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 namespace bex {
@@ -20,10 +21,14 @@ class Bitmap {
   // The same, its pixels in a section of shared memory that another process
   // can map (see Section).
   static std::shared_ptr<Bitmap> CreateShared(int width, int height);
-  // The picture of width x height whose pixels another process wrote into
-  // section; the bitmap owns the section from then on, also when it fails
-  // (null: the section is too small or does not map).
-  static std::shared_ptr<Bitmap> OnSection(HANDLE section, int width, int height);
+  // Where a picture's section goes when the picture is destroyed, with the
+  // section's size in bytes; without one the section is closed.
+  using SectionReturn = std::function<void(HANDLE section, uint64_t bytes)>;
+  // The picture of width x height whose pixels lie in section (another
+  // process may have written them); the bitmap owns the section from then
+  // on, also when it fails (null: the section is too small or does not map).
+  static std::shared_ptr<Bitmap> OnSection(HANDLE section, int width, int height,
+                                           SectionReturn giveBack = nullptr);
   ~Bitmap();
   Bitmap(const Bitmap&) = delete;
   Bitmap& operator=(const Bitmap&) = delete;
@@ -44,6 +49,7 @@ class Bitmap {
   static std::shared_ptr<Bitmap> Make(int width, int height, HANDLE section);
   HBITMAP handle_;
   HANDLE section_;
+  SectionReturn giveBack_;
   uint32_t* bits_;
   int width_;
   int height_;

@@ -113,8 +113,9 @@ std::string LoadFolderRequest(const std::string& folder) {
 
 std::string AskRequest(const std::string& file) { return PayloadWriter().Text(file).Bytes(); }
 
-std::string DecodeRequest(uint32_t module, const std::string& file) {
-  return PayloadWriter().Word(module).Text(file).Bytes();
+std::string DecodeRequest(uint32_t module, const std::string& file, uint32_t spare,
+                          uint32_t spareBytes) {
+  return PayloadWriter().Word(module).Text(file).Word(spare).Word(spareBytes).Bytes();
 }
 
 std::optional<LoadFolderArgs> ReadLoadFolderRequest(const std::string& payload) {
@@ -137,8 +138,10 @@ std::optional<DecodeArgs> ReadDecodeRequest(const std::string& payload) {
   return ReadWhole(payload, [](PayloadReader& r) -> std::optional<DecodeArgs> {
     const std::optional<uint32_t> module = r.Word();
     std::optional<std::string> file = r.Text();
-    if (!module || !file) return std::nullopt;
-    return DecodeArgs{*module, std::move(*file)};
+    const std::optional<uint32_t> spare = r.Word();
+    const std::optional<uint32_t> spareBytes = r.Word();
+    if (!module || !file || !spare || !spareBytes) return std::nullopt;
+    return DecodeArgs{*module, std::move(*file), *spare, *spareBytes};
   });
 }
 

@@ -17,7 +17,7 @@ namespace bex {
 enum class HelperCall : uint32_t {
   kLoadFolder = 1,  // folder -> names of the usable modules
   kAsk = 2,         // file -> index of the first module that reads it, or kNoModule
-  kDecode = 3,      // module index, file -> picture or failure
+  kDecode = 3,      // module index, file, spare section -> picture or failure
 };
 
 constexpr uint32_t kNoModule = 0xFFFFFFFFu;
@@ -92,7 +92,11 @@ struct PictureReply {
 // memory in MiB, so that the viewer can replace a helper that grows.
 std::string LoadFolderRequest(const std::string& folder);
 std::string AskRequest(const std::string& file);
-std::string DecodeRequest(uint32_t module, const std::string& file);
+// spare: a section of the viewer's that the helper may write the picture
+// into when it holds spareBytes or more (0: none), so that memory the viewer
+// has let go of serves again; the helper closes it otherwise.
+std::string DecodeRequest(uint32_t module, const std::string& file, uint32_t spare = 0,
+                          uint32_t spareBytes = 0);
 
 struct LoadFolderArgs {
   std::string folder;
@@ -103,6 +107,8 @@ struct AskArgs {
 struct DecodeArgs {
   uint32_t module = 0;
   std::string file;
+  uint32_t spare = 0;
+  uint32_t spareBytes = 0;
 };
 std::optional<LoadFolderArgs> ReadLoadFolderRequest(const std::string& payload);
 std::optional<AskArgs> ReadAskRequest(const std::string& payload);

@@ -9,6 +9,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "common/files_win.h"
 #include "common/memory_win.h"
@@ -99,12 +100,18 @@ class Server {
   }
 
   // The picture's section goes to the viewer by a handle of this process,
-  // which the viewer takes over and closes here.
+  // which the viewer takes over and closes here. It is the viewer's spare
+  // section when that is large enough: its memory is ready to be written.
   std::string Decode(const DecodeArgs& args) {
+    HANDLE spare = reinterpret_cast<HANDLE>(uintptr_t{args.spare});
+    const auto make = [&](int width, int height) {
+      const uint64_t bytes = uint64_t{static_cast<uint32_t>(width)} * uint32_t(height) * 4;
+      if (!spare || args.spareBytes < bytes) return Bitmap::CreateShared(width, height);
+      return Bitmap::OnSection(std::exchange(spare, nullptr), width, height);
+    };
     PictureReply reply;
     if (args.module < plugins_.size()) {
-      std::shared_ptr<Bitmap> picture =
-          spi::Decode(*plugins_[args.module], args.file, Bitmap::CreateShared);
+      std::shared_ptr<Bitmap> picture = spi::Decode(*plugins_[args.module], args.file, make);
       HANDLE handed = nullptr;
       if (picture && DuplicateHandle(GetCurrentProcess(), picture->Section(), GetCurrentProcess(),
                                      &handed, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
@@ -114,6 +121,7 @@ class Server {
                  static_cast<uint32_t>(reinterpret_cast<uintptr_t>(handed))};
       }
     }
+    if (spare) CloseHandle(spare);
     return PictureReplyPayload(reply, static_cast<uint32_t>(CommittedPrivateBytes() >> 20));
   }
 

@@ -76,6 +76,27 @@ void CloseIfOpen(HANDLE& handle) {
 
 }  // namespace
 
+SpareSection::~SpareSection() {
+  if (section_) CloseHandle(section_);
+  DeleteCriticalSection(&lock_);
+}
+
+void SpareSection::Give(HANDLE section, uint64_t bytes) {
+  EnterCriticalSection(&lock_);
+  std::swap(section_, section);
+  bytes_ = bytes;
+  LeaveCriticalSection(&lock_);
+  if (section) CloseHandle(section);
+}
+
+HANDLE SpareSection::Take(uint64_t* bytes) {
+  EnterCriticalSection(&lock_);
+  HANDLE section = std::exchange(section_, nullptr);
+  *bytes = bytes_;
+  LeaveCriticalSection(&lock_);
+  return section;
+}
+
 DWORD PluginCallTimeoutMs() {
   char text[16];
   const DWORD length = GetEnvironmentVariableA("BEX_PLUGIN_TIMEOUT_MS", text, sizeof text);
@@ -85,7 +106,8 @@ DWORD PluginCallTimeoutMs() {
 }
 
 std::vector<std::string> PluginHelper::LoadFolder(const std::string& folder) {
-  const std::optional<Frame> reply = Call(HelperCall::kLoadFolder, LoadFolderRequest(folder));
+  const std::optional<Frame> reply =
+      Call(HelperCall::kLoadFolder, [&] { return LoadFolderRequest(folder); });
   if (!reply) return {};
   std::optional<Answer<std::vector<std::string>>> answer = ReadModulesReply(reply->payload);
   if (!answer) {
@@ -98,7 +120,7 @@ std::vector<std::string> PluginHelper::LoadFolder(const std::string& folder) {
 }
 
 std::optional<uint32_t> PluginHelper::Ask(const std::string& file) {
-  const std::optional<Frame> reply = Call(HelperCall::kAsk, AskRequest(file));
+  const std::optional<Frame> reply = Call(HelperCall::kAsk, [&] { return AskRequest(file); });
   if (!reply) return std::nullopt;
   const std::optional<Answer<uint32_t>> answer = ReadChoiceReply(reply->payload);
   if (!answer) {
@@ -110,8 +132,13 @@ std::optional<uint32_t> PluginHelper::Ask(const std::string& file) {
   return answer->content;
 }
 
+// The spare section goes into the helper that gets the request.
 BitmapRef PluginHelper::Decode(uint32_t module, const std::string& file) {
-  const std::optional<Frame> reply = Call(HelperCall::kDecode, DecodeRequest(module, file));
+  const std::optional<Frame> reply = Call(HelperCall::kDecode, [&] {
+    uint32_t spareBytes = 0;
+    const uint32_t spare = HandSpareSection(&spareBytes);
+    return DecodeRequest(module, file, spare, spareBytes);
+  });
   if (!reply) return nullptr;
   const std::optional<Answer<PictureReply>> answer = ReadPictureReply(reply->payload);
   if (!answer) {
@@ -159,7 +186,8 @@ bool PluginHelper::EnsureRunning() {
   if (process_.hProcess) return true;
   if (Cancelled() || !Start()) return false;
   if (folder_.empty()) return true;
-  const std::optional<Frame> reply = Call(HelperCall::kLoadFolder, LoadFolderRequest(folder_));
+  const std::optional<Frame> reply =
+      Call(HelperCall::kLoadFolder, [this] { return LoadFolderRequest(folder_); });
   return reply.has_value() && process_.hProcess;
 }
 
@@ -216,13 +244,15 @@ bool PluginHelper::Start() {
   return true;
 }
 
-std::optional<Frame> PluginHelper::Call(HelperCall call, const std::string& payload) {
+// The payload is made once the helper that gets it runs.
+std::optional<Frame> PluginHelper::Call(HelperCall call,
+                                        const std::function<std::string()>& payload) {
   if (!EnsureRunning()) return std::nullopt;
   const DWORD deadline = GetTickCount() + PluginCallTimeoutMs();
   Frame request;
   request.id = ledger_.Start(call);
   request.call = call;
-  request.payload = payload;
+  request.payload = payload();
   if (!Send(request)) {
     End();
     return std::nullopt;
@@ -301,8 +331,28 @@ void PluginHelper::NoteMemory(uint32_t memoryMiB) {
   if (memoryMiB > kHelperMemoryBoundMiB) replaceAfterCall_ = true;
 }
 
+// The spare section moves into the running helper, as it appears there; 0
+// when there is none (or it would not fit the protocol's words).
+uint32_t PluginHelper::HandSpareSection(uint32_t* bytes) {
+  uint64_t spareBytes = 0;
+  HANDLE spare = spare_->Take(&spareBytes);
+  HANDLE inHelper = nullptr;
+  if (!spare) return 0;
+  if (spareBytes > 0xFFFFFFFFu) {
+    CloseHandle(spare);
+    return 0;
+  }
+  // The handle here is closed whether or not the copy succeeds.
+  if (!DuplicateHandle(GetCurrentProcess(), spare, process_.hProcess, &inHelper, 0, FALSE,
+                       DUPLICATE_SAME_ACCESS | DUPLICATE_CLOSE_SOURCE)) {
+    return 0;
+  }
+  *bytes = static_cast<uint32_t>(spareBytes);
+  return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(inHelper));
+}
+
 // The section the helper wrote becomes the viewer's, and the helper's handle
-// of it goes.
+// of it goes; when the picture goes, its section is kept as the spare.
 BitmapRef PluginHelper::TakePicture(const PictureReply& picture) {
   HANDLE section = nullptr;
   if (!DuplicateHandle(process_.hProcess, reinterpret_cast<HANDLE>(uintptr_t{picture.pixels}),
@@ -315,8 +365,9 @@ BitmapRef PluginHelper::TakePicture(const PictureReply& picture) {
     CloseHandle(section);
     return nullptr;
   }
-  return Bitmap::OnSection(section, static_cast<int>(picture.width),
-                           static_cast<int>(picture.height));
+  return Bitmap::OnSection(
+      section, static_cast<int>(picture.width), static_cast<int>(picture.height),
+      [spare = spare_](HANDLE released, uint64_t bytes) { spare->Give(released, bytes); });
 }
 
 }  // namespace bex

@@ -9,6 +9,8 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,6 +31,27 @@ constexpr DWORD kDefaultCallTimeoutMs = 60000;
 constexpr uint32_t kHelperMemoryBoundMiB = 512;
 // The helper program, in the viewer's own folder.
 constexpr char kHelperProgram[] = "bexspi.exe";
+
+// The section of a picture the viewer has let go of, kept for the helper to
+// write its next picture into: memory that is ready costs less than new
+// memory. Pictures may be let go of on any thread.
+class SpareSection {
+ public:
+  SpareSection() { InitializeCriticalSection(&lock_); }
+  ~SpareSection();
+  SpareSection(const SpareSection&) = delete;
+  SpareSection& operator=(const SpareSection&) = delete;
+
+  // Keeps section, closing the one kept before.
+  void Give(HANDLE section, uint64_t bytes);
+  // The kept section and its size, which is then no longer kept; null if none.
+  HANDLE Take(uint64_t* bytes);
+
+ private:
+  CRITICAL_SECTION lock_;
+  HANDLE section_ = nullptr;
+  uint64_t bytes_ = 0;
+};
 
 // One thread at a time makes the calls; Cancel may come from any thread.
 class PluginHelper {
@@ -62,13 +85,14 @@ class PluginHelper {
  private:
   bool EnsureRunning();
   bool Start();
-  std::optional<Frame> Call(HelperCall call, const std::string& payload);
+  std::optional<Frame> Call(HelperCall call, const std::function<std::string()>& payload);
   bool Send(const Frame& frame);
   std::optional<Frame> Receive(DWORD deadline);
   bool ReadMore(DWORD deadline);
   void Discard(const Frame& stale);
   void NoteMemory(uint32_t memoryMiB);
   BitmapRef TakePicture(const PictureReply& picture);
+  uint32_t HandSpareSection(uint32_t* bytes);
 
   bool Cancelled() const { return WaitForSingleObject(cancel_, 0) == WAIT_OBJECT_0; }
 
@@ -85,6 +109,8 @@ class PluginHelper {
   // The folder whose modules the helper holds, loaded again by a fresh helper.
   std::string folder_;
   bool replaceAfterCall_ = false;
+  // Shared with the pictures, which give their sections back when they go.
+  std::shared_ptr<SpareSection> spare_ = std::make_shared<SpareSection>();
 };
 
 // The cut-off of one module call: kDefaultCallTimeoutMs unless the environment

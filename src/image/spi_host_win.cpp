@@ -169,7 +169,7 @@ void CompositeAlphaOverBlack(const HandedBlock& info, const HandedBlock& pixels)
 }
 
 std::shared_ptr<Bitmap> ConvertToBitmap(int width, int height, const HandedBlock& info,
-                                        const HandedBlock& pixels, spi::MakeBitmap make) {
+                                        const HandedBlock& pixels, const spi::MakeBitmap& make) {
   std::shared_ptr<Bitmap> bitmap = make(width, height);
   if (!bitmap) return nullptr;
   const auto* bitmapInfo = reinterpret_cast<const BITMAPINFO*>(info.Data());

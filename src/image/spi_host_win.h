@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -84,7 +85,7 @@ bool Reads(const PluginModule& plugin, const std::string& fileName);
 // The picture that plugin decodes from the file, or null when the module
 // fails, answers anything inconsistent or the picture does not fit in memory.
 // make creates the picture's bitmap (Bitmap::CreateShared for another process).
-using MakeBitmap = std::shared_ptr<Bitmap> (*)(int width, int height);
+using MakeBitmap = std::function<std::shared_ptr<Bitmap>(int width, int height)>;
 std::shared_ptr<Bitmap> Decode(const PluginModule& plugin, const std::string& fileName,
                                MakeBitmap make = Bitmap::Create);
 

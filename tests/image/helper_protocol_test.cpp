@@ -16,7 +16,8 @@ Frame MakeFrame(uint32_t id, HelperCall call, std::string payload) {
 TEST(HelperFrames, ArriveWholeHoweverTheBytesAreCut) {
   const std::string bytes =
       EncodeFrame(MakeFrame(7, HelperCall::kAsk, AskRequest("C:\\pics\\表.jpg"))) +
-      EncodeFrame(MakeFrame(8, HelperCall::kDecode, DecodeRequest(2, "C:\\pics\\b.png")));
+      EncodeFrame(
+          MakeFrame(8, HelperCall::kDecode, DecodeRequest(2, "C:\\pics\\b.png", 0x1C, 4096)));
   for (size_t cut = 1; cut <= bytes.size(); ++cut) {
     FrameReader reader;
     std::vector<Frame> frames;
@@ -32,6 +33,8 @@ TEST(HelperFrames, ArriveWholeHoweverTheBytesAreCut) {
     ASSERT_TRUE(decode);
     EXPECT_EQ(decode->module, 2u);
     EXPECT_EQ(decode->file, "C:\\pics\\b.png");
+    EXPECT_EQ(decode->spare, 0x1Cu);
+    EXPECT_EQ(decode->spareBytes, 4096u);
     EXPECT_FALSE(reader.MidFrame());
   }
 }

@@ -496,6 +496,34 @@ TEST(SpiHostDecode, PictureHeldElsewhereOutlivesTheSlotsNextDecode) {
   EXPECT_EQ(PixelsOf(shown), first.pixels);
 }
 
+// A picture let go of leaves its memory to the next decode when it is large
+// enough; a picture still held keeps its own.
+TEST(SpiHostDecode, MemoryOfPicturesLetGoOfServesTheNextDecodes) {
+  const std::string folder = FolderWith("spare", {"tst1.spi"});
+  DecoderSlot slot;
+  slot.LoadPlugins(folder);
+  const TestPicture large{200, 150, Pattern(200, 150, 1)};
+  const TestPicture small{5, 3, Pattern(5, 3, 2)};
+  const TestPicture other{200, 150, Pattern(200, 150, 3)};
+  const std::string largeFile = WritePicture(folder, "large.tst", large);
+  const std::string smallFile = WritePicture(folder, "small.tst", small);
+  const std::string otherFile = WritePicture(folder, "other.tst", other);
+  for (const auto& [file, picture] : {std::pair{smallFile, small}, std::pair{largeFile, large},
+                                      std::pair{smallFile, small}, std::pair{otherFile, other}}) {
+    ASSERT_TRUE(slot.PrepareFile(file));
+    ASSERT_TRUE(slot.DecodePicture()) << file;
+    ExpectPicture(slot, picture, picture.pixels);
+    slot.ReleasePicture();
+  }
+  ASSERT_TRUE(slot.PrepareFile(largeFile));
+  ASSERT_TRUE(slot.DecodePicture());
+  const BitmapRef held = slot.Picture();
+  ASSERT_TRUE(slot.PrepareFile(otherFile));
+  ASSERT_TRUE(slot.DecodePicture());
+  ExpectPicture(slot, other, other.pixels);
+  EXPECT_EQ(PixelsOf(held), large.pixels);
+}
+
 TEST(SpiHostLoading, NewListReplacesTheOldAndUnloadsItsModules) {
   const std::string first = FolderWith("first", {"tst1.spi"});
   const std::string second = FolderWith("second", {"tst2.spi"});
