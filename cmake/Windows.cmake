@@ -9,7 +9,7 @@ set(BEX_WIN_LIBS gdi32 user32 comdlg32 comctl32 shell32 shlwapi ole32 oleaut32 u
 # The platform layer: every *_win.cpp of src/ except the entry point, as a
 # library that bex.exe and the Win32 tests share.
 file(GLOB win_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/*/*_win.cpp)
-list(FILTER win_sources EXCLUDE REGEX "/main_win\\.cpp$")
+list(FILTER win_sources EXCLUDE REGEX "main_win\\.cpp$")
 add_library(bex_win STATIC ${win_sources})
 target_include_directories(bex_win PUBLIC ${PROJECT_SOURCE_DIR}/src)
 target_compile_options(bex_win PRIVATE ${BEX_WARNINGS} ${BEX_CHARSET})
@@ -34,6 +34,13 @@ target_include_directories(bex PRIVATE ${CMAKE_BINARY_DIR}/resources)
 target_link_libraries(bex PRIVATE bex_win)
 # A 32-bit viewer on 64-bit Windows may then use 4 GiB for its three pictures.
 target_link_options(bex PRIVATE -Wl,--large-address-aware)
+
+# The plug-in helper that the viewer starts beside itself for the modules' calls.
+add_executable(bexspi WIN32 ${PROJECT_SOURCE_DIR}/src/image/plugin_helper_main_win.cpp)
+target_compile_options(bexspi PRIVATE ${BEX_WARNINGS} ${BEX_CHARSET})
+target_link_libraries(bexspi PRIVATE bex_win)
+target_link_options(bexspi PRIVATE -Wl,--large-address-aware)
+add_dependencies(bex bexspi)
 
 # Susie plug-ins: every plugins/<name> with a CMakeLists.txt.
 file(GLOB plugin_dirs LIST_DIRECTORIES true ${PROJECT_SOURCE_DIR}/plugins/*)
@@ -72,6 +79,7 @@ foreach(sub common image filelist move app plugins e2e)
     add_executable(bex_${sub}_wintests ${tests})
     target_compile_options(bex_${sub}_wintests PRIVATE ${BEX_WARNINGS} ${BEX_CHARSET})
     target_link_libraries(bex_${sub}_wintests PRIVATE bex_test_support gtest_main)
+    add_dependencies(bex_${sub}_wintests bexspi)
     add_test(NAME wine_${sub} COMMAND bex_${sub}_wintests)
     set_tests_properties(wine_${sub} PROPERTIES ENVIRONMENT "BEX_BUILD_DIR=${CMAKE_BINARY_DIR}")
   endif()

@@ -15,7 +15,7 @@ tools/build.sh win32 -- bex wait_window wicspi
 build=$root/build/win32
 app=$build/app
 mkdir -p "$app"
-cp "$build/bex.exe" "$app/"
+cp "$build/bex.exe" "$build/bexspi.exe" "$app/"
 mkdir -p "$app/plugins"
 if compgen -G "$build/plugins/*.spi" >/dev/null; then cp "$build"/plugins/*.spi "$app/plugins/"; fi
 

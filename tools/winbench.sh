@@ -6,11 +6,19 @@
 #                            a bare WIC decode
 #   folder_listing_winbench  listing and sorting 100 000 files against the
 #                            bare directory enumeration
+#   plugin_helper_winbench   decodes through the plug-in helper against in
+#                            process; the viewer's answers while it decodes
+#                            ahead, held-key stepping and its memory beside a
+#                            leaking plug-in (with a baseline viewer's figures
+#                            when its bex.exe is given)
+# Usage: tools/winbench.sh [baseline bex.exe]
 set -euo pipefail
+baseline=${1:+$(readlink -f "$1")}
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 bash tools/setup.sh
-tools/build.sh win32 -- wicspi wicspi_wic_only wicspi_winbench folder_listing_winbench
+tools/build.sh win32 -- wicspi wicspi_wic_only wicspi_winbench folder_listing_winbench bex \
+  bexspi bex_testspi plugin_helper_winbench
 build=$root/build/win32
 tests/plugins/make_fixtures.sh "$build/fixtures" --bench
 
@@ -23,3 +31,5 @@ wine "$build/wicspi_winbench.exe"
 echo "== folder_listing_winbench"
 mkdir -p "$build/bench-folder"
 wine "$build/folder_listing_winbench.exe" "$(winepath_of "$build/bench-folder")" 100000
+echo "== plugin_helper_winbench"
+wine "$build/plugin_helper_winbench.exe" ${baseline:+"$(winepath_of "$baseline")"}

@@ -44,6 +44,10 @@ bex_wine_start() {
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   export XDG_DATA_HOME=$build/xdg
   mkdir -p "$XDG_DATA_HOME"
+  # Wine keeps a section's memory (the pictures the plug-in helpers hand over)
+  # in a file of its server's folder under $TMPDIR: on tmpfs that is memory,
+  # as on Windows, where on a disk it would cost a write of every page.
+  if [ -d /dev/shm ] && [ -w /dev/shm ]; then export TMPDIR=/dev/shm; fi
   BEX_STARTED_XVFB=
   if [ -z "${DISPLAY:-}" ] || [ "${BEX_FORCE_XVFB:-}" = 1 ]; then
     local n=90

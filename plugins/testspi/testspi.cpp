@@ -13,14 +13,27 @@
 //            "GetPicture <name>" lines to the file named by the environment
 //            variable BEX_SPI_TRACE. When BEX_SPI_TRACE_WINDOW names a window
 //            class, each GetPicture line follows a line "Shown <caption>
-//            <RRGGBB>": what the calling process's window of that class shows
+//            <RRGGBB>": what the window of that class of the calling process
+//            (or of the viewer that started the plug-in helper) shows
 //            when the decode starts (its caption and its client area's
 //            top-left pixel), so a test sees what was on screen before;
 //   needsdep decodes like tst1, but imports the test library spidep.dll by
-//            name (BEX_SPI_NEEDS_LIBRARY) and asks it before every answer.
+//            name (BEX_SPI_NEEDS_LIBRARY) and asks it before every answer;
+//   unruly   decodes like tst1, but misbehaves as the file's variant word
+//            says: crash-ask, crash-info and crash-picture write to address 0
+//            in IsSupported, GetPictureInfo and GetPicture; exit calls
+//            ExitProcess in GetPicture; loop never returns from it; overflow
+//            overflows the stack there; leak commits 200 MB in each
+//            GetPicture and never frees them (leakfail then fails the call);
+//            slow takes 5 s to decode, holding the file open.
+#include <windows.h>
+
+#include <tlhelp32.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -46,6 +59,7 @@ constexpr bool kClaimsEverything = ModuleIs("nopic");
 constexpr bool kFailsGetPicture = ModuleIs("failpic");
 constexpr bool kFalsifies = ModuleIs("bogus");
 constexpr bool kTraces = ModuleIs("trace");
+constexpr bool kUnruly = ModuleIs("unruly");
 
 // Results of the plug-in interface.
 constexpr int kSuccess = 0;
@@ -99,13 +113,34 @@ struct WindowSearch {
   HWND found;
 };
 
+// The process that started this one: the viewer, when a plug-in helper runs
+// the module.
+DWORD ParentProcessId() {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return 0;
+  PROCESSENTRY32 entry = {};
+  entry.dwSize = sizeof entry;
+  DWORD parent = 0;
+  for (BOOL more = Process32First(snapshot, &entry); more && !parent;
+       more = Process32Next(snapshot, &entry)) {
+    if (entry.th32ProcessID == GetCurrentProcessId()) parent = entry.th32ParentProcessID;
+  }
+  CloseHandle(snapshot);
+  return parent;
+}
+
+// A window of the calling process or of the viewer that started it.
 BOOL CALLBACK MatchOwnWindow(HWND window, LPARAM param) {
   auto* search = reinterpret_cast<WindowSearch*>(param);
   DWORD process = 0;
   GetWindowThreadProcessId(window, &process);
   char name[64] = {};
   GetClassNameA(window, name, sizeof name);
-  if (process != GetCurrentProcessId() || std::strcmp(name, search->className) != 0) return TRUE;
+  static const DWORD parent = ParentProcessId();
+  if ((process != GetCurrentProcessId() && process != parent) ||
+      std::strcmp(name, search->className) != 0) {
+    return TRUE;
+  }
   search->found = window;
   return FALSE;
 }
@@ -340,15 +375,64 @@ HLOCAL NewBlock(UINT flags, size_t bytes, const std::vector<unsigned char>& cont
 
 bool HeadIsTestPicture(const char* head) { return std::strncmp(head, kMagic, kMagicLength) == 0; }
 
-// The host passes a file handle (high word zero) or the first 2 KiB of the file.
-bool StartsLikeTestPicture(DWORD_PTR fileOrHead) {
+// The host passes a file handle (high word zero) or the first 2 KiB of the
+// file. The head's first line, or nothing when it is no test picture.
+std::string TestPictureHead(DWORD_PTR fileOrHead) {
+  char head[80] = {};
   if (fileOrHead & ~DWORD_PTR{0xFFFF}) {
-    return HeadIsTestPicture(reinterpret_cast<const char*>(fileOrHead));
+    std::strncpy(head, reinterpret_cast<const char*>(fileOrHead), sizeof head - 1);
+  } else {
+    DWORD read = 0;
+    ReadFile(reinterpret_cast<HANDLE>(fileOrHead), head, sizeof head - 1, &read, nullptr);
   }
-  char head[kMagicLength] = {};
-  DWORD read = 0;
-  return ReadFile(reinterpret_cast<HANDLE>(fileOrHead), head, sizeof head, &read, nullptr) &&
-         read == sizeof head && HeadIsTestPicture(head);
+  if (!HeadIsTestPicture(head)) return {};
+  return std::string(head, std::strcspn(head, "\n"));
+}
+
+// The unruly module's misdeeds, each done where its variant word names it.
+void CrashHere() { *static_cast<volatile int*>(nullptr) = 1; }
+
+// Deeper than any stack; volatile, so that the recursion is not seen through.
+volatile int overflowDepth = 1 << 30;
+
+int Overflow(int depth) {
+  if (depth > overflowDepth) return 0;
+  volatile char frame[4096];
+  frame[0] = static_cast<char>(depth);
+  return Overflow(depth + 1) + frame[0];
+}
+
+// Holds the file open, as a module that reads it slowly would.
+void ReadSlowly(const char* fileName) {
+  HANDLE file = CreateFileA(fileName, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  Sleep(5000);
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+}
+
+void Misbehave(const char* variant, const char* call, const char* fileName = nullptr) {
+  if (!kUnruly) return;
+  const std::string word(variant);
+  const std::string where(call);
+  if (word == "crash-ask" && where == "IsSupported") CrashHere();
+  if (word == "crash-info" && where == "GetPictureInfo") CrashHere();
+  if (where != "GetPicture") return;
+  if (word == "crash-picture") CrashHere();
+  if (word == "exit") ExitProcess(3);
+  if (word == "loop") {
+    for (volatile unsigned spin = 0;; spin = spin + 1) {
+    }
+  }
+  if (word == "overflow") Overflow(0);
+  if (word == "leak" || word == "leakfail") {
+    VirtualAlloc(nullptr, 200u << 20, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  }
+  if (word == "slow") ReadSlowly(fileName);
+}
+
+void MisbehaveOnHead(const std::string& head, const char* call) {
+  char variant[32] = {};
+  if (std::sscanf(head.c_str(), "BEXTEST1 %*d %*d %31s", variant) == 1) Misbehave(variant, call);
 }
 
 }  // namespace
@@ -363,13 +447,16 @@ int WINAPI GetPluginInfo(int infoNo, LPSTR buf, int bufLen) {
 int WINAPI IsSupported(LPCSTR fileName, DWORD_PTR fileHandle) {
   Trace("IsSupported", fileName);
   if (!TestLibraryAnswer()) return 0;
-  return kClaimsEverything || StartsLikeTestPicture(fileHandle) ? 1 : 0;
+  const std::string head = TestPictureHead(fileHandle);
+  MisbehaveOnHead(head, "IsSupported");
+  return kClaimsEverything || !head.empty() ? 1 : 0;
 }
 
 int WINAPI GetPictureInfo(LPCSTR buf, long len, unsigned flag, SpiPictureInfo* info) {
   if ((flag & 7) != 0) return kNotImplemented;
   TestPicture picture;
   if (!ReadTestPicture(buf, len, false, &picture)) return kUnknownFormat;
+  Misbehave(picture.variant, "GetPictureInfo");
   *info = SpiPictureInfo{};
   info->width = picture.width;
   info->height = picture.height;
@@ -387,6 +474,8 @@ int WINAPI GetPicture(LPCSTR buf, long len, unsigned flag, HLOCAL* bitmapInfo, H
   if ((flag & 7) != 0) return kNotImplemented;
   TestPicture picture;
   if (!ReadTestPicture(buf, len, true, &picture)) return kUnknownFormat;
+  Misbehave(picture.variant, "GetPicture", buf);
+  if (kUnruly && std::strcmp(picture.variant, "leakfail") == 0) return kOutOfMemory;
   return HandOver(picture, bitmapInfo, bits);
 }
 #endif

@@ -130,6 +130,7 @@ bool MainWindow::CloseStep() {
     return false;
   }
   closed_ = true;
+  folder_->StopDecoding();
   folder_->ReleaseList();
   slots_.ReleasePictures();
   return true;
@@ -222,6 +223,9 @@ LRESULT MainWindow::Route(UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case kHandOffMessage:
       OnHandOff(wParam);
+      return 0;
+    case kDecodeEndedMessage:
+      folder_->DecodeEnded(static_cast<int>(wParam));
       return 0;
     case kOpenHeldFilesMessage:
       while (auto names = arrivals_->TakeHeld()) OpenPictures(*names);

@@ -27,6 +27,8 @@ namespace bex {
 constexpr UINT kHandOffMessage = WM_USER + 1;  // 1025
 // The class later launches look for.
 constexpr char kMainWindowClass[] = "TBexForm1";
+// Posted by a decoder slot's thread: the decode into slot wParam has ended.
+constexpr UINT kDecodeEndedMessage = WM_APP + 2;
 
 class MainWindow {
  public:
@@ -49,7 +51,12 @@ class MainWindow {
     SlotDisplay(HWND window, DecoderSlots& slots, PictureView& view)
         : window_(window), slots_(slots), view_(view) {}
     std::string ShownFileName() const override { return view_.Shown().Name(); }
-    bool LoadIntoSlot(const std::string& name, int slot, bool shown) override;
+    // Opening: decodes the file into the shown slot and shows it there.
+    bool LoadShownFile(const std::string& name, int slot);
+    void StartLoad(const std::string& name, int slot) override;
+    bool LoadEnded(int slot) const override { return slots_.DecodeEnded(slot); }
+    bool FinishLoad(int slot, bool announced) override;
+    void CancelLoad(int slot) override { slots_.CancelDecode(slot); }
     std::string SlotFileName(int slot) const override { return slots_[slot].FileName(); }
     void ShowSlot(int slot) override;
 

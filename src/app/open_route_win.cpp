@@ -9,9 +9,21 @@
 
 namespace bex {
 
-bool MainWindow::SlotDisplay::LoadIntoSlot(const std::string& name, int slot, bool shown) {
-  if (!slots_.Decode(name, slot, shown ? window_ : nullptr)) return false;
-  if (shown) view_.SetPicture(slots_[slot].Picture());
+bool MainWindow::SlotDisplay::LoadShownFile(const std::string& name, int slot) {
+  if (!slots_.Decode(name, slot, window_)) return false;
+  view_.SetPicture(slots_[slot].Picture());
+  view_.NotePictureDecoded();
+  return true;
+}
+
+void MainWindow::SlotDisplay::StartLoad(const std::string& name, int slot) {
+  slots_.StartDecode(name, slot, window_, kDecodeEndedMessage);
+}
+
+// A key that needs a picture decoded ahead waits for it with the caption
+// that tells so.
+bool MainWindow::SlotDisplay::FinishLoad(int slot, bool announced) {
+  if (!slots_.FinishDecode(slot, announced ? window_ : nullptr)) return false;
   view_.NotePictureDecoded();
   return true;
 }
@@ -76,7 +88,7 @@ bool MainWindow::LoadShownFile(const std::string& path) {
   };
   bool loaded = false;
   try {
-    loaded = display_->LoadIntoSlot(file->Name(), folder_->ShownSlot(), true);
+    loaded = display_->LoadShownFile(file->Name(), folder_->ShownSlot());
   } catch (...) {
     settle(false);
     throw;
@@ -94,8 +106,11 @@ void MainWindow::OpenPictures(const std::vector<std::string>& paths) {
 void MainWindow::MoveShownFile() {
   const RECT r = OuterRect();
   const WindowOrigin at = PopupMenuPoint({r.left, r.top, r.right - r.left, r.bottom - r.top});
+  // Asked last before the move: then no decode may hold the file open either.
   const auto stillShown = [this](const std::string& path) {
-    return !folder_->ShownFileRemoved() && view_->Shown().Is(path);
+    if (folder_->ShownFileRemoved() || !view_->Shown().Is(path)) return false;
+    folder_->LetGoOf(view_->Shown().Name());
+    return true;
   };
   const std::optional<Filing::CompletedMove> move =
       filing_->MoveShownFile(view_->Shown(), stillShown, at.Left, at.Top);
@@ -112,9 +127,15 @@ void MainWindow::MoveShownFile() {
   filing_->RecordMove(*move);
 }
 
-// The file that came back is shown, and its folder listed anew.
+// The file that came back is shown, and its folder listed anew. A file
+// moved within the shown folder may be the one decoded ahead: it is let go
+// before it moves.
 void MainWindow::UndoMoveOrDelete() {
-  if (const std::optional<std::string> restored = filing_->UndoNewest()) OpenPicture(*restored);
+  const auto letGo = [this](const std::string& path) {
+    const std::string name(FileNamePart(path));
+    if (JoinPath(view_->Shown().Folder(), name) == path) folder_->LetGoOf(name);
+  };
+  if (const auto restored = filing_->UndoNewest(letGo)) OpenPicture(*restored);
 }
 
 }  // namespace bex

@@ -55,6 +55,7 @@ std::optional<std::string> FolderStepper::DeleteShownFile(const ShownFile& shown
     return std::nullopt;
   }
   if (ShownFileRemoved() || !shown.Is(*path)) return std::nullopt;
+  LetGoOf(shown.Name());
   std::string list = *path;
   list.append(2, '\0');
   SHFILEOPSTRUCTA op = {};

@@ -5,6 +5,7 @@
 namespace bex {
 
 void FileStepper::BuildFileList() {
+  CancelDecodeAhead();
   entries_.clear();
   slotsReady_ = false;
   shownIndex_ = -1;
@@ -18,7 +19,10 @@ void FileStepper::EnsureFileList() {
   if (shownIndex_ < 0) BuildFileList();
 }
 
-void FileStepper::InvalidateFileList() { shownIndex_ = -1; }
+void FileStepper::InvalidateFileList() {
+  CancelDecodeAhead();
+  shownIndex_ = -1;
+}
 
 void FileStepper::FileOpened() {
   InvalidateFileList();
@@ -26,11 +30,13 @@ void FileStepper::FileOpened() {
 }
 
 void FileStepper::DiscardFileList() {
-  entries_.clear();
   InvalidateFileList();
+  entries_.clear();
 }
 
 void FileStepper::StepImage(bool forward) {
+  // A step goes on from what the decode ahead of the step before found.
+  SettleDecodeAhead();
   EnsureFileList();
   // The neighbour slot in the direction of travel is trusted only while it
   // holds the entry next to the shown one.
@@ -56,27 +62,83 @@ void FileStepper::StepImage(bool forward) {
 
   // The slot behind keeps its role when the old picture leaves, so it must be
   // filled now unless an earlier step already did.
-  bool ready = true;
-  if (shownLeavesList && !slotsReady) ready = FillNeighbour(!forward).has_value();
-  ready = FillNeighbour(forward).has_value() && ready;
-  // The fill ahead may have wrapped round and dropped the entry behind (a
-  // file removed by another program): its slot is no longer a neighbour.
-  slotsReady_ = ready && NeighbourHeld(!forward);
+  StartDecodeAhead(forward, shownLeavesList && !slotsReady);
+}
+
+// The fills after a step: the one behind first when it is needed, then the
+// one in the direction of travel. They end in LoadFinished or
+// SettleDecodeAhead.
+void FileStepper::StartDecodeAhead(bool forward, bool behindFirst) {
+  decodingAhead_ = true;
+  aheadForward_ = forward;
+  fillsFound_ = true;
+  if (behindFirst) nextFill_ = forward;
+  StartFill(behindFirst ? !forward : forward);
 }
 
 std::optional<size_t> FileStepper::FillNeighbour(bool forward) {
-  if (entries_.empty()) return std::nullopt;
-  const int slot = forward ? nextSlot_ : prevSlot_;
-  size_t i = NeighbourIndex(forward);
-  for (;;) {
-    if (TryLoad(i, slot)) return i;
-    if (static_cast<int>(i) == shownIndex_) return std::nullopt;  // the shown entry stays
-    DropEntry(i);
-    const size_t count = entries_.size();
-    if (count == 0) return std::nullopt;
-    // Forward, the following entry has moved into position i.
-    i = forward ? i % count : (i + count - 1) % count;
+  StartFill(forward);
+  while (fill_) ContinueFill(FinishFillLoad(false));
+  return filled_;
+}
+
+void FileStepper::LoadFinished(int slot) {
+  if (!fill_ || fill_->slot != slot || !host_.LoadEnded(slot)) return;
+  ContinueFill(FinishFillLoad(false));
+}
+
+void FileStepper::SettleDecodeAhead() {
+  while (fill_) ContinueFill(FinishFillLoad(true));
+}
+
+void FileStepper::LetGoOf(const std::string& name) {
+  if (fill_ && entries_[fill_->index].Name == name) CancelDecodeAhead();
+}
+
+void FileStepper::CancelDecodeAhead() {
+  if (fill_) host_.CancelLoad(fill_->slot);
+  fill_.reset();
+  nextFill_.reset();
+  decodingAhead_ = false;
+  slotsReady_ = false;
+}
+
+void FileStepper::StartFill(bool forward) {
+  if (entries_.empty()) return FillEnded(std::nullopt);
+  fill_ = Fill{forward, NeighbourIndex(forward), forward ? nextSlot_ : prevSlot_};
+  host_.StartLoad(entries_[fill_->index].Name, fill_->slot);
+}
+
+// One load of a fill has ended: it found its picture, or the search goes on
+// with the following entry, dropping the one that failed; the shown entry
+// is never dropped.
+void FileStepper::ContinueFill(bool loaded) {
+  if (!fill_) return;  // given up while the window waited (the window closed)
+  Fill& fill = *fill_;
+  if (loaded) return FillEnded(fill.index);
+  if (static_cast<int>(fill.index) == shownIndex_) return FillEnded(std::nullopt);
+  DropEntry(fill.index);
+  const size_t count = entries_.size();
+  if (count == 0) return FillEnded(std::nullopt);
+  // Forward, the following entry has moved into position index.
+  fill.index = fill.forward ? fill.index % count : (fill.index + count - 1) % count;
+  host_.StartLoad(entries_[fill.index].Name, fill.slot);
+}
+
+void FileStepper::FillEnded(std::optional<size_t> found) {
+  fill_.reset();
+  filled_ = found;
+  if (!decodingAhead_) return;
+  fillsFound_ = fillsFound_ && found.has_value();
+  if (nextFill_) {
+    const bool forward = *nextFill_;
+    nextFill_.reset();
+    return StartFill(forward);
   }
+  decodingAhead_ = false;
+  // The fill ahead may have wrapped round and dropped the entry behind (a
+  // file removed by another program): its slot is no longer a neighbour.
+  slotsReady_ = fillsFound_ && NeighbourHeld(!aheadForward_);
 }
 
 bool FileStepper::ShownEntryListed() const {
@@ -99,11 +161,17 @@ size_t FileStepper::NeighbourIndex(bool forward) const {
 }
 
 // A decode that throws would meet the same file at every later step, so the
-// entry goes before the error ends the command (the shown entry excepted).
-bool FileStepper::TryLoad(size_t index, int slot) {
+// entry goes before the error ends the command (the shown entry excepted),
+// and the fill with it.
+bool FileStepper::FinishFillLoad(bool announced) {
   try {
-    return host_.LoadIntoSlot(entries_[index].Name, slot);
+    return host_.FinishLoad(fill_->slot, announced);
   } catch (...) {
+    const size_t index = fill_->index;
+    fill_.reset();
+    nextFill_.reset();
+    decodingAhead_ = false;
+    slotsReady_ = false;
     if (static_cast<int>(index) != shownIndex_) DropEntry(index);
     throw;
   }

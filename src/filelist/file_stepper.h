@@ -1,6 +1,9 @@
 // Stepping through the shown folder: the lazily built file list, the position
 // of the shown file in it, and the three picture slots whose roles rotate so
-// that every step shows a picture that was decoded ahead.
+// that every step shows a picture that was decoded ahead. The decode ahead
+// after a step runs while the window goes on: the step starts it, the window
+// reports its end (LoadFinished), and the next step, or anything that needs
+// the list as it will be, waits for it first.
 #pragma once
 
 #include <optional>
@@ -13,7 +16,7 @@ namespace bex {
 
 // What stepping needs around it: the folder's listing, the sort order, the
 // decoder slots and the picture on screen. All calls happen on the user-
-// interface thread, inside StepImage or BuildFileList.
+// interface thread.
 class StepHost {
  public:
   // Every entry of the current directory ("*.*") that is not a folder, hidden
@@ -25,12 +28,21 @@ class StepHost {
   virtual int SortDirection() const = 0;
   // Bare name of the file whose picture is on screen.
   virtual std::string ShownFileName() const = 0;
-  // Decodes the file `name` of the current directory into picture slot `slot`
-  // (0, 1 or 2). True only when the slot now holds that file's picture; on
-  // false the slot keeps its earlier picture and name. May throw (a bitmap
-  // the built-in reader rejects); the slot is then kept too, and the stepper
-  // drops the entry and lets the error end the command.
-  virtual bool LoadIntoSlot(const std::string& name, int slot) = 0;
+  // Starts decoding the file `name` of the current directory into picture
+  // slot `slot` (0, 1 or 2) and returns at once. One load at a time per slot.
+  virtual void StartLoad(const std::string& name, int slot) = 0;
+  // Whether the load into slot has ended (FinishLoad would not wait).
+  virtual bool LoadEnded(int slot) const = 0;
+  // Waits for the load into slot to end and answers it: true only when the
+  // slot now holds that file's picture; on false the slot keeps its earlier
+  // picture and name. May throw (a bitmap the built-in reader rejects); the
+  // slot is then kept too, and the stepper drops the entry and lets the
+  // error end the command. `announced`: a key waits for a decode ahead that
+  // was under way when it came, and the window tells so while it waits.
+  virtual bool FinishLoad(int slot, bool announced) = 0;
+  // Gives the load into slot up: the slot keeps its earlier picture and name,
+  // and the file is no longer held open when this returns.
+  virtual void CancelLoad(int slot) = 0;
   // Name of the file whose picture the slot holds (empty when none).
   virtual std::string SlotFileName(int slot) const = 0;
   // Puts a copy of the slot's picture into the picture area, makes the slot's
@@ -77,7 +89,7 @@ class FileStepper {
   // preparation and by StepImage.
   void EnsureFileList();
   // Marks the list stale; it is built at the next key, menu opening or step.
-  // Used by refresh.
+  // Used by refresh. The list being stale, a decode ahead is given up.
   void InvalidateFileList();
   // A file was opened: the list is stale and the shown file not removed.
   void FileOpened();
@@ -100,18 +112,45 @@ class FileStepper {
   // slot (forward) or the previous one, dropping the entries that fail on the way; the
   // shown entry is never dropped. Returns the index of the entry the slot now
   // holds, or nothing when the search ended on the shown entry without a
-  // picture or the list ran empty. Needs a built list.
+  // picture or the list ran empty. Needs a built list and no decode ahead
+  // under way.
   std::optional<size_t> FillNeighbour(bool forward);
 
+  // The load into slot has ended: the decode ahead goes on with its result.
+  // Reports for loads that are not the decode ahead's, or that have not
+  // ended, are ignored. May throw as StepImage.
+  void LoadFinished(int slot);
+  // Waits for the decode ahead to end, as if it had run inside the step.
+  void SettleDecodeAhead();
+  // Whether a decode ahead is under way.
+  bool DecodingAhead() const { return fill_.has_value(); }
+  // The file `name` is about to be deleted or moved: a decode ahead that
+  // reads it is given up, so that nothing holds it open.
+  void LetGoOf(const std::string& name);
+  // Gives up the decode ahead; the slots are then not ready.
+  void CancelDecodeAhead();
+
  private:
+  // One neighbour fill under way: its direction, the entry being loaded and
+  // the slot it goes to.
+  struct Fill {
+    bool forward;
+    size_t index;
+    int slot;
+  };
+
+  void StartFill(bool forward);
+  void ContinueFill(bool loaded);
+  void FillEnded(std::optional<size_t> found);
+  bool FinishFillLoad(bool announced);
   bool ShownEntryListed() const;
   bool NeighbourHeld(bool forward) const;
   size_t NeighbourIndex(bool forward) const;
-  bool TryLoad(size_t index, int slot);
   void DropEntry(size_t index);
   void EndStepWithoutPicture();
   size_t RemoveShownEntry(size_t target);
   void RotateSlots(bool forward, bool shownLeavesList);
+  void StartDecodeAhead(bool forward, bool behindFirst);
 
   StepHost& host_;
   std::vector<FileEntry> entries_;
@@ -121,6 +160,15 @@ class FileStepper {
   int prevSlot_ = 0;
   int shownSlot_ = 1;
   int nextSlot_ = 2;
+  std::optional<Fill> fill_;
+  // The entry the last ended fill put into its slot.
+  std::optional<size_t> filled_;
+  // After a step: the direction of travel, the fill that follows the one
+  // under way, and whether every fill so far found a picture.
+  bool decodingAhead_ = false;
+  bool aheadForward_ = true;
+  std::optional<bool> nextFill_;
+  bool fillsFound_ = true;
 };
 
 }  // namespace bex

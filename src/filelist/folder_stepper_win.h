@@ -19,11 +19,13 @@ class PictureSlots {
  public:
   // Bare name of the file whose picture is on screen.
   virtual std::string ShownFileName() const = 0;
-  // Decodes the file `name` of the current directory into picture slot
-  // `slot`; `shown` says that slot holds the shown picture. True only when the
-  // slot now holds that file's picture. May throw (a bitmap the built-in
-  // reader rejects).
-  virtual bool LoadIntoSlot(const std::string& name, int slot, bool shown) = 0;
+  // Decoding the file `name` of the current directory into picture slot
+  // `slot` while the window goes on, as StepHost describes it; a wait for the
+  // result shows that a picture is being loaded.
+  virtual void StartLoad(const std::string& name, int slot) = 0;
+  virtual bool LoadEnded(int slot) const = 0;
+  virtual bool FinishLoad(int slot, bool announced) = 0;
+  virtual void CancelLoad(int slot) = 0;
   // Name of the file whose picture the slot holds (empty when none).
   virtual std::string SlotFileName(int slot) const = 0;
   // Shows the slot's decoded picture and its file name, laid out and painted
@@ -48,6 +50,13 @@ class FolderStepper : private StepHost {
   // The refresh command: the list is built again when next needed.
   void InvalidateFileList() { stepper_.InvalidateFileList(); }
   void Step(bool forward) { stepper_.StepImage(forward); }
+  // The decode into slot has ended: the decode ahead goes on with it.
+  void DecodeEnded(int slot) { stepper_.LoadFinished(slot); }
+  // The file `name` of the folder is about to be deleted or moved: no decode
+  // may hold it open.
+  void LetGoOf(const std::string& name) { stepper_.LetGoOf(name); }
+  // The close step: the decode ahead is given up.
+  void StopDecoding() { stepper_.CancelDecodeAhead(); }
   // The close step lets the list go.
   void ReleaseList() { stepper_.ReleaseList(); }
   // The slot that holds the shown picture.
@@ -75,9 +84,12 @@ class FolderStepper : private StepHost {
  private:
   std::vector<FileEntry> ListFolder() override;
   std::string ShownFileName() const override { return pictures_.ShownFileName(); }
-  bool LoadIntoSlot(const std::string& name, int slot) override {
-    return pictures_.LoadIntoSlot(name, slot, slot == stepper_.ShownSlot());
+  void StartLoad(const std::string& name, int slot) override { pictures_.StartLoad(name, slot); }
+  bool LoadEnded(int slot) const override { return pictures_.LoadEnded(slot); }
+  bool FinishLoad(int slot, bool announced) override {
+    return pictures_.FinishLoad(slot, announced);
   }
+  void CancelLoad(int slot) override { pictures_.CancelLoad(slot); }
   std::string SlotFileName(int slot) const override { return pictures_.SlotFileName(slot); }
   void ShowSlot(int slot) override { pictures_.ShowSlot(slot); }
   void ReportNoFiles() override;

@@ -49,14 +49,21 @@ HMODULE LoadModuleQuietly(const std::string& path) {
   return module;
 }
 
-std::unique_ptr<PluginModule> LoadUsableModule(const std::string& path) {
-  HMODULE module = LoadModuleQuietly(path);
+std::unique_ptr<PluginModule> LoadUsableModule(const std::string& folder, const std::string& name) {
+  HMODULE module = LoadModuleQuietly(JoinPath(folder, name));
   if (!module) return nullptr;
-  auto plugin = std::make_unique<PluginModule>(module);
+  auto plugin = std::make_unique<PluginModule>(module, name);
   // A module that cannot answer both steps of a decode could only win the
   // choice and then fail the file that a later module would have read.
   if (!plugin->IsSupported || !plugin->GetPictureInfo || !plugin->GetPicture) return nullptr;
   return plugin;
+}
+
+bool FileOpensForReading(const std::string& name) {
+  const HFILE file = _lopen(name.c_str(), kOpenForQuestion);
+  if (file == HFILE_ERROR) return false;
+  _lclose(file);
+  return true;
 }
 
 bool IsPlausibleSize(int64_t width, int64_t height) {
@@ -162,8 +169,8 @@ void CompositeAlphaOverBlack(const HandedBlock& info, const HandedBlock& pixels)
 }
 
 std::shared_ptr<Bitmap> ConvertToBitmap(int width, int height, const HandedBlock& info,
-                                        const HandedBlock& pixels) {
-  std::shared_ptr<Bitmap> bitmap = Bitmap::Create(width, height);
+                                        const HandedBlock& pixels, const spi::MakeBitmap& make) {
+  std::shared_ptr<Bitmap> bitmap = make(width, height);
   if (!bitmap) return nullptr;
   const auto* bitmapInfo = reinterpret_cast<const BITMAPINFO*>(info.Data());
   // The picture's size is the one GetPictureInfo gave; the module's header
@@ -223,7 +230,8 @@ std::shared_ptr<Bitmap> ReadBitmapFile(const std::string& name) {
 
 }  // namespace
 
-PluginModule::PluginModule(HMODULE loaded) : module(loaded) {
+PluginModule::PluginModule(HMODULE loaded, std::string fileName)
+    : module(loaded), name(std::move(fileName)) {
 #define BEX_SPI_RESOLVE(name, params) Resolve(module, #name, name);
   BEX_SPI_EXPORTS(BEX_SPI_RESOLVE)
 #undef BEX_SPI_RESOLVE
@@ -242,7 +250,7 @@ PluginTable LoadFolder(const std::string& folder) {
   if (search == INVALID_HANDLE_VALUE) return table;
   std::unique_ptr<void, BOOL(WINAPI*)(HANDLE)> closer(search, FindClose);
   do {
-    std::unique_ptr<PluginModule> plugin = LoadUsableModule(JoinPath(folder, found.cFileName));
+    std::unique_ptr<PluginModule> plugin = LoadUsableModule(folder, found.cFileName);
     if (plugin) table.push_back(std::move(plugin));
   } while (FindNextFileA(search, &found));
   return table;
@@ -257,7 +265,8 @@ bool Reads(const PluginModule& plugin, const std::string& fileName) {
   return answer != 0;
 }
 
-std::shared_ptr<Bitmap> Decode(const PluginModule& plugin, const std::string& fileName) {
+std::shared_ptr<Bitmap> Decode(const PluginModule& plugin, const std::string& fileName,
+                               MakeBitmap make) {
   SpiPictureInfo picture = {};
   if (plugin.GetPictureInfo(fileName.c_str(), 0, 0, &picture) != 0) return nullptr;
   if (picture.textInfo) GlobalFree(picture.textInfo);
@@ -272,34 +281,42 @@ std::shared_ptr<Bitmap> Decode(const PluginModule& plugin, const std::string& fi
   const HandedBlock pixels(pixelHandle);
   if (!BlocksAreConsistent(info, pixels, picture.width, picture.height)) return nullptr;
   CompositeAlphaOverBlack(info, pixels);
-  return ConvertToBitmap(picture.width, picture.height, info, pixels);
+  return ConvertToBitmap(picture.width, picture.height, info, pixels, make);
 }
 
 }  // namespace spi
 
+// The helper resolves the folder against its own current directory.
 void DecoderSlot::LoadPlugins(const std::string& folder) {
   folder_ = folder;
-  PluginTable loaded = spi::LoadFolder(folder);
+  const std::string full = FullPath(folder);
+  std::vector<std::string> loaded = helper_.LoadFolder(full.empty() ? folder : full);
   if (loaded.empty()) return;
-  chosen_ = nullptr;  // it belongs to the list that is released now
+  chosen_.reset();  // it belongs to the list that is released now
   plugins_ = std::move(loaded);
 }
 
 bool DecoderSlot::PrepareFile(const std::string& name) {
+  const std::string full = FullPath(name);
+  return PrepareFile(name, full.empty() ? name : full);
+}
+
+bool DecoderSlot::PrepareFile(const std::string& name, const std::string& fullPath) {
   extension_ = UpperExtension(name);
   preparedName_ = name;
+  fullPreparedName_ = fullPath;
   return SelectPlugin();
 }
 
+// A module must never be handed an invalid file handle, so a file that does
+// not open here is not sent to the helper.
 bool DecoderSlot::SelectPlugin() {
   if (IsBitmapFile()) return true;
-  for (const std::unique_ptr<PluginModule>& plugin : plugins_) {
-    if (spi::Reads(*plugin, preparedName_)) {
-      chosen_ = plugin.get();
-      return true;
-    }
-  }
-  return false;
+  if (plugins_.empty() || !FileOpensForReading(fullPreparedName_)) return false;
+  const std::optional<uint32_t> module = helper_.Ask(fullPreparedName_);
+  if (!module || *module >= plugins_.size()) return false;
+  chosen_ = module;
+  return true;
 }
 
 // The slot's name and picture change together, so that whoever shows the
@@ -307,9 +324,9 @@ bool DecoderSlot::SelectPlugin() {
 bool DecoderSlot::DecodePicture() {
   BitmapRef decoded;
   if (IsBitmapFile()) {
-    decoded = ReadBitmapFile(preparedName_);
+    decoded = ReadBitmapFile(fullPreparedName_);
   } else if (chosen_) {
-    decoded = spi::Decode(*chosen_, preparedName_);
+    decoded = helper_.Decode(*chosen_, fullPreparedName_);
   }
   if (!decoded) return false;
   picture_ = std::move(decoded);

@@ -1,16 +1,21 @@
 // The Susie Plug-in host: decoder slots that load the ".SPI" modules of the
 // plug-in folder, choose the module that reads a file and turn its answer into
 // a picture. Windows bitmaps (".BMP") are read by the program's own reader.
+// The modules themselves run in plug-in helper processes (bexspi.exe), which
+// make their calls with the functions of namespace spi.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "image/bitmap_win.h"
+#include "image/plugin_helper_win.h"
 
 namespace bex {
 
@@ -47,15 +52,16 @@ static_assert(sizeof(void*) != 4 || sizeof(SpiPictureInfo) == 26);
 BEX_SPI_EXPORTS(BEX_SPI_FUNCTION_TYPE)
 #undef BEX_SPI_FUNCTION_TYPE
 
-// One loaded module with its entry points (null where it lacks the export).
-// Destroying it unloads the module.
+// One loaded module with its file name and entry points (null where it lacks
+// the export). Destroying it unloads the module.
 struct PluginModule {
-  explicit PluginModule(HMODULE loaded);
+  PluginModule(HMODULE loaded, std::string fileName);
   ~PluginModule();
   PluginModule(const PluginModule&) = delete;
   PluginModule& operator=(const PluginModule&) = delete;
 
   HMODULE module;
+  std::string name;
 #define BEX_SPI_ENTRY_POINT(name, params) Spi##name name = nullptr;
   BEX_SPI_EXPORTS(BEX_SPI_ENTRY_POINT)
 #undef BEX_SPI_ENTRY_POINT
@@ -63,8 +69,8 @@ struct PluginModule {
 
 using PluginTable = std::vector<std::unique_ptr<PluginModule>>;
 
-// Every call into plug-in code goes through these three functions, so that
-// the modules could be moved into a helper process without the slots noticing.
+// Every call into plug-in code goes through these three functions, which only
+// the plug-in helper process makes.
 namespace spi {
 
 // The usable modules of folder in the order the directory search returns
@@ -78,12 +84,18 @@ bool Reads(const PluginModule& plugin, const std::string& fileName);
 
 // The picture that plugin decodes from the file, or null when the module
 // fails, answers anything inconsistent or the picture does not fit in memory.
-std::shared_ptr<Bitmap> Decode(const PluginModule& plugin, const std::string& fileName);
+// make creates the picture's bitmap (Bitmap::CreateShared for another process).
+using MakeBitmap = std::function<std::shared_ptr<Bitmap>(int width, int height)>;
+std::shared_ptr<Bitmap> Decode(const PluginModule& plugin, const std::string& fileName,
+                               MakeBitmap make = Bitmap::Create);
 
 }  // namespace spi
 
-// One decoder slot: its own plug-in list, the file it was last given, the
-// plug-in chosen for that file and the decoded full-size picture.
+// One decoder slot: its own plug-in list, held by a helper process of its
+// own, the file it was last given, the plug-in chosen for that file and the
+// decoded full-size picture. Whatever a module does (crash, exit, hang, leak)
+// costs only the file it was asked about: the slot treats it as a file no
+// module reads, and the next file goes to a fresh helper.
 class DecoderSlot {
  public:
   DecoderSlot() = default;
@@ -96,14 +108,23 @@ class DecoderSlot {
   // Takes the file for the next decode and chooses its plug-in. True for a
   // ".BMP" file or when some plug-in reads it.
   bool PrepareFile(const std::string& name);
+  // The same with the file's full path given, so that the slot can work on
+  // another thread while the current directory changes.
+  bool PrepareFile(const std::string& name, const std::string& fullPath);
   // The choice of PrepareFile: the first plug-in of the list that reads the
   // file. A file that does not open is refused without asking any module.
+  // The modules are given the file's full path, since the helper's current
+  // directory is not the pictures'.
   bool SelectPlugin();
   // Replaces the picture and the file name by the decoded prepared file.
   // When the decode fails (false, or BexError for a ".BMP" file the reader
   // rejects) the slot keeps its earlier picture and name.
   bool DecodePicture();
   void ReleasePicture() { picture_.reset(); }
+  // Makes the plug-in call under way, and later ones, fail at once (from any
+  // thread), until AllowCalls.
+  void CancelCalls() { helper_.Cancel(); }
+  void AllowCalls() { helper_.AllowCalls(); }
 
   // Shared, so that the picture stays valid while the slot decodes another.
   BitmapRef Picture() const { return picture_; }
@@ -111,19 +132,24 @@ class DecoderSlot {
   const std::string& FileName() const { return fileName_; }
   const std::string& Extension() const { return extension_; }
   const std::string& Folder() const { return folder_; }
-  const PluginModule* ChosenPlugin() const { return chosen_; }
+  // File name of the module chosen for the slot's file, or null.
+  const std::string* ChosenPlugin() const { return chosen_ ? &plugins_[*chosen_] : nullptr; }
   size_t PluginCount() const { return plugins_.size(); }
+  // The helper process that holds the slot's modules, 0 while none runs.
+  DWORD HelperProcessId() const { return helper_.ProcessId(); }
 
  private:
   bool IsBitmapFile() const { return extension_ == ".BMP"; }
 
   std::string folder_;
   std::string extension_;
-  PluginTable plugins_;
-  const PluginModule* chosen_ = nullptr;
+  std::vector<std::string> plugins_;
+  std::optional<uint32_t> chosen_;
+  PluginHelper helper_;
   BitmapRef picture_;
   std::string fileName_;
   std::string preparedName_;
+  std::string fullPreparedName_;
 };
 
 }  // namespace bex

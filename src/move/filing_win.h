@@ -72,8 +72,10 @@ class Filing {
   // folder; a deleted file comes back from the recycle bin. The entry then
   // leaves the journal, and so does one whose file is no longer there. Every
   // outcome but success is told to the user. The full path of the file that
-  // came back.
-  std::optional<std::string> UndoNewest();
+  // came back. letGo is told the path of a file just before it is moved, so
+  // that nothing holds it open.
+  using LetGo = std::function<void(const std::string& path)>;
+  std::optional<std::string> UndoNewest(const LetGo& letGo);
 
  private:
   void LoadHistory();
@@ -86,7 +88,8 @@ class Filing {
   // Reads the journal, applies change and writes it back; a journal that
   // does not read is left as it is, and that or a failed write is reported.
   void ChangeUndoJournal(const std::function<void(UndoJournal&)>& change);
-  std::optional<std::string> MoveBack(const UndoEntry& entry, const std::string& target);
+  std::optional<std::string> MoveBack(const UndoEntry& entry, const std::string& target,
+                                      const LetGo& letGo);
   std::optional<std::string> RestoreDeleted(const UndoEntry& entry);
   void ReportAndForget(const UndoEntry& entry, const std::string& why);
 

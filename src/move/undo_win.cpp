@@ -51,7 +51,7 @@ Filing::UndoOffer Filing::OfferUndo() {
 
 // The entry and its paths are decided here, before any dialog; the file is
 // looked for again before it is moved.
-std::optional<std::string> Filing::UndoNewest() {
+std::optional<std::string> Filing::UndoNewest(const LetGo& letGo) {
   DWORD error = ERROR_SUCCESS;
   const std::optional<UndoJournal> journal = ReadUndoJournal(&error);
   if (!journal) {
@@ -65,13 +65,13 @@ std::optional<std::string> Filing::UndoNewest() {
   const UndoEntry entry = journal->front();
   switch (PlanUndo(entry, {FileFound(entry), PathExists(entry.original)})) {
     case UndoStep::kMoveBack:
-      return MoveBack(entry, entry.original);
+      return MoveBack(entry, entry.original, letGo);
     case UndoStep::kAskForName: {
       const std::optional<std::string> target =
           AskFreePath(owner_, kOtherNameTitle, std::string(FolderPart(entry.original)),
                       std::string(FileNamePart(entry.original)));
       if (!target) return std::nullopt;
-      return MoveBack(entry, *target);
+      return MoveBack(entry, *target, letGo);
     }
     case UndoStep::kRestoreFromBin:
       return RestoreDeleted(entry);
@@ -86,11 +86,13 @@ std::optional<std::string> Filing::UndoNewest() {
   return std::nullopt;
 }
 
-std::optional<std::string> Filing::MoveBack(const UndoEntry& entry, const std::string& target) {
+std::optional<std::string> Filing::MoveBack(const UndoEntry& entry, const std::string& target,
+                                            const LetGo& letGo) {
   if (!IsFile(entry.movedTo)) {
     ReportAndForget(entry, GoneText(entry));
     return std::nullopt;
   }
+  letGo(entry.movedTo);
   if (!MoveWithoutReplacing(owner_, entry.movedTo, target)) return std::nullopt;
   ChangeUndoJournal([&](UndoJournal& journal) { ForgetUndo(journal, entry); });
   return target;

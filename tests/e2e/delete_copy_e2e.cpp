@@ -102,11 +102,9 @@ class DeleteAndCopy : public ::testing::Test {
   }
 
   std::string Journal() const { return ReadFileBytes(program_ + "\\UNDO.DAT").value_or("(none)"); }
-  // The undo journal once it holds expected, or as it is at the deadline.
+  // The undo journal once the viewer has written what it is expected to.
   std::string JournalBecomes(const std::string& expected) const {
-    std::string now;
-    WaitUntil([&] { return (now = Journal()) == expected; });
-    return now;
+    return ContentOnceSized(program_ + "\\UNDO.DAT", expected);
   }
 
   Viewer Show(char letter) const {

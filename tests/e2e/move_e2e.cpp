@@ -181,11 +181,9 @@ class Move : public ::testing::Test {
   }
 
   std::string Journal() const { return ReadFileBytes(DataFile("UNDO.DAT")).value_or("(none)"); }
-  // The undo journal once it holds expected, or as it is at the deadline.
+  // The undo journal once the viewer has written what it is expected to.
   std::string JournalBecomes(const std::string& expected) const {
-    std::string now;
-    WaitUntil([&] { return (now = Journal()) == expected; });
-    return now;
+    return ContentOnceSized(DataFile("UNDO.DAT"), expected);
   }
 
   // Presses U and waits until the file that came back shows.

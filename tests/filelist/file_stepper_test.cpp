@@ -12,8 +12,9 @@ namespace {
 
 // A folder of named files; only the names in `loadable` decode, the names in
 // `broken` make the decoder throw. A slot holds the picture of the file it
-// last decoded, under that file's name; a failed decode keeps both. Records
-// every call in order.
+// last decoded, under that file's name; a failed decode keeps both. A load
+// has ended as soon as it started, unless `held` keeps it under way until
+// FinishLoad waits for it. Records every call in order.
 class FakeHost : public StepHost {
  public:
   std::vector<FileEntry> ListFolder() override {
@@ -23,12 +24,26 @@ class FakeHost : public StepHost {
   int SortKind() const override { return kSortByName; }
   int SortDirection() const override { return kSortAscending; }
   std::string ShownFileName() const override { return shown; }
-  bool LoadIntoSlot(const std::string& name, int slot) override {
+  void StartLoad(const std::string& name, int slot) override {
     calls.push_back("load " + name + " " + std::to_string(slot));
+    loading[slot] = name;
+  }
+  bool LoadEnded(int) const override { return !held; }
+  bool FinishLoad(int slot, bool) override {
+    const std::string name = loading[slot];
+    loading[slot].clear();
     if (broken.count(name)) throw std::runtime_error("bad bitmap");
     if (!loadable.count(name)) return false;
     slotPicture[slot] = name;
     return true;
+  }
+  void CancelLoad(int slot) override {
+    calls.push_back("cancel " + std::to_string(slot));
+    loading[slot].clear();
+  }
+  bool LoadNow(const std::string& name, int slot) {
+    StartLoad(name, slot);
+    return FinishLoad(slot, false);
   }
   std::string SlotFileName(int slot) const override { return slotPicture[slot]; }
   void ShowSlot(int slot) override {
@@ -55,6 +70,8 @@ class FakeHost : public StepHost {
   std::set<std::string> broken;
   std::string shown;
   std::string slotPicture[3];
+  std::string loading[3];
+  bool held = false;
   std::vector<std::string> calls;
 };
 
@@ -69,7 +86,7 @@ class FileStepperTest : public ::testing::Test {
 
   // Opening through the decoder: a file that does not decode changes nothing.
   bool TryOpen(const std::string& name) {
-    if (!host.LoadIntoSlot(name, stepper.ShownSlot())) return false;
+    if (!host.LoadNow(name, stepper.ShownSlot())) return false;
     Open(name);
     return true;
   }
@@ -85,10 +102,12 @@ class FileStepperTest : public ::testing::Test {
     return names;
   }
 
-  // Steps and checks that the shown entry, the slots and the neighbours agree.
+  // Steps, lets the decode ahead end and checks that the shown entry, the
+  // slots and the neighbours agree.
   std::string Step(bool forward) {
     host.calls.clear();
     stepper.StepImage(forward);
+    stepper.SettleDecodeAhead();
     ExpectConsistent();
     return host.shown;
   }
@@ -358,7 +377,8 @@ TEST_F(FileStepperTest, DecodeErrorAfterShowingLeavesTheStepConsistent) {
   host.AddFiles({"a.bmp", "b.bmp", "c.bmp"});
   host.broken.insert("c.bmp");
   Open("a.bmp");
-  EXPECT_THROW(stepper.StepImage(true), std::runtime_error);
+  stepper.StepImage(true);
+  EXPECT_THROW(stepper.SettleDecodeAhead(), std::runtime_error);
   ExpectConsistent();
   EXPECT_EQ(host.shown, "b.bmp");
   EXPECT_EQ(stepper.ShownIndex(), 1);
@@ -402,6 +422,90 @@ TEST_F(FileStepperTest, DiscardForgetsEntriesAndRebuildsAtNextStep) {
   EXPECT_TRUE(stepper.Entries().empty());
   EXPECT_EQ(stepper.ShownIndex(), -1);
   EXPECT_EQ(Step(false), "ab.bmp");
+}
+
+TEST_F(FileStepperTest, DecodeAheadGoesOnAfterTheStepUntilTheWindowReportsItsEnd) {
+  host.AddFiles({"a.bmp", "b.bmp", "c.bmp"});
+  host.AddFiles({"bx.txt", "y.txt"}, false);
+  Open("a.bmp");
+  host.held = true;
+  stepper.StepImage(true);
+  EXPECT_EQ(host.shown, "b.bmp");
+  EXPECT_EQ(host.calls, (Calls{"list", "load b.bmp 2", "show 2", "load bx.txt 0"}));
+  EXPECT_TRUE(stepper.DecodingAhead());
+  EXPECT_FALSE(stepper.SlotsReady());
+  stepper.LoadFinished(0);
+  EXPECT_EQ(host.calls.size(), 4u) << "a load that has not ended is not waited for";
+
+  host.held = false;
+  stepper.LoadFinished(2);
+  EXPECT_TRUE(stepper.DecodingAhead()) << "a report for another slot changes nothing";
+  stepper.LoadFinished(0);
+  EXPECT_EQ(host.calls.back(), "load c.bmp 0") << "the failed file is dropped, the next one tried";
+  EXPECT_EQ(ListedNames(), (Names{"a.bmp", "b.bmp", "c.bmp", "y.txt"}));
+  stepper.LoadFinished(0);
+  EXPECT_FALSE(stepper.DecodingAhead());
+  EXPECT_TRUE(stepper.SlotsReady());
+  ExpectConsistent();
+  stepper.LoadFinished(0);
+  EXPECT_EQ(host.calls.back(), "load c.bmp 0") << "a late report finds nothing to do";
+}
+
+TEST_F(FileStepperTest, StepsWhileDecodingAheadEachWaitForTheDecodeBeforeThem) {
+  host.AddFiles({"a.bmp", "b.bmp", "c.bmp", "d.bmp"});
+  Open("a.bmp");
+  host.held = true;
+  for (const char* expected : {"b.bmp", "c.bmp", "d.bmp"}) {
+    stepper.StepImage(true);
+    EXPECT_EQ(host.shown, expected);
+    EXPECT_TRUE(stepper.DecodingAhead());
+  }
+  stepper.SettleDecodeAhead();
+  ExpectConsistent();
+  EXPECT_TRUE(stepper.SlotsReady());
+}
+
+TEST_F(FileStepperTest, RefreshOrOpeningGivesTheDecodeAheadUp) {
+  host.AddFiles({"a.bmp", "b.bmp", "c.bmp"});
+  for (int way = 0; way < 2; ++way) {
+    Open("a.bmp");
+    host.held = true;
+    stepper.StepImage(true);
+    const Calls cancel{"cancel " + std::to_string(stepper.NextSlot())};
+    host.calls.clear();
+    if (way == 0) {
+      stepper.InvalidateFileList();
+    } else {
+      Open("c.bmp");
+    }
+    EXPECT_EQ(host.calls, cancel);
+    EXPECT_FALSE(stepper.DecodingAhead());
+    host.held = false;
+    for (int slot = 0; slot < 3; ++slot) stepper.LoadFinished(slot);
+    EXPECT_EQ(host.calls, cancel) << "the given-up load's report is ignored";
+  }
+  EXPECT_EQ(Step(true), "a.bmp");
+}
+
+TEST_F(FileStepperTest, AFileAboutToGoIsLetGoOfOnlyByADecodeThatReadsIt) {
+  host.AddFiles({"a.bmp"});
+  host.AddFiles({"z.txt"}, false);
+  Open("a.bmp");
+  host.held = true;
+  stepper.StepImage(true);
+  // Nothing else loads: the fill ahead wraps round to the shown file itself.
+  EXPECT_EQ(host.calls.back(), "load a.bmp 0");
+  host.calls.clear();
+  stepper.LetGoOf("b.bmp");
+  EXPECT_TRUE(stepper.DecodingAhead());
+  stepper.LetGoOf("a.bmp");
+  EXPECT_EQ(host.calls, (Calls{"cancel 0"}));
+  EXPECT_FALSE(stepper.DecodingAhead());
+  stepper.MarkShownFileRemoved();
+  host.DeleteFile("a.bmp");
+  host.held = false;
+  EXPECT_EQ(Step(true), "a.bmp") << "the picture stays";
+  EXPECT_EQ(host.calls.back(), "report");
 }
 
 }  // namespace

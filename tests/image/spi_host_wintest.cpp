@@ -1,9 +1,12 @@
 // The plug-in host with the test modules of plugins/testspi, under Wine.
 // Each test copies the modules it needs into a folder of its own, so that
-// module handles (GetModuleHandleA on the copy's path) tell which copies are
-// loaded.
+// the module lists of the slots' helper processes tell which copies are
+// loaded; none is ever loaded in the viewer's (here the test's) process.
 #include <windows.h>
 
+#include <tlhelp32.h>
+
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <gtest/gtest.h>
@@ -15,6 +18,7 @@
 
 #include "common/bex_error.h"
 #include "common/files_win.h"
+#include "common/memory_win.h"
 #include "image/spi_host_win.h"
 #include "support/bmp_writer.h"
 #include "support/test_files.h"
@@ -47,8 +51,36 @@ std::string FolderWith(const std::string& label, const std::vector<std::string>&
   return FolderWithCopies(label, copies);
 }
 
-bool IsLoaded(const std::string& modulePath) {
-  return GetModuleHandleA(modulePath.c_str()) != nullptr;
+// Whether the process `processId` has the module at modulePath loaded.
+bool IsLoadedIn(DWORD processId, const std::string& modulePath) {
+  if (processId == 0) return false;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId);
+  if (snapshot == INVALID_HANDLE_VALUE) return false;
+  const std::string wanted = FullPath(modulePath);
+  MODULEENTRY32 entry = {};
+  entry.dwSize = sizeof entry;
+  bool found = false;
+  for (BOOL more = Module32First(snapshot, &entry); more && !found;
+       more = Module32Next(snapshot, &entry)) {
+    found = lstrcmpiA(entry.szExePath, wanted.c_str()) == 0;
+  }
+  CloseHandle(snapshot);
+  return found;
+}
+
+// Loaded by the slot's helper, and never in this process.
+bool IsLoaded(const DecoderSlot& slot, const std::string& modulePath) {
+  EXPECT_EQ(GetModuleHandleA(modulePath.c_str()), nullptr) << modulePath << " in the viewer";
+  return IsLoadedIn(slot.HelperProcessId(), modulePath);
+}
+
+// Waits until the process has ended; false when it still runs after 10 s.
+bool Ends(DWORD processId) {
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, processId);
+  if (!process) return true;
+  const bool ended = WaitForSingleObject(process, 10000) == WAIT_OBJECT_0;
+  CloseHandle(process);
+  return ended;
 }
 
 Pixels Pattern(int width, int height, uint32_t seed) {
@@ -162,7 +194,7 @@ TEST(SpiHostChoice, TheModuleTheSearchReturnsFirstDecodes) {
     EXPECT_EQ(slot.PluginCount(), 2u);
     ASSERT_TRUE(slot.PrepareFile(file));
     ASSERT_TRUE(slot.ChosenPlugin());
-    EXPECT_EQ(slot.ChosenPlugin()->module, GetModuleHandleA(Path(folder, order[0]).c_str()));
+    EXPECT_EQ(*slot.ChosenPlugin(), order[0]);
     ASSERT_TRUE(slot.DecodePicture());
     ExpectPicture(slot, picture, tst1First ? picture.pixels : Inverted(picture.pixels));
   }
@@ -172,8 +204,8 @@ TEST(SpiHostChoice, ModuleWithoutGetPictureIsUnloadedAndNeverAsked) {
   const std::string folder = FolderWith("nopic", {"nopic.spi", "tst1.spi"});
   DecoderSlot slot;
   slot.LoadPlugins(folder);
-  EXPECT_FALSE(IsLoaded(Path(folder, "nopic.spi")));
-  EXPECT_TRUE(IsLoaded(Path(folder, "tst1.spi")));
+  EXPECT_FALSE(IsLoaded(slot, Path(folder, "nopic.spi")));
+  EXPECT_TRUE(IsLoaded(slot, Path(folder, "tst1.spi")));
   EXPECT_EQ(slot.PluginCount(), 1u);
 
   // The module would claim any file if it were asked.
@@ -372,6 +404,76 @@ TEST(SpiHostDecode, ThirtyTwoBitAnswerWithAlphaShowsOverBlack) {
   }
 }
 
+// A module that crashes, exits, hangs, overflows its stack, leaks or takes
+// its time, as the file's variant word asks; modules are cut off after 2 s.
+struct Misdeed {
+  const char* variant;
+  bool decodes;
+};
+
+class SpiHostMisbehavingModule : public testing::TestWithParam<Misdeed> {
+ protected:
+  SpiHostMisbehavingModule() { SetEnvironmentVariableA("BEX_PLUGIN_TIMEOUT_MS", "2000"); }
+  ~SpiHostMisbehavingModule() override {
+    SetEnvironmentVariableA("BEX_PLUGIN_TIMEOUT_MS", nullptr);
+  }
+};
+
+TEST_P(SpiHostMisbehavingModule, CostsOnlyItsFileAndTheNextFileIsRead) {
+  const Misdeed misdeed = GetParam();
+  if (std::string(misdeed.variant) == "slow")
+    SetEnvironmentVariableA("BEX_PLUGIN_TIMEOUT_MS", nullptr);
+  const std::string folder = FolderWith("unruly", {"unruly.spi"});
+  const TestPicture bad = SmallPicture(1);
+  const TestPicture good{4, 6, Pattern(4, 6, 2)};
+  const std::string badFile = WritePicture(folder, "bad.tst", bad, misdeed.variant);
+  const std::string goodFile = WritePicture(folder, "good.tst", good);
+  DecoderSlot slot;
+  slot.LoadPlugins(folder);
+  const DWORD helper = slot.HelperProcessId();
+
+  const bool decoded = slot.PrepareFile(badFile) && slot.DecodePicture();
+  EXPECT_EQ(decoded, misdeed.decodes);
+  if (decoded) ExpectPicture(slot, bad, bad.pixels);
+  ASSERT_TRUE(slot.PrepareFile(goodFile));
+  ASSERT_TRUE(slot.DecodePicture());
+  ExpectPicture(slot, good, good.pixels);
+  if (!misdeed.decodes) {
+    EXPECT_NE(slot.HelperProcessId(), helper) << "a fresh helper took over";
+    EXPECT_TRUE(Ends(helper));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Misdeeds, SpiHostMisbehavingModule,
+                         testing::Values(Misdeed{"crash-ask", false}, Misdeed{"crash-info", false},
+                                         Misdeed{"crash-picture", false}, Misdeed{"exit", false},
+                                         Misdeed{"loop", false}, Misdeed{"overflow", false},
+                                         Misdeed{"slow", true}, Misdeed{"leak", true}),
+                         [](const auto& param) {
+                           std::string name = param.param.variant;
+                           name.erase(std::remove(name.begin(), name.end(), '-'), name.end());
+                           return name;
+                         });
+
+TEST(SpiHostLeaks, HelperThatGrewPastTheBoundIsReplacedAndTheViewerStaysFlat) {
+  const std::string folder = FolderWith("leaks", {"unruly.spi"});
+  const std::string file = WritePicture(folder, "leak.tst", SmallPicture(), "leak");
+  DecoderSlot slot;
+  slot.LoadPlugins(folder);
+  std::vector<DWORD> helpers;
+  const uint64_t before = CommittedPrivateBytes();
+  // 200 MB a call: the bound of 512 MiB is passed at the third.
+  for (int i = 0; i < 4; ++i) {
+    ASSERT_TRUE(slot.PrepareFile(file));
+    helpers.push_back(slot.HelperProcessId());
+    ASSERT_TRUE(slot.DecodePicture()) << i;
+  }
+  EXPECT_EQ(helpers[0], helpers[2]);
+  EXPECT_NE(helpers[2], helpers[3]);
+  EXPECT_TRUE(Ends(helpers[0]));
+  EXPECT_LT(CommittedPrivateBytes(), before + (16u << 20));
+}
+
 TEST(SpiHostDecode, PictureHeldElsewhereOutlivesTheSlotsNextDecode) {
   const std::string folder = FolderWith("shared", {"tst1.spi"});
   DecoderSlot slot;
@@ -394,41 +496,70 @@ TEST(SpiHostDecode, PictureHeldElsewhereOutlivesTheSlotsNextDecode) {
   EXPECT_EQ(PixelsOf(shown), first.pixels);
 }
 
+// A picture let go of leaves its memory to the next decode when it is large
+// enough; a picture still held keeps its own.
+TEST(SpiHostDecode, MemoryOfPicturesLetGoOfServesTheNextDecodes) {
+  const std::string folder = FolderWith("spare", {"tst1.spi"});
+  DecoderSlot slot;
+  slot.LoadPlugins(folder);
+  const TestPicture large{200, 150, Pattern(200, 150, 1)};
+  const TestPicture small{5, 3, Pattern(5, 3, 2)};
+  const TestPicture other{200, 150, Pattern(200, 150, 3)};
+  const std::string largeFile = WritePicture(folder, "large.tst", large);
+  const std::string smallFile = WritePicture(folder, "small.tst", small);
+  const std::string otherFile = WritePicture(folder, "other.tst", other);
+  for (const auto& [file, picture] : {std::pair{smallFile, small}, std::pair{largeFile, large},
+                                      std::pair{smallFile, small}, std::pair{otherFile, other}}) {
+    ASSERT_TRUE(slot.PrepareFile(file));
+    ASSERT_TRUE(slot.DecodePicture()) << file;
+    ExpectPicture(slot, picture, picture.pixels);
+    slot.ReleasePicture();
+  }
+  ASSERT_TRUE(slot.PrepareFile(largeFile));
+  ASSERT_TRUE(slot.DecodePicture());
+  const BitmapRef held = slot.Picture();
+  ASSERT_TRUE(slot.PrepareFile(otherFile));
+  ASSERT_TRUE(slot.DecodePicture());
+  ExpectPicture(slot, other, other.pixels);
+  EXPECT_EQ(PixelsOf(held), large.pixels);
+}
+
 TEST(SpiHostLoading, NewListReplacesTheOldAndUnloadsItsModules) {
   const std::string first = FolderWith("first", {"tst1.spi"});
   const std::string second = FolderWith("second", {"tst2.spi"});
   const TestPicture picture = SmallPicture();
   const std::string file = WritePicture(first, "pic.tst", picture);
+  DWORD helper = 0;
   {
     DecoderSlot slot;
     slot.LoadPlugins(first);
     ASSERT_TRUE(slot.PrepareFile(file));
-    EXPECT_TRUE(IsLoaded(Path(first, "tst1.spi")));
+    EXPECT_TRUE(IsLoaded(slot, Path(first, "tst1.spi")));
 
     slot.LoadPlugins(second);
-    EXPECT_FALSE(IsLoaded(Path(first, "tst1.spi")));
-    EXPECT_TRUE(IsLoaded(Path(second, "tst2.spi")));
+    EXPECT_FALSE(IsLoaded(slot, Path(first, "tst1.spi")));
+    EXPECT_TRUE(IsLoaded(slot, Path(second, "tst2.spi")));
     EXPECT_EQ(slot.PluginCount(), 1u);
     EXPECT_EQ(slot.ChosenPlugin(), nullptr);
     EXPECT_EQ(slot.Folder(), second);
     ASSERT_TRUE(slot.PrepareFile(file));
     ASSERT_TRUE(slot.DecodePicture());
     ExpectPicture(slot, picture, Inverted(picture.pixels));
+    helper = slot.HelperProcessId();
   }
-  EXPECT_FALSE(IsLoaded(Path(second, "tst2.spi")));
+  EXPECT_TRUE(Ends(helper)) << "the slot's helper ends with it";
 }
 
 TEST(SpiHostLoading, ReloadingTheSameFolderKeepsOneEntryPerModule) {
   const std::string folder = FolderWith("reload", {"tst1.spi", "tst2.spi"});
-  {
-    DecoderSlot slot;
-    for (int i = 0; i < 3; ++i) slot.LoadPlugins(folder);
-    EXPECT_EQ(slot.PluginCount(), 2u);
-    EXPECT_TRUE(IsLoaded(Path(folder, "tst1.spi")));
-  }
-  // Every load was matched by a release.
-  EXPECT_FALSE(IsLoaded(Path(folder, "tst1.spi")));
-  EXPECT_FALSE(IsLoaded(Path(folder, "tst2.spi")));
+  DecoderSlot slot;
+  slot.LoadPlugins(folder);
+  const DWORD helper = slot.HelperProcessId();
+  for (int i = 0; i < 2; ++i) slot.LoadPlugins(folder);
+  EXPECT_EQ(slot.PluginCount(), 2u);
+  EXPECT_EQ(slot.HelperProcessId(), helper) << "one helper serves the slot";
+  EXPECT_TRUE(IsLoaded(slot, Path(folder, "tst1.spi")));
+  EXPECT_TRUE(IsLoaded(slot, Path(folder, "tst2.spi")));
 }
 
 TEST(SpiHostLoading, FolderWithoutUsableModulesLeavesTheListAsItWas) {
@@ -442,10 +573,10 @@ TEST(SpiHostLoading, FolderWithoutUsableModulesLeavesTheListAsItWas) {
     slot.LoadPlugins(other);
     EXPECT_EQ(slot.PluginCount(), 1u) << other;
     EXPECT_EQ(slot.Folder(), other);
-    EXPECT_TRUE(IsLoaded(Path(folder, "tst1.spi")));
+    EXPECT_TRUE(IsLoaded(slot, Path(folder, "tst1.spi")));
     EXPECT_TRUE(slot.PrepareFile(file));
   }
-  EXPECT_FALSE(IsLoaded(Path(unusable, "nopic.spi")));
+  EXPECT_FALSE(IsLoaded(slot, Path(unusable, "nopic.spi")));
 }
 
 // Whether the test library spidep.dll ran its start-up code in folder.
@@ -466,8 +597,9 @@ class InFolder {
   char previous_[MAX_PATH] = {};
 };
 
+// The helper keeps its own current directory out of the library search: this
+// process does not, and its current directory is the pictures'.
 TEST(SpiHostLoading, ModulesLibrariesComeFromTheirOwnFolderNeverFromThePicturesFolder) {
-  KeepCurrentFolderOutOfLibrarySearch();  // as the viewer's start does
   const std::string pictures = FolderWith("pictures", {"spidep.dll"});
   const TestPicture picture = SmallPicture();
   const std::string file = WritePicture(pictures, "pic.tst", picture);
@@ -492,27 +624,28 @@ TEST(SpiHostLoading, ModulesLibrariesComeFromTheirOwnFolderNeverFromThePicturesF
   EXPECT_FALSE(LibraryRanIn(pictures));
 }
 
-TEST(SpiHostLoading, EachSlotHasEntriesOfItsOwn) {
+TEST(SpiHostLoading, EachSlotHasAHelperOfItsOwn) {
   const std::string folder = FolderWith("three", {"tst1.spi"});
   const std::string module = Path(folder, "tst1.spi");
   const std::string file = WritePicture(folder, "pic.tst", SmallPicture());
   std::array<std::optional<DecoderSlot>, 3> slots;
-  for (auto& slot : slots) {
-    slot.emplace();
-    slot->LoadPlugins(folder);
-    ASSERT_TRUE(slot->PrepareFile(file));
+  std::array<DWORD, 3> helpers = {};
+  for (size_t i = 0; i < slots.size(); ++i) {
+    slots[i].emplace();
+    slots[i]->LoadPlugins(folder);
+    ASSERT_TRUE(slots[i]->PrepareFile(file));
+    helpers[i] = slots[i]->HelperProcessId();
+    EXPECT_TRUE(IsLoaded(*slots[i], module));
   }
-  EXPECT_NE(slots[0]->ChosenPlugin(), slots[1]->ChosenPlugin());
-  EXPECT_NE(slots[1]->ChosenPlugin(), slots[2]->ChosenPlugin());
-  EXPECT_NE(slots[0]->ChosenPlugin(), slots[2]->ChosenPlugin());
-  EXPECT_EQ(slots[0]->ChosenPlugin()->module, GetModuleHandleA(module.c_str()));
+  EXPECT_NE(helpers[0], helpers[1]);
+  EXPECT_NE(helpers[1], helpers[2]);
+  EXPECT_NE(helpers[0], helpers[2]);
 
   slots[0].reset();
   slots[1].reset();
-  EXPECT_TRUE(IsLoaded(module));
+  EXPECT_TRUE(Ends(helpers[0]));
+  EXPECT_TRUE(Ends(helpers[1]));
   EXPECT_TRUE(slots[2]->DecodePicture());
-  slots[2].reset();
-  EXPECT_FALSE(IsLoaded(module));
 }
 
 }  // namespace

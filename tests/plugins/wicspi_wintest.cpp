@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/memory_win.h"
 #include "support/wine_paths.h"
 
 // After <cstdio>: jpeglib.h needs size_t and FILE declared before it.
@@ -572,14 +573,14 @@ TEST_F(WicSpi, FreesItsBlocksWhenStoppedOrRefused) {
   };
   ASSERT_EQ(stopAtTheEnd(), 1);  // first use: the codecs' own caches settle
   ASSERT_EQ(log.calls.back(), std::make_pair(1024, 1024)) << "stopped before the last row";
-  const size_t before = CommittedPrivateBytes();
+  const uint64_t before = bex::CommittedPrivateBytes();
   constexpr int kRounds = 20;
   for (int i = 0; i < kRounds; ++i) {
     ASSERT_EQ(stopAtTheEnd(), 1);
     ASSERT_EQ(plugin.Decode(Fixture("cut-in-data.png")).result, 3);
   }
   // A leaked DIB would be 6 MiB a round.
-  EXPECT_LT(CommittedPrivateBytes(), before + 3 * 2048 * 1024 * 3);
+  EXPECT_LT(bex::CommittedPrivateBytes(), before + 3 * 2048 * 1024 * 3);
 }
 
 }  // namespace

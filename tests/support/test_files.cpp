@@ -1,10 +1,14 @@
 #include "support/test_files.h"
 
+#include <windows.h>
+
 #include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 #include <stdexcept>
+
+#include "support/desktop.h"
 
 namespace bex::test {
 
@@ -68,5 +72,14 @@ std::string IniFile::Text() const {
 }
 
 void IniFile::WriteTo(const std::string& path) const { WriteFileBytes(path, Text()); }
+
+std::string ContentOnceSized(const std::string& path, const std::string& expected) {
+  WaitUntil([&] {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    return GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) &&
+           data.nFileSizeHigh == 0 && data.nFileSizeLow == expected.size();
+  });
+  return ReadFileBytes(path).value_or("(none)");
+}
 
 }  // namespace bex::test

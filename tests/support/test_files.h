@@ -15,6 +15,12 @@ std::optional<std::string> ReadFileBytes(const std::string& path);
 // Writes bytes to path, replacing the file; throws std::runtime_error on failure.
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
+
+// The content of a file that another process replaces whole, once it has
+// expected's size, or as it is at the deadline ("(none)" without the file).
+// The size is read without opening the file: under Wine an open file cannot
+// be replaced, and the reader would make the writer fail.
+std::string ContentOnceSized(const std::string& path, const std::string& expected);
 // The lines of a text with CR LF or LF line ends, empty lines left out.
 std::vector<std::string> NonEmptyLines(const std::string& text);
 

@@ -8,9 +8,10 @@
 
 namespace bex::test {
 
-void WriteTestPicture(const std::string& path, int width, int height, Rgb colour) {
+void WriteTestPicture(const std::string& path, int width, int height, Rgb colour,
+                      const std::string& variant) {
   std::string bytes =
-      "BEXTEST1 " + std::to_string(width) + " " + std::to_string(height) + " plain\n";
+      "BEXTEST1 " + std::to_string(width) + " " + std::to_string(height) + " " + variant + "\n";
   for (int i = 0; i < width * height; ++i) {
     bytes += static_cast<char>(colour.r);
     bytes += static_cast<char>(colour.g);
@@ -29,10 +30,17 @@ PluginTrace::~PluginTrace() {
   SetEnvironmentVariableA("BEX_SPI_TRACE_WINDOW", nullptr);
 }
 
+// The modules are given full paths; the tests name the files of their folder.
 std::vector<std::string> PluginTrace::Decodes() const {
+  const std::string call = "GetPicture ";
   std::vector<std::string> lines;
   for (const std::string& line : NonEmptyLines(ReadFileBytes(log_).value_or(""))) {
-    if (line.rfind("IsSupported ", 0) != 0) lines.push_back(line);
+    if (line.rfind(call, 0) == 0) {
+      const std::string path = line.substr(call.size());
+      lines.push_back(call + path.substr(path.find_last_of('\\') + 1));
+    } else if (line.rfind("IsSupported ", 0) != 0) {
+      lines.push_back(line);
+    }
   }
   return lines;
 }

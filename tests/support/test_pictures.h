@@ -14,8 +14,9 @@
 namespace bex::test {
 
 // A one-coloured picture in the test plug-ins' format:
-// "BEXTEST1 <width> <height> plain\n" and the RGB triples, top row first.
-void WriteTestPicture(const std::string& path, int width, int height, Rgb colour);
+// "BEXTEST1 <width> <height> <variant>\n" and the RGB triples, top row first.
+void WriteTestPicture(const std::string& path, int width, int height, Rgb colour,
+                      const std::string& variant = "plain");
 
 // What the trace plug-in (testspi/trace.spi) records in the viewers started
 // while this object lives: it names the log in BEX_SPI_TRACE and, given a
@@ -27,9 +28,10 @@ class PluginTrace {
   PluginTrace(const PluginTrace&) = delete;
   PluginTrace& operator=(const PluginTrace&) = delete;
 
-  // The "Shown" and "GetPicture <name>" lines, in order.
+  // The "Shown" and "GetPicture <name>" lines, in order, each name without
+  // its folder.
   std::vector<std::string> Decodes() const;
-  // The names GetPicture was called with.
+  // The names GetPicture was called with, without their folders.
   std::vector<std::string> DecodedNames() const;
 
  private:
