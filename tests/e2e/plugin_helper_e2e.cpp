@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "support/plugin_misdeeds.h"
 #include "support/test_pictures.h"
 #include "support/viewer_checks.h"
 #include "support/viewer_driver.h"
@@ -47,11 +48,6 @@ class PluginHelpers : public ::testing::Test {
 
   const std::string folder_ = ScratchFolderForTest();
   const std::string pictures_ = folder_ + "\\pics";
-};
-
-struct Misdeed {
-  const char* variant;
-  bool decodes;
 };
 
 class MisbehavingPlugin : public PluginHelpers, public ::testing::WithParamInterface<Misdeed> {
@@ -101,17 +97,7 @@ TEST_P(MisbehavingPlugin, OnTheNeighbourDecodedAheadIsPassedOverSilently) {
   EXPECT_TRUE(viewer.Running());
 }
 
-INSTANTIATE_TEST_SUITE_P(Misdeeds, MisbehavingPlugin,
-                         ::testing::Values(Misdeed{"crash-ask", false},
-                                           Misdeed{"crash-info", false},
-                                           Misdeed{"crash-picture", false}, Misdeed{"exit", false},
-                                           Misdeed{"loop", false}, Misdeed{"overflow", false},
-                                           Misdeed{"slow", true}, Misdeed{"leak", true}),
-                         [](const auto& param) {
-                           std::string name = param.param.variant;
-                           name.erase(std::remove(name.begin(), name.end(), '-'), name.end());
-                           return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Misdeeds, MisbehavingPlugin, AllMisdeeds(), MisdeedName);
 
 TEST_F(PluginHelpers, NoneIsLeftAfterTheViewerClosesOrIsKilled) {
   // A module that hangs for good, as long as the default cut-off.

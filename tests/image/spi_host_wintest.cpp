@@ -21,6 +21,7 @@
 #include "common/memory_win.h"
 #include "image/spi_host_win.h"
 #include "support/bmp_writer.h"
+#include "support/plugin_misdeeds.h"
 #include "support/test_files.h"
 #include "support/wine_paths.h"
 
@@ -406,12 +407,7 @@ TEST(SpiHostDecode, ThirtyTwoBitAnswerWithAlphaShowsOverBlack) {
 
 // A module that crashes, exits, hangs, overflows its stack, leaks or takes
 // its time, as the file's variant word asks; modules are cut off after 2 s.
-struct Misdeed {
-  const char* variant;
-  bool decodes;
-};
-
-class SpiHostMisbehavingModule : public testing::TestWithParam<Misdeed> {
+class SpiHostMisbehavingModule : public testing::TestWithParam<test::Misdeed> {
  protected:
   SpiHostMisbehavingModule() { SetEnvironmentVariableA("BEX_PLUGIN_TIMEOUT_MS", "2000"); }
   ~SpiHostMisbehavingModule() override {
@@ -420,7 +416,7 @@ class SpiHostMisbehavingModule : public testing::TestWithParam<Misdeed> {
 };
 
 TEST_P(SpiHostMisbehavingModule, CostsOnlyItsFileAndTheNextFileIsRead) {
-  const Misdeed misdeed = GetParam();
+  const test::Misdeed misdeed = GetParam();
   if (std::string(misdeed.variant) == "slow")
     SetEnvironmentVariableA("BEX_PLUGIN_TIMEOUT_MS", nullptr);
   const std::string folder = FolderWith("unruly", {"unruly.spi"});
@@ -444,16 +440,8 @@ TEST_P(SpiHostMisbehavingModule, CostsOnlyItsFileAndTheNextFileIsRead) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Misdeeds, SpiHostMisbehavingModule,
-                         testing::Values(Misdeed{"crash-ask", false}, Misdeed{"crash-info", false},
-                                         Misdeed{"crash-picture", false}, Misdeed{"exit", false},
-                                         Misdeed{"loop", false}, Misdeed{"overflow", false},
-                                         Misdeed{"slow", true}, Misdeed{"leak", true}),
-                         [](const auto& param) {
-                           std::string name = param.param.variant;
-                           name.erase(std::remove(name.begin(), name.end(), '-'), name.end());
-                           return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Misdeeds, SpiHostMisbehavingModule, test::AllMisdeeds(),
+                         test::MisdeedName);
 
 TEST(SpiHostLeaks, HelperThatGrewPastTheBoundIsReplacedAndTheViewerStaysFlat) {
   const std::string folder = FolderWith("leaks", {"unruly.spi"});
