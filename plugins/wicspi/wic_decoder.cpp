@@ -5,6 +5,7 @@
 #include <vector>
 #include <wrl/client.h>
 
+#include "common/com_scope_win.h"
 #include "wicspi/exif_orientation.h"
 #include "wicspi/picture_decoder.h"
 
@@ -12,25 +13,6 @@ namespace bex::wicspi {
 namespace {
 
 using Microsoft::WRL::ComPtr;
-
-// COM for the duration of one call. The host's thread may already be in a
-// single-threaded apartment (then this only counts up and down again) or in
-// the multithreaded one (then WIC, which is free-threaded, works there too);
-// nothing outlives the call, so a host that ends COM on its thread between
-// calls leaves no stale object behind.
-class ComScope {
- public:
-  ComScope() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-  ~ComScope() {
-    if (SUCCEEDED(result_)) CoUninitialize();
-  }
-  ComScope(const ComScope&) = delete;
-  ComScope& operator=(const ComScope&) = delete;
-  bool usable() const { return SUCCEEDED(result_) || result_ == RPC_E_CHANGED_MODE; }
-
- private:
-  HRESULT result_;
-};
 
 int ResultOf(HRESULT hr) {
   switch (hr) {

@@ -9,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+#include "common/com_scope_win.h"
 #include "common/files_win.h"
 #include "move/recycled_files.h"
 
@@ -21,19 +22,6 @@ namespace {
 constexpr char kRestoreVerb[] = "undelete";
 constexpr UINT kWineRestoreCommand = 301;
 constexpr UINT kFirstCommand = 1;
-
-class ComScope {
- public:
-  ComScope() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-  ~ComScope() {
-    if (SUCCEEDED(result_)) CoUninitialize();
-  }
-  ComScope(const ComScope&) = delete;
-  ComScope& operator=(const ComScope&) = delete;
-
- private:
-  HRESULT result_;
-};
 
 template <typename Interface>
 class Held {
