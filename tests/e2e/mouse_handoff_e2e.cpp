@@ -123,19 +123,20 @@ class MouseAndHandOff : public ::testing::Test {
 
 TEST_F(MouseAndHandOff, LeftDragMovesTheWindowByThePointersMovementOverPictureAndBackground) {
   WriteSolidBmp(Picture("a.bmp"), 300, 200, kRed);
-  Viewer withPicture = StartOn("a.bmp");
-  Viewer withoutPicture = Viewer::Start(ScratchFolderForTest(), "");
-  for (const Viewer* viewer : {&withPicture, &withoutPicture}) {
-    const RECT start = viewer->OuterRect();
+  // One viewer at a time: both open centred, and the press must not land on
+  // the other one's window.
+  for (const bool withPicture : {true, false}) {
+    Viewer viewer = withPicture ? StartOn("a.bmp") : Viewer::Start(ScratchFolderForTest(), "");
+    const RECT start = viewer.OuterRect();
     const SIZE size = SizeOf(start);
-    ASSERT_TRUE(DragWindow(*viewer, {50, 50}, {80, 40}));
-    ASSERT_TRUE(DragWindow(*viewer, {100, 60}, {-64, -32}));
-    ASSERT_TRUE(ReachesRect(*viewer, RectAt(Offset(start, 16, 8), size)));
+    ASSERT_TRUE(DragWindow(viewer, {50, 50}, {80, 40})) << "with picture: " << withPicture;
+    ASSERT_TRUE(DragWindow(viewer, {100, 60}, {-64, -32})) << "with picture: " << withPicture;
+    ASSERT_TRUE(ReachesRect(viewer, RectAt(Offset(start, 16, 8), size)));
 
     // Released, the pointer moves over the window without taking it along.
-    viewer->MoveMouse({60, 20});
-    WaitForInputHandled(*viewer);
-    EXPECT_TRUE(ReachesRect(*viewer, RectAt(Offset(start, 16, 8), size)));
+    viewer.MoveMouse({60, 20});
+    WaitForInputHandled(viewer);
+    EXPECT_TRUE(ReachesRect(viewer, RectAt(Offset(start, 16, 8), size)));
   }
 }
 
