@@ -18,7 +18,8 @@ void MainWindow::OnKey(int virtualKey) {
   const KeyPress key = ReadKeyPress(hwnd_, virtualKey);
   if (key.command) {
     // The key is used up even when its item is disabled.
-    if (PrepareCommandMenu().IsEnabled(*key.command)) RunCommand(*key.command);
+    const bool undoKey = *key.command == Command::UndoMoveOrDelete;
+    if (PrepareCommandMenu(undoKey).IsEnabled(*key.command)) RunCommand(*key.command);
     return;
   }
   folder_->EnsureFileList();
@@ -83,9 +84,11 @@ void MainWindow::RunKeyAction(const KeyCommand& key) {
   }
 }
 
-MenuState MainWindow::PrepareCommandMenu() {
+// The undo journal is read from disk only where its answer counts: for the
+// menu that opens, or for the undo key itself.
+MenuState MainWindow::PrepareCommandMenu(bool readUndoJournal) {
   folder_->EnsureFileList();
-  const Filing::UndoOffer undo = filing_->OfferUndo();
+  const Filing::UndoOffer undo = readUndoJournal ? filing_->OfferUndo() : Filing::UndoOffer{};
   const MenuState state =
       StateFor({folder_->ShownFileRemoved(), view_->FitMode(), undo.available, undo.subject});
   commandMenu_.Prepare(state);
@@ -103,7 +106,7 @@ void MainWindow::OpenHelp() {
 }
 
 void MainWindow::OpenCommandMenu(int screenX, int screenY) {
-  PrepareCommandMenu();
+  PrepareCommandMenu(true);
   if (const auto command = commandMenu_.Track(hwnd_, screenX, screenY)) RunCommand(*command);
 }
 

@@ -99,8 +99,9 @@ class MainWindow {
   // --- keys and commands (command_route_win.cpp) ----------------------------
   void OnKey(int virtualKey);
   void RunKeyAction(const KeyCommand& key);
-  // Builds the list when stale and enables and ticks the command menu.
-  MenuState PrepareCommandMenu();
+  // Builds the list when stale and enables and ticks the command menu; the
+  // undo item counts as unavailable unless the journal is to be read.
+  MenuState PrepareCommandMenu(bool readUndoJournal);
   void OpenCommandMenu(int screenX, int screenY);
   void RunCommand(Command command);
   void OpenHelp();
