@@ -20,6 +20,12 @@ constexpr int kDesignWidth = 207;
 constexpr int kDesignHeight = 141;
 // Posted to itself: open the files held while a handler ran.
 constexpr UINT kOpenHeldFilesMessage = WM_APP + 1;
+// Runs once the layout has not changed for a moment and the window is idle
+// (a window resize changes it many times).
+constexpr UINT_PTR kDisplayCopiesTimer = 1;
+constexpr UINT kDisplayCopiesDelayMs = 200;
+
+static_assert(DecoderSlots::kCount == PictureSlots::kCount);
 
 LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_NCCREATE) {
@@ -86,6 +92,7 @@ void MainWindow::CreateMainWindow() {
   view_ = std::make_unique<PictureView>(
       hwnd_, desktop_,
       [this](UINT msg, WPARAM keys, int x, int y) { mouse_->OnMouse(msg, keys, x, y); });
+  view_->OnLayout([this] { SetTimer(hwnd_, kDisplayCopiesTimer, kDisplayCopiesDelayMs, nullptr); });
   ShowScrollBar(hwnd_, SB_BOTH, FALSE);
   display_ = std::make_unique<SlotDisplay>(hwnd_, slots_, *view_);
   folder_ = std::make_unique<FolderStepper>(hwnd_, *display_);
@@ -134,6 +141,13 @@ bool MainWindow::CloseStep() {
   folder_->ReleaseList();
   slots_.ReleasePictures();
   return true;
+}
+
+void MainWindow::PrepareDisplayCopies() {
+  KillTimer(hwnd_, kDisplayCopiesTimer);
+  if (const std::optional<LayoutInput> layout = view_->NextLayout()) {
+    slots_.PrepareDisplayCopies(*layout, {folder_->PrevSlot(), folder_->NextSlot()});
+  }
 }
 
 // A later launch posted one of its file names as a global atom.
@@ -226,6 +240,12 @@ LRESULT MainWindow::Route(UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case kDecodeEndedMessage:
       folder_->DecodeEnded(static_cast<int>(wParam));
+      return 0;
+    case kDecodeNeighboursMessage:
+      if (!closed_) folder_->DecodeNeighboursAhead();
+      return 0;
+    case WM_TIMER:
+      if (wParam == kDisplayCopiesTimer && !closed_) PrepareDisplayCopies();
       return 0;
     case kOpenHeldFilesMessage:
       while (auto names = arrivals_->TakeHeld()) OpenPictures(*names);

@@ -29,6 +29,9 @@ constexpr UINT kHandOffMessage = WM_USER + 1;  // 1025
 constexpr char kMainWindowClass[] = "TBexForm1";
 // Posted by a decoder slot's thread: the decode into slot wParam has ended.
 constexpr UINT kDecodeEndedMessage = WM_APP + 2;
+// Posted to itself once an opened picture is on screen: its neighbours are
+// decoded ahead when the window is idle.
+constexpr UINT kDecodeNeighboursMessage = WM_APP + 3;
 
 class MainWindow {
  public:
@@ -57,6 +60,7 @@ class MainWindow {
     bool LoadEnded(int slot) const override { return slots_.DecodeEnded(slot); }
     bool FinishLoad(int slot, bool announced) override;
     void CancelLoad(int slot) override { slots_.CancelDecode(slot); }
+    void EmptySlot(int slot) override { slots_.Empty(slot); }
     std::string SlotFileName(int slot) const override { return slots_[slot].FileName(); }
     void ShowSlot(int slot) override;
 
@@ -74,6 +78,8 @@ class MainWindow {
   bool CloseStep();
   LRESULT Route(UINT msg, WPARAM wParam, LPARAM lParam);
   void OnHandOff(WPARAM atom);
+  // The neighbours' display copies, made again for a layout that changed.
+  void PrepareDisplayCopies();
   void OnDpiChanged(const RECT& suggested);
   // Opens the first of names and hands the rest to a new copy, or holds them
   // while another handler runs.

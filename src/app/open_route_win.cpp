@@ -11,13 +11,13 @@ namespace bex {
 
 bool MainWindow::SlotDisplay::LoadShownFile(const std::string& name, int slot) {
   if (!slots_.Decode(name, slot, window_)) return false;
-  view_.SetPicture(slots_[slot].Picture());
+  view_.SetPicture(slots_[slot].Picture(), nullptr);
   view_.NotePictureDecoded();
   return true;
 }
 
 void MainWindow::SlotDisplay::StartLoad(const std::string& name, int slot) {
-  slots_.StartDecode(name, slot, window_, kDecodeEndedMessage);
+  slots_.StartDecode(name, slot, window_, kDecodeEndedMessage, view_.NextLayout());
 }
 
 // A key that needs a picture decoded ahead waits for it with the caption
@@ -29,7 +29,7 @@ bool MainWindow::SlotDisplay::FinishLoad(int slot, bool announced) {
 }
 
 void MainWindow::SlotDisplay::ShowSlot(int slot) {
-  view_.ShowStepped(slots_[slot].Picture(), slots_[slot].FileName());
+  view_.ShowStepped(slots_[slot].Picture(), slots_.DisplayCopy(slot), slots_[slot].FileName());
 }
 
 // A file that cannot be shown changes nothing but the caption: the picture
@@ -38,6 +38,7 @@ bool MainWindow::OpenPicture(const std::string& path) {
   SetForegroundWindow(hwnd_);
   if (LoadShownFile(path)) {
     view_->ShowOpened();
+    PostMessageA(hwnd_, kDecodeNeighboursMessage, 0, 0);
     return true;
   }
   ReportCannotShow(path);

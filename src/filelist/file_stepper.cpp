@@ -9,10 +9,10 @@ void FileStepper::BuildFileList() {
   entries_.clear();
   slotsReady_ = false;
   shownIndex_ = -1;
-  entries_ = host_.ListFolder();
+  entries_ = folder_.ListFolder();
   if (entries_.empty()) return;  // stays stale: the next key or step lists again
-  SortFileList(entries_, host_.SortKind(), host_.SortDirection());
-  shownIndex_ = static_cast<int>(FindShownIndex(entries_, host_.ShownFileName()));
+  SortFileList(entries_, folder_.SortKind(), folder_.SortDirection());
+  shownIndex_ = static_cast<int>(FindShownIndex(entries_, slots_.ShownFileName()));
 }
 
 void FileStepper::EnsureFileList() {
@@ -34,23 +34,37 @@ void FileStepper::DiscardFileList() {
   entries_.clear();
 }
 
+void FileStepper::DecodeNeighboursAhead() {
+  if (fill_ || shownFileRemoved_) return;
+  EnsureFileList();
+  if (slotsReady_ || !ShownEntryListed() || entries_.size() < 2) return;
+  // The fill behind runs last: a step forward does not wait for it.
+  StartDecodeAhead(false, true, false);
+}
+
 void FileStepper::StepImage(bool forward) {
+  // Keys come faster than decodes: the decode ahead in this direction has not
+  // ended, or the step before already decoded two ahead in it.
+  const bool keysHeld = FillUnderWay(forward) || (far_ && far_->forward == forward);
+  const bool behindDropped = DropFillBehind(forward);
   // A step goes on from what the decode ahead of the step before found.
   SettleDecodeAhead();
+  if (behindDropped) slotsReady_ = false;
   EnsureFileList();
   // The neighbour slot in the direction of travel is trusted only while it
   // holds the entry next to the shown one.
-  const bool slotsReady = slotsReady_ && NeighbourHeld(forward);
-  slotsReady_ = slotsReady;
+  const bool aheadReady = (slotsReady_ || behindDropped) && NeighbourHeld(forward);
+  const bool bothReady = slotsReady_ && aheadReady;
+  slotsReady_ = bothReady;
   const std::optional<size_t> target =
-      slotsReady ? std::optional<size_t>(NeighbourIndex(forward)) : FillNeighbour(forward);
+      aheadReady ? std::optional<size_t>(NeighbourIndex(forward)) : FillNeighbour(forward);
   // Nothing loads, or only the removed file itself would come back.
   if (!target || (shownFileRemoved_ && static_cast<int>(*target) == shownIndex_)) {
     EndStepWithoutPicture();
     return;
   }
 
-  host_.ShowSlot(forward ? nextSlot_ : prevSlot_);
+  slots_.ShowSlot(forward ? nextSlot_ : prevSlot_);
 
   // A picture that has no entry (removed, or not listed since the last build)
   // must not come back as a neighbour: its slot is the one freed.
@@ -62,18 +76,83 @@ void FileStepper::StepImage(bool forward) {
 
   // The slot behind keeps its role when the old picture leaves, so it must be
   // filled now unless an earlier step already did.
-  StartDecodeAhead(forward, shownLeavesList && !slotsReady);
+  StartDecodeAhead(forward, shownLeavesList && !bothReady, keysHeld);
 }
 
 // The fills after a step: the one behind first when it is needed, then the
 // one in the direction of travel. They end in LoadFinished or
-// SettleDecodeAhead.
-void FileStepper::StartDecodeAhead(bool forward, bool behindFirst) {
+// SettleDecodeAhead. While keys are held, the load two ahead that the step
+// before started becomes the fill, and the next one starts beside it.
+void FileStepper::StartDecodeAhead(bool forward, bool behindFirst, bool keysHeld) {
   decodingAhead_ = true;
   aheadForward_ = forward;
   fillsFound_ = true;
-  if (behindFirst) nextFill_ = forward;
-  StartFill(behindFirst ? !forward : forward);
+  if (behindFirst) {
+    DropFarLoad();
+    nextFill_ = forward;
+    return StartFill(!forward);
+  }
+  if (TakeFarLoad(forward)) {
+    slots_.EmptySlot(spareSlot_);
+  } else {
+    DropFarLoad();
+    StartFill(forward);
+  }
+  if (keysHeld) StartFarLoad(forward);
+}
+
+// The spare slot's load is the fill when it reads the entry now ahead; the
+// slot the step freed becomes the spare.
+bool FileStepper::TakeFarLoad(bool forward) {
+  if (!far_ || far_->forward != forward || entries_.empty()) return false;
+  const size_t index = NeighbourIndex(forward);
+  if (entries_[index].Name != far_->name) return false;
+  far_.reset();
+  int& ahead = forward ? nextSlot_ : prevSlot_;
+  std::swap(ahead, spareSlot_);
+  fill_ = Fill{forward, index, ahead};
+  // Its end may have been reported while it was not yet the fill.
+  if (slots_.LoadEnded(ahead)) ContinueFill(FinishFillLoad(false));
+  return true;
+}
+
+// The file after the next one, unless that is the shown file or the one
+// behind, which slots hold already.
+void FileStepper::StartFarLoad(bool forward) {
+  if (!ShownEntryListed() || entries_.size() < 4) return;
+  far_ = FarLoad{forward, entries_[IndexAfter(NeighbourIndex(forward), forward)].Name};
+  slots_.StartLoad(far_->name, spareSlot_);
+}
+
+void FileStepper::DropFarLoad() {
+  if (!far_) return;
+  far_.reset();
+  slots_.EmptySlot(spareSlot_);
+}
+
+// At rest the slots hold three pictures: a load two ahead that no step took
+// goes once both it and the decode ahead have ended. Only the window's
+// reports come here; a step that waits for the decode ahead is not at rest.
+void FileStepper::DropFarLoadAtRest() {
+  if (far_ && !fill_ && slots_.LoadEnded(spareSlot_)) DropFarLoad();
+}
+
+bool FileStepper::FillUnderWay(bool forward) const {
+  return (fill_ && fill_->forward == forward) || nextFill_ == forward;
+}
+
+// A step needs only the neighbour ahead: a fill behind the direction of
+// travel that is under way is given up, and one still to come not started.
+bool FileStepper::DropFillBehind(bool forward) {
+  if (fill_ && fill_->forward == forward && nextFill_ == !forward) {
+    nextFill_.reset();
+    return true;
+  }
+  if (!fill_ || fill_->forward == forward || nextFill_) return false;
+  slots_.CancelLoad(fill_->slot);
+  fill_.reset();
+  decodingAhead_ = false;
+  return true;
 }
 
 std::optional<size_t> FileStepper::FillNeighbour(bool forward) {
@@ -83,8 +162,8 @@ std::optional<size_t> FileStepper::FillNeighbour(bool forward) {
 }
 
 void FileStepper::LoadFinished(int slot) {
-  if (!fill_ || fill_->slot != slot || !host_.LoadEnded(slot)) return;
-  ContinueFill(FinishFillLoad(false));
+  if (fill_ && fill_->slot == slot && slots_.LoadEnded(slot)) ContinueFill(FinishFillLoad(false));
+  DropFarLoadAtRest();
 }
 
 void FileStepper::SettleDecodeAhead() {
@@ -92,21 +171,23 @@ void FileStepper::SettleDecodeAhead() {
 }
 
 void FileStepper::LetGoOf(const std::string& name) {
+  if (far_ && far_->name == name) DropFarLoad();
   if (fill_ && entries_[fill_->index].Name == name) CancelDecodeAhead();
 }
 
 void FileStepper::CancelDecodeAhead() {
-  if (fill_) host_.CancelLoad(fill_->slot);
+  if (fill_) slots_.CancelLoad(fill_->slot);
   fill_.reset();
   nextFill_.reset();
   decodingAhead_ = false;
   slotsReady_ = false;
+  DropFarLoad();
 }
 
 void FileStepper::StartFill(bool forward) {
   if (entries_.empty()) return FillEnded(std::nullopt);
   fill_ = Fill{forward, NeighbourIndex(forward), forward ? nextSlot_ : prevSlot_};
-  host_.StartLoad(entries_[fill_->index].Name, fill_->slot);
+  slots_.StartLoad(entries_[fill_->index].Name, fill_->slot);
 }
 
 // One load of a fill has ended: it found its picture, or the search goes on
@@ -122,7 +203,7 @@ void FileStepper::ContinueFill(bool loaded) {
   if (count == 0) return FillEnded(std::nullopt);
   // Forward, the following entry has moved into position index.
   fill.index = fill.forward ? fill.index % count : (fill.index + count - 1) % count;
-  host_.StartLoad(entries_[fill.index].Name, fill.slot);
+  slots_.StartLoad(entries_[fill.index].Name, fill.slot);
 }
 
 void FileStepper::FillEnded(std::optional<size_t> found) {
@@ -148,16 +229,19 @@ bool FileStepper::ShownEntryListed() const {
 bool FileStepper::NeighbourHeld(bool forward) const {
   if (!ShownEntryListed()) return false;
   const int slot = forward ? nextSlot_ : prevSlot_;
-  return host_.SlotFileName(slot) == entries_[NeighbourIndex(forward)].Name;
+  return slots_.SlotFileName(slot) == entries_[NeighbourIndex(forward)].Name;
 }
 
 // The list is circular; a shown file that is not listed sits after the last
 // entry and before the first.
 size_t FileStepper::NeighbourIndex(bool forward) const {
+  if (!ShownEntryListed()) return forward ? 0 : entries_.size() - 1;
+  return IndexAfter(static_cast<size_t>(shownIndex_), forward);
+}
+
+size_t FileStepper::IndexAfter(size_t index, bool forward) const {
   const size_t count = entries_.size();
-  if (!ShownEntryListed()) return forward ? 0 : count - 1;
-  const size_t current = static_cast<size_t>(shownIndex_);
-  return forward ? (current + 1) % count : (current + count - 1) % count;
+  return forward ? (index + 1) % count : (index + count - 1) % count;
 }
 
 // A decode that throws would meet the same file at every later step, so the
@@ -165,7 +249,7 @@ size_t FileStepper::NeighbourIndex(bool forward) const {
 // and the fill with it.
 bool FileStepper::FinishFillLoad(bool announced) {
   try {
-    return host_.FinishLoad(fill_->slot, announced);
+    return slots_.FinishLoad(fill_->slot, announced);
   } catch (...) {
     const size_t index = fill_->index;
     fill_.reset();
@@ -189,7 +273,7 @@ void FileStepper::EndStepWithoutPicture() {
     shownIndex_ = entries_.empty() ? -1 : static_cast<int>(entries_.size());
   }
   slotsReady_ = false;
-  host_.ReportNoFiles();
+  folder_.ReportNoFiles();
 }
 
 // Drops the removed shown file's entry, if listed, and returns where the

@@ -1,6 +1,6 @@
 // Stepping through the shown folder: the lazily built file list, the position
-// of the shown file in it, and the three picture slots whose roles rotate so
-// that every step shows a picture that was decoded ahead. The decode ahead
+// of the shown file in it, and the picture slots whose roles rotate so that
+// every step shows a picture that was decoded ahead. The decode ahead
 // after a step runs while the window goes on: the step starts it, the window
 // reports its end (LoadFinished), and the next step, or anything that needs
 // the list as it will be, waits for it first.
@@ -14,9 +14,9 @@
 
 namespace bex {
 
-// What stepping needs around it: the folder's listing, the sort order, the
-// decoder slots and the picture on screen. All calls happen on the user-
-// interface thread.
+// What stepping needs of the folder: its listing, the sort order and a way to
+// tell that nothing can be shown. All calls happen on the user-interface
+// thread.
 class StepHost {
  public:
   // Every entry of the current directory ("*.*") that is not a folder, hidden
@@ -26,10 +26,25 @@ class StepHost {
   // The sort condition of this moment.
   virtual int SortKind() const = 0;
   virtual int SortDirection() const = 0;
+  // Message box "表示可能ファイルが見つかりません", caption "検索エラー", OK only.
+  virtual void ReportNoFiles() = 0;
+
+ protected:
+  ~StepHost() = default;
+};
+
+// What stepping needs of the decoder slots and the picture on screen. All
+// calls happen on the user-interface thread.
+class PictureSlots {
+ public:
+  // Slots 0 to 2 hold the previous, the shown and the next picture; slot 3
+  // decodes the file after the next one while keys are held.
+  static constexpr int kCount = 4;
+
   // Bare name of the file whose picture is on screen.
   virtual std::string ShownFileName() const = 0;
   // Starts decoding the file `name` of the current directory into picture
-  // slot `slot` (0, 1 or 2) and returns at once. One load at a time per slot.
+  // slot `slot` and returns at once. One load at a time per slot.
   virtual void StartLoad(const std::string& name, int slot) = 0;
   // Whether the load into slot has ended (FinishLoad would not wait).
   virtual bool LoadEnded(int slot) const = 0;
@@ -43,17 +58,17 @@ class StepHost {
   // Gives the load into slot up: the slot keeps its earlier picture and name,
   // and the file is no longer held open when this returns.
   virtual void CancelLoad(int slot) = 0;
+  // Gives the load into slot up and lets the slot's picture and name go.
+  virtual void EmptySlot(int slot) = 0;
   // Name of the file whose picture the slot holds (empty when none).
   virtual std::string SlotFileName(int slot) const = 0;
-  // Puts a copy of the slot's picture into the picture area, makes the slot's
-  // file name the shown file name, lays it out with ShowPicture and repaints at
-  // once, so that the picture is on screen before the next decode starts.
+  // Puts the slot's picture into the picture area, makes the slot's file
+  // name the shown file name, lays it out and repaints at once, so that the
+  // picture is on screen before the next decode starts.
   virtual void ShowSlot(int slot) = 0;
-  // Message box "表示可能ファイルが見つかりません", caption "検索エラー", OK only.
-  virtual void ReportNoFiles() = 0;
 
  protected:
-  ~StepHost() = default;
+  ~PictureSlots() = default;
 };
 
 // The list state of the folder being stepped through.
@@ -66,7 +81,7 @@ class StepHost {
 // the entry shown. An empty list is always stale.
 class FileStepper {
  public:
-  explicit FileStepper(StepHost& host) : host_(host) {}
+  FileStepper(StepHost& folder, PictureSlots& slots) : folder_(folder), slots_(slots) {}
 
   // The folder's files in the sort order.
   const std::vector<FileEntry>& Entries() const { return entries_; }
@@ -78,10 +93,12 @@ class FileStepper {
   // one.
   bool SlotsReady() const { return slotsReady_; }
   // The picture slots (0, 1 and 2 at start) of the previous, the shown and
-  // the next file; only steps rotate them.
+  // the next file, and the spare one (3 at start) that decodes the file after
+  // the next while keys are held; only steps rotate them.
   int PrevSlot() const { return prevSlot_; }
   int ShownSlot() const { return shownSlot_; }
   int NextSlot() const { return nextSlot_; }
+  int SpareSlot() const { return spareSlot_; }
 
   // Lists the current directory, sorts it and finds the shown file.
   void BuildFileList();
@@ -98,6 +115,12 @@ class FileStepper {
   // The close step lets the entries go.
   void ReleaseList() { entries_.clear(); }
 
+  // Once an opened picture is on screen: builds the list if it is stale and
+  // decodes both neighbours ahead (the next first), so that the first step
+  // is as quick as the ones after. Nothing happens while a decode ahead is
+  // under way, the neighbours are ready or the shown file is not listed.
+  void DecodeNeighboursAhead();
+
   // Shows the next (forward) or previous file, wrapping around the list's
   // ends, dropping files that cannot be shown, and decodes the following
   // neighbour ahead after the picture is on screen. When nothing else can be
@@ -106,14 +129,18 @@ class FileStepper {
   // ReportNoFiles, and a removed shown file's entry is dropped. If a decode
   // throws, the failing entry is dropped, the state stays consistent and the
   // error ends the step.
+  //
+  // A step that comes while the decode ahead in its direction is still under
+  // way (keys held) has the file after the next one decoded at the same time
+  // in the spare slot, which the next step takes as its decode ahead.
   void StepImage(bool forward);
 
   // Decodes the nearest loadable entry in the given direction into the next
-  // slot (forward) or the previous one, dropping the entries that fail on the way; the
-  // shown entry is never dropped. Returns the index of the entry the slot now
-  // holds, or nothing when the search ended on the shown entry without a
-  // picture or the list ran empty. Needs a built list and no decode ahead
-  // under way.
+  // slot (forward) or the previous one, dropping the entries that fail on the
+  // way; the shown entry is never dropped. Returns the index of the entry the
+  // slot now holds, or nothing when the search ended on the shown entry
+  // without a picture or the list ran empty. Needs a built list and no
+  // decode ahead under way.
   std::optional<size_t> FillNeighbour(bool forward);
 
   // The load into slot has ended: the decode ahead goes on with its result.
@@ -138,21 +165,34 @@ class FileStepper {
     size_t index;
     int slot;
   };
+  // The load into the spare slot of the file after the next one.
+  struct FarLoad {
+    bool forward;
+    std::string name;
+  };
 
   void StartFill(bool forward);
   void ContinueFill(bool loaded);
   void FillEnded(std::optional<size_t> found);
   bool FinishFillLoad(bool announced);
+  bool FillUnderWay(bool forward) const;
+  bool DropFillBehind(bool forward);
   bool ShownEntryListed() const;
   bool NeighbourHeld(bool forward) const;
   size_t NeighbourIndex(bool forward) const;
+  size_t IndexAfter(size_t index, bool forward) const;
   void DropEntry(size_t index);
   void EndStepWithoutPicture();
   size_t RemoveShownEntry(size_t target);
   void RotateSlots(bool forward, bool shownLeavesList);
-  void StartDecodeAhead(bool forward, bool behindFirst);
+  void StartDecodeAhead(bool forward, bool behindFirst, bool keysHeld);
+  bool TakeFarLoad(bool forward);
+  void StartFarLoad(bool forward);
+  void DropFarLoad();
+  void DropFarLoadAtRest();
 
-  StepHost& host_;
+  StepHost& folder_;
+  PictureSlots& slots_;
   std::vector<FileEntry> entries_;
   int shownIndex_ = -1;
   bool shownFileRemoved_ = false;
@@ -160,6 +200,7 @@ class FileStepper {
   int prevSlot_ = 0;
   int shownSlot_ = 1;
   int nextSlot_ = 2;
+  int spareSlot_ = 3;
   std::optional<Fill> fill_;
   // The entry the last ended fill put into its slot.
   std::optional<size_t> filled_;
@@ -169,6 +210,7 @@ class FileStepper {
   bool aheadForward_ = true;
   std::optional<bool> nextFill_;
   bool fillsFound_ = true;
+  std::optional<FarLoad> far_;
 };
 
 }  // namespace bex

@@ -14,31 +14,9 @@
 
 namespace bex {
 
-// What stepping needs from the decoder slots and the picture view.
-class PictureSlots {
- public:
-  // Bare name of the file whose picture is on screen.
-  virtual std::string ShownFileName() const = 0;
-  // Decoding the file `name` of the current directory into picture slot
-  // `slot` while the window goes on, as StepHost describes it; a wait for the
-  // result shows that a picture is being loaded.
-  virtual void StartLoad(const std::string& name, int slot) = 0;
-  virtual bool LoadEnded(int slot) const = 0;
-  virtual bool FinishLoad(int slot, bool announced) = 0;
-  virtual void CancelLoad(int slot) = 0;
-  // Name of the file whose picture the slot holds (empty when none).
-  virtual std::string SlotFileName(int slot) const = 0;
-  // Shows the slot's decoded picture and its file name, laid out and painted
-  // at once, so that the picture is on screen before the next decode starts.
-  virtual void ShowSlot(int slot) = 0;
-
- protected:
-  ~PictureSlots() = default;
-};
-
 class FolderStepper : private StepHost {
  public:
-  FolderStepper(HWND owner, PictureSlots& pictures) : owner_(owner), pictures_(pictures) {}
+  FolderStepper(HWND owner, PictureSlots& pictures) : owner_(owner), stepper_(*this, pictures) {}
   FolderStepper(const FolderStepper&) = delete;
   FolderStepper& operator=(const FolderStepper&) = delete;
 
@@ -50,6 +28,9 @@ class FolderStepper : private StepHost {
   // The refresh command: the list is built again when next needed.
   void InvalidateFileList() { stepper_.InvalidateFileList(); }
   void Step(bool forward) { stepper_.StepImage(forward); }
+  // An opened picture is on screen and the window idle: the neighbours are
+  // decoded ahead of the first step.
+  void DecodeNeighboursAhead() { stepper_.DecodeNeighboursAhead(); }
   // The decode into slot has ended: the decode ahead goes on with it.
   void DecodeEnded(int slot) { stepper_.LoadFinished(slot); }
   // The file `name` of the folder is about to be deleted or moved: no decode
@@ -59,8 +40,10 @@ class FolderStepper : private StepHost {
   void StopDecoding() { stepper_.CancelDecodeAhead(); }
   // The close step lets the list go.
   void ReleaseList() { stepper_.ReleaseList(); }
-  // The slot that holds the shown picture.
+  // The slots that hold the shown picture and its neighbours.
   int ShownSlot() const { return stepper_.ShownSlot(); }
+  int PrevSlot() const { return stepper_.PrevSlot(); }
+  int NextSlot() const { return stepper_.NextSlot(); }
   // The shown file has been deleted or moved.
   bool ShownFileRemoved() const { return stepper_.ShownFileRemoved(); }
   void MarkShownFileRemoved() { stepper_.MarkShownFileRemoved(); }
@@ -83,22 +66,12 @@ class FolderStepper : private StepHost {
 
  private:
   std::vector<FileEntry> ListFolder() override;
-  std::string ShownFileName() const override { return pictures_.ShownFileName(); }
-  void StartLoad(const std::string& name, int slot) override { pictures_.StartLoad(name, slot); }
-  bool LoadEnded(int slot) const override { return pictures_.LoadEnded(slot); }
-  bool FinishLoad(int slot, bool announced) override {
-    return pictures_.FinishLoad(slot, announced);
-  }
-  void CancelLoad(int slot) override { pictures_.CancelLoad(slot); }
-  std::string SlotFileName(int slot) const override { return pictures_.SlotFileName(slot); }
-  void ShowSlot(int slot) override { pictures_.ShowSlot(slot); }
   void ReportNoFiles() override;
 
   HWND owner_;
-  PictureSlots& pictures_;
   int sortKind_ = kSortByName;
   int sortDirection_ = kSortAscending;
-  FileStepper stepper_{*this};
+  FileStepper stepper_;
 };
 
 }  // namespace bex

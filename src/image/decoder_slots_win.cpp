@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "common/files_win.h"
+#include "image/image_area_win.h"
 
 namespace bex {
 namespace {
@@ -42,8 +43,6 @@ void WaitWithLiveWindows(HANDLE handle) {
     }
   }
 }
-
-bool Ended(HANDLE thread) { return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; }
 
 // One slot loading the plug-in folder on a thread of its own.
 struct FolderLoad {
@@ -89,10 +88,12 @@ bool DecoderSlots::Decode(const std::string& name, int slot, HWND progressWindow
 
 // The file's full path is taken now: the current directory may change while
 // the decode runs.
-void DecoderSlots::StartDecode(const std::string& name, int slot, HWND notify, UINT message) {
+void DecoderSlots::StartDecode(const std::string& name, int slot, HWND notify, UINT message,
+                               const std::optional<LayoutInput>& layout) {
   CancelDecode(slot);
   auto job = std::make_unique<Job>();
   job->slot = &slots_[slot];
+  job->layout = layout;
   job->name = name;
   const std::string full = FullPath(name);
   job->path = full.empty() ? name : full;
@@ -100,55 +101,99 @@ void DecoderSlots::StartDecode(const std::string& name, int slot, HWND notify, U
   job->message = message;
   job->index = slot;
   slots_[slot].AllowCalls();
+  Run(std::move(job), slot);
+}
+
+void DecoderSlots::Run(std::unique_ptr<Job> job, int slot) {
   job->thread = CreateThread(nullptr, 0, RunJob, job.get(), 0, nullptr);
-  if (!job->thread) RunJob(job.get());  // no thread to spare: decode here
+  if (!job->thread) RunJob(job.get());  // no thread to spare: run it here
   jobs_[slot] = std::move(job);
 }
 
 DWORD WINAPI DecoderSlots::RunJob(void* param) {
   Job& job = *static_cast<Job*>(param);
   try {
-    job.decoded = PathExists(job.path) && job.slot->PrepareFile(job.name, job.path) &&
-                  job.slot->DecodePicture();
+    if (job.slot) {
+      job.decoded = PathExists(job.path) && job.slot->PrepareFile(job.name, job.path) &&
+                    job.slot->DecodePicture();
+      if (job.decoded) job.picture = job.slot->Picture();
+    }
+    if (job.picture && job.layout) job.copy = MakeDisplayCopy(*job.picture, *job.layout);
   } catch (...) {
     job.error = std::current_exception();
   }
+  // Before the report: its reader may come before the thread has returned.
+  job.ended = true;
   if (job.notify) PostMessageA(job.notify, job.message, static_cast<WPARAM>(job.index), 0);
   return 0;
 }
 
 bool DecoderSlots::DecodeEnded(int slot) const {
   const Job* job = jobs_[slot].get();
-  return !job || !job->thread || Ended(job->thread);
+  return !job || job->ended;
 }
 
 bool DecoderSlots::FinishDecode(int slot, HWND progressWindow) {
   if (!jobs_[slot]) return false;
   std::unique_ptr<Job> job = std::move(jobs_[slot]);
   std::unique_ptr<CaptionDuringDecode> caption;
-  if (job->thread && !Ended(job->thread)) {
-    caption = std::make_unique<CaptionDuringDecode>(progressWindow);
+  if (!job->ended) caption = std::make_unique<CaptionDuringDecode>(progressWindow);
+  if (job->thread) {
     WaitWithLiveWindows(job->thread);
+    CloseHandle(job->thread);
   }
-  if (job->thread) CloseHandle(job->thread);
   if (job->error) std::rethrow_exception(job->error);
-  if (job->decoded && caption) caption->Keep();
-  return job->decoded;
+  if (!job->decoded) return false;
+  copies_[slot] = std::move(job->copy);
+  if (caption) caption->Keep();
+  return true;
 }
 
+// A display copy is not cancelled: it takes a moment, and no module is
+// involved.
 void DecoderSlots::CancelDecode(int slot) {
   const std::unique_ptr<Job> job = std::move(jobs_[slot]);
   if (!job || !job->thread) return;
-  job->slot->CancelCalls();
+  if (job->slot) job->slot->CancelCalls();
   WaitForSingleObject(job->thread, INFINITE);
   CloseHandle(job->thread);
 }
 
-void DecoderSlots::ReleasePictures() {
-  for (int slot = 0; slot < kCount; ++slot) {
+void DecoderSlots::Empty(int slot) {
+  CancelDecode(slot);
+  slots_[slot].ReleasePicture();
+  copies_[slot].reset();
+}
+
+BitmapRef DecoderSlots::DisplayCopy(int slot) {
+  const Job* job = jobs_[slot].get();
+  if (job && !job->slot) {
+    if (job->thread) WaitForSingleObject(job->thread, INFINITE);
+    copies_[slot] = job->copy;
     CancelDecode(slot);
-    slots_[slot].ReleasePicture();
   }
+  return copies_[slot];
+}
+
+void DecoderSlots::PrepareDisplayCopies(const LayoutInput& layout,
+                                        std::initializer_list<int> slots) {
+  for (const int slot : slots) {
+    const BitmapRef picture = slots_[slot].Picture();
+    if (jobs_[slot] || !picture) continue;
+    const std::optional<SIZE> size = DisplayCopySize(*picture, layout);
+    const BitmapRef& copy = copies_[slot];
+    if (size && copy && copy->Width() == size->cx && copy->Height() == size->cy) continue;
+    copies_[slot].reset();
+    if (!size) continue;
+    auto job = std::make_unique<Job>();
+    job->picture = picture;
+    job->layout = layout;
+    Run(std::move(job), slot);
+  }
+}
+
+void DecoderSlots::ReleasePictures() {
+  for (int slot = 0; slot < kCount; ++slot) Empty(slot);
 }
 
 }  // namespace bex

@@ -37,6 +37,14 @@ std::shared_ptr<Bitmap> RenderRegion(const Bitmap& picture, int displayWidth, in
   return out;
 }
 
+// Same size: the picture itself. Smaller: the area-averaged picture, made
+// once for the size. Larger: only the part to paint, with repeated pixels.
+bool PaintsShrunkCopy(const Bitmap& picture, int width, int height) {
+  const bool same = picture.Width() == width && picture.Height() == height;
+  return !same && static_cast<int64_t>(width) * height <=
+                      static_cast<int64_t>(picture.Width()) * picture.Height();
+}
+
 void Blit(HDC dc, const RECT& to, const Bitmap& from, int fromX, int fromY) {
   HDC mem = CreateCompatibleDC(dc);
   HGDIOBJ old = SelectObject(mem, from.Handle());
@@ -46,6 +54,24 @@ void Blit(HDC dc, const RECT& to, const Bitmap& from, int fromX, int fromY) {
 }
 
 }  // namespace
+
+std::optional<SIZE> DisplayCopySize(const Bitmap& picture, const LayoutInput& layout) {
+  LayoutInput in = layout;
+  in.pictureWidth = picture.Width();
+  in.pictureHeight = picture.Height();
+  const LayoutResult out = LayOutPicture(in);
+  if (out.imageWidth <= 0 || out.imageHeight <= 0 ||
+      !PaintsShrunkCopy(picture, out.imageWidth, out.imageHeight)) {
+    return std::nullopt;
+  }
+  return SIZE{out.imageWidth, out.imageHeight};
+}
+
+BitmapRef MakeDisplayCopy(const Bitmap& picture, const LayoutInput& layout) {
+  const std::optional<SIZE> size = DisplayCopySize(picture, layout);
+  if (!size) return nullptr;
+  return RenderRegion(picture, size->cx, size->cy, 0, 0, size->cx, size->cy);
+}
 
 ImageArea::ImageArea(HWND parent, MouseHandler onMouse) : onMouse_(std::move(onMouse)) {
   RegisterImageAreaClass(&ImageArea::WindowProc);
@@ -60,8 +86,9 @@ ImageArea::~ImageArea() {
   }
 }
 
-void ImageArea::SetPicture(BitmapRef picture) {
+void ImageArea::SetPicture(BitmapRef picture, BitmapRef copy) {
   picture_ = std::move(picture);
+  prepared_ = std::move(copy);
   shrunk_.reset();
   InvalidateRect(hwnd_, nullptr, FALSE);
 }
@@ -108,7 +135,9 @@ void ImageArea::RepaintNow() {
 }
 
 const Bitmap* ImageArea::ShrunkPicture() const {
-  if (!shrunk_) shrunk_ = RenderDisplayed();
+  const bool preparedFits =
+      prepared_ && prepared_->Width() == width_ && prepared_->Height() == height_;
+  if (!shrunk_) shrunk_ = preparedFits ? prepared_ : RenderDisplayed();
   return shrunk_.get();
 }
 
@@ -117,8 +146,6 @@ std::shared_ptr<Bitmap> ImageArea::RenderDisplayed() const {
   return RenderRegion(*picture_, width_, height_, 0, 0, width_, height_);
 }
 
-// Same size: straight copy. Smaller: the area-averaged picture, made once for
-// this size. Larger: only the part to paint, with repeated pixels.
 void ImageArea::Paint() {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd_, &ps);
@@ -130,8 +157,7 @@ void ImageArea::Paint() {
   std::shared_ptr<Bitmap> part;
   if (picture_ && picture_->Width() == width_ && picture_->Height() == height_) {
     whole = picture_.get();
-  } else if (picture_ && static_cast<int64_t>(width_) * height_ <=
-                             static_cast<int64_t>(picture_->Width()) * picture_->Height()) {
+  } else if (picture_ && PaintsShrunkCopy(*picture_, width_, height_)) {
     whole = ShrunkPicture();
   } else if (picture_ && r.right > r.left && r.bottom > r.top) {
     part =

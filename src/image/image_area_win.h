@@ -11,10 +11,20 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 
 #include "image/bitmap_win.h"
+#include "image/layout.h"
 
 namespace bex {
+
+// The size of the shrunk copy of picture that the image area paints when it
+// shows the picture laid out by layout (whose picture size is the picture's
+// own); none when the area paints the picture itself or a part of it.
+std::optional<SIZE> DisplayCopySize(const Bitmap& picture, const LayoutInput& layout);
+// That copy, made ahead of showing the picture (on any thread); null when
+// none is painted or it does not fit in memory.
+BitmapRef MakeDisplayCopy(const Bitmap& picture, const LayoutInput& layout);
 
 class ImageArea {
  public:
@@ -27,7 +37,9 @@ class ImageArea {
 
   HWND Handle() const { return hwnd_; }
   const BitmapRef& Picture() const { return picture_; }
-  void SetPicture(BitmapRef picture);
+  // copy: the picture's display copy made ahead, if any; it is painted when
+  // it has the displayed size.
+  void SetPicture(BitmapRef picture, BitmapRef copy = nullptr);
   // The displayed picture's size.
   int Width() const { return width_; }
   int Height() const { return height_; }
@@ -58,7 +70,8 @@ class ImageArea {
   int height_ = 0;
   POINT origin_ = {0, 0};  // the picture's top-left corner in the parent
   POINT shown_ = {0, 0};   // the picture's pixel at the window's top-left corner
-  mutable std::shared_ptr<Bitmap> shrunk_;
+  BitmapRef prepared_;
+  mutable BitmapRef shrunk_;
 };
 
 }  // namespace bex

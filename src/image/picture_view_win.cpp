@@ -28,24 +28,35 @@ void PictureView::ShowFolder(std::string folder) {
   zoomPercent_ = 100;
 }
 
-void PictureView::ShowStepped(BitmapRef picture, std::string name) {
-  area_->SetPicture(std::move(picture));
+void PictureView::ShowStepped(BitmapRef picture, BitmapRef copy, std::string name) {
+  area_->SetPicture(std::move(picture), std::move(copy));
   shown_.SetName(std::move(name));
   ShowPicture();
   area_->RepaintNow();
 }
 
-void PictureView::ShowPicture() {
-  const BitmapRef& picture = area_->Picture();
-  if (!hasPicture_ || !picture) return;
+std::optional<LayoutInput> PictureView::NextLayout() const {
+  if (!hasPicture_) return std::nullopt;
   LayoutInput in;
-  in.pictureWidth = picture->Width();
-  in.pictureHeight = picture->Height();
   in.zoomPercent = zoomPercent_;
   in.fitMode = fitMode_;
   in.window = Geometry();
   in.desktopWidth = desktop_.width;
   in.desktopHeight = desktop_.height;
+  return in;
+}
+
+void PictureView::SetFitMode(int mode) {
+  fitMode_ = mode;
+  if (onLayout_) onLayout_();
+}
+
+void PictureView::ShowPicture() {
+  const BitmapRef& picture = area_->Picture();
+  if (!hasPicture_ || !picture) return;
+  LayoutInput in = *NextLayout();
+  in.pictureWidth = picture->Width();
+  in.pictureHeight = picture->Height();
   const LayoutResult out = LayOutPicture(in);
   zoomPercent_ = out.zoomPercent;
   scrollX_ = 0;
@@ -54,6 +65,7 @@ void PictureView::ShowPicture() {
   if (out.windowResized) SetOuterSize(out.outerWidth, out.outerHeight);
   UpdateScrollBars();
   SetTitle(shown_.Name() + " [" + std::to_string(zoomPercent_) + "%]");
+  if (onLayout_) onLayout_();
 }
 
 void PictureView::FillClientArea() {

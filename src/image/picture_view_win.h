@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -47,18 +48,27 @@ class PictureView {
   // Some slot holds a decoded picture: zoom keys and scrolling take effect.
   void NotePictureDecoded() { hasPicture_ = true; }
   bool HasPicture() const { return hasPicture_; }
-  // The picture of the shown file, decoded: in the image area at once.
-  void SetPicture(BitmapRef picture) { area_->SetPicture(std::move(picture)); }
+  // The picture of the shown file, decoded, with its display copy if one was
+  // made ahead: in the image area at once.
+  void SetPicture(BitmapRef picture, BitmapRef copy) {
+    area_->SetPicture(std::move(picture), std::move(copy));
+  }
   // Shows the picture of a newly opened file at 100 % and paints it at once.
   void ShowOpened();
   // A folder was opened: no file of it is shown yet, and its first picture
   // comes at 100 %.
   void ShowFolder(std::string folder);
-  // Shows another file of the folder, already decoded, and paints it at once.
-  void ShowStepped(BitmapRef picture, std::string name);
+  // Shows another file of the folder, already decoded (with its display copy
+  // if one was made ahead), and paints it at once.
+  void ShowStepped(BitmapRef picture, BitmapRef copy, std::string name);
   // Lays the picture out by the fit mode and the zoom and sets the title to
   // the file name followed by the zoom.
   void ShowPicture();
+  // How the next picture shown would be laid out (its picture size left
+  // out); none before any picture was decoded.
+  std::optional<LayoutInput> NextLayout() const;
+  // Called after every layout of a picture and every change of the fit mode.
+  void OnLayout(std::function<void()> handler) { onLayout_ = std::move(handler); }
   // The image area takes the client area's size (at start, without picture).
   void FillClientArea();
 
@@ -69,7 +79,7 @@ class PictureView {
 
   // --- zoom and fitting (zoom_win.cpp) --------------------------------------
   int FitMode() const { return fitMode_; }
-  void SetFitMode(int mode) { fitMode_ = mode; }
+  void SetFitMode(int mode);
   // A zoom item of the command menu: its percentage, or 0 to ask for one.
   void ZoomToPreset(int percent);
   void ZoomStepUp(bool shift);
@@ -113,6 +123,7 @@ class PictureView {
   int scrollY_ = 0;
   bool updatingBars_ = false;
   bool inResize_ = false;
+  std::function<void()> onLayout_;
 };
 
 }  // namespace bex

@@ -120,7 +120,11 @@ class DecoderSlot {
   // When the decode fails (false, or BexError for a ".BMP" file the reader
   // rejects) the slot keeps its earlier picture and name.
   bool DecodePicture();
-  void ReleasePicture() { picture_.reset(); }
+  // The slot then holds no picture, under no name.
+  void ReleasePicture() {
+    picture_.reset();
+    fileName_.clear();
+  }
   // Makes the plug-in call under way, and later ones, fail at once (from any
   // thread), until AllowCalls.
   void CancelCalls() { helper_.Cancel(); }

@@ -87,6 +87,15 @@ class MouseAndHandOff : public ::testing::Test {
 
   std::string Picture(const std::string& name) const { return pictures_ + "\\" + name; }
   std::string Quoted(const std::string& name) const { return "\"" + Picture(name) + "\""; }
+  // The name, under the pictures, of a test picture written alone in a folder
+  // of its own: opening it decodes no other file ahead, so that a trace of
+  // the decodes shows the opened files only.
+  std::string WriteAlone(const std::string& name, int width, Rgb colour) const {
+    const std::string lone = name + ".alone\\" + name;
+    CreateDirectoryA(Picture(name + ".alone").c_str(), nullptr);
+    WriteTestPicture(Picture(lone), width, 150, colour);
+    return lone;
+  }
 
   static ViewerOptions Options(bool noSecondLaunch, const char* plugin = "testspi\\tst1.spi") {
     ViewerOptions options;
@@ -263,16 +272,18 @@ TEST_F(MouseAndHandOff, RightButtonOpensThePopupMenu) {
 
 TEST_F(MouseAndHandOff, LaunchWithTheLockHeldHandsEveryFileToTheRunningViewer) {
   const Rgb colours[] = {kRed, kGreen, kBlue, kWhite};
+  std::vector<std::string> names;
   for (int i = 0; i < 4; ++i) {
-    WriteTestPicture(Picture(std::string(1, static_cast<char>('a' + i)) + ".tst"), 200 + 20 * i,
-                     150, colours[i]);
+    names.push_back(
+        WriteAlone(std::string(1, static_cast<char>('a' + i)) + ".tst", 200 + 20 * i, colours[i]));
   }
   const PluginTrace trace(folder_ + "\\trace.log");
-  Viewer viewer = StartOn("a.tst", Options(true, "testspi\\trace.spi"));
+  Viewer viewer = StartOn(names[0], Options(true, "testspi\\trace.spi"));
   ASSERT_TRUE(InstanceLockExists()) << ProgramsRunning();
 
-  EXPECT_EQ(LaunchAndWait(viewer, Quoted("b.tst") + " " + Quoted("c.tst") + " " + Quoted("d.tst")),
-            DWORD{0});
+  EXPECT_EQ(
+      LaunchAndWait(viewer, Quoted(names[1]) + " " + Quoted(names[2]) + " " + Quoted(names[3])),
+      DWORD{0});
   EXPECT_EQ(viewer.WaitForTitle("d.tst [100%]"), "d.tst [100%]");
   EXPECT_TRUE(ReachesClientSize(viewer, {260, 150}));
   EXPECT_EQ(trace.DecodedNames(), (std::vector<std::string>{"a.tst", "b.tst", "c.tst", "d.tst"}))
@@ -380,10 +391,10 @@ TEST_F(MouseAndHandOff, HandOffDuringTheDeleteQuestionOpensOnceTheShownFileIsDel
 
 TEST_F(MouseAndHandOff, DroppedFilesShowTheFirstAndGiveTheRestToOneNewCopy) {
   WriteSolidBmp(Picture("x.bmp"), 200, 140, kWhite);
+  std::vector<std::string> dropped;
   for (const char* name : {"a.tst", "b.tst", "c.tst"}) {
-    WriteTestPicture(Picture(name), 220, 150, kGreen);
+    dropped.push_back(Picture(WriteAlone(name, 220, kGreen)));
   }
-  const std::vector<std::string> dropped = {Picture("a.tst"), Picture("b.tst"), Picture("c.tst")};
 
   // Without the option each copy shows one file and starts the next.
   {

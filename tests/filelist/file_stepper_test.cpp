@@ -14,8 +14,9 @@ namespace {
 // `broken` make the decoder throw. A slot holds the picture of the file it
 // last decoded, under that file's name; a failed decode keeps both. A load
 // has ended as soon as it started, unless `held` keeps it under way until
-// FinishLoad waits for it. Records every call in order.
-class FakeHost : public StepHost {
+// FinishLoad waits for it or the test ends it (End). Records every call in
+// order.
+class FakeHost : public StepHost, public PictureSlots {
  public:
   std::vector<FileEntry> ListFolder() override {
     calls.push_back("list");
@@ -27,8 +28,9 @@ class FakeHost : public StepHost {
   void StartLoad(const std::string& name, int slot) override {
     calls.push_back("load " + name + " " + std::to_string(slot));
     loading[slot] = name;
+    ended.erase(slot);
   }
-  bool LoadEnded(int) const override { return !held; }
+  bool LoadEnded(int slot) const override { return !held || ended.count(slot); }
   bool FinishLoad(int slot, bool) override {
     const std::string name = loading[slot];
     loading[slot].clear();
@@ -40,6 +42,11 @@ class FakeHost : public StepHost {
   void CancelLoad(int slot) override {
     calls.push_back("cancel " + std::to_string(slot));
     loading[slot].clear();
+  }
+  void EmptySlot(int slot) override {
+    calls.push_back("empty " + std::to_string(slot));
+    loading[slot].clear();
+    slotPicture[slot].clear();
   }
   bool LoadNow(const std::string& name, int slot) {
     StartLoad(name, slot);
@@ -69,9 +76,10 @@ class FakeHost : public StepHost {
   std::set<std::string> loadable;
   std::set<std::string> broken;
   std::string shown;
-  std::string slotPicture[3];
-  std::string loading[3];
+  std::string slotPicture[kCount];
+  std::string loading[kCount];
   bool held = false;
+  std::set<int> ended;
   std::vector<std::string> calls;
 };
 
@@ -89,6 +97,12 @@ class FileStepperTest : public ::testing::Test {
     if (!host.LoadNow(name, stepper.ShownSlot())) return false;
     Open(name);
     return true;
+  }
+
+  // A held load ends and the window reports it.
+  void End(int slot) {
+    host.ended.insert(slot);
+    stepper.LoadFinished(slot);
   }
 
   void Delete(const std::string& name) {
@@ -113,9 +127,10 @@ class FileStepperTest : public ::testing::Test {
   }
 
   void ExpectConsistent() const {
-    std::vector<int> slots{stepper.PrevSlot(), stepper.ShownSlot(), stepper.NextSlot()};
+    std::vector<int> slots{stepper.PrevSlot(), stepper.ShownSlot(), stepper.NextSlot(),
+                           stepper.SpareSlot()};
     std::sort(slots.begin(), slots.end());
-    EXPECT_EQ(slots, (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(slots, (std::vector<int>{0, 1, 2, 3}));
     const auto& list = stepper.Entries();
     if (stepper.ShownIndex() < 0) {
       EXPECT_FALSE(stepper.SlotsReady());
@@ -137,7 +152,7 @@ class FileStepperTest : public ::testing::Test {
   }
 
   FakeHost host;
-  FileStepper stepper{host};
+  FileStepper stepper{host, host};
 };
 
 using Calls = std::vector<std::string>;
@@ -506,6 +521,149 @@ TEST_F(FileStepperTest, AFileAboutToGoIsLetGoOfOnlyByADecodeThatReadsIt) {
   host.held = false;
   EXPECT_EQ(Step(true), "a.bmp") << "the picture stays";
   EXPECT_EQ(host.calls.back(), "report");
+}
+
+TEST_F(FileStepperTest, OpenedPictureHasBothNeighboursDecodedBeforeTheFirstKey) {
+  host.AddFiles({"a.bmp", "b.bmp", "c.bmp", "d.bmp"});
+  Open("b.bmp");
+  host.held = true;
+  stepper.DecodeNeighboursAhead();
+  EXPECT_EQ(host.calls, (Calls{"list", "load c.bmp 2"})) << "the next one first";
+  End(2);
+  EXPECT_EQ(host.calls.back(), "load a.bmp 0");
+  End(0);
+  EXPECT_TRUE(stepper.SlotsReady());
+  host.calls.clear();
+  stepper.DecodeNeighboursAhead();
+  EXPECT_TRUE(host.calls.empty()) << "ready neighbours are not decoded again";
+
+  EXPECT_EQ(Step(false), "a.bmp");
+  EXPECT_EQ(host.calls, (Calls{"show 0", "load d.bmp 2"})) << "no decode before showing";
+
+  // A step forward does not wait for the neighbour behind, still decoding.
+  Open("b.bmp");
+  stepper.DecodeNeighboursAhead();
+  End(stepper.NextSlot());
+  host.calls.clear();
+  stepper.StepImage(true);
+  EXPECT_EQ(host.shown, "c.bmp");
+  EXPECT_EQ(host.calls, (Calls{"cancel 2", "show 1", "load d.bmp 2"}));
+  host.held = false;
+  stepper.SettleDecodeAhead();
+  ExpectConsistent();
+  EXPECT_EQ(Step(false), "b.bmp");
+  EXPECT_EQ(Step(false), "a.bmp");
+
+  // Nor does it start it once the neighbour ahead it waited for has come.
+  Open("b.bmp");
+  host.held = true;
+  stepper.DecodeNeighboursAhead();
+  const std::string behind = "load a.bmp " + std::to_string(stepper.PrevSlot());
+  stepper.StepImage(true);
+  EXPECT_EQ(host.shown, "c.bmp");
+  EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), behind), 0);
+  host.held = false;
+  EXPECT_EQ(Step(false), "b.bmp");
+  EXPECT_EQ(Step(false), "a.bmp");
+}
+
+TEST_F(FileStepperTest, NothingIsDecodedAheadOfARemovedOrUnlistedOrOnlyPicture) {
+  host.AddFiles({"a.bmp"});
+  Open("a.bmp");
+  stepper.DecodeNeighboursAhead();
+  Open("x.bmp");
+  stepper.DecodeNeighboursAhead();
+  host.AddFiles({"b.bmp"});
+  Open("a.bmp");
+  stepper.MarkShownFileRemoved();
+  stepper.DecodeNeighboursAhead();
+  EXPECT_EQ(host.calls, (Calls{"list", "list"}));
+}
+
+// Keys every few milliseconds while each decode takes far longer: from the
+// second step on, the file after the next decodes beside the next one, and
+// the step after takes it over instead of decoding it again.
+TEST_F(FileStepperTest, HeldKeysDecodeTwoAheadAndEveryKeyIsOneStepInOrder) {
+  host.AddFiles({"01.bmp", "02.bmp", "03.bmp", "04.bmp", "05.bmp", "06.bmp", "07.bmp"});
+  Open("01.bmp");
+  stepper.DecodeNeighboursAhead();
+  stepper.SettleDecodeAhead();
+  host.held = true;
+  Names shown;
+  std::vector<int> loadsPerStep;
+  for (int key = 0; key < 5; ++key) {
+    host.calls.clear();
+    stepper.StepImage(true);
+    shown.push_back(host.shown);
+    loadsPerStep.push_back(static_cast<int>(std::count_if(
+        host.calls.begin(), host.calls.end(), [](const std::string& c) { return c[0] == 'l'; })));
+    ExpectConsistent();
+  }
+  EXPECT_EQ(shown, (Names{"02.bmp", "03.bmp", "04.bmp", "05.bmp", "06.bmp"}));
+  EXPECT_EQ(loadsPerStep, (std::vector<int>{1, 2, 1, 1, 1}))
+      << "one new load a step once two are under way";
+  EXPECT_EQ(host.loading[stepper.NextSlot()], "07.bmp");
+  EXPECT_EQ(host.loading[stepper.SpareSlot()], "01.bmp");
+
+  // The keys stop: the loads end, and the one two ahead is let go.
+  End(stepper.NextSlot());
+  EXPECT_EQ(host.slotPicture[stepper.SpareSlot()], "") << "still under way";
+  host.calls.clear();
+  End(stepper.SpareSlot());
+  EXPECT_EQ(host.calls, (Calls{"empty " + std::to_string(stepper.SpareSlot())}));
+  EXPECT_TRUE(stepper.SlotsReady());
+  ExpectConsistent();
+  host.held = false;
+  EXPECT_EQ(Step(true), "07.bmp");
+  EXPECT_EQ(host.calls.size(), 2u) << "no load two ahead at rest";
+}
+
+TEST_F(FileStepperTest, LoadTwoAheadThatEndedFirstOrFailedOrWentTheOtherWay) {
+  host.AddFiles({"a.bmp", "b.bmp", "d.bmp", "e.bmp", "f.bmp"});
+  host.AddFiles({"c.txt"}, false);
+  Open("a.bmp");
+  host.held = true;
+  stepper.StepImage(true);  // b, c.txt ahead
+  stepper.StepImage(true);  // waits for c.txt, dropped, then d; shows d, e ahead, f two ahead
+  EXPECT_EQ(host.shown, "d.bmp");
+  EXPECT_EQ(host.loading[stepper.SpareSlot()], "f.bmp");
+  End(stepper.SpareSlot());
+  EXPECT_EQ(host.loading[stepper.SpareSlot()], "f.bmp") << "kept while e.bmp decodes";
+  host.calls.clear();
+  stepper.StepImage(true);
+  EXPECT_EQ(host.shown, "e.bmp");
+  EXPECT_FALSE(stepper.DecodingAhead()) << "the ended load was taken over at once";
+  EXPECT_EQ(host.slotPicture[stepper.NextSlot()], "f.bmp");
+  ExpectConsistent();
+
+  // Back the other way: the load two ahead forward is given up.
+  host.calls.clear();
+  stepper.StepImage(false);
+  EXPECT_EQ(host.shown, "d.bmp");
+  EXPECT_EQ(host.loading[stepper.SpareSlot()], "");
+  host.held = false;
+  stepper.SettleDecodeAhead();
+  ExpectConsistent();
+  EXPECT_EQ(ListedNames(), (Names{"a.bmp", "b.bmp", "d.bmp", "e.bmp", "f.bmp"}));
+}
+
+TEST_F(FileStepperTest, AFileTwoAheadIsLetGoOfBeforeItIsMovedAndOnRefresh) {
+  host.AddFiles({"a.bmp", "b.bmp", "c.bmp", "d.bmp", "e.bmp"});
+  Open("a.bmp");
+  host.held = true;
+  stepper.StepImage(true);
+  stepper.StepImage(true);
+  EXPECT_EQ(host.loading[stepper.SpareSlot()], "e.bmp");
+  const std::string spare = std::to_string(stepper.SpareSlot());
+  host.calls.clear();
+  stepper.LetGoOf("e.bmp");
+  EXPECT_EQ(host.calls, (Calls{"empty " + spare}));
+  EXPECT_TRUE(stepper.DecodingAhead()) << "d.bmp still decodes";
+  stepper.StepImage(true);
+  host.calls.clear();
+  stepper.InvalidateFileList();
+  EXPECT_EQ(host.calls, (Calls{"cancel " + std::to_string(stepper.NextSlot()),
+                               "empty " + std::to_string(stepper.SpareSlot())}));
 }
 
 }  // namespace
