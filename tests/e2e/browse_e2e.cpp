@@ -325,6 +325,7 @@ TEST_F(Browse, TypedZoomIsBoundedAboveAndZeroIsTaken) {
 
 TEST_F(Browse, PictureFollowingTheWindowIsFittedAgainOnEveryResize) {
   WriteSolidBmp(Picture("wide.bmp"), 1000, 500, kWhite);
+  WriteSolidBmp(Picture("wider.bmp"), 1000, 500, kBlue);
   ViewerOptions options = WithTestPlugin();
   options.settings->Set("設定", "窓と画像の関係", 1);
   Viewer viewer = Viewer::Start(folder_, "\"" + Picture("wide.bmp") + "\"", options);
@@ -354,6 +355,13 @@ TEST_F(Browse, PictureFollowingTheWindowIsFittedAgainOnEveryResize) {
   EXPECT_TRUE(ReachesClientSize(viewer, {300, 150}));
   resizeClientTo({500, 500});
   EXPECT_EQ(viewer.WaitForTitle("wide.bmp [50%]"), "wide.bmp [50%]");
+
+  // The next picture, decoded ahead for another size, comes laid out for
+  // this one, filling the width.
+  viewer.PressKey(VK_SPACE);
+  EXPECT_EQ(viewer.WaitForTitle("wider.bmp [50%]"), "wider.bmp [50%]");
+  EXPECT_TRUE(WaitUntil([&] { return viewer.PixelAt({495, 245}) == ColourRef(kBlue); }));
+  EXPECT_EQ(viewer.PixelAt({495, 255}), ColourRef({0, 0, 0}));
 }
 
 TEST_F(Browse, WindowKeysMoveTheWindowAndStopOneStepBeyondTheDesktop) {
