@@ -147,9 +147,7 @@ TEST_F(Browse, FileThatCannotBeOpenedLeavesThePictureOnScreenTheOneStepsAndDelet
   viewer.Answer(viewer.WaitForMessageBox("Bex"), IDOK);
   viewer.PressKey(VK_SPACE);
   expectShown("c.bmp", kBlue);
-  viewer.PressKey('D');
-  viewer.Answer(viewer.WaitForMessageBox("削除確認"), IDOK);
-  EXPECT_EQ(viewer.WaitForTitle("削除完了"), "削除完了");
+  EXPECT_TRUE(DeletesTheShownFile(viewer));
   EXPECT_FALSE(FileExists(Picture("c.bmp")));
   EXPECT_TRUE(FileExists(other + "\\c.bmp"));
 }
@@ -423,11 +421,8 @@ TEST_F(Browse, WindowKeysMoveTheWindowAndStopOneStepBeyondTheDesktop) {
 TEST_F(Browse, ShiftArrowsScrollThePictureFiftyPixelsUpToItsEdges) {
   WriteCoordinateBmp(Picture("big.bmp"), 800, 600);
   ViewerOptions options = WithTestPlugin();
-  options.settings->Set("設定", "窓と画像の関係", 2)
-      .Set("窓位置", "Left", 100)
-      .Set("窓位置", "Top", 100)
-      .Set("窓位置", "Width", 330)
-      .Set("窓位置", "Height", 260);
+  options.settings->Set("設定", "窓と画像の関係", 2);
+  SetWindowBounds(*options.settings, {100, 100, 100 + 330, 100 + 260});
   Viewer viewer = Viewer::Start(folder_, "\"" + Picture("big.bmp") + "\"", options);
   ASSERT_EQ(viewer.WaitForTitle("big.bmp [100%]"), "big.bmp [100%]");
   const SIZE client = viewer.ClientSize();

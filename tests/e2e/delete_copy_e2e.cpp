@@ -10,6 +10,7 @@
 
 #include "support/bmp_writer.h"
 #include "support/linux_host.h"
+#include "support/viewer_checks.h"
 #include "support/viewer_driver.h"
 #include "support/wine_paths.h"
 
@@ -156,9 +157,7 @@ TEST_F(DeleteAndCopy, UBringsTheDeletedFileBackFromTheRecycleBinAndShowsIt) {
   WritePictures("abc");
   const std::string bytes = *ReadFileBytes(Picture('a'));
   Viewer viewer = Show('a');
-  viewer.PressKey('D');
-  viewer.Answer(viewer.WaitForMessageBox("削除確認"), IDOK);
-  EXPECT_EQ(viewer.WaitForTitle("削除完了"), "削除完了");
+  EXPECT_TRUE(DeletesTheShownFile(viewer));
   ASSERT_TRUE(FileExists(TrashFolder() + "\\" + Name('a')));
   const std::string journal = "D\t" + Picture('a') + "\r\n";
   EXPECT_EQ(JournalBecomes(journal), journal);
@@ -178,9 +177,7 @@ TEST_F(DeleteAndCopy, UBringsTheDeletedFileBackFromTheRecycleBinAndShowsIt) {
 TEST_F(DeleteAndCopy, UndoingADeleteEmptiedFromTheRecycleBinSaysSoAndDropsTheEntry) {
   WritePictures("ab");
   Viewer viewer = Show('a');
-  viewer.PressKey('D');
-  viewer.Answer(viewer.WaitForMessageBox("削除確認"), IDOK);
-  EXPECT_EQ(viewer.WaitForTitle("削除完了"), "削除完了");
+  EXPECT_TRUE(DeletesTheShownFile(viewer));
   const std::string journal = "D\t" + Picture('a') + "\r\n";
   ASSERT_EQ(JournalBecomes(journal), journal);
   ASSERT_TRUE(DeleteFileA(TrashInfo(Name('a')).c_str()));

@@ -152,11 +152,8 @@ TEST_F(MouseAndHandOff, LeftDragMovesTheWindowByThePointersMovementOverPictureAn
 TEST_F(MouseAndHandOff, ShiftDragScrollsThePictureUpToItsEdges) {
   WriteCoordinateBmp(Picture("big.bmp"), 800, 600);
   ViewerOptions options = Options(false);
-  options.settings->Set("設定", "窓と画像の関係", 2)
-      .Set("窓位置", "Left", 300)
-      .Set("窓位置", "Top", 300)
-      .Set("窓位置", "Width", 330)
-      .Set("窓位置", "Height", 260);
+  options.settings->Set("設定", "窓と画像の関係", 2);
+  SetWindowBounds(*options.settings, {300, 300, 300 + 330, 300 + 260});
   Viewer viewer = StartOn("big.bmp", options);
   const RECT window = viewer.OuterRect();
   const SIZE client = viewer.ClientSize();

@@ -14,6 +14,8 @@
 
 #include "support/bmp_writer.h"
 #include "support/linux_host.h"
+#include "support/test_pictures.h"
+#include "support/viewer_checks.h"
 #include "support/viewer_driver.h"
 #include "support/wine_paths.h"
 
@@ -26,8 +28,6 @@ constexpr char kOtherNameTitle[] = "戻し先パスの指定 (元の名前は使
 // delete, undo.
 constexpr size_t kUndoRow = 8;
 constexpr int kFileNameField = 1148;
-
-std::string TestLabel() { return ::testing::UnitTest::GetInstance()->current_test_info()->name(); }
 
 std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
 
@@ -83,6 +83,17 @@ std::string DescribeWindows(const Viewer& viewer) {
 // The lines of the undo journal for moves, newest first.
 std::string MoveLine(const std::string& from, const std::string& to) {
   return "M\t" + from + "\t" + to + "\r\n";
+}
+
+::testing::AssertionResult StartsWith(const std::string& text, const std::string& start) {
+  if (text.rfind(start, 0) == 0) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << text << "\ndoes not start with\n" << start;
+}
+
+// The start of the message for a data file that did not read and so was not
+// replaced, after the line that says what could not be saved.
+std::string NotReplacedAsUnread(const std::string& path, const std::string& notSaved) {
+  return path + notSaved + path + "\nを読み込めないため、上書きしませんでした。\n";
 }
 
 // The text rows of an open popup menu, top to bottom, and whether each shows
@@ -241,6 +252,15 @@ class Move : public ::testing::Test {
     return HistoryWrittenAfter(before);
   }
 
+  // Moves the shown a.bmp with the key A into folder under its name; the
+  // text of the "保存エラー" box that follows, answered.
+  static std::string SaveErrorOfMovingA(const Viewer& viewer, const std::string& folder) {
+    viewer.ChooseFile(ChooseInMoveMenu(viewer, {'A'}, folder), "a.bmp");
+    const MessageBoxInfo box = viewer.WaitForMessageBox("保存エラー");
+    viewer.Answer(box, IDOK);
+    return box.text;
+  }
+
   const std::string program_ = NewScratchFolder("move-" + TestLabel());
   const std::string pictures_ = program_ + "\\pictures";
 };
@@ -372,9 +392,7 @@ TEST_F(Move, ARelativeFirstNameMovesAndDeletesTheFilesOnScreen) {
   EXPECT_FALSE(FileExists(Picture("a.bmp")));
   EXPECT_TRUE(FileExists(decoys + "\\a.bmp"));
 
-  viewer.PressKey('D');
-  viewer.Answer(viewer.WaitForMessageBox("削除確認"), IDOK);
-  EXPECT_EQ(viewer.WaitForTitle("削除完了"), "削除完了");
+  EXPECT_TRUE(DeletesTheShownFile(viewer));
   EXPECT_FALSE(FileExists(Picture("b.bmp")));
   EXPECT_TRUE(FileExists(decoys + "\\b.bmp"));
 }
@@ -472,20 +490,12 @@ TEST_F(Move, AHistoryThatDoesNotReadIsNotReplacedAndTheMessageSaysWhy) {
   WriteHistory({"C:\\old", "C:\\older"});
   WritePictures({"a.bmp", "b.bmp"});
   Viewer viewer = ShowPicture("a.bmp");
-  HANDLE holder = CreateFileA(DataFile("R_DIR.DAT").c_str(), GENERIC_READ, 0, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  auto holder = HoldOpen(DataFile("R_DIR.DAT"));
 
-  viewer.ChooseFile(ChooseInMoveMenu(viewer, {'A'}, keep), "a.bmp");
-  const MessageBoxInfo box = viewer.WaitForMessageBox("保存エラー");
-  EXPECT_EQ(
-      box.text.rfind(DataFile("R_DIR.DAT") + "\nに移動先の履歴を保存できません。\n" +
-                         DataFile("R_DIR.DAT") + "\nを読み込めないため、上書きしませんでした。\n",
-                     0),
-      0u)
-      << box.text;
-  viewer.Answer(box, IDOK);
-  CloseHandle(holder);
+  EXPECT_TRUE(StartsWith(
+      SaveErrorOfMovingA(viewer, keep),
+      NotReplacedAsUnread(DataFile("R_DIR.DAT"), "\nに移動先の履歴を保存できません。\n")));
+  holder.reset();
   EXPECT_TRUE(FileExists(keep + "\\a.bmp")) << "the move stands";
   EXPECT_EQ(viewer.WaitForTitle("b.bmp [100%]"), "b.bmp [100%]");
   EXPECT_EQ(History(), CrLfLines({"C:\\old", "C:\\older"}));
@@ -516,11 +526,8 @@ TEST_F(Move, AHistoryThatCannotBeWrittenIsReportedAndTheOldFileStays) {
     if (full) break;
   }
 
-  viewer.ChooseFile(ChooseInMoveMenu(viewer, {'A'}, keep), "a.bmp");
-  const MessageBoxInfo box = viewer.WaitForMessageBox("保存エラー");
-  EXPECT_EQ(box.text.rfind(program + "\\R_DIR.DAT\nに移動先の履歴を保存できません。\n", 0), 0u)
-      << box.text;
-  viewer.Answer(box, IDOK);
+  EXPECT_TRUE(StartsWith(SaveErrorOfMovingA(viewer, keep),
+                         program + "\\R_DIR.DAT\nに移動先の履歴を保存できません。\n"));
   EXPECT_TRUE(FileExists(keep + "\\a.bmp")) << "the move stands";
   EXPECT_EQ(viewer.WaitForTitle("b.bmp [100%]"), "b.bmp [100%]");
   EXPECT_EQ(ReadFileBytes(program + "\\R_DIR.DAT"), CrLfLines({"C:\\old"}));
@@ -675,27 +682,18 @@ TEST_F(Move, AJournalThatDoesNotReadIsNotReplacedAndUSaysWhy) {
   const std::string journal = MoveLine("C:\\old\\x.bmp", "C:\\new\\x.bmp");
   WriteFileBytes(DataFile("UNDO.DAT"), journal);
   Viewer viewer = ShowPicture("a.bmp");
-  HANDLE holder = CreateFileA(DataFile("UNDO.DAT").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  auto holder = HoldOpen(DataFile("UNDO.DAT"));
 
   viewer.PressKey('U');
-  MessageBoxInfo box = viewer.WaitForMessageBox("元に戻すエラー");
-  EXPECT_EQ(box.text.rfind(DataFile("UNDO.DAT") + "\nを読み込めないため、元に戻せません。\n", 0),
-            0u)
-      << box.text;
+  const MessageBoxInfo box = viewer.WaitForMessageBox("元に戻すエラー");
+  EXPECT_TRUE(
+      StartsWith(box.text, DataFile("UNDO.DAT") + "\nを読み込めないため、元に戻せません。\n"));
   viewer.Answer(box, IDOK);
 
-  viewer.ChooseFile(ChooseInMoveMenu(viewer, {'A'}, keep), "a.bmp");
-  box = viewer.WaitForMessageBox("保存エラー");
-  EXPECT_EQ(
-      box.text.rfind(DataFile("UNDO.DAT") + "\nに元に戻すための記録を保存できません。\n" +
-                         DataFile("UNDO.DAT") + "\nを読み込めないため、上書きしませんでした。\n",
-                     0),
-      0u)
-      << box.text;
-  viewer.Answer(box, IDOK);
-  CloseHandle(holder);
+  EXPECT_TRUE(StartsWith(
+      SaveErrorOfMovingA(viewer, keep),
+      NotReplacedAsUnread(DataFile("UNDO.DAT"), "\nに元に戻すための記録を保存できません。\n")));
+  holder.reset();
   EXPECT_EQ(viewer.WaitForTitle("b.bmp [100%]"), "b.bmp [100%]");
   EXPECT_TRUE(FileExists(keep + "\\a.bmp")) << "the move stands";
   EXPECT_EQ(Journal(), journal);

@@ -186,9 +186,7 @@ TEST_F(WhileANeighbourDecodes, QuickStepsWaitForItAndEachIsOneStep) {
 
 TEST_F(WhileANeighbourDecodes, DeleteActsAtOnceOnTheShownFile) {
   Viewer viewer = ShowingBWhileCDecodes();
-  viewer.PressKey('D');
-  viewer.Answer(viewer.WaitForMessageBox("削除確認", 2000), IDOK);
-  EXPECT_EQ(viewer.WaitForTitle("削除完了", 2000), "削除完了");
+  EXPECT_TRUE(DeletesTheShownFile(viewer, 2000, 2000));
   EXPECT_FALSE(FileExists(Picture("b.tst")));
   EXPECT_TRUE(StillDecoding());
   viewer.PressKey(VK_SPACE);
@@ -216,9 +214,7 @@ TEST_F(PluginHelpers, DeletingTheFileTheHelperReadsSucceeds) {
   // The step decodes a.tst again before it shows it (5 s), then decodes it
   // ahead; the key D that follows acts while it does.
   viewer.PressKey(VK_SPACE);
-  viewer.PressKey('D');
-  viewer.Answer(viewer.WaitForMessageBox("削除確認", 10000), IDOK);
-  EXPECT_EQ(viewer.WaitForTitle("削除完了", 3000), "削除完了");
+  EXPECT_TRUE(DeletesTheShownFile(viewer, 10000, 3000));
   EXPECT_FALSE(FileExists(Picture("a.tst")));
 }
 

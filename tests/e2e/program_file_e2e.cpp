@@ -228,8 +228,7 @@ class At144Dpi : public ::testing::Test {
   std::string Path(const std::string& name) const { return folder_ + "\\" + name; }
 
   DisplayDpiForNewProcesses dpi_{144};
-  const std::string folder_ =
-      NewScratchFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+  const std::string folder_ = ScratchFolderForTest();
 };
 
 TEST_F(At144Dpi, ViewerOpensAtOneAndAHalfTimesTheDesignedSize) {
@@ -241,13 +240,10 @@ TEST_F(At144Dpi, ViewerOpensAtOneAndAHalfTimesTheDesignedSize) {
 
 // Stored bounds are screen pixels, read and written as they are.
 TEST_F(At144Dpi, StoredWindowBoundsAreScreenPixels) {
-  ViewerOptions options;
-  options.settings->Set("窓位置", "Top", 100)
-      .Set("窓位置", "Left", 120)
-      .Set("窓位置", "Height", 200)
-      .Set("窓位置", "Width", 300);
-  Viewer viewer = Viewer::Start(folder_, "", options);
   const RECT stored{120, 100, 120 + 300, 100 + 200};
+  ViewerOptions options;
+  SetWindowBounds(*options.settings, stored);
+  Viewer viewer = Viewer::Start(folder_, "", options);
   const RECT shown = viewer.OuterRect();
   EXPECT_TRUE(EqualRect(&stored, &shown));
   ASSERT_TRUE(viewer.Close());

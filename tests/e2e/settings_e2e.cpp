@@ -3,7 +3,6 @@
 // Cancel, the lock box while another viewer holds the lock, and the second
 // page building a destination tree through the folder-entry dialog, saved to
 // "M_DIR.DAT".
-#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <functional>
@@ -12,6 +11,7 @@
 #include <vector>
 
 #include "support/bmp_writer.h"
+#include "support/test_pictures.h"
 #include "support/viewer_driver.h"
 #include "support/wine_paths.h"
 
@@ -47,13 +47,6 @@ constexpr char kPicker[] = "･･･";
 constexpr const char* kEditorButtons[] = {kAddFolder, kChange, kAddGroup, kAddSeparator,
                                           kCut,       kPaste,  kDelete,   kUp,
                                           kDown,      kLeave,  kEnter};
-
-// The running test's name, fit for a folder name.
-std::string TestLabel() {
-  std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-  std::replace(name.begin(), name.end(), '/', '-');
-  return name;
-}
 
 struct ChildQuery {
   const char* className;
@@ -301,6 +294,12 @@ class Settings : public ::testing::Test {
     std::vector<std::string> lines;
     WaitUntil([&] { return (lines = NonEmptyLines(SettingsBytes())) == expected; });
     EXPECT_EQ(lines, expected);
+  }
+
+  // "M_DIR.DAT" once it holds expected: it is replaced after the dialog has closed.
+  void ExpectDestinations(const std::string& expected) const {
+    WaitUntil([&] { return ReadFileBytes(DestinationsPath()) == expected; });
+    EXPECT_EQ(ReadFileBytes(DestinationsPath()), expected);
   }
 
   // Everything on the first page set against its starting state.
@@ -721,11 +720,9 @@ TEST_F(Settings, BuildsATreeWithAGroupAndAFolderAndSavesIt) {
 TEST_F(Settings, ADestinationFileThatDidNotReadIsKeptAfterOk) {
   const std::string tree = "A : C:\\Keep\r\n-\r\nW : [Work]\r\n\t1 : C:\\Work\\In\r\n";
   WriteFileBytes(DestinationsPath(), tree);
-  HANDLE holder = CreateFileA(DestinationsPath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  auto holder = HoldOpen(DestinationsPath());
   HWND dialog = OpenSettings();
-  CloseHandle(holder);
+  holder.reset();
   SendKeyChord(VK_RETURN);
   const MessageBoxInfo box = viewer_.WaitForMessageBox("保存エラー");
   EXPECT_EQ(GetWindow(box.window, GW_OWNER), dialog);
@@ -807,8 +804,7 @@ TEST_F(Settings, DoubleClickEntersAGroupAndTheListKeysWalkAndDelete) {
 
   SendKeyChord(VK_RETURN);  // Enter in the list confirms the dialog
   WaitForClosed(dialog);
-  WaitUntil([&] { return ReadFileBytes(DestinationsPath()) == "A : C:\\A\r\n-\r\n"; });
-  EXPECT_EQ(ReadFileBytes(DestinationsPath()), std::string("A : C:\\A\r\n-\r\n"));
+  ExpectDestinations("A : C:\\A\r\n-\r\n");
 }
 
 TEST_F(Settings, CutAndPasteMovesAGroupWithItsChildrenToAnotherLevel) {
@@ -828,9 +824,7 @@ TEST_F(Settings, CutAndPasteMovesAGroupWithItsChildrenToAnotherLevel) {
   ExpectEnabled(dialog, "11111010011");
   Click(Button(dialog, "&OK"));
   WaitForClosed(dialog);
-  const std::string expected = "W : [Work]\r\n\tG : [Inner]\r\n\t\t1 : C:\\One\r\n";
-  WaitUntil([&] { return ReadFileBytes(DestinationsPath()) == expected; });
-  EXPECT_EQ(ReadFileBytes(DestinationsPath()), expected);
+  ExpectDestinations("W : [Work]\r\n\tG : [Inner]\r\n\t\t1 : C:\\One\r\n");
 }
 
 TEST_F(Settings, ChangeOpensTheEntryWithItsShortcutAndTextAndKeepsTheChildren) {
@@ -852,9 +846,7 @@ TEST_F(Settings, ChangeOpensTheEntryWithItsShortcutAndTextAndKeepsTheChildren) {
   ExpectLines(NthControl(dialog, "ListBox", 0), {"W : [Jobs]"});
   Click(Button(dialog, "&OK"));
   WaitForClosed(dialog);
-  const std::string expected = "W : [Jobs]\r\n\t1 : C:\\One\r\n";
-  WaitUntil([&] { return ReadFileBytes(DestinationsPath()) == expected; });
-  EXPECT_EQ(ReadFileBytes(DestinationsPath()), expected);
+  ExpectDestinations("W : [Jobs]\r\n\t1 : C:\\One\r\n");
 }
 
 TEST_F(Settings, FolderEntryDialogOpensWithThePickerFocusedOverTheSettingsDialog) {

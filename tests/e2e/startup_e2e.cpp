@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "support/bmp_writer.h"
+#include "support/test_pictures.h"
 #include "support/viewer_driver.h"
 #include "support/wine_paths.h"
 
@@ -18,8 +19,6 @@ namespace {
 
 constexpr Rgb kRed{255, 0, 0}, kGreen{0, 255, 0}, kBlue{0, 0, 255}, kWhite{255, 255, 255};
 constexpr SIZE kDesignedSize{207, 141};
-
-COLORREF ColourRef(Rgb c) { return RGB(c.r, c.g, c.b); }
 
 // The virtual desktop's size as the viewer reads it (SM_CXVIRTUALSCREEN, SM_CYVIRTUALSCREEN).
 SIZE DesktopSize() { return {GetSystemMetrics(78), GetSystemMetrics(79)}; }
@@ -49,15 +48,6 @@ SIZE SizeOf(const RECT& r) { return {r.right - r.left, r.bottom - r.top}; }
          << actual.cx << " x " << actual.cy << ", expected " << expected.cx << " x " << expected.cy;
 }
 
-// The running test's name as a folder name (parameterised names hold "/").
-std::string TestLabel() {
-  std::string label = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-  for (char& c : label) {
-    if (c == '/') c = '-';
-  }
-  return label;
-}
-
 class Startup : public ::testing::Test {
  protected:
   std::string Path(const std::string& name) const { return folder_ + "\\" + name; }
@@ -76,7 +66,7 @@ class Startup : public ::testing::Test {
     return outer;
   }
 
-  const std::string folder_ = NewScratchFolder(TestLabel());
+  const std::string folder_ = ScratchFolderForTest();
 };
 
 TEST_F(Startup, FirstStartWarnsCentresTheDesignedWindowAndCloseWritesTheSettings) {
@@ -172,12 +162,9 @@ TEST_F(Startup, CloseWritesTheCurrentBoundsAfterTheKeysAlreadyThere) {
 class CloseWhileNotNormal : public Startup, public ::testing::WithParamInterface<int> {};
 
 TEST_P(CloseWhileNotNormal, SavesTheRestoredBoundsForTheNextStart) {
-  ViewerOptions options;
-  options.settings->Set("窓位置", "Top", 70)
-      .Set("窓位置", "Left", 90)
-      .Set("窓位置", "Height", 240)
-      .Set("窓位置", "Width", 320);
   const RECT restored{90, 70, 90 + 320, 70 + 240};
+  ViewerOptions options;
+  SetWindowBounds(*options.settings, restored);
   {
     Viewer viewer = Viewer::Start(folder_, "", options);
     ASSERT_TRUE(SameRect(viewer.OuterRect(), restored));
@@ -251,11 +238,9 @@ TEST_F(Startup, ReadOnlySettingsFileGivesTheWriteErrorAndTheWindowStays) {
 TEST_F(Startup, SettingsFileLockedByAnotherProgramGivesTheWriteErrorAndTheWindowStays) {
   Viewer viewer = Viewer::Start(folder_, "");
   const std::string before = ReadFileBytes(viewer.SettingsPath()).value();
-  HANDLE lock = CreateFileA(viewer.SettingsPath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                            0, nullptr);
-  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  auto lock = HoldOpen(viewer.SettingsPath());
   ExpectRefusedCloseKeepsTheWindow(viewer);
-  CloseHandle(lock);
+  lock.reset();
   EXPECT_EQ(ReadFileBytes(viewer.SettingsPath()).value_or(""), before);
 }
 
@@ -371,11 +356,8 @@ TEST_P(PictureFollowsWindow, ZoomComesFromTheTighterRatio) {
   const FitExample& example = GetParam();
   const SIZE outer = OuterSizeForClient(example.client);
   ViewerOptions options;
-  options.settings->Set("設定", "窓と画像の関係", 1)
-      .Set("窓位置", "Top", 40)
-      .Set("窓位置", "Left", 40)
-      .Set("窓位置", "Width", outer.cx)
-      .Set("窓位置", "Height", outer.cy);
+  options.settings->Set("設定", "窓と画像の関係", 1);
+  SetWindowBounds(*options.settings, {40, 40, 40 + outer.cx, 40 + outer.cy});
   WriteSolidBmp(Path("p.bmp"), example.picture.cx, example.picture.cy, kWhite);
   Viewer viewer = Viewer::Start(folder_, Path("p.bmp"), options);
 

@@ -12,6 +12,7 @@ namespace bex {
 namespace {
 
 using test::FileExists;
+using test::HoldOpen;
 using test::ReadFileBytes;
 using test::WriteFileBytes;
 
@@ -76,13 +77,11 @@ TEST_F(DataFiles, OfManyMegabytesAreReadWhole) {
 
 TEST_F(DataFiles, HeldOpenWithoutSharingDoNotReadAndSayWhy) {
   WriteFileBytes(Path("M_DIR.DAT"), "A : C:\\x\r\n");
-  HANDLE holder =
-      CreateFileA(Path("M_DIR.DAT").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  auto holder = HoldOpen(Path("M_DIR.DAT"));
   DWORD error = ERROR_SUCCESS;
   EXPECT_EQ(ReadWholeFile(Path("M_DIR.DAT"), &error), std::nullopt);
   EXPECT_EQ(error, DWORD{ERROR_SHARING_VIOLATION});
-  CloseHandle(holder);
+  holder.reset();
   EXPECT_EQ(ReadWholeFile(Path("M_DIR.DAT"), &error), "A : C:\\x\r\n");
 }
 

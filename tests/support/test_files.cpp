@@ -36,6 +36,12 @@ std::vector<std::string> NonEmptyLines(const std::string& text) {
   return lines;
 }
 
+std::shared_ptr<void> HoldOpen(const std::string& path) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot hold " + path + " open");
+  return std::shared_ptr<void>(file, CloseHandle);
+}
+
 IniFile& IniFile::Set(const std::string& section, const std::string& key,
                       const std::string& value) {
   auto s = std::find_if(sections_.begin(), sections_.end(),

@@ -3,6 +3,7 @@
 // to code page 932, so names and values are written as the bytes given).
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -23,6 +24,11 @@ bool FileExists(const std::string& path);
 std::string ContentOnceSized(const std::string& path, const std::string& expected);
 // The lines of a text with CR LF or LF line ends, empty lines left out.
 std::vector<std::string> NonEmptyLines(const std::string& text);
+
+// Opens a file without sharing, as another program may hold it: nobody else
+// can open it until the holder is reset or ends. Throws std::runtime_error
+// when the file cannot be opened.
+std::shared_ptr<void> HoldOpen(const std::string& path);
 
 // A settings file as a test writes it: sections and keys in the order they
 // were first set, CR LF line ends.

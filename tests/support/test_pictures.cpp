@@ -1,5 +1,6 @@
 #include "support/test_pictures.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <utility>
 
@@ -71,12 +72,12 @@ void WriteCoordinateBmp(const std::string& path, int width, int height) {
 
 COLORREF ColourRef(Rgb colour) { return RGB(colour.r, colour.g, colour.b); }
 
-std::string ScratchFolderForTest() {
+std::string TestLabel() {
   std::string label = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-  for (char& c : label) {
-    if (c == '/') c = '-';
-  }
-  return NewScratchFolder(label);
+  std::replace(label.begin(), label.end(), '/', '-');
+  return label;
 }
+
+std::string ScratchFolderForTest() { return NewScratchFolder(TestLabel()); }
 
 }  // namespace bex::test

@@ -48,6 +48,8 @@ void WriteCoordinateBmp(const std::string& path, int width, int height);
 // 0x00BBGGRR, as the screen's pixels compare.
 COLORREF ColourRef(Rgb colour);
 
+// The running test's name, fit for a folder name (parameterised names hold "/").
+std::string TestLabel();
 // A new scratch folder named after the running test.
 std::string ScratchFolderForTest();
 

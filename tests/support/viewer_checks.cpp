@@ -22,6 +22,14 @@ Viewer StartShowing(const std::string& folder, const std::string& path,
   return viewer;
 }
 
+::testing::AssertionResult DeletesTheShownFile(const Viewer& viewer, DWORD askMs, DWORD doneMs) {
+  viewer.PressKey('D');
+  viewer.Answer(viewer.WaitForMessageBox("削除確認", askMs), IDOK);
+  const std::string title = viewer.WaitForTitle("削除完了", doneMs);
+  if (title == "削除完了") return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "the title is " << title << " after the delete";
+}
+
 SIZE SizeOf(const RECT& r) { return {r.right - r.left, r.bottom - r.top}; }
 
 RECT RectAt(POINT origin, SIZE size) {

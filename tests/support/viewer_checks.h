@@ -16,6 +16,11 @@ namespace bex::test {
 Viewer StartShowing(const std::string& folder, const std::string& path,
                     const ViewerOptions& options);
 
+// D answered with OK: whether the title then says "削除完了". The question
+// must show within askMs, the title within doneMs of the answer.
+::testing::AssertionResult DeletesTheShownFile(const Viewer& viewer, DWORD askMs = kWaitMs,
+                                               DWORD doneMs = kWaitMs);
+
 SIZE SizeOf(const RECT& r);
 // The rectangle of the given size whose top-left corner is origin.
 RECT RectAt(POINT origin, SIZE size);

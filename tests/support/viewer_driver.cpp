@@ -60,6 +60,13 @@ std::string OtherCopiesRunning(const std::string& folder) {
 
 std::vector<HWND> ViewerWindows() { return TopLevelWindows(kViewerClass); }
 
+void SetWindowBounds(IniFile& settings, const RECT& outer) {
+  settings.Set("窓位置", "Top", outer.top)
+      .Set("窓位置", "Left", outer.left)
+      .Set("窓位置", "Height", outer.bottom - outer.top)
+      .Set("窓位置", "Width", outer.right - outer.left);
+}
+
 Viewer::Viewer(std::string folder, std::string workingFolder, Process process)
     : folder_(std::move(folder)),
       workingFolder_(std::move(workingFolder)),

@@ -57,6 +57,10 @@ struct ViewerOptions {
   std::string program;
 };
 
+// Sets the window bounds the viewer starts with ("窓位置" Top, Left, Height,
+// Width) to an outer rectangle in screen pixels.
+void SetWindowBounds(IniFile& settings, const RECT& outer);
+
 struct MessageBoxInfo {
   HWND window = nullptr;
   std::string caption;
