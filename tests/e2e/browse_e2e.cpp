@@ -587,9 +587,7 @@ TEST_F(Browse, FolderWithoutPicturesIsReportedAndLaterFilesAreFound) {
   WriteSolidBmp(Picture("a.bmp"), 220, 150, kRed);
   WriteFileBytes(Picture("note.txt"), "not a picture\r\n");
   Viewer viewer = StartOn("a.bmp");
-  viewer.PressKey('D');
-  viewer.Answer(viewer.WaitForMessageBox("削除確認"), IDOK);
-  ASSERT_EQ(viewer.WaitForTitle("削除完了"), "削除完了");
+  ASSERT_TRUE(DeletesTheShownFile(viewer));
 
   viewer.PressKey(VK_SPACE);
   const MessageBoxInfo box = viewer.WaitForMessageBox("検索エラー");
