@@ -184,9 +184,13 @@ void FileStepper::CancelDecodeAhead() {
   DropFarLoad();
 }
 
+// The slot's picture is not a neighbour's, or it would not be filled: it
+// goes before the decode, so that the slots never hold more pictures than
+// their number.
 void FileStepper::StartFill(bool forward) {
   if (entries_.empty()) return FillEnded(std::nullopt);
   fill_ = Fill{forward, NeighbourIndex(forward), forward ? nextSlot_ : prevSlot_};
+  slots_.EmptySlot(fill_->slot);
   slots_.StartLoad(entries_[fill_->index].Name, fill_->slot);
 }
 
