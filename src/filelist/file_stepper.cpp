@@ -92,9 +92,7 @@ void FileStepper::StartDecodeAhead(bool forward, bool behindFirst, bool keysHeld
     nextFill_ = forward;
     return StartFill(!forward);
   }
-  if (TakeFarLoad(forward)) {
-    slots_.EmptySlot(spareSlot_);
-  } else {
+  if (!TakeFarLoad(forward)) {
     DropFarLoad();
     StartFill(forward);
   }
@@ -102,7 +100,8 @@ void FileStepper::StartDecodeAhead(bool forward, bool behindFirst, bool keysHeld
 }
 
 // The spare slot's load is the fill when it reads the entry now ahead; the
-// slot the step freed becomes the spare.
+// slot the step freed becomes the spare, which holds no picture unless a
+// load two ahead is under way or kept.
 bool FileStepper::TakeFarLoad(bool forward) {
   if (!far_ || far_->forward != forward || entries_.empty()) return false;
   const size_t index = NeighbourIndex(forward);
@@ -110,6 +109,7 @@ bool FileStepper::TakeFarLoad(bool forward) {
   far_.reset();
   int& ahead = forward ? nextSlot_ : prevSlot_;
   std::swap(ahead, spareSlot_);
+  slots_.EmptySlot(spareSlot_);
   fill_ = Fill{forward, index, ahead};
   // Its end may have been reported while it was not yet the fill.
   if (slots_.LoadEnded(ahead)) ContinueFill(FinishFillLoad(false));
