@@ -340,8 +340,9 @@ class ShownProgram {
       if (next->kind == Happening::kDrawn && !time.drawn) time.drawn = Ms(next->at - start);
       if (released && shown == 1 + presses && time.drawn) break;
     }
-    if (!released || shown == 1 || !time.drawn)
+    if (!released || shown == 1 || !time.drawn) {
       throw std::runtime_error("the held key did nothing");
+    }
     return {time.titled / (shown - 1), time.drawn / (shown - 1)};
   }
 
@@ -427,8 +428,8 @@ void PrintHeading(const char* what, const char* ours, const char* theirs) {
 }
 
 void PrintRow(const char* what, double ours, double theirs, const char* unit, const char* goal) {
-  std::printf("  %-48s %8.1f %-3s %8.1f %-3s %7.3f %s\n", what, ours, unit, theirs, unit,
-              ours / theirs, goal);
+  std::printf("  %-48s %8.1f %-3s %8.1f %-3s %7.3f%s%s\n", what, ours, unit, theirs, unit,
+              ours / theirs, *goal ? " " : "", goal);
   std::fflush(stdout);
 }
 

@@ -26,6 +26,8 @@ tools/build.sh win32 -- wicspi wicspi_wic_only wicspi_winbench folder_listing_wi
   bexspi bex_testspi plugin_helper_winbench step_viewer_winbench
 build=$root/build/win32
 tests/plugins/make_fixtures.sh "$build/fixtures" --bench
+# Each run starts from empty scratch folders (a folder per viewer started).
+rm -rf "$build/scratch"
 
 . tools/wine-env.sh
 # Keys and focus go through the X server: a display of our own.
