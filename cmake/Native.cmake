@@ -39,6 +39,18 @@ if(benchmark_FOUND)
   endforeach()
 endif()
 
+# Benchmarks that drive programs through the X server: bench/*_xbench.cpp.
+find_package(X11)
+if(X11_FOUND AND X11_XTest_FOUND AND X11_Xdamage_FOUND)
+  file(GLOB xbenches CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/bench/*_xbench.cpp)
+  foreach(b ${xbenches})
+    get_filename_component(name ${b} NAME_WE)
+    add_executable(${name} ${b})
+    target_compile_options(${name} PRIVATE ${BEX_WARNINGS})
+    target_link_libraries(${name} PRIVATE X11::X11 X11::Xtst X11::Xdamage)
+  endforeach()
+endif()
+
 # Command-line tools: tools/*.cpp, each its own program.
 file(GLOB tools CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tools/*.cpp)
 list(FILTER tools EXCLUDE REGEX "_win\\.cpp$")

@@ -11,19 +11,27 @@
 #                            ahead, held-key stepping and its memory beside a
 #                            leaking plug-in (with a baseline viewer's figures
 #                            when its bex.exe is given)
+#   step_latency_xbench      (tools/stepbench.sh) a step to the next of twelve
+#                            large JPEGs shrunk to the window against feh on
+#                            the same display, timed from the X side; held-key
+#                            stepping and the viewer's memory against the
+#                            baseline viewer
 # Usage: tools/winbench.sh [baseline bex.exe]
 set -euo pipefail
 baseline=${1:+$(readlink -f "$1")}
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-bash tools/setup.sh
+bash tools/setup.sh feh libx11-dev libxtst-dev libxdamage-dev
 tools/build.sh win32 -- wicspi wicspi_wic_only wicspi_winbench folder_listing_winbench bex \
-  bexspi bex_testspi plugin_helper_winbench
+  bexspi bex_testspi plugin_helper_winbench step_viewer_winbench
 build=$root/build/win32
 tests/plugins/make_fixtures.sh "$build/fixtures" --bench
+# Each run starts from empty scratch folders (a folder per viewer started).
+rm -rf "$build/scratch"
 
 . tools/wine-env.sh
-bex_wine_start "$build"
+# Keys and focus go through the X server: a display of our own.
+BEX_FORCE_XVFB=1 bex_wine_start "$build"
 trap bex_wine_stop EXIT
 export BEX_BUILD_DIR=$build
 echo "== wicspi_winbench"
@@ -33,3 +41,5 @@ mkdir -p "$build/bench-folder"
 wine "$build/folder_listing_winbench.exe" "$(winepath_of "$build/bench-folder")" 100000
 echo "== plugin_helper_winbench"
 wine "$build/plugin_helper_winbench.exe" ${baseline:+"$(winepath_of "$baseline")"}
+echo "== step_latency_xbench"
+bash tools/stepbench.sh "$build" ${baseline:+"$baseline"}
