@@ -46,6 +46,10 @@ void FileStepper::StepImage(bool forward) {
   // Keys come faster than decodes: the decode ahead in this direction has not
   // ended, or the step before already decoded two ahead in it.
   const bool keysHeld = FillUnderWay(forward) || (far_ && far_->forward == forward);
+  // The file after the one still decoding starts beside it before the wait.
+  if (keysHeld && !far_ && fill_ && fill_->forward == forward && !nextFill_) {
+    StartFarLoad(fill_->index, forward);
+  }
   const bool behindDropped = DropFillBehind(forward);
   // A step goes on from what the decode ahead of the step before found.
   SettleDecodeAhead();
@@ -96,7 +100,7 @@ void FileStepper::StartDecodeAhead(bool forward, bool behindFirst, bool keysHeld
     DropFarLoad();
     StartFill(forward);
   }
-  if (keysHeld) StartFarLoad(forward);
+  if (keysHeld) StartFarLoad(NeighbourIndex(forward), forward);
 }
 
 // The spare slot's load is the fill when it reads the entry now ahead; the
@@ -116,11 +120,11 @@ bool FileStepper::TakeFarLoad(bool forward) {
   return true;
 }
 
-// The file after the next one, unless that is the shown file or the one
-// behind, which slots hold already.
-void FileStepper::StartFarLoad(bool forward) {
+// The file after the entry at index (the next one), unless that is the
+// shown file or the one behind, which slots hold already.
+void FileStepper::StartFarLoad(size_t index, bool forward) {
   if (!ShownEntryListed() || entries_.size() < 4) return;
-  far_ = FarLoad{forward, entries_[IndexAfter(NeighbourIndex(forward), forward)].Name};
+  far_ = FarLoad{forward, entries_[IndexAfter(index, forward)].Name};
   slots_.StartLoad(far_->name, spareSlot_);
 }
 

@@ -187,7 +187,7 @@ class FileStepper {
   void RotateSlots(bool forward, bool shownLeavesList);
   void StartDecodeAhead(bool forward, bool behindFirst, bool keysHeld);
   bool TakeFarLoad(bool forward);
-  void StartFarLoad(bool forward);
+  void StartFarLoad(size_t index, bool forward);
   void DropFarLoad();
   void DropFarLoadAtRest();
 

@@ -19,7 +19,8 @@ void PictureView::SetShownFile(std::string folder, std::string name) {
 
 void PictureView::ShowOpened() {
   zoomPercent_ = 100;
-  ShowPaintedPicture();
+  ShowPicture();
+  area_->RepaintNow();
 }
 
 void PictureView::ShowFolder(std::string folder) {
@@ -30,14 +31,8 @@ void PictureView::ShowFolder(std::string folder) {
 void PictureView::ShowStepped(BitmapRef picture, BitmapRef copy, std::string name) {
   area_->SetPicture(std::move(picture), std::move(copy));
   shown_.SetName(std::move(name));
-  ShowPaintedPicture();
-}
-
-// The title names a new picture once it is on screen.
-void PictureView::ShowPaintedPicture() {
-  if (!LayOut()) return;
+  ShowPicture();
   area_->RepaintNow();
-  TitleWithZoom();
 }
 
 std::optional<LayoutInput> PictureView::NextLayout() const {
@@ -57,12 +52,8 @@ void PictureView::SetFitMode(int mode) {
 }
 
 void PictureView::ShowPicture() {
-  if (LayOut()) TitleWithZoom();
-}
-
-bool PictureView::LayOut() {
   const BitmapRef& picture = area_->Picture();
-  if (!hasPicture_ || !picture) return false;
+  if (!hasPicture_ || !picture) return;
   LayoutInput in = *NextLayout();
   in.pictureWidth = picture->Width();
   in.pictureHeight = picture->Height();
@@ -73,18 +64,15 @@ bool PictureView::LayOut() {
   area_->SetSize(out.imageWidth, out.imageHeight);
   if (out.windowResized) SetOuterSize(out.outerWidth, out.outerHeight);
   UpdateScrollBars();
+  SetTitle(shown_.Name() + " [" + std::to_string(zoomPercent_) + "%]");
   if (onLayout_) onLayout_();
-  return true;
-}
-
-void PictureView::TitleWithZoom() {
-  const std::string title = shown_.Name() + " [" + std::to_string(zoomPercent_) + "%]";
-  SetWindowTextA(window_, title.c_str());
 }
 
 void PictureView::FillClientArea() {
   const SIZE client = ClientSize();
   area_->SetSize(client.cx, client.cy);
 }
+
+void PictureView::SetTitle(const std::string& title) { SetWindowTextA(window_, title.c_str()); }
 
 }  // namespace bex

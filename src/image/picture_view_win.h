@@ -101,11 +101,7 @@ class PictureView {
   void OnScroll(int bar, WPARAM wParam);
 
  private:
-  void ShowPaintedPicture();
-  // Lays the picture out; false without one.
-  bool LayOut();
-  // The file name followed by the zoom.
-  void TitleWithZoom();
+  void SetTitle(const std::string& title);
   const BitmapRef& Picture() const { return area_->Picture(); }
   std::shared_ptr<Bitmap> RenderDisplayed() const { return area_->RenderDisplayed(); }
   void ApplyZoom(int percent);

@@ -603,6 +603,9 @@ TEST_F(FileStepperTest, HeldKeysDecodeTwoAheadAndEveryKeyIsOneStepInOrder) {
     host.calls.clear();
     stepper.StepImage(true);
     shown.push_back(host.shown);
+    if (key == 1) {
+      EXPECT_EQ(host.calls.front(), "load 04.bmp 3") << "started before the wait for 03.bmp";
+    }
     loadsPerStep.push_back(static_cast<int>(std::count_if(
         host.calls.begin(), host.calls.end(), [](const std::string& c) { return c[0] == 'l'; })));
     ExpectConsistent();
