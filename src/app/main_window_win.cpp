@@ -239,7 +239,7 @@ LRESULT MainWindow::Route(UINT msg, WPARAM wParam, LPARAM lParam) {
       OnHandOff(wParam);
       return 0;
     case kDecodeEndedMessage:
-      folder_->DecodeEnded(static_cast<int>(wParam));
+      folder_->LoadFinished(static_cast<int>(wParam));
       return 0;
     case kDecodeNeighboursMessage:
       if (!closed_) folder_->DecodeNeighboursAhead();

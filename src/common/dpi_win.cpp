@@ -1,13 +1,14 @@
 #include "common/dpi_win.h"
 
+#include "common/module_function_win.h"
+
 namespace bex {
 namespace {
 
 // Looked up in user32 once: present from Windows 10 on (and in Wine).
 template <typename Function>
 Function User32Function(const char* name) {
-  return reinterpret_cast<Function>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), name)));
+  return ModuleFunction<Function>(GetModuleHandleA("user32.dll"), name);
 }
 
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);

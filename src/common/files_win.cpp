@@ -2,9 +2,8 @@
 
 #include <windows.h>
 
-#include <cstring>
-
 #include "common/cp932.h"
+#include "common/module_function_win.h"
 
 namespace bex {
 
@@ -31,11 +30,8 @@ std::string ProgramFolder() { return std::string(FolderPart(ProgramPath())); }
 // (Wine ignores an empty one, hence the first choice).
 void KeepCurrentFolderOutOfLibrarySearch() {
   using SetDefaultDirectories = BOOL(WINAPI*)(DWORD);
-  const FARPROC address =
-      GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories");
-  SetDefaultDirectories setDefault = nullptr;
-  static_assert(sizeof setDefault == sizeof address);
-  std::memcpy(&setDefault, &address, sizeof setDefault);
+  const auto setDefault = ModuleFunction<SetDefaultDirectories>(GetModuleHandleA("kernel32.dll"),
+                                                                "SetDefaultDllDirectories");
   if (!setDefault || !setDefault(LOAD_LIBRARY_SEARCH_DEFAULT_DIRS)) SetDllDirectoryA("");
 }
 
@@ -54,6 +50,11 @@ std::string CurrentDirectory() {
 bool IsFolder(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool IsFile(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 }  // namespace bex

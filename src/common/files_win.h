@@ -29,7 +29,9 @@ std::string FullPath(const std::string& path);
 // The process's current directory, in full; empty when it does not fit.
 std::string CurrentDirectory();
 
-// True when path names an existing folder.
+// True when path names an existing folder, or an existing file that is no
+// folder.
 bool IsFolder(const std::string& path);
+bool IsFile(const std::string& path);
 
 }  // namespace bex

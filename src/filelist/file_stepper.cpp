@@ -59,7 +59,6 @@ void FileStepper::StepImage(bool forward) {
   // holds the entry next to the shown one.
   const bool aheadReady = (slotsReady_ || behindDropped) && NeighbourHeld(forward);
   const bool bothReady = slotsReady_ && aheadReady;
-  slotsReady_ = bothReady;
   const std::optional<size_t> target =
       aheadReady ? std::optional<size_t>(NeighbourIndex(forward)) : FillNeighbour(forward);
   // Nothing loads, or only the removed file itself would come back.

@@ -32,7 +32,7 @@ class FolderStepper : private StepHost {
   // decoded ahead of the first step.
   void DecodeNeighboursAhead() { stepper_.DecodeNeighboursAhead(); }
   // The decode into slot has ended: the decode ahead goes on with it.
-  void DecodeEnded(int slot) { stepper_.LoadFinished(slot); }
+  void LoadFinished(int slot) { stepper_.LoadFinished(slot); }
   // The file `name` of the folder is about to be deleted or moved: no decode
   // may hold it open.
   void LetGoOf(const std::string& name) { stepper_.LetGoOf(name); }

@@ -9,6 +9,7 @@
 #include "common/bex_error.h"
 #include "common/cp932.h"
 #include "common/files_win.h"
+#include "common/module_function_win.h"
 #include "image/alpha_over_black.h"
 #include "image/bmp_reader.h"
 
@@ -26,13 +27,6 @@ constexpr DWORD kReadChunkBytes = 16u << 20;
 
 // _lopen mode for the modules' question: read access, no sharing denied.
 constexpr int kOpenForQuestion = OF_READ | OF_SHARE_DENY_NONE;
-
-template <typename Function>
-void Resolve(HMODULE module, const char* name, Function& entry) {
-  const FARPROC address = GetProcAddress(module, name);
-  static_assert(sizeof(entry) == sizeof(address));
-  std::memcpy(&entry, &address, sizeof entry);
-}
 
 // A module loads from its full path, and the libraries it imports are looked
 // for in its own folder first; the current directory, which is the folder of
@@ -232,7 +226,7 @@ std::shared_ptr<Bitmap> ReadBitmapFile(const std::string& name) {
 
 PluginModule::PluginModule(HMODULE loaded, std::string fileName)
     : module(loaded), name(std::move(fileName)) {
-#define BEX_SPI_RESOLVE(name, params) Resolve(module, #name, name);
+#define BEX_SPI_RESOLVE(name, params) name = ModuleFunction<Spi##name>(module, #name);
   BEX_SPI_EXPORTS(BEX_SPI_RESOLVE)
 #undef BEX_SPI_RESOLVE
 }

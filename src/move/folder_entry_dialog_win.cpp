@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "common/com_scope_win.h"
+
 namespace bex {
 namespace {
 
@@ -34,9 +36,8 @@ std::vector<ControlSpec> FolderEntryControls() {
 }  // namespace
 
 std::optional<std::string> ChooseFolder(HWND owner) {
-  // The browser needs COM on this thread; a call that finds it already
-  // initialised is balanced all the same.
-  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  // The browser needs COM on this thread.
+  const ComScope com;
   BROWSEINFOA info = {};
   info.hwndOwner = owner;
   info.lpszTitle = "フォルダを選択";
@@ -47,7 +48,6 @@ std::optional<std::string> ChooseFolder(HWND owner) {
     if (SHGetPathFromIDListA(chosen, path)) folder = path;
     CoTaskMemFree(chosen);
   }
-  if (SUCCEEDED(com)) CoUninitialize();
   return folder;
 }
 

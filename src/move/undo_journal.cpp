@@ -23,10 +23,18 @@ std::vector<std::string_view> Fields(std::string_view line) {
   return fields;
 }
 
+// "X:\..." or "\\server\...": the viewer writes only full paths, and a
+// relative one would be taken from whatever folder is current at the undo.
+bool IsFullPath(std::string_view path) {
+  const bool drive = path.size() >= 3 && path[1] == ':' && path[2] == '\\' &&
+                     ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+  return drive || path.substr(0, 2) == "\\\\";
+}
+
 std::optional<UndoEntry> ParseEntry(std::string_view line) {
   const std::vector<std::string_view> fields = Fields(line);
-  for (const std::string_view field : fields) {
-    if (field.empty()) return std::nullopt;
+  for (size_t i = 1; i < fields.size(); ++i) {
+    if (!IsFullPath(fields[i])) return std::nullopt;
   }
   if (fields.size() == 3 && fields[0] == "M") {
     return UndoEntry{UndoKind::kMove, std::string(fields[1]), std::string(fields[2])};

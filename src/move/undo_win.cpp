@@ -15,11 +15,6 @@ namespace {
 constexpr char kUndoErrorCaption[] = "元に戻すエラー";
 constexpr char kOtherNameTitle[] = "戻し先パスの指定 (元の名前は使用中)";
 
-bool IsFile(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 // Whether the entry's file is still where the journal says.
 bool FileFound(const UndoEntry& entry) {
   return entry.kind == UndoKind::kMove ? IsFile(entry.movedTo) : RecycleBinHolds(entry.original);

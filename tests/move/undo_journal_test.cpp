@@ -29,9 +29,14 @@ TEST(UndoJournalFile, LinesThatAreNoEntryAreSkipped) {
       "D\tC:\\d.jpg\tE:\\d.jpg\n"  // a delete has one path
       "\r\n"                       // empty
       "M\t\tE:\\e.jpg\r\n"         // empty path
-      "D\tC:\\f.jpg";              // last line without its end: still whole
+      "M\tg.jpg\tE:\\g.jpg\r\n"    // not a full path
+      "M\tC:\\h.jpg\tkeep\\h.jpg\r\n"
+      "D\tC:i.jpg\r\n"
+      "D\t\\\\server\\pics\\j.jpg\r\n"
+      "D\tC:\\f.jpg";  // last line without its end: still whole
   EXPECT_EQ(ParseUndoJournal(bytes),
-            (UndoJournal{Move("C:\\a.jpg", "E:\\a.jpg"), Delete("C:\\f.jpg")}));
+            (UndoJournal{Move("C:\\a.jpg", "E:\\a.jpg"), Delete("\\\\server\\pics\\j.jpg"),
+                         Delete("C:\\f.jpg")}));
 }
 
 TEST(UndoJournalRecord, NewestGoesOnTopAndTheHundredNewestStay) {
