@@ -44,6 +44,19 @@ void WaitWithLiveWindows(HANDLE handle) {
   }
 }
 
+// The same on a handle of its own: a message handled meanwhile may give the
+// decode up and close the thread's handle.
+void WaitForThreadWithLiveWindows(HANDLE thread) {
+  HANDLE own = nullptr;
+  if (!DuplicateHandle(GetCurrentProcess(), thread, GetCurrentProcess(), &own, SYNCHRONIZE, FALSE,
+                       0)) {
+    WaitForSingleObject(thread, INFINITE);
+    return;
+  }
+  WaitWithLiveWindows(own);
+  CloseHandle(own);
+}
+
 // One slot loading the plug-in folder on a thread of its own.
 struct FolderLoad {
   DecoderSlot* slot;
@@ -100,7 +113,6 @@ void DecoderSlots::StartDecode(const std::string& name, int slot, HWND notify, U
   job->notify = notify;
   job->message = message;
   job->index = slot;
-  slots_[slot].AllowCalls();
   Run(std::move(job), slot);
 }
 
@@ -133,15 +145,17 @@ bool DecoderSlots::DecodeEnded(int slot) const {
   return !job || job->ended;
 }
 
+// The job stays the slot's while the window waits, so that a close handled
+// meanwhile gives it up and waits for its thread before the slot is emptied.
 bool DecoderSlots::FinishDecode(int slot, HWND progressWindow) {
-  if (!jobs_[slot]) return false;
-  std::unique_ptr<Job> job = std::move(jobs_[slot]);
+  const Job* waited = jobs_[slot].get();
+  if (!waited) return false;
   std::unique_ptr<CaptionDuringDecode> caption;
-  if (!job->ended) caption = std::make_unique<CaptionDuringDecode>(progressWindow);
-  if (job->thread) {
-    WaitWithLiveWindows(job->thread);
-    CloseHandle(job->thread);
-  }
+  if (!waited->ended) caption = std::make_unique<CaptionDuringDecode>(progressWindow);
+  if (waited->thread) WaitForThreadWithLiveWindows(waited->thread);
+  if (jobs_[slot].get() != waited) return false;
+  const std::unique_ptr<Job> job = std::move(jobs_[slot]);
+  if (job->thread) CloseHandle(job->thread);
   if (job->error) std::rethrow_exception(job->error);
   if (!job->decoded) return false;
   copies_[slot] = std::move(job->copy);
@@ -150,13 +164,15 @@ bool DecoderSlots::FinishDecode(int slot, HWND progressWindow) {
 }
 
 // A display copy is not cancelled: it takes a moment, and no module is
-// involved.
+// involved. The slot takes calls again afterwards (loading another plug-in
+// folder, the next decode).
 void DecoderSlots::CancelDecode(int slot) {
   const std::unique_ptr<Job> job = std::move(jobs_[slot]);
   if (!job || !job->thread) return;
   if (job->slot) job->slot->CancelCalls();
   WaitForSingleObject(job->thread, INFINITE);
   CloseHandle(job->thread);
+  if (job->slot) job->slot->AllowCalls();
 }
 
 void DecoderSlots::Empty(int slot) {

@@ -13,12 +13,14 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
 #include "common/bex_error.h"
 #include "common/files_win.h"
 #include "common/memory_win.h"
+#include "image/decoder_slots_win.h"
 #include "image/spi_host_win.h"
 #include "support/bmp_writer.h"
 #include "support/plugin_misdeeds.h"
@@ -634,6 +636,57 @@ TEST(SpiHostLoading, EachSlotHasAHelperOfItsOwn) {
   EXPECT_TRUE(Ends(helpers[0]));
   EXPECT_TRUE(Ends(helpers[1]));
   EXPECT_TRUE(slots[2]->DecodePicture());
+}
+
+// A decode given up (a neighbour let go of before a delete) leaves the slot
+// taking calls: the plug-in folder chosen next is the one it loads.
+TEST(SpiHostLoading, ASlotWhoseDecodeWasGivenUpLoadsTheNextFolder) {
+  const std::string first = FolderWith("given-up", {"tst1.spi"});
+  const std::string second = FolderWith("next", {"tst2.spi"});
+  const std::string file = WritePicture(first, "pic.tst", SmallPicture());
+  DecoderSlots slots;
+  slots.LoadPlugins(first);
+  slots.StartDecode(file, 0, nullptr, 0);
+  slots.CancelDecode(0);
+  slots.LoadPlugins(second);
+  EXPECT_TRUE(IsLoaded(slots[0], Path(second, "tst2.spi")));
+  EXPECT_FALSE(IsLoaded(slots[0], Path(first, "tst1.spi")));
+}
+
+// A window that empties slot 0 of slotsToEmpty when it is sent WM_APP, as
+// the close step does.
+DecoderSlots* slotsToEmpty = nullptr;
+LRESULT CALLBACK EmptyingWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_APP) slotsToEmpty->Empty(0);
+  return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+// The window closes while it waits for a decode: the slot is emptied only
+// once the decode has been given up, and the wait answers that it failed.
+TEST(SpiHostDecode, SlotEmptiedWhileTheWindowWaitsGivesTheDecodeUp) {
+  const std::string folder = FolderWith("emptied", {"unruly.spi"});
+  const std::string file = WritePicture(folder, "slow.tst", SmallPicture(), "slow");
+  DecoderSlots slots;
+  slots.LoadPlugins(folder);
+  WNDCLASSA windowClass = {};
+  windowClass.lpfnWndProc = EmptyingWindowProc;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.lpszClassName = "BexEmptyingWindow";
+  RegisterClassA(&windowClass);
+  slotsToEmpty = &slots;
+  const HWND window = CreateWindowExA(0, windowClass.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                      nullptr, nullptr, nullptr);
+  ASSERT_NE(window, nullptr);
+  slots.StartDecode(file, 0, nullptr, 0);
+  // Handled while FinishDecode waits, as a close would be.
+  std::thread closer([window] { SendMessageA(window, WM_APP, 0, 0); });
+  const DWORD started = GetTickCount();
+  EXPECT_FALSE(slots.FinishDecode(0));
+  closer.join();
+  EXPECT_LT(GetTickCount() - started, 4000u) << "not the whole slow decode";
+  EXPECT_EQ(slots[0].Picture(), nullptr);
+  EXPECT_EQ(slots[0].FileName(), "");
+  DestroyWindow(window);
 }
 
 }  // namespace
