@@ -10,17 +10,12 @@
 
 namespace {
 
-// A relative name means a file of the folder it was given in: make it full
-// before it travels to another process or the current directory changes.
-std::string FullName(const std::string& name) {
-  const std::string full = bex::FullPath(name);
-  return full.empty() ? name : full;
-}
-
+// A relative name means a file of the folder it was given in: the names that
+// may travel to another process are made full here.
 std::vector<std::string> Parameters() {
   std::vector<std::string> args = bex::SplitCommandLine(GetCommandLineA());
   if (!args.empty()) args.erase(args.begin());  // the program itself
-  for (size_t i = 1; i < args.size(); ++i) args[i] = FullName(args[i]);
+  for (size_t i = 1; i < args.size(); ++i) args[i] = bex::FullPathOrAsGiven(args[i]);
   return args;
 }
 
@@ -29,7 +24,7 @@ std::vector<std::string> Parameters() {
 std::vector<std::string> HandOff(const std::vector<std::string>& args) {
   std::vector<std::string> kept;
   for (const std::string& arg : args) {
-    const std::string name = FullName(arg);
+    const std::string name = bex::FullPathOrAsGiven(arg);
     const ATOM atom = GlobalAddAtomA(name.c_str());
     HWND target = FindWindowA(bex::kMainWindowClass, nullptr);
     if (atom && target && PostMessageA(target, bex::kHandOffMessage, atom, 0)) continue;

@@ -47,6 +47,11 @@ std::string CurrentDirectory() {
   return n > 0 && n < sizeof(buffer) ? std::string(buffer, n) : std::string();
 }
 
+std::string FullPathOrAsGiven(const std::string& path) {
+  const std::string full = FullPath(path);
+  return full.empty() ? path : full;
+}
+
 bool IsFolder(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);

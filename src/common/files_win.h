@@ -25,6 +25,8 @@ void KeepCurrentFolderOutOfLibrarySearch();
 // against the current directory, "D:name" against drive D's current
 // directory. Empty when the platform cannot resolve it.
 std::string FullPath(const std::string& path);
+// FullPath, or path as given when it cannot be made full.
+std::string FullPathOrAsGiven(const std::string& path);
 
 // The process's current directory, in full; empty when it does not fit.
 std::string CurrentDirectory();

@@ -108,8 +108,7 @@ void DecoderSlots::StartDecode(const std::string& name, int slot, HWND notify, U
   job->slot = &slots_[slot];
   job->layout = layout;
   job->name = name;
-  const std::string full = FullPath(name);
-  job->path = full.empty() ? name : full;
+  job->path = FullPathOrAsGiven(name);
   job->notify = notify;
   job->message = message;
   job->index = slot;

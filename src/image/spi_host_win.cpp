@@ -283,16 +283,14 @@ std::shared_ptr<Bitmap> Decode(const PluginModule& plugin, const std::string& fi
 // The helper resolves the folder against its own current directory.
 void DecoderSlot::LoadPlugins(const std::string& folder) {
   folder_ = folder;
-  const std::string full = FullPath(folder);
-  std::vector<std::string> loaded = helper_.LoadFolder(full.empty() ? folder : full);
+  std::vector<std::string> loaded = helper_.LoadFolder(FullPathOrAsGiven(folder));
   if (loaded.empty()) return;
   chosen_.reset();  // it belongs to the list that is released now
   plugins_ = std::move(loaded);
 }
 
 bool DecoderSlot::PrepareFile(const std::string& name) {
-  const std::string full = FullPath(name);
-  return PrepareFile(name, full.empty() ? name : full);
+  return PrepareFile(name, FullPathOrAsGiven(name));
 }
 
 bool DecoderSlot::PrepareFile(const std::string& name, const std::string& fullPath) {

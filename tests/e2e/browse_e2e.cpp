@@ -593,7 +593,7 @@ TEST_F(Browse, FolderWithoutPicturesIsReportedAndLaterFilesAreFound) {
   const MessageBoxInfo box = viewer.WaitForMessageBox("検索エラー");
   EXPECT_EQ(box.text, "表示可能ファイルが見つかりません");
   viewer.Answer(box, IDOK);
-  EXPECT_EQ(viewer.Title(), "削除完了") << "the picture stays";
+  EXPECT_EQ(viewer.Title(), "削除完了") << "the delete's title stays";
 
   WriteSolidBmp(Picture("b.bmp"), 240, 160, kGreen);
   PressAndExpectTitles(viewer, {{"Space", VK_SPACE, kNoModifier, "b.bmp [100%]"}});

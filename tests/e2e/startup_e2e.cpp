@@ -11,6 +11,7 @@
 
 #include "support/bmp_writer.h"
 #include "support/test_pictures.h"
+#include "support/viewer_checks.h"
 #include "support/viewer_driver.h"
 #include "support/wine_paths.h"
 
@@ -29,8 +30,6 @@ RECT CentredDesignedWindow() {
   const LONG left = (desk.cx - kDesignedSize.cx) / 2, top = (desk.cy - kDesignedSize.cy) / 2;
   return {left, top, left + kDesignedSize.cx, top + kDesignedSize.cy};
 }
-
-SIZE SizeOf(const RECT& r) { return {r.right - r.left, r.bottom - r.top}; }
 
 ::testing::AssertionResult SameRect(const RECT& actual, const RECT& expected) {
   if (EqualRect(&actual, &expected)) return ::testing::AssertionSuccess();

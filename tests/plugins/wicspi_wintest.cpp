@@ -433,17 +433,6 @@ TEST_F(WicSpi, ReturnsErrorCodesForDamagedFiles) {
   EXPECT_EQ(plugin.Info(Fixture("cut-in-header.jpg"), &info), 3);
 }
 
-// Bytes of committed private memory of this process.
-size_t CommittedPrivateBytes() {
-  size_t total = 0;
-  MEMORY_BASIC_INFORMATION region;
-  for (const char* at = nullptr; VirtualQuery(at, &region, sizeof region) == sizeof region;
-       at = static_cast<const char*>(region.BaseAddress) + region.RegionSize) {
-    if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) total += region.RegionSize;
-  }
-  return total;
-}
-
 TEST_F(WicSpi, ShowsWhatACutOffJpegHolds) {
   std::vector<char> bytes = ReadAll(Fixture("big.jpg"));
   bytes.resize(bytes.size() * 3 / 4);
@@ -460,7 +449,7 @@ TEST_F(WicSpi, ShowsWhatACutOffJpegHolds) {
 bool IsAnswerToDamage(int result) { return result == 0 || (result >= 2 && result <= 4); }
 
 TEST_F(WicSpi, SurvivesCutAndScrambledPicturesOfEveryOwnDecoder) {
-  const size_t before = CommittedPrivateBytes();
+  const uint64_t before = bex::CommittedPrivateBytes();
   for (const char* file :
        {"quad.jpg", "progressive.jpg", "arithmetic.jpg", "ycck.jpg", "quad.png", "interlaced.png",
         "quad16.png", "palette.png", "lossy.webp", "alpha.webp", "animated.webp"}) {
@@ -480,7 +469,7 @@ TEST_F(WicSpi, SurvivesCutAndScrambledPicturesOfEveryOwnDecoder) {
           << file << " scrambled " << step << ": " << scrambledResult;
     }
   }
-  EXPECT_LT(CommittedPrivateBytes(), before + (8 << 20)) << "blocks left behind";
+  EXPECT_LT(bex::CommittedPrivateBytes(), before + (8 << 20)) << "blocks left behind";
 }
 
 // The limit is the viewer's: a picture it could not hold is refused by the

@@ -92,19 +92,6 @@ void SetControlText(HWND control, const std::string& text) {
 
 bool IsChecked(HWND button) { return SendWithDeadline(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
-std::vector<std::string> ListBoxItems(HWND listBox) {
-  std::vector<std::string> items;
-  const LRESULT count = SendWithDeadline(listBox, LB_GETCOUNT, 0, 0);
-  for (LRESULT i = 0; i < count; ++i) {
-    std::string item(static_cast<size_t>(SendWithDeadline(listBox, LB_GETTEXTLEN, i, 0)) + 1, '\0');
-    const LRESULT length =
-        SendWithDeadline(listBox, LB_GETTEXT, i, reinterpret_cast<LPARAM>(item.data()));
-    item.resize(length > 0 ? static_cast<size_t>(length) : 0);
-    items.push_back(item);
-  }
-  return items;
-}
-
 void PressDialogButton(HWND dialog, int buttonId) {
   PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(dialog, buttonId)));

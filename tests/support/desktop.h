@@ -48,7 +48,6 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kWaitMs
 std::string ControlText(HWND control);
 void SetControlText(HWND control, const std::string& text);
 bool IsChecked(HWND button);
-std::vector<std::string> ListBoxItems(HWND listBox);
 // Presses a button of a dialog with a posted command, as its click would.
 void PressDialogButton(HWND dialog, int buttonId);
 

@@ -38,7 +38,6 @@ class Process {
   std::optional<DWORD> WaitForExit(DWORD timeoutMs = kWaitMs) const;
   // Waits until the process waits for input (or timeoutMs has passed).
   void WaitForInputIdle(DWORD timeoutMs = kWaitMs) const;
-  HANDLE Handle() const { return handle_; }
   // Full path of the process's program file.
   std::string ProgramPath() const;
   void Terminate();
