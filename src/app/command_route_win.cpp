@@ -18,8 +18,7 @@ void MainWindow::OnKey(int virtualKey) {
   const KeyPress key = ReadKeyPress(hwnd_, virtualKey);
   if (key.command) {
     // The key is used up even when its item is disabled.
-    const bool undoKey = *key.command == Command::UndoMoveOrDelete;
-    if (PrepareCommandMenu(undoKey).IsEnabled(*key.command)) RunCommand(*key.command);
+    if (PrepareCommandMenu(false).IsEnabled(*key.command)) RunCommand(*key.command);
     return;
   }
   folder_->EnsureFileList();
@@ -84,11 +83,13 @@ void MainWindow::RunKeyAction(const KeyCommand& key) {
   }
 }
 
-// The undo journal is read from disk only where its answer counts: for the
-// menu that opens, or for the undo key itself.
+// The undo journal is read from disk only for the menu that opens, whose
+// item names the file; a key leaves it to the undo, which does nothing with
+// an empty journal.
 MenuState MainWindow::PrepareCommandMenu(bool readUndoJournal) {
   folder_->EnsureFileList();
-  const Filing::UndoOffer undo = readUndoJournal ? filing_->OfferUndo() : Filing::UndoOffer{};
+  const Filing::UndoOffer undo =
+      readUndoJournal ? filing_->OfferUndo() : Filing::UndoOffer{true, {}};
   const MenuState state =
       StateFor({folder_->ShownFileRemoved(), view_->FitMode(), undo.available, undo.subject});
   commandMenu_.Prepare(state);

@@ -107,11 +107,8 @@ void MainWindow::OpenPictures(const std::vector<std::string>& paths) {
 void MainWindow::MoveShownFile() {
   const RECT r = OuterRect();
   const WindowOrigin at = PopupMenuPoint({r.left, r.top, r.right - r.left, r.bottom - r.top});
-  // Asked last before the move: then no decode may hold the file open either.
   const auto stillShown = [this](const std::string& path) {
-    if (folder_->ShownFileRemoved() || !view_->Shown().Is(path)) return false;
-    folder_->LetGoOf(view_->Shown().Name());
-    return true;
+    return folder_->LetGoOfIfStillShown(view_->Shown(), path);
   };
   const std::optional<Filing::CompletedMove> move =
       filing_->MoveShownFile(view_->Shown(), stillShown, at.Left, at.Top);

@@ -54,8 +54,7 @@ std::optional<std::string> FolderStepper::DeleteShownFile(const ShownFile& shown
                   "削除確認", MB_OKCANCEL) != IDOK) {
     return std::nullopt;
   }
-  if (ShownFileRemoved() || !shown.Is(*path)) return std::nullopt;
-  LetGoOf(shown.Name());
+  if (!LetGoOfIfStillShown(shown, *path)) return std::nullopt;
   std::string list = *path;
   list.append(2, '\0');
   SHFILEOPSTRUCTA op = {};

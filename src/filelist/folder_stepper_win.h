@@ -36,6 +36,14 @@ class FolderStepper : private StepHost {
   // The file `name` of the folder is about to be deleted or moved: no decode
   // may hold it open.
   void LetGoOf(const std::string& name) { stepper_.LetGoOf(name); }
+  // Asked last before the shown file is deleted or moved: whether path is
+  // still the file on screen (shown) and not removed; if so, no decode holds
+  // it open any more.
+  bool LetGoOfIfStillShown(const ShownFile& shown, const std::string& path) {
+    if (ShownFileRemoved() || !shown.Is(path)) return false;
+    LetGoOf(shown.Name());
+    return true;
+  }
   // The close step: the decode ahead is given up.
   void StopDecoding() { stepper_.CancelDecodeAhead(); }
   // The close step lets the list go.

@@ -176,8 +176,8 @@ void Filing::ReplaceDestinations(DestinationTree tree) {
   }
 }
 
-void Filing::LoadHistory() {
-  historyReadError_ = LoadDataFile(DataFilePath(kHistoryFileName), history_, ParseHistory);
+DWORD Filing::LoadHistory() {
+  return LoadDataFile(DataFilePath(kHistoryFileName), history_, ParseHistory);
 }
 
 void Filing::RecordMove(const CompletedMove& move) {
@@ -188,11 +188,11 @@ void Filing::RecordMove(const CompletedMove& move) {
 }
 
 void Filing::RecordDestination(const std::string& destination) {
-  LoadHistory();
+  const DWORD readError = LoadHistory();
   const std::string path = DataFilePath(kHistoryFileName);
   const std::string notSaved = path + "\nに移動先の履歴を保存できません。\n";
-  if (historyReadError_ != ERROR_SUCCESS) {
-    ShowMessage(owner_, notSaved + NotReplacedText(path, historyReadError_), "保存エラー");
+  if (readError != ERROR_SUCCESS) {
+    ShowMessage(owner_, notSaved + NotReplacedText(path, readError), "保存エラー");
     return;
   }
   RecordInHistory(history_, FolderOfDestination(destination));

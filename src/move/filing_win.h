@@ -78,7 +78,9 @@ class Filing {
   std::optional<std::string> UndoNewest(const LetGo& letGo);
 
  private:
-  void LoadHistory();
+  // Why the history file was found but did not read; ERROR_SUCCESS when it
+  // read or does not exist.
+  DWORD LoadHistory();
   void RecordDestination(const std::string& destination);
   std::optional<CompletedMove> MoveTo(const ShownFile& shown, const StillShown& stillShown,
                                       const MoveMenuItem& item);
@@ -96,10 +98,9 @@ class Filing {
   HWND owner_;
   DestinationTree destinations_;
   DestinationHistory history_;
-  // Why the last load of either file found it but could not read it;
-  // ERROR_SUCCESS when it read or did not exist.
+  // Why the last load of the destinations found the file but could not read
+  // it; ERROR_SUCCESS when it read or did not exist.
   DWORD destinationsReadError_ = ERROR_SUCCESS;
-  DWORD historyReadError_ = ERROR_SUCCESS;
 };
 
 }  // namespace bex
