@@ -75,14 +75,16 @@ DecoderSlots::~DecoderSlots() {
   for (int slot = 0; slot < kCount; ++slot) CancelDecode(slot);
 }
 
-// The slots' helpers start and load at the same time.
+// The helpers of the three slots a step needs start and load at the same
+// time; the fourth, used only while keys are held, starts when first needed.
 void DecoderSlots::LoadPlugins(const std::string& folder) {
   for (const std::unique_ptr<Job>& job : jobs_) {
     if (job && job->thread) WaitWithLiveWindows(job->thread);
   }
-  std::array<FolderLoad, kCount> loads;
-  std::array<HANDLE, kCount> threads = {};
-  for (int i = 0; i < kCount; ++i) {
+  constexpr int kLoadedNow = 3;
+  std::array<FolderLoad, kLoadedNow> loads;
+  std::array<HANDLE, kLoadedNow> threads = {};
+  for (int i = 0; i < kLoadedNow; ++i) {
     loads[i] = {&slots_[i], &folder};
     threads[i] = CreateThread(nullptr, 0, RunFolderLoad, &loads[i], 0, nullptr);
     if (!threads[i]) RunFolderLoad(&loads[i]);
@@ -92,6 +94,7 @@ void DecoderSlots::LoadPlugins(const std::string& folder) {
     WaitWithLiveWindows(thread);
     CloseHandle(thread);
   }
+  for (int i = kLoadedNow; i < kCount; ++i) slots_[i].TakePluginsOf(slots_[0]);
 }
 
 bool DecoderSlots::Decode(const std::string& name, int slot, HWND progressWindow) {

@@ -119,6 +119,12 @@ std::vector<std::string> PluginHelper::LoadFolder(const std::string& folder) {
   return std::move(answer->content);
 }
 
+void PluginHelper::LoadFolderOnStart(const std::string& folder) {
+  if (folder == folder_) return;
+  End();
+  folder_ = folder;
+}
+
 std::optional<uint32_t> PluginHelper::Ask(const std::string& file) {
   const std::optional<Frame> reply = Call(HelperCall::kAsk, [&] { return AskRequest(file); });
   if (!reply) return std::nullopt;

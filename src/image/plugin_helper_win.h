@@ -65,6 +65,10 @@ class PluginHelper {
   // which module reads a file. A folder without any leaves the helper's
   // modules as they were; the answer is then empty.
   std::vector<std::string> LoadFolder(const std::string& folder);
+  // The same folder, known to hold usable modules, loaded only when the next
+  // call starts a helper; a helper running with another folder is ended.
+  void LoadFolderOnStart(const std::string& folder);
+  const std::string& Folder() const { return folder_; }
   // The index of the first module that reads the file (a full path), or none
   // when no module does or the helper failed.
   std::optional<uint32_t> Ask(const std::string& file);

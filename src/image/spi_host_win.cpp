@@ -289,6 +289,14 @@ void DecoderSlot::LoadPlugins(const std::string& folder) {
   plugins_ = std::move(loaded);
 }
 
+void DecoderSlot::TakePluginsOf(const DecoderSlot& loaded) {
+  folder_ = loaded.folder_;
+  if (loaded.plugins_.empty()) return;
+  chosen_.reset();
+  plugins_ = loaded.plugins_;
+  helper_.LoadFolderOnStart(loaded.helper_.Folder());
+}
+
 bool DecoderSlot::PrepareFile(const std::string& name) {
   return PrepareFile(name, FullPathOrAsGiven(name));
 }

@@ -105,6 +105,9 @@ class DecoderSlot {
   // Replaces the plug-in list by the usable modules of folder, releasing the
   // old ones. A folder without usable modules leaves the list as it was.
   void LoadPlugins(const std::string& folder);
+  // Takes the plug-in list another slot loaded; this slot's helper loads the
+  // same modules when it is first needed.
+  void TakePluginsOf(const DecoderSlot& loaded);
   // Takes the file for the next decode and chooses its plug-in. True for a
   // ".BMP" file or when some plug-in reads it.
   bool PrepareFile(const std::string& name);

@@ -653,6 +653,20 @@ TEST(SpiHostLoading, ASlotWhoseDecodeWasGivenUpLoadsTheNextFolder) {
   EXPECT_FALSE(IsLoaded(slots[0], Path(first, "tst1.spi")));
 }
 
+// The fourth slot, for decoding two ahead, starts its helper only when it is
+// first needed, with the modules the others loaded.
+TEST(SpiHostLoading, TheFourthSlotsHelperStartsWhenFirstNeeded) {
+  const std::string folder = FolderWith("fourth", {"tst1.spi"});
+  const std::string file = WritePicture(folder, "pic.tst", SmallPicture());
+  DecoderSlots slots;
+  slots.LoadPlugins(folder);
+  for (int slot = 0; slot < 3; ++slot) EXPECT_NE(slots[slot].HelperProcessId(), 0u) << slot;
+  EXPECT_EQ(slots[3].HelperProcessId(), 0u);
+  EXPECT_EQ(slots[3].PluginCount(), 1u);
+  EXPECT_TRUE(slots.Decode(file, 3));
+  EXPECT_TRUE(IsLoaded(slots[3], Path(folder, "tst1.spi")));
+}
+
 // A window that empties slot 0 of slotsToEmpty when it is sent WM_APP, as
 // the close step does.
 DecoderSlots* slotsToEmpty = nullptr;
