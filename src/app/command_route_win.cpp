@@ -14,7 +14,7 @@
 
 namespace bex {
 
-void MainWindow::OnKey(int virtualKey) {
+void MainWindow::OnKey(int virtualKey, bool repeated) {
   const KeyPress key = ReadKeyPress(hwnd_, virtualKey);
   if (key.command) {
     // The key is used up even when its item is disabled.
@@ -22,10 +22,10 @@ void MainWindow::OnKey(int virtualKey) {
     return;
   }
   folder_->EnsureFileList();
-  RunKeyAction(key.action);
+  RunKeyAction(key.action, repeated);
 }
 
-void MainWindow::RunKeyAction(const KeyCommand& key) {
+void MainWindow::RunKeyAction(const KeyCommand& key, bool repeated) {
   const RECT r = OuterRect();
   const WindowBounds bounds{r.left, r.top, r.right - r.left, r.bottom - r.top};
   switch (key.Action) {
@@ -33,7 +33,7 @@ void MainWindow::RunKeyAction(const KeyCommand& key) {
       return;
     case KeyAction::kStepForward:
     case KeyAction::kStepBackward:
-      folder_->Step(key.Action == KeyAction::kStepForward);
+      folder_->Step(key.Action == KeyAction::kStepForward, repeated);
       return;
     case KeyAction::kCloseWindow:
       PostMessageA(hwnd_, WM_CLOSE, 0, 0);

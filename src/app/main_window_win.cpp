@@ -27,6 +27,9 @@ constexpr UINT kDisplayCopiesDelayMs = 200;
 
 static_assert(DecoderSlots::kCount == PictureSlots::kCount);
 
+// Bit 30 of a key message: the key was down before this message.
+bool KeyRepeated(LPARAM lParam) { return (lParam & (LPARAM{1} << 30)) != 0; }
+
 LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_NCCREATE) {
     auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
@@ -216,12 +219,12 @@ LRESULT MainWindow::Route(UINT msg, WPARAM wParam, LPARAM lParam) {
       FilesArrived(TakeDroppedFiles(reinterpret_cast<HDROP>(wParam)));
       return 0;
     case WM_KEYDOWN:
-      OnKey(static_cast<int>(wParam));
+      OnKey(static_cast<int>(wParam), KeyRepeated(lParam));
       return 0;
     case WM_SYSKEYDOWN:
       // Alt+F4 closes through the system; other Alt combinations are keys.
       if (wParam == VK_F4) return DefWindowProcA(hwnd_, msg, wParam, lParam);
-      OnKey(static_cast<int>(wParam));
+      OnKey(static_cast<int>(wParam), KeyRepeated(lParam));
       return 0;
     case WM_MOUSEWHEEL:
       mouse_->OnWheel(GET_WHEEL_DELTA_WPARAM(wParam));

@@ -103,8 +103,9 @@ class MainWindow {
   void UndoMoveOrDelete();
 
   // --- keys and commands (command_route_win.cpp) ----------------------------
-  void OnKey(int virtualKey);
-  void RunKeyAction(const KeyCommand& key);
+  // repeated: the key was already down (it is held).
+  void OnKey(int virtualKey, bool repeated);
+  void RunKeyAction(const KeyCommand& key, bool repeated);
   // Builds the list when stale and enables and ticks the command menu; the
   // undo item counts as unavailable unless the journal is to be read.
   MenuState PrepareCommandMenu(bool readUndoJournal);

@@ -42,10 +42,11 @@ void FileStepper::DecodeNeighboursAhead() {
   StartDecodeAhead(false, true, false);
 }
 
-void FileStepper::StepImage(bool forward) {
-  // Keys come faster than decodes: the decode ahead in this direction has not
-  // ended, or the step before already decoded two ahead in it.
-  const bool keysHeld = FillUnderWay(forward) || (far_ && far_->forward == forward);
+void FileStepper::StepImage(bool forward, bool keyRepeated) {
+  // A held key comes faster than decodes: the decode ahead in this direction
+  // has not ended, or the step before already decoded two ahead in it.
+  const bool keysHeld =
+      (keyRepeated && FillUnderWay(forward)) || (far_ && far_->forward == forward);
   // The file after the one still decoding starts beside it before the wait.
   if (keysHeld && !far_ && fill_ && fill_->forward == forward && !nextFill_) {
     StartFarLoad(fill_->index, forward);

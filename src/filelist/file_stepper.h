@@ -130,10 +130,11 @@ class FileStepper {
   // throws, the failing entry is dropped, the state stays consistent and the
   // error ends the step.
   //
-  // A step that comes while the decode ahead in its direction is still under
-  // way (keys held) has the file after the next one decoded at the same time
-  // in the spare slot, which the next step takes as its decode ahead.
-  void StepImage(bool forward);
+  // A step of a held key (keyRepeated: the key's repeat) that comes while
+  // the decode ahead in its direction is still under way has the file after
+  // the next one decoded at the same time in the spare slot, which the next
+  // step takes as its decode ahead.
+  void StepImage(bool forward, bool keyRepeated = false);
 
   // Decodes the nearest loadable entry in the given direction into the next
   // slot (forward) or the previous one, dropping the entries that fail on the

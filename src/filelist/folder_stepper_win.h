@@ -27,7 +27,8 @@ class FolderStepper : private StepHost {
   void EnsureFileList() { stepper_.EnsureFileList(); }
   // The refresh command: the list is built again when next needed.
   void InvalidateFileList() { stepper_.InvalidateFileList(); }
-  void Step(bool forward) { stepper_.StepImage(forward); }
+  // keyRepeated: the step is a held key's repeat.
+  void Step(bool forward, bool keyRepeated = false) { stepper_.StepImage(forward, keyRepeated); }
   // An opened picture is on screen and the window idle: the neighbours are
   // decoded ahead of the first step.
   void DecodeNeighboursAhead() { stepper_.DecodeNeighboursAhead(); }

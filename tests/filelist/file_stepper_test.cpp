@@ -570,6 +570,7 @@ TEST_F(FileStepperTest, OpenedPictureHasBothNeighboursDecodedBeforeTheFirstKey) 
   stepper.StepImage(true);
   EXPECT_EQ(host.shown, "c.bmp");
   EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), behind), 0);
+  EXPECT_EQ(host.loading[stepper.SpareSlot()], "") << "a key pressed once is not held";
   host.held = false;
   EXPECT_EQ(Step(false), "b.bmp");
   EXPECT_EQ(Step(false), "a.bmp");
@@ -601,7 +602,7 @@ TEST_F(FileStepperTest, HeldKeysDecodeTwoAheadAndEveryKeyIsOneStepInOrder) {
   std::vector<int> loadsPerStep;
   for (int key = 0; key < 5; ++key) {
     host.calls.clear();
-    stepper.StepImage(true);
+    stepper.StepImage(true, true);
     shown.push_back(host.shown);
     if (key == 1) {
       EXPECT_EQ(host.calls.front(), "load 04.bmp 3") << "started before the wait for 03.bmp";
@@ -634,14 +635,14 @@ TEST_F(FileStepperTest, LoadTwoAheadThatEndedFirstOrFailedOrWentTheOtherWay) {
   host.AddFiles({"c.txt"}, false);
   Open("a.bmp");
   host.held = true;
-  stepper.StepImage(true);  // b, c.txt ahead
-  stepper.StepImage(true);  // waits for c.txt, dropped, then d; shows d, e ahead, f two ahead
+  stepper.StepImage(true, true);  // b, c.txt ahead
+  stepper.StepImage(true, true);  // waits for c.txt, dropped, then d; shows d, e ahead, f two ahead
   EXPECT_EQ(host.shown, "d.bmp");
   EXPECT_EQ(host.loading[stepper.SpareSlot()], "f.bmp");
   End(stepper.SpareSlot());
   EXPECT_EQ(host.loading[stepper.SpareSlot()], "f.bmp") << "kept while e.bmp decodes";
   host.calls.clear();
-  stepper.StepImage(true);
+  stepper.StepImage(true, true);
   EXPECT_EQ(host.shown, "e.bmp");
   EXPECT_FALSE(stepper.DecodingAhead()) << "the ended load was taken over at once";
   EXPECT_EQ(host.slotPicture[stepper.NextSlot()], "f.bmp");
@@ -649,7 +650,7 @@ TEST_F(FileStepperTest, LoadTwoAheadThatEndedFirstOrFailedOrWentTheOtherWay) {
 
   // Back the other way: the load two ahead forward is given up.
   host.calls.clear();
-  stepper.StepImage(false);
+  stepper.StepImage(false, true);
   EXPECT_EQ(host.shown, "d.bmp");
   EXPECT_EQ(host.loading[stepper.SpareSlot()], "");
   host.held = false;
@@ -662,15 +663,15 @@ TEST_F(FileStepperTest, AFileTwoAheadIsLetGoOfBeforeItIsMovedAndOnRefresh) {
   host.AddFiles({"a.bmp", "b.bmp", "c.bmp", "d.bmp", "e.bmp"});
   Open("a.bmp");
   host.held = true;
-  stepper.StepImage(true);
-  stepper.StepImage(true);
+  stepper.StepImage(true, true);
+  stepper.StepImage(true, true);
   EXPECT_EQ(host.loading[stepper.SpareSlot()], "e.bmp");
   const std::string spare = std::to_string(stepper.SpareSlot());
   host.calls.clear();
   stepper.LetGoOf("e.bmp");
   EXPECT_EQ(host.calls, (Calls{"empty " + spare}));
   EXPECT_TRUE(stepper.DecodingAhead()) << "d.bmp still decodes";
-  stepper.StepImage(true);
+  stepper.StepImage(true, true);
   host.calls.clear();
   stepper.InvalidateFileList();
   EXPECT_EQ(host.calls, (Calls{"cancel " + std::to_string(stepper.NextSlot()),
