@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building and testing Bex needs on Debian 12: the i386
-# architecture, 32-bit Wine, MinGW-w64, CMake, Xvfb, the Japanese locale and
+# architecture, Wine for 64-bit Windows with its 32-bit half, MinGW-w64 for
+# 32-bit and 64-bit Windows, CMake, Xvfb, the Japanese locale and
 # fonts, GoogleTest, Google Benchmark and clang's fuzzer runtime, and the
 # packages named as arguments (the run command's demo photographs); then
 # builds the codec libraries of the WIC plug-in from Debian's sources
@@ -9,7 +10,7 @@
 set -euo pipefail
 
 packages=(
-  wine wine32:i386 wine64 g++-mingw-w64-i686 cmake make g++ clang
+  wine wine32:i386 wine64 g++-mingw-w64-i686 g++-mingw-w64-x86-64 cmake make g++ clang
   libclang-rt-14-dev libgtest-dev googletest libbenchmark-dev
   xvfb x11-utils xdotool imagemagick
   nasm dpkg-dev webp libjpeg-turbo-progs

@@ -1,12 +1,15 @@
 # Sourced by the run and test scripts: a Wine prefix of the build's own, in
 # Japanese locale (ANSI code page 932), on a virtual desktop of a virtual X
-# display, with one Wine server kept alive for the whole run.
+# display, with one Wine server kept alive for the whole run. The prefix is
+# 64-bit, as most users' Windows is: the 32-bit viewer runs under WoW64 and
+# can start the 64-bit plug-in helper.
 #   bex_wine_start <build dir>   prepare the prefix, start Xvfb and the server
 #   bex_wine_stop                stop what bex_wine_start started
 
 bex_wine_prefix_template() {
   local template=$1
-  [ -f "$template/.bex-ready" ] && return 0
+  # A template made for another architecture is made again.
+  [ "$(cat "$template/.bex-ready" 2>/dev/null)" = "$WINEARCH" ] && return 0
   rm -rf "$template"
   mkdir -p "$template"
   WINEPREFIX=$template wineboot -i >/dev/null 2>&1
@@ -28,7 +31,7 @@ bex_wine_prefix_template() {
   if [ -d "$fonts" ]; then
     cp -n "$fonts"/*.ttf "$template/drive_c/windows/Fonts/" 2>/dev/null || true
   fi
-  touch "$template/.bex-ready"
+  echo "$WINEARCH" >"$template/.bex-ready"
 }
 
 # Windows form of a Linux path (Wine maps / to Z:).
@@ -38,7 +41,7 @@ winepath_of() {
 
 bex_wine_start() {
   local build=$1
-  export WINEARCH=win32
+  export WINEARCH=win64
   export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
   export WINEDEBUG=-all
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"

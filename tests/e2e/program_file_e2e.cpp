@@ -216,6 +216,8 @@ TEST(ProgramWindow, PictureStaysOnePixelPerPixelOnAMonitorOfAnotherDpi) {
   Viewer viewer = Viewer::Start(folder, "\"" + folder + "\\a.bmp\"");
   ASSERT_EQ(viewer.WaitForTitle("a.bmp [100%]"), "a.bmp [100%]");
   const RECT suggested = MoveToMonitorOfDpi(viewer, 144);
+  // The window takes the suggested bounds first, then fits the picture again.
+  WaitUntil([&] { return viewer.ClientSize().cx == 200; });
   EXPECT_EQ(viewer.OuterRect().left, suggested.left);
   EXPECT_EQ(viewer.OuterRect().top, suggested.top);
   EXPECT_EQ(viewer.ClientSize().cx, 200);
