@@ -9,7 +9,10 @@
 //  3. held-key stepping through 12 JPEGs of 4000 x 3000, a key every 20 ms:
 //     the time from the first key until the last file's title;
 //  4. the viewer's committed memory after 10 and after 1000 failed decodes by
-//     a module that leaks 200 MB a call.
+//     a module that leaks 200 MB a call;
+//  5. a decode through the 64-bit helper with wicspi.sph against the 32-bit
+//     helper with wicspi.spi, 6000 x 4000 JPEG and PNG, and the time each
+//     helper takes to start and load its module.
 // Figures 2 and 3 are also taken with a baseline viewer when one is given (a
 // bex.exe of an earlier build, which decodes in its own process).
 //   plugin_helper_winbench.exe [baseline bex.exe]
@@ -46,17 +49,23 @@ double Median(std::vector<double> values) {
 }
 
 std::string Fixture(const std::string& name) { return BuildDir() + "\\fixtures\\" + name; }
-std::string PluginFolder() { return BuildDir() + "\\plugins"; }
+// A plug-in folder holding only the build's plug-in `name`.
+std::string FolderWithPlugin(const std::string& name) {
+  const std::string folder = NewScratchFolder("plugin-" + name);
+  CopyFileA((BuildDir() + "\\plugins\\" + name).c_str(), (folder + "\\" + name).c_str(), FALSE);
+  return folder;
+}
 
 // 1. Helper against in-process, interleaved so both see the same load.
 void CompareDecodes(const std::string& path, int runs) {
-  const PluginTable inProcess = spi::LoadFolder(PluginFolder());
+  const std::string folder = FolderWithPlugin("wicspi.spi");
+  const PluginTable inProcess = spi::LoadModules(folder, {"wicspi.spi"});
   const PluginModule* module = nullptr;
   for (const auto& plugin : inProcess) {
     if (!module && spi::Reads(*plugin, path)) module = plugin.get();
   }
   DecoderSlot slot;
-  slot.LoadPlugins(PluginFolder());
+  slot.LoadPlugins(folder);
   if (!module || !slot.PrepareFile(path)) {
     std::printf("%s: no module reads it\n", path.c_str());
     return;
@@ -180,6 +189,43 @@ void LeakingModule() {
               Now() - start);
 }
 
+// 5. The 64-bit helper against the 32-bit one, interleaved.
+void Compare64BitHelper(const std::vector<std::string>& paths, int runs) {
+  const std::string folders[] = {FolderWithPlugin("wicspi.spi"), FolderWithPlugin("wicspi.sph")};
+  std::vector<double> starts[2];
+  for (int i = 0; i < runs; ++i) {
+    for (int kind = 0; kind < 2; ++kind) {
+      DecoderSlot slot;
+      const double start = Now();
+      slot.LoadPlugins(folders[kind]);
+      starts[kind].push_back(Now() - start);
+    }
+  }
+  std::printf("  helper start with its module: 32-bit median %6.1f ms, 64-bit median %6.1f ms\n",
+              Median(starts[0]) * 1e3, Median(starts[1]) * 1e3);
+  DecoderSlot slots[2];
+  for (int kind = 0; kind < 2; ++kind) slots[kind].LoadPlugins(folders[kind]);
+  for (const std::string& path : paths) {
+    std::vector<double> times[2];
+    for (int i = 0; i < runs; ++i) {
+      for (int kind = 0; kind < 2; ++kind) {
+        const double start = Now();
+        const bool decoded = slots[kind].PrepareFile(path) && slots[kind].DecodePicture();
+        times[kind].push_back(Now() - start);
+        slots[kind].ReleasePicture();
+        if (!decoded) {
+          std::printf("%s: the %s helper failed\n", path.c_str(), kind ? "64-bit" : "32-bit");
+          return;
+        }
+      }
+    }
+    std::printf("%s (%d runs)\n  wicspi.spi, 32-bit helper: median %7.1f ms\n", path.c_str(), runs,
+                Median(times[0]) * 1e3);
+    std::printf("  wicspi.sph, 64-bit helper: median %7.1f ms\n  ratio %.3f (goal <= 1.0)\n",
+                Median(times[1]) * 1e3, Median(times[1]) / Median(times[0]));
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -188,6 +234,8 @@ int main(int argc, char** argv) {
   for (const char* name : {"bench-6000x4000.jpg", "bench-6000x4000.png"}) {
     CompareDecodes(Fixture(name), 7);
   }
+  std::printf("== the 64-bit helper with wicspi.sph against the 32-bit one with wicspi.spi\n");
+  Compare64BitHelper({Fixture("bench-6000x4000.jpg"), Fixture("bench-6000x4000.png")}, 7);
   std::fflush(stdout);
   try {
     std::printf("== the window while a 6000 x 4000 JPEG neighbour decodes\n");

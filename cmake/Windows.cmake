@@ -1,4 +1,11 @@
 # Windows build: bex.exe, the plug-ins, and the tests that run under Wine.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  include(cmake/Windows64.cmake)
+  return()
+endif()
+set(BEX_SPI_SUFFIX ".spi")
+set(BEX_TESTSPI_DIR ${CMAKE_BINARY_DIR}/testspi)
+set(BEX_PLUGINS_DIR ${CMAKE_BINARY_DIR}/plugins)
 include(CTest)
 add_compile_options(-static-libgcc -static-libstdc++)
 add_link_options(-static -static-libgcc -static-libstdc++)

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Builds the native logic tests (build/native) and the Windows program,
-# plug-ins and Wine tests (build/win32).
-# Usage: tools/build.sh [native|win32]... [-- cmake-target...]
+# Builds the native logic tests (build/native), the Windows program,
+# plug-ins and Wine tests (build/win32), and the 64-bit plug-in helper with
+# the 64-bit plug-ins (build/win64, written into build/win32 beside the
+# viewer).
+# Usage: tools/build.sh [native|win32|win64]... [-- cmake-target...]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
@@ -12,7 +14,7 @@ while [ $# -gt 0 ]; do
   kinds+=("$1")
   shift
 done
-[ ${#kinds[@]} -gt 0 ] || kinds=(native win32)
+[ ${#kinds[@]} -gt 0 ] || kinds=(native win32 win64)
 target_args=()
 for t in "${targets[@]}"; do target_args+=(--target "$t"); done
 for kind in "${kinds[@]}"; do
@@ -22,6 +24,10 @@ for kind in "${kinds[@]}"; do
     win32)
       cmake -S "$root" -B "$root/build/win32" -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null ;;
+    win64)
+      cmake -S "$root" -B "$root/build/win64" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" \
+        -DBEX_PROGRAM_DIR="$root/build/win32" >/dev/null ;;
     *) echo "build: unknown kind $kind" >&2; exit 2 ;;
   esac
   cmake --build "$root/build/$kind" -j"$jobs" "${target_args[@]}"

@@ -2,16 +2,25 @@
 # Builds the codec libraries that the companion plug-in links statically:
 # libjpeg-turbo (with its nasm SIMD code), libwebp (decoder and demuxer),
 # libspng and zlib, from the sources of the Debian release's own packages,
-# cross-compiled as 32-bit static libraries with MinGW-w64.
-# Usage: tools/codecs.sh [cache folder]   (default: build/codecs)
+# cross-compiled as static libraries with MinGW-w64: 32-bit for the plug-in
+# wicspi.spi, or for the target the triplet names (x86_64-w64-mingw32 for
+# the 64-bit wicspi.sph).
+# Usage: tools/codecs.sh [cache folder] [triplet]
+#   (default: build/codecs, i686-w64-mingw32)
 # The cache holds include/ and lib/; once it is complete, and made by this
 # same script, this returns at once.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cache=${1:-$root/build/codecs}
+triplet=${2:-i686-w64-mingw32}
+case $triplet in
+  i686-w64-mingw32) toolchain=$root/cmake/mingw-i686.cmake ;;
+  x86_64-w64-mingw32) toolchain=$root/cmake/mingw-x86_64.cmake ;;
+  *) echo "codecs: unknown triplet $triplet" >&2; exit 2 ;;
+esac
 packages=(libjpeg-turbo libwebp libspng zlib)
 stamp=$cache/built-from
-recipe="${packages[*]} $(sha1sum <"$0" | cut -c1-12)"
+recipe="${packages[*]} $triplet $(sha1sum <"$0" | cut -c1-12)"
 [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$recipe" ] && exit 0
 
 fail() {
@@ -19,9 +28,9 @@ fail() {
   exit 1
 }
 
-for tool in i686-w64-mingw32-gcc-posix i686-w64-mingw32-ar cmake make nasm dpkg-source apt-get; do
+for tool in $triplet-gcc-posix $triplet-ar cmake make nasm dpkg-source apt-get; do
   command -v "$tool" >/dev/null ||
-    fail "'$tool' is missing; run tools/setup.sh as root (packages g++-mingw-w64-i686 cmake make nasm dpkg-dev)"
+    fail "'$tool' is missing; run tools/setup.sh as root (packages g++-mingw-w64-i686 g++-mingw-w64-x86-64 cmake make nasm dpkg-dev)"
 done
 
 # apt-get source needs deb-src entries; the release's main archive is enough.
@@ -51,8 +60,8 @@ apt-get source -qq "${packages[@]}" >/dev/null 2>&1 || fail "apt-get source ${pa
 source_dir() { find "$cache/src" -maxdepth 1 -type d -name "$1-*" | head -n 1; }
 
 jobs=$(nproc)
-cc=i686-w64-mingw32-gcc-posix
-ar=i686-w64-mingw32-ar
+cc=$triplet-gcc-posix
+ar=$triplet-ar
 cflags="-O2 -msse2 -DNDEBUG"
 
 echo "codecs: building zlib"
@@ -83,7 +92,7 @@ cp "$webp"/src/webp/{decode,demux,mux_types,types}.h "$cache/include/webp/"
 echo "codecs: building libjpeg-turbo"
 jpeg=$(source_dir libjpeg-turbo)
 cmake -S "$jpeg" -B "$jpeg/build" -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DCMAKE_INSTALL_PREFIX="$cache" \
+  -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_INSTALL_PREFIX="$cache" \
   -DCMAKE_ASM_NASM_COMPILER=nasm \
   -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_SIMD=ON \
   -DWITH_ARITH_DEC=ON -DWITH_ARITH_ENC=OFF -DREQUIRE_SIMD=ON >/dev/null

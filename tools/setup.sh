@@ -5,7 +5,7 @@
 # fonts, GoogleTest, Google Benchmark and clang's fuzzer runtime, and the
 # packages named as arguments (the run command's demo photographs); then
 # builds the codec libraries of the WIC plug-in from Debian's sources
-# (tools/codecs.sh).
+# (tools/codecs.sh), for its 32-bit and its 64-bit build.
 # Quick when everything is there already.
 set -euo pipefail
 
@@ -51,4 +51,7 @@ if [ ! -e "$fontdir/marlett.ttf" ] && [ "$(id -u)" -eq 0 ]; then
   apt-get install -y -qq --no-install-recommends fonts-wine >/dev/null || true
 fi
 
-bash "$(dirname "$0")/codecs.sh"
+root=$(cd "$(dirname "$0")/.." && pwd)
+bash "$root/tools/codecs.sh"
+# The same codecs for the 64-bit plug-in wicspi.sph.
+bash "$root/tools/codecs.sh" "$root/build/codecs-x86_64" x86_64-w64-mingw32

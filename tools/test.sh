@@ -7,7 +7,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 bash tools/setup.sh || exit 1
-tools/build.sh native win32 || exit 1
+tools/build.sh native win32 win64 || exit 1
 
 passed=0
 failed=0

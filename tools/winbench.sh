@@ -10,7 +10,8 @@
 #                            process; the viewer's answers while it decodes
 #                            ahead, held-key stepping and its memory beside a
 #                            leaking plug-in (with a baseline viewer's figures
-#                            when its bex.exe is given)
+#                            when its bex.exe is given); wicspi.sph in the
+#                            64-bit helper against wicspi.spi in the 32-bit one
 #   step_latency_xbench      (tools/stepbench.sh) a step to the next of twelve
 #                            large JPEGs shrunk to the window against feh on
 #                            the same display, timed from the X side; held-key
@@ -24,6 +25,7 @@ cd "$root"
 bash tools/setup.sh feh libx11-dev libxtst-dev libxdamage-dev
 tools/build.sh win32 -- wicspi wicspi_wic_only wicspi_winbench folder_listing_winbench bex \
   bexspi bex_testspi plugin_helper_winbench step_viewer_winbench
+tools/build.sh win64 -- bexspi64 wicspi
 build=$root/build/win32
 tests/plugins/make_fixtures.sh "$build/fixtures" --bench
 # Each run starts from empty scratch folders (a folder per viewer started).

@@ -452,7 +452,7 @@ int WINAPI IsSupported(LPCSTR fileName, DWORD_PTR fileHandle) {
   return kClaimsEverything || !head.empty() ? 1 : 0;
 }
 
-int WINAPI GetPictureInfo(LPCSTR buf, long len, unsigned flag, SpiPictureInfo* info) {
+int WINAPI GetPictureInfo(LPCSTR buf, LONG_PTR len, unsigned flag, SpiPictureInfo* info) {
   if ((flag & 7) != 0) return kNotImplemented;
   TestPicture picture;
   if (!ReadTestPicture(buf, len, false, &picture)) return kUnknownFormat;
@@ -466,8 +466,8 @@ int WINAPI GetPictureInfo(LPCSTR buf, long len, unsigned flag, SpiPictureInfo* i
 }
 
 #ifndef BEX_SPI_WITHOUT_GETPICTURE
-int WINAPI GetPicture(LPCSTR buf, long len, unsigned flag, HLOCAL* bitmapInfo, HLOCAL* bits,
-                      FARPROC, long) {
+int WINAPI GetPicture(LPCSTR buf, LONG_PTR len, unsigned flag, HLOCAL* bitmapInfo, HLOCAL* bits,
+                      FARPROC, LONG_PTR) {
   TraceShownWindow();
   Trace("GetPicture", buf);
   if (kFailsGetPicture) return kOutOfMemory;

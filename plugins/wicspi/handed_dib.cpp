@@ -58,13 +58,13 @@ void FillBitmapInfo(const DibLayout& layout, BITMAPINFO* info) {
 }
 
 // Asks the host's callback whether to go on; true when it wants to stop.
-bool StopRequested(ProgressCallback progress, uint32_t done, uint32_t total, LONG data) {
+bool StopRequested(ProgressCallback progress, uint32_t done, uint32_t total, LONG_PTR data) {
   return progress && progress(static_cast<int>(done), static_cast<int>(total), data) != 0;
 }
 
 // Copies the decoder's rows strip by strip into the locked DIB.
 int CopyRows(PictureDecoder& decoder, const DibLayout& layout, BYTE* dib, ProgressCallback progress,
-             LONG progressData) {
+             LONG_PTR progressData) {
   const StoredPicture& picture = decoder.picture();
   const DibWriter writer(layout, picture.width, picture.height, picture.orientation, dib);
   writer.ClearRowPadding();
@@ -95,7 +95,7 @@ int PlanDibOf(const PictureDecoder& decoder, DibLayout* layout) {
   return kSpiOk;
 }
 
-int HandOverDib(PictureDecoder& decoder, ProgressCallback progress, LONG progressData,
+int HandOverDib(PictureDecoder& decoder, ProgressCallback progress, LONG_PTR progressData,
                 HLOCAL* bitmapInfo, HLOCAL* pixels) {
   DibLayout layout;
   int result = PlanDibOf(decoder, &layout);

@@ -70,7 +70,7 @@ int PlanDibOf(const PictureDecoder& decoder, DibLayout* layout);
 // moveable local memory blocks that the caller owns from then on: the
 // BITMAPINFO and the pixel rows. `progress` may be null. Returns an
 // SpiResult; on failure no block is left allocated.
-int HandOverDib(PictureDecoder& decoder, ProgressCallback progress, LONG progressData,
+int HandOverDib(PictureDecoder& decoder, ProgressCallback progress, LONG_PTR progressData,
                 HLOCAL* bitmapInfo, HLOCAL* pixels);
 
 }  // namespace bex::wicspi

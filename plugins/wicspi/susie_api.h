@@ -40,9 +40,11 @@ struct PictureInfo {
   HLOCAL textInfo;  // the caller frees it
 };
 #pragma pack(pop)
-static_assert(sizeof(PictureInfo) == 26, "the interface's record is byte-packed");
+// Byte-packed: 26 bytes in a 32-bit module, 30 in a 64-bit one (.sph).
+static_assert(sizeof(PictureInfo) == 22 + sizeof(HLOCAL), "the interface's record is byte-packed");
 
 // Called with the rows done so far and the total; a non-zero answer aborts.
-using ProgressCallback = int(WINAPI*)(int done, int total, LONG data);
+// The data is pointer-wide in a 64-bit module.
+using ProgressCallback = int(WINAPI*)(int done, int total, LONG_PTR data);
 
 }  // namespace bex::wicspi

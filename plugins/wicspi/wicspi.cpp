@@ -29,12 +29,14 @@ int Guarded(Body body) noexcept {
   }
 }
 
-int LoadBytes(const char* buffer, LONG length, unsigned flag, PictureBytes* bytes) {
+// Offsets and sizes beyond 2 GiB are beyond what this plug-in reads anyway.
+int LoadBytes(const char* buffer, LONG_PTR length, unsigned flag, PictureBytes* bytes) {
+  if (length != static_cast<LONG>(length)) return kSpiNoMemory;
   switch (flag & kSpiInputMask) {
     case kSpiInputFile:
-      return bytes->LoadFile(buffer, length);
+      return bytes->LoadFile(buffer, static_cast<LONG>(length));
     case kSpiInputMemory:
-      return bytes->UseMemory(buffer, length);
+      return bytes->UseMemory(buffer, static_cast<LONG>(length));
     default:
       return kSpiNotImplemented;
   }
@@ -87,7 +89,7 @@ int ReadPictureInfo(const BYTE* data, DWORD size, PictureInfo* info) {
 enum class Extent { kWhole, kPreview };
 
 int DecodePicture(const BYTE* data, DWORD size, Extent extent, ProgressCallback progress,
-                  LONG progressData, HLOCAL* bitmapInfo, HLOCAL* pixels) {
+                  LONG_PTR progressData, HLOCAL* bitmapInfo, HLOCAL* pixels) {
   const std::unique_ptr<PictureDecoder> decoder = DecoderFor(data, size);
   const int result = decoder->Open(data, size);
   if (result != kSpiOk) return result;
@@ -99,8 +101,8 @@ int DecodePicture(const BYTE* data, DWORD size, Extent extent, ProgressCallback 
   return HandOverDib(*decoder, progress, progressData, bitmapInfo, pixels);
 }
 
-int DecodeInto(LPCSTR buffer, LONG length, UINT flag, Extent extent, HLOCAL* bitmapInfo,
-               HLOCAL* pixels, ProgressCallback progress, LONG progressData) {
+int DecodeInto(LPCSTR buffer, LONG_PTR length, UINT flag, Extent extent, HLOCAL* bitmapInfo,
+               HLOCAL* pixels, ProgressCallback progress, LONG_PTR progressData) {
   return Guarded([&]() -> int {
     if (!bitmapInfo || !pixels) return kSpiInternalError;
     *bitmapInfo = nullptr;
@@ -115,10 +117,12 @@ int DecodeInto(LPCSTR buffer, LONG length, UINT flag, Extent extent, HLOCAL* bit
 
 // True for the file-handle form of IsSupported's second argument: handles are
 // small numbers, addresses of a host's buffer never are.
-bool IsFileHandle(DWORD handleOrAddress) { return (handleOrAddress & 0xFFFF0000u) == 0; }
+bool IsFileHandle(DWORD_PTR handleOrAddress) { return (handleOrAddress & ~DWORD_PTR{0xFFFF}) == 0; }
 
 // What _lopen returns when it fails, passed on by a careless host.
-bool IsFailedOpen(DWORD handleOrAddress) { return handleOrAddress == DWORD(HFILE_ERROR); }
+bool IsFailedOpen(DWORD_PTR handleOrAddress) {
+  return static_cast<DWORD>(handleOrAddress) == DWORD(HFILE_ERROR);
+}
 
 }  // namespace
 }  // namespace bex::wicspi
@@ -129,22 +133,21 @@ __declspec(dllexport) int WINAPI GetPluginInfo(int infoNumber, LPSTR buffer, int
   return bex::wicspi::CopyPluginInfo(infoNumber, buffer, bufferLength);
 }
 
-__declspec(dllexport) int WINAPI IsSupported(LPCSTR /*fileName*/, DWORD handleOrAddress) {
+__declspec(dllexport) int WINAPI IsSupported(LPCSTR /*fileName*/, DWORD_PTR handleOrAddress) {
   using namespace bex::wicspi;
   const int known = Guarded([&]() -> int {
     if (IsFailedOpen(handleOrAddress)) return 0;
     if (IsFileHandle(handleOrAddress)) {
-      const std::vector<BYTE> head = ReadHead(reinterpret_cast<HANDLE>(ULONG_PTR{handleOrAddress}));
+      const std::vector<BYTE> head = ReadHead(reinterpret_cast<HANDLE>(handleOrAddress));
       return int{IsKnownPicture(head.data(), static_cast<DWORD>(head.size()))};
     }
-    return int{
-        IsKnownPicture(reinterpret_cast<const BYTE*>(ULONG_PTR{handleOrAddress}), kSpiHeadBytes)};
+    return int{IsKnownPicture(reinterpret_cast<const BYTE*>(handleOrAddress), kSpiHeadBytes)};
   });
   return known == 1 ? 1 : 0;
 }
 
 __declspec(dllexport) int WINAPI
-    GetPictureInfo(LPCSTR buffer, LONG length, UINT flag, PictureInfo* info) {
+    GetPictureInfo(LPCSTR buffer, LONG_PTR length, UINT flag, PictureInfo* info) {
   using namespace bex::wicspi;
   return Guarded([&]() -> int {
     if (!info) return kSpiInternalError;
@@ -155,16 +158,16 @@ __declspec(dllexport) int WINAPI
 }
 
 __declspec(dllexport) int WINAPI
-    GetPicture(LPCSTR buffer, LONG length, UINT flag, HLOCAL* bitmapInfo, HLOCAL* pixels,
-               ProgressCallback progress, LONG progressData) {
+    GetPicture(LPCSTR buffer, LONG_PTR length, UINT flag, HLOCAL* bitmapInfo, HLOCAL* pixels,
+               ProgressCallback progress, LONG_PTR progressData) {
   using namespace bex::wicspi;
   return DecodeInto(buffer, length, flag, Extent::kWhole, bitmapInfo, pixels, progress,
                     progressData);
 }
 
 __declspec(dllexport) int WINAPI
-    GetPreview(LPCSTR buffer, LONG length, UINT flag, HLOCAL* bitmapInfo, HLOCAL* pixels,
-               ProgressCallback progress, LONG progressData) {
+    GetPreview(LPCSTR buffer, LONG_PTR length, UINT flag, HLOCAL* bitmapInfo, HLOCAL* pixels,
+               ProgressCallback progress, LONG_PTR progressData) {
   using namespace bex::wicspi;
   return DecodeInto(buffer, length, flag, Extent::kPreview, bitmapInfo, pixels, progress,
                     progressData);

@@ -8,16 +8,40 @@ namespace {
 constexpr uint32_t kFrameMagic = 0x31584542;  // "BEX1"
 constexpr size_t kHeaderBytes = 16;
 
-void AppendWord(std::string& bytes, uint32_t value) {
-  for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+// Little-endian words of `size` bytes.
+void AppendBytesOf(std::string& bytes, uint64_t value, int size) {
+  for (int i = 0; i < size; ++i) bytes.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
 }
 
-uint32_t WordAt(const std::string& bytes, size_t at) {
-  uint32_t value = 0;
-  for (int i = 3; i >= 0; --i) {
+uint64_t BytesAt(const std::string& bytes, size_t at, int size) {
+  uint64_t value = 0;
+  for (int i = size - 1; i >= 0; --i) {
     value = value << 8 | static_cast<unsigned char>(bytes[at + static_cast<size_t>(i)]);
   }
   return value;
+}
+
+void AppendWord(std::string& bytes, uint32_t value) { AppendBytesOf(bytes, value, 4); }
+
+uint32_t WordAt(const std::string& bytes, size_t at) {
+  return static_cast<uint32_t>(BytesAt(bytes, at, 4));
+}
+
+std::optional<std::vector<std::string>> ReadTexts(PayloadReader& r) {
+  const std::optional<uint32_t> count = r.Word();
+  if (!count) return std::nullopt;
+  std::vector<std::string> texts;
+  for (uint32_t i = 0; i < *count; ++i) {
+    std::optional<std::string> text = r.Text();
+    if (!text) return std::nullopt;
+    texts.push_back(std::move(*text));
+  }
+  return texts;
+}
+
+void WriteTexts(PayloadWriter& writer, const std::vector<std::string>& texts) {
+  writer.Word(static_cast<uint32_t>(texts.size()));
+  for (const std::string& text : texts) writer.Text(text);
 }
 
 bool IsKnownCall(uint32_t call) {
@@ -86,6 +110,11 @@ PayloadWriter& PayloadWriter::Word(uint32_t value) {
   return *this;
 }
 
+PayloadWriter& PayloadWriter::Wide(uint64_t value) {
+  AppendBytesOf(bytes_, value, 8);
+  return *this;
+}
+
 PayloadWriter& PayloadWriter::Text(const std::string& text) {
   Word(static_cast<uint32_t>(text.size()));
   bytes_ += text;
@@ -99,6 +128,13 @@ std::optional<uint32_t> PayloadReader::Word() {
   return value;
 }
 
+std::optional<uint64_t> PayloadReader::Wide() {
+  if (bytes_.size() - at_ < 8) return std::nullopt;
+  const uint64_t value = BytesAt(bytes_, at_, 8);
+  at_ += 8;
+  return value;
+}
+
 std::optional<std::string> PayloadReader::Text() {
   const std::optional<uint32_t> length = Word();
   if (!length || bytes_.size() - at_ < *length) return std::nullopt;
@@ -107,30 +143,39 @@ std::optional<std::string> PayloadReader::Text() {
   return text;
 }
 
-std::string LoadFolderRequest(const std::string& folder) {
-  return PayloadWriter().Text(folder).Bytes();
+std::string LoadFolderRequest(const std::string& folder, const std::vector<std::string>& modules) {
+  PayloadWriter writer;
+  writer.Text(folder);
+  WriteTexts(writer, modules);
+  return writer.Bytes();
 }
 
-std::string AskRequest(const std::string& file) { return PayloadWriter().Text(file).Bytes(); }
+std::string AskRequest(const std::string& file, uint32_t firstModule, uint32_t moduleCount) {
+  return PayloadWriter().Text(file).Word(firstModule).Word(moduleCount).Bytes();
+}
 
-std::string DecodeRequest(uint32_t module, const std::string& file, uint32_t spare,
-                          uint32_t spareBytes) {
-  return PayloadWriter().Word(module).Text(file).Word(spare).Word(spareBytes).Bytes();
+std::string DecodeRequest(uint32_t module, const std::string& file, uint64_t spare,
+                          uint64_t spareBytes) {
+  return PayloadWriter().Word(module).Text(file).Wide(spare).Wide(spareBytes).Bytes();
 }
 
 std::optional<LoadFolderArgs> ReadLoadFolderRequest(const std::string& payload) {
   return ReadWhole(payload, [](PayloadReader& r) -> std::optional<LoadFolderArgs> {
     std::optional<std::string> folder = r.Text();
     if (!folder) return std::nullopt;
-    return LoadFolderArgs{std::move(*folder)};
+    std::optional<std::vector<std::string>> modules = ReadTexts(r);
+    if (!modules) return std::nullopt;
+    return LoadFolderArgs{std::move(*folder), std::move(*modules)};
   });
 }
 
 std::optional<AskArgs> ReadAskRequest(const std::string& payload) {
   return ReadWhole(payload, [](PayloadReader& r) -> std::optional<AskArgs> {
     std::optional<std::string> file = r.Text();
-    if (!file) return std::nullopt;
-    return AskArgs{std::move(*file)};
+    const std::optional<uint32_t> first = r.Word();
+    const std::optional<uint32_t> count = r.Word();
+    if (!file || !first || !count) return std::nullopt;
+    return AskArgs{std::move(*file), *first, *count};
   });
 }
 
@@ -138,8 +183,8 @@ std::optional<DecodeArgs> ReadDecodeRequest(const std::string& payload) {
   return ReadWhole(payload, [](PayloadReader& r) -> std::optional<DecodeArgs> {
     const std::optional<uint32_t> module = r.Word();
     std::optional<std::string> file = r.Text();
-    const std::optional<uint32_t> spare = r.Word();
-    const std::optional<uint32_t> spareBytes = r.Word();
+    const std::optional<uint64_t> spare = r.Wide();
+    const std::optional<uint64_t> spareBytes = r.Wide();
     if (!module || !file || !spare || !spareBytes) return std::nullopt;
     return DecodeArgs{*module, std::move(*file), *spare, *spareBytes};
   });
@@ -147,8 +192,7 @@ std::optional<DecodeArgs> ReadDecodeRequest(const std::string& payload) {
 
 std::string ModulesReply(const std::vector<std::string>& names, uint32_t memoryMiB) {
   PayloadWriter writer;
-  writer.Word(static_cast<uint32_t>(names.size()));
-  for (const std::string& name : names) writer.Text(name);
+  WriteTexts(writer, names);
   return writer.Word(memoryMiB).Bytes();
 }
 
@@ -161,24 +205,13 @@ std::string PictureReplyPayload(const PictureReply& picture, uint32_t memoryMiB)
       .Word(picture.decoded ? 1 : 0)
       .Word(picture.width)
       .Word(picture.height)
-      .Word(picture.pixels)
+      .Wide(picture.pixels)
       .Word(memoryMiB)
       .Bytes();
 }
 
 std::optional<Answer<std::vector<std::string>>> ReadModulesReply(const std::string& payload) {
-  return ReadAnswer<std::vector<std::string>>(
-      payload, [](PayloadReader& r) -> std::optional<std::vector<std::string>> {
-        const std::optional<uint32_t> count = r.Word();
-        if (!count) return std::nullopt;
-        std::vector<std::string> names;
-        for (uint32_t i = 0; i < *count; ++i) {
-          std::optional<std::string> name = r.Text();
-          if (!name) return std::nullopt;
-          names.push_back(std::move(*name));
-        }
-        return names;
-      });
+  return ReadAnswer<std::vector<std::string>>(payload, ReadTexts);
 }
 
 std::optional<Answer<uint32_t>> ReadChoiceReply(const std::string& payload) {
@@ -190,7 +223,7 @@ std::optional<Answer<PictureReply>> ReadPictureReply(const std::string& payload)
     const std::optional<uint32_t> decoded = r.Word();
     const std::optional<uint32_t> width = r.Word();
     const std::optional<uint32_t> height = r.Word();
-    const std::optional<uint32_t> pixels = r.Word();
+    const std::optional<uint64_t> pixels = r.Wide();
     if (!decoded || !width || !height || !pixels || *decoded > 1) return std::nullopt;
     return PictureReply{*decoded == 1, *width, *height, *pixels};
   });

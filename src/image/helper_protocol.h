@@ -1,7 +1,9 @@
 // The link between the viewer and a plug-in helper process: the frames that
 // carry requests and replies over a byte stream, the few fields they hold,
 // and the bookkeeping that matches each reply to the request it answers.
-// Plain C++: the Win32 side only moves bytes and handles.
+// Plain C++: the Win32 side only moves bytes and handles. A 32-bit viewer
+// talks to 32-bit and 64-bit helpers alike: every field has a fixed width,
+// and handles and memory sizes travel as 64-bit words.
 #pragma once
 
 #include <cstddef>
@@ -15,8 +17,8 @@ namespace bex {
 
 // What a request asks, and the kind of its reply (the same value).
 enum class HelperCall : uint32_t {
-  kLoadFolder = 1,  // folder -> names of the usable modules
-  kAsk = 2,         // file -> index of the first module that reads it, or kNoModule
+  kLoadFolder = 1,  // folder, module names -> names of the usable ones
+  kAsk = 2,         // file, modules to ask -> the first of them that reads it, or kNoModule
   kDecode = 3,      // module index, file, spare section -> picture or failure
 };
 
@@ -53,10 +55,12 @@ class FrameReader {
   bool broken_ = false;
 };
 
-// Fields of a payload: 32-bit words and counted texts, in a fixed order per call.
+// Fields of a payload: 32-bit words, 64-bit words and counted texts, in a
+// fixed order per call.
 class PayloadWriter {
  public:
   PayloadWriter& Word(uint32_t value);
+  PayloadWriter& Wide(uint64_t value);
   PayloadWriter& Text(const std::string& text);
   const std::string& Bytes() const { return bytes_; }
 
@@ -69,6 +73,7 @@ class PayloadReader {
  public:
   explicit PayloadReader(const std::string& bytes) : bytes_(bytes) {}
   std::optional<uint32_t> Word();
+  std::optional<uint64_t> Wide();
   std::optional<std::string> Text();
   // Every byte was read.
   bool AtEnd() const { return at_ == bytes_.size(); }
@@ -78,37 +83,46 @@ class PayloadReader {
   size_t at_ = 0;
 };
 
-// A decoded picture as the helper hands it over: its size, where its
-// pixels lie (a value only the Win32 side interprets), and the helper's own
-// memory after the call.
+// A decoded picture as the helper hands it over: its size and where its
+// pixels lie (the helper's handle of a section, a value only the Win32 side
+// interprets).
 struct PictureReply {
   bool decoded = false;
   uint32_t width = 0;
   uint32_t height = 0;
-  uint32_t pixels = 0;
+  uint64_t pixels = 0;
 };
 
 // The payloads of each call. Every reply ends with the helper's committed
 // memory in MiB, so that the viewer can replace a helper that grows.
-std::string LoadFolderRequest(const std::string& folder);
-std::string AskRequest(const std::string& file);
+// modules: the file names of the folder's modules to load, in the order
+// that decides which module reads a file.
+std::string LoadFolderRequest(const std::string& folder, const std::vector<std::string>& modules);
+// Asks the modules firstModule, firstModule + 1, ... (moduleCount of them,
+// as far as there are) in turn.
+constexpr uint32_t kEveryModule = 0xFFFFFFFFu;
+std::string AskRequest(const std::string& file, uint32_t firstModule = 0,
+                       uint32_t moduleCount = kEveryModule);
 // spare: a section of the viewer's that the helper may write the picture
 // into when it holds spareBytes or more (0: none), so that memory the viewer
 // has let go of serves again; the helper closes it otherwise.
-std::string DecodeRequest(uint32_t module, const std::string& file, uint32_t spare = 0,
-                          uint32_t spareBytes = 0);
+std::string DecodeRequest(uint32_t module, const std::string& file, uint64_t spare = 0,
+                          uint64_t spareBytes = 0);
 
 struct LoadFolderArgs {
   std::string folder;
+  std::vector<std::string> modules;
 };
 struct AskArgs {
   std::string file;
+  uint32_t firstModule = 0;
+  uint32_t moduleCount = kEveryModule;
 };
 struct DecodeArgs {
   uint32_t module = 0;
   std::string file;
-  uint32_t spare = 0;
-  uint32_t spareBytes = 0;
+  uint64_t spare = 0;
+  uint64_t spareBytes = 0;
 };
 std::optional<LoadFolderArgs> ReadLoadFolderRequest(const std::string& payload);
 std::optional<AskArgs> ReadAskRequest(const std::string& payload);

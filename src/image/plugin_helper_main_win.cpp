@@ -1,5 +1,6 @@
-// The plug-in helper process (bexspi.exe): started by the viewer for one
-// decoder slot, it loads the plug-in modules, asks them about files and has
+// The plug-in helper process (bexspi.exe, and bexspi64.exe built from the
+// same source for 64-bit modules): started by the viewer for one decoder
+// slot, it loads the plug-in modules, asks them about files and has
 // them decode, answering over the pipe it was given. A decoded picture is
 // written into a section of shared memory that the viewer maps as its bitmap.
 // Whatever a module does to this process costs the viewer only the answer.
@@ -14,6 +15,7 @@
 #include "common/files_win.h"
 #include "common/memory_win.h"
 #include "image/helper_protocol.h"
+#include "image/plugin_helper_win.h"
 #include "image/spi_host_win.h"
 
 namespace bex {
@@ -82,9 +84,9 @@ class Server {
     return std::nullopt;
   }
 
-  // A folder without usable modules leaves the modules as they were.
+  // Modules of which none is usable leave the modules as they were.
   std::string LoadFolder(const LoadFolderArgs& args) {
-    PluginTable loaded = spi::LoadFolder(args.folder);
+    PluginTable loaded = spi::LoadModules(args.folder, args.modules);
     std::vector<std::string> names;
     for (const auto& plugin : loaded) names.push_back(plugin->name);
     if (!loaded.empty()) plugins_ = std::move(loaded);
@@ -93,7 +95,9 @@ class Server {
 
   std::string Ask(const AskArgs& args) {
     uint32_t chosen = kNoModule;
-    for (size_t i = 0; i < plugins_.size() && chosen == kNoModule; ++i) {
+    const uint64_t end = uint64_t{args.firstModule} + args.moduleCount;
+    for (uint64_t i = args.firstModule; i < plugins_.size() && i < end && chosen == kNoModule;
+         ++i) {
       if (spi::Reads(*plugins_[i], args.file)) chosen = static_cast<uint32_t>(i);
     }
     return ChoiceReply(chosen, static_cast<uint32_t>(CommittedPrivateBytes() >> 20));
@@ -103,7 +107,7 @@ class Server {
   // which the viewer takes over and closes here. It is the viewer's spare
   // section when that is large enough: its memory is ready to be written.
   std::string Decode(const DecodeArgs& args) {
-    HANDLE spare = reinterpret_cast<HANDLE>(uintptr_t{args.spare});
+    HANDLE spare = HandleFromWire(args.spare);
     const auto make = [&](int width, int height) {
       const uint64_t bytes = uint64_t{static_cast<uint32_t>(width)} * uint32_t(height) * 4;
       if (!spare || args.spareBytes < bytes) return Bitmap::CreateShared(width, height);
@@ -117,8 +121,7 @@ class Server {
                                      &handed, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
         GdiFlush();
         reply = {true, static_cast<uint32_t>(picture->Width()),
-                 static_cast<uint32_t>(picture->Height()),
-                 static_cast<uint32_t>(reinterpret_cast<uintptr_t>(handed))};
+                 static_cast<uint32_t>(picture->Height()), HandleOnWire(handed)};
       }
     }
     if (spare) CloseHandle(spare);
@@ -130,9 +133,7 @@ class Server {
   PluginTable plugins_;
 };
 
-HANDLE HandleArgument(const char* text) {
-  return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(std::strtoul(text, nullptr, 10)));
-}
+HANDLE HandleArgument(const char* text) { return HandleFromWire(std::strtoull(text, nullptr, 10)); }
 
 }  // namespace
 }  // namespace bex

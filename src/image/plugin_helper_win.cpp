@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "common/files_win.h"
+#include "common/module_function_win.h"
 #include "common/picture_limits.h"
 
 namespace bex {
@@ -76,6 +77,31 @@ void CloseIfOpen(HANDLE& handle) {
 
 }  // namespace
 
+// The native machine where the system tells it (IsWow64Process2), else
+// whether this process runs under WoW64; a 64-bit process knows it.
+bool Runs64BitPrograms() {
+  if (sizeof(void*) == 8) return true;
+  using IsWow64Process2Fn = BOOL(WINAPI*)(HANDLE, USHORT*, USHORT*);
+  HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  USHORT process = 0;
+  USHORT machine = 0;
+  if (const auto native = ModuleFunction<IsWow64Process2Fn>(kernel, "IsWow64Process2")) {
+    if (native(GetCurrentProcess(), &process, &machine)) {
+      return machine == IMAGE_FILE_MACHINE_AMD64 || machine == IMAGE_FILE_MACHINE_ARM64;
+    }
+  }
+  BOOL wow64 = FALSE;
+  return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
+uint64_t HandleOnWire(HANDLE handle) {
+  return static_cast<uint64_t>(reinterpret_cast<uintptr_t>(handle));
+}
+
+HANDLE HandleFromWire(uint64_t value) {
+  return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value));
+}
+
 SpareSection::~SpareSection() {
   if (section_) CloseHandle(section_);
   DeleteCriticalSection(&lock_);
@@ -105,9 +131,10 @@ DWORD PluginCallTimeoutMs() {
   return value > 0 ? static_cast<DWORD>(value) : kDefaultCallTimeoutMs;
 }
 
-std::vector<std::string> PluginHelper::LoadFolder(const std::string& folder) {
+std::vector<std::string> PluginHelper::LoadFolder(const std::string& folder,
+                                                  const std::vector<std::string>& modules) {
   const std::optional<Frame> reply =
-      Call(HelperCall::kLoadFolder, [&] { return LoadFolderRequest(folder); });
+      Call(HelperCall::kLoadFolder, [&] { return LoadFolderRequest(folder, modules); });
   if (!reply) return {};
   std::optional<Answer<std::vector<std::string>>> answer = ReadModulesReply(reply->payload);
   if (!answer) {
@@ -115,18 +142,31 @@ std::vector<std::string> PluginHelper::LoadFolder(const std::string& folder) {
     return {};
   }
   NoteMemory(answer->memoryMiB);
-  if (!answer->content.empty()) folder_ = folder;
+  if (!answer->content.empty()) {
+    folder_ = folder;
+    modules_ = answer->content;
+  }
   return std::move(answer->content);
 }
 
-void PluginHelper::LoadFolderOnStart(const std::string& folder) {
-  if (folder == folder_) return;
+void PluginHelper::LoadFolderOnStart(const std::string& folder,
+                                     const std::vector<std::string>& modules) {
+  if (folder == folder_ && modules == modules_) return;
   End();
   folder_ = folder;
+  modules_ = modules;
 }
 
-std::optional<uint32_t> PluginHelper::Ask(const std::string& file) {
-  const std::optional<Frame> reply = Call(HelperCall::kAsk, [&] { return AskRequest(file); });
+void PluginHelper::Unload() {
+  End();
+  folder_.clear();
+  modules_.clear();
+}
+
+std::optional<uint32_t> PluginHelper::Ask(const std::string& file, uint32_t firstModule,
+                                          uint32_t moduleCount) {
+  const std::optional<Frame> reply =
+      Call(HelperCall::kAsk, [&] { return AskRequest(file, firstModule, moduleCount); });
   if (!reply) return std::nullopt;
   const std::optional<Answer<uint32_t>> answer = ReadChoiceReply(reply->payload);
   if (!answer) {
@@ -141,8 +181,8 @@ std::optional<uint32_t> PluginHelper::Ask(const std::string& file) {
 // The spare section goes into the helper that gets the request.
 BitmapRef PluginHelper::Decode(uint32_t module, const std::string& file) {
   const std::optional<Frame> reply = Call(HelperCall::kDecode, [&] {
-    uint32_t spareBytes = 0;
-    const uint32_t spare = HandSpareSection(&spareBytes);
+    uint64_t spareBytes = 0;
+    const uint64_t spare = HandSpareSection(&spareBytes);
     return DecodeRequest(module, file, spare, spareBytes);
   });
   if (!reply) return nullptr;
@@ -191,9 +231,9 @@ bool PluginHelper::EnsureRunning() {
   }
   if (process_.hProcess) return true;
   if (Cancelled() || !Start()) return false;
-  if (folder_.empty()) return true;
+  if (modules_.empty()) return true;
   const std::optional<Frame> reply =
-      Call(HelperCall::kLoadFolder, [this] { return LoadFolderRequest(folder_); });
+      Call(HelperCall::kLoadFolder, [this] { return LoadFolderRequest(folder_, modules_); });
   return reply.has_value() && process_.hProcess;
 }
 
@@ -229,7 +269,7 @@ bool PluginHelper::Start() {
     GetOverlappedResult(pipe_, &connect, &ignored, TRUE);
   }
   HANDLE viewer = InheritableCopy(GetCurrentProcess(), SYNCHRONIZE);
-  const std::string program = ProgramFolder() + kHelperProgram;
+  const std::string program = ProgramFolder() + program_;
   std::string commandLine =
       "\"" + program + "\" " + HandleText(helperEnd) + " " + HandleText(viewer);
   STARTUPINFOA startup = {};
@@ -329,8 +369,8 @@ void PluginHelper::Discard(const Frame& stale) {
   if (stale.call != HelperCall::kDecode) return;
   const std::optional<Answer<PictureReply>> answer = ReadPictureReply(stale.payload);
   if (!answer || !answer->content.decoded) return;
-  DuplicateHandle(process_.hProcess, reinterpret_cast<HANDLE>(uintptr_t{answer->content.pixels}),
-                  nullptr, nullptr, 0, FALSE, DUPLICATE_CLOSE_SOURCE);
+  DuplicateHandle(process_.hProcess, HandleFromWire(answer->content.pixels), nullptr, nullptr, 0,
+                  FALSE, DUPLICATE_CLOSE_SOURCE);
 }
 
 void PluginHelper::NoteMemory(uint32_t memoryMiB) {
@@ -338,32 +378,27 @@ void PluginHelper::NoteMemory(uint32_t memoryMiB) {
 }
 
 // The spare section moves into the running helper, as it appears there; 0
-// when there is none (or it would not fit the protocol's words).
-uint32_t PluginHelper::HandSpareSection(uint32_t* bytes) {
+// when there is none.
+uint64_t PluginHelper::HandSpareSection(uint64_t* bytes) {
   uint64_t spareBytes = 0;
   HANDLE spare = spare_->Take(&spareBytes);
   HANDLE inHelper = nullptr;
   if (!spare) return 0;
-  if (spareBytes > 0xFFFFFFFFu) {
-    CloseHandle(spare);
-    return 0;
-  }
   // The handle here is closed whether or not the copy succeeds.
   if (!DuplicateHandle(GetCurrentProcess(), spare, process_.hProcess, &inHelper, 0, FALSE,
                        DUPLICATE_SAME_ACCESS | DUPLICATE_CLOSE_SOURCE)) {
     return 0;
   }
-  *bytes = static_cast<uint32_t>(spareBytes);
-  return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(inHelper));
+  *bytes = spareBytes;
+  return HandleOnWire(inHelper);
 }
 
 // The section the helper wrote becomes the viewer's, and the helper's handle
 // of it goes; when the picture goes, its section is kept as the spare.
 BitmapRef PluginHelper::TakePicture(const PictureReply& picture) {
   HANDLE section = nullptr;
-  if (!DuplicateHandle(process_.hProcess, reinterpret_cast<HANDLE>(uintptr_t{picture.pixels}),
-                       GetCurrentProcess(), &section, 0, FALSE,
-                       DUPLICATE_SAME_ACCESS | DUPLICATE_CLOSE_SOURCE)) {
+  if (!DuplicateHandle(process_.hProcess, HandleFromWire(picture.pixels), GetCurrentProcess(),
+                       &section, 0, FALSE, DUPLICATE_SAME_ACCESS | DUPLICATE_CLOSE_SOURCE)) {
     return nullptr;
   }
   if (picture.width == 0 || picture.height == 0 ||

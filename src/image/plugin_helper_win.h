@@ -1,9 +1,9 @@
 // The viewer's link to one plug-in helper process (bexspi.exe beside the
-// program): the helper loads the modules of the plug-in folder, asks them and
-// has them decode, so that nothing a module does runs in the viewer. A helper
-// that crashes, exits, hangs past the cut-off, answers nonsense or grows past
-// the memory bound is ended; the next call starts a fresh one, which loads the
-// same folder again. The helpers end with the viewer, also when it is killed.
+// program for 32-bit modules, bexspi64.exe for 64-bit ones): the helper loads
+// the modules of the plug-in folder, asks them and has them decode, so that nothing a module does
+// runs in the viewer. A helper that crashes, exits, hangs past the cut-off, answers nonsense or
+// grows past the memory bound is ended; the next call starts a fresh one, which loads the same
+// folder again. The helpers end with the viewer, also when it is killed.
 #pragma once
 
 #include <windows.h>
@@ -17,6 +17,7 @@
 
 #include "image/bitmap_win.h"
 #include "image/helper_protocol.h"
+#include "image/plugin_files.h"
 
 namespace bex {
 
@@ -29,8 +30,16 @@ constexpr DWORD kDefaultCallTimeoutMs = 60000;
 // leaking module costs at most this, and the helper's largest legitimate
 // peak (a module's copy of a 64 Mi pixel picture) stays below it.
 constexpr uint32_t kHelperMemoryBoundMiB = 512;
-// The helper program, in the viewer's own folder.
-constexpr char kHelperProgram[] = "bexspi.exe";
+// The helper programs for each kind of module, in the viewer's own folder.
+constexpr const char* kHelperPrograms[] = {"bexspi.exe", "bexspi64.exe"};
+
+// Whether this Windows runs 64-bit programs (a 32-bit viewer under WoW64).
+bool Runs64BitPrograms();
+
+// Handles as the protocol carries them, in a 32-bit and a 64-bit process
+// alike (only their low 32 bits are significant on Windows).
+uint64_t HandleOnWire(HANDLE handle);
+HANDLE HandleFromWire(uint64_t value);
 
 // The section of a picture the viewer has let go of, kept for the helper to
 // write its next picture into: memory that is ready costs less than new
@@ -56,22 +65,30 @@ class SpareSection {
 // One thread at a time makes the calls; Cancel may come from any thread.
 class PluginHelper {
  public:
-  PluginHelper() : cancel_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+  explicit PluginHelper(ModuleKind kind = ModuleKind::k32Bit)
+      : program_(kHelperPrograms[static_cast<int>(kind)]),
+        cancel_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
   ~PluginHelper();
   PluginHelper(const PluginHelper&) = delete;
   PluginHelper& operator=(const PluginHelper&) = delete;
 
-  // The usable modules of folder, by file name, in the order that decides
-  // which module reads a file. A folder without any leaves the helper's
-  // modules as they were; the answer is then empty.
-  std::vector<std::string> LoadFolder(const std::string& folder);
-  // The same folder, known to hold usable modules, loaded only when the next
-  // call starts a helper; a helper running with another folder is ended.
-  void LoadFolderOnStart(const std::string& folder);
+  // Loads the modules of folder named (in the order that decides which module
+  // reads a file) and answers the usable ones, by file name. Without any the
+  // helper keeps its modules as they were; the answer is then empty.
+  std::vector<std::string> LoadFolder(const std::string& folder,
+                                      const std::vector<std::string>& modules);
+  // The same modules, known to be usable, loaded only when the next call
+  // starts a helper; a helper running with others is ended.
+  void LoadFolderOnStart(const std::string& folder, const std::vector<std::string>& modules);
+  // Ends the helper and forgets its modules.
+  void Unload();
   const std::string& Folder() const { return folder_; }
-  // The index of the first module that reads the file (a full path), or none
-  // when no module does or the helper failed.
-  std::optional<uint32_t> Ask(const std::string& file);
+  const std::vector<std::string>& Modules() const { return modules_; }
+  // The index of the first module of firstModule, firstModule + 1, ...
+  // (moduleCount of them) that reads the file (a full path), or none when no
+  // module does or the helper failed.
+  std::optional<uint32_t> Ask(const std::string& file, uint32_t firstModule = 0,
+                              uint32_t moduleCount = kEveryModule);
   // The file decoded by module `module`, or null when the module refuses or
   // the helper failed.
   BitmapRef Decode(uint32_t module, const std::string& file);
@@ -96,10 +113,11 @@ class PluginHelper {
   void Discard(const Frame& stale);
   void NoteMemory(uint32_t memoryMiB);
   BitmapRef TakePicture(const PictureReply& picture);
-  uint32_t HandSpareSection(uint32_t* bytes);
+  uint64_t HandSpareSection(uint64_t* bytes);
 
   bool Cancelled() const { return WaitForSingleObject(cancel_, 0) == WAIT_OBJECT_0; }
 
+  const char* program_;
   HANDLE cancel_;
   PROCESS_INFORMATION process_ = {};
   HANDLE pipe_ = nullptr;
@@ -110,8 +128,9 @@ class PluginHelper {
   char buffer_[4096] = {};
   FrameReader reader_;
   RequestLedger ledger_;
-  // The folder whose modules the helper holds, loaded again by a fresh helper.
+  // The folder and modules the helper holds, loaded again by a fresh helper.
   std::string folder_;
+  std::vector<std::string> modules_;
   bool replaceAfterCall_ = false;
   // Shared with the pictures, which give their sections back when they go.
   std::shared_ptr<SpareSection> spare_ = std::make_shared<SpareSection>();

@@ -1,6 +1,7 @@
 #include "image/spi_host_win.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
@@ -237,16 +238,12 @@ PluginModule::~PluginModule() {
 
 namespace spi {
 
-PluginTable LoadFolder(const std::string& folder) {
+PluginTable LoadModules(const std::string& folder, const std::vector<std::string>& names) {
   PluginTable table;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(JoinPath(folder, "*.SPI").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return table;
-  std::unique_ptr<void, BOOL(WINAPI*)(HANDLE)> closer(search, FindClose);
-  do {
-    std::unique_ptr<PluginModule> plugin = LoadUsableModule(folder, found.cFileName);
+  for (const std::string& name : names) {
+    std::unique_ptr<PluginModule> plugin = LoadUsableModule(folder, name);
     if (plugin) table.push_back(std::move(plugin));
-  } while (FindNextFileA(search, &found));
+  }
   return table;
 }
 
@@ -280,13 +277,49 @@ std::shared_ptr<Bitmap> Decode(const PluginModule& plugin, const std::string& fi
 
 }  // namespace spi
 
-// The helper resolves the folder against its own current directory.
+// The folder's files that may be modules, in the search's order.
+static std::vector<std::string> FolderFileNames(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(JoinPath(folder, "*.SP?").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return names;
+}
+
+// Each kind of module goes to the helper of its kind; the helpers resolve
+// the folder against their own current directory, so it goes to them full.
+// When neither kind has a usable module the lists stay as they were; else a
+// kind without one ends its helper.
 void DecoderSlot::LoadPlugins(const std::string& folder) {
   folder_ = folder;
-  std::vector<std::string> loaded = helper_.LoadFolder(FullPathOrAsGiven(folder));
-  if (loaded.empty()) return;
+  const std::string full = FullPathOrAsGiven(folder);
+  const std::vector<ModuleFile> files = ModulesToLoad(FolderFileNames(full), Runs64BitPrograms());
+  std::array<std::vector<std::string>, kModuleKinds> usable;
+  for (int kind = 0; kind < kModuleKinds; ++kind) {
+    std::vector<std::string> names;
+    for (const ModuleFile& file : files) {
+      if (static_cast<int>(file.kind) == kind) names.push_back(file.name);
+    }
+    if (!names.empty()) usable[kind] = helpers_[kind].LoadFolder(full, names);
+  }
+  if (usable[0].empty() && usable[1].empty()) return;
   chosen_.reset();  // it belongs to the list that is released now
-  plugins_ = std::move(loaded);
+  plugins_.clear();
+  std::array<uint32_t, kModuleKinds> indices = {};
+  for (const ModuleFile& file : files) {
+    const auto kind = static_cast<int>(file.kind);
+    const std::vector<std::string>& loaded = usable[kind];
+    if (indices[kind] < loaded.size() && loaded[indices[kind]] == file.name) {
+      plugins_.push_back({file.name, file.kind, indices[kind]++});
+    }
+  }
+  for (int kind = 0; kind < kModuleKinds; ++kind) {
+    if (usable[kind].empty()) helpers_[kind].Unload();
+  }
 }
 
 void DecoderSlot::TakePluginsOf(const DecoderSlot& loaded) {
@@ -294,7 +327,10 @@ void DecoderSlot::TakePluginsOf(const DecoderSlot& loaded) {
   if (loaded.plugins_.empty()) return;
   chosen_.reset();
   plugins_ = loaded.plugins_;
-  helper_.LoadFolderOnStart(loaded.helper_.Folder());
+  for (int kind = 0; kind < kModuleKinds; ++kind) {
+    helpers_[kind].LoadFolderOnStart(loaded.helpers_[kind].Folder(),
+                                     loaded.helpers_[kind].Modules());
+  }
 }
 
 bool DecoderSlot::PrepareFile(const std::string& name) {
@@ -309,14 +345,34 @@ bool DecoderSlot::PrepareFile(const std::string& name, const std::string& fullPa
 }
 
 // A module must never be handed an invalid file handle, so a file that does
-// not open here is not sent to the helper.
+// not open here is not sent to the helper. The list is asked in runs of
+// modules of one kind, each run by its helper.
 bool DecoderSlot::SelectPlugin() {
   if (IsBitmapFile()) return true;
   if (plugins_.empty() || !FileOpensForReading(fullPreparedName_)) return false;
-  const std::optional<uint32_t> module = helper_.Ask(fullPreparedName_);
-  if (!module || *module >= plugins_.size()) return false;
-  chosen_ = module;
-  return true;
+  for (size_t first = 0, end = 0; first < plugins_.size(); first = end) {
+    const ModuleKind kind = plugins_[first].kind;
+    while (end < plugins_.size() && plugins_[end].kind == kind) ++end;
+    const std::optional<uint32_t> module = HelperOf(kind).Ask(
+        fullPreparedName_, plugins_[first].index, static_cast<uint32_t>(end - first));
+    if (!module) continue;
+    for (size_t i = first; i < end; ++i) {
+      if (plugins_[i].index == *module) {
+        chosen_ = i;
+        return true;
+      }
+    }
+    return false;
+  }
+  return false;
+}
+
+void DecoderSlot::CancelCalls() {
+  for (PluginHelper& helper : helpers_) helper.Cancel();
+}
+
+void DecoderSlot::AllowCalls() {
+  for (PluginHelper& helper : helpers_) helper.AllowCalls();
 }
 
 // The slot's name and picture change together, so that whoever shows the
@@ -326,7 +382,8 @@ bool DecoderSlot::DecodePicture() {
   if (IsBitmapFile()) {
     decoded = ReadBitmapFile(fullPreparedName_);
   } else if (chosen_) {
-    decoded = helper_.Decode(*chosen_, fullPreparedName_);
+    const Plugin& chosen = plugins_[*chosen_];
+    decoded = HelperOf(chosen.kind).Decode(chosen.index, fullPreparedName_);
   }
   if (!decoded) return false;
   picture_ = std::move(decoded);

@@ -1,12 +1,14 @@
-// The Susie Plug-in host: decoder slots that load the ".SPI" modules of the
-// plug-in folder, choose the module that reads a file and turn its answer into
-// a picture. Windows bitmaps (".BMP") are read by the program's own reader.
-// The modules themselves run in plug-in helper processes (bexspi.exe), which
-// make their calls with the functions of namespace spi.
+// The Susie Plug-in host: decoder slots that load the modules of the plug-in
+// folder (".spi", and the 64-bit ".sph" where Windows runs them), choose the
+// module that reads a file and turn its answer into a picture. Windows
+// bitmaps (".BMP") are read by the program's own reader. The modules
+// themselves run in plug-in helper processes (bexspi.exe, bexspi64.exe),
+// which make their calls with the functions of namespace spi.
 #pragma once
 
 #include <windows.h>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -32,21 +34,24 @@ struct SpiPictureInfo {
   HLOCAL textInfo;  // the module's text about the picture; the host frees it
 };
 #pragma pack(pop)
-static_assert(sizeof(void*) != 4 || sizeof(SpiPictureInfo) == 26);
+// 64-bit modules (.sph) keep the packing; only the handle grows.
+static_assert(sizeof(SpiPictureInfo) == 22 + sizeof(HLOCAL));
 
 // The exports of a plug-in module, each once: name and parameters, in the
 // order the host resolves them. All return an int and use the calling
-// convention of the Windows API.
-#define BEX_SPI_EXPORTS(X)                                                              \
-  X(GetPluginInfo, (int infoNo, LPSTR buf, int bufLen))                                 \
-  X(IsSupported, (LPCSTR fileName, DWORD_PTR fileHandle))                               \
-  X(GetPictureInfo, (LPCSTR buf, long len, unsigned flag, SpiPictureInfo* info))        \
-  X(GetPicture, (LPCSTR buf, long len, unsigned flag, HLOCAL* bitmapInfo, HLOCAL* bits, \
-                 FARPROC progress, long progressData))                                  \
-  X(GetPreview, (LPCSTR buf, long len, unsigned flag, HLOCAL* bitmapInfo, HLOCAL* bits, \
-                 FARPROC progress, long progressData))                                  \
-  X(GetArchiveInfo, (LPCSTR buf, long len, unsigned flag, HLOCAL* archiveInfo))         \
-  X(GetFile, (LPCSTR src, long len, LPSTR dest, unsigned flag, FARPROC progress, long progressData))
+// convention of the Windows API. Offsets and callback data are pointer-wide
+// in 64-bit modules, as the handle of IsSupported is.
+#define BEX_SPI_EXPORTS(X)                                                                  \
+  X(GetPluginInfo, (int infoNo, LPSTR buf, int bufLen))                                     \
+  X(IsSupported, (LPCSTR fileName, DWORD_PTR fileHandle))                                   \
+  X(GetPictureInfo, (LPCSTR buf, LONG_PTR len, unsigned flag, SpiPictureInfo* info))        \
+  X(GetPicture, (LPCSTR buf, LONG_PTR len, unsigned flag, HLOCAL* bitmapInfo, HLOCAL* bits, \
+                 FARPROC progress, LONG_PTR progressData))                                  \
+  X(GetPreview, (LPCSTR buf, LONG_PTR len, unsigned flag, HLOCAL* bitmapInfo, HLOCAL* bits, \
+                 FARPROC progress, LONG_PTR progressData))                                  \
+  X(GetArchiveInfo, (LPCSTR buf, LONG_PTR len, unsigned flag, HLOCAL* archiveInfo))         \
+  X(GetFile, (LPCSTR src, LONG_PTR len, LPSTR dest, unsigned flag, FARPROC progress,        \
+              LONG_PTR progressData))
 
 #define BEX_SPI_FUNCTION_TYPE(name, params) using Spi##name = int(WINAPI*) params;
 BEX_SPI_EXPORTS(BEX_SPI_FUNCTION_TYPE)
@@ -73,10 +78,10 @@ using PluginTable = std::vector<std::unique_ptr<PluginModule>>;
 // the plug-in helper process makes.
 namespace spi {
 
-// The usable modules of folder in the order the directory search returns
-// them: those exporting IsSupported, GetPictureInfo and GetPicture. Modules
-// that do not load or lack one of them are skipped without a message.
-PluginTable LoadFolder(const std::string& folder);
+// The usable modules among the files of folder named, in that order: those
+// exporting IsSupported, GetPictureInfo and GetPicture. Modules that do not
+// load or lack one of them are skipped without a message.
+PluginTable LoadModules(const std::string& folder, const std::vector<std::string>& names);
 
 // Whether plugin reads the file (IsSupported with a handle of the file opened
 // for this question). False without asking when the file does not open.
@@ -130,8 +135,8 @@ class DecoderSlot {
   }
   // Makes the plug-in call under way, and later ones, fail at once (from any
   // thread), until AllowCalls.
-  void CancelCalls() { helper_.Cancel(); }
-  void AllowCalls() { helper_.AllowCalls(); }
+  void CancelCalls();
+  void AllowCalls();
 
   // Shared, so that the picture stays valid while the slot decodes another.
   BitmapRef Picture() const { return picture_; }
@@ -140,19 +145,31 @@ class DecoderSlot {
   const std::string& Extension() const { return extension_; }
   const std::string& Folder() const { return folder_; }
   // File name of the module chosen for the slot's file, or null.
-  const std::string* ChosenPlugin() const { return chosen_ ? &plugins_[*chosen_] : nullptr; }
+  const std::string* ChosenPlugin() const { return chosen_ ? &plugins_[*chosen_].name : nullptr; }
   size_t PluginCount() const { return plugins_.size(); }
-  // The helper process that holds the slot's modules, 0 while none runs.
-  DWORD HelperProcessId() const { return helper_.ProcessId(); }
+  // The helper process that holds the slot's modules of a kind, 0 while none runs.
+  DWORD HelperProcessId(ModuleKind kind = ModuleKind::k32Bit) const {
+    return helpers_[static_cast<int>(kind)].ProcessId();
+  }
 
  private:
+  static constexpr int kModuleKinds = 2;
+  // A module of the list: its file, and which module of its kind's helper it is.
+  struct Plugin {
+    std::string name;
+    ModuleKind kind;
+    uint32_t index;
+  };
+
   bool IsBitmapFile() const { return extension_ == ".BMP"; }
+  PluginHelper& HelperOf(ModuleKind kind) { return helpers_[static_cast<int>(kind)]; }
 
   std::string folder_;
   std::string extension_;
-  std::vector<std::string> plugins_;
-  std::optional<uint32_t> chosen_;
-  PluginHelper helper_;
+  std::vector<Plugin> plugins_;
+  std::optional<size_t> chosen_;
+  std::array<PluginHelper, kModuleKinds> helpers_{PluginHelper(ModuleKind::k32Bit),
+                                                  PluginHelper(ModuleKind::k64Bit)};
   BitmapRef picture_;
   std::string fileName_;
   std::string preparedName_;

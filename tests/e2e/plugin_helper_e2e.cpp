@@ -20,9 +20,10 @@ namespace {
 
 constexpr Rgb kRed{255, 0, 0}, kGreen{0, 255, 0}, kBlue{0, 0, 255};
 
-ViewerOptions WithUnrulyPlugin() {
+// The test module that misbehaves, 32-bit or (in testspi64) 64-bit.
+ViewerOptions WithUnrulyPlugin(const char* module = "testspi\\unruly.spi") {
   ViewerOptions options;
-  options.plugins = {"testspi\\unruly.spi"};
+  options.plugins = {module};
   return options;
 }
 
@@ -98,6 +99,22 @@ TEST_P(MisbehavingPlugin, OnTheNeighbourDecodedAheadIsPassedOverSilently) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Misdeeds, MisbehavingPlugin, AllMisdeeds(), MisdeedName);
+
+// The same through the 64-bit helper, with a 64-bit module alone in the folder.
+TEST_F(PluginHelpers, ACrashing64BitModuleCostsOnlyItsFile) {
+  WriteTestPicture(Picture("a.tst"), 200, 150, kRed);
+  WriteTestPicture(Picture("b.tst"), 220, 150, kGreen, "crash-picture");
+  WriteTestPicture(Picture("c.tst"), 240, 150, kBlue);
+  Viewer viewer =
+      StartShowing(folder_, Picture("a.tst"), WithUnrulyPlugin("testspi64\\unruly.sph"));
+  viewer.DropFiles({Picture("b.tst")});
+  const MessageBoxInfo box = viewer.WaitForMessageBox("ファイルフォーマット異常", 20000);
+  EXPECT_EQ(box.text, Picture("b.tst") + " は表示できません");
+  viewer.Answer(box, IDOK);
+  viewer.PressKey(VK_SPACE);
+  EXPECT_EQ(viewer.WaitForTitle("c.tst [100%]", 20000), "c.tst [100%]");
+  EXPECT_TRUE(viewer.Running());
+}
 
 TEST_F(PluginHelpers, NoneIsLeftAfterTheViewerClosesOrIsKilled) {
   // A module that hangs for good, as long as the default cut-off.

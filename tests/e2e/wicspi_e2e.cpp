@@ -1,7 +1,10 @@
 // The viewer with our WIC plug-in in its plug-in folder shows photos: a JPEG
-// and a PNG opened from the command line, titled and sized like a bitmap.
+// and a PNG opened from the command line, titled and sized like a bitmap,
+// through the 32-bit plug-in or the 64-bit one alone.
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <string>
+#include <tuple>
 
 #include "support/desktop.h"
 #include "support/test_files.h"
@@ -17,15 +20,16 @@ bool Near(COLORREF c, int r, int g, int b) {
   return close(GetRValue(c), r) && close(GetGValue(c), g) && close(GetBValue(c), b);
 }
 
-class WicPlugin : public ::testing::TestWithParam<const char*> {};
+// A photo and the plug-in build.
+class WicPlugin : public ::testing::TestWithParam<std::tuple<const char*, const char*>> {};
 
 TEST_P(WicPlugin, ShowsThePhotoTitledAndSizedLikeABitmap) {
   const std::string folder = NewScratchFolder("wic");
-  const std::string name = GetParam();
+  const std::string name = std::get<0>(GetParam());
   ASSERT_TRUE(CopyFileA((BuildDir() + "\\fixtures\\" + name).c_str(),
                         (folder + "\\" + name).c_str(), FALSE));
   ViewerOptions options;
-  options.plugins = {"plugins\\wicspi.spi"};
+  options.plugins = {std::string("plugins\\") + std::get<1>(GetParam())};
   Viewer viewer = Viewer::Start(folder, name, options);
   viewer.WaitForTitle(name + " [100%]");
   // The window follows the 64 x 32 picture (no narrower than a window can be).
@@ -40,7 +44,16 @@ TEST_P(WicPlugin, ShowsThePhotoTitledAndSizedLikeABitmap) {
   viewer.Close();
 }
 
-INSTANTIATE_TEST_SUITE_P(Photos, WicPlugin, ::testing::Values("quad.jpg", "quad.png"));
+std::string PhotoAndPlugin(const ::testing::TestParamInfo<WicPlugin::ParamType>& info) {
+  std::string name = std::string(std::get<0>(info.param)) + std::get<1>(info.param);
+  name.erase(std::remove(name.begin(), name.end(), '.'), name.end());
+  return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Photos, WicPlugin,
+                         ::testing::Combine(::testing::Values("quad.jpg", "quad.png"),
+                                            ::testing::Values("wicspi.spi", "wicspi.sph")),
+                         PhotoAndPlugin);
 
 }  // namespace
 }  // namespace bex::test

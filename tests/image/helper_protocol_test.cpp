@@ -94,6 +94,45 @@ TEST(HelperPayloads, RoundTripAndRefuseShortOrOverlongPayloads) {
   EXPECT_FALSE(ReadPictureReply(PictureReplyPayload({}, 0).replace(0, 1, "\x02")));
 }
 
+TEST(HelperPayloads, LoadAndAskCarryTheModulesMeant) {
+  const std::optional<LoadFolderArgs> load =
+      ReadLoadFolderRequest(LoadFolderRequest("C:\\plugins", {"a.spi", "b.spi"}));
+  ASSERT_TRUE(load);
+  EXPECT_EQ(load->folder, "C:\\plugins");
+  EXPECT_EQ(load->modules, (std::vector<std::string>{"a.spi", "b.spi"}));
+  const std::optional<AskArgs> ask = ReadAskRequest(AskRequest("C:\\a.jpg", 2, 3));
+  ASSERT_TRUE(ask);
+  EXPECT_EQ(ask->firstModule, 2u);
+  EXPECT_EQ(ask->moduleCount, 3u);
+  EXPECT_EQ(ReadAskRequest(AskRequest("C:\\a.jpg"))->moduleCount, kEveryModule);
+}
+
+// A 32-bit viewer and a 64-bit helper (or the other way round) read each
+// other's handles and sizes: they travel as 64-bit little-endian words,
+// whatever the width of the process's own pointers (this test runs 64-bit).
+TEST(HelperPayloads, HandlesAndSizesHaveTheSameBytesInEveryProcess) {
+  const uint64_t handle = 0xFFFFFFFFFFFFFFFEull;  // a handle value as a 64-bit process widens it
+  const uint64_t fiveGiB = 5ull << 30;
+  const std::string decode = DecodeRequest(1, "f", handle, fiveGiB);
+  EXPECT_EQ(decode, std::string("\x01\0\0\0"
+                                "\x01\0\0\0f"
+                                "\xFE\xFF\xFF\xFF\xFF\xFF\xFF\xFF"
+                                "\0\0\0\x40\x01\0\0\0",
+                                25));
+  const std::optional<DecodeArgs> args = ReadDecodeRequest(decode);
+  ASSERT_TRUE(args);
+  EXPECT_EQ(args->spare, handle);
+  EXPECT_EQ(args->spareBytes, fiveGiB);
+
+  const std::string reply = PictureReplyPayload({true, 6000, 4000, 0x123456789Aull}, 7);
+  EXPECT_EQ(reply.size(), 4u + 4 + 4 + 8 + 4);
+  EXPECT_EQ(reply.substr(12, 8), std::string("\x9A\x78\x56\x34\x12\0\0\0", 8));
+  EXPECT_EQ(ReadPictureReply(reply)->content.pixels, 0x123456789Aull);
+  // A reply of the old form, with a 32-bit handle, is refused.
+  EXPECT_FALSE(
+      ReadPictureReply(PayloadWriter().Word(1).Word(6000).Word(4000).Word(0x1C).Word(7).Bytes()));
+}
+
 TEST(HelperLedger, RepliesSettleTheirRequestsInOrder) {
   RequestLedger ledger;
   const uint32_t load = ledger.Start(HelperCall::kLoadFolder);

@@ -2,6 +2,8 @@
 // Each test copies the modules it needs into a folder of its own, so that
 // the module lists of the slots' helper processes tell which copies are
 // loaded; none is ever loaded in the viewer's (here the test's) process.
+// The cases that call modules run for both builds of them: 32-bit (.spi)
+// through the 32-bit helper and 64-bit (.sph) through the 64-bit helper.
 #include <windows.h>
 
 #include <tlhelp32.h>
@@ -14,16 +16,19 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 #include "common/bex_error.h"
+#include "common/cp932.h"
 #include "common/files_win.h"
 #include "common/memory_win.h"
 #include "image/decoder_slots_win.h"
 #include "image/spi_host_win.h"
 #include "support/bmp_writer.h"
 #include "support/plugin_misdeeds.h"
+#include "support/process.h"
 #include "support/test_files.h"
 #include "support/wine_paths.h"
 
@@ -36,27 +41,67 @@ std::string Path(const std::string& folder, const std::string& name) {
   return folder + "\\" + name;
 }
 
-// A new folder holding copies of test modules, each as (module, name of the copy).
-std::string FolderWithCopies(const std::string& label,
+// A build of the test modules: where the build puts them, their extension
+// and the helper that runs them.
+struct ModuleBuild {
+  const char* name;
+  const char* folder;
+  const char* extension;
+  ModuleKind kind;
+};
+constexpr ModuleBuild k32BitModules{"Spi", "testspi", ".spi", ModuleKind::k32Bit};
+constexpr ModuleBuild k64BitModules{"Sph", "testspi64", ".sph", ModuleKind::k64Bit};
+const auto kBothBuilds = testing::Values(k32BitModules, k64BitModules);
+
+std::string BuildName(const testing::TestParamInfo<ModuleBuild>& info) { return info.param.name; }
+
+// A module's file name in a build: "tst1" -> "tst1.spi" or "tst1.sph".
+std::string ModuleFileName(const ModuleBuild& build, const std::string& module) {
+  return module + build.extension;
+}
+
+// A new folder holding copies of test modules, each as (module, name of the
+// copy without extension); a library (".dll") is copied as it is named.
+std::string FolderWithCopies(const ModuleBuild& build, const std::string& label,
                              const std::vector<std::pair<std::string, std::string>>& copies) {
   const std::string folder = test::NewScratchFolder(label);
-  const std::string modules = test::BuildDir() + "\\testspi";
+  const std::string modules = test::BuildDir() + "\\" + build.folder;
   for (const auto& [module, copy] : copies) {
-    EXPECT_TRUE(CopyFileA(Path(modules, module).c_str(), Path(folder, copy).c_str(), FALSE))
-        << module << " (build the target bex_testspi)";
+    const bool library = module.find('.') != std::string::npos;
+    const std::string from = library ? module : ModuleFileName(build, module);
+    const std::string to = library ? copy : ModuleFileName(build, copy);
+    EXPECT_TRUE(CopyFileA(Path(modules, from).c_str(), Path(folder, to).c_str(), FALSE))
+        << from << " (build the targets bex_testspi, and bex_testspi in build/win64)";
   }
   return folder;
 }
 
-std::string FolderWith(const std::string& label, const std::vector<std::string>& modules) {
+std::string FolderWith(const ModuleBuild& build, const std::string& label,
+                       const std::vector<std::string>& modules) {
   std::vector<std::pair<std::string, std::string>> copies;
   for (const std::string& m : modules) copies.emplace_back(m, m);
-  return FolderWithCopies(label, copies);
+  return FolderWithCopies(build, label, copies);
+}
+
+std::string FolderWith(const std::string& label, const std::vector<std::string>& modules) {
+  return FolderWith(k32BitModules, label, modules);
+}
+
+// The same for a 64-bit process, whose modules only a 64-bit process can
+// list: the build's loaded_module64.exe.
+bool IsLoadedIn64BitProcess(DWORD processId, const std::string& modulePath) {
+  const test::Process probe = test::Process::Launch(
+      test::BuildDir() + "\\loaded_module64.exe",
+      std::to_string(processId) + " \"" + FullPath(modulePath) + "\"", test::BuildDir());
+  const std::optional<DWORD> exitCode = probe.WaitForExit();
+  EXPECT_TRUE(exitCode && *exitCode <= 1) << "loaded_module64.exe (build it in build/win64)";
+  return exitCode == 0u;
 }
 
 // Whether the process `processId` has the module at modulePath loaded.
-bool IsLoadedIn(DWORD processId, const std::string& modulePath) {
+bool IsLoadedIn(DWORD processId, const std::string& modulePath, ModuleKind kind) {
   if (processId == 0) return false;
+  if (kind == ModuleKind::k64Bit) return IsLoadedIn64BitProcess(processId, modulePath);
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId);
   if (snapshot == INVALID_HANDLE_VALUE) return false;
   const std::string wanted = FullPath(modulePath);
@@ -71,10 +116,12 @@ bool IsLoadedIn(DWORD processId, const std::string& modulePath) {
   return found;
 }
 
-// Loaded by the slot's helper, and never in this process.
+// Loaded by the slot's helper of the module's kind, and never in this process.
 bool IsLoaded(const DecoderSlot& slot, const std::string& modulePath) {
   EXPECT_EQ(GetModuleHandleA(modulePath.c_str()), nullptr) << modulePath << " in the viewer";
-  return IsLoadedIn(slot.HelperProcessId(), modulePath);
+  const ModuleKind kind =
+      UpperExtension(modulePath) == ".SPH" ? ModuleKind::k64Bit : ModuleKind::k32Bit;
+  return IsLoadedIn(slot.HelperProcessId(kind), modulePath, kind);
 }
 
 // Waits until the process has ended; false when it still runs after 10 s.
@@ -180,16 +227,18 @@ void ExpectPicture(const DecoderSlot& slot, const TestPicture& picture, const Pi
   EXPECT_EQ(PixelsOf(slot.Picture()), pixels);
 }
 
-TEST(SpiHostChoice, TheModuleTheSearchReturnsFirstDecodes) {
+class SpiHostChoice : public testing::TestWithParam<ModuleBuild> {};
+
+TEST_P(SpiHostChoice, TheModuleTheSearchReturnsFirstDecodes) {
   const TestPicture picture = SmallPicture();
   // Both ways round, so that whatever order the search has, each module wins once.
-  for (const auto& [tst1Copy, tst2Copy] :
-       {std::pair{"a.spi", "b.spi"}, std::pair{"b.spi", "a.spi"}}) {
+  for (const auto& [tst1Copy, tst2Copy] : {std::pair{"a", "b"}, std::pair{"b", "a"}}) {
     const std::string folder =
-        FolderWithCopies("order", {{"tst1.spi", tst1Copy}, {"tst2.spi", tst2Copy}});
-    const std::vector<std::string> order = SearchOrder(folder, "*.SPI");
+        FolderWithCopies(GetParam(), "order", {{"tst1", tst1Copy}, {"tst2", tst2Copy}});
+    const std::vector<std::string> order = SearchOrder(folder, "*.SP?");
     ASSERT_EQ(order.size(), 2u);
-    const bool tst1First = lstrcmpiA(order[0].c_str(), tst1Copy) == 0;
+    const bool tst1First =
+        lstrcmpiA(order[0].c_str(), ModuleFileName(GetParam(), tst1Copy).c_str()) == 0;
     const std::string file = WritePicture(folder, "pic.tst", picture);
 
     DecoderSlot slot;
@@ -203,12 +252,12 @@ TEST(SpiHostChoice, TheModuleTheSearchReturnsFirstDecodes) {
   }
 }
 
-TEST(SpiHostChoice, ModuleWithoutGetPictureIsUnloadedAndNeverAsked) {
-  const std::string folder = FolderWith("nopic", {"nopic.spi", "tst1.spi"});
+TEST_P(SpiHostChoice, ModuleWithoutGetPictureIsUnloadedAndNeverAsked) {
+  const std::string folder = FolderWith(GetParam(), "nopic", {"nopic", "tst1"});
   DecoderSlot slot;
   slot.LoadPlugins(folder);
-  EXPECT_FALSE(IsLoaded(slot, Path(folder, "nopic.spi")));
-  EXPECT_TRUE(IsLoaded(slot, Path(folder, "tst1.spi")));
+  EXPECT_FALSE(IsLoaded(slot, Path(folder, ModuleFileName(GetParam(), "nopic"))));
+  EXPECT_TRUE(IsLoaded(slot, Path(folder, ModuleFileName(GetParam(), "tst1"))));
   EXPECT_EQ(slot.PluginCount(), 1u);
 
   // The module would claim any file if it were asked.
@@ -221,7 +270,7 @@ TEST(SpiHostChoice, ModuleWithoutGetPictureIsUnloadedAndNeverAsked) {
   ExpectPicture(slot, picture, picture.pixels);
 }
 
-TEST(SpiHostChoice, SlotWithoutModulesReadsOnlyBitmaps) {
+TEST(SpiHostBitmaps, SlotWithoutModulesReadsOnlyBitmaps) {
   const std::string folder = test::NewScratchFolder("empty-slot");
   DecoderSlot slot;
   EXPECT_FALSE(slot.PrepareFile(WritePicture(folder, "pic.tst", SmallPicture())));
@@ -236,8 +285,8 @@ TEST(SpiHostChoice, SlotWithoutModulesReadsOnlyBitmaps) {
   ExpectPicture(slot, picture, picture.pixels);
 }
 
-TEST(SpiHostChoice, FileThatDoesNotOpenIsRefusedBeforeAnyModuleIsAsked) {
-  const std::string folder = FolderWith("unopenable", {"trace.spi"});
+TEST_P(SpiHostChoice, FileThatDoesNotOpenIsRefusedBeforeAnyModuleIsAsked) {
+  const std::string folder = FolderWith(GetParam(), "unopenable", {"trace"});
   const CallTrace trace(folder);
   DecoderSlot slot;
   slot.LoadPlugins(folder);
@@ -252,6 +301,8 @@ TEST(SpiHostChoice, FileThatDoesNotOpenIsRefusedBeforeAnyModuleIsAsked) {
   EXPECT_TRUE(slot.PrepareFile(file));
   EXPECT_EQ(trace.Lines(), std::vector<std::string>{"IsSupported " + file});
 }
+
+INSTANTIATE_TEST_SUITE_P(Builds, SpiHostChoice, kBothBuilds, BuildName);
 
 TEST(SpiHostBitmaps, BmpExtensionGoesToTheBuiltInReaderWhateverModulesAreLoaded) {
   const std::string modules = FolderWith("bmp", {"trace.spi"});
@@ -312,8 +363,10 @@ TEST(SpiHostBitmaps, BitmapThatCannotBeReadFailsQuietly) {
   }
 }
 
-TEST(SpiHostDecode, FailedDecodeKeepsTheSlotsPictureWithItsName) {
-  const std::string folder = FolderWith("failpic", {"failpic.spi"});
+class SpiHostDecode : public testing::TestWithParam<ModuleBuild> {};
+
+TEST_P(SpiHostDecode, FailedDecodeKeepsTheSlotsPictureWithItsName) {
+  const std::string folder = FolderWith(GetParam(), "failpic", {"failpic"});
   DecoderSlot slot;
   slot.LoadPlugins(folder);
   const TestPicture picture = SmallPicture();
@@ -336,40 +389,55 @@ TEST(SpiHostDecode, FailedDecodeKeepsTheSlotsPictureWithItsName) {
   EXPECT_EQ(slot.FileName(), bitmap);
 }
 
-class SpiHostBogusAnswer : public testing::TestWithParam<const char*> {};
+// A module build and a variant word of the test picture.
+using BuildAndVariant = std::tuple<ModuleBuild, const char*>;
+
+std::string BuildAndVariantName(const testing::TestParamInfo<BuildAndVariant>& info) {
+  return std::string(std::get<0>(info.param).name) + "_" + std::get<1>(info.param);
+}
+
+class SpiHostBogusAnswer : public testing::TestWithParam<BuildAndVariant> {};
 
 TEST_P(SpiHostBogusAnswer, FailsTheDecode) {
-  const std::string folder = FolderWith("bogus", {"bogus.spi"});
+  const auto& [build, variant] = GetParam();
+  const std::string folder = FolderWith(build, "bogus", {"bogus"});
   DecoderSlot slot;
   slot.LoadPlugins(folder);
-  ASSERT_TRUE(slot.PrepareFile(WritePicture(folder, "pic.tst", SmallPicture(), GetParam())));
+  ASSERT_TRUE(slot.PrepareFile(WritePicture(folder, "pic.tst", SmallPicture(), variant)));
   EXPECT_FALSE(slot.DecodePicture());
   EXPECT_FALSE(slot.Picture());
 }
 
-INSTANTIATE_TEST_SUITE_P(Variants, SpiHostBogusAnswer,
-                         testing::Values("width0", "widthneg", "heightneg", "huge", "noinfo",
-                                         "nopixels", "smallinfo", "smallpixels", "bitcount13",
-                                         "headersize", "hugeheader", "shortheader", "narrowheader",
-                                         "topdownrle", "rle8short", "rle8nosize", "shorttable",
-                                         "manycolours", "nomasks"));
+INSTANTIATE_TEST_SUITE_P(
+    Variants, SpiHostBogusAnswer,
+    testing::Combine(kBothBuilds,
+                     testing::Values("width0", "widthneg", "heightneg", "huge", "noinfo",
+                                     "nopixels", "smallinfo", "smallpixels", "bitcount13",
+                                     "headersize", "hugeheader", "shortheader", "narrowheader",
+                                     "topdownrle", "rle8short", "rle8nosize", "shorttable",
+                                     "manycolours", "nomasks")),
+    BuildAndVariantName);
 
 // Sound answers of the same module in the forms a host must accept.
-class SpiHostSoundAnswer : public testing::TestWithParam<const char*> {};
+class SpiHostSoundAnswer : public testing::TestWithParam<BuildAndVariant> {};
 
 TEST_P(SpiHostSoundAnswer, DecodesThePixels) {
-  const std::string folder = FolderWith("sound", {"bogus.spi"});
+  const auto& [build, variant] = GetParam();
+  const std::string folder = FolderWith(build, "sound", {"bogus"});
   DecoderSlot slot;
   slot.LoadPlugins(folder);
   const TestPicture picture = SmallPicture(3);
-  ASSERT_TRUE(slot.PrepareFile(WritePicture(folder, "pic.tst", picture, GetParam())));
+  ASSERT_TRUE(slot.PrepareFile(WritePicture(folder, "pic.tst", picture, variant)));
   ASSERT_TRUE(slot.DecodePicture());
   ExpectPicture(slot, picture, picture.pixels);
 }
 
 INSTANTIATE_TEST_SUITE_P(Variants, SpiHostSoundAnswer,
-                         testing::Values("plain", "topdown", "indexed8", "rle8", "bitfields32",
-                                         "fixed", "textinfo", "fourth0", "fourth255"));
+                         testing::Combine(kBothBuilds,
+                                          testing::Values("plain", "topdown", "indexed8", "rle8",
+                                                          "bitfields32", "fixed", "textinfo",
+                                                          "fourth0", "fourth255")),
+                         BuildAndVariantName);
 
 // The picture as the host should show it when the module's fourth bytes,
 // pixel by pixel from the bottom row, repeat `alpha`: over black.
@@ -391,8 +459,8 @@ Pixels OverBlack(const TestPicture& picture, const std::vector<int>& alpha) {
   return shown;
 }
 
-TEST(SpiHostDecode, ThirtyTwoBitAnswerWithAlphaShowsOverBlack) {
-  const std::string folder = FolderWith("alpha", {"bogus.spi"});
+TEST_P(SpiHostDecode, ThirtyTwoBitAnswerWithAlphaShowsOverBlack) {
+  const std::string folder = FolderWith(GetParam(), "alpha", {"bogus"});
   DecoderSlot slot;
   slot.LoadPlugins(folder);
   const TestPicture picture = SmallPicture(5);
@@ -409,7 +477,8 @@ TEST(SpiHostDecode, ThirtyTwoBitAnswerWithAlphaShowsOverBlack) {
 
 // A module that crashes, exits, hangs, overflows its stack, leaks or takes
 // its time, as the file's variant word asks; modules are cut off after 2 s.
-class SpiHostMisbehavingModule : public testing::TestWithParam<test::Misdeed> {
+class SpiHostMisbehavingModule
+    : public testing::TestWithParam<std::tuple<ModuleBuild, test::Misdeed>> {
  protected:
   SpiHostMisbehavingModule() { SetEnvironmentVariableA("BEX_PLUGIN_TIMEOUT_MS", "2000"); }
   ~SpiHostMisbehavingModule() override {
@@ -418,17 +487,17 @@ class SpiHostMisbehavingModule : public testing::TestWithParam<test::Misdeed> {
 };
 
 TEST_P(SpiHostMisbehavingModule, CostsOnlyItsFileAndTheNextFileIsRead) {
-  const test::Misdeed misdeed = GetParam();
+  const auto& [build, misdeed] = GetParam();
   if (std::string(misdeed.variant) == "slow")
     SetEnvironmentVariableA("BEX_PLUGIN_TIMEOUT_MS", nullptr);
-  const std::string folder = FolderWith("unruly", {"unruly.spi"});
+  const std::string folder = FolderWith(build, "unruly", {"unruly"});
   const TestPicture bad = SmallPicture(1);
   const TestPicture good{4, 6, Pattern(4, 6, 2)};
   const std::string badFile = WritePicture(folder, "bad.tst", bad, misdeed.variant);
   const std::string goodFile = WritePicture(folder, "good.tst", good);
   DecoderSlot slot;
   slot.LoadPlugins(folder);
-  const DWORD helper = slot.HelperProcessId();
+  const DWORD helper = slot.HelperProcessId(build.kind);
 
   const bool decoded = slot.PrepareFile(badFile) && slot.DecodePicture();
   EXPECT_EQ(decoded, misdeed.decodes);
@@ -437,16 +506,23 @@ TEST_P(SpiHostMisbehavingModule, CostsOnlyItsFileAndTheNextFileIsRead) {
   ASSERT_TRUE(slot.DecodePicture());
   ExpectPicture(slot, good, good.pixels);
   if (!misdeed.decodes) {
-    EXPECT_NE(slot.HelperProcessId(), helper) << "a fresh helper took over";
+    EXPECT_NE(slot.HelperProcessId(build.kind), helper) << "a fresh helper took over";
     EXPECT_TRUE(Ends(helper));
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Misdeeds, SpiHostMisbehavingModule, test::AllMisdeeds(),
-                         test::MisdeedName);
+std::string BuildAndMisdeedName(
+    const testing::TestParamInfo<std::tuple<ModuleBuild, test::Misdeed>>& info) {
+  return std::string(std::get<0>(info.param).name) + "_" +
+         test::MisdeedName({std::get<1>(info.param), info.index});
+}
 
-TEST(SpiHostLeaks, HelperThatGrewPastTheBoundIsReplacedAndTheViewerStaysFlat) {
-  const std::string folder = FolderWith("leaks", {"unruly.spi"});
+INSTANTIATE_TEST_SUITE_P(Misdeeds, SpiHostMisbehavingModule,
+                         testing::Combine(kBothBuilds, test::AllMisdeeds()), BuildAndMisdeedName);
+
+TEST_P(SpiHostDecode, HelperThatGrewPastTheBoundIsReplacedAndTheViewerStaysFlat) {
+  const ModuleKind kind = GetParam().kind;
+  const std::string folder = FolderWith(GetParam(), "leaks", {"unruly"});
   const std::string file = WritePicture(folder, "leak.tst", SmallPicture(), "leak");
   DecoderSlot slot;
   slot.LoadPlugins(folder);
@@ -455,7 +531,7 @@ TEST(SpiHostLeaks, HelperThatGrewPastTheBoundIsReplacedAndTheViewerStaysFlat) {
   // 200 MB a call: the bound of 512 MiB is passed at the third.
   for (int i = 0; i < 4; ++i) {
     ASSERT_TRUE(slot.PrepareFile(file));
-    helpers.push_back(slot.HelperProcessId());
+    helpers.push_back(slot.HelperProcessId(kind));
     ASSERT_TRUE(slot.DecodePicture()) << i;
   }
   EXPECT_EQ(helpers[0], helpers[2]);
@@ -464,8 +540,8 @@ TEST(SpiHostLeaks, HelperThatGrewPastTheBoundIsReplacedAndTheViewerStaysFlat) {
   EXPECT_LT(CommittedPrivateBytes(), before + (16u << 20));
 }
 
-TEST(SpiHostDecode, PictureHeldElsewhereOutlivesTheSlotsNextDecode) {
-  const std::string folder = FolderWith("shared", {"tst1.spi"});
+TEST_P(SpiHostDecode, PictureHeldElsewhereOutlivesTheSlotsNextDecode) {
+  const std::string folder = FolderWith(GetParam(), "shared", {"tst1"});
   DecoderSlot slot;
   slot.LoadPlugins(folder);
   const TestPicture first = SmallPicture(1);
@@ -488,8 +564,8 @@ TEST(SpiHostDecode, PictureHeldElsewhereOutlivesTheSlotsNextDecode) {
 
 // A picture let go of leaves its memory to the next decode when it is large
 // enough; a picture still held keeps its own.
-TEST(SpiHostDecode, MemoryOfPicturesLetGoOfServesTheNextDecodes) {
-  const std::string folder = FolderWith("spare", {"tst1.spi"});
+TEST_P(SpiHostDecode, MemoryOfPicturesLetGoOfServesTheNextDecodes) {
+  const std::string folder = FolderWith(GetParam(), "spare", {"tst1"});
   DecoderSlot slot;
   slot.LoadPlugins(folder);
   const TestPicture large{200, 150, Pattern(200, 150, 1)};
@@ -514,9 +590,19 @@ TEST(SpiHostDecode, MemoryOfPicturesLetGoOfServesTheNextDecodes) {
   EXPECT_EQ(PixelsOf(held), large.pixels);
 }
 
-TEST(SpiHostLoading, NewListReplacesTheOldAndUnloadsItsModules) {
-  const std::string first = FolderWith("first", {"tst1.spi"});
-  const std::string second = FolderWith("second", {"tst2.spi"});
+INSTANTIATE_TEST_SUITE_P(Builds, SpiHostDecode, kBothBuilds, BuildName);
+
+class SpiHostLoading : public testing::TestWithParam<ModuleBuild> {
+ protected:
+  std::string Module(const std::string& folder, const std::string& module) const {
+    return Path(folder, ModuleFileName(GetParam(), module));
+  }
+  DWORD Helper(const DecoderSlot& slot) const { return slot.HelperProcessId(GetParam().kind); }
+};
+
+TEST_P(SpiHostLoading, NewListReplacesTheOldAndUnloadsItsModules) {
+  const std::string first = FolderWith(GetParam(), "first", {"tst1"});
+  const std::string second = FolderWith(GetParam(), "second", {"tst2"});
   const TestPicture picture = SmallPicture();
   const std::string file = WritePicture(first, "pic.tst", picture);
   DWORD helper = 0;
@@ -524,37 +610,37 @@ TEST(SpiHostLoading, NewListReplacesTheOldAndUnloadsItsModules) {
     DecoderSlot slot;
     slot.LoadPlugins(first);
     ASSERT_TRUE(slot.PrepareFile(file));
-    EXPECT_TRUE(IsLoaded(slot, Path(first, "tst1.spi")));
+    EXPECT_TRUE(IsLoaded(slot, Module(first, "tst1")));
 
     slot.LoadPlugins(second);
-    EXPECT_FALSE(IsLoaded(slot, Path(first, "tst1.spi")));
-    EXPECT_TRUE(IsLoaded(slot, Path(second, "tst2.spi")));
+    EXPECT_FALSE(IsLoaded(slot, Module(first, "tst1")));
+    EXPECT_TRUE(IsLoaded(slot, Module(second, "tst2")));
     EXPECT_EQ(slot.PluginCount(), 1u);
     EXPECT_EQ(slot.ChosenPlugin(), nullptr);
     EXPECT_EQ(slot.Folder(), second);
     ASSERT_TRUE(slot.PrepareFile(file));
     ASSERT_TRUE(slot.DecodePicture());
     ExpectPicture(slot, picture, Inverted(picture.pixels));
-    helper = slot.HelperProcessId();
+    helper = Helper(slot);
   }
   EXPECT_TRUE(Ends(helper)) << "the slot's helper ends with it";
 }
 
-TEST(SpiHostLoading, ReloadingTheSameFolderKeepsOneEntryPerModule) {
-  const std::string folder = FolderWith("reload", {"tst1.spi", "tst2.spi"});
+TEST_P(SpiHostLoading, ReloadingTheSameFolderKeepsOneEntryPerModule) {
+  const std::string folder = FolderWith(GetParam(), "reload", {"tst1", "tst2"});
   DecoderSlot slot;
   slot.LoadPlugins(folder);
-  const DWORD helper = slot.HelperProcessId();
+  const DWORD helper = Helper(slot);
   for (int i = 0; i < 2; ++i) slot.LoadPlugins(folder);
   EXPECT_EQ(slot.PluginCount(), 2u);
-  EXPECT_EQ(slot.HelperProcessId(), helper) << "one helper serves the slot";
-  EXPECT_TRUE(IsLoaded(slot, Path(folder, "tst1.spi")));
-  EXPECT_TRUE(IsLoaded(slot, Path(folder, "tst2.spi")));
+  EXPECT_EQ(Helper(slot), helper) << "one helper serves the slot";
+  EXPECT_TRUE(IsLoaded(slot, Module(folder, "tst1")));
+  EXPECT_TRUE(IsLoaded(slot, Module(folder, "tst2")));
 }
 
-TEST(SpiHostLoading, FolderWithoutUsableModulesLeavesTheListAsItWas) {
-  const std::string folder = FolderWith("kept", {"tst1.spi"});
-  const std::string unusable = FolderWith("unusable", {"nopic.spi"});
+TEST_P(SpiHostLoading, FolderWithoutUsableModulesLeavesTheListAsItWas) {
+  const std::string folder = FolderWith(GetParam(), "kept", {"tst1"});
+  const std::string unusable = FolderWith(GetParam(), "unusable", {"nopic"});
   const std::string file = WritePicture(folder, "pic.tst", SmallPicture());
   DecoderSlot slot;
   slot.LoadPlugins(folder);
@@ -563,10 +649,10 @@ TEST(SpiHostLoading, FolderWithoutUsableModulesLeavesTheListAsItWas) {
     slot.LoadPlugins(other);
     EXPECT_EQ(slot.PluginCount(), 1u) << other;
     EXPECT_EQ(slot.Folder(), other);
-    EXPECT_TRUE(IsLoaded(slot, Path(folder, "tst1.spi")));
+    EXPECT_TRUE(IsLoaded(slot, Module(folder, "tst1")));
     EXPECT_TRUE(slot.PrepareFile(file));
   }
-  EXPECT_FALSE(IsLoaded(slot, Path(unusable, "nopic.spi")));
+  EXPECT_FALSE(IsLoaded(slot, Module(unusable, "nopic")));
 }
 
 // Whether the test library spidep.dll ran its start-up code in folder.
@@ -589,12 +675,12 @@ class InFolder {
 
 // The helper keeps its own current directory out of the library search: this
 // process does not, and its current directory is the pictures'.
-TEST(SpiHostLoading, ModulesLibrariesComeFromTheirOwnFolderNeverFromThePicturesFolder) {
-  const std::string pictures = FolderWith("pictures", {"spidep.dll"});
+TEST_P(SpiHostLoading, ModulesLibrariesComeFromTheirOwnFolderNeverFromThePicturesFolder) {
+  const std::string pictures = FolderWith(GetParam(), "pictures", {"spidep.dll"});
   const TestPicture picture = SmallPicture();
   const std::string file = WritePicture(pictures, "pic.tst", picture);
-  const std::string alone = FolderWith("alone", {"needsdep.spi"});
-  const std::string together = FolderWith("together", {"needsdep.spi", "spidep.dll"});
+  const std::string alone = FolderWith(GetParam(), "alone", {"needsdep"});
+  const std::string together = FolderWith(GetParam(), "together", {"needsdep", "spidep.dll"});
   const InFolder inPictures(pictures);
   {
     DecoderSlot slot;
@@ -614,7 +700,62 @@ TEST(SpiHostLoading, ModulesLibrariesComeFromTheirOwnFolderNeverFromThePicturesF
   EXPECT_FALSE(LibraryRanIn(pictures));
 }
 
-TEST(SpiHostLoading, EachSlotHasAHelperOfItsOwn) {
+INSTANTIATE_TEST_SUITE_P(Builds, SpiHostLoading, kBothBuilds, BuildName);
+
+// x.spi beside x.sph: only the 64-bit module is loaded and asked, and the
+// 32-bit helper is not even started.
+TEST(SpiHostBothKinds, AModuleBuiltBothWaysIsAskedOnceThroughTheSixtyFourBitHelper) {
+  const std::string folder = test::NewScratchFolder("both-ways");
+  for (const ModuleBuild& build : {k32BitModules, k64BitModules}) {
+    const std::string copy = ModuleFileName(build, "trace");
+    ASSERT_TRUE(CopyFileA(Path(test::BuildDir() + "\\" + build.folder, copy).c_str(),
+                          Path(folder, copy).c_str(), FALSE));
+  }
+  const CallTrace trace(folder);
+  const TestPicture picture = SmallPicture();
+  const std::string file = WritePicture(folder, "pic.tst", picture);
+  DecoderSlot slot;
+  slot.LoadPlugins(folder);
+  EXPECT_EQ(slot.PluginCount(), 1u);
+  EXPECT_EQ(slot.HelperProcessId(ModuleKind::k32Bit), 0u);
+  EXPECT_TRUE(IsLoaded(slot, Path(folder, "trace.sph")));
+  ASSERT_TRUE(slot.PrepareFile(file));
+  ASSERT_TRUE(slot.ChosenPlugin());
+  EXPECT_EQ(*slot.ChosenPlugin(), "trace.sph");
+  ASSERT_TRUE(slot.DecodePicture());
+  ExpectPicture(slot, picture, picture.pixels);
+  EXPECT_EQ(trace.Lines(), (std::vector<std::string>{"IsSupported " + file, "GetPicture " + file}));
+}
+
+// Modules of both kinds are asked in one order, the search's: the first
+// that reads the file decodes it, whichever helper holds it.
+TEST(SpiHostBothKinds, BothKindsAreAskedInTheSearchsOrder) {
+  const TestPicture picture = SmallPicture();
+  for (const auto& [tst1Copy, tst2Copy] : {std::pair{"a", "b"}, std::pair{"b", "a"}}) {
+    const std::string folder = test::NewScratchFolder("mixed");
+    const std::string tst1 = ModuleFileName(k32BitModules, tst1Copy);
+    const std::string tst2 = ModuleFileName(k64BitModules, tst2Copy);
+    ASSERT_TRUE(CopyFileA(Path(test::BuildDir() + "\\testspi", "tst1.spi").c_str(),
+                          Path(folder, tst1).c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(Path(test::BuildDir() + "\\testspi64", "tst2.sph").c_str(),
+                          Path(folder, tst2).c_str(), FALSE));
+    const std::vector<std::string> order = SearchOrder(folder, "*.SP?");
+    ASSERT_EQ(order.size(), 2u);
+    const bool tst1First = lstrcmpiA(order[0].c_str(), tst1.c_str()) == 0;
+    const std::string file = WritePicture(folder, "pic.tst", picture);
+
+    DecoderSlot slot;
+    slot.LoadPlugins(folder);
+    EXPECT_EQ(slot.PluginCount(), 2u);
+    ASSERT_TRUE(slot.PrepareFile(file));
+    ASSERT_TRUE(slot.ChosenPlugin());
+    EXPECT_EQ(*slot.ChosenPlugin(), order[0]);
+    ASSERT_TRUE(slot.DecodePicture());
+    ExpectPicture(slot, picture, tst1First ? picture.pixels : Inverted(picture.pixels));
+  }
+}
+
+TEST(SpiHostSlots, EachSlotHasAHelperOfItsOwn) {
   const std::string folder = FolderWith("three", {"tst1.spi"});
   const std::string module = Path(folder, "tst1.spi");
   const std::string file = WritePicture(folder, "pic.tst", SmallPicture());
@@ -640,7 +781,7 @@ TEST(SpiHostLoading, EachSlotHasAHelperOfItsOwn) {
 
 // A decode given up (a neighbour let go of before a delete) leaves the slot
 // taking calls: the plug-in folder chosen next is the one it loads.
-TEST(SpiHostLoading, ASlotWhoseDecodeWasGivenUpLoadsTheNextFolder) {
+TEST(SpiHostSlots, ASlotWhoseDecodeWasGivenUpLoadsTheNextFolder) {
   const std::string first = FolderWith("given-up", {"tst1.spi"});
   const std::string second = FolderWith("next", {"tst2.spi"});
   const std::string file = WritePicture(first, "pic.tst", SmallPicture());
@@ -655,7 +796,7 @@ TEST(SpiHostLoading, ASlotWhoseDecodeWasGivenUpLoadsTheNextFolder) {
 
 // The fourth slot, for decoding two ahead, starts its helper only when it is
 // first needed, with the modules the others loaded.
-TEST(SpiHostLoading, TheFourthSlotsHelperStartsWhenFirstNeeded) {
+TEST(SpiHostSlots, TheFourthSlotsHelperStartsWhenFirstNeeded) {
   const std::string folder = FolderWith("fourth", {"tst1.spi"});
   const std::string file = WritePicture(folder, "pic.tst", SmallPicture());
   DecoderSlots slots;
@@ -677,7 +818,7 @@ LRESULT CALLBACK EmptyingWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
 
 // The window closes while it waits for a decode: the slot is emptied only
 // once the decode has been given up, and the wait answers that it failed.
-TEST(SpiHostDecode, SlotEmptiedWhileTheWindowWaitsGivesTheDecodeUp) {
+TEST(SpiHostSlots, SlotEmptiedWhileTheWindowWaitsGivesTheDecodeUp) {
   const std::string folder = FolderWith("emptied", {"unruly.spi"});
   const std::string file = WritePicture(folder, "slow.tst", SmallPicture(), "slow");
   DecoderSlots slots;

@@ -88,9 +88,11 @@ Viewer Viewer::Start(const std::string& folder, const std::string& args,
                      const ViewerOptions& options) {
   const std::string program = options.program.empty() ? BuildDir() + "\\bex.exe" : options.program;
   CopyInto(program, folder);
-  // The plug-in helper is shipped beside the program (builds before it had none).
-  const std::string helper = FolderOf(program) + "\\bexspi.exe";
-  if (GetFileAttributesA(helper.c_str()) != INVALID_FILE_ATTRIBUTES) CopyInto(helper, folder);
+  // The plug-in helpers are shipped beside the program (builds before had none).
+  for (const char* name : {"\\bexspi.exe", "\\bexspi64.exe"}) {
+    const std::string helper = FolderOf(program) + name;
+    if (GetFileAttributesA(helper.c_str()) != INVALID_FILE_ATTRIBUTES) CopyInto(helper, folder);
+  }
   const std::string plugins = PluginFolderOf(folder);
   CreateDirectoryA(plugins.c_str(), nullptr);
   for (const std::string& plugin : options.plugins) {
