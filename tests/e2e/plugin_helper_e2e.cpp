@@ -28,10 +28,10 @@ ViewerOptions WithUnrulyPlugin(const char* module = "testspi\\unruly.spi") {
 }
 
 // The plug-in helpers running from the program copy's folder.
-size_t HelpersOf(const Viewer& viewer) {
+size_t HelpersOf(const Viewer& viewer, const char* program = "bexspi.exe") {
   size_t count = 0;
   for (const std::string& path : RunningPrograms()) {
-    if (lstrcmpiA(path.c_str(), (viewer.Folder() + "\\bexspi.exe").c_str()) == 0) ++count;
+    if (lstrcmpiA(path.c_str(), (viewer.Folder() + "\\" + program).c_str()) == 0) ++count;
   }
   return count;
 }
@@ -138,6 +138,20 @@ TEST_F(PluginHelpers, NoneIsLeftAfterTheViewerClosesOrIsKilled) {
         << HelpersOf(viewer) << " helpers left after the viewer was "
         << (killed ? "killed" : "closed");
   }
+}
+
+// x.spi beside x.sph: the 64-bit module alone is loaded and asked; no
+// 32-bit helper is started for the 32-bit one.
+TEST_F(PluginHelpers, AModuleBuiltBothWaysIsAskedOnceThroughTheSixtyFourBitHelper) {
+  WriteTestPicture(Picture("a.tst"), 200, 150, kRed);
+  WriteTestPicture(Picture("b.tst"), 200, 150, kGreen);
+  ViewerOptions options;
+  options.plugins = {"testspi\\trace.spi", "testspi64\\trace.sph"};
+  Viewer viewer = StartShowing(folder_, Picture("a.tst"), options);
+  viewer.PressKey(VK_SPACE);
+  EXPECT_EQ(viewer.WaitForTitle("b.tst [100%]"), "b.tst [100%]");
+  EXPECT_TRUE(WaitUntil([&] { return HelpersOf(viewer, "bexspi64.exe") == 3; }));
+  EXPECT_EQ(HelpersOf(viewer), 0u);
 }
 
 // a.tst, b.tst, then c.tst that takes 5 s; d.tst.
