@@ -294,8 +294,9 @@ TEST_F(DeleteAndCopy, CopiesThePictureAsDisplayedAndAtFullSize) {
   EXPECT_EQ(full->cy, 800);
 }
 
-// A displayed picture that cannot be made: beyond the 2 GiB a bitmap may
-// take, or more than the 32-bit viewer can hold beside its pictures.
+// Copies that cannot be made: at 5000 % the displayed picture (50000 x 40000)
+// is beyond the 2 GiB a bitmap may take; at 2000 % it is drawn (1.28 GB), but
+// the clipboard's copy does not fit beside it in the 32-bit viewer.
 TEST_F(DeleteAndCopy, ACopyTooLargeToMakeSaysSoAndLeavesTheClipboardAlone) {
   WriteSolidBmp(Picture('a'), 1000, 800, Rgb{0, 128, 255});
   Viewer viewer = Show('a');
