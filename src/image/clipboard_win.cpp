@@ -59,7 +59,7 @@ void PictureView::CopyFullSize() const {
 }
 
 // Drawn as displayed, a picture can outgrow what a bitmap or the process's
-// memory holds at a high zoom; nothing is shown at zoom 0.
+// memory holds at a high zoom; at zoom 0 there is nothing to copy.
 void PictureView::CopyAsDisplayed() const {
   if (!Picture() || DisplayedWidth() <= 0 || DisplayedHeight() <= 0) return;
   const std::shared_ptr<Bitmap> displayed = RenderDisplayed();
