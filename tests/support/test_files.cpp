@@ -79,13 +79,20 @@ std::string IniFile::Text() const {
 
 void IniFile::WriteTo(const std::string& path) const { WriteFileBytes(path, Text()); }
 
+// The file is read only once it has the size, and read again when it was
+// absent just then: a file replaced under Wine is briefly absent.
 std::string ContentOnceSized(const std::string& path, const std::string& expected) {
+  std::optional<std::string> content;
   WaitUntil([&] {
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    return GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) &&
-           data.nFileSizeHigh == 0 && data.nFileSizeLow == expected.size();
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+        data.nFileSizeHigh != 0 || data.nFileSizeLow != expected.size()) {
+      return false;
+    }
+    content = ReadFileBytes(path);
+    return content.has_value();
   });
-  return ReadFileBytes(path).value_or("(none)");
+  return content ? *content : ReadFileBytes(path).value_or("(none)");
 }
 
 }  // namespace bex::test
