@@ -37,7 +37,7 @@
 #include <string_view>
 #include <vector>
 
-#include "decoding/spi_host_win.h"
+#include "shared/spi_exports.h"
 
 using bex::SpiPictureInfo;
 

@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-#include "common/com_scope_win.h"
+#include "shared/com_scope_win.h"
 #include "common/files_win.h"
 #include "move/recycled_files.h"
 
