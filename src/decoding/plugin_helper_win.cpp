@@ -263,14 +263,8 @@ std::optional<Frame> PluginHelper::Call(HelperCall call,
     End();
     return std::nullopt;
   }
-  for (;;) {
-    std::optional<Frame> reply = Receive(deadline);
-    if (!reply) break;
-    const RequestLedger::Verdict verdict = ledger_.Settle(*reply);
-    if (verdict == RequestLedger::Verdict::kAnswer) return reply;
-    if (verdict == RequestLedger::Verdict::kUnexpected) break;
-    Discard(*reply);
-  }
+  std::optional<Frame> reply = Receive(deadline);
+  if (reply && ledger_.Settle(*reply)) return reply;
   End();
   return std::nullopt;
 }
@@ -322,15 +316,6 @@ bool PluginHelper::ReadMore(DWORD deadline) {
   if (!read) return false;
   reader_.Feed(buffer_, count);
   return true;
-}
-
-// A picture nobody waits for any more: its section is closed in the helper.
-void PluginHelper::Discard(const Frame& stale) {
-  if (stale.call != HelperCall::kDecode) return;
-  const std::optional<Answer<PictureReply>> answer = ReadPictureReply(stale.payload);
-  if (!answer || !answer->content.decoded) return;
-  DuplicateHandle(process_.hProcess, reinterpret_cast<HANDLE>(uintptr_t{answer->content.pixels}),
-                  nullptr, nullptr, 0, FALSE, DUPLICATE_CLOSE_SOURCE);
 }
 
 void PluginHelper::NoteMemory(uint32_t memoryMiB) {
