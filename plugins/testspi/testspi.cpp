@@ -5,7 +5,9 @@
 // BEX_SPI_MODULE names the module being built:
 //   tst1     decodes the pixels as stored, bottom-up rows of 24 bits;
 //   tst2     reads the same files but inverts every colour and hands over
-//            top-down rows, so a test sees which module decoded;
+//            top-down rows, so a test sees which module decoded; it alone
+//            claims a file of the variant "tst2-only" (the others read its
+//            head and refuse it);
 //   nopic    lacks GetPicture (BEX_SPI_WITHOUT_GETPICTURE) and claims every file;
 //   failpic  its GetPicture always fails;
 //   bogus    falsifies its answers as the file's variant word says;
@@ -449,6 +451,7 @@ int WINAPI IsSupported(LPCSTR fileName, DWORD_PTR fileHandle) {
   if (!TestLibraryAnswer()) return 0;
   const std::string head = TestPictureHead(fileHandle);
   MisbehaveOnHead(head, "IsSupported");
+  if (head.find(" tst2-only") != std::string::npos && !ModuleIs("tst2")) return 0;
   return kClaimsEverything || !head.empty() ? 1 : 0;
 }
 

@@ -46,9 +46,10 @@ namespace spi {
 // that do not load or lack one of them are skipped without a message.
 PluginTable LoadFolder(const std::string& folder);
 
-// Whether plugin reads the file (IsSupported with a handle of the file opened
-// for this question). False without asking when the file does not open.
-bool Reads(const PluginModule& plugin, const std::string& fileName);
+// The index of the first module of plugins that reads the file (IsSupported
+// with a handle of the file, opened once for every module and put back at its
+// start before each). None without asking when the file does not open.
+std::optional<size_t> FirstReader(const PluginTable& plugins, const std::string& fileName);
 
 // The picture that plugin decodes from the file, or null when the module
 // fails, answers anything inconsistent or the picture does not fit in memory.

@@ -92,11 +92,9 @@ class Server {
   }
 
   std::string Ask(const AskArgs& args) {
-    uint32_t chosen = kNoModule;
-    for (size_t i = 0; i < plugins_.size() && chosen == kNoModule; ++i) {
-      if (spi::Reads(*plugins_[i], args.file)) chosen = static_cast<uint32_t>(i);
-    }
-    return ChoiceReply(chosen, static_cast<uint32_t>(CommittedPrivateBytes() >> 20));
+    const std::optional<size_t> reader = spi::FirstReader(plugins_, args.file);
+    return ChoiceReply(reader ? static_cast<uint32_t>(*reader) : kNoModule,
+                       static_cast<uint32_t>(CommittedPrivateBytes() >> 20));
   }
 
   // The picture's section goes to the viewer by a handle of this process,

@@ -200,6 +200,11 @@ TEST(SpiHostChoice, TheModuleTheSearchReturnsFirstDecodes) {
     EXPECT_EQ(*slot.ChosenPlugin(), order[0]);
     ASSERT_TRUE(slot.DecodePicture());
     ExpectPicture(slot, picture, tst1First ? picture.pixels : Inverted(picture.pixels));
+
+    // The modules share one handle of the file, each given it at the start.
+    const std::string second = WritePicture(folder, "only2.tst", picture, "tst2-only");
+    ASSERT_TRUE(slot.PrepareFile(second)) << (tst1First ? "tst1" : "tst2") << " asked first";
+    EXPECT_EQ(*slot.ChosenPlugin(), tst2Copy);
   }
 }
 
