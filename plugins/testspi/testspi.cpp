@@ -27,7 +27,8 @@
 //            ExitProcess in GetPicture; loop never returns from it; overflow
 //            overflows the stack there; leak commits 200 MB in each
 //            GetPicture and never frees them (leakfail then fails the call);
-//            slow takes 5 s to decode, holding the file open.
+//            slow takes 5 s to decode, holding the file open. It traces
+//            like trace, and adds "Finished <name>" when a decode is done.
 #include <windows.h>
 
 #include <tlhelp32.h>
@@ -60,8 +61,8 @@ constexpr bool kInverted = ModuleIs("tst2");
 constexpr bool kClaimsEverything = ModuleIs("nopic");
 constexpr bool kFailsGetPicture = ModuleIs("failpic");
 constexpr bool kFalsifies = ModuleIs("bogus");
-constexpr bool kTraces = ModuleIs("trace");
 constexpr bool kUnruly = ModuleIs("unruly");
+constexpr bool kTraces = ModuleIs("trace") || kUnruly;
 
 // Results of the plug-in interface.
 constexpr int kSuccess = 0;
@@ -479,6 +480,7 @@ int WINAPI GetPicture(LPCSTR buf, long len, unsigned flag, HLOCAL* bitmapInfo, H
   if (!ReadTestPicture(buf, len, true, &picture)) return kUnknownFormat;
   Misbehave(picture.variant, "GetPicture", buf);
   if (kUnruly && std::strcmp(picture.variant, "leakfail") == 0) return kOutOfMemory;
+  if (kUnruly) Trace("Finished", buf);
   return HandOver(picture, bitmapInfo, bits);
 }
 #endif
