@@ -10,20 +10,6 @@
 namespace bex {
 namespace {
 
-// Every helper of this viewer: the job ends them when its only handle, the
-// viewer's, closes, also when the viewer is killed.
-HANDLE HelperJob() {
-  static const HANDLE job = [] {
-    HANDLE created = CreateJobObjectA(nullptr, nullptr);
-    if (!created) return created;
-    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
-    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-    SetInformationJobObject(created, JobObjectExtendedLimitInformation, &limits, sizeof limits);
-    return created;
-  }();
-  return job;
-}
-
 std::string NewPipeName() {
   static std::atomic<unsigned> counter{0};
   return "\\\\.\\pipe\\bex-plugins-" + std::to_string(GetCurrentProcessId()) + "-" +
@@ -234,10 +220,9 @@ bool PluginHelper::Start() {
       "\"" + program + "\" " + HandleText(helperEnd) + " " + HandleText(viewer);
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
-  const bool started =
-      helperEnd != INVALID_HANDLE_VALUE && viewer &&
-      CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED,
-                     nullptr, ProgramFolder().c_str(), &startup, &process_);
+  const bool started = helperEnd != INVALID_HANDLE_VALUE && viewer &&
+                       CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                                      0, nullptr, ProgramFolder().c_str(), &startup, &process_);
   if (helperEnd != INVALID_HANDLE_VALUE) CloseHandle(helperEnd);
   if (viewer) CloseHandle(viewer);
   if (!started) {
@@ -245,8 +230,6 @@ bool PluginHelper::Start() {
     End();
     return false;
   }
-  AssignProcessToJobObject(HelperJob(), process_.hProcess);
-  ResumeThread(process_.hThread);
   return true;
 }
 

@@ -142,9 +142,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   if (__argc < 3) return 2;
   HANDLE pipe = bex::HandleArgument(__argv[1]);
   HANDLE viewer = bex::HandleArgument(__argv[2]);
-  if (HANDLE watch = CreateThread(nullptr, 0, bex::WatchViewer, viewer, 0, nullptr)) {
-    CloseHandle(watch);
-  }
+  // Nothing else ends a helper whose viewer was killed: no watch, no helper.
+  HANDLE watch = CreateThread(nullptr, 0, bex::WatchViewer, viewer, 0, nullptr);
+  if (!watch) return 3;
+  CloseHandle(watch);
   bex::Server(pipe).Run();
   // Modules are not unloaded: a module's own clean-up is one more chance to hang.
   TerminateProcess(GetCurrentProcess(), 0);
