@@ -592,8 +592,9 @@ class InFolder {
   char previous_[MAX_PATH] = {};
 };
 
-// The helper keeps its own current directory out of the library search: this
-// process does not, and its current directory is the pictures'.
+// A library among the pictures never runs for a module: the helper runs in
+// the program's folder and keeps its current directory out of its library
+// search anyway. This process, like the viewer, is in the pictures' folder.
 TEST(SpiHostLoading, ModulesLibrariesComeFromTheirOwnFolderNeverFromThePicturesFolder) {
   const std::string pictures = FolderWith("pictures", {"spidep.dll"});
   const TestPicture picture = SmallPicture();
