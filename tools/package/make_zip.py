@@ -37,13 +37,12 @@ CODECS_LINKED_INTO = "plugins\\wicspi.spi"
 TOOLCHAIN_RUNTIME = [
     ("MinGW-w64 runtime (start-up code and winpthreads)", "mingw-w64-i686-dev"),
 ]
+EVERY_PROGRAM = "bex.exe, bexspi.exe, plugins\\wicspi.spi"
+GCC_RUNTIME = "GCC runtime libraries (libstdc++, libgcc)"
 GCC_RUNTIME_NOTE = """\
-GCC runtime libraries (libstdc++, libgcc)
-Linked into: bex.exe, bexspi.exe, plugins\\wicspi.spi
-
 These are covered by the GNU General Public License version 3 or later with
-the GCC Runtime Library Exception, version 3.1, which places no conditions on
-programs compiled with GCC and linked with these libraries."""
+the GCC Runtime Library Exception, version 3.1, which lets programs compiled
+by GCC and linked with them be distributed under terms of their own choice."""
 
 LGPL_RELINK = """\
 Relinking: this library is covered by the GNU Lesser General Public License
@@ -116,7 +115,7 @@ def toolchain_sections():
                                  capture_output=True, text=True, check=True).stdout.strip()
         text = read_text(path)
         heading = f"{title} (Debian package {package} {version})"
-        sections.append((section(heading, "bex.exe, bexspi.exe, plugins\\wicspi.spi", text), text))
+        sections.append((section(heading, EVERY_PROGRAM, text), text))
     return sections
 
 
@@ -142,7 +141,7 @@ def notices_text(version, codecs_dir, packages):
              "its Debian package, which holds its licence. Texts of licences that\n"
              "those files name by their place on a Debian system follow at the end.\n")
     parts = [intro] + [s for s, _ in codecs] + [s for s, _ in toolchain]
-    parts.append("\n".join([RULE, GCC_RUNTIME_NOTE, RULE, ""]))
+    parts.append(section(GCC_RUNTIME, EVERY_PROGRAM, GCC_RUNTIME_NOTE))
     parts += referenced_licences([t for _, t in codecs + toolchain])
     return "\n".join(parts)
 
