@@ -182,7 +182,7 @@ def main():
         parser.add_argument(option, required=True)
     args = parser.parse_args()
 
-    header = read_text(os.path.join(args.root, "src/common/version.h"))
+    header = read_text(os.path.join(args.root, "src/shared/version.h"))
     version = re.search(r'#define BEX_VERSION_TEXT "([^"]+)"', header).group(1)
 
     entries = []
