@@ -60,10 +60,8 @@ std::string FolderWithPlugin(const std::string& name) {
 void CompareDecodes(const std::string& path, int runs) {
   const std::string folder = FolderWithPlugin("wicspi.spi");
   const PluginTable inProcess = spi::LoadModules(folder, {"wicspi.spi"});
-  const PluginModule* module = nullptr;
-  for (const auto& plugin : inProcess) {
-    if (!module && spi::Reads(*plugin, path)) module = plugin.get();
-  }
+  const std::optional<size_t> reader = spi::FirstReader(inProcess, path);
+  const PluginModule* module = reader ? inProcess[*reader].get() : nullptr;
   DecoderSlot slot;
   slot.LoadPlugins(folder);
   if (!module || !slot.PrepareFile(path)) {

@@ -110,7 +110,6 @@ class PluginHelper {
   bool Send(const Frame& frame);
   std::optional<Frame> Receive(DWORD deadline);
   bool ReadMore(DWORD deadline);
-  void Discard(const Frame& stale);
   void NoteMemory(uint32_t memoryMiB);
   BitmapRef TakePicture(const PictureReply& picture);
   uint64_t HandSpareSection(uint64_t* bytes);

@@ -54,13 +54,6 @@ std::unique_ptr<PluginModule> LoadUsableModule(const std::string& folder, const 
   return plugin;
 }
 
-bool FileOpensForReading(const std::string& name) {
-  const HFILE file = _lopen(name.c_str(), kOpenForQuestion);
-  if (file == HFILE_ERROR) return false;
-  _lclose(file);
-  return true;
-}
-
 bool IsPlausibleSize(int64_t width, int64_t height) {
   return width > 0 && height > 0 && static_cast<uint64_t>(width * height) <= kMaxPicturePixels;
 }
@@ -247,13 +240,20 @@ PluginTable LoadModules(const std::string& folder, const std::vector<std::string
   return table;
 }
 
-bool Reads(const PluginModule& plugin, const std::string& fileName) {
+std::optional<size_t> FirstReader(const PluginTable& plugins, const std::string& fileName,
+                                  size_t first, size_t count) {
   // A module must never be handed an invalid file handle.
   const HFILE file = _lopen(fileName.c_str(), kOpenForQuestion);
-  if (file == HFILE_ERROR) return false;
-  const int answer = plugin.IsSupported(fileName.c_str(), static_cast<DWORD_PTR>(file));
+  if (file == HFILE_ERROR) return std::nullopt;
+  std::optional<size_t> reader;
+  const size_t end = first + std::min(count, plugins.size() - std::min(first, plugins.size()));
+  for (size_t i = first; i < end && !reader; ++i) {
+    // A module that read the head may have left the handle anywhere.
+    if (_llseek(file, 0, FILE_BEGIN) != 0) break;
+    if (plugins[i]->IsSupported(fileName.c_str(), static_cast<DWORD_PTR>(file)) != 0) reader = i;
+  }
   _lclose(file);
-  return answer != 0;
+  return reader;
 }
 
 std::shared_ptr<Bitmap> Decode(const PluginModule& plugin, const std::string& fileName,
@@ -360,12 +360,11 @@ bool DecoderSlot::PrepareFile(const std::string& name, const std::string& fullPa
   return SelectPlugin();
 }
 
-// A module must never be handed an invalid file handle, so a file that does
-// not open here is not sent to the helper. The list is asked in runs of
-// modules of one kind, each run by its helper.
+// The helpers open the file for their modules and answer none when it does
+// not open. The list is asked in runs of modules of one kind, each run by
+// its helper.
 bool DecoderSlot::SelectPlugin() {
   if (IsBitmapFile()) return true;
-  if (plugins_.empty() || !FileOpensForReading(fullPreparedName_)) return false;
   for (size_t first = 0, end = 0; first < plugins_.size(); first = end) {
     const ModuleKind kind = plugins_[first].kind;
     while (end < plugins_.size() && plugins_[end].kind == kind) ++end;

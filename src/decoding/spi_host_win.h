@@ -18,44 +18,9 @@
 
 #include "decoding/plugin_helper_win.h"
 #include "display/bitmap_win.h"
+#include "shared/spi_exports.h"
 
 namespace bex {
-
-// The picture-information record of the plug-in interface (26 bytes, packed).
-#pragma pack(push, 1)
-struct SpiPictureInfo {
-  int32_t left;
-  int32_t top;
-  int32_t width;
-  int32_t height;
-  uint16_t xDensity;
-  uint16_t yDensity;
-  int16_t colorDepth;
-  HLOCAL textInfo;  // the module's text about the picture; the host frees it
-};
-#pragma pack(pop)
-// 64-bit modules (.sph) keep the packing; only the handle grows.
-static_assert(sizeof(SpiPictureInfo) == 22 + sizeof(HLOCAL));
-
-// The exports of a plug-in module, each once: name and parameters, in the
-// order the host resolves them. All return an int and use the calling
-// convention of the Windows API. Offsets and callback data are pointer-wide
-// in 64-bit modules, as the handle of IsSupported is.
-#define BEX_SPI_EXPORTS(X)                                                                  \
-  X(GetPluginInfo, (int infoNo, LPSTR buf, int bufLen))                                     \
-  X(IsSupported, (LPCSTR fileName, DWORD_PTR fileHandle))                                   \
-  X(GetPictureInfo, (LPCSTR buf, LONG_PTR len, unsigned flag, SpiPictureInfo* info))        \
-  X(GetPicture, (LPCSTR buf, LONG_PTR len, unsigned flag, HLOCAL* bitmapInfo, HLOCAL* bits, \
-                 FARPROC progress, LONG_PTR progressData))                                  \
-  X(GetPreview, (LPCSTR buf, LONG_PTR len, unsigned flag, HLOCAL* bitmapInfo, HLOCAL* bits, \
-                 FARPROC progress, LONG_PTR progressData))                                  \
-  X(GetArchiveInfo, (LPCSTR buf, LONG_PTR len, unsigned flag, HLOCAL* archiveInfo))         \
-  X(GetFile, (LPCSTR src, LONG_PTR len, LPSTR dest, unsigned flag, FARPROC progress,        \
-              LONG_PTR progressData))
-
-#define BEX_SPI_FUNCTION_TYPE(name, params) using Spi##name = int(WINAPI*) params;
-BEX_SPI_EXPORTS(BEX_SPI_FUNCTION_TYPE)
-#undef BEX_SPI_FUNCTION_TYPE
 
 // One loaded module with its file name and entry points (null where it lacks
 // the export). Destroying it unloads the module.
@@ -83,9 +48,12 @@ namespace spi {
 // load or lack one of them are skipped without a message.
 PluginTable LoadModules(const std::string& folder, const std::vector<std::string>& names);
 
-// Whether plugin reads the file (IsSupported with a handle of the file opened
-// for this question). False without asking when the file does not open.
-bool Reads(const PluginModule& plugin, const std::string& fileName);
+// The index of the first module of plugins, from `first` on and `count` of
+// them at most, that reads the file (IsSupported with a handle of the file,
+// opened once for every module and put back at its start before each). None
+// without asking when the file does not open.
+std::optional<size_t> FirstReader(const PluginTable& plugins, const std::string& fileName,
+                                  size_t first = 0, size_t count = SIZE_MAX);
 
 // The picture that plugin decodes from the file, or null when the module
 // fails, answers anything inconsistent or the picture does not fit in memory.

@@ -9,9 +9,10 @@
 #include <optional>
 #include <vector>
 
-#include "common/com_scope_win.h"
 #include "common/files_win.h"
+#include "common/wide_text_win.h"
 #include "move/recycled_files.h"
+#include "shared/com_scope_win.h"
 
 namespace bex {
 namespace {
@@ -43,14 +44,6 @@ class Held {
   Interface* pointer_ = nullptr;
 };
 
-std::wstring Wide(const std::string& text) {
-  const int n =
-      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-  return wide;
-}
-
 std::wstring TextOf(STRRET& text, LPCITEMIDLIST item) {
   wchar_t* owned = nullptr;
   if (FAILED(StrRetToStrW(&text, item, &owned))) return {};
@@ -67,6 +60,8 @@ std::wstring WithoutMarks(const std::wstring& text) {
   }
   return plain;
 }
+
+}  // namespace
 
 // The files of the bin with their item ids, which belong to this object.
 class RecycleBinItems {
@@ -90,7 +85,7 @@ class RecycleBinItems {
 
   // The item of the file last deleted from path, or null.
   LPCITEMIDLIST Find(const std::string& path) const {
-    const std::optional<size_t> found = NewestDeletedFrom(files_, Wide(path));
+    const std::optional<size_t> found = NewestDeletedFrom(files_, WideFromAnsi(path));
     return found ? items_[*found] : nullptr;
   }
 
@@ -183,17 +178,14 @@ class RecycleBinItems {
   std::vector<RecycledFile> files_;
 };
 
-}  // namespace
+RecycleBin::RecycleBin() : items_(std::make_unique<RecycleBinItems>()) {}
 
-bool RecycleBinHolds(const std::string& path) {
-  const ComScope com;
-  return RecycleBinItems().Find(path) != nullptr;
-}
+RecycleBin::~RecycleBin() = default;
 
-bool RestoreFromRecycleBin(HWND owner, const std::string& path) {
-  const ComScope com;
-  const RecycleBinItems bin;
-  if (LPCITEMIDLIST item = bin.Find(path)) bin.Restore(owner, item, path);
+bool RecycleBin::Holds(const std::string& path) const { return items_->Find(path) != nullptr; }
+
+bool RecycleBin::Restore(HWND owner, const std::string& path) const {
+  if (LPCITEMIDLIST item = items_->Find(path)) items_->Restore(owner, item, path);
   return PathExists(path);
 }
 
