@@ -4,15 +4,19 @@
 
 #include <windows.h>
 
-#include <string>
+#include "move/undo_journal.h"
 
 namespace bex {
 
-// Whether the recycle bin holds a file deleted from path.
-bool RecycleBinHolds(const std::string& path);
+// The file a delete entry of the undo journal stands for: the one its time
+// and size describe, or, for an entry without them, the one last deleted
+// from its path.
 
-// Puts the file last deleted from path back there through the bin's own
-// restore command. True only when a file is at path afterwards.
-bool RestoreFromRecycleBin(HWND owner, const std::string& path);
+// Whether the recycle bin holds the entry's file.
+bool RecycleBinHolds(const UndoEntry& entry);
+
+// Puts the entry's file back where it was deleted from through the bin's
+// own restore command. True only when a file is there afterwards.
+bool RestoreFromRecycleBin(HWND owner, const UndoEntry& entry);
 
 }  // namespace bex

@@ -1,6 +1,8 @@
 // Undoing the newest move or delete of the undo journal.
 #include <windows.h>
 
+#include <cstdio>
+
 #include "common/cp932.h"
 #include "common/files_win.h"
 #include "common/message_box_win.h"
@@ -17,7 +19,15 @@ constexpr char kOtherNameTitle[] = "戻し先パスの指定 (元の名前は使
 
 // Whether the entry's file is still where the journal says.
 bool FileFound(const UndoEntry& entry) {
-  return entry.kind == UndoKind::kMove ? IsFile(entry.movedTo) : RecycleBinHolds(entry.original);
+  return entry.kind == UndoKind::kMove ? IsFile(entry.movedTo) : RecycleBinHolds(entry);
+}
+
+// "2024-05-01 13:45:07", as the journal keeps it.
+std::string JournalTime(const SYSTEMTIME& t) {
+  char text[32];
+  snprintf(text, sizeof(text), "%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour,
+           t.wMinute, t.wSecond);
+  return text;
 }
 
 std::string GoneText(const UndoEntry& entry) {
@@ -29,11 +39,10 @@ std::string GoneText(const UndoEntry& entry) {
 
 }  // namespace
 
-void Filing::RecordDelete(const std::string& path) {
-  if (!RecycleBinHolds(path)) return;
-  ChangeUndoJournal([&](UndoJournal& journal) {
-    RecordUndo(journal, {UndoKind::kDelete, path, {}});
-  });
+void Filing::RecordDelete(const std::string& path, uint64_t size, const SYSTEMTIME& deletedAt) {
+  const UndoEntry entry{UndoKind::kDelete, path, {}, JournalTime(deletedAt), size};
+  if (!RecycleBinHolds(entry)) return;
+  ChangeUndoJournal([&](UndoJournal& journal) { RecordUndo(journal, entry); });
 }
 
 Filing::UndoOffer Filing::OfferUndo() {
@@ -74,8 +83,10 @@ std::optional<std::string> Filing::UndoNewest(const LetGo& letGo) {
       ReportAndForget(entry, GoneText(entry));
       return std::nullopt;
     case UndoStep::kReportNameTaken:
-      ShowMessage(owner_, entry.original + "\nには別のファイルがあるため、削除を元に戻せません。",
-                  kUndoErrorCaption);
+      // Kept, it would stand in the way of every entry under it.
+      ReportAndForget(entry, entry.original +
+                                 "\nには別のファイルがあるため、削除を元に戻せません。\n"
+                                 "ファイルはごみ箱に残します。この記録は消去します。");
       return std::nullopt;
   }
   return std::nullopt;
@@ -94,7 +105,7 @@ std::optional<std::string> Filing::MoveBack(const UndoEntry& entry, const std::s
 }
 
 std::optional<std::string> Filing::RestoreDeleted(const UndoEntry& entry) {
-  if (!RestoreFromRecycleBin(owner_, entry.original)) {
+  if (!RestoreFromRecycleBin(owner_, entry)) {
     ShowMessage(owner_, entry.original + "\nをごみ箱から元に戻せませんでした。", kUndoErrorCaption);
     return std::nullopt;
   }
