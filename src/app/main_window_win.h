@@ -111,7 +111,7 @@ class MainWindow {
   // and the user told why nothing was done.
   bool ReadyToActOn(const std::string& path);
   // Whether the picture on screen may be copied: it still shows its file as
-  // it is (or the file was removed by the viewer); if not, as ReadyToActOn.
+  // it is, or the file is gone; if not, as ReadyToActOn.
   bool PictureIsCurrent();
   void ShowChangedFileAnew(const std::string& path);
   void UndoMoveOrDelete();

@@ -183,12 +183,12 @@ bool MainWindow::ReadyToActOn(const std::string& path) {
   return true;
 }
 
+// A file gone meanwhile has no other content: its picture is the last there was.
 bool MainWindow::PictureIsCurrent() {
-  if (view_->Shown().Name().empty() || folder_->ShownFileRemoved() ||
-      !folder_->ShownFileChanged()) {
-    return true;
-  }
-  if (const auto path = view_->Shown().Path(hwnd_)) ShowChangedFileAnew(*path);
+  if (view_->Shown().Name().empty() || folder_->ShownFileRemoved()) return true;
+  const std::optional<std::string> path = view_->Shown().Path(hwnd_);
+  if (!path || !folder_->ShownFileChanged() || !PathExists(*path)) return true;
+  ShowChangedFileAnew(*path);
   return false;
 }
 
