@@ -181,8 +181,9 @@ TEST_F(Browse, ADropThatCannotBeShownNamesTheCauseAndChangesOnlyTheCaption) {
     EXPECT_EQ(WithoutLineBreaks(box.text), WithoutLineBreaks(c.text));
     viewer.Answer(box, IDOK);
     EXPECT_EQ(viewer.WaitForTitle("表示できません"), "表示できません");
-    EXPECT_TRUE(WaitUntil([&] { return viewer.PixelAt({10, 10}) == ColourRef(kRed); }))
-        << c.caption;
+    EXPECT_TRUE(WaitUntil([&] {
+      return viewer.PixelAt({10, 10}) == ColourRef(kRed);
+    })) << c.caption;
     EXPECT_TRUE(ReachesClientSize(viewer, {220, 150})) << c.caption;
   }
   EXPECT_TRUE(DeletesTheShownFile(viewer));
