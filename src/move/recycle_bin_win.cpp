@@ -10,9 +10,9 @@
 #include <optional>
 #include <vector>
 
-#include "common/com_scope_win.h"
 #include "common/files_win.h"
 #include "move/recycled_files.h"
+#include "shared/com_scope_win.h"
 
 namespace bex {
 namespace {
@@ -88,6 +88,8 @@ std::wstring WithoutMarks(const std::wstring& text) {
   }
   return plain;
 }
+
+}  // namespace
 
 // The files of the bin with their item ids, which belong to this object.
 class RecycleBinItems {
@@ -224,17 +226,14 @@ class RecycleBinItems {
   std::vector<RecycledFile> files_;
 };
 
-}  // namespace
+RecycleBin::RecycleBin() : items_(std::make_unique<RecycleBinItems>()) {}
 
-bool RecycleBinHolds(const UndoEntry& entry) {
-  const ComScope com;
-  return RecycleBinItems().Find(entry) != nullptr;
-}
+RecycleBin::~RecycleBin() = default;
 
-bool RestoreFromRecycleBin(HWND owner, const UndoEntry& entry) {
-  const ComScope com;
-  const RecycleBinItems bin;
-  if (LPCITEMIDLIST item = bin.Find(entry)) bin.Restore(owner, item, entry.original);
+bool RecycleBin::Holds(const UndoEntry& entry) const { return items_->Find(entry) != nullptr; }
+
+bool RecycleBin::Restore(HWND owner, const UndoEntry& entry) const {
+  if (LPCITEMIDLIST item = items_->Find(entry)) items_->Restore(owner, item, entry.original);
   return PathExists(entry.original);
 }
 

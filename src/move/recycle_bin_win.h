@@ -1,22 +1,39 @@
-// The shell's recycle bin, asked for a file by the full path it was deleted
-// from: whether the bin holds it, and putting it back there.
+// The shell's recycle bin, asked for the file a delete of the undo journal
+// stands for: whether the bin holds it, and putting it back where it was.
 #pragma once
 
 #include <windows.h>
 
+#include <memory>
+
 #include "move/undo_journal.h"
+#include "shared/com_scope_win.h"
 
 namespace bex {
 
-// The file a delete entry of the undo journal stands for: the one its time
-// and size describe, or, for an entry without them, the one last deleted
-// from its path.
+class RecycleBinItems;
 
-// Whether the recycle bin holds the entry's file.
-bool RecycleBinHolds(const UndoEntry& entry);
+// The bin's files as read once, when this object is made (COM is set up for
+// the thread meanwhile).
+class RecycleBin {
+ public:
+  RecycleBin();
+  ~RecycleBin();
+  RecycleBin(const RecycleBin&) = delete;
+  RecycleBin& operator=(const RecycleBin&) = delete;
 
-// Puts the entry's file back where it was deleted from through the bin's
-// own restore command. True only when a file is there afterwards.
-bool RestoreFromRecycleBin(HWND owner, const UndoEntry& entry);
+  // The file a delete entry of the undo journal stands for is the one its
+  // time and size describe, or, for an entry without them, the one last
+  // deleted from its path.
+  // Whether the bin held the entry's file.
+  bool Holds(const UndoEntry& entry) const;
+  // Puts the entry's file back where it was deleted from through the bin's
+  // own restore command. True only when a file is there afterwards.
+  bool Restore(HWND owner, const UndoEntry& entry) const;
+
+ private:
+  ComScope com_;
+  std::unique_ptr<RecycleBinItems> items_;
+};
 
 }  // namespace bex

@@ -17,11 +17,6 @@ namespace {
 constexpr char kUndoErrorCaption[] = "元に戻すエラー";
 constexpr char kOtherNameTitle[] = "戻し先パスの指定 (元の名前は使用中)";
 
-// Whether the entry's file is still where the journal says.
-bool FileFound(const UndoEntry& entry) {
-  return entry.kind == UndoKind::kMove ? IsFile(entry.movedTo) : RecycleBinHolds(entry);
-}
-
 // "2024-05-01 13:45:07", as the journal keeps it.
 std::string JournalTime(const SYSTEMTIME& t) {
   char text[32];
@@ -41,7 +36,7 @@ std::string GoneText(const UndoEntry& entry) {
 
 void Filing::RecordDelete(const std::string& path, uint64_t size, const SYSTEMTIME& deletedAt) {
   const UndoEntry entry{UndoKind::kDelete, path, {}, JournalTime(deletedAt), size};
-  if (!RecycleBinHolds(entry)) return;
+  if (!RecycleBin().Holds(entry)) return;
   ChangeUndoJournal([&](UndoJournal& journal) { RecordUndo(journal, entry); });
 }
 
@@ -67,7 +62,11 @@ std::optional<std::string> Filing::UndoNewest(const LetGo& letGo) {
   }
   if (journal->empty()) return std::nullopt;
   const UndoEntry entry = journal->front();
-  switch (PlanUndo(entry, {FileFound(entry), PathExists(entry.original)})) {
+  // A deleted file is looked for and restored with one reading of the bin.
+  std::optional<RecycleBin> bin;
+  if (entry.kind == UndoKind::kDelete) bin.emplace();
+  const bool found = bin ? bin->Holds(entry) : IsFile(entry.movedTo);
+  switch (PlanUndo(entry, {found, PathExists(entry.original)})) {
     case UndoStep::kMoveBack:
       return MoveBack(entry, entry.original, letGo);
     case UndoStep::kAskForName: {
@@ -78,7 +77,7 @@ std::optional<std::string> Filing::UndoNewest(const LetGo& letGo) {
       return MoveBack(entry, *target, letGo);
     }
     case UndoStep::kRestoreFromBin:
-      return RestoreDeleted(entry);
+      return RestoreDeleted(entry, *bin);
     case UndoStep::kReportGone:
       ReportAndForget(entry, GoneText(entry));
       return std::nullopt;
@@ -104,8 +103,8 @@ std::optional<std::string> Filing::MoveBack(const UndoEntry& entry, const std::s
   return target;
 }
 
-std::optional<std::string> Filing::RestoreDeleted(const UndoEntry& entry) {
-  if (!RestoreFromRecycleBin(owner_, entry)) {
+std::optional<std::string> Filing::RestoreDeleted(const UndoEntry& entry, const RecycleBin& bin) {
+  if (!bin.Restore(owner_, entry)) {
     ShowMessage(owner_, entry.original + "\nをごみ箱から元に戻せませんでした。", kUndoErrorCaption);
     return std::nullopt;
   }
