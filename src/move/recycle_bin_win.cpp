@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/files_win.h"
+#include "common/wide_text_win.h"
 #include "move/recycled_files.h"
 #include "shared/com_scope_win.h"
 
@@ -43,14 +44,6 @@ class Held {
  private:
   Interface* pointer_ = nullptr;
 };
-
-std::wstring Wide(const std::string& text) {
-  const int n =
-      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-  return wide;
-}
 
 std::wstring TextOf(STRRET& text, LPCITEMIDLIST item) {
   wchar_t* owned = nullptr;
@@ -113,7 +106,7 @@ class RecycleBinItems {
 
   // The item of the entry's file, or null.
   LPCITEMIDLIST Find(const UndoEntry& entry) const {
-    const std::wstring path = Wide(entry.original);
+    const std::wstring path = WideFromAnsi(entry.original);
     const std::optional<DeletionMark> mark = MarkOf(entry);
     const std::optional<size_t> found =
         mark ? MarkedDeletedFrom(files_, path, *mark) : NewestDeletedFrom(files_, path);
