@@ -7,13 +7,9 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace bex {
+#include "common/over_black.h"
 
-// Straight-alpha colour over black, rounded: colour * alpha / 255.
-inline uint8_t OverBlack(uint8_t colour, uint8_t alpha) {
-  const unsigned product = unsigned{colour} * alpha + 128;
-  return static_cast<uint8_t>((product + (product >> 8)) >> 8);
-}
+namespace bex {
 
 // True when the fourth bytes of the blue, green, red, fourth pixels are an
 // alpha channel: some are neither 0 nor 255, or both 0 and 255 occur.
