@@ -52,7 +52,9 @@ class CameraRawDecoder : public PictureDecoder {
 
   int NextRows(uint32_t wanted, RowSpan* rows) override {
     if (preview_) return preview_->NextRows(wanted, rows);
-    *rows = rows_.Next(wanted);
+    const size_t stride = size_t{developed_->width} * 3;
+    *rows = RowSpan{developed_->data + nextRow_ * stride, stride, wanted};
+    nextRow_ += wanted;
     return kSpiOk;
   }
 
@@ -99,14 +101,13 @@ class CameraRawDecoder : public PictureDecoder {
     picture_.width = developed_->width;
     picture_.height = developed_->height;
     picture_.pixels = PixelLayout::kRgb;
-    rows_.Start(developed_->data, size_t{developed_->width} * 3);
     return LIBRAW_SUCCESS;
   }
 
   std::unique_ptr<LibRaw> raw_;
   std::unique_ptr<PictureDecoder> preview_;
   libraw_processed_image_t* developed_ = nullptr;
-  WholePictureRows rows_;
+  size_t nextRow_ = 0;
 };
 
 }  // namespace

@@ -17,7 +17,7 @@ int ResultOf(const heif_error& error) {
   return error.code == heif_error_Memory_allocation_error ? kSpiNoMemory : kSpiBrokenData;
 }
 
-class HeifDecoder : public PictureDecoder {
+class HeifDecoder : public WholePictureDecoder {
  public:
   HeifDecoder() = default;
   ~HeifDecoder() override {
@@ -58,15 +58,6 @@ class HeifDecoder : public PictureDecoder {
     Describe(thumbnail_);
   }
 
-  int NextRows(uint32_t wanted, RowSpan* rows) override {
-    if (!rows_.started()) {
-      const int result = DecodeWhole();
-      if (result != kSpiOk) return result;
-    }
-    *rows = rows_.Next(wanted);
-    return kSpiOk;
-  }
-
  private:
   // The size as decoded: after rotation, with the alpha the picture has.
   void Describe(heif_image_handle* handle) {
@@ -76,7 +67,7 @@ class HeifDecoder : public PictureDecoder {
         heif_image_handle_has_alpha_channel(handle) ? PixelLayout::kRgba : PixelLayout::kRgb;
   }
 
-  int DecodeWhole() {
+  int DecodeWhole(const uint8_t** first, size_t* stride) override {
     heif_decoding_options* options = heif_decoding_options_alloc();
     if (!options) return kSpiNoMemory;
     options->convert_hdr_to_8bit = 1;
@@ -91,10 +82,10 @@ class HeifDecoder : public PictureDecoder {
         heif_image_get_height(image_, heif_channel_interleaved) != int(picture_.height)) {
       return kSpiBrokenData;
     }
-    int stride = 0;
-    const uint8_t* plane = heif_image_get_plane_readonly(image_, heif_channel_interleaved, &stride);
-    if (!plane || stride <= 0) return kSpiBrokenData;
-    rows_.Start(plane, static_cast<size_t>(stride));
+    int planeStride = 0;
+    *first = heif_image_get_plane_readonly(image_, heif_channel_interleaved, &planeStride);
+    if (!*first || planeStride <= 0) return kSpiBrokenData;
+    *stride = static_cast<size_t>(planeStride);
     return kSpiOk;
   }
 
@@ -102,7 +93,6 @@ class HeifDecoder : public PictureDecoder {
   heif_image_handle* primary_ = nullptr;
   heif_image_handle* thumbnail_ = nullptr;
   heif_image* image_ = nullptr;
-  WholePictureRows rows_;
 };
 
 }  // namespace

@@ -13,7 +13,7 @@
 namespace bex::wicspi {
 namespace {
 
-class JpegXlDecoder : public PictureDecoder {
+class JpegXlDecoder : public WholePictureDecoder {
  public:
   JpegXlDecoder() = default;
   ~JpegXlDecoder() override {
@@ -34,15 +34,6 @@ class JpegXlDecoder : public PictureDecoder {
     picture_.height = info.ysize;
     picture_.orientation = static_cast<int>(info.orientation);
     picture_.pixels = info.alpha_bits > 0 ? PixelLayout::kRgba : PixelLayout::kRgb;
-    return kSpiOk;
-  }
-
-  int NextRows(uint32_t wanted, RowSpan* rows) override {
-    if (!rows_.started()) {
-      const int result = DecodeWhole();
-      if (result != kSpiOk) return result;
-    }
-    *rows = rows_.Next(wanted);
     return kSpiOk;
   }
 
@@ -68,17 +59,17 @@ class JpegXlDecoder : public PictureDecoder {
 
   // The threads are only started for the pixels: the header alone is read
   // without them, and a decoder on them starts over.
-  int DecodeWhole() {
+  int DecodeWhole(const uint8_t** first, size_t* stride) override {
     threads_ =
         JxlThreadParallelRunnerCreate(nullptr, JxlThreadParallelRunnerDefaultNumWorkerThreads());
     if (!Start()) return kSpiBrokenData;
     const JxlPixelFormat format{picture_.pixels == PixelLayout::kRgba ? 4u : 3u, JXL_TYPE_UINT8,
                                 JXL_NATIVE_ENDIAN, 0};
-    const size_t stride = size_t{picture_.width} * BytesPerPixel(picture_.pixels);
+    *stride = size_t{picture_.width} * BytesPerPixel(picture_.pixels);
     for (;;) {
       switch (JxlDecoderProcessInput(decoder_)) {
         case JXL_DEC_NEED_IMAGE_OUT_BUFFER:
-          whole_.resize(stride * picture_.height);
+          whole_.resize(*stride * picture_.height);
           if (JxlDecoderSetImageOutBuffer(decoder_, &format, whole_.data(), whole_.size()) !=
               JXL_DEC_SUCCESS) {
             return kSpiBrokenData;
@@ -87,7 +78,7 @@ class JpegXlDecoder : public PictureDecoder {
         case JXL_DEC_BASIC_INFO:  // read again by this decoder
           break;
         case JXL_DEC_FULL_IMAGE:  // the first frame: enough
-          rows_.Start(whole_.data(), stride);
+          *first = whole_.data();
           return kSpiOk;
         default:  // an error, or the data ended before the picture did
           return kSpiBrokenData;
@@ -100,7 +91,6 @@ class JpegXlDecoder : public PictureDecoder {
   JxlDecoder* decoder_ = nullptr;
   void* threads_ = nullptr;
   std::vector<uint8_t> whole_;
-  WholePictureRows rows_;
 };
 
 }  // namespace

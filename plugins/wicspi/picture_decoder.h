@@ -61,16 +61,24 @@ class PictureDecoder {
   StoredPicture picture_;
 };
 
-// The rows of a picture that a codec decodes whole, handed out in turn.
-class WholePictureRows {
+// A decoder whose codec decodes the picture whole: at the first call of
+// NextRows, then it hands the rows out in turn.
+class WholePictureDecoder : public PictureDecoder {
  public:
-  void Start(const uint8_t* first, size_t stride) { first_ = first, stride_ = stride; }
-  bool started() const { return first_ != nullptr; }
-  RowSpan Next(uint32_t wanted) {
-    const RowSpan rows{first_ + size_t{next_} * stride_, stride_, wanted};
+  int NextRows(uint32_t wanted, RowSpan* rows) final {
+    if (!first_) {
+      const int result = DecodeWhole(&first_, &stride_);
+      if (result != kSpiOk) return result;
+    }
+    *rows = RowSpan{first_ + size_t{next_} * stride_, stride_, wanted};
     next_ += wanted;
-    return rows;
+    return kSpiOk;
   }
+
+ protected:
+  // Decodes the picture; its rows start at *first, *stride bytes apart, and
+  // stay as long as the decoder. Returns an SpiResult.
+  virtual int DecodeWhole(const uint8_t** first, size_t* stride) = 0;
 
  private:
   const uint8_t* first_ = nullptr;

@@ -14,7 +14,7 @@
 namespace bex::wicspi {
 namespace {
 
-class WebpDecoder : public PictureDecoder {
+class WebpDecoder : public WholePictureDecoder {
  public:
   WebpDecoder() = default;
   ~WebpDecoder() override {
@@ -63,17 +63,13 @@ class WebpDecoder : public PictureDecoder {
                                                 : kSpiBrokenData;
   }
 
-  int NextRows(uint32_t wanted, RowSpan* rows) override {
-    const size_t rowBytes = size_t{picture_.width} * BytesPerPixel(picture_.pixels);
-    if (!whole_ && !(whole_ = animated_ ? FirstFrame() : DecodeStill(rowBytes))) {
-      return kSpiBrokenData;
-    }
-    *rows = RowSpan{whole_ + nextRow_ * rowBytes, rowBytes, wanted};
-    nextRow_ += wanted;
-    return kSpiOk;
+ private:
+  int DecodeWhole(const uint8_t** first, size_t* stride) override {
+    *stride = size_t{picture_.width} * BytesPerPixel(picture_.pixels);
+    *first = animated_ ? FirstFrame() : DecodeStill(*stride);
+    return *first ? kSpiOk : kSpiBrokenData;
   }
 
- private:
   const uint8_t* DecodeStill(size_t rowBytes) {
     still_.resize(size_t{picture_.height} * rowBytes);
     const int stride = static_cast<int>(rowBytes);
@@ -111,8 +107,6 @@ class WebpDecoder : public PictureDecoder {
   WebPAnimDecoder* animation_ = nullptr;
   bool animated_ = false;
   std::vector<uint8_t> still_;
-  const uint8_t* whole_ = nullptr;
-  size_t nextRow_ = 0;
 };
 
 }  // namespace
