@@ -63,7 +63,7 @@ constexpr const char* kRawMakers[] = {"NIKON", "SONY",    "PENTAX",        "RICO
 // True for a TIFF whose first directory, as far as the head holds it, has a
 // DNG version or names a maker of raw-writing cameras.
 bool IsRawTiff(const uint8_t* head, size_t size) {
-  if (!IsTiff(head, size)) return false;
+  if (!IsTiff(head, size) || size < 8) return false;
   const bool little = Has(head, size, 0, "II*\0");
   if (Has(head, size, 8, "CR\x02")) return true;  // Canon's CR2
   const TiffReader tiff{head, size, little};

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
 
 #include "wicspi/decoding_plan.h"
 
@@ -84,8 +85,11 @@ TEST(DecodingPlan, KnowsCameraRawFilesAmongTiffsAndOtherSignatures) {
                                      "crx isom",
                                      24)),
             PictureFormat::kCameraRaw);
-  // A directory offset past the head, and one that counts more entries than
-  // the head holds.
+  // A head that ends in the directory offset (the sanitizer tells a read past
+  // it), a directory offset past the head, and one that counts more entries
+  // than the head holds.
+  const std::vector<uint8_t> shortHead = {'I', 'I', '*', 0, 8, 0};
+  EXPECT_EQ(FormatOf(shortHead.data(), shortHead.size()), PictureFormat::kOther);
   EXPECT_EQ(FormatOfText(std::string("II*\0\xFF\xFF\0\0", 8)), PictureFormat::kOther);
   EXPECT_EQ(FormatOfText(std::string("II*\0\x08\0\0\0\xFF\xFF", 10)), PictureFormat::kOther);
 }
