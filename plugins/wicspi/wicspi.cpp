@@ -40,15 +40,17 @@ int LoadBytes(const char* buffer, LONG length, unsigned flag, PictureBytes* byte
   }
 }
 
-// The format whose decoder reads the picture that starts with `head`. A
-// build for comparisons (BEX_WIC_ONLY) sends every format to the system's
+// A build for comparisons (BEX_WIC_ONLY) sends every format to the system's
 // codecs.
-PictureFormat DecodedFormatOf([[maybe_unused]] const BYTE* head, [[maybe_unused]] DWORD size) {
 #ifdef BEX_WIC_ONLY
-  return PictureFormat::kOther;
+constexpr bool kWicOnly = true;
 #else
-  return FormatOf(head, size);
+constexpr bool kWicOnly = false;
 #endif
+
+// The format whose decoder reads the picture that starts with `head`.
+PictureFormat DecodedFormatOf(const BYTE* head, DWORD size) {
+  return kWicOnly ? PictureFormat::kOther : FormatOf(head, size);
 }
 
 std::unique_ptr<PictureDecoder> DecoderFor(const BYTE* head, DWORD size) {
@@ -82,7 +84,7 @@ int OpenDecoder(const BYTE* data, DWORD size, std::unique_ptr<PictureDecoder>* d
   *decoder = DecoderFor(data, size);
   const int result = (*decoder)->Open(data, size);
   const PictureFormat format = DecodedFormatOf(data, size);
-  if (result == kSpiOk || !IsTiff(data, size) ||
+  if (result == kSpiOk || kWicOnly || !IsTiff(data, size) ||
       (format != PictureFormat::kCameraRaw && format != PictureFormat::kOther)) {
     return result;
   }
