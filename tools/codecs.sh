@@ -102,10 +102,7 @@ jobs=$(nproc)
 cc=$host-gcc-posix
 cxx=$host-g++-posix
 ar=$host-ar
-# Each function in a section of its own: the plug-in's link drops the
-# library code it never calls (encoders, writers, unused formats).
-sections="-ffunction-sections -fdata-sections"
-cflags="-O2 -msse2 -DNDEBUG $sections"
+cflags="-O2 -msse2 -DNDEBUG"
 
 # The build systems' view of the cross-compilers: a CMake toolchain and a
 # meson cross file; both find the libraries built before in the cache.
@@ -120,8 +117,8 @@ set(CMAKE_FIND_ROOT_PATH /usr/$host $cache)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_C_FLAGS_INIT "-msse2 $sections")
-set(CMAKE_CXX_FLAGS_INIT "-msse2 $sections")
+set(CMAKE_C_FLAGS_INIT "-msse2")
+set(CMAKE_CXX_FLAGS_INIT "-msse2")
 EOF
 crossfile=$cache/src/cross.meson
 cat >"$crossfile" <<EOF
@@ -132,8 +129,6 @@ ar = '$ar'
 strip = '$host-strip'
 windres = '$host-windres'
 pkgconfig = 'false'
-[built-in options]
-c_args = ['-msse2', '-ffunction-sections', '-fdata-sections']
 [host_machine]
 system = 'windows'
 cpu_family = '$cpu_family'
