@@ -221,10 +221,12 @@ TEST(ProgramWindow, PictureStaysOnePixelPerPixelOnAMonitorOfAnotherDpi) {
   ASSERT_EQ(viewer.WaitForTitle("a.bmp [100%]"), "a.bmp [100%]");
   const RECT suggested = MoveToMonitorOfDpi(viewer, 144);
   // The window first takes the suggested bounds, then the picture's size
-  // again: its left edge moves before its client area shrinks back.
+  // again: its left edge moves before its client area shrinks back, so the
+  // size is read after the edge is seen moved.
   WaitUntil([&] {
+    if (viewer.OuterRect().left != suggested.left) return false;
     const SIZE client = viewer.ClientSize();
-    return viewer.OuterRect().left == suggested.left && client.cx == 200 && client.cy == 100;
+    return client.cx == 200 && client.cy == 100;
   });
   EXPECT_EQ(viewer.OuterRect().left, suggested.left);
   EXPECT_EQ(viewer.OuterRect().top, suggested.top);
