@@ -9,6 +9,7 @@
 #include "common/files_win.h"
 #include "common/message_box_win.h"
 #include "common/program_icon_win.h"
+#include "common/start_trace_win.h"
 #include "image/open_image_win.h"
 
 namespace bex {
@@ -84,6 +85,7 @@ void MainWindow::CreateMainWindow() {
                               GetModuleHandleA(nullptr), this);
   if (!hwnd) throw BexError("ウィンドウを作成できません");
   hwnd_ = hwnd;
+  NoteStartMoment("window");
   arrivals_ = std::make_unique<FileArrivals>(hwnd_, kOpenHeldFilesMessage);
   // The designed size is for 96 dpi; the window is now on its monitor.
   const int dpi = DpiOfWindow(hwnd_);
@@ -130,6 +132,7 @@ void MainWindow::Show() {
   ShowWindow(hwnd_, SW_SHOW);
   DragAcceptFiles(hwnd_, TRUE);
   UpdateWindow(hwnd_);
+  NoteStartMoment("painted");
 }
 
 bool MainWindow::CloseStep() {

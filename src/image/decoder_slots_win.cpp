@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "common/files_win.h"
+#include "common/start_trace_win.h"
 #include "image/image_area_win.h"
 
 namespace bex {
@@ -128,6 +129,7 @@ DWORD WINAPI DecoderSlots::RunJob(void* param) {
   Job& job = *static_cast<Job*>(param);
   try {
     if (job.slot) {
+      NoteStartMoment("decode");
       job.decoded = PathExists(job.path) && job.slot->PrepareFile(job.name, job.path) &&
                     job.slot->DecodePicture();
       if (job.decoded) job.picture = job.slot->Picture();

@@ -6,6 +6,7 @@
 
 #include "common/files_win.h"
 #include "common/picture_limits.h"
+#include "common/start_trace_win.h"
 
 namespace bex {
 namespace {
@@ -115,6 +116,7 @@ std::vector<std::string> PluginHelper::LoadFolder(const std::string& folder) {
     return {};
   }
   NoteMemory(answer->memoryMiB);
+  NoteStartMoment("helper");
   if (!answer->content.empty()) folder_ = folder;
   return std::move(answer->content);
 }
