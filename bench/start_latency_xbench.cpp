@@ -31,6 +31,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -107,6 +108,18 @@ class TitleWatch {
       if (Clock::now() > limit) return std::nullopt;
       pollfd connection{ConnectionNumber(display_), POLLIN, 0};
       poll(&connection, 1, 10);
+    }
+  }
+
+  // Waits until window shows, up to the limit: a program may title its
+  // window before it maps it, and only a window that shows takes the focus.
+  void WaitUntilViewable(Window window, Clock::time_point limit) {
+    for (XWindowAttributes attributes; Clock::now() < limit;) {
+      if (!XGetWindowAttributes(display_, window, &attributes) ||
+          attributes.map_state == IsViewable) {
+        return;
+      }
+      std::this_thread::sleep_for(milliseconds(5));
     }
   }
 
@@ -197,6 +210,7 @@ Start TimeStart(TitleWatch& x, const Case& start) {
   const auto titled = x.WaitForTitle(start.name, started + kStartLimit);
   if (!titled) throw std::runtime_error("no window titled " + start.name + ": " + start.command);
   Start result{Ms(titled->second - started), {}};
+  x.WaitUntilViewable(titled->first, Clock::now() + kQuitLimit);
   x.PressKey(titled->first, XK_q);
   if (!child.WaitForExit(kQuitLimit)) std::fprintf(stderr, "%s did not quit\n", start.label.c_str());
   if (!start.trace.empty()) result.moments = ReadTrace(start.trace, startedAt);
@@ -223,11 +237,14 @@ void PrintBreakdown(const Start& start) {
       {"painted", "painted"},
       {"title on the X side", "title on the X side"},
   };
-  std::printf("where the time goes in the JPEG start of median time (ms from the process start)\n");
+  std::vector<std::pair<double, const char*>> seen;
   for (const auto& [moment, label] : kMoments) {
     const auto found = start.moments.find(moment);
-    if (found != start.moments.end()) std::printf("  %-40s %8.1f\n", label, found->second);
+    if (found != start.moments.end()) seen.emplace_back(found->second, label);
   }
+  std::sort(seen.begin(), seen.end());
+  std::printf("where the time goes in the JPEG start of median time (ms from the process start)\n");
+  for (const auto& [at, label] : seen) std::printf("  %-40s %8.1f\n", label, at);
 }
 
 }  // namespace

@@ -5,9 +5,11 @@
 # 4000 x 3000, the same picture as a bitmap, the bitmap with no plug-in
 # folder, and feh on the JPEG; with where the time goes in one JPEG start,
 # from the viewer's trace (BEX_START_TRACE).
-# Usage: tools/startbench.sh [starts]
+# Usage: tools/startbench.sh [starts] [bex.exe, with its bexspi.exe beside
+# it; the build's when not given]
 set -euo pipefail
 starts=${1:-9}
+program=${2:+$(readlink -f "$2")}
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 bash tools/setup.sh feh libx11-dev libxtst-dev
@@ -34,7 +36,8 @@ viewer() { # <case> <picture> <plug-in folder's modules...>
   local dir=$work/$1 picture=$2
   shift 2
   mkdir -p "$dir/plugins"
-  cp "$build/bex.exe" "$build/bexspi.exe" "$dir/"
+  local exe=${program:-$build/bex.exe}
+  cp "$exe" "$(dirname "$exe")/bexspi.exe" "$dir/"
   for module in "$@"; do cp "$build/$module" "$dir/plugins/"; done
   printf '[設定]\r\nSPIDIR=%s\r\n窓と画像の関係=1\r\n窓位置保存=0\r\n[窓位置]\r\nTop=0\r\nLeft=0\r\nHeight=800\r\nWidth=1000\r\n' \
     "$(winepath_of "$dir/plugins")" | iconv -f UTF-8 -t CP932 >"$dir/bex.ini"

@@ -60,6 +60,7 @@ void RegisterMainWindowClass() {
 
 MainWindow::MainWindow(const std::vector<std::string>& args)
     : desktop_{GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)} {
+  StartHelperOfFirstPicture(args);
   CreateMainWindow();
   ReadStartupSettings();
   view_->FillClientArea();
@@ -108,9 +109,18 @@ void MainWindow::CreateMainWindow() {
   filing_ = std::make_unique<Filing>(hwnd_);
 }
 
+// A helper takes a while to come up: the one the first picture needs starts
+// now and comes up while the window is made. A bitmap needs none, and the
+// slots of the neighbours start theirs when the picture is on screen.
+void MainWindow::StartHelperOfFirstPicture(const std::vector<std::string>& args) {
+  if (!args.empty() && IsFile(args[0]) && !ReadWithoutPlugins(args[0])) {
+    slots_.StartHelper(PictureSlots::kShownAtStart);
+  }
+}
+
 void MainWindow::ReadStartupSettings() {
   options_ = std::make_unique<Options>(hwnd_);
-  slots_.LoadPlugins(options_->PluginFolder());
+  slots_.LoadPluginsWhenNeeded(options_->PluginFolder());
   options_->ApplyStoredBounds(desktop_.width, desktop_.height);
   options_->ApplyStoredSwitches();
   view_->SetFitMode(options_->StoredFitMode());

@@ -76,6 +76,9 @@ class PluginHelper {
   // the helper failed.
   BitmapRef Decode(uint32_t module, const std::string& file);
 
+  // Starts a helper unless one runs: a helper takes a while to come up, and
+  // the first call then finds it (nearly) ready.
+  void StartIfStopped() { EnsureRunning(); }
   // The running helper's process id, 0 when none runs.
   DWORD ProcessId() const { return process_.dwProcessId; }
   // Ends the helper now; the next call starts another.
