@@ -16,8 +16,6 @@
 //       --bitmap-alone NAME TRACE COMMAND --feh NAME COMMAND
 #include <poll.h>
 
-#include "child_process.h"
-
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
@@ -33,6 +31,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "child_process.h"
 
 namespace {
 
@@ -212,7 +212,8 @@ Start TimeStart(TitleWatch& x, const Case& start) {
   Start result{Ms(titled->second - started), {}};
   x.WaitUntilViewable(titled->first, Clock::now() + kQuitLimit);
   x.PressKey(titled->first, XK_q);
-  if (!child.WaitForExit(kQuitLimit)) std::fprintf(stderr, "%s did not quit\n", start.label.c_str());
+  if (!child.WaitForExit(kQuitLimit))
+    std::fprintf(stderr, "%s did not quit\n", start.label.c_str());
   if (!start.trace.empty()) result.moments = ReadTrace(start.trace, startedAt);
   result.moments["title on the X side"] = result.titled;
   return result;
@@ -264,8 +265,8 @@ int main(int argc, char** argv) {
       starts = std::atoi(argv[++i]);
     } else if (labels.count(option) && i + values < argc) {
       const bool traced = values == 3;
-      cases.push_back({labels.at(option), argv[i + 1], traced ? argv[i + 2] : "",
-                       argv[i + values]});
+      cases.push_back(
+          {labels.at(option), argv[i + 1], traced ? argv[i + 2] : "", argv[i + values]});
       i += values;
     } else {
       cases.clear();

@@ -25,8 +25,6 @@
 // since the previous line and the amount now, in bytes.
 #include <poll.h>
 
-#include "child_process.h"
-
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
@@ -43,6 +41,8 @@
 #include <thread>
 #include <type_traits>
 #include <vector>
+
+#include "child_process.h"
 
 namespace {
 

@@ -35,8 +35,8 @@ void NoteStartMoment(const char* moment) {
   char line[96];
   const int length = std::snprintf(line, sizeof line, "%s %llu\r\n", moment,
                                    static_cast<unsigned long long>(MicrosecondsSince1970()));
-  HANDLE file = CreateFileA(TraceFile().c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                            nullptr, OPEN_ALWAYS, 0, nullptr);
+  HANDLE file = CreateFileA(TraceFile().c_str(), FILE_APPEND_DATA,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return;
   DWORD written = 0;
   WriteFile(file, line, static_cast<DWORD>(length), &written, nullptr);

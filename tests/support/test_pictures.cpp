@@ -32,14 +32,16 @@ PluginTrace::~PluginTrace() {
 }
 
 // The modules are given full paths; the tests name the files of their folder.
-std::vector<std::string> PluginTrace::Decodes() const {
-  const std::string call = "GetPicture ";
+std::vector<std::string> PluginTrace::Lines(const std::vector<std::string>& calls) const {
+  const std::string decode = "GetPicture ";
   std::vector<std::string> lines;
   for (const std::string& line : NonEmptyLines(ReadFileBytes(log_).value_or(""))) {
-    if (line.rfind(call, 0) == 0) {
-      const std::string path = line.substr(call.size());
-      lines.push_back(call + path.substr(path.find_last_of('\\') + 1));
-    } else if (line.rfind("IsSupported ", 0) != 0) {
+    const auto isCall = [&](const std::string& call) { return line.rfind(call, 0) == 0; };
+    if (std::none_of(calls.begin(), calls.end(), isCall)) continue;
+    if (isCall(decode)) {
+      const std::string path = line.substr(decode.size());
+      lines.push_back(decode + path.substr(path.find_last_of('\\') + 1));
+    } else {
       lines.push_back(line);
     }
   }
