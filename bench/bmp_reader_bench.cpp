@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "../tests/image/bmp_builder.h"
-#include "image/bmp_reader.h"
+#include "decoding/bmp_reader.h"
 
 namespace {
 

@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "common/memory_win.h"
-#include "image/spi_host_win.h"
+#include "decoding/spi_host_win.h"
 #include "support/test_files.h"
 #include "support/test_pictures.h"
 #include "support/viewer_driver.h"
