@@ -236,10 +236,9 @@ bool PluginHelper::Start() {
       "\"" + program + "\" " + HandleText(helperEnd) + " " + HandleText(viewer);
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
-  const bool started =
-      helperEnd != INVALID_HANDLE_VALUE && viewer &&
-      CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED,
-                     nullptr, ProgramFolder().c_str(), &startup, &process_);
+  const bool started = helperEnd != INVALID_HANDLE_VALUE && viewer &&
+                       CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                                      0, nullptr, ProgramFolder().c_str(), &startup, &process_);
   if (helperEnd != INVALID_HANDLE_VALUE) CloseHandle(helperEnd);
   if (viewer) CloseHandle(viewer);
   if (!started) {
@@ -247,8 +246,9 @@ bool PluginHelper::Start() {
     End();
     return false;
   }
+  // Not started suspended: a helper whose viewer ended before it was resumed
+  // would wait for good, where a running one sees its viewer gone.
   AssignProcessToJobObject(HelperJob(), process_.hProcess);
-  ResumeThread(process_.hThread);
   return true;
 }
 
