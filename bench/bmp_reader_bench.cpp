@@ -5,7 +5,7 @@
 #include <map>
 #include <vector>
 
-#include "../tests/image/bmp_builder.h"
+#include "../tests/decoding/bmp_builder.h"
 #include "decoding/bmp_reader.h"
 
 namespace {

@@ -51,10 +51,8 @@ std::string PluginFolder() { return BuildDir() + "\\plugins"; }
 // 1. Helper against in-process, interleaved so both see the same load.
 void CompareDecodes(const std::string& path, int runs) {
   const PluginTable inProcess = spi::LoadFolder(PluginFolder());
-  const PluginModule* module = nullptr;
-  for (const auto& plugin : inProcess) {
-    if (!module && spi::Reads(*plugin, path)) module = plugin.get();
-  }
+  const std::optional<size_t> reader = spi::FirstReader(inProcess, path);
+  const PluginModule* module = reader ? inProcess[*reader].get() : nullptr;
   DecoderSlot slot;
   slot.LoadPlugins(PluginFolder());
   if (!module || !slot.PrepareFile(path)) {

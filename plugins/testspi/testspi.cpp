@@ -5,7 +5,9 @@
 // BEX_SPI_MODULE names the module being built:
 //   tst1     decodes the pixels as stored, bottom-up rows of 24 bits;
 //   tst2     reads the same files but inverts every colour and hands over
-//            top-down rows, so a test sees which module decoded;
+//            top-down rows, so a test sees which module decoded; it alone
+//            claims a file of the variant "tst2-only" (the others read its
+//            head and refuse it);
 //   nopic    lacks GetPicture (BEX_SPI_WITHOUT_GETPICTURE) and claims every file;
 //   failpic  its GetPicture always fails;
 //   bogus    falsifies its answers as the file's variant word says;
@@ -28,7 +30,8 @@
 //            ExitProcess in GetPicture; loop never returns from it; overflow
 //            overflows the stack there; leak commits 200 MB in each
 //            GetPicture and never frees them (leakfail then fails the call);
-//            slow takes 5 s to decode, holding the file open.
+//            slow takes 5 s to decode, holding the file open. It traces
+//            like trace, and adds "Finished <name>" when a decode is done.
 #include <windows.h>
 
 #include <tlhelp32.h>
@@ -40,7 +43,7 @@
 #include <string_view>
 #include <vector>
 
-#include "decoding/spi_host_win.h"
+#include "shared/spi_exports.h"
 
 using bex::SpiPictureInfo;
 
@@ -61,8 +64,8 @@ constexpr bool kInverted = ModuleIs("tst2");
 constexpr bool kClaimsEverything = ModuleIs("nopic");
 constexpr bool kFailsGetPicture = ModuleIs("failpic");
 constexpr bool kFalsifies = ModuleIs("bogus");
-constexpr bool kTraces = ModuleIs("trace");
 constexpr bool kUnruly = ModuleIs("unruly");
+constexpr bool kTraces = ModuleIs("trace") || kUnruly;
 
 // Results of the plug-in interface.
 constexpr int kSuccess = 0;
@@ -456,6 +459,7 @@ int WINAPI IsSupported(LPCSTR fileName, DWORD_PTR fileHandle) {
   if (!TestLibraryAnswer()) return 0;
   const std::string head = TestPictureHead(fileHandle);
   MisbehaveOnHead(head, "IsSupported");
+  if (head.find(" tst2-only") != std::string::npos && !ModuleIs("tst2")) return 0;
   return kClaimsEverything || !head.empty() ? 1 : 0;
 }
 
@@ -483,6 +487,7 @@ int WINAPI GetPicture(LPCSTR buf, long len, unsigned flag, HLOCAL* bitmapInfo, H
   if (!ReadTestPicture(buf, len, true, &picture)) return kUnknownFormat;
   Misbehave(picture.variant, "GetPicture", buf);
   if (kUnruly && std::strcmp(picture.variant, "leakfail") == 0) return kOutOfMemory;
+  if (kUnruly) Trace("Finished", buf);
   return HandOver(picture, bitmapInfo, bits);
 }
 #endif

@@ -11,20 +11,6 @@
 namespace bex {
 namespace {
 
-// Every helper of this viewer: the job ends them when its only handle, the
-// viewer's, closes, also when the viewer is killed.
-HANDLE HelperJob() {
-  static const HANDLE job = [] {
-    HANDLE created = CreateJobObjectA(nullptr, nullptr);
-    if (!created) return created;
-    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
-    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-    SetInformationJobObject(created, JobObjectExtendedLimitInformation, &limits, sizeof limits);
-    return created;
-  }();
-  return job;
-}
-
 std::string NewPipeName() {
   static std::atomic<unsigned> counter{0};
   return "\\\\.\\pipe\\bex-plugins-" + std::to_string(GetCurrentProcessId()) + "-" +
@@ -246,9 +232,6 @@ bool PluginHelper::Start() {
     End();
     return false;
   }
-  // Not started suspended: a helper whose viewer ended before it was resumed
-  // would wait for good, where a running one sees its viewer gone.
-  AssignProcessToJobObject(HelperJob(), process_.hProcess);
   return true;
 }
 
@@ -265,14 +248,8 @@ std::optional<Frame> PluginHelper::Call(HelperCall call,
     End();
     return std::nullopt;
   }
-  for (;;) {
-    std::optional<Frame> reply = Receive(deadline);
-    if (!reply) break;
-    const RequestLedger::Verdict verdict = ledger_.Settle(*reply);
-    if (verdict == RequestLedger::Verdict::kAnswer) return reply;
-    if (verdict == RequestLedger::Verdict::kUnexpected) break;
-    Discard(*reply);
-  }
+  std::optional<Frame> reply = Receive(deadline);
+  if (reply && ledger_.Settle(*reply)) return reply;
   End();
   return std::nullopt;
 }
@@ -324,15 +301,6 @@ bool PluginHelper::ReadMore(DWORD deadline) {
   if (!read) return false;
   reader_.Feed(buffer_, count);
   return true;
-}
-
-// A picture nobody waits for any more: its section is closed in the helper.
-void PluginHelper::Discard(const Frame& stale) {
-  if (stale.call != HelperCall::kDecode) return;
-  const std::optional<Answer<PictureReply>> answer = ReadPictureReply(stale.payload);
-  if (!answer || !answer->content.decoded) return;
-  DuplicateHandle(process_.hProcess, reinterpret_cast<HANDLE>(uintptr_t{answer->content.pixels}),
-                  nullptr, nullptr, 0, FALSE, DUPLICATE_CLOSE_SOURCE);
 }
 
 void PluginHelper::NoteMemory(uint32_t memoryMiB) {

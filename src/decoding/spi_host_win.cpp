@@ -53,13 +53,6 @@ std::unique_ptr<PluginModule> LoadUsableModule(const std::string& folder, const 
   return plugin;
 }
 
-bool FileOpensForReading(const std::string& name) {
-  const HFILE file = _lopen(name.c_str(), kOpenForQuestion);
-  if (file == HFILE_ERROR) return false;
-  _lclose(file);
-  return true;
-}
-
 bool IsPlausibleSize(int64_t width, int64_t height) {
   return width > 0 && height > 0 && static_cast<uint64_t>(width * height) <= kMaxPicturePixels;
 }
@@ -250,13 +243,18 @@ PluginTable LoadFolder(const std::string& folder) {
   return table;
 }
 
-bool Reads(const PluginModule& plugin, const std::string& fileName) {
+std::optional<size_t> FirstReader(const PluginTable& plugins, const std::string& fileName) {
   // A module must never be handed an invalid file handle.
   const HFILE file = _lopen(fileName.c_str(), kOpenForQuestion);
-  if (file == HFILE_ERROR) return false;
-  const int answer = plugin.IsSupported(fileName.c_str(), static_cast<DWORD_PTR>(file));
+  if (file == HFILE_ERROR) return std::nullopt;
+  std::optional<size_t> reader;
+  for (size_t i = 0; i < plugins.size() && !reader; ++i) {
+    // A module that read the head may have left the handle anywhere.
+    if (_llseek(file, 0, FILE_BEGIN) != 0) break;
+    if (plugins[i]->IsSupported(fileName.c_str(), static_cast<DWORD_PTR>(file)) != 0) reader = i;
+  }
   _lclose(file);
-  return answer != 0;
+  return reader;
 }
 
 std::shared_ptr<Bitmap> Decode(const PluginModule& plugin, const std::string& fileName,
@@ -331,11 +329,10 @@ bool DecoderSlot::PrepareFile(const std::string& name, const std::string& fullPa
   return SelectPlugin();
 }
 
-// A module must never be handed an invalid file handle, so a file that does
-// not open here is not sent to the helper.
+// The helper opens the file once for all its modules and answers none when
+// it does not open.
 bool DecoderSlot::SelectPlugin() {
   if (IsBitmapFile()) return true;
-  if (!FileOpensForReading(fullPreparedName_)) return false;
   LoadPendingPlugins();
   if (plugins_.empty()) return false;
   const std::optional<uint32_t> module = helper_.Ask(fullPreparedName_);

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "common/com_scope_win.h"
+#include "shared/com_scope_win.h"
 
 namespace bex {
 namespace {

@@ -15,11 +15,6 @@ namespace {
 constexpr char kUndoErrorCaption[] = "元に戻すエラー";
 constexpr char kOtherNameTitle[] = "戻し先パスの指定 (元の名前は使用中)";
 
-// Whether the entry's file is still where the journal says.
-bool FileFound(const UndoEntry& entry) {
-  return entry.kind == UndoKind::kMove ? IsFile(entry.movedTo) : RecycleBinHolds(entry.original);
-}
-
 std::string GoneText(const UndoEntry& entry) {
   const std::string kept = entry.kind == UndoKind::kMove
                                ? entry.movedTo + "\nが見つからないため、移動を"
@@ -30,7 +25,7 @@ std::string GoneText(const UndoEntry& entry) {
 }  // namespace
 
 void Filing::RecordDelete(const std::string& path) {
-  if (!RecycleBinHolds(path)) return;
+  if (!RecycleBin().Holds(path)) return;
   ChangeUndoJournal([&](UndoJournal& journal) {
     RecordUndo(journal, {UndoKind::kDelete, path, {}});
   });
@@ -58,7 +53,11 @@ std::optional<std::string> Filing::UndoNewest(const LetGo& letGo) {
   }
   if (journal->empty()) return std::nullopt;
   const UndoEntry entry = journal->front();
-  switch (PlanUndo(entry, {FileFound(entry), PathExists(entry.original)})) {
+  // A deleted file is looked for and restored with one reading of the bin.
+  std::optional<RecycleBin> bin;
+  if (entry.kind == UndoKind::kDelete) bin.emplace();
+  const bool found = bin ? bin->Holds(entry.original) : IsFile(entry.movedTo);
+  switch (PlanUndo(entry, {found, PathExists(entry.original)})) {
     case UndoStep::kMoveBack:
       return MoveBack(entry, entry.original, letGo);
     case UndoStep::kAskForName: {
@@ -69,7 +68,7 @@ std::optional<std::string> Filing::UndoNewest(const LetGo& letGo) {
       return MoveBack(entry, *target, letGo);
     }
     case UndoStep::kRestoreFromBin:
-      return RestoreDeleted(entry);
+      return RestoreDeleted(entry, *bin);
     case UndoStep::kReportGone:
       ReportAndForget(entry, GoneText(entry));
       return std::nullopt;
@@ -93,8 +92,8 @@ std::optional<std::string> Filing::MoveBack(const UndoEntry& entry, const std::s
   return target;
 }
 
-std::optional<std::string> Filing::RestoreDeleted(const UndoEntry& entry) {
-  if (!RestoreFromRecycleBin(owner_, entry.original)) {
+std::optional<std::string> Filing::RestoreDeleted(const UndoEntry& entry, const RecycleBin& bin) {
+  if (!bin.Restore(owner_, entry.original)) {
     ShowMessage(owner_, entry.original + "\nをごみ箱から元に戻せませんでした。", kUndoErrorCaption);
     return std::nullopt;
   }

@@ -31,6 +31,16 @@ PluginTrace::~PluginTrace() {
   SetEnvironmentVariableA("BEX_SPI_TRACE_WINDOW", nullptr);
 }
 
+namespace {
+
+// The file named in a trace line of call, without its folder.
+std::string NameOfCall(const std::string& line, const std::string& call) {
+  const std::string path = line.substr(call.size());
+  return path.substr(path.find_last_of('\\') + 1);
+}
+
+}  // namespace
+
 // The modules are given full paths; the tests name the files of their folder.
 std::vector<std::string> PluginTrace::Lines(const std::vector<std::string>& calls) const {
   const std::string decode = "GetPicture ";
@@ -38,21 +48,15 @@ std::vector<std::string> PluginTrace::Lines(const std::vector<std::string>& call
   for (const std::string& line : NonEmptyLines(ReadFileBytes(log_).value_or(""))) {
     const auto isCall = [&](const std::string& call) { return line.rfind(call, 0) == 0; };
     if (std::none_of(calls.begin(), calls.end(), isCall)) continue;
-    if (isCall(decode)) {
-      const std::string path = line.substr(decode.size());
-      lines.push_back(decode + path.substr(path.find_last_of('\\') + 1));
-    } else {
-      lines.push_back(line);
-    }
+    lines.push_back(isCall(decode) ? decode + NameOfCall(line, decode) : line);
   }
   return lines;
 }
 
-std::vector<std::string> PluginTrace::DecodedNames() const {
-  const std::string call = "GetPicture ";
+std::vector<std::string> PluginTrace::NamesOf(const std::string& call) const {
   std::vector<std::string> names;
-  for (const std::string& line : Decodes()) {
-    if (line.rfind(call, 0) == 0) names.push_back(line.substr(call.size()));
+  for (const std::string& line : NonEmptyLines(ReadFileBytes(log_).value_or(""))) {
+    if (line.rfind(call, 0) == 0) names.push_back(NameOfCall(line, call));
   }
   return names;
 }
