@@ -23,6 +23,10 @@ cmake --build "$bench" --target start_latency_xbench >/dev/null
 . tools/wine-env.sh
 BEX_FORCE_XVFB=1 bex_wine_start "$build"
 trap bex_wine_stop EXIT
+# Wine's virtual desktop ends when its last window closes, and a program
+# that starts as it ends finds no desktop: a window kept open keeps it up
+# between the starts, as Windows' desktop always is.
+wine notepad >/dev/null 2>&1 &
 
 # A copy of the program for each case, its settings beside it: the picture
 # follows a window of 1000 x 800, as feh's --scale-down does.
