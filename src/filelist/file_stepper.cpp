@@ -11,7 +11,9 @@ void FileStepper::BuildFileList() {
   shownIndex_ = -1;
   entries_ = folder_.ListFolder();
   if (entries_.empty()) return;  // stays stale: the next key or step lists again
-  SortFileList(entries_, folder_.SortKind(), folder_.SortDirection());
+  SortFileList(
+      entries_, folder_.SortKind(), folder_.SortDirection(),
+      [this](const std::vector<FileEntry>& list) { return folder_.PlacesInExplorerOrder(list); });
   shownIndex_ = static_cast<int>(FindShownIndex(entries_, slots_.ShownFileName()));
 }
 

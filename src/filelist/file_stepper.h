@@ -26,6 +26,8 @@ class StepHost {
   // The sort condition of this moment.
   virtual int SortKind() const = 0;
   virtual int SortDirection() const = 0;
+  // The places of the entries in the order Explorer shows (ExplorerPlaces).
+  virtual std::vector<size_t> PlacesInExplorerOrder(const std::vector<FileEntry>& list) const = 0;
   // Message box "表示可能ファイルが見つかりません", caption "検索エラー", OK only.
   virtual void ReportNoFiles() = 0;
 

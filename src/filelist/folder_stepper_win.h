@@ -58,8 +58,8 @@ class FolderStepper : private StepHost {
   void MarkShownFileRemoved() { stepper_.MarkShownFileRemoved(); }
 
   // --- the sort condition (sort_win.cpp) -----------------------------------
-  // Kind kSortByName, kSortByTime or kSortBySize; direction kSortAscending or
-  // kSortDescending.
+  // Kind kSortByName, kSortByTime, kSortBySize or kSortByExplorerOrder;
+  // direction kSortAscending or kSortDescending.
   int SortKind() const override { return sortKind_; }
   int SortDirection() const override { return sortDirection_; }
   // The order the list takes when it is next built.
@@ -75,6 +75,7 @@ class FolderStepper : private StepHost {
 
  private:
   std::vector<FileEntry> ListFolder() override;
+  std::vector<size_t> PlacesInExplorerOrder(const std::vector<FileEntry>& list) const override;
   void ReportNoFiles() override;
 
   HWND owner_;

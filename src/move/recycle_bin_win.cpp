@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/files_win.h"
+#include "common/wide_text_win.h"
 #include "move/recycled_files.h"
 #include "shared/com_scope_win.h"
 
@@ -42,14 +43,6 @@ class Held {
  private:
   Interface* pointer_ = nullptr;
 };
-
-std::wstring Wide(const std::string& text) {
-  const int n =
-      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-  return wide;
-}
 
 std::wstring TextOf(STRRET& text, LPCITEMIDLIST item) {
   wchar_t* owned = nullptr;
@@ -92,7 +85,7 @@ class RecycleBinItems {
 
   // The item of the file last deleted from path, or null.
   LPCITEMIDLIST Find(const std::string& path) const {
-    const std::optional<size_t> found = NewestDeletedFrom(files_, Wide(path));
+    const std::optional<size_t> found = NewestDeletedFrom(files_, WideFromAnsi(path));
     return found ? items_[*found] : nullptr;
   }
 

@@ -2,9 +2,9 @@
 // through pictures and other files with wrap-around at both ends, the order
 // of showing and decoding ahead, zoom keys and the typed-zoom dialog, the
 // picture following the window, the keys that move the window or scroll the
-// picture, menu shortcuts while the menu is closed, the sort dialog, the
-// message for a folder without pictures, and the help window of F1 with its
-// wrapped descriptions.
+// picture, menu shortcuts while the menu is closed, the sort dialog and
+// Explorer's order, the message for a folder without pictures, and the help
+// window of F1 with its wrapped descriptions.
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <optional>
@@ -549,6 +549,39 @@ TEST_F(Browse, SortDialogOrdersTheListOnlyWhenConfirmed) {
   EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
 }
 
+// Explorer's order as the stored default: numbers by value and letter case
+// ignored (by bytes FILE2 would come first and file10 before it), then
+// descending from the sort dialog, which shows and keeps the choice.
+TEST_F(Browse, ExplorerOrderStepsNumbersByValueWithoutRegardToCase) {
+  WriteSolidBmp(Picture("file1.bmp"), 220, 150, kRed);
+  WriteSolidBmp(Picture("file10.bmp"), 240, 160, kGreen);
+  WriteSolidBmp(Picture("FILE2.bmp"), 260, 170, kBlue);
+  ViewerOptions options = WithTestPlugin();
+  options.settings->Set("設定", "Sort種類", 8);
+  Viewer viewer = StartOn("file1.bmp", options);
+  PressAndExpectTitles(viewer, {{"Space", VK_SPACE, kNoModifier, "FILE2.bmp [100%]"},
+                                {"Space", VK_SPACE, kNoModifier, "file10.bmp [100%]"},
+                                {"Space at the last", VK_SPACE, kNoModifier, "file1.bmp [100%]"}});
+
+  const char* explorerOrder = "&E: エクスプローラー順";
+  viewer.PressKey('S');
+  HWND dialog = viewer.WaitForDialog("Sort条件");
+  EXPECT_TRUE(IsChecked(Control(dialog, "Button", explorerOrder)));
+  viewer.PressKey('B');
+  EXPECT_TRUE(WaitUntil([&] { return IsChecked(Control(dialog, "Button", "&B: 降順")); }));
+  viewer.PressKey(VK_RETURN);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
+  PressAndExpectTitles(viewer, {{"Space descending", VK_SPACE, kNoModifier, "file10.bmp [100%]"},
+                                {"Space", VK_SPACE, kNoModifier, "FILE2.bmp [100%]"}});
+
+  viewer.PressKey('S');
+  dialog = viewer.WaitForDialog("Sort条件");
+  EXPECT_TRUE(IsChecked(Control(dialog, "Button", explorerOrder)));
+  EXPECT_TRUE(IsChecked(Control(dialog, "Button", "&B: 降順")));
+  viewer.PressKey(VK_ESCAPE);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
+}
+
 // On a 144-dpi display the zoom input and sort dialogs are one and a half
 // times their 96-dpi design (within a pixel, as the scaled lengths round),
 // the sort dialog still fitted around its frames.
@@ -576,8 +609,8 @@ TEST_F(Browse, ZoomAndSortDialogsScaleWithTheDisplay) {
   GetWindowRect(dialog, &outer);
   EXPECT_TRUE(aboutAt(box1.left, 8 * 1.5) && aboutAt(box1.top, 4 * 1.5))
       << box1.left << "," << box1.top;
-  EXPECT_TRUE(aboutAt(SizeOf(box1).cx, 120 * 1.5) && aboutAt(SizeOf(box1).cy, 86 * 1.5));
-  EXPECT_TRUE(aboutAt(ok.top, 98 * 1.5) && aboutAt(SizeOf(ok).cx, 80 * 1.5));
+  EXPECT_TRUE(aboutAt(SizeOf(box1).cx, 164 * 1.5) && aboutAt(SizeOf(box1).cy, 106 * 1.5));
+  EXPECT_TRUE(aboutAt(ok.top, 118 * 1.5) && aboutAt(SizeOf(ok).cx, 80 * 1.5));
   EXPECT_EQ(box2.left, 2 * box1.left + SizeOf(box1).cx);
   EXPECT_TRUE(aboutAt(SizeOf(outer).cx, box2.right + 10 * 1.5)) << SizeOf(outer).cx;
   EXPECT_TRUE(aboutAt(SizeOf(outer).cy, ok.bottom + 35 * 1.5)) << SizeOf(outer).cy;

@@ -30,6 +30,7 @@ constexpr char kWinFromPic[] = "窓を画像に合わせる";
 constexpr char kFitNone[] = "なし";
 constexpr char kByName[] = "&N: 名前順";
 constexpr char kBySize[] = "&S: サイズ順";
+constexpr char kByExplorerOrder[] = "&E: エクスプローラー順";
 constexpr char kAscending[] = "&F: 昇順";
 constexpr char kDescending[] = "&B: 降順";
 constexpr char kAddFolder[] = "新規追加(&N)";
@@ -304,7 +305,8 @@ class Settings : public ::testing::Test {
 
   // Everything on the first page set against its starting state.
   void ChangeFirstPage(HWND dialog) const {
-    for (const char* caption : {kTuikaBox, kTopBox, kSavewinBox, kFitNone, kBySize, kDescending}) {
+    for (const char* caption :
+         {kTuikaBox, kTopBox, kSavewinBox, kFitNone, kByExplorerOrder, kDescending}) {
       Click(Button(dialog, caption));
     }
     for (const auto& [caption, checked] :
@@ -312,7 +314,7 @@ class Settings : public ::testing::Test {
                                                    {kTopBox, true},
                                                    {kSavewinBox, false},
                                                    {kFitNone, true},
-                                                   {kBySize, true},
+                                                   {kByExplorerOrder, true},
                                                    {kDescending, true}}) {
       WaitUntil([&] { return Checked(Button(dialog, caption)) == checked; });
       EXPECT_EQ(Checked(Button(dialog, caption)), checked) << caption;
@@ -392,7 +394,7 @@ class SettingsWithPictures : public Settings {
 TEST_F(Settings, OpensOverTheMainWindowOnTopWithTheCurrentSettings) {
   HWND dialog = OpenSettings();
   EXPECT_EQ(ClientSizeOf(dialog).cx, 383);
-  EXPECT_EQ(ClientSizeOf(dialog).cy, 280);
+  EXPECT_EQ(ClientSizeOf(dialog).cy, 296);
   EXPECT_TRUE(IsTopmost(dialog));
   const POINT centre = Centre(WindowRect(dialog));
   const POINT mainCentre = Centre(viewer_.OuterRect());
@@ -419,16 +421,20 @@ struct DesignedPlace {
   const char* caption;  // of the button; null for the page control
   RECT rect;            // left, top, width, height
 };
-constexpr RECT kDesignedClient{0, 0, 383, 280};
+constexpr RECT kDesignedClient{0, 0, 383, 296};
 constexpr DesignedPlace kClientPlaces[] = {
-    {"&OK", {216, 255, 80, 22}},
-    {"&Cancel", {300, 255, 80, 22}},
-    {nullptr, {2, 2, 379, 249}},
+    {"&OK", {216, 271, 80, 22}},
+    {"&Cancel", {300, 271, 80, 22}},
+    {nullptr, {2, 2, 379, 265}},
 };
 constexpr DesignedPlace kFirstPagePlaces[] = {
-    {kTopBox, {0, 20, 170, 18}},        {kSavewinBox, {0, 40, 170, 18}},
-    {kWinFromPic, {190, 14, 156, 17}},  {kByName, {14, 110, 150, 16}},
-    {kDescending, {190, 126, 140, 16}}, {kPicker, {322, 191, 30, 22}},
+    {kTopBox, {0, 20, 170, 18}},
+    {kSavewinBox, {0, 40, 170, 18}},
+    {kWinFromPic, {190, 14, 156, 17}},
+    {kByName, {14, 110, 150, 16}},
+    {kByExplorerOrder, {14, 158, 150, 16}},
+    {kDescending, {190, 126, 140, 16}},
+    {kPicker, {322, 207, 30, 22}},
 };
 
 // A control's left, top, width and height, counted from a point of the screen.
@@ -490,7 +496,7 @@ TEST_F(Settings, LaysItselfOutAgainOnAMonitorOfAnotherDpi) {
   moveTo(96);
   ExpectSettingsLayoutScaled(dialog, 1.0);
   EXPECT_EQ(ClientSizeOf(dialog).cx, 383);
-  EXPECT_EQ(ClientSizeOf(dialog).cy, 280);
+  EXPECT_EQ(ClientSizeOf(dialog).cy, 296);
   SendKeyChord(VK_ESCAPE);
   WaitForClosed(dialog);
 }
@@ -521,7 +527,9 @@ constexpr StoredSettings kStoredSettings[] = {
     {3, 0, 1, kByName, kDescending, "画像を窓に合わせる"},
     {6, 1, 2, "&D: 日付順", kAscending, kFitNone},
     {0, 7, 0, kBySize, kAscending, kWinFromPic},
-    {8, 0, 5, kBySize, kDescending, kFitNone},
+    {8, 0, 5, kByExplorerOrder, kDescending, kFitNone},
+    {12, 1, 0, kByExplorerOrder, kAscending, kWinFromPic},
+    {16, 1, 0, kBySize, kAscending, kWinFromPic},
 };
 
 class SettingsStored : public Settings, public ::testing::WithParamInterface<StoredSettings> {
@@ -567,7 +575,7 @@ TEST_F(Settings, OkAppliesTheFirstPageAndWritesTheSevenKeysInOrder) {
       "最前面=1",
       "窓位置保存=0",
       "窓と画像の関係=2",
-      "Sort種類=4",
+      "Sort種類=8",
       "Sort向き=0",
   });
   EXPECT_TRUE(LockExists());
@@ -579,7 +587,7 @@ TEST_F(Settings, OkAppliesTheFirstPageAndWritesTheSevenKeysInOrder) {
   EXPECT_TRUE(Checked(Button(dialog, kTopBox)));
   EXPECT_FALSE(Checked(Button(dialog, kSavewinBox)));
   EXPECT_TRUE(Checked(Button(dialog, kFitNone)));
-  EXPECT_TRUE(Checked(Button(dialog, kBySize)));
+  EXPECT_TRUE(Checked(Button(dialog, kByExplorerOrder)));
   EXPECT_TRUE(Checked(Button(dialog, kDescending)));
   EXPECT_EQ(ControlText(NthControl(dialog, "Edit", 0)), "C:\\Plugins2");
 

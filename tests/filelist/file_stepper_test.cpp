@@ -24,6 +24,9 @@ class FakeHost : public StepHost, public PictureSlots {
   }
   int SortKind() const override { return kSortByName; }
   int SortDirection() const override { return kSortAscending; }
+  std::vector<size_t> PlacesInExplorerOrder(const std::vector<FileEntry>&) const override {
+    return {};
+  }
   std::string ShownFileName() const override { return shown; }
   void StartLoad(const std::string& name, int slot) override {
     calls.push_back("load " + name + " " + std::to_string(slot));
