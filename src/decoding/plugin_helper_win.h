@@ -73,8 +73,9 @@ class PluginHelper {
   // when no module does or the helper failed.
   std::optional<uint32_t> Ask(const std::string& file);
   // The file decoded by module `module`, or null when the module refuses or
-  // the helper failed.
-  BitmapRef Decode(uint32_t module, const std::string& file);
+  // the helper failed; *tooLarge then tells a picture the module described
+  // beyond kMaxPicturePixels.
+  BitmapRef Decode(uint32_t module, const std::string& file, bool* tooLarge);
 
   // Starts a helper unless one runs: a helper takes a while to come up, and
   // the first call then finds it (nearly) ready.

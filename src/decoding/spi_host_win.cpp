@@ -258,10 +258,11 @@ std::optional<size_t> FirstReader(const PluginTable& plugins, const std::string&
 }
 
 std::shared_ptr<Bitmap> Decode(const PluginModule& plugin, const std::string& fileName,
-                               MakeBitmap make) {
+                               MakeBitmap make, SIZE* described) {
   SpiPictureInfo picture = {};
   if (plugin.GetPictureInfo(fileName.c_str(), 0, 0, &picture) != 0) return nullptr;
   if (picture.textInfo) GlobalFree(picture.textInfo);
+  if (described) *described = {picture.width, picture.height};
   if (!IsPlausibleSize(picture.width, picture.height)) return nullptr;
   HLOCAL infoHandle = nullptr;
   HLOCAL pixelHandle = nullptr;
@@ -326,6 +327,10 @@ bool DecoderSlot::PrepareFile(const std::string& name, const std::string& fullPa
   extension_ = UpperExtension(name);
   preparedName_ = name;
   fullPreparedName_ = fullPath;
+  // Taken before anything reads the file: a change made while it is decoded
+  // shows as a change at the next check.
+  preparedVersion_ = VersionOf(fullPath);
+  refusedAsTooLarge_ = false;
   return SelectPlugin();
 }
 
@@ -345,15 +350,20 @@ bool DecoderSlot::SelectPlugin() {
 // slot never shows one file's picture under another file's name.
 bool DecoderSlot::DecodePicture() {
   BitmapRef decoded;
+  refusedAsTooLarge_ = false;
   if (IsBitmapFile()) {
     decoded = ReadBitmapFile(fullPreparedName_);
   } else if (chosen_) {
-    decoded = helper_.Decode(*chosen_, fullPreparedName_);
+    decoded = helper_.Decode(*chosen_, fullPreparedName_, &refusedAsTooLarge_);
   }
   if (!decoded) return false;
   picture_ = std::move(decoded);
   fileName_ = preparedName_;
+  filePath_ = fullPreparedName_;
+  version_ = preparedVersion_;
   return true;
 }
+
+bool DecoderSlot::FileChanged() const { return !version_ || VersionOf(filePath_) != version_; }
 
 }  // namespace bex

@@ -26,6 +26,11 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
 
 bool FileExists(const std::string& path) { return std::ifstream(path).good(); }
 
+std::string WithoutLineBreaks(std::string text) {
+  text.erase(std::remove(text.begin(), text.end(), '\n'), text.end());
+  return text;
+}
+
 std::vector<std::string> NonEmptyLines(const std::string& text) {
   std::vector<std::string> lines;
   std::istringstream in(text);
