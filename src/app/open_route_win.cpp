@@ -6,6 +6,7 @@
 #include "common/cp932.h"
 #include "common/files_win.h"
 #include "common/message_box_win.h"
+#include "common/start_trace_win.h"
 
 namespace bex {
 namespace {
@@ -19,6 +20,7 @@ bool SameFolder(std::string_view a, std::string_view b) {
 
 bool MainWindow::SlotDisplay::LoadShownFile(const std::string& name, int slot) {
   if (!slots_.Decode(name, slot, window_)) return false;
+  NoteStartMoment("decoded");
   view_.SetPicture(slots_[slot].Picture(), nullptr);
   view_.NotePictureDecoded();
   return true;
