@@ -21,7 +21,8 @@ add_executable(bexspi64 WIN32
   ${PROJECT_SOURCE_DIR}/src/decoding/plugin_helper_win.cpp
   ${PROJECT_SOURCE_DIR}/src/display/bitmap_win.cpp
   ${PROJECT_SOURCE_DIR}/src/common/files_win.cpp
-  ${PROJECT_SOURCE_DIR}/src/common/memory_win.cpp)
+  ${PROJECT_SOURCE_DIR}/src/common/memory_win.cpp
+  ${PROJECT_SOURCE_DIR}/src/common/start_trace_win.cpp)
 target_include_directories(bexspi64 PRIVATE ${PROJECT_SOURCE_DIR}/src)
 target_compile_options(bexspi64 PRIVATE ${BEX_WARNINGS} ${BEX_CHARSET})
 target_compile_definitions(bexspi64 PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)

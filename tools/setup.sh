@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs what building and testing Bex needs on Debian 12: the i386
 # architecture, Wine for 64-bit Windows with its 32-bit half, MinGW-w64 for
-# 32-bit and 64-bit Windows, CMake, Xvfb, the Japanese locale and fonts,
-# GoogleTest, Google Benchmark and clang's fuzzer runtime, Python (the
-# portable zip is written with its zipfile module), and the
+# 32-bit and 64-bit Windows, CMake, meson, Xvfb, the Japanese locale and
+# fonts, GoogleTest, Google Benchmark and clang's fuzzer runtime, the encoders
+# that make the test pictures, Python (the portable zip is written with its
+# zipfile module), and the
 # packages named as arguments (the run command's demo photographs); then
 # builds the codec libraries of the WIC plug-in from Debian's sources
 # (tools/codecs.sh), for its 32-bit and its 64-bit build.
@@ -14,7 +15,8 @@ packages=(
   wine wine32:i386 wine64 g++-mingw-w64-i686 g++-mingw-w64-x86-64 cmake make g++ clang
   libclang-rt-14-dev libgtest-dev googletest libbenchmark-dev
   xvfb x11-utils xdotool imagemagick
-  nasm dpkg-dev webp libjpeg-turbo-progs python3
+  nasm meson ninja-build python3 dpkg-dev webp libjpeg-turbo-progs
+  libheif-examples libavif-bin libjxl-tools
   fonts-ipafont-gothic fonts-ipafont-mincho locales
   "$@"
 )
@@ -55,4 +57,4 @@ fi
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/tools/codecs.sh"
 # The same codecs for the 64-bit plug-in wicspi.sph.
-bash "$root/tools/codecs.sh" "$root/build/codecs-x86_64" x86_64-w64-mingw32
+bash "$root/tools/codecs.sh" "" x86_64

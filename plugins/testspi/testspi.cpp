@@ -18,7 +18,10 @@
 //            <RRGGBB>": what the window of that class of the calling process
 //            (or of the viewer that started the plug-in helper) shows
 //            when the decode starts (its caption and its client area's
-//            top-left pixel), so a test sees what was on screen before;
+//            top-left pixel), so a test sees what was on screen before,
+//            and a line "Loaded <caption> <RRGGBB>" ("Loaded -" without
+//            such a window) tells what it showed when a process loaded
+//            the module;
 //   needsdep decodes like tst1, but imports the test library spidep.dll by
 //            name (BEX_SPI_NEEDS_LIBRARY) and asks it before every answer;
 //   unruly   decodes like tst1, but misbehaves as the file's variant word
@@ -149,15 +152,19 @@ BOOL CALLBACK MatchOwnWindow(HWND window, LPARAM param) {
 }
 
 // The caption and top-left client pixel of the window named by
-// BEX_SPI_TRACE_WINDOW (unused in the module without GetPicture).
-[[maybe_unused]] void TraceShownWindow() {
+// BEX_SPI_TRACE_WINDOW, after the word call; "-" when there is no such
+// window and call says so.
+void TraceWindow(const char* call, bool withoutWindow) {
   char className[64];
   const DWORD length =
       kTraces ? GetEnvironmentVariableA("BEX_SPI_TRACE_WINDOW", className, sizeof className) : 0;
   if (length == 0 || length >= sizeof className) return;
   WindowSearch search{className, nullptr};
   EnumWindows(MatchOwnWindow, reinterpret_cast<LPARAM>(&search));
-  if (!search.found) return;
+  if (!search.found) {
+    if (withoutWindow) Trace(call, "-");
+    return;
+  }
   char caption[512] = {};
   GetWindowTextA(search.found, caption, sizeof caption);
   HDC dc = GetDC(search.found);
@@ -166,7 +173,7 @@ BOOL CALLBACK MatchOwnWindow(HWND window, LPARAM param) {
   char text[sizeof caption + 16];
   std::snprintf(text, sizeof text, "%s %02X%02X%02X", caption, GetRValue(pixel), GetGValue(pixel),
                 GetBValue(pixel));
-  Trace("Shown", text);
+  Trace(call, text);
 }
 
 // How GetPicture stores the picture.
@@ -472,7 +479,7 @@ int WINAPI GetPictureInfo(LPCSTR buf, LONG_PTR len, unsigned flag, SpiPictureInf
 #ifndef BEX_SPI_WITHOUT_GETPICTURE
 int WINAPI GetPicture(LPCSTR buf, LONG_PTR len, unsigned flag, HLOCAL* bitmapInfo, HLOCAL* bits,
                       FARPROC, LONG_PTR) {
-  TraceShownWindow();
+  TraceWindow("Shown", false);
   Trace("GetPicture", buf);
   if (kFailsGetPicture) return kOutOfMemory;
   if ((flag & 7) != 0) return kNotImplemented;
@@ -484,3 +491,9 @@ int WINAPI GetPicture(LPCSTR buf, LONG_PTR len, unsigned flag, HLOCAL* bitmapInf
   return HandOver(picture, bitmapInfo, bits);
 }
 #endif
+
+// A plug-in helper loads the modules as it comes up.
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+  if (reason == DLL_PROCESS_ATTACH) TraceWindow("Loaded", true);
+  return TRUE;
+}

@@ -6,11 +6,21 @@
 #include "common/cp932.h"
 #include "common/files_win.h"
 #include "common/message_box_win.h"
+#include "common/start_trace_win.h"
 
 namespace bex {
+namespace {
+
+// Folders compare as the file system does, without regard to letter case.
+bool SameFolder(std::string_view a, std::string_view b) {
+  return lstrcmpiA(std::string(a).c_str(), std::string(b).c_str()) == 0;
+}
+
+}  // namespace
 
 bool MainWindow::SlotDisplay::LoadShownFile(const std::string& name, int slot) {
   if (!slots_.Decode(name, slot, window_)) return false;
+  NoteStartMoment("decoded");
   view_.SetPicture(slots_[slot].Picture(), nullptr);
   view_.NotePictureDecoded();
   return true;
@@ -36,17 +46,26 @@ void MainWindow::SlotDisplay::ShowSlot(int slot) {
 // on screen keeps its name and folder, so that every command still acts on it.
 bool MainWindow::OpenPicture(const std::string& path) {
   SetForegroundWindow(hwnd_);
-  if (LoadShownFile(path)) {
+  if (FullPathOrAsGiven(path).size() < MAX_PATH && LoadShownFile(path)) {
     view_->ShowOpened();
     PostMessageA(hwnd_, kDecodeNeighboursMessage, 0, 0);
     return true;
   }
-  ReportCannotShow(path);
+  ReportCannotShow(path, slots_[folder_->ShownSlot()].RefusedAsTooLarge());
   return false;
 }
 
-void MainWindow::ReportCannotShow(const std::string& path) {
-  ShowMessage(hwnd_, path + " は表示できません", "ファイルフォーマット異常");
+// The message names the cause where the viewer knows it.
+void MainWindow::ReportCannotShow(const std::string& path, bool refusedAsTooLarge) {
+  if (FullPathOrAsGiven(path).size() >= MAX_PATH) {
+    ReportPathTooLong(hwnd_, path);
+  } else if (refusedAsTooLarge) {
+    ShowMessage(hwnd_,
+                path + " は画像が大きすぎるため表示できません\n(表示できるのは6400万画素まで)",
+                "画像サイズ異常");
+  } else {
+    ShowMessage(hwnd_, path + " は表示できません", "ファイルフォーマット異常");
+  }
   SetWindowTextA(hwnd_, "表示できません");
 }
 
@@ -59,16 +78,35 @@ void MainWindow::OpenPath(const std::string& path) {
 }
 
 // No file is shown from the new folder yet, so the step forward starts at
-// the list's first entry and passes over the ones that cannot be shown.
+// the list's first entry and passes over the ones that cannot be shown. A
+// folder with nothing to show (the step has said so) leaves the picture on
+// screen the shown file, in its own folder; with none on screen yet, the
+// chosen folder is where the steps look.
 void MainWindow::OpenFolder(const std::string& folder) {
   SetForegroundWindow(hwnd_);
+  const ShownFile before = view_->Shown();
+  const int zoom = view_->ZoomPercent();
+  const bool removed = folder_->ShownFileRemoved();
   if (!SetCurrentDirectoryA(folder.c_str())) {
-    ReportCannotShow(folder);
+    ReportCannotShow(folder, false);
     return;
   }
   view_->ShowFolder(JoinPath(CurrentDirectory(), ""));
   folder_->FileOpened();
-  folder_->Step(true);
+  const auto keepShownFile = [&] {
+    if (!view_->Shown().Name().empty() || before.Name().empty()) return;
+    SetCurrentDirectoryA(before.Folder().c_str());
+    view_->KeepShowing(before, zoom);
+    folder_->FileOpened();
+    if (removed) folder_->MarkShownFileRemoved();
+  };
+  try {
+    folder_->Step(true);
+  } catch (...) {
+    keepShownFile();
+    throw;
+  }
+  keepShownFile();
 }
 
 // The file is decoded by its bare name from its own folder, as the steps
@@ -107,13 +145,17 @@ void MainWindow::OpenPictures(const std::vector<std::string>& paths) {
 void MainWindow::MoveShownFile() {
   const RECT r = OuterRect();
   const WindowOrigin at = PopupMenuPoint({r.left, r.top, r.right - r.left, r.bottom - r.top});
-  const auto stillShown = [this](const std::string& path) {
-    return folder_->LetGoOfIfStillShown(view_->Shown(), path);
-  };
+  const auto stillShown = [this](const std::string& path) { return ReadyToActOn(path); };
   const std::optional<Filing::CompletedMove> move =
       filing_->MoveShownFile(view_->Shown(), stillShown, at.Left, at.Top);
   if (!move) return;
-  folder_->MarkShownFileRemoved();
+  // Renamed in its own folder, the file stays one of the folder's.
+  const std::string_view destinationFolder = FolderPart(move->destination);
+  if (SameFolder(destinationFolder, JoinPath(view_->Shown().Folder(), ""))) {
+    folder_->RenameShownEntry(std::string(FileNamePart(move->destination)));
+  } else {
+    folder_->MarkShownFileRemoved();
+  }
   // The move stands even when showing the next picture fails: it goes into
   // the history and the undo journal either way.
   try {
@@ -123,6 +165,40 @@ void MainWindow::MoveShownFile() {
     throw;
   }
   filing_->RecordMove(*move);
+}
+
+void MainWindow::DeleteShownFile() {
+  const auto ready = [this](const std::string& path) { return ReadyToActOn(path); };
+  if (const auto recycled = folder_->DeleteShownFile(view_->Shown(), ready)) {
+    filing_->RecordDelete(recycled->path, recycled->size, recycled->deletedAt);
+  }
+}
+
+bool MainWindow::ReadyToActOn(const std::string& path) {
+  if (folder_->ShownFileRemoved() || !view_->Shown().Is(path)) return false;
+  // A file gone meanwhile is left to the command, which reports its failure.
+  if (folder_->ShownFileChanged() && PathExists(path)) {
+    ShowChangedFileAnew(path);
+    return false;
+  }
+  folder_->LetGoOf(view_->Shown().Name());
+  return true;
+}
+
+// A file gone meanwhile has no other content: its picture is the last there was.
+bool MainWindow::PictureIsCurrent() {
+  if (view_->Shown().Name().empty() || folder_->ShownFileRemoved()) return true;
+  const std::optional<std::string> path = view_->Shown().Path(hwnd_);
+  if (!path || !folder_->ShownFileChanged() || !PathExists(*path)) return true;
+  ShowChangedFileAnew(*path);
+  return false;
+}
+
+void MainWindow::ShowChangedFileAnew(const std::string& path) {
+  ShowMessage(hwnd_,
+              path + "\nは表示した後に変更されたため、何もしませんでした。\n今の内容を表示します。",
+              "ファイル変更");
+  OpenPicture(path);
 }
 
 // The file that came back is shown, and its folder listed anew. A file

@@ -210,7 +210,8 @@ SettingsDialog::SettingsDialog(Options& options, Filing& filing, DecoderSlots& s
       sortKind_(options.DefaultSortKind()),
       sortDirection_(options.DefaultSortDirection()),
       pluginFolder_(options.PluginFolder()),
-      editor_(filing.ReadDestinations()) {
+      treeAsRead_(filing.ReadDestinations()),
+      editor_(treeAsRead_) {
   const INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_TAB_CLASSES | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&classes);
 }
@@ -337,12 +338,14 @@ void SettingsDialog::OnClose(int result) {
   if (result == kResultOk) Confirm();
 }
 
-// The tree is saved on every OK, edited or not. A cut entry still waiting is
-// not part of it and is gone with the dialog. The plug-ins are loaded again
-// even from an unchanged folder; pictures already decoded stay.
+// The tree is saved only when it was edited here, so that an OK without
+// edits never writes over what another viewer saved meanwhile. A cut entry
+// still waiting is not part of it and is gone with the dialog. The plug-ins
+// are loaded again even from an unchanged folder; pictures already decoded
+// stay.
 void SettingsDialog::Confirm() {
   ReadFirstPage();
-  filing_.ReplaceDestinations(editor_.Tree());
+  if (editor_.Tree() != treeAsRead_) filing_.ReplaceDestinations(editor_.Tree());
   options_.SetPluginFolder(pluginFolder_);
   slots_.LoadPlugins(options_.PluginFolder());
 }

@@ -15,10 +15,39 @@ HWND ActiveOwner(HWND owner) {
   return popup && IsWindowVisible(popup) && IsWindowEnabled(popup) ? popup : owner;
 }
 
+// What a message box takes beside its text: frame and margins.
+constexpr int kBoxMargin = 100;
+
+// The text with each line too wide for the screen the box shows on broken
+// into lines that fit: a long path has no blank to wrap at, and would make
+// the box wider than the screen.
+std::string FittedToScreen(HWND window, const std::string& text) {
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof(monitor);
+  if (!GetMonitorInfoA(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor)) return text;
+  const LONG room = monitor.rcWork.right - monitor.rcWork.left - kBoxMargin;
+  NONCLIENTMETRICSA metrics = {};
+  metrics.cbSize = sizeof(metrics);
+  if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) return text;
+  HDC screen = GetDC(nullptr);
+  HFONT font = CreateFontIndirectA(&metrics.lfMessageFont);
+  HGDIOBJ previous = SelectObject(screen, font);
+  const std::string fitted = BreakLongLines(text, [&](std::string_view line) {
+    SIZE size = {};
+    GetTextExtentPoint32A(screen, line.data(), static_cast<int>(line.size()), &size);
+    return size.cx <= room;
+  });
+  SelectObject(screen, previous);
+  DeleteObject(font);
+  ReleaseDC(nullptr, screen);
+  return fitted;
+}
+
 }  // namespace
 
 int ShowMessage(HWND owner, const std::string& text, const std::string& caption, UINT buttons) {
-  return MessageBoxA(ActiveOwner(owner), text.c_str(), caption.c_str(), buttons);
+  const HWND over = ActiveOwner(owner);
+  return MessageBoxA(over, FittedToScreen(over, text).c_str(), caption.c_str(), buttons);
 }
 
 void ShowErrorReport(HWND owner, const std::string& text) {

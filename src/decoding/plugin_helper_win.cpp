@@ -6,6 +6,7 @@
 
 #include "common/files_win.h"
 #include "common/module_function_win.h"
+#include "common/start_trace_win.h"
 #include "shared/picture_limits.h"
 
 namespace bex {
@@ -128,6 +129,7 @@ std::vector<std::string> PluginHelper::LoadFolder(const std::string& folder,
     return {};
   }
   NoteMemory(answer->memoryMiB);
+  NoteStartMoment("helper");
   if (!answer->content.empty()) {
     folder_ = folder;
     modules_ = answer->content;
@@ -165,7 +167,8 @@ std::optional<uint32_t> PluginHelper::Ask(const std::string& file, uint32_t firs
 }
 
 // The spare section goes into the helper that gets the request.
-BitmapRef PluginHelper::Decode(uint32_t module, const std::string& file) {
+BitmapRef PluginHelper::Decode(uint32_t module, const std::string& file, bool* tooLarge) {
+  *tooLarge = false;
   const std::optional<Frame> reply = Call(HelperCall::kDecode, [&] {
     uint64_t spareBytes = 0;
     const uint64_t spare = HandSpareSection(&spareBytes);
@@ -177,7 +180,9 @@ BitmapRef PluginHelper::Decode(uint32_t module, const std::string& file) {
     End();
     return nullptr;
   }
-  BitmapRef picture = answer->content.decoded ? TakePicture(answer->content) : nullptr;
+  const PictureReply& content = answer->content;
+  BitmapRef picture = content.decoded ? TakePicture(content) : nullptr;
+  *tooLarge = !content.decoded && uint64_t{content.width} * content.height > kMaxPicturePixels;
   NoteMemory(answer->memoryMiB);
   return picture;
 }

@@ -90,9 +90,13 @@ class PluginHelper {
   std::optional<uint32_t> Ask(const std::string& file, uint32_t firstModule = 0,
                               uint32_t moduleCount = kEveryModule);
   // The file decoded by module `module`, or null when the module refuses or
-  // the helper failed.
-  BitmapRef Decode(uint32_t module, const std::string& file);
+  // the helper failed; *tooLarge then tells a picture the module described
+  // beyond kMaxPicturePixels.
+  BitmapRef Decode(uint32_t module, const std::string& file, bool* tooLarge);
 
+  // Starts a helper unless one runs: a helper takes a while to come up, and
+  // the first call then finds it (nearly) ready.
+  void StartIfStopped() { EnsureRunning(); }
   // The running helper's process id, 0 when none runs.
   DWORD ProcessId() const { return process_.dwProcessId; }
   // Ends the helper now; the next call starts another.

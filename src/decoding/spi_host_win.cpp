@@ -257,10 +257,11 @@ std::optional<size_t> FirstReader(const PluginTable& plugins, const std::string&
 }
 
 std::shared_ptr<Bitmap> Decode(const PluginModule& plugin, const std::string& fileName,
-                               MakeBitmap make) {
+                               MakeBitmap make, SIZE* described) {
   SpiPictureInfo picture = {};
   if (plugin.GetPictureInfo(fileName.c_str(), 0, 0, &picture) != 0) return nullptr;
   if (picture.textInfo) GlobalFree(picture.textInfo);
+  if (described) *described = {picture.width, picture.height};
   if (!IsPlausibleSize(picture.width, picture.height)) return nullptr;
   HLOCAL infoHandle = nullptr;
   HLOCAL pixelHandle = nullptr;
@@ -299,30 +300,63 @@ static std::vector<std::string> NamesOfKind(const std::vector<ModuleFile>& files
   return names;
 }
 
-// Each kind of module goes to the helper of its kind, the 64-bit ones
-// first: one that is not usable counts as absent, so that a 32-bit build of
-// it beside it serves instead. The helpers resolve the folder against their
-// own current directory, so it goes to them full. When neither kind has a
-// usable module the lists stay as they were; else a kind without one ends
-// its helper.
+bool ReadWithoutPlugins(const std::string& name) {
+  return UpperExtension(name) == kBitmapExtension;
+}
+
 void DecoderSlot::LoadPlugins(const std::string& folder) {
   folder_ = folder;
+  if (LoadModules(folder) == FolderLoad::kLoaded) pendingFolder_.reset();
+}
+
+void DecoderSlot::LoadPluginsWhenNeeded(const std::string& folder) {
+  folder_ = folder;
+  pendingFolder_ = folder;
+}
+
+// A helper that failed or was given up before it answered leaves the folder
+// to the next file; a folder without usable modules is not asked again.
+void DecoderSlot::LoadPendingPlugins() {
+  if (!pendingFolder_) return;
+  if (LoadModules(*pendingFolder_) != FolderLoad::kNotAnswered) pendingFolder_.reset();
+}
+
+// Asks a helper for the modules of its kind; false when it failed or was
+// given up before it answered.
+bool DecoderSlot::LoadModulesOfKind(const std::string& folder, ModuleKind kind,
+                                    const std::vector<std::string>& names,
+                                    std::vector<std::string>* usable) {
+  if (names.empty()) return true;
+  PluginHelper& helper = HelperOf(kind);
+  *usable = helper.LoadFolder(folder, names);
+  return helper.ProcessId() != 0;
+}
+
+// Each kind of module goes to the helper of its kind, the 64-bit ones
+// first: one that is not usable counts as absent, so that a 32-bit build of
+// it beside it serves instead. Only the kinds the folder has start a helper.
+// The helpers resolve the folder against their own current directory, so it
+// goes to them full. When neither kind has a usable module the lists stay as
+// they were; else a kind without one ends its helper.
+DecoderSlot::FolderLoad DecoderSlot::LoadModules(const std::string& folder) {
   const std::string full = FullPathOrAsGiven(folder);
   std::vector<std::string> names = FolderFileNames(full);
   const bool runs64Bit = Runs64BitPrograms();
   std::array<std::vector<std::string>, kModuleKinds> usable;
   const std::vector<std::string> named64 =
       NamesOfKind(ModulesToLoad(names, runs64Bit), ModuleKind::k64Bit);
-  if (!named64.empty()) usable[1] = helpers_[1].LoadFolder(full, named64);
+  bool answered = LoadModulesOfKind(full, ModuleKind::k64Bit, named64, &usable[1]);
   for (const std::string& name : named64) {
     if (std::find(usable[1].begin(), usable[1].end(), name) == usable[1].end()) {
       names.erase(std::find(names.begin(), names.end(), name));
     }
   }
   const std::vector<ModuleFile> files = ModulesToLoad(names, runs64Bit);
-  const std::vector<std::string> named32 = NamesOfKind(files, ModuleKind::k32Bit);
-  if (!named32.empty()) usable[0] = helpers_[0].LoadFolder(full, named32);
-  if (usable[0].empty() && usable[1].empty()) return;
+  answered &= LoadModulesOfKind(full, ModuleKind::k32Bit, NamesOfKind(files, ModuleKind::k32Bit),
+                                &usable[0]);
+  if (usable[0].empty() && usable[1].empty()) {
+    return answered ? FolderLoad::kNoneUsable : FolderLoad::kNotAnswered;
+  }
   chosen_.reset();  // it belongs to the list that is released now
   plugins_.clear();
   std::array<uint32_t, kModuleKinds> indices = {};
@@ -336,11 +370,13 @@ void DecoderSlot::LoadPlugins(const std::string& folder) {
   for (int kind = 0; kind < kModuleKinds; ++kind) {
     if (usable[kind].empty()) helpers_[kind].Unload();
   }
+  return FolderLoad::kLoaded;
 }
 
 void DecoderSlot::TakePluginsOf(const DecoderSlot& loaded) {
   folder_ = loaded.folder_;
   if (loaded.plugins_.empty()) return;
+  pendingFolder_.reset();
   chosen_.reset();
   plugins_ = loaded.plugins_;
   for (int kind = 0; kind < kModuleKinds; ++kind) {
@@ -357,6 +393,10 @@ bool DecoderSlot::PrepareFile(const std::string& name, const std::string& fullPa
   extension_ = UpperExtension(name);
   preparedName_ = name;
   fullPreparedName_ = fullPath;
+  // Taken before anything reads the file: a change made while it is decoded
+  // shows as a change at the next check.
+  preparedVersion_ = VersionOf(fullPath);
+  refusedAsTooLarge_ = false;
   return SelectPlugin();
 }
 
@@ -365,6 +405,7 @@ bool DecoderSlot::PrepareFile(const std::string& name, const std::string& fullPa
 // its helper.
 bool DecoderSlot::SelectPlugin() {
   if (IsBitmapFile()) return true;
+  LoadPendingPlugins();
   for (size_t first = 0, end = 0; first < plugins_.size(); first = end) {
     const ModuleKind kind = plugins_[first].kind;
     while (end < plugins_.size() && plugins_[end].kind == kind) ++end;
@@ -394,16 +435,21 @@ void DecoderSlot::AllowCalls() {
 // slot never shows one file's picture under another file's name.
 bool DecoderSlot::DecodePicture() {
   BitmapRef decoded;
+  refusedAsTooLarge_ = false;
   if (IsBitmapFile()) {
     decoded = ReadBitmapFile(fullPreparedName_);
   } else if (chosen_) {
     const Plugin& chosen = plugins_[*chosen_];
-    decoded = HelperOf(chosen.kind).Decode(chosen.index, fullPreparedName_);
+    decoded = HelperOf(chosen.kind).Decode(chosen.index, fullPreparedName_, &refusedAsTooLarge_);
   }
   if (!decoded) return false;
   picture_ = std::move(decoded);
   fileName_ = preparedName_;
+  filePath_ = fullPreparedName_;
+  version_ = preparedVersion_;
   return true;
 }
+
+bool DecoderSlot::FileChanged() const { return !version_ || VersionOf(filePath_) != version_; }
 
 }  // namespace bex

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "common/files_win.h"
 #include "decoding/plugin_helper_win.h"
 #include "display/bitmap_win.h"
 #include "shared/spi_exports.h"
@@ -58,11 +59,18 @@ std::optional<size_t> FirstReader(const PluginTable& plugins, const std::string&
 // The picture that plugin decodes from the file, or null when the module
 // fails, answers anything inconsistent or the picture does not fit in memory.
 // make creates the picture's bitmap (Bitmap::CreateShared for another process).
+// described, when given, receives the size the module gave for the picture,
+// also when it is then refused (a picture beyond kMaxPicturePixels).
 using MakeBitmap = std::function<std::shared_ptr<Bitmap>(int width, int height)>;
 std::shared_ptr<Bitmap> Decode(const PluginModule& plugin, const std::string& fileName,
-                               MakeBitmap make = Bitmap::Create);
+                               MakeBitmap make = Bitmap::Create, SIZE* described = nullptr);
 
 }  // namespace spi
+
+// Whether the program's own reader reads the file `name` (a ".BMP" file):
+// then no plug-in is asked and no helper is needed.
+constexpr char kBitmapExtension[] = ".BMP";
+bool ReadWithoutPlugins(const std::string& name);
 
 // One decoder slot: its own plug-in list, held by a helper process of its
 // own, the file it was last given, the plug-in chosen for that file and the
@@ -78,6 +86,13 @@ class DecoderSlot {
   // Replaces the plug-in list by the usable modules of folder, releasing the
   // old ones. A folder without usable modules leaves the list as it was.
   void LoadPlugins(const std::string& folder);
+  // The same, done when a file first needs the modules: no helper starts
+  // before then.
+  void LoadPluginsWhenNeeded(const std::string& folder);
+  // Starts the 32-bit helper now, so that it is up when a file first needs
+  // it: the modules shipped with the viewer are 32-bit ones. The 64-bit
+  // helper starts only when the folder has 64-bit modules.
+  void StartHelper() { HelperOf(ModuleKind::k32Bit).StartIfStopped(); }
   // Takes the plug-in list another slot loaded; this slot's helper loads the
   // same modules when it is first needed.
   void TakePluginsOf(const DecoderSlot& loaded);
@@ -96,10 +111,14 @@ class DecoderSlot {
   // When the decode fails (false, or BexError for a ".BMP" file the reader
   // rejects) the slot keeps its earlier picture and name.
   bool DecodePicture();
+  // The last decode failed because its module described a picture beyond
+  // kMaxPicturePixels.
+  bool RefusedAsTooLarge() const { return refusedAsTooLarge_; }
   // The slot then holds no picture, under no name.
   void ReleasePicture() {
     picture_.reset();
     fileName_.clear();
+    version_.reset();
   }
   // Makes the plug-in call under way, and later ones, fail at once (from any
   // thread), until AllowCalls.
@@ -110,6 +129,9 @@ class DecoderSlot {
   BitmapRef Picture() const { return picture_; }
   // The file whose picture the slot holds.
   const std::string& FileName() const { return fileName_; }
+  // Whether that file is no longer the version the picture was decoded from
+  // (written over, replaced, gone), or its version could not be told then.
+  bool FileChanged() const;
   const std::string& Extension() const { return extension_; }
   const std::string& Folder() const { return folder_; }
   // File name of the module chosen for the slot's file, or null.
@@ -128,11 +150,19 @@ class DecoderSlot {
     ModuleKind kind;
     uint32_t index;
   };
+  enum class FolderLoad { kLoaded, kNoneUsable, kNotAnswered };
 
-  bool IsBitmapFile() const { return extension_ == ".BMP"; }
+  bool IsBitmapFile() const { return extension_ == kBitmapExtension; }
   PluginHelper& HelperOf(ModuleKind kind) { return helpers_[static_cast<int>(kind)]; }
+  void LoadPendingPlugins();
+  // Takes the usable modules of folder, if it has any.
+  FolderLoad LoadModules(const std::string& folder);
+  bool LoadModulesOfKind(const std::string& folder, ModuleKind kind,
+                         const std::vector<std::string>& names, std::vector<std::string>* usable);
 
   std::string folder_;
+  // The folder to load when a file first needs the modules.
+  std::optional<std::string> pendingFolder_;
   std::string extension_;
   std::vector<Plugin> plugins_;
   std::optional<size_t> chosen_;
@@ -140,8 +170,12 @@ class DecoderSlot {
                                                   PluginHelper(ModuleKind::k64Bit)};
   BitmapRef picture_;
   std::string fileName_;
+  std::string filePath_;
+  std::optional<FileVersion> version_;
   std::string preparedName_;
   std::string fullPreparedName_;
+  std::optional<FileVersion> preparedVersion_;
+  bool refusedAsTooLarge_ = false;
 };
 
 }  // namespace bex

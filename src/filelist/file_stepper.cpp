@@ -26,6 +26,15 @@ void FileStepper::InvalidateFileList() {
   shownIndex_ = -1;
 }
 
+void FileStepper::Refresh() {
+  InvalidateFileList();
+  for (const int slot : {prevSlot_, nextSlot_, spareSlot_}) slots_.EmptySlot(slot);
+}
+
+void FileStepper::RenameShownEntry(const std::string& newName) {
+  if (ShownEntryListed()) entries_[shownIndex_].Name = newName;
+}
+
 void FileStepper::FileOpened() {
   InvalidateFileList();
   shownFileRemoved_ = false;
@@ -59,8 +68,9 @@ void FileStepper::StepImage(bool forward, bool keyRepeated) {
   if (behindDropped) slotsReady_ = false;
   EnsureFileList();
   // The neighbour slot in the direction of travel is trusted only while it
-  // holds the entry next to the shown one.
-  const bool aheadReady = (slotsReady_ || behindDropped) && NeighbourHeld(forward);
+  // holds the entry next to the shown one, as that file is now.
+  const bool aheadReady = (slotsReady_ || behindDropped) && NeighbourHeld(forward) &&
+                          !slots_.SlotFileChanged(forward ? nextSlot_ : prevSlot_);
   const bool bothReady = slotsReady_ && aheadReady;
   const std::optional<size_t> target =
       aheadReady ? std::optional<size_t>(NeighbourIndex(forward)) : FillNeighbour(forward);

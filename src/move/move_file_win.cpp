@@ -59,6 +59,13 @@ void RemovePartialCopy(const std::string& source, const std::string& destination
 
 std::optional<std::string> AskFreePath(HWND owner, const char* title,
                                        const std::string& startFolder, const std::string& name) {
+  // The dialog is given only a folder that is there: one too long for it
+  // brings it down, and one that is missing makes it start elsewhere.
+  if (startFolder.size() >= MAX_PATH) return ReportPathTooLong(owner, startFolder);
+  if (!IsFolder(startFolder)) {
+    ShowMessage(owner, startFolder + "\nが見つからないため、移動できません。", "移動エラー");
+    return std::nullopt;
+  }
   std::string proposed = name;
   for (;;) {
     DialogAnswer answer = AskPath(owner, title, startFolder, proposed);

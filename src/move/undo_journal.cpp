@@ -31,16 +31,41 @@ bool IsFullPath(std::string_view path) {
   return drive || path.substr(0, 2) == "\\\\";
 }
 
+// "2024-05-01 13:45:07"
+bool IsLocalTime(std::string_view text) {
+  constexpr std::string_view kForm = "0000-00-00 00:00:00";
+  if (text.size() != kForm.size()) return false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const bool digit = text[i] >= '0' && text[i] <= '9';
+    if (kForm[i] == '0' ? !digit : text[i] != kForm[i]) return false;
+  }
+  return true;
+}
+
+std::optional<uint64_t> ByteCount(std::string_view text) {
+  if (text.empty() || text.size() > 19) return std::nullopt;
+  uint64_t value = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + static_cast<uint64_t>(c - '0');
+  }
+  return value;
+}
+
 std::optional<UndoEntry> ParseEntry(std::string_view line) {
   const std::vector<std::string_view> fields = Fields(line);
-  for (size_t i = 1; i < fields.size(); ++i) {
-    if (!IsFullPath(fields[i])) return std::nullopt;
-  }
-  if (fields.size() == 3 && fields[0] == "M") {
+  if (fields.size() < 2 || !IsFullPath(fields[1])) return std::nullopt;
+  if (fields.size() == 3 && fields[0] == "M" && IsFullPath(fields[2])) {
     return UndoEntry{UndoKind::kMove, std::string(fields[1]), std::string(fields[2])};
   }
   if (fields.size() == 2 && fields[0] == "D") {
     return UndoEntry{UndoKind::kDelete, std::string(fields[1]), {}};
+  }
+  if (fields.size() == 4 && fields[0] == "D" && IsLocalTime(fields[2])) {
+    if (const std::optional<uint64_t> size = ByteCount(fields[3])) {
+      return UndoEntry{
+          UndoKind::kDelete, std::string(fields[1]), {}, std::string(fields[2]), *size};
+    }
   }
   return std::nullopt;
 }
@@ -62,6 +87,9 @@ std::string SerializeUndoJournal(const UndoJournal& journal) {
       out += "M\t" + entry.original + '\t' + entry.movedTo;
     } else {
       out += "D\t" + entry.original;
+      if (!entry.deletedAt.empty()) {
+        out += '\t' + entry.deletedAt + '\t' + std::to_string(entry.size);
+      }
     }
     out += "\r\n";
   }

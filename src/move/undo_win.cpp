@@ -1,6 +1,8 @@
 // Undoing the newest move or delete of the undo journal.
 #include <windows.h>
 
+#include <cstdio>
+
 #include "common/cp932.h"
 #include "common/files_win.h"
 #include "common/message_box_win.h"
@@ -15,6 +17,14 @@ namespace {
 constexpr char kUndoErrorCaption[] = "元に戻すエラー";
 constexpr char kOtherNameTitle[] = "戻し先パスの指定 (元の名前は使用中)";
 
+// "2024-05-01 13:45:07", as the journal keeps it.
+std::string JournalTime(const SYSTEMTIME& t) {
+  char text[32];
+  snprintf(text, sizeof(text), "%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour,
+           t.wMinute, t.wSecond);
+  return text;
+}
+
 std::string GoneText(const UndoEntry& entry) {
   const std::string kept = entry.kind == UndoKind::kMove
                                ? entry.movedTo + "\nが見つからないため、移動を"
@@ -24,11 +34,10 @@ std::string GoneText(const UndoEntry& entry) {
 
 }  // namespace
 
-void Filing::RecordDelete(const std::string& path) {
-  if (!RecycleBin().Holds(path)) return;
-  ChangeUndoJournal([&](UndoJournal& journal) {
-    RecordUndo(journal, {UndoKind::kDelete, path, {}});
-  });
+void Filing::RecordDelete(const std::string& path, uint64_t size, const SYSTEMTIME& deletedAt) {
+  const UndoEntry entry{UndoKind::kDelete, path, {}, JournalTime(deletedAt), size};
+  if (!RecycleBin().Holds(entry)) return;
+  ChangeUndoJournal([&](UndoJournal& journal) { RecordUndo(journal, entry); });
 }
 
 Filing::UndoOffer Filing::OfferUndo() {
@@ -56,7 +65,7 @@ std::optional<std::string> Filing::UndoNewest(const LetGo& letGo) {
   // A deleted file is looked for and restored with one reading of the bin.
   std::optional<RecycleBin> bin;
   if (entry.kind == UndoKind::kDelete) bin.emplace();
-  const bool found = bin ? bin->Holds(entry.original) : IsFile(entry.movedTo);
+  const bool found = bin ? bin->Holds(entry) : IsFile(entry.movedTo);
   switch (PlanUndo(entry, {found, PathExists(entry.original)})) {
     case UndoStep::kMoveBack:
       return MoveBack(entry, entry.original, letGo);
@@ -73,8 +82,10 @@ std::optional<std::string> Filing::UndoNewest(const LetGo& letGo) {
       ReportAndForget(entry, GoneText(entry));
       return std::nullopt;
     case UndoStep::kReportNameTaken:
-      ShowMessage(owner_, entry.original + "\nには別のファイルがあるため、削除を元に戻せません。",
-                  kUndoErrorCaption);
+      // Kept, it would stand in the way of every entry under it.
+      ReportAndForget(entry, entry.original +
+                                 "\nには別のファイルがあるため、削除を元に戻せません。\n"
+                                 "ファイルはごみ箱に残します。この記録は消去します。");
       return std::nullopt;
   }
   return std::nullopt;
@@ -93,7 +104,7 @@ std::optional<std::string> Filing::MoveBack(const UndoEntry& entry, const std::s
 }
 
 std::optional<std::string> Filing::RestoreDeleted(const UndoEntry& entry, const RecycleBin& bin) {
-  if (!bin.Restore(owner_, entry.original)) {
+  if (!bin.Restore(owner_, entry)) {
     ShowMessage(owner_, entry.original + "\nをごみ箱から元に戻せませんでした。", kUndoErrorCaption);
     return std::nullopt;
   }

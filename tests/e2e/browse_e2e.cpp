@@ -5,6 +5,7 @@
 // picture, menu shortcuts while the menu is closed, the sort dialog and
 // Explorer's order, the message for a folder without pictures, and the help
 // window of F1 with its wrapped descriptions.
+#include <algorithm>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <optional>
@@ -154,6 +155,41 @@ TEST_F(Browse, FileThatCannotBeOpenedLeavesThePictureOnScreenTheOneStepsAndDelet
   EXPECT_TRUE(FileExists(other + "\\c.bmp"));
 }
 
+// Each dropped file that cannot be shown is reported with its cause, and
+// only the caption changes: the picture, its size and its file stay.
+TEST_F(Browse, ADropThatCannotBeShownNamesTheCauseAndChangesOnlyTheCaption) {
+  WriteSolidBmp(Picture("a.bmp"), 220, 150, kRed);
+  WriteFileBytes(Picture("b.txt"), "not a picture\r\n");
+  // Described as 100000 x 100000 pixels by the bogus test plug-in.
+  WriteTestPicture(Picture("huge.tst"), 10, 10, kGreen, "huge");
+  const std::string tooLong = folder_ + "\\" + std::string(280 - folder_.size(), 'x') + ".bmp";
+  Viewer viewer = StartOn("a.bmp", WithTestPlugin("testspi\\bogus.spi"));
+  const struct {
+    std::string path;
+    const char* caption;
+    std::string text;
+  } cases[] = {
+      {Picture("b.txt"), "ファイルフォーマット異常", Picture("b.txt") + " は表示できません"},
+      {Picture("huge.tst"), "画像サイズ異常",
+       Picture("huge.tst") +
+           " は画像が大きすぎるため表示できません\n(表示できるのは6400万画素まで)"},
+      {tooLong, "パス長エラー", tooLong + "\nはパスが長すぎるため扱えません。"},
+  };
+  for (const auto& c : cases) {
+    viewer.DropFiles({c.path});
+    const MessageBoxInfo box = viewer.WaitForMessageBox(c.caption);
+    EXPECT_EQ(WithoutLineBreaks(box.text), WithoutLineBreaks(c.text));
+    viewer.Answer(box, IDOK);
+    EXPECT_EQ(viewer.WaitForTitle("表示できません"), "表示できません");
+    EXPECT_TRUE(WaitUntil([&] {
+      return viewer.PixelAt({10, 10}) == ColourRef(kRed);
+    })) << c.caption;
+    EXPECT_TRUE(ReachesClientSize(viewer, {220, 150})) << c.caption;
+  }
+  EXPECT_TRUE(DeletesTheShownFile(viewer));
+  EXPECT_FALSE(FileExists(Picture("a.bmp")));
+}
+
 TEST_F(Browse, FileOpenedUnderAnotherSpellingStepsToTheFirstOrTheLastEntry) {
   WriteSolidBmp(Picture("a.bmp"), 220, 150, kRed);
   WriteSolidBmp(Picture("b.bmp"), 240, 160, kGreen);
@@ -202,6 +238,40 @@ TEST_F(Browse, StepShowsThePictureDecodedAheadBeforeDecodingTheNext) {
   expectDecodes(VK_SPACE, "the first Space", {"Shown 2.tst [100%] 00FF00", "GetPicture 3.tst"});
   expectDecodes(VK_SPACE, "the second Space", {"Shown 3.tst [100%] 0000FF", "GetPicture 4.tst"});
   expectDecodes(VK_BACK, "BackSpace", {"Shown 2.tst [100%] 00FF00", "GetPicture 1.tst"});
+}
+
+// Another program changes the neighbours decoded ahead: one is replaced by
+// a file renamed to its name, another written over in place. Each step
+// shows the file as it is then.
+TEST_F(Browse, NeighbourReplacedOrWrittenOverOnDiskIsDecodedAgainBeforeItShows) {
+  constexpr Rgb kYellow{255, 255, 0};
+  const Rgb colours[] = {kRed, kGreen, kBlue, kWhite};
+  for (int i = 0; i < 4; ++i) {
+    WriteTestPicture(Picture(std::to_string(i + 1) + ".tst"), 200, 150, colours[i]);
+  }
+  const PluginTrace trace(folder_ + "\\trace.log");
+  Viewer viewer = StartOn("1.tst", WithTestPlugin("testspi\\trace.spi"));
+  const auto expectShown = [&](const std::string& name, Rgb colour) {
+    const std::string title = name + " [100%]";
+    EXPECT_EQ(viewer.WaitForTitle(title), title);
+    EXPECT_TRUE(WaitUntil([&] { return viewer.PixelAt({10, 10}) == ColourRef(colour); })) << name;
+  };
+  // The neighbours are decoded one after the other, the next first: once
+  // the one behind starts, the next one is done.
+  ASSERT_TRUE(WaitUntil([&] {
+    const std::vector<std::string> names = trace.DecodedNames();
+    return std::find(names.begin(), names.end(), "4.tst") != names.end();
+  }));
+
+  ASSERT_TRUE(DeleteFileA(Picture("2.tst").c_str()));
+  ASSERT_TRUE(MoveFileA(Picture("3.tst").c_str(), Picture("2.tst").c_str()));
+  viewer.PressKey(VK_SPACE);
+  expectShown("2.tst", kBlue);
+
+  // The picture left behind, decoded when it was opened.
+  WriteTestPicture(Picture("1.tst"), 210, 150, kYellow);
+  viewer.PressKey(VK_BACK);
+  expectShown("1.tst", kYellow);
 }
 
 TEST_F(Browse, ZoomKeysStepWithinTheirLimitsAndTheTitleFollows) {
@@ -632,6 +702,22 @@ TEST_F(Browse, FolderWithoutPicturesIsReportedAndLaterFilesAreFound) {
 
   WriteSolidBmp(Picture("b.bmp"), 240, 160, kGreen);
   PressAndExpectTitles(viewer, {{"Space", VK_SPACE, kNoModifier, "b.bmp [100%]"}});
+}
+
+TEST_F(Browse, AFolderDroppedWithNothingToShowKeepsTheShownFileForEveryCommand) {
+  WriteSolidBmp(Picture("a.bmp"), 220, 150, kRed);
+  const std::string empty = folder_ + "\\empty";
+  CreateDirectoryA(empty.c_str(), nullptr);
+  WriteFileBytes(empty + "\\note.txt", "not a picture\r\n");
+  Viewer viewer = StartOn("a.bmp");
+
+  viewer.DropFiles({empty});
+  const MessageBoxInfo box = viewer.WaitForMessageBox("検索エラー");
+  EXPECT_EQ(box.text, "表示可能ファイルが見つかりません");
+  viewer.Answer(box, IDOK);
+  EXPECT_EQ(viewer.Title(), "a.bmp [100%]");
+  EXPECT_TRUE(DeletesTheShownFile(viewer));
+  EXPECT_FALSE(FileExists(Picture("a.bmp")));
 }
 
 // A line of the text that starts with the shortcut and has the caption as

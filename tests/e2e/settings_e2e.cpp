@@ -579,8 +579,8 @@ TEST_F(Settings, OkAppliesTheFirstPageAndWritesTheSevenKeysInOrder) {
       "Sort向き=0",
   });
   EXPECT_TRUE(LockExists());
-  // The destination tree is saved on every OK, even untouched.
-  EXPECT_EQ(ReadFileBytes(DestinationsPath()), std::string());
+  // The destination tree is saved only when edited in the dialog.
+  EXPECT_FALSE(FileExists(DestinationsPath()));
 
   dialog = OpenSettings();
   EXPECT_TRUE(Checked(Button(dialog, kTuikaBox)));
@@ -731,7 +731,10 @@ TEST_F(Settings, ADestinationFileThatDidNotReadIsKeptAfterOk) {
   auto holder = HoldOpen(DestinationsPath());
   HWND dialog = OpenSettings();
   holder.reset();
-  SendKeyChord(VK_RETURN);
+  ShowFolderPage(dialog);
+  Click(Button(dialog, kAddSeparator));
+  ExpectLines(NthControl(dialog, "ListBox", 0), {"-"});
+  Click(Button(dialog, "&OK"));
   const MessageBoxInfo box = viewer_.WaitForMessageBox("保存エラー");
   EXPECT_EQ(GetWindow(box.window, GW_OWNER), dialog);
   EXPECT_NE(box.text.find("移動先フォルダーが保存できません"), std::string::npos) << box.text;
@@ -741,6 +744,34 @@ TEST_F(Settings, ADestinationFileThatDidNotReadIsKeptAfterOk) {
   viewer_.Answer(box, IDOK);
   WaitForClosed(dialog);
   EXPECT_EQ(ReadFileBytes(DestinationsPath()), tree);
+}
+
+// Another viewer saves its tree while this one's dialog is open: an OK
+// without edits writes nothing, and an OK after edits does not write over
+// the other's tree either, but says why.
+TEST_F(Settings, OkWritesTheTreeOnlyWhenEditedAndNeverOverOneSavedMeanwhile) {
+  WriteFileBytes(DestinationsPath(), "A : C:\\Keep\r\n");
+  const std::string other = "A : C:\\Keep\r\nY : C:\\Y\r\n";
+  HWND dialog = OpenSettings();
+  WriteFileBytes(DestinationsPath(), other);
+  Click(Button(dialog, "&OK"));
+  WaitForClosed(dialog);
+  // The version box shows once the settings command has ended.
+  viewer_.PressKey('V');
+  viewer_.Answer(viewer_.WaitForMessageBox("ﾊﾞｰｼﾞｮﾝ情報"), IDOK);
+  EXPECT_EQ(ReadFileBytes(DestinationsPath()), other) << "an unedited tree is not written";
+
+  dialog = OpenSettings();
+  ShowFolderPage(dialog);
+  Click(Button(dialog, kAddSeparator));
+  WriteFileBytes(DestinationsPath(), "Z : C:\\Z\r\n");
+  Click(Button(dialog, "&OK"));
+  const MessageBoxInfo box = viewer_.WaitForMessageBox("保存エラー");
+  EXPECT_EQ(box.text, "移動先フォルダーが保存できません\n" + DestinationsPath() +
+                          "\nは読み込んだ後にほかで変更されたため、上書きしませんでした。");
+  viewer_.Answer(box, IDOK);
+  WaitForClosed(dialog);
+  EXPECT_EQ(ReadFileBytes(DestinationsPath()), "Z : C:\\Z\r\n");
 }
 
 // Far larger than any tree typed by hand, and still read whole and written

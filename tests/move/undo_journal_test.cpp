@@ -13,8 +13,11 @@ UndoEntry Delete(std::string from) { return {UndoKind::kDelete, std::move(from),
 
 TEST(UndoJournalFile, EntriesReadBackAsWritten) {
   // 表 ends in the byte of "\"; blanks and "&" are part of names.
-  const UndoJournal journal = {Move("C:\\pics\\表.jpg", "E:\\keep\\表.jpg"),
-                               Delete("C:\\pics\\a b&c.png"), Move("D:\\x.bmp", "D:\\y\\x.bmp")};
+  const UndoJournal journal = {
+      Move("C:\\pics\\表.jpg", "E:\\keep\\表.jpg"),
+      Delete("C:\\pics\\a b&c.png"),
+      {UndoKind::kDelete, "C:\\pics\\a.jpg", {}, "2024-05-01 13:45:07", 4096},
+      Move("D:\\x.bmp", "D:\\y\\x.bmp")};
   const std::string bytes = SerializeUndoJournal(journal);
   EXPECT_EQ(bytes.substr(0, bytes.find("\r\n") + 2), "M\tC:\\pics\\表.jpg\tE:\\keep\\表.jpg\r\n");
   EXPECT_EQ(ParseUndoJournal(bytes), journal);
@@ -33,6 +36,9 @@ TEST(UndoJournalFile, LinesThatAreNoEntryAreSkipped) {
       "M\tC:\\h.jpg\tkeep\\h.jpg\r\n"
       "D\tC:i.jpg\r\n"
       "D\t\\\\server\\pics\\j.jpg\r\n"
+      "D\tC:\\k.jpg\t2024-05-01 13:45\t10\r\n"     // time without seconds
+      "D\tC:\\l.jpg\t2024-05-01 13:45:07\t-1\r\n"  // no size
+      "D\tC:\\m.jpg\t2024-05-01 13:45:07\r\n"
       "D\tC:\\f.jpg";  // last line without its end: still whole
   EXPECT_EQ(ParseUndoJournal(bytes),
             (UndoJournal{Move("C:\\a.jpg", "E:\\a.jpg"), Delete("\\\\server\\pics\\j.jpg"),

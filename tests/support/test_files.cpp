@@ -26,6 +26,11 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
 
 bool FileExists(const std::string& path) { return std::ifstream(path).good(); }
 
+std::string WithoutLineBreaks(std::string text) {
+  text.erase(std::remove(text.begin(), text.end(), '\n'), text.end());
+  return text;
+}
+
 std::vector<std::string> NonEmptyLines(const std::string& text) {
   std::vector<std::string> lines;
   std::istringstream in(text);
@@ -79,20 +84,21 @@ std::string IniFile::Text() const {
 
 void IniFile::WriteTo(const std::string& path) const { WriteFileBytes(path, Text()); }
 
-// The file is read only once it has the size, and read again when it was
-// absent just then: a file replaced under Wine is briefly absent.
 std::string ContentOnceSized(const std::string& path, const std::string& expected) {
   std::optional<std::string> content;
-  WaitUntil([&] {
+  const bool sized = WaitUntil([&] {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
         data.nFileSizeHigh != 0 || data.nFileSizeLow != expected.size()) {
       return false;
     }
+    // The new file can refuse a reader for a moment, while the writer still
+    // holds it to end the replacement: the read is tried again.
     content = ReadFileBytes(path);
     return content.has_value();
   });
-  return content ? *content : ReadFileBytes(path).value_or("(none)");
+  if (!sized) content = ReadFileBytes(path);
+  return content.value_or("(none)");
 }
 
 }  // namespace bex::test
