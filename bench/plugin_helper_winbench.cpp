@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "common/code_page_win.h"
 #include "common/memory_win.h"
 #include "image/spi_host_win.h"
 #include "support/test_files.h"
@@ -49,8 +50,9 @@ std::string Fixture(const std::string& name) { return BuildDir() + "\\fixtures\\
 std::string PluginFolder() { return BuildDir() + "\\plugins"; }
 
 // 1. Helper against in-process, interleaved so both see the same load.
-void CompareDecodes(const std::string& path, int runs) {
-  const PluginTable inProcess = spi::LoadFolder(PluginFolder());
+void CompareDecodes(const std::string& fixture, int runs) {
+  const std::wstring path = FromCp932(fixture);
+  const PluginTable inProcess = spi::LoadFolder(FromCp932(PluginFolder()));
   const PluginModule* module = nullptr;
   for (const auto& plugin : inProcess) {
     if (!module && spi::Reads(*plugin, path)) module = plugin.get();
@@ -58,7 +60,7 @@ void CompareDecodes(const std::string& path, int runs) {
   DecoderSlot slot;
   slot.LoadPlugins(PluginFolder());
   if (!module || !slot.PrepareFile(path)) {
-    std::printf("%s: no module reads it\n", path.c_str());
+    std::printf("%s: no module reads it\n", fixture.c_str());
     return;
   }
   std::vector<double> helper, local, shared;
@@ -73,12 +75,12 @@ void CompareDecodes(const std::string& path, int runs) {
     const bool intoSection = spi::Decode(*module, path, Bitmap::CreateShared) != nullptr;
     shared.push_back(Now() - start);
     if (!helped || !decoded || !intoSection) {
-      std::printf("%s: decode failed\n", path.c_str());
+      std::printf("%s: decode failed\n", fixture.c_str());
       return;
     }
     slot.ReleasePicture();
   }
-  std::printf("%s (%d runs)\n  through the helper: median %7.1f ms\n", path.c_str(), runs,
+  std::printf("%s (%d runs)\n  through the helper: median %7.1f ms\n", fixture.c_str(), runs,
               Median(helper) * 1e3);
   std::printf("  in this process:    median %7.1f ms\n  ratio %.3f (goal <= 1.05)\n",
               Median(local) * 1e3, Median(helper) / Median(local));

@@ -29,7 +29,10 @@ int Guarded(Body body) noexcept {
   }
 }
 
-int LoadBytes(const char* buffer, LONG length, unsigned flag, PictureBytes* bytes) {
+// buffer: a file name (code page 932, or UTF-16 for the wide entry points)
+// or the host's memory.
+template <typename Char>
+int LoadBytes(const Char* buffer, LONG length, unsigned flag, PictureBytes* bytes) {
   switch (flag & kSpiInputMask) {
     case kSpiInputFile:
       return bytes->LoadFile(buffer, length);
@@ -99,7 +102,8 @@ int DecodePicture(const BYTE* data, DWORD size, Extent extent, ProgressCallback 
   return HandOverDib(*decoder, progress, progressData, bitmapInfo, pixels);
 }
 
-int DecodeInto(LPCSTR buffer, LONG length, UINT flag, Extent extent, HLOCAL* bitmapInfo,
+template <typename Char>
+int DecodeInto(const Char* buffer, LONG length, UINT flag, Extent extent, HLOCAL* bitmapInfo,
                HLOCAL* pixels, ProgressCallback progress, LONG progressData) {
   return Guarded([&]() -> int {
     if (!bitmapInfo || !pixels) return kSpiInternalError;
@@ -120,6 +124,16 @@ bool IsFileHandle(DWORD handleOrAddress) { return (handleOrAddress & 0xFFFF0000u
 // What _lopen returns when it fails, passed on by a careless host.
 bool IsFailedOpen(DWORD handleOrAddress) { return handleOrAddress == DWORD(HFILE_ERROR); }
 
+template <typename Char>
+int InfoOf(const Char* buffer, LONG length, UINT flag, PictureInfo* info) {
+  return Guarded([&]() -> int {
+    if (!info) return kSpiInternalError;
+    PictureBytes bytes;
+    const int loaded = LoadBytes(buffer, length, flag, &bytes);
+    return loaded != kSpiOk ? loaded : ReadPictureInfo(bytes.data(), bytes.size(), info);
+  });
+}
+
 }  // namespace
 }  // namespace bex::wicspi
 
@@ -129,6 +143,7 @@ __declspec(dllexport) int WINAPI GetPluginInfo(int infoNumber, LPSTR buffer, int
   return bex::wicspi::CopyPluginInfo(infoNumber, buffer, bufferLength);
 }
 
+// The name is not looked at: the head decides. The wide form takes the same.
 __declspec(dllexport) int WINAPI IsSupported(LPCSTR /*fileName*/, DWORD handleOrAddress) {
   using namespace bex::wicspi;
   const int known = Guarded([&]() -> int {
@@ -143,15 +158,20 @@ __declspec(dllexport) int WINAPI IsSupported(LPCSTR /*fileName*/, DWORD handleOr
   return known == 1 ? 1 : 0;
 }
 
+__declspec(dllexport) int WINAPI IsSupportedW(LPCWSTR /*fileName*/, DWORD handleOrAddress) {
+  return IsSupported(nullptr, handleOrAddress);
+}
+
 __declspec(dllexport) int WINAPI
     GetPictureInfo(LPCSTR buffer, LONG length, UINT flag, PictureInfo* info) {
-  using namespace bex::wicspi;
-  return Guarded([&]() -> int {
-    if (!info) return kSpiInternalError;
-    PictureBytes bytes;
-    const int loaded = LoadBytes(buffer, length, flag, &bytes);
-    return loaded != kSpiOk ? loaded : ReadPictureInfo(bytes.data(), bytes.size(), info);
-  });
+  return bex::wicspi::InfoOf(buffer, length, flag, info);
+}
+
+// The wide entry points take file names in UTF-16, so that every file name
+// reaches the plug-in as it is.
+__declspec(dllexport) int WINAPI
+    GetPictureInfoW(LPCWSTR buffer, LONG length, UINT flag, PictureInfo* info) {
+  return bex::wicspi::InfoOf(buffer, length, flag, info);
 }
 
 __declspec(dllexport) int WINAPI
@@ -165,6 +185,22 @@ __declspec(dllexport) int WINAPI
 __declspec(dllexport) int WINAPI
     GetPreview(LPCSTR buffer, LONG length, UINT flag, HLOCAL* bitmapInfo, HLOCAL* pixels,
                ProgressCallback progress, LONG progressData) {
+  using namespace bex::wicspi;
+  return DecodeInto(buffer, length, flag, Extent::kPreview, bitmapInfo, pixels, progress,
+                    progressData);
+}
+
+__declspec(dllexport) int WINAPI
+    GetPictureW(LPCWSTR buffer, LONG length, UINT flag, HLOCAL* bitmapInfo, HLOCAL* pixels,
+                ProgressCallback progress, LONG progressData) {
+  using namespace bex::wicspi;
+  return DecodeInto(buffer, length, flag, Extent::kWhole, bitmapInfo, pixels, progress,
+                    progressData);
+}
+
+__declspec(dllexport) int WINAPI
+    GetPreviewW(LPCWSTR buffer, LONG length, UINT flag, HLOCAL* bitmapInfo, HLOCAL* pixels,
+                ProgressCallback progress, LONG progressData) {
   using namespace bex::wicspi;
   return DecodeInto(buffer, length, flag, Extent::kPreview, bitmapInfo, pixels, progress,
                     progressData);

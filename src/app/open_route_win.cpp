@@ -2,21 +2,22 @@
 // a path into the shown slot, moving the shown file to a destination, and
 // bringing back a file moved or deleted before.
 #include "app/main_window_win.h"
-#include "common/cp932.h"
+#include "common/code_page_win.h"
 #include "common/files_win.h"
 #include "common/message_box_win.h"
+#include "common/wide_text.h"
 #include "image/open_image_win.h"
 
 namespace bex {
 
-bool MainWindow::SlotDisplay::LoadShownFile(const std::string& name, int slot) {
+bool MainWindow::SlotDisplay::LoadShownFile(const std::wstring& name, int slot) {
   if (!slots_.Decode(name, slot, window_)) return false;
   view_.SetPicture(slots_[slot].Picture(), nullptr);
   view_.NotePictureDecoded();
   return true;
 }
 
-void MainWindow::SlotDisplay::StartLoad(const std::string& name, int slot) {
+void MainWindow::SlotDisplay::StartLoad(const std::wstring& name, int slot) {
   slots_.StartDecode(name, slot, window_, kDecodeEndedMessage, view_.NextLayout());
 }
 
@@ -34,23 +35,23 @@ void MainWindow::SlotDisplay::ShowSlot(int slot) {
 
 // A file that cannot be shown changes nothing but the caption: the picture
 // on screen keeps its name and folder, so that every command still acts on it.
-bool MainWindow::OpenPicture(const std::string& path) {
+bool MainWindow::OpenPicture(const std::wstring& path) {
   SetForegroundWindow(hwnd_);
   if (LoadShownFile(path)) {
     view_->ShowOpened();
-    PostMessageA(hwnd_, kDecodeNeighboursMessage, 0, 0);
+    PostMessageW(hwnd_, kDecodeNeighboursMessage, 0, 0);
     return true;
   }
   ReportCannotShow(path);
   return false;
 }
 
-void MainWindow::ReportCannotShow(const std::string& path) {
-  ShowMessage(hwnd_, path + " は表示できません", "ファイルフォーマット異常");
+void MainWindow::ReportCannotShow(const std::wstring& path) {
+  ShowMessage(hwnd_, path + FromCp932(" は表示できません"), "ファイルフォーマット異常");
   SetWindowTextA(hwnd_, "表示できません");
 }
 
-void MainWindow::OpenPath(const std::string& path) {
+void MainWindow::OpenPath(const std::wstring& path) {
   if (IsFolder(path)) {
     OpenFolder(path);
   } else {
@@ -60,13 +61,13 @@ void MainWindow::OpenPath(const std::string& path) {
 
 // No file is shown from the new folder yet, so the step forward starts at
 // the list's first entry and passes over the ones that cannot be shown.
-void MainWindow::OpenFolder(const std::string& folder) {
+void MainWindow::OpenFolder(const std::wstring& folder) {
   SetForegroundWindow(hwnd_);
-  if (!SetCurrentDirectoryA(folder.c_str())) {
+  if (!SetCurrentDirectoryW(folder.c_str())) {
     ReportCannotShow(folder);
     return;
   }
-  view_->ShowFolder(JoinPath(CurrentDirectory(), ""));
+  view_->ShowFolder(JoinPath(CurrentDirectory(), L""));
   folder_->FileOpened();
   folder_->Step(true);
 }
@@ -76,15 +77,15 @@ void MainWindow::OpenFolder(const std::string& folder) {
 // the path was given. A file that does not come leaves the folder of the
 // picture on screen; with none on screen yet, the chosen folder is where the
 // steps look.
-bool MainWindow::LoadShownFile(const std::string& path) {
+bool MainWindow::LoadShownFile(const std::wstring& path) {
   const std::optional<ShownFile> file = EnterFolderOf(path);
   if (!file) return false;
   const auto settle = [&](bool loaded) {
     if (!loaded && !view_->Shown().Name().empty()) {
-      SetCurrentDirectoryA(view_->Shown().Folder().c_str());
+      SetCurrentDirectoryW(view_->Shown().Folder().c_str());
       return;
     }
-    view_->SetShownFile(file->Folder(), loaded ? file->Name() : std::string());
+    view_->SetShownFile(file->Folder(), loaded ? file->Name() : std::wstring());
     folder_->FileOpened();
   };
   bool loaded = false;
@@ -98,7 +99,7 @@ bool MainWindow::LoadShownFile(const std::string& path) {
   return loaded;
 }
 
-void MainWindow::OpenPictures(const std::vector<std::string>& paths) {
+void MainWindow::OpenPictures(const std::vector<std::wstring>& paths) {
   if (paths.empty()) return;
   OpenPath(paths[0]);
   if (paths.size() > 1) OpenInNewViewer(hwnd_, {paths.begin() + 1, paths.end()});
@@ -107,7 +108,7 @@ void MainWindow::OpenPictures(const std::vector<std::string>& paths) {
 void MainWindow::MoveShownFile() {
   const RECT r = OuterRect();
   const WindowOrigin at = PopupMenuPoint({r.left, r.top, r.right - r.left, r.bottom - r.top});
-  const auto stillShown = [this](const std::string& path) {
+  const auto stillShown = [this](const std::wstring& path) {
     return folder_->LetGoOfIfStillShown(view_->Shown(), path);
   };
   const std::optional<Filing::CompletedMove> move =
@@ -129,8 +130,8 @@ void MainWindow::MoveShownFile() {
 // moved within the shown folder may be the one decoded ahead: it is let go
 // before it moves.
 void MainWindow::UndoMoveOrDelete() {
-  const auto letGo = [this](const std::string& path) {
-    const std::string name(FileNamePart(path));
+  const auto letGo = [this](const std::wstring& path) {
+    const std::wstring name(FileNamePart(path));
     if (JoinPath(view_->Shown().Folder(), name) == path) folder_->LetGoOf(name);
   };
   if (const auto restored = filing_->UndoNewest(letGo)) OpenPicture(*restored);

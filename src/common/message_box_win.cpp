@@ -1,5 +1,6 @@
 #include "common/message_box_win.h"
 
+#include "common/code_page_win.h"
 #include "common/cp932.h"
 
 namespace bex {
@@ -21,6 +22,10 @@ int ShowMessage(HWND owner, const std::string& text, const std::string& caption,
   return MessageBoxA(ActiveOwner(owner), text.c_str(), caption.c_str(), buttons);
 }
 
+int ShowMessage(HWND owner, const std::wstring& text, const std::string& caption, UINT buttons) {
+  return MessageBoxW(ActiveOwner(owner), text.c_str(), FromCp932(caption).c_str(), buttons);
+}
+
 void ShowErrorReport(HWND owner, const std::string& text) {
   std::string message = text;
   const std::string_view last = LastCharacter(message);
@@ -28,8 +33,8 @@ void ShowErrorReport(HWND owner, const std::string& text) {
   MessageBoxA(ActiveOwner(owner), message.c_str(), kApplicationTitle, MB_OK | MB_ICONERROR);
 }
 
-std::nullopt_t ReportPathTooLong(HWND owner, const std::string& path) {
-  ShowMessage(owner, path + "\nはパスが長すぎるため扱えません。", "パス長エラー");
+std::nullopt_t ReportPathTooLong(HWND owner, const std::wstring& path) {
+  ShowMessage(owner, path + FromCp932("\nはパスが長すぎるため扱えません。"), "パス長エラー");
   return std::nullopt;
 }
 

@@ -174,7 +174,7 @@ void FileStepper::SettleDecodeAhead() {
   while (fill_) ContinueFill(FinishFillLoad(true));
 }
 
-void FileStepper::LetGoOf(const std::string& name) {
+void FileStepper::LetGoOf(const std::wstring& name) {
   if (far_ && far_->name == name) DropFarLoad();
   if (fill_ && entries_[fill_->index].Name == name) CancelDecodeAhead();
 }

@@ -42,10 +42,10 @@ class PictureSlots {
   static constexpr int kCount = 4;
 
   // Bare name of the file whose picture is on screen.
-  virtual std::string ShownFileName() const = 0;
+  virtual std::wstring ShownFileName() const = 0;
   // Starts decoding the file `name` of the current directory into picture
   // slot `slot` and returns at once. One load at a time per slot.
-  virtual void StartLoad(const std::string& name, int slot) = 0;
+  virtual void StartLoad(const std::wstring& name, int slot) = 0;
   // Whether the load into slot has ended (FinishLoad would not wait).
   virtual bool LoadEnded(int slot) const = 0;
   // Waits for the load into slot to end and answers it: true only when the
@@ -61,7 +61,7 @@ class PictureSlots {
   // Gives the load into slot up and lets the slot's picture and name go.
   virtual void EmptySlot(int slot) = 0;
   // Name of the file whose picture the slot holds (empty when none).
-  virtual std::string SlotFileName(int slot) const = 0;
+  virtual std::wstring SlotFileName(int slot) const = 0;
   // Puts the slot's picture into the picture area, makes the slot's file
   // name the shown file name, lays it out and repaints at once, so that the
   // picture is on screen before the next decode starts.
@@ -154,7 +154,7 @@ class FileStepper {
   bool DecodingAhead() const { return fill_.has_value(); }
   // The file `name` is about to be deleted or moved: a decode ahead that
   // reads it is given up, so that nothing holds it open.
-  void LetGoOf(const std::string& name);
+  void LetGoOf(const std::wstring& name);
   // Gives up the decode ahead; the slots are then not ready.
   void CancelDecodeAhead();
 
@@ -169,7 +169,7 @@ class FileStepper {
   // The load into the spare slot of the file after the next one.
   struct FarLoad {
     bool forward;
-    std::string name;
+    std::wstring name;
   };
 
   void StartFill(bool forward);

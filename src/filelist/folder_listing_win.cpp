@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "common/code_page_win.h"
+
 namespace bex {
 namespace {
 
@@ -20,14 +22,18 @@ uint32_t PackedLocalTime(const FILETIME& written) {
 
 std::vector<FileEntry> ListCurrentFolder() {
   std::vector<FileEntry> files;
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA("*.*", &fd);
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW(L"*.*", &fd);
   if (h == INVALID_HANDLE_VALUE) return files;
   do {
     if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
     const uint64_t size = (static_cast<uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
-    files.push_back({fd.cFileName, size, PackedLocalTime(fd.ftLastWriteTime)});
-  } while (FindNextFileA(h, &fd));
+    FileEntry& file = files.emplace_back();
+    file.Name = fd.cFileName;
+    file.Size = size;
+    file.Time = PackedLocalTime(fd.ftLastWriteTime);
+    file.Cp932Name = ExactCp932(file.Name);
+  } while (FindNextFileW(h, &fd));
   FindClose(h);
   return files;
 }

@@ -36,11 +36,11 @@ class FolderStepper : private StepHost {
   void LoadFinished(int slot) { stepper_.LoadFinished(slot); }
   // The file `name` of the folder is about to be deleted or moved: no decode
   // may hold it open.
-  void LetGoOf(const std::string& name) { stepper_.LetGoOf(name); }
+  void LetGoOf(const std::wstring& name) { stepper_.LetGoOf(name); }
   // Asked last before the shown file is deleted or moved: whether path is
   // still the file on screen (shown) and not removed; if so, no decode holds
   // it open any more.
-  bool LetGoOfIfStillShown(const ShownFile& shown, const std::string& path) {
+  bool LetGoOfIfStillShown(const ShownFile& shown, const std::wstring& path) {
     if (ShownFileRemoved() || !shown.Is(path)) return false;
     LetGoOf(shown.Name());
     return true;
@@ -71,7 +71,7 @@ class FolderStepper : private StepHost {
   // Deletes the shown file to the recycle bin, after asking; shown is the
   // file on screen. The full path of a file handed to the recycle bin; none
   // when nothing was deleted or the file was deleted for good.
-  std::optional<std::string> DeleteShownFile(const ShownFile& shown);
+  std::optional<std::wstring> DeleteShownFile(const ShownFile& shown);
 
  private:
   std::vector<FileEntry> ListFolder() override;

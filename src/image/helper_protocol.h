@@ -88,8 +88,9 @@ struct PictureReply {
   uint32_t pixels = 0;
 };
 
-// The payloads of each call. Every reply ends with the helper's committed
-// memory in MiB, so that the viewer can replace a helper that grows.
+// The payloads of each call. Files and folders are full paths in UTF-8 of
+// the wide path, which it holds unchanged; so are the modules' names. Every reply ends with the
+// helper's committed memory in MiB, so that the viewer can replace a helper that grows.
 std::string LoadFolderRequest(const std::string& folder);
 std::string AskRequest(const std::string& file);
 // spare: a section of the viewer's that the helper may write the picture

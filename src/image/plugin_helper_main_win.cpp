@@ -13,6 +13,7 @@
 
 #include "common/files_win.h"
 #include "common/memory_win.h"
+#include "common/wide_text.h"
 #include "image/helper_protocol.h"
 #include "image/spi_host_win.h"
 
@@ -84,7 +85,7 @@ class Server {
 
   // A folder without usable modules leaves the modules as they were.
   std::string LoadFolder(const LoadFolderArgs& args) {
-    PluginTable loaded = spi::LoadFolder(args.folder);
+    PluginTable loaded = spi::LoadFolder(Utf8ToWide(args.folder));
     std::vector<std::string> names;
     for (const auto& plugin : loaded) names.push_back(plugin->name);
     if (!loaded.empty()) plugins_ = std::move(loaded);
@@ -94,7 +95,7 @@ class Server {
   std::string Ask(const AskArgs& args) {
     uint32_t chosen = kNoModule;
     for (size_t i = 0; i < plugins_.size() && chosen == kNoModule; ++i) {
-      if (spi::Reads(*plugins_[i], args.file)) chosen = static_cast<uint32_t>(i);
+      if (spi::Reads(*plugins_[i], Utf8ToWide(args.file))) chosen = static_cast<uint32_t>(i);
     }
     return ChoiceReply(chosen, static_cast<uint32_t>(CommittedPrivateBytes() >> 20));
   }
@@ -111,7 +112,8 @@ class Server {
     };
     PictureReply reply;
     if (args.module < plugins_.size()) {
-      std::shared_ptr<Bitmap> picture = spi::Decode(*plugins_[args.module], args.file, make);
+      std::shared_ptr<Bitmap> picture =
+          spi::Decode(*plugins_[args.module], Utf8ToWide(args.file), make);
       HANDLE handed = nullptr;
       if (picture && DuplicateHandle(GetCurrentProcess(), picture->Section(), GetCurrentProcess(),
                                      &handed, 0, FALSE, DUPLICATE_SAME_ACCESS)) {

@@ -6,6 +6,7 @@
 
 #include "common/files_win.h"
 #include "common/picture_limits.h"
+#include "common/wide_text.h"
 
 namespace bex {
 namespace {
@@ -125,8 +126,10 @@ void PluginHelper::LoadFolderOnStart(const std::string& folder) {
   folder_ = folder;
 }
 
-std::optional<uint32_t> PluginHelper::Ask(const std::string& file) {
-  const std::optional<Frame> reply = Call(HelperCall::kAsk, [&] { return AskRequest(file); });
+// Files travel to the helper as UTF-8, which holds every wide path.
+std::optional<uint32_t> PluginHelper::Ask(const std::wstring& file) {
+  const std::optional<Frame> reply =
+      Call(HelperCall::kAsk, [&] { return AskRequest(WideToUtf8(file)); });
   if (!reply) return std::nullopt;
   const std::optional<Answer<uint32_t>> answer = ReadChoiceReply(reply->payload);
   if (!answer) {
@@ -139,11 +142,11 @@ std::optional<uint32_t> PluginHelper::Ask(const std::string& file) {
 }
 
 // The spare section goes into the helper that gets the request.
-BitmapRef PluginHelper::Decode(uint32_t module, const std::string& file) {
+BitmapRef PluginHelper::Decode(uint32_t module, const std::wstring& file) {
   const std::optional<Frame> reply = Call(HelperCall::kDecode, [&] {
     uint32_t spareBytes = 0;
     const uint32_t spare = HandSpareSection(&spareBytes);
-    return DecodeRequest(module, file, spare, spareBytes);
+    return DecodeRequest(module, WideToUtf8(file), spare, spareBytes);
   });
   if (!reply) return nullptr;
   const std::optional<Answer<PictureReply>> answer = ReadPictureReply(reply->payload);

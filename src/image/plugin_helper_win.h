@@ -61,7 +61,7 @@ class PluginHelper {
   PluginHelper(const PluginHelper&) = delete;
   PluginHelper& operator=(const PluginHelper&) = delete;
 
-  // The usable modules of folder, by file name, in the order that decides
+  // The usable modules of folder (a full path in UTF-8), by file name, in the order that decides
   // which module reads a file. A folder without any leaves the helper's
   // modules as they were; the answer is then empty.
   std::vector<std::string> LoadFolder(const std::string& folder);
@@ -71,10 +71,10 @@ class PluginHelper {
   const std::string& Folder() const { return folder_; }
   // The index of the first module that reads the file (a full path), or none
   // when no module does or the helper failed.
-  std::optional<uint32_t> Ask(const std::string& file);
+  std::optional<uint32_t> Ask(const std::wstring& file);
   // The file decoded by module `module`, or null when the module refuses or
   // the helper failed.
-  BitmapRef Decode(uint32_t module, const std::string& file);
+  BitmapRef Decode(uint32_t module, const std::wstring& file);
 
   // The running helper's process id, 0 when none runs.
   DWORD ProcessId() const { return process_.dwProcessId; }

@@ -1,15 +1,18 @@
 #include "image/spi_host_win.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <utility>
 
 #include "common/bex_error.h"
+#include "common/code_page_win.h"
 #include "common/cp932.h"
 #include "common/files_win.h"
 #include "common/module_function_win.h"
+#include "common/wide_text.h"
 #include "image/alpha_over_black.h"
 #include "image/bmp_reader.h"
 
@@ -25,39 +28,65 @@ constexpr char kBitmapRejected[] = "ビットマップイメージが不正で�
 constexpr uint64_t kMaxBitmapFileBytes = 1536ull << 20;
 constexpr DWORD kReadChunkBytes = 16u << 20;
 
-// _lopen mode for the modules' question: read access, no sharing denied.
-constexpr int kOpenForQuestion = OF_READ | OF_SHARE_DENY_NONE;
+// The file handle of the modules' question, as _lopen gave it: read access,
+// no sharing denied.
+HANDLE OpenForQuestion(const std::wstring& path) {
+  return CreateFileW(path.c_str(), GENERIC_READ,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
+}
 
 // A module loads from its full path, and the libraries it imports are looked
 // for in its own folder first; the current directory, which is the folder of
 // the pictures being viewed, is out of the search (see the entry point).
 // Without SEM_FAILCRITICALERRORS the system may show its own error box for a
 // module that lacks a library it depends on.
-HMODULE LoadModuleQuietly(const std::string& path) {
-  const std::string full = FullPath(path);
+HMODULE LoadModuleQuietly(const std::wstring& path) {
+  const std::wstring full = FullPath(path);
   if (full.empty()) return nullptr;
   DWORD previous = 0;
   SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &previous);
-  HMODULE module = LoadLibraryExA(full.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  HMODULE module = LoadLibraryExW(full.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
   SetThreadErrorMode(previous, nullptr);
   return module;
 }
 
-std::unique_ptr<PluginModule> LoadUsableModule(const std::string& folder, const std::string& name) {
+std::unique_ptr<PluginModule> LoadUsableModule(const std::wstring& folder,
+                                               const std::wstring& name) {
   HMODULE module = LoadModuleQuietly(JoinPath(folder, name));
   if (!module) return nullptr;
-  auto plugin = std::make_unique<PluginModule>(module, name);
+  auto plugin = std::make_unique<PluginModule>(module, WideToUtf8(name));
   // A module that cannot answer both steps of a decode could only win the
   // choice and then fail the file that a later module would have read.
   if (!plugin->IsSupported || !plugin->GetPictureInfo || !plugin->GetPicture) return nullptr;
   return plugin;
 }
 
-bool FileOpensForReading(const std::string& name) {
-  const HFILE file = _lopen(name.c_str(), kOpenForQuestion);
-  if (file == HFILE_ERROR) return false;
-  _lclose(file);
+bool FileOpensForReading(const std::wstring& path) {
+  const HANDLE file = OpenForQuestion(path);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(file);
   return true;
+}
+
+// The input kinds of the interface (flag bits 0-2): a file name with an
+// offset, or the file's bytes in memory with their count.
+constexpr unsigned kFileInput = 0;
+constexpr unsigned kMemoryInput = 1;
+// IsSupported's memory input holds the file's first 2 KiB.
+constexpr size_t kMemoryQuestionBytes = 2048;
+// The count of memory input is a long.
+constexpr size_t kMaxMemoryInputBytes = 0x7FFFFFFF;
+
+// The name a module reading memory input is told, for modules that look at
+// the extension: the bare name when code page 932 holds it, else only its
+// extension, else nothing. Never a look-alike of another file's name.
+std::string MemoryInputName(const std::wstring& path) {
+  const std::wstring_view name = FileNamePart(path);
+  if (auto exact = ExactCp932(name)) return *exact;
+  const size_t dot = name.rfind(L'.');
+  if (dot == std::wstring_view::npos) return std::string();
+  return ExactCp932(name.substr(dot)).value_or(std::string());
 }
 
 bool IsPlausibleSize(int64_t width, int64_t height) {
@@ -183,8 +212,8 @@ struct FileBytes {
 
 // The whole file, or nothing when it does not open, is too large to hold in
 // memory or does not read.
-std::optional<FileBytes> ReadWholeFile(const std::string& name) {
-  HANDLE file = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+std::optional<FileBytes> ReadWholeFile(const std::wstring& path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                             OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (file == INVALID_HANDLE_VALUE) return std::nullopt;
   std::unique_ptr<void, BOOL(WINAPI*)(HANDLE)> closer(file, CloseHandle);
@@ -209,8 +238,8 @@ std::optional<FileBytes> ReadWholeFile(const std::string& name) {
 
 // Null when the file cannot be read or the picture does not fit in memory;
 // throws for a file that is no valid bitmap.
-std::shared_ptr<Bitmap> ReadBitmapFile(const std::string& name) {
-  const std::optional<FileBytes> file = ReadWholeFile(name);
+std::shared_ptr<Bitmap> ReadBitmapFile(const std::wstring& path) {
+  const std::optional<FileBytes> file = ReadWholeFile(path);
   if (!file) return nullptr;
   BmpInfo info;
   if (!ParseBmp(file->data.get(), file->size, &info)) throw BexError(kBitmapRejected);
@@ -237,39 +266,61 @@ PluginModule::~PluginModule() {
 
 namespace spi {
 
-PluginTable LoadFolder(const std::string& folder) {
+PluginTable LoadFolder(const std::wstring& folder) {
   PluginTable table;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(JoinPath(folder, "*.SPI").c_str(), &found);
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(JoinPath(folder, L"*.SPI").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return table;
   std::unique_ptr<void, BOOL(WINAPI*)(HANDLE)> closer(search, FindClose);
   do {
     std::unique_ptr<PluginModule> plugin = LoadUsableModule(folder, found.cFileName);
     if (plugin) table.push_back(std::move(plugin));
-  } while (FindNextFileA(search, &found));
+  } while (FindNextFileW(search, &found));
   return table;
 }
 
-bool Reads(const PluginModule& plugin, const std::string& fileName) {
+// The file goes to a module by the route it can take: its wide path, its
+// code-page-932 path when that is the same file, else its bytes (memory
+// input), so that no module is ever given a look-alike name of another file.
+bool Reads(const PluginModule& plugin, const std::wstring& path) {
   // A module must never be handed an invalid file handle.
-  const HFILE file = _lopen(fileName.c_str(), kOpenForQuestion);
-  if (file == HFILE_ERROR) return false;
-  const int answer = plugin.IsSupported(fileName.c_str(), static_cast<DWORD_PTR>(file));
-  _lclose(file);
-  return answer != 0;
+  const HANDLE file = OpenForQuestion(path);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  std::unique_ptr<void, BOOL(WINAPI*)(HANDLE)> closer(file, CloseHandle);
+  const auto handle = reinterpret_cast<DWORD_PTR>(file);
+  if (plugin.TakesWideNames()) return plugin.IsSupportedW(path.c_str(), handle) != 0;
+  if (const auto name = ExactCp932(path)) return plugin.IsSupported(name->c_str(), handle) != 0;
+  // The interface's memory input: the first 2 KiB, zeros after a shorter file.
+  std::array<char, kMemoryQuestionBytes> head = {};
+  DWORD read = 0;
+  if (!ReadFile(file, head.data(), static_cast<DWORD>(head.size()), &read, nullptr)) return false;
+  return plugin.IsSupported(MemoryInputName(path).c_str(),
+                            reinterpret_cast<DWORD_PTR>(head.data())) != 0;
 }
 
-std::shared_ptr<Bitmap> Decode(const PluginModule& plugin, const std::string& fileName,
+std::shared_ptr<Bitmap> Decode(const PluginModule& plugin, const std::wstring& path,
                                MakeBitmap make) {
   SpiPictureInfo picture = {};
-  if (plugin.GetPictureInfo(fileName.c_str(), 0, 0, &picture) != 0) return nullptr;
-  if (picture.textInfo) GlobalFree(picture.textInfo);
-  if (!IsPlausibleSize(picture.width, picture.height)) return nullptr;
   HLOCAL infoHandle = nullptr;
   HLOCAL pixelHandle = nullptr;
-  if (plugin.GetPicture(fileName.c_str(), 0, 0, &infoHandle, &pixelHandle, nullptr, 0) != 0) {
-    return nullptr;
+  const auto ask = [&](auto getInfo, auto getPicture, auto source, long length, unsigned flag) {
+    if (getInfo(source, length, flag, &picture) != 0) return false;
+    if (picture.textInfo) GlobalFree(picture.textInfo);
+    if (!IsPlausibleSize(picture.width, picture.height)) return false;
+    return getPicture(source, length, flag, &infoHandle, &pixelHandle, nullptr, 0) == 0;
+  };
+  bool answered = false;
+  std::optional<FileBytes> bytes;
+  if (plugin.TakesWideNames()) {
+    answered = ask(plugin.GetPictureInfoW, plugin.GetPictureW, path.c_str(), 0, kFileInput);
+  } else if (const auto name = ExactCp932(path)) {
+    answered = ask(plugin.GetPictureInfo, plugin.GetPicture, name->c_str(), 0, kFileInput);
+  } else if ((bytes = ReadWholeFile(path)) && bytes->size <= kMaxMemoryInputBytes) {
+    answered =
+        ask(plugin.GetPictureInfo, plugin.GetPicture, reinterpret_cast<LPCSTR>(bytes->data.get()),
+            static_cast<long>(bytes->size), kMemoryInput);
   }
+  if (!answered) return nullptr;
   // Declared in this order so that the pixel block is freed first.
   const HandedBlock info(infoHandle);
   const HandedBlock pixels(pixelHandle);
@@ -283,7 +334,8 @@ std::shared_ptr<Bitmap> Decode(const PluginModule& plugin, const std::string& fi
 // The helper resolves the folder against its own current directory.
 void DecoderSlot::LoadPlugins(const std::string& folder) {
   folder_ = folder;
-  std::vector<std::string> loaded = helper_.LoadFolder(FullPathOrAsGiven(folder));
+  std::vector<std::string> loaded =
+      helper_.LoadFolder(WideToUtf8(FullPathOrAsGiven(FromCp932(folder))));
   if (loaded.empty()) return;
   chosen_.reset();  // it belongs to the list that is released now
   plugins_ = std::move(loaded);
@@ -297,11 +349,11 @@ void DecoderSlot::TakePluginsOf(const DecoderSlot& loaded) {
   helper_.LoadFolderOnStart(loaded.helper_.Folder());
 }
 
-bool DecoderSlot::PrepareFile(const std::string& name) {
+bool DecoderSlot::PrepareFile(const std::wstring& name) {
   return PrepareFile(name, FullPathOrAsGiven(name));
 }
 
-bool DecoderSlot::PrepareFile(const std::string& name, const std::string& fullPath) {
+bool DecoderSlot::PrepareFile(const std::wstring& name, const std::wstring& fullPath) {
   extension_ = UpperExtension(name);
   preparedName_ = name;
   fullPreparedName_ = fullPath;

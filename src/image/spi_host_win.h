@@ -37,31 +37,42 @@ static_assert(sizeof(void*) != 4 || sizeof(SpiPictureInfo) == 26);
 // The exports of a plug-in module, each once: name and parameters, in the
 // order the host resolves them. All return an int and use the calling
 // convention of the Windows API.
-#define BEX_SPI_EXPORTS(X)                                                              \
-  X(GetPluginInfo, (int infoNo, LPSTR buf, int bufLen))                                 \
-  X(IsSupported, (LPCSTR fileName, DWORD_PTR fileHandle))                               \
-  X(GetPictureInfo, (LPCSTR buf, long len, unsigned flag, SpiPictureInfo* info))        \
-  X(GetPicture, (LPCSTR buf, long len, unsigned flag, HLOCAL* bitmapInfo, HLOCAL* bits, \
-                 FARPROC progress, long progressData))                                  \
-  X(GetPreview, (LPCSTR buf, long len, unsigned flag, HLOCAL* bitmapInfo, HLOCAL* bits, \
-                 FARPROC progress, long progressData))                                  \
-  X(GetArchiveInfo, (LPCSTR buf, long len, unsigned flag, HLOCAL* archiveInfo))         \
-  X(GetFile, (LPCSTR src, long len, LPSTR dest, unsigned flag, FARPROC progress, long progressData))
+#define BEX_SPI_EXPORTS(X)                                                                  \
+  X(GetPluginInfo, (int infoNo, LPSTR buf, int bufLen))                                     \
+  X(IsSupported, (LPCSTR fileName, DWORD_PTR fileHandle))                                   \
+  X(GetPictureInfo, (LPCSTR buf, long len, unsigned flag, SpiPictureInfo* info))            \
+  X(GetPicture, (LPCSTR buf, long len, unsigned flag, HLOCAL* bitmapInfo, HLOCAL* bits,     \
+                 FARPROC progress, long progressData))                                      \
+  X(GetPreview, (LPCSTR buf, long len, unsigned flag, HLOCAL* bitmapInfo, HLOCAL* bits,     \
+                 FARPROC progress, long progressData))                                      \
+  X(GetArchiveInfo, (LPCSTR buf, long len, unsigned flag, HLOCAL* archiveInfo))             \
+  X(GetFile,                                                                                \
+    (LPCSTR src, long len, LPSTR dest, unsigned flag, FARPROC progress, long progressData)) \
+  X(IsSupportedW, (LPCWSTR fileName, DWORD_PTR fileHandle))                                 \
+  X(GetPictureInfoW, (LPCWSTR buf, long len, unsigned flag, SpiPictureInfo* info))          \
+  X(GetPictureW, (LPCWSTR buf, long len, unsigned flag, HLOCAL* bitmapInfo, HLOCAL* bits,   \
+                  FARPROC progress, long progressData))                                     \
+  X(GetPreviewW, (LPCWSTR buf, long len, unsigned flag, HLOCAL* bitmapInfo, HLOCAL* bits,   \
+                  FARPROC progress, long progressData))
 
 #define BEX_SPI_FUNCTION_TYPE(name, params) using Spi##name = int(WINAPI*) params;
 BEX_SPI_EXPORTS(BEX_SPI_FUNCTION_TYPE)
 #undef BEX_SPI_FUNCTION_TYPE
 
 // One loaded module with its file name and entry points (null where it lacks
-// the export). Destroying it unloads the module.
+// the export). Destroying it unloads the module. The wide entry points take
+// UTF-16 file names; a module without them is given code-page-932 names.
 struct PluginModule {
   PluginModule(HMODULE loaded, std::string fileName);
   ~PluginModule();
   PluginModule(const PluginModule&) = delete;
   PluginModule& operator=(const PluginModule&) = delete;
 
+  // The module takes every file by its wide path.
+  bool TakesWideNames() const { return IsSupportedW && GetPictureInfoW && GetPictureW; }
+
   HMODULE module;
-  std::string name;
+  std::string name;  // UTF-8
 #define BEX_SPI_ENTRY_POINT(name, params) Spi##name name = nullptr;
   BEX_SPI_EXPORTS(BEX_SPI_ENTRY_POINT)
 #undef BEX_SPI_ENTRY_POINT
@@ -76,17 +87,21 @@ namespace spi {
 // The usable modules of folder in the order the directory search returns
 // them: those exporting IsSupported, GetPictureInfo and GetPicture. Modules
 // that do not load or lack one of them are skipped without a message.
-PluginTable LoadFolder(const std::string& folder);
+PluginTable LoadFolder(const std::wstring& folder);
 
-// Whether plugin reads the file (IsSupported with a handle of the file opened
-// for this question). False without asking when the file does not open.
-bool Reads(const PluginModule& plugin, const std::string& fileName);
+// Whether plugin reads the file at path (IsSupported with a handle of the
+// file opened for this question, or its first 2 KiB for a module that can
+// be given neither the wide path nor an exact code-page-932 one). False
+// without asking when the file does not open.
+bool Reads(const PluginModule& plugin, const std::wstring& path);
 
 // The picture that plugin decodes from the file, or null when the module
 // fails, answers anything inconsistent or the picture does not fit in memory.
 // make creates the picture's bitmap (Bitmap::CreateShared for another process).
 using MakeBitmap = std::function<std::shared_ptr<Bitmap>(int width, int height)>;
-std::shared_ptr<Bitmap> Decode(const PluginModule& plugin, const std::string& fileName,
+// The file goes by the route Reads took: the wide path, the code-page-932
+// path, or the whole file's bytes as memory input.
+std::shared_ptr<Bitmap> Decode(const PluginModule& plugin, const std::wstring& path,
                                MakeBitmap make = Bitmap::Create);
 
 }  // namespace spi
@@ -110,10 +125,10 @@ class DecoderSlot {
   void TakePluginsOf(const DecoderSlot& loaded);
   // Takes the file for the next decode and chooses its plug-in. True for a
   // ".BMP" file or when some plug-in reads it.
-  bool PrepareFile(const std::string& name);
+  bool PrepareFile(const std::wstring& name);
   // The same with the file's full path given, so that the slot can work on
   // another thread while the current directory changes.
-  bool PrepareFile(const std::string& name, const std::string& fullPath);
+  bool PrepareFile(const std::wstring& name, const std::wstring& fullPath);
   // The choice of PrepareFile: the first plug-in of the list that reads the
   // file. A file that does not open is refused without asking any module.
   // The modules are given the file's full path, since the helper's current
@@ -136,8 +151,8 @@ class DecoderSlot {
   // Shared, so that the picture stays valid while the slot decodes another.
   BitmapRef Picture() const { return picture_; }
   // The file whose picture the slot holds.
-  const std::string& FileName() const { return fileName_; }
-  const std::string& Extension() const { return extension_; }
+  const std::wstring& FileName() const { return fileName_; }
+  const std::wstring& Extension() const { return extension_; }
   const std::string& Folder() const { return folder_; }
   // File name of the module chosen for the slot's file, or null.
   const std::string* ChosenPlugin() const { return chosen_ ? &plugins_[*chosen_] : nullptr; }
@@ -146,17 +161,17 @@ class DecoderSlot {
   DWORD HelperProcessId() const { return helper_.ProcessId(); }
 
  private:
-  bool IsBitmapFile() const { return extension_ == ".BMP"; }
+  bool IsBitmapFile() const { return extension_ == L".BMP"; }
 
   std::string folder_;
-  std::string extension_;
+  std::wstring extension_;
   std::vector<std::string> plugins_;
   std::optional<uint32_t> chosen_;
   PluginHelper helper_;
   BitmapRef picture_;
-  std::string fileName_;
-  std::string preparedName_;
-  std::string fullPreparedName_;
+  std::wstring fileName_;
+  std::wstring preparedName_;
+  std::wstring fullPreparedName_;
 };
 
 }  // namespace bex

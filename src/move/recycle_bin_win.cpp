@@ -43,14 +43,6 @@ class Held {
   Interface* pointer_ = nullptr;
 };
 
-std::wstring Wide(const std::string& text) {
-  const int n =
-      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-  return wide;
-}
-
 std::wstring TextOf(STRRET& text, LPCITEMIDLIST item) {
   wchar_t* owned = nullptr;
   if (FAILED(StrRetToStrW(&text, item, &owned))) return {};
@@ -89,13 +81,13 @@ class RecycleBinItems {
   RecycleBinItems& operator=(const RecycleBinItems&) = delete;
 
   // The item of the file last deleted from path, or null.
-  LPCITEMIDLIST Find(const std::string& path) const {
-    const std::optional<size_t> found = NewestDeletedFrom(files_, Wide(path));
+  LPCITEMIDLIST Find(const std::wstring& path) const {
+    const std::optional<size_t> found = NewestDeletedFrom(files_, path);
     return found ? items_[*found] : nullptr;
   }
 
   // Runs the item's restore command: the verb, then Wine's command number.
-  void Restore(HWND owner, LPCITEMIDLIST item, const std::string& path) const {
+  void Restore(HWND owner, LPCITEMIDLIST item, const std::wstring& path) const {
     Held<IContextMenu> menu;
     if (FAILED(folder_->GetUIObjectOf(owner, 1, &item, IID_IContextMenu, nullptr, menu.Out())) ||
         !menu) {
@@ -185,12 +177,12 @@ class RecycleBinItems {
 
 }  // namespace
 
-bool RecycleBinHolds(const std::string& path) {
+bool RecycleBinHolds(const std::wstring& path) {
   const ComScope com;
   return RecycleBinItems().Find(path) != nullptr;
 }
 
-bool RestoreFromRecycleBin(HWND owner, const std::string& path) {
+bool RestoreFromRecycleBin(HWND owner, const std::wstring& path) {
   const ComScope com;
   const RecycleBinItems bin;
   if (LPCITEMIDLIST item = bin.Find(path)) bin.Restore(owner, item, path);

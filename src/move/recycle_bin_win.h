@@ -9,10 +9,10 @@
 namespace bex {
 
 // Whether the recycle bin holds a file deleted from path.
-bool RecycleBinHolds(const std::string& path);
+bool RecycleBinHolds(const std::wstring& path);
 
 // Puts the file last deleted from path back there through the bin's own
 // restore command. True only when a file is at path afterwards.
-bool RestoreFromRecycleBin(HWND owner, const std::string& path);
+bool RestoreFromRecycleBin(HWND owner, const std::wstring& path);
 
 }  // namespace bex

@@ -18,8 +18,10 @@
 #include <vector>
 
 #include "common/bex_error.h"
+#include "common/code_page_win.h"
 #include "common/files_win.h"
 #include "common/memory_win.h"
+#include "common/wide_text.h"
 #include "image/decoder_slots_win.h"
 #include "image/spi_host_win.h"
 #include "support/bmp_writer.h"
@@ -31,6 +33,9 @@ namespace bex {
 namespace {
 
 using Pixels = std::vector<uint32_t>;  // 0x00RRGGBB, top row first
+
+// The tests' paths are code page 932; the host takes wide paths.
+std::wstring Wide(const std::string& path) { return FromCp932(path); }
 
 std::string Path(const std::string& folder, const std::string& name) {
   return folder + "\\" + name;
@@ -59,13 +64,13 @@ bool IsLoadedIn(DWORD processId, const std::string& modulePath) {
   if (processId == 0) return false;
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId);
   if (snapshot == INVALID_HANDLE_VALUE) return false;
-  const std::string wanted = FullPath(modulePath);
-  MODULEENTRY32 entry = {};
+  const std::wstring wanted = FullPath(Wide(modulePath));
+  MODULEENTRY32W entry = {};
   entry.dwSize = sizeof entry;
   bool found = false;
-  for (BOOL more = Module32First(snapshot, &entry); more && !found;
-       more = Module32Next(snapshot, &entry)) {
-    found = lstrcmpiA(entry.szExePath, wanted.c_str()) == 0;
+  for (BOOL more = Module32FirstW(snapshot, &entry); more && !found;
+       more = Module32NextW(snapshot, &entry)) {
+    found = lstrcmpiW(entry.szExePath, wanted.c_str()) == 0;
   }
   CloseHandle(snapshot);
   return found;
@@ -195,11 +200,52 @@ TEST(SpiHostChoice, TheModuleTheSearchReturnsFirstDecodes) {
     DecoderSlot slot;
     slot.LoadPlugins(folder);
     EXPECT_EQ(slot.PluginCount(), 2u);
-    ASSERT_TRUE(slot.PrepareFile(file));
+    ASSERT_TRUE(slot.PrepareFile(Wide(file)));
     ASSERT_TRUE(slot.ChosenPlugin());
     EXPECT_EQ(*slot.ChosenPlugin(), order[0]);
     ASSERT_TRUE(slot.DecodePicture());
     ExpectPicture(slot, picture, tst1First ? picture.pixels : Inverted(picture.pixels));
+  }
+}
+
+// Each module gets the file by the route it can take, and never under a
+// look-alike name (best fit made café.tst cafe.tst, another file): a wide
+// path to a module with the wide entry points; for one without them, a
+// name code page 932 holds as it is, any other name as the file's bytes.
+TEST(SpiHostNames, EveryNameReachesAModuleWithoutEverBecomingAnotherName) {
+  const TestPicture picture = SmallPicture(5);
+  const std::wstring hangul = L"\ud55c\uae00.tst";
+  struct Case {
+    const char* module;
+    std::wstring name;
+    std::vector<std::string> calls;  // "<path>" stands for the file's full path
+  };
+  const Case cases[] = {
+      {"trace.spi", hangul, {"IsSupported .tst", "GetPicture (memory)"}},
+      {"trace.spi", L"caf\u00e9.tst", {"IsSupported .tst", "GetPicture (memory)"}},
+      {"trace.spi", L"\u4e88\u5b9a.tst", {"IsSupported <path>", "GetPicture <path>"}},
+      {"wide.spi", hangul, {"IsSupportedW <path>", "GetPictureW <path>"}},
+  };
+  for (const Case& c : cases) {
+    const std::string folder = FolderWith("names", {c.module});
+    const std::wstring file = Wide(folder) + L"\\" + c.name;
+    test::WriteFileBytes(file, TestPictureFile(picture, "plain"));
+    // cafe.tst, the look-alike of café.tst, is another picture.
+    test::WriteFileBytes(Path(folder, "cafe.tst"), TestPictureFile(SmallPicture(9), "plain"));
+    const std::string path = c.name == L"\u4e88\u5b9a.tst" ? *ExactCp932(file) : WideToUtf8(file);
+    std::vector<std::string> expected;
+    for (const std::string& call : c.calls) {
+      expected.push_back(call.substr(0, call.find('<')) +
+                         (call.find('<') == std::string::npos ? "" : path));
+    }
+    const CallTrace trace(folder);
+    DecoderSlot slot;
+    slot.LoadPlugins(folder);
+    ASSERT_TRUE(slot.PrepareFile(file)) << c.module << " " << WideToUtf8(c.name);
+    ASSERT_TRUE(slot.DecodePicture());
+    ExpectPicture(slot, picture, picture.pixels);
+    EXPECT_EQ(slot.FileName(), file);
+    EXPECT_EQ(trace.Lines(), expected) << c.module << " " << WideToUtf8(c.name);
   }
 }
 
@@ -214,9 +260,9 @@ TEST(SpiHostChoice, ModuleWithoutGetPictureIsUnloadedAndNeverAsked) {
   // The module would claim any file if it were asked.
   const std::string text = Path(folder, "notes.txt");
   test::WriteFileBytes(text, "not a picture");
-  EXPECT_FALSE(slot.PrepareFile(text));
+  EXPECT_FALSE(slot.PrepareFile(Wide(text)));
   const TestPicture picture = SmallPicture();
-  ASSERT_TRUE(slot.PrepareFile(WritePicture(folder, "pic.tst", picture)));
+  ASSERT_TRUE(slot.PrepareFile(Wide(WritePicture(folder, "pic.tst", picture))));
   ASSERT_TRUE(slot.DecodePicture());
   ExpectPicture(slot, picture, picture.pixels);
 }
@@ -224,14 +270,14 @@ TEST(SpiHostChoice, ModuleWithoutGetPictureIsUnloadedAndNeverAsked) {
 TEST(SpiHostChoice, SlotWithoutModulesReadsOnlyBitmaps) {
   const std::string folder = test::NewScratchFolder("empty-slot");
   DecoderSlot slot;
-  EXPECT_FALSE(slot.PrepareFile(WritePicture(folder, "pic.tst", SmallPicture())));
+  EXPECT_FALSE(slot.PrepareFile(Wide(WritePicture(folder, "pic.tst", SmallPicture()))));
   EXPECT_FALSE(slot.DecodePicture());
   EXPECT_FALSE(slot.Picture());
 
   const TestPicture picture = SmallPicture();
   const std::string bitmap = Path(folder, "pic.bmp");
   test::WriteFileBytes(bitmap, BitmapFile(picture));
-  ASSERT_TRUE(slot.PrepareFile(bitmap));
+  ASSERT_TRUE(slot.PrepareFile(Wide(bitmap)));
   ASSERT_TRUE(slot.DecodePicture());
   ExpectPicture(slot, picture, picture.pixels);
 }
@@ -243,13 +289,13 @@ TEST(SpiHostChoice, FileThatDoesNotOpenIsRefusedBeforeAnyModuleIsAsked) {
   slot.LoadPlugins(folder);
   const std::string subfolder = Path(folder, "dir.tst");
   ASSERT_TRUE(CreateDirectoryA(subfolder.c_str(), nullptr));
-  EXPECT_FALSE(slot.PrepareFile(subfolder));
-  EXPECT_FALSE(slot.PrepareFile(Path(folder, "missing.tst")));
+  EXPECT_FALSE(slot.PrepareFile(Wide(subfolder)));
+  EXPECT_FALSE(slot.PrepareFile(Wide(Path(folder, "missing.tst"))));
   EXPECT_EQ(trace.Lines(), std::vector<std::string>{});
 
   // The same module is asked for a file that opens.
   const std::string file = WritePicture(folder, "pic.tst", SmallPicture());
-  EXPECT_TRUE(slot.PrepareFile(file));
+  EXPECT_TRUE(slot.PrepareFile(Wide(file)));
   EXPECT_EQ(trace.Lines(), std::vector<std::string>{"IsSupported " + file});
 }
 
@@ -263,16 +309,16 @@ TEST(SpiHostBitmaps, BmpExtensionGoesToTheBuiltInReaderWhateverModulesAreLoaded)
   for (const char* name : {"photo.bmp", "photo.Bmp", "PHOTO.BMP"}) {
     const std::string file = Path(test::NewScratchFolder("bmp-file"), name);
     test::WriteFileBytes(file, BitmapFile(picture));
-    ASSERT_TRUE(slot.PrepareFile(file)) << name;
-    EXPECT_EQ(slot.Extension(), ".BMP");
+    ASSERT_TRUE(slot.PrepareFile(Wide(file))) << name;
+    EXPECT_EQ(slot.Extension(), L".BMP");
     ASSERT_TRUE(slot.DecodePicture()) << name;
     ExpectPicture(slot, picture, picture.pixels);
   }
   EXPECT_EQ(trace.Lines(), std::vector<std::string>{});
 
   const std::string jpeg = WritePicture(modules, "photo.bmp.jpg", picture);
-  ASSERT_TRUE(slot.PrepareFile(jpeg));
-  EXPECT_EQ(slot.Extension(), ".JPG");
+  ASSERT_TRUE(slot.PrepareFile(Wide(jpeg)));
+  EXPECT_EQ(slot.Extension(), L".JPG");
   ASSERT_TRUE(slot.DecodePicture());
   ExpectPicture(slot, picture, picture.pixels);
   EXPECT_EQ(trace.Lines(), (std::vector<std::string>{"IsSupported " + jpeg, "GetPicture " + jpeg}));
@@ -289,7 +335,7 @@ TEST(SpiHostBitmaps, RejectedBitmapRaisesTheReadersError) {
                                     {"truncated.bmp", truncated}}) {
     const std::string file = Path(folder, name);
     test::WriteFileBytes(file, bytes);
-    ASSERT_TRUE(slot.PrepareFile(file));
+    ASSERT_TRUE(slot.PrepareFile(Wide(file)));
     try {
       slot.DecodePicture();
       ADD_FAILURE() << name << " was accepted";
@@ -306,7 +352,7 @@ TEST(SpiHostBitmaps, BitmapThatCannotBeReadFailsQuietly) {
   ASSERT_TRUE(CreateDirectoryA(subfolder.c_str(), nullptr));
   DecoderSlot slot;
   for (const std::string& file : {subfolder, Path(folder, "missing.bmp")}) {
-    ASSERT_TRUE(slot.PrepareFile(file));
+    ASSERT_TRUE(slot.PrepareFile(Wide(file)));
     EXPECT_FALSE(slot.DecodePicture()) << file;
     EXPECT_FALSE(slot.Picture());
   }
@@ -319,21 +365,21 @@ TEST(SpiHostDecode, FailedDecodeKeepsTheSlotsPictureWithItsName) {
   const TestPicture picture = SmallPicture();
   const std::string bitmap = Path(folder, "old.bmp");
   test::WriteFileBytes(bitmap, BitmapFile(picture));
-  ASSERT_TRUE(slot.PrepareFile(bitmap));
+  ASSERT_TRUE(slot.PrepareFile(Wide(bitmap)));
   ASSERT_TRUE(slot.DecodePicture());
   const BitmapRef old = slot.Picture();
 
-  ASSERT_TRUE(slot.PrepareFile(WritePicture(folder, "pic.tst", picture)));
+  ASSERT_TRUE(slot.PrepareFile(Wide(WritePicture(folder, "pic.tst", picture))));
   EXPECT_FALSE(slot.DecodePicture());
   EXPECT_EQ(slot.Picture(), old);
-  EXPECT_EQ(slot.FileName(), bitmap);
+  EXPECT_EQ(slot.FileName(), Wide(bitmap));
 
   const std::string broken = Path(folder, "broken.bmp");
   test::WriteFileBytes(broken, "BM not a bitmap");
-  ASSERT_TRUE(slot.PrepareFile(broken));
+  ASSERT_TRUE(slot.PrepareFile(Wide(broken)));
   EXPECT_THROW(slot.DecodePicture(), BexError);
   EXPECT_EQ(slot.Picture(), old);
-  EXPECT_EQ(slot.FileName(), bitmap);
+  EXPECT_EQ(slot.FileName(), Wide(bitmap));
 }
 
 class SpiHostBogusAnswer : public testing::TestWithParam<const char*> {};
@@ -342,7 +388,7 @@ TEST_P(SpiHostBogusAnswer, FailsTheDecode) {
   const std::string folder = FolderWith("bogus", {"bogus.spi"});
   DecoderSlot slot;
   slot.LoadPlugins(folder);
-  ASSERT_TRUE(slot.PrepareFile(WritePicture(folder, "pic.tst", SmallPicture(), GetParam())));
+  ASSERT_TRUE(slot.PrepareFile(Wide(WritePicture(folder, "pic.tst", SmallPicture(), GetParam()))));
   EXPECT_FALSE(slot.DecodePicture());
   EXPECT_FALSE(slot.Picture());
 }
@@ -362,7 +408,7 @@ TEST_P(SpiHostSoundAnswer, DecodesThePixels) {
   DecoderSlot slot;
   slot.LoadPlugins(folder);
   const TestPicture picture = SmallPicture(3);
-  ASSERT_TRUE(slot.PrepareFile(WritePicture(folder, "pic.tst", picture, GetParam())));
+  ASSERT_TRUE(slot.PrepareFile(Wide(WritePicture(folder, "pic.tst", picture, GetParam()))));
   ASSERT_TRUE(slot.DecodePicture());
   ExpectPicture(slot, picture, picture.pixels);
 }
@@ -401,7 +447,7 @@ TEST(SpiHostDecode, ThirtyTwoBitAnswerWithAlphaShowsOverBlack) {
       {"alphaclear", {255, 0}},      // only clear and opaque, mixed
   };
   for (const auto& [variant, alpha] : cases) {
-    ASSERT_TRUE(slot.PrepareFile(WritePicture(folder, "pic.tst", picture, variant)));
+    ASSERT_TRUE(slot.PrepareFile(Wide(WritePicture(folder, "pic.tst", picture, variant))));
     ASSERT_TRUE(slot.DecodePicture()) << variant;
     ExpectPicture(slot, picture, OverBlack(picture, alpha));
   }
@@ -430,10 +476,10 @@ TEST_P(SpiHostMisbehavingModule, CostsOnlyItsFileAndTheNextFileIsRead) {
   slot.LoadPlugins(folder);
   const DWORD helper = slot.HelperProcessId();
 
-  const bool decoded = slot.PrepareFile(badFile) && slot.DecodePicture();
+  const bool decoded = slot.PrepareFile(Wide(badFile)) && slot.DecodePicture();
   EXPECT_EQ(decoded, misdeed.decodes);
   if (decoded) ExpectPicture(slot, bad, bad.pixels);
-  ASSERT_TRUE(slot.PrepareFile(goodFile));
+  ASSERT_TRUE(slot.PrepareFile(Wide(goodFile)));
   ASSERT_TRUE(slot.DecodePicture());
   ExpectPicture(slot, good, good.pixels);
   if (!misdeed.decodes) {
@@ -454,7 +500,7 @@ TEST(SpiHostLeaks, HelperThatGrewPastTheBoundIsReplacedAndTheViewerStaysFlat) {
   const uint64_t before = CommittedPrivateBytes();
   // 200 MB a call: the bound of 512 MiB is passed at the third.
   for (int i = 0; i < 4; ++i) {
-    ASSERT_TRUE(slot.PrepareFile(file));
+    ASSERT_TRUE(slot.PrepareFile(Wide(file)));
     helpers.push_back(slot.HelperProcessId());
     ASSERT_TRUE(slot.DecodePicture()) << i;
   }
@@ -470,11 +516,11 @@ TEST(SpiHostDecode, PictureHeldElsewhereOutlivesTheSlotsNextDecode) {
   slot.LoadPlugins(folder);
   const TestPicture first = SmallPicture(1);
   const TestPicture second{4, 6, Pattern(4, 6, 2)};
-  ASSERT_TRUE(slot.PrepareFile(WritePicture(folder, "first.tst", first)));
+  ASSERT_TRUE(slot.PrepareFile(Wide(WritePicture(folder, "first.tst", first))));
   ASSERT_TRUE(slot.DecodePicture());
   const BitmapRef shown = slot.Picture();
 
-  ASSERT_TRUE(slot.PrepareFile(WritePicture(folder, "second.tst", second)));
+  ASSERT_TRUE(slot.PrepareFile(Wide(WritePicture(folder, "second.tst", second))));
   ASSERT_TRUE(slot.DecodePicture());
   ExpectPicture(slot, second, second.pixels);
   slot.ReleasePicture();
@@ -500,15 +546,15 @@ TEST(SpiHostDecode, MemoryOfPicturesLetGoOfServesTheNextDecodes) {
   const std::string otherFile = WritePicture(folder, "other.tst", other);
   for (const auto& [file, picture] : {std::pair{smallFile, small}, std::pair{largeFile, large},
                                       std::pair{smallFile, small}, std::pair{otherFile, other}}) {
-    ASSERT_TRUE(slot.PrepareFile(file));
+    ASSERT_TRUE(slot.PrepareFile(Wide(file)));
     ASSERT_TRUE(slot.DecodePicture()) << file;
     ExpectPicture(slot, picture, picture.pixels);
     slot.ReleasePicture();
   }
-  ASSERT_TRUE(slot.PrepareFile(largeFile));
+  ASSERT_TRUE(slot.PrepareFile(Wide(largeFile)));
   ASSERT_TRUE(slot.DecodePicture());
   const BitmapRef held = slot.Picture();
-  ASSERT_TRUE(slot.PrepareFile(otherFile));
+  ASSERT_TRUE(slot.PrepareFile(Wide(otherFile)));
   ASSERT_TRUE(slot.DecodePicture());
   ExpectPicture(slot, other, other.pixels);
   EXPECT_EQ(PixelsOf(held), large.pixels);
@@ -523,7 +569,7 @@ TEST(SpiHostLoading, NewListReplacesTheOldAndUnloadsItsModules) {
   {
     DecoderSlot slot;
     slot.LoadPlugins(first);
-    ASSERT_TRUE(slot.PrepareFile(file));
+    ASSERT_TRUE(slot.PrepareFile(Wide(file)));
     EXPECT_TRUE(IsLoaded(slot, Path(first, "tst1.spi")));
 
     slot.LoadPlugins(second);
@@ -532,7 +578,7 @@ TEST(SpiHostLoading, NewListReplacesTheOldAndUnloadsItsModules) {
     EXPECT_EQ(slot.PluginCount(), 1u);
     EXPECT_EQ(slot.ChosenPlugin(), nullptr);
     EXPECT_EQ(slot.Folder(), second);
-    ASSERT_TRUE(slot.PrepareFile(file));
+    ASSERT_TRUE(slot.PrepareFile(Wide(file)));
     ASSERT_TRUE(slot.DecodePicture());
     ExpectPicture(slot, picture, Inverted(picture.pixels));
     helper = slot.HelperProcessId();
@@ -564,7 +610,7 @@ TEST(SpiHostLoading, FolderWithoutUsableModulesLeavesTheListAsItWas) {
     EXPECT_EQ(slot.PluginCount(), 1u) << other;
     EXPECT_EQ(slot.Folder(), other);
     EXPECT_TRUE(IsLoaded(slot, Path(folder, "tst1.spi")));
-    EXPECT_TRUE(slot.PrepareFile(file));
+    EXPECT_TRUE(slot.PrepareFile(Wide(file)));
   }
   EXPECT_FALSE(IsLoaded(slot, Path(unusable, "nopic.spi")));
 }
@@ -606,7 +652,7 @@ TEST(SpiHostLoading, ModulesLibrariesComeFromTheirOwnFolderNeverFromThePicturesF
     DecoderSlot slot;
     slot.LoadPlugins(together);
     ASSERT_EQ(slot.PluginCount(), 1u) << "the library beside the module was not found";
-    ASSERT_TRUE(slot.PrepareFile(file));
+    ASSERT_TRUE(slot.PrepareFile(Wide(file)));
     ASSERT_TRUE(slot.DecodePicture());
     ExpectPicture(slot, picture, picture.pixels);
   }
@@ -623,7 +669,7 @@ TEST(SpiHostLoading, EachSlotHasAHelperOfItsOwn) {
   for (size_t i = 0; i < slots.size(); ++i) {
     slots[i].emplace();
     slots[i]->LoadPlugins(folder);
-    ASSERT_TRUE(slots[i]->PrepareFile(file));
+    ASSERT_TRUE(slots[i]->PrepareFile(Wide(file)));
     helpers[i] = slots[i]->HelperProcessId();
     EXPECT_TRUE(IsLoaded(*slots[i], module));
   }
@@ -646,7 +692,7 @@ TEST(SpiHostLoading, ASlotWhoseDecodeWasGivenUpLoadsTheNextFolder) {
   const std::string file = WritePicture(first, "pic.tst", SmallPicture());
   DecoderSlots slots;
   slots.LoadPlugins(first);
-  slots.StartDecode(file, 0, nullptr, 0);
+  slots.StartDecode(Wide(file), 0, nullptr, 0);
   slots.CancelDecode(0);
   slots.LoadPlugins(second);
   EXPECT_TRUE(IsLoaded(slots[0], Path(second, "tst2.spi")));
@@ -663,7 +709,7 @@ TEST(SpiHostLoading, TheFourthSlotsHelperStartsWhenFirstNeeded) {
   for (int slot = 0; slot < 3; ++slot) EXPECT_NE(slots[slot].HelperProcessId(), 0u) << slot;
   EXPECT_EQ(slots[3].HelperProcessId(), 0u);
   EXPECT_EQ(slots[3].PluginCount(), 1u);
-  EXPECT_TRUE(slots.Decode(file, 3));
+  EXPECT_TRUE(slots.Decode(Wide(file), 3));
   EXPECT_TRUE(IsLoaded(slots[3], Path(folder, "tst1.spi")));
 }
 
@@ -691,7 +737,7 @@ TEST(SpiHostDecode, SlotEmptiedWhileTheWindowWaitsGivesTheDecodeUp) {
   const HWND window = CreateWindowExA(0, windowClass.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE,
                                       nullptr, nullptr, nullptr);
   ASSERT_NE(window, nullptr);
-  slots.StartDecode(file, 0, nullptr, 0);
+  slots.StartDecode(Wide(file), 0, nullptr, 0);
   // Handled while FinishDecode waits, as a close would be.
   std::thread closer([window] { SendMessageA(window, WM_APP, 0, 0); });
   const DWORD started = GetTickCount();
@@ -699,7 +745,7 @@ TEST(SpiHostDecode, SlotEmptiedWhileTheWindowWaitsGivesTheDecodeUp) {
   closer.join();
   EXPECT_LT(GetTickCount() - started, 4000u) << "not the whole slow decode";
   EXPECT_EQ(slots[0].Picture(), nullptr);
-  EXPECT_EQ(slots[0].FileName(), "");
+  EXPECT_EQ(slots[0].FileName(), L"");
   DestroyWindow(window);
 }
 

@@ -26,6 +26,22 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
 
 bool FileExists(const std::string& path) { return std::ifstream(path).good(); }
 
+void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  DWORD written = 0;
+  const bool ok =
+      file != INVALID_HANDLE_VALUE &&
+      WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+      written == bytes.size();
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  if (!ok) throw std::runtime_error("cannot write a file of a wide name");
+}
+
+bool FileExists(const std::wstring& path) {
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 std::vector<std::string> NonEmptyLines(const std::string& text) {
   std::vector<std::string> lines;
   std::istringstream in(text);

@@ -15,6 +15,9 @@ namespace bex::test {
 std::optional<std::string> ReadFileBytes(const std::string& path);
 // Writes bytes to path, replacing the file; throws std::runtime_error on failure.
 void WriteFileBytes(const std::string& path, const std::string& bytes);
+// The same for a path of any characters (UTF-16).
+void WriteFileBytes(const std::wstring& path, const std::string& bytes);
+bool FileExists(const std::wstring& path);
 bool FileExists(const std::string& path);
 
 // The content of a file that another process replaces whole, once it has
