@@ -102,10 +102,13 @@ class DeleteAndCopy : public ::testing::Test {
     }
   }
 
-  std::string Journal() const { return ReadFileBytes(program_ + "\\UNDO.DAT").value_or("(none)"); }
+  // The journal's lines (after the UTF-8 mark).
+  std::string Journal() const {
+    return WithoutUtf8Mark(ReadFileBytes(program_ + "\\UNDO.DAT").value_or("(none)"));
+  }
   // The undo journal once the viewer has written what it is expected to.
   std::string JournalBecomes(const std::string& expected) const {
-    return ContentOnceSized(program_ + "\\UNDO.DAT", expected);
+    return WithoutUtf8Mark(ContentOnceSized(program_ + "\\UNDO.DAT", kUtf8Mark + expected));
   }
 
   Viewer Show(char letter) const {

@@ -194,10 +194,13 @@ class Move : public ::testing::Test {
     return content.value_or("(none)");
   }
 
-  std::string Journal() const { return ReadFileBytes(DataFile("UNDO.DAT")).value_or("(none)"); }
+  // The journal's lines (after the UTF-8 mark).
+  std::string Journal() const {
+    return WithoutUtf8Mark(ReadFileBytes(DataFile("UNDO.DAT")).value_or("(none)"));
+  }
   // The undo journal once the viewer has written what it is expected to.
   std::string JournalBecomes(const std::string& expected) const {
-    return ContentOnceSized(DataFile("UNDO.DAT"), expected);
+    return WithoutUtf8Mark(ContentOnceSized(DataFile("UNDO.DAT"), kUtf8Mark + expected));
   }
 
   // Presses U and waits until the file that came back shows.
@@ -699,7 +702,7 @@ TEST_F(Move, AJournalThatDoesNotReadIsNotReplacedAndUSaysWhy) {
   holder.reset();
   EXPECT_EQ(viewer.WaitForTitle("b.bmp [100%]"), "b.bmp [100%]");
   EXPECT_TRUE(FileExists(keep + "\\a.bmp")) << "the move stands";
-  EXPECT_EQ(Journal(), journal);
+  EXPECT_EQ(ReadFileBytes(DataFile("UNDO.DAT")), journal);
 }
 
 // 😀.bmp, whose name code page 932 cannot hold, moves into a registered
@@ -729,6 +732,24 @@ TEST_F(Move, ANameCodePage932CannotHoldMovesIntoARegisteredFolderAndComesBackWit
   viewer.PressKey('U');
   EXPECT_EQ(viewer.WaitForWideTitle(title), title);
   EXPECT_TRUE(FileExists(emoji));
+
+  // Into a folder code page 932 cannot hold, named in the save dialog, the
+  // move works; only its history line is left out, and the user is told.
+  const std::wstring cafe = FromCp932(program_) + L"\\caf\u00e9";
+  ASSERT_TRUE(CreateDirectoryW(cafe.c_str(), nullptr));
+  const std::optional<std::string> history = ReadFileBytes(DataFile("R_DIR.DAT"));
+  const HWND again = ChooseInMoveMenu(viewer, {'A'}, keep);
+  const std::wstring target = cafe + L"\\\U0001F600.bmp";
+  SendMessageTimeoutW(GetDlgItem(again, kFileNameField), WM_SETTEXT, 0,
+                      reinterpret_cast<LPARAM>(target.c_str()), SMTO_ABORTIFHUNG, kWaitMs, nullptr);
+  PostMessageA(again, WM_COMMAND, IDOK, 0);
+  const MessageBoxInfo box = viewer.WaitForMessageBox("メッセージ");
+  EXPECT_NE(box.text.find("移動先の履歴に記録しませんでした"), std::string::npos) << box.text;
+  viewer.Answer(box, IDOK);
+  EXPECT_TRUE(FileExists(target));
+  EXPECT_FALSE(FileExists(emoji));
+  EXPECT_EQ(ReadFileBytes(DataFile("R_DIR.DAT")), history);
+  EXPECT_EQ(ReadFileBytes(DataFile("M_DIR.DAT")), destinations);
 }
 
 }  // namespace

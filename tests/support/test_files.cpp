@@ -95,6 +95,12 @@ std::string IniFile::Text() const {
 
 void IniFile::WriteTo(const std::string& path) const { WriteFileBytes(path, Text()); }
 
+std::string WithoutUtf8Mark(const std::string& content) {
+  const std::string mark = kUtf8Mark;
+  return content.compare(0, mark.size(), mark) == 0 ? content.substr(mark.size())
+                                                    : "(no UTF-8 mark) " + content;
+}
+
 std::string ContentOnceSized(const std::string& path, const std::string& expected) {
   WaitUntil([&] {
     WIN32_FILE_ATTRIBUTE_DATA data{};
