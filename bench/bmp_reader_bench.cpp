@@ -5,8 +5,8 @@
 #include <map>
 #include <vector>
 
-#include "../tests/image/bmp_builder.h"
-#include "image/bmp_reader.h"
+#include "../tests/decoding/bmp_builder.h"
+#include "decoding/bmp_reader.h"
 
 namespace {
 

@@ -23,7 +23,7 @@
 
 #include "common/code_page_win.h"
 #include "common/memory_win.h"
-#include "image/spi_host_win.h"
+#include "decoding/spi_host_win.h"
 #include "support/test_files.h"
 #include "support/test_pictures.h"
 #include "support/viewer_driver.h"

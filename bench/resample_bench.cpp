@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "image/resample.h"
+#include "display/resample.h"
 
 namespace {
 

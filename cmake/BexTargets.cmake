@@ -18,7 +18,7 @@ endfunction()
 # All logic libraries that exist, for linking the program and tests.
 function(bex_all_logic out)
   set(libs)
-  foreach(sub app move filelist image common)
+  foreach(sub app move filelist decoding display shared common)
     if(TARGET bex_${sub}_logic)
       list(APPEND libs bex_${sub}_logic)
     endif()

@@ -6,7 +6,7 @@ include(CTest)
 bex_all_logic(BEX_LOGIC_LIBS)
 
 # One GoogleTest program per subsystem: tests/<sub>/*_test.cpp.
-foreach(sub common image filelist move app)
+foreach(sub common shared display decoding filelist move app)
   file(GLOB tests CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${sub}/*_test.cpp)
   if(tests)
     add_executable(bex_${sub}_tests ${tests})

@@ -25,7 +25,7 @@ add_custom_command(OUTPUT ${BEX_ICON}
   DEPENDS ${PROJECT_SOURCE_DIR}/tools/make_icon.sh
   COMMENT "Drawing the program icon")
 set_source_files_properties(${PROJECT_SOURCE_DIR}/src/app/bex.rc PROPERTIES
-  OBJECT_DEPENDS "${BEX_ICON};${PROJECT_SOURCE_DIR}/src/app/bex.exe.manifest;${PROJECT_SOURCE_DIR}/src/common/version.h")
+  OBJECT_DEPENDS "${BEX_ICON};${PROJECT_SOURCE_DIR}/src/app/bex.exe.manifest;${PROJECT_SOURCE_DIR}/src/shared/version.h")
 
 add_executable(bex WIN32 ${PROJECT_SOURCE_DIR}/src/app/main_win.cpp
                          ${PROJECT_SOURCE_DIR}/src/app/bex.rc ${BEX_ICON})
@@ -36,7 +36,7 @@ target_link_libraries(bex PRIVATE bex_win)
 target_link_options(bex PRIVATE -Wl,--large-address-aware)
 
 # The plug-in helper that the viewer starts beside itself for the modules' calls.
-add_executable(bexspi WIN32 ${PROJECT_SOURCE_DIR}/src/image/plugin_helper_main_win.cpp)
+add_executable(bexspi WIN32 ${PROJECT_SOURCE_DIR}/src/plugin_helper/plugin_helper_main_win.cpp)
 target_compile_options(bexspi PRIVATE ${BEX_WARNINGS} ${BEX_CHARSET})
 target_link_libraries(bexspi PRIVATE bex_win)
 target_link_options(bexspi PRIVATE -Wl,--large-address-aware)
@@ -69,7 +69,7 @@ target_link_libraries(bex_test_support PUBLIC bex_win gtest version)
 # Win32 tests of the platform layer: tests/<sub>/*_wintest.cpp, one program
 # per subsystem; end-to-end tests: tests/e2e/*.cpp. All run under Wine
 # (tools/test.sh prepares the prefix and the display).
-foreach(sub common image filelist move app plugins e2e)
+foreach(sub common shared display decoding filelist move app plugins e2e)
   if(sub STREQUAL "e2e")
     file(GLOB tests CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/e2e/*.cpp)
   else()

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "image/bmp_reader.h"
+#include "decoding/bmp_reader.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "image/helper_protocol.h"
+#include "decoding/helper_protocol.h"
 
 namespace bex {
 namespace {

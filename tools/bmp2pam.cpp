@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "image/bmp_reader.h"
+#include "decoding/bmp_reader.h"
 
 namespace {
 

@@ -44,7 +44,7 @@
 #include <string_view>
 #include <vector>
 
-#include "image/spi_host_win.h"
+#include "decoding/spi_host_win.h"
 
 using bex::SpiPictureInfo;
 

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <type_traits>
 
-#include "image/alpha_over_black.h"
+#include "shared/alpha_over_black.h"
 
 namespace bex::wicspi {
 namespace {

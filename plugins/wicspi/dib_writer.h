@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "common/picture_limits.h"
+#include "shared/picture_limits.h"
 
 namespace bex::wicspi {
 

@@ -5,12 +5,12 @@
 
 #include "app/help_window_win.h"
 #include "app/main_window_win.h"
+#include "app/open_image_win.h"
 #include "app/settings_file_win.h"
 #include "common/files_win.h"
 #include "common/message_box_win.h"
-#include "common/version.h"
 #include "filelist/keyboard_win.h"
-#include "image/open_image_win.h"
+#include "shared/version.h"
 
 namespace bex {
 

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "common/table_dialog_win.h"
 
 namespace bex {
@@ -17,7 +19,12 @@ class HelpWindow : public TableDialog {
 
  protected:
   void OnCreate() override;
+  void OnRescaled() override;
   bool PreviewKey(HWND target, UINT msg, WPARAM key) override;
+
+ private:
+  // The help text as the view holds it before its wrapped lines are split.
+  std::wstring text_;
 };
 
 }  // namespace bex

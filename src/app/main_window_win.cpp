@@ -4,12 +4,12 @@
 
 #include <shellapi.h>
 
+#include "app/open_image_win.h"
 #include "common/bex_error.h"
 #include "common/dpi_win.h"
 #include "common/files_win.h"
 #include "common/message_box_win.h"
 #include "common/program_icon_win.h"
-#include "image/open_image_win.h"
 
 namespace bex {
 namespace {

@@ -12,13 +12,13 @@
 
 #include "app/file_arrivals_win.h"
 #include "app/options_win.h"
+#include "decoding/decoder_slots_win.h"
+#include "display/mouse_win.h"
+#include "display/picture_view_win.h"
 #include "filelist/command_menu_win.h"
 #include "filelist/commands.h"
 #include "filelist/folder_stepper_win.h"
 #include "filelist/key_map.h"
-#include "image/decoder_slots_win.h"
-#include "image/mouse_win.h"
-#include "image/picture_view_win.h"
 #include "move/filing_win.h"
 
 namespace bex {

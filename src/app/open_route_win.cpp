@@ -2,11 +2,11 @@
 // a path into the shown slot, moving the shown file to a destination, and
 // bringing back a file moved or deleted before.
 #include "app/main_window_win.h"
+#include "app/open_image_win.h"
 #include "common/code_page_win.h"
 #include "common/files_win.h"
 #include "common/message_box_win.h"
 #include "common/wide_text.h"
-#include "image/open_image_win.h"
 
 namespace bex {
 

@@ -2,7 +2,7 @@
 // type and default; reading and writing both go through these declarations.
 #pragma once
 
-#include "common/version.h"
+#include "shared/version.h"
 
 namespace bex {
 

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <cstring>
+
 #include "common/program_icon_win.h"
 
 namespace bex {
@@ -11,6 +13,9 @@ struct KindStyle {
   const char* className;
   DWORD style;
   DWORD exStyle;
+  // A Unicode control: the character positions it tells (EM_LINEINDEX)
+  // count characters, not the bytes of code page 932.
+  bool unicode = false;
 };
 
 KindStyle StyleOf(ControlKind kind) {
@@ -42,9 +47,25 @@ KindStyle StyleOf(ControlKind kind) {
     case ControlKind::kTabs:
       return {WC_TABCONTROLA, kChild | WS_CLIPSIBLINGS, 0};
     case ControlKind::kTextView:
-      return {"EDIT", kFocusable | WS_VSCROLL | ES_MULTILINE | ES_READONLY, WS_EX_CLIENTEDGE};
+      return {"EDIT", kFocusable | WS_VSCROLL | ES_MULTILINE | ES_READONLY, WS_EX_CLIENTEDGE, true};
   }
   return {"STATIC", kChild, 0};
+}
+
+// The control of c in dialog, not yet placed.
+HWND CreateControl(HWND dialog, const ControlSpec& c) {
+  const KindStyle ks = StyleOf(c.kind);
+  const auto id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id));
+  const char* caption = c.caption ? c.caption : "";
+  if (!ks.unicode) {
+    return CreateWindowExA(ks.exStyle, ks.className, caption, ks.style, 0, 0, 0, 0, dialog, id,
+                           GetModuleHandleA(nullptr), nullptr);
+  }
+  const std::wstring className(ks.className, ks.className + std::strlen(ks.className));
+  HWND control = CreateWindowExW(ks.exStyle, className.c_str(), L"", ks.style, 0, 0, 0, 0, dialog,
+                                 id, GetModuleHandleA(nullptr), nullptr);
+  SetWindowTextA(control, caption);
+  return control;
 }
 
 // The dialogs' fonts are 12 pixels high at 96 dpi.
@@ -119,12 +140,7 @@ int TableDialog::ShowModal(HWND owner) {
 
 // The controls are placed by LayOut.
 void TableDialog::CreateControls() {
-  for (const ControlSpec& c : controls_) {
-    const KindStyle ks = StyleOf(c.kind);
-    CreateWindowExA(ks.exStyle, ks.className, c.caption ? c.caption : "", ks.style, 0, 0, 0, 0,
-                    hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
-                    GetModuleHandleA(nullptr), nullptr);
-  }
+  for (const ControlSpec& c : controls_) CreateControl(hwnd_, c);
   ShowPage(1);
 }
 

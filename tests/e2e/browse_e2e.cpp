@@ -3,9 +3,11 @@
 // of showing and decoding ahead, zoom keys and the typed-zoom dialog, the
 // picture following the window, the keys that move the window or scroll the
 // picture, menu shortcuts while the menu is closed, the sort dialog, the
-// message for a folder without pictures, and the help window of F1.
+// message for a folder without pictures, and the help window of F1 with its
+// wrapped descriptions.
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -701,6 +703,87 @@ TEST_F(WideNames, DOnCafeWithAnAccentDeletesItAndKeepsCafe) {
   EXPECT_TRUE(DeletesTheShownFile(viewer));
   EXPECT_FALSE(FileExists(WidePicture(L"caf\u00e9.bmp")));
   EXPECT_TRUE(FileExists(WidePicture(L"cafe.bmp")));
+}
+
+std::wstring Wide(const std::string& cp932) {
+  std::wstring wide(cp932.size(), L'\0');
+  wide.resize(MultiByteToWideChar(932, 0, cp932.data(), static_cast<int>(cp932.size()), wide.data(),
+                                  static_cast<int>(wide.size())));
+  return wide;
+}
+
+LRESULT AskControl(HWND control, UINT message, WPARAM wParam) {
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(control, message, wParam, 0, SMTO_ABORTIFHUNG, kWaitMs, &result);
+  return static_cast<LRESULT>(result);
+}
+
+// A line of a multi-line edit control as the control shows it.
+struct ShownLine {
+  std::wstring text;    // without its line break
+  bool startsTextLine;  // false where the control wrapped the line above
+  int firstX;           // left edge of its first character after leading tabs
+  int lastColumnX;      // left edge of its first character after its last tab
+};
+
+// The shown lines of an edit control, blank ones left out.
+std::vector<ShownLine> ShownLines(HWND edit) {
+  const std::wstring text = Wide(ControlText(edit));
+  auto leftOf = [&](size_t at) {
+    return static_cast<int>(static_cast<short>(LOWORD(AskControl(edit, EM_POSFROMCHAR, at))));
+  };
+  const int count = static_cast<int>(AskControl(edit, EM_GETLINECOUNT, 0));
+  std::vector<ShownLine> lines;
+  for (int i = 0; i < count; ++i) {
+    const size_t start = AskControl(edit, EM_LINEINDEX, i);
+    const size_t end = i + 1 < count ? AskControl(edit, EM_LINEINDEX, i + 1) : text.size();
+    std::wstring line = text.substr(start, end - start);
+    while (!line.empty() && (line.back() == L'\n' || line.back() == L'\r')) line.pop_back();
+    const size_t first = line.find_first_not_of(L'\t');
+    if (first == std::wstring::npos) continue;
+    const size_t lastTab = line.rfind(L'\t');
+    const size_t lastColumn = lastTab == std::wstring::npos ? first : lastTab + 1;
+    lines.push_back({line, start == 0 || text[start - 1] == L'\n', leftOf(start + first),
+                     leftOf(start + lastColumn)});
+  }
+  return lines;
+}
+
+// Whether a shown line is the start of a line of the help text.
+bool BeginsAHelpLine(const ShownLine& line) {
+  if (!line.startsTextLine) return false;
+  std::istringstream help(HelpText());
+  for (std::string row; std::getline(help, row);) {
+    if (Wide(row).rfind(line.text, 0) == 0) return true;
+  }
+  return false;
+}
+
+// A description too long for the window wraps within its own column: every
+// shown line either starts a line of the help text or goes on with the
+// description above it, under that description's first character.
+TEST_F(Browse, F1KeepsAWrappedDescriptionInItsColumn) {
+  WriteSolidBmp(Picture("a.bmp"), 220, 150, kRed);
+  for (const int dpi : {96, 144}) {
+    std::optional<DisplayDpiForNewProcesses> display;
+    if (dpi != 96) display.emplace(dpi);
+    Viewer viewer = StartOn("a.bmp");
+    viewer.PressKey(VK_F1);
+    const HWND help = viewer.WaitForDialog("ﾍﾙﾌﾟ");
+    int descriptionX = -1;
+    size_t continued = 0;
+    for (const ShownLine& line : ShownLines(Control(help, "Edit"))) {
+      if (BeginsAHelpLine(line)) {
+        descriptionX = line.lastColumnX;
+        continue;
+      }
+      ++continued;
+      EXPECT_EQ(line.firstX, descriptionX) << dpi << " dpi: " << line.text;
+    }
+    EXPECT_GT(continued, 0u) << dpi << " dpi: some description wraps";
+    viewer.PressKey(VK_ESCAPE);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(help); }));
+  }
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // Deleting the shown file and copying its picture under Wine, driven from
 // outside: the question, the recycle bin, the refused second delete, the step
 // past the deleted file, the delete undone with U, and the clipboard at full
-// and at displayed size.
+// and at displayed size, or kept as it was when the copy is too large.
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <optional>
@@ -295,6 +295,31 @@ TEST_F(DeleteAndCopy, CopiesThePictureAsDisplayedAndAtFullSize) {
   ASSERT_TRUE(full);
   EXPECT_EQ(full->cx, 1000);
   EXPECT_EQ(full->cy, 800);
+}
+
+// Copies that cannot be made: at 5000 % the displayed picture (50000 x 40000)
+// is beyond the 2 GiB a bitmap may take; at 2000 % it is drawn (1.28 GB), but
+// the clipboard's copy does not fit beside it in the 32-bit viewer.
+TEST_F(DeleteAndCopy, ACopyTooLargeToMakeSaysSoAndLeavesTheClipboardAlone) {
+  WriteSolidBmp(Picture('a'), 1000, 800, Rgb{0, 128, 255});
+  Viewer viewer = Show('a');
+  for (const std::string zoom : {"5000", "2000"}) {
+    viewer.PressKey('0', kShift);
+    SetControlText(FindWindowExA(viewer.WaitForDialog("入力値"), nullptr, "Edit", nullptr), zoom);
+    viewer.PressKey(VK_RETURN);
+    const std::string title = Name('a') + " [" + zoom + "%]";
+    ASSERT_EQ(viewer.WaitForTitle(title), title);
+    PutTextOnTheClipboard("kept");
+
+    viewer.PressKey('C', kCtrl);
+    const MessageBoxInfo box = viewer.WaitForMessageBox("コピーエラー");
+    EXPECT_EQ(box.text,
+              "表示中の画像が大きすぎるため、クリップボードへコピーできませんでした。\n"
+              "倍率を下げてからコピーしてください。")
+        << zoom;
+    viewer.Answer(box, IDOK);
+    EXPECT_EQ(ClipboardText(), "kept") << zoom;
+  }
 }
 
 TEST_F(DeleteAndCopy, CopyingBeforeAnyPictureLeavesTheClipboardAlone) {

@@ -1,0 +1,227 @@
+#include "decoding/helper_protocol.h"
+
+#include <algorithm>
+
+namespace bex {
+namespace {
+
+constexpr uint32_t kFrameMagic = 0x31584542;  // "BEX1"
+constexpr size_t kHeaderBytes = 16;
+
+void AppendWord(std::string& bytes, uint32_t value) {
+  for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+
+uint32_t WordAt(const std::string& bytes, size_t at) {
+  uint32_t value = 0;
+  for (int i = 3; i >= 0; --i) {
+    value = value << 8 | static_cast<unsigned char>(bytes[at + static_cast<size_t>(i)]);
+  }
+  return value;
+}
+
+bool IsKnownCall(uint32_t call) {
+  return call >= static_cast<uint32_t>(HelperCall::kLoadFolder) &&
+         call <= static_cast<uint32_t>(HelperCall::kDecode);
+}
+
+// A whole payload of fields followed by nothing else, or none.
+template <typename Parse>
+auto ReadWhole(const std::string& payload, Parse parse)
+    -> decltype(parse(std::declval<PayloadReader&>())) {
+  PayloadReader reader(payload);
+  auto result = parse(reader);
+  if (!result || !reader.AtEnd()) return std::nullopt;
+  return result;
+}
+
+template <typename Content, typename ReadContent>
+std::optional<Answer<Content>> ReadAnswer(const std::string& payload, ReadContent readContent) {
+  return ReadWhole(payload, [&](PayloadReader& r) -> std::optional<Answer<Content>> {
+    std::optional<Content> content = readContent(r);
+    if (!content) return std::nullopt;
+    const std::optional<uint32_t> memory = r.Word();
+    if (!memory) return std::nullopt;
+    return Answer<Content>{std::move(*content), *memory};
+  });
+}
+
+}  // namespace
+
+std::string EncodeFrame(const Frame& frame) {
+  std::string bytes;
+  bytes.reserve(kHeaderBytes + frame.payload.size());
+  AppendWord(bytes, kFrameMagic);
+  AppendWord(bytes, frame.id);
+  AppendWord(bytes, static_cast<uint32_t>(frame.call));
+  AppendWord(bytes, static_cast<uint32_t>(frame.payload.size()));
+  bytes += frame.payload;
+  return bytes;
+}
+
+void FrameReader::Feed(const char* bytes, size_t count) {
+  if (!broken_) pending_.append(bytes, count);
+}
+
+std::optional<Frame> FrameReader::Next() {
+  if (broken_ || pending_.size() < kHeaderBytes) return std::nullopt;
+  const uint32_t length = WordAt(pending_, 12);
+  if (WordAt(pending_, 0) != kFrameMagic || !IsKnownCall(WordAt(pending_, 8)) ||
+      length > kMaxPayloadBytes) {
+    broken_ = true;
+    pending_.clear();
+    return std::nullopt;
+  }
+  if (pending_.size() < kHeaderBytes + length) return std::nullopt;
+  Frame frame;
+  frame.id = WordAt(pending_, 4);
+  frame.call = static_cast<HelperCall>(WordAt(pending_, 8));
+  frame.payload = pending_.substr(kHeaderBytes, length);
+  pending_.erase(0, kHeaderBytes + length);
+  return frame;
+}
+
+PayloadWriter& PayloadWriter::Word(uint32_t value) {
+  AppendWord(bytes_, value);
+  return *this;
+}
+
+PayloadWriter& PayloadWriter::Text(const std::string& text) {
+  Word(static_cast<uint32_t>(text.size()));
+  bytes_ += text;
+  return *this;
+}
+
+std::optional<uint32_t> PayloadReader::Word() {
+  if (bytes_.size() - at_ < 4) return std::nullopt;
+  const uint32_t value = WordAt(bytes_, at_);
+  at_ += 4;
+  return value;
+}
+
+std::optional<std::string> PayloadReader::Text() {
+  const std::optional<uint32_t> length = Word();
+  if (!length || bytes_.size() - at_ < *length) return std::nullopt;
+  std::string text = bytes_.substr(at_, *length);
+  at_ += *length;
+  return text;
+}
+
+std::string LoadFolderRequest(const std::string& folder) {
+  return PayloadWriter().Text(folder).Bytes();
+}
+
+std::string AskRequest(const std::string& file) { return PayloadWriter().Text(file).Bytes(); }
+
+std::string DecodeRequest(uint32_t module, const std::string& file, uint32_t spare,
+                          uint32_t spareBytes) {
+  return PayloadWriter().Word(module).Text(file).Word(spare).Word(spareBytes).Bytes();
+}
+
+std::optional<LoadFolderArgs> ReadLoadFolderRequest(const std::string& payload) {
+  return ReadWhole(payload, [](PayloadReader& r) -> std::optional<LoadFolderArgs> {
+    std::optional<std::string> folder = r.Text();
+    if (!folder) return std::nullopt;
+    return LoadFolderArgs{std::move(*folder)};
+  });
+}
+
+std::optional<AskArgs> ReadAskRequest(const std::string& payload) {
+  return ReadWhole(payload, [](PayloadReader& r) -> std::optional<AskArgs> {
+    std::optional<std::string> file = r.Text();
+    if (!file) return std::nullopt;
+    return AskArgs{std::move(*file)};
+  });
+}
+
+std::optional<DecodeArgs> ReadDecodeRequest(const std::string& payload) {
+  return ReadWhole(payload, [](PayloadReader& r) -> std::optional<DecodeArgs> {
+    const std::optional<uint32_t> module = r.Word();
+    std::optional<std::string> file = r.Text();
+    const std::optional<uint32_t> spare = r.Word();
+    const std::optional<uint32_t> spareBytes = r.Word();
+    if (!module || !file || !spare || !spareBytes) return std::nullopt;
+    return DecodeArgs{*module, std::move(*file), *spare, *spareBytes};
+  });
+}
+
+std::string ModulesReply(const std::vector<std::string>& names, uint32_t memoryMiB) {
+  PayloadWriter writer;
+  writer.Word(static_cast<uint32_t>(names.size()));
+  for (const std::string& name : names) writer.Text(name);
+  return writer.Word(memoryMiB).Bytes();
+}
+
+std::string ChoiceReply(uint32_t module, uint32_t memoryMiB) {
+  return PayloadWriter().Word(module).Word(memoryMiB).Bytes();
+}
+
+std::string PictureReplyPayload(const PictureReply& picture, uint32_t memoryMiB) {
+  return PayloadWriter()
+      .Word(picture.decoded ? 1 : 0)
+      .Word(picture.width)
+      .Word(picture.height)
+      .Word(picture.pixels)
+      .Word(memoryMiB)
+      .Bytes();
+}
+
+std::optional<Answer<std::vector<std::string>>> ReadModulesReply(const std::string& payload) {
+  return ReadAnswer<std::vector<std::string>>(
+      payload, [](PayloadReader& r) -> std::optional<std::vector<std::string>> {
+        const std::optional<uint32_t> count = r.Word();
+        if (!count) return std::nullopt;
+        std::vector<std::string> names;
+        for (uint32_t i = 0; i < *count; ++i) {
+          std::optional<std::string> name = r.Text();
+          if (!name) return std::nullopt;
+          names.push_back(std::move(*name));
+        }
+        return names;
+      });
+}
+
+std::optional<Answer<uint32_t>> ReadChoiceReply(const std::string& payload) {
+  return ReadAnswer<uint32_t>(payload, [](PayloadReader& r) { return r.Word(); });
+}
+
+std::optional<Answer<PictureReply>> ReadPictureReply(const std::string& payload) {
+  return ReadAnswer<PictureReply>(payload, [](PayloadReader& r) -> std::optional<PictureReply> {
+    const std::optional<uint32_t> decoded = r.Word();
+    const std::optional<uint32_t> width = r.Word();
+    const std::optional<uint32_t> height = r.Word();
+    const std::optional<uint32_t> pixels = r.Word();
+    if (!decoded || !width || !height || !pixels || *decoded > 1) return std::nullopt;
+    return PictureReply{*decoded == 1, *width, *height, *pixels};
+  });
+}
+
+uint32_t RequestLedger::Start(HelperCall call) {
+  const uint32_t id = nextId_++;
+  if (nextId_ == 0) nextId_ = 1;
+  requests_.push_back({id, call, false});
+  return id;
+}
+
+void RequestLedger::Cancel(uint32_t id) {
+  for (Request& request : requests_) {
+    if (request.id == id) request.cancelled = true;
+  }
+}
+
+// The helper answers in the order it was asked: a reply settles the oldest
+// request or none.
+RequestLedger::Verdict RequestLedger::Settle(const Frame& reply) {
+  if (requests_.empty()) return Verdict::kUnexpected;
+  const Request oldest = requests_.front();
+  if (oldest.id != reply.id || oldest.call != reply.call) return Verdict::kUnexpected;
+  requests_.pop_front();
+  return oldest.cancelled ? Verdict::kStale : Verdict::kAnswer;
+}
+
+bool RequestLedger::Waiting(uint32_t id) const {
+  return std::any_of(requests_.begin(), requests_.end(),
+                     [id](const Request& r) { return r.id == id && !r.cancelled; });
+}
+
+}  // namespace bex

@@ -1,0 +1,389 @@
+#include "decoding/spi_host_win.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <utility>
+
+#include "common/bex_error.h"
+#include "common/code_page_win.h"
+#include "common/cp932.h"
+#include "common/files_win.h"
+#include "common/module_function_win.h"
+#include "common/wide_text.h"
+#include "decoding/bmp_reader.h"
+#include "shared/alpha_over_black.h"
+
+namespace bex {
+
+namespace {
+
+constexpr char kBitmapRejected[] = "ビットマップイメージが不正です";
+
+// Bitmap files beyond this are not read: the file's bytes and the picture
+// must both fit in a 32-bit process, and no valid bitmap within
+// kMaxPicturePixels comes near it.
+constexpr uint64_t kMaxBitmapFileBytes = 1536ull << 20;
+constexpr DWORD kReadChunkBytes = 16u << 20;
+
+// The file handle of the modules' question, as _lopen gave it: read access,
+// no sharing denied.
+HANDLE OpenForQuestion(const std::wstring& path) {
+  return CreateFileW(path.c_str(), GENERIC_READ,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// A module loads from its full path, and the libraries it imports are looked
+// for in its own folder first; the current directory, which is the folder of
+// the pictures being viewed, is out of the search (see the entry point).
+// Without SEM_FAILCRITICALERRORS the system may show its own error box for a
+// module that lacks a library it depends on.
+HMODULE LoadModuleQuietly(const std::wstring& path) {
+  const std::wstring full = FullPath(path);
+  if (full.empty()) return nullptr;
+  DWORD previous = 0;
+  SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &previous);
+  HMODULE module = LoadLibraryExW(full.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  SetThreadErrorMode(previous, nullptr);
+  return module;
+}
+
+std::unique_ptr<PluginModule> LoadUsableModule(const std::wstring& folder,
+                                               const std::wstring& name) {
+  HMODULE module = LoadModuleQuietly(JoinPath(folder, name));
+  if (!module) return nullptr;
+  auto plugin = std::make_unique<PluginModule>(module, WideToUtf8(name));
+  // A module that cannot answer both steps of a decode could only win the
+  // choice and then fail the file that a later module would have read.
+  if (!plugin->IsSupported || !plugin->GetPictureInfo || !plugin->GetPicture) return nullptr;
+  return plugin;
+}
+
+bool FileOpensForReading(const std::wstring& path) {
+  const HANDLE file = OpenForQuestion(path);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(file);
+  return true;
+}
+
+// The input kinds of the interface (flag bits 0-2): a file name with an
+// offset, or the file's bytes in memory with their count.
+constexpr unsigned kFileInput = 0;
+constexpr unsigned kMemoryInput = 1;
+// IsSupported's memory input holds the file's first 2 KiB.
+constexpr size_t kMemoryQuestionBytes = 2048;
+// The count of memory input is a long.
+constexpr size_t kMaxMemoryInputBytes = 0x7FFFFFFF;
+
+// The name a module reading memory input is told, for modules that look at
+// the extension: the bare name when code page 932 holds it, else only its
+// extension, else nothing. Never a look-alike of another file's name.
+std::string MemoryInputName(const std::wstring& path) {
+  const std::wstring_view name = FileNamePart(path);
+  if (auto exact = ExactCp932(name)) return *exact;
+  const size_t dot = name.rfind(L'.');
+  if (dot == std::wstring_view::npos) return std::string();
+  return ExactCp932(name.substr(dot)).value_or(std::string());
+}
+
+bool IsPlausibleSize(int64_t width, int64_t height) {
+  return width > 0 && height > 0 && static_cast<uint64_t>(width * height) <= kMaxPicturePixels;
+}
+
+// A memory block handed over by a module: locked while the host reads it,
+// then unlocked and freed. A null handle or a failed lock leaves it empty.
+class HandedBlock {
+ public:
+  explicit HandedBlock(HLOCAL handle)
+      : handle_(handle),
+        data_(handle ? static_cast<uint8_t*>(GlobalLock(handle)) : nullptr),
+        size_(data_ ? GlobalSize(handle) : 0) {}
+  ~HandedBlock() {
+    if (data_) GlobalUnlock(handle_);
+    if (handle_) GlobalFree(handle_);
+  }
+  HandedBlock(const HandedBlock&) = delete;
+  HandedBlock& operator=(const HandedBlock&) = delete;
+
+  const uint8_t* Data() const { return data_; }
+  // The block is the host's now: it may change the picture in place.
+  uint8_t* MutableData() const { return data_; }
+  size_t Size() const { return size_; }
+
+ private:
+  HLOCAL handle_;
+  uint8_t* data_;
+  size_t size_;
+};
+
+bool IsKnownEncoding(const BITMAPINFOHEADER& header) {
+  const WORD bits = header.biBitCount;
+  switch (header.biCompression) {
+    case BI_RGB:
+      return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
+    // Run-length data is stored bottom-up only.
+    case BI_RLE8:
+      return bits == 8 && header.biHeight > 0;
+    case BI_RLE4:
+      return bits == 4 && header.biHeight > 0;
+    case BI_BITFIELDS:
+      return bits == 16 || bits == 32;
+    default:
+      return false;
+  }
+}
+
+// Bytes of header, colour masks and colour table that SetDIBits reads from
+// the information block, or nothing for an impossible colour count.
+std::optional<uint64_t> InfoBytesNeeded(const BITMAPINFOHEADER& header) {
+  const uint32_t defaultColours = header.biBitCount <= 8 ? 1u << header.biBitCount : 0;
+  const uint32_t colours = header.biClrUsed ? header.biClrUsed : defaultColours;
+  if (colours > 256) return std::nullopt;
+  const bool masksFollowHeader =
+      header.biCompression == BI_BITFIELDS && header.biSize == sizeof(BITMAPINFOHEADER);
+  return uint64_t{header.biSize} + (masksFollowHeader ? 3 * sizeof(DWORD) : 0) +
+         uint64_t{colours} * sizeof(RGBQUAD);
+}
+
+// Bytes of pixel data that SetDIBits reads for the whole picture.
+uint64_t PixelBytesNeeded(const BITMAPINFOHEADER& header) {
+  if (header.biCompression == BI_RLE8 || header.biCompression == BI_RLE4) {
+    return header.biSizeImage;
+  }
+  const uint64_t stride =
+      (uint64_t{static_cast<uint32_t>(header.biWidth)} * header.biBitCount + 31) / 32 * 4;
+  return stride * static_cast<uint64_t>(std::abs(int64_t{header.biHeight}));
+}
+
+bool IsKnownHeaderSize(DWORD size) {
+  return size == sizeof(BITMAPINFOHEADER) || size == sizeof(BITMAPV4HEADER) ||
+         size == sizeof(BITMAPV5HEADER);
+}
+
+// Whether the two blocks hold everything their header makes SetDIBits read,
+// and the header's pixels cover the whole picture of width x height that
+// GetPictureInfo announced (a picture is never shown in part).
+bool BlocksAreConsistent(const HandedBlock& info, const HandedBlock& pixels, int width,
+                         int height) {
+  if (!info.Data() || !pixels.Data() || info.Size() < sizeof(BITMAPINFOHEADER)) return false;
+  BITMAPINFOHEADER header;
+  std::memcpy(&header, info.Data(), sizeof header);
+  if (!IsKnownHeaderSize(header.biSize) || !IsKnownEncoding(header)) return false;
+  if (!IsPlausibleSize(header.biWidth, std::abs(int64_t{header.biHeight}))) return false;
+  if (header.biWidth < width || std::abs(int64_t{header.biHeight}) < height) return false;
+  const std::optional<uint64_t> infoBytes = InfoBytesNeeded(header);
+  if (!infoBytes || *infoBytes > info.Size()) return false;
+  const uint64_t pixelBytes = PixelBytesNeeded(header);
+  return pixelBytes > 0 && pixelBytes <= pixels.Size();
+}
+
+// A 32-bit answer whose fourth bytes are an alpha channel shows over black;
+// SetDIBits would drop the alpha and show the colours hidden under it.
+void CompositeAlphaOverBlack(const HandedBlock& info, const HandedBlock& pixels) {
+  BITMAPINFOHEADER header;
+  std::memcpy(&header, info.Data(), sizeof header);
+  if (header.biBitCount != 32 || header.biCompression != BI_RGB) return;
+  const size_t pixelCount =
+      static_cast<size_t>(header.biWidth) * static_cast<size_t>(std::abs(int64_t{header.biHeight}));
+  if (HoldsAlpha(pixels.Data(), pixelCount)) CompositeOverBlack(pixels.MutableData(), pixelCount);
+}
+
+std::shared_ptr<Bitmap> ConvertToBitmap(int width, int height, const HandedBlock& info,
+                                        const HandedBlock& pixels, const spi::MakeBitmap& make) {
+  std::shared_ptr<Bitmap> bitmap = make(width, height);
+  if (!bitmap) return nullptr;
+  const auto* bitmapInfo = reinterpret_cast<const BITMAPINFO*>(info.Data());
+  // The picture's size is the one GetPictureInfo gave; the module's header
+  // describes at least that many scan lines.
+  HDC screen = GetDC(nullptr);
+  const int converted = SetDIBits(screen, bitmap->Handle(), 0, static_cast<UINT>(height),
+                                  pixels.Data(), bitmapInfo, DIB_RGB_COLORS);
+  ReleaseDC(nullptr, screen);
+  return converted ? bitmap : nullptr;
+}
+
+struct FileBytes {
+  std::unique_ptr<uint8_t[]> data;
+  size_t size = 0;
+};
+
+// The whole file, or nothing when it does not open, is too large to hold in
+// memory or does not read.
+std::optional<FileBytes> ReadWholeFile(const std::wstring& path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::unique_ptr<void, BOOL(WINAPI*)(HANDLE)> closer(file, CloseHandle);
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(file, &size) || static_cast<uint64_t>(size.QuadPart) > kMaxBitmapFileBytes) {
+    return std::nullopt;
+  }
+  FileBytes bytes;
+  bytes.data.reset(new (std::nothrow) uint8_t[static_cast<size_t>(size.QuadPart)]);
+  if (!bytes.data) return std::nullopt;
+  // A file that shrinks while it is read yields what it still holds.
+  while (bytes.size < static_cast<size_t>(size.QuadPart)) {
+    const DWORD wanted = static_cast<DWORD>(
+        std::min<size_t>(kReadChunkBytes, static_cast<size_t>(size.QuadPart) - bytes.size));
+    DWORD read = 0;
+    if (!ReadFile(file, bytes.data.get() + bytes.size, wanted, &read, nullptr)) return std::nullopt;
+    if (read == 0) break;
+    bytes.size += read;
+  }
+  return bytes;
+}
+
+// Null when the file cannot be read or the picture does not fit in memory;
+// throws for a file that is no valid bitmap.
+std::shared_ptr<Bitmap> ReadBitmapFile(const std::wstring& path) {
+  const std::optional<FileBytes> file = ReadWholeFile(path);
+  if (!file) return nullptr;
+  BmpInfo info;
+  if (!ParseBmp(file->data.get(), file->size, &info)) throw BexError(kBitmapRejected);
+  std::shared_ptr<Bitmap> bitmap = Bitmap::Create(info.width, info.height);
+  if (!bitmap) return nullptr;
+  if (!DecodeBmp(file->data.get(), file->size, info, bitmap->Bits(), bitmap->Stride())) {
+    throw BexError(kBitmapRejected);
+  }
+  return bitmap;
+}
+
+}  // namespace
+
+PluginModule::PluginModule(HMODULE loaded, std::string fileName)
+    : module(loaded), name(std::move(fileName)) {
+#define BEX_SPI_RESOLVE(name, params) name = ModuleFunction<Spi##name>(module, #name);
+  BEX_SPI_EXPORTS(BEX_SPI_RESOLVE)
+#undef BEX_SPI_RESOLVE
+}
+
+PluginModule::~PluginModule() {
+  if (module) FreeLibrary(module);
+}
+
+namespace spi {
+
+PluginTable LoadFolder(const std::wstring& folder) {
+  PluginTable table;
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(JoinPath(folder, L"*.SPI").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return table;
+  std::unique_ptr<void, BOOL(WINAPI*)(HANDLE)> closer(search, FindClose);
+  do {
+    std::unique_ptr<PluginModule> plugin = LoadUsableModule(folder, found.cFileName);
+    if (plugin) table.push_back(std::move(plugin));
+  } while (FindNextFileW(search, &found));
+  return table;
+}
+
+// The file goes to a module by the route it can take: its wide path, its
+// code-page-932 path when that is the same file, else its bytes (memory
+// input), so that no module is ever given a look-alike name of another file.
+bool Reads(const PluginModule& plugin, const std::wstring& path) {
+  // A module must never be handed an invalid file handle.
+  const HANDLE file = OpenForQuestion(path);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  std::unique_ptr<void, BOOL(WINAPI*)(HANDLE)> closer(file, CloseHandle);
+  const auto handle = reinterpret_cast<DWORD_PTR>(file);
+  if (plugin.TakesWideNames()) return plugin.IsSupportedW(path.c_str(), handle) != 0;
+  if (const auto name = ExactCp932(path)) return plugin.IsSupported(name->c_str(), handle) != 0;
+  // The interface's memory input: the first 2 KiB, zeros after a shorter file.
+  std::array<char, kMemoryQuestionBytes> head = {};
+  DWORD read = 0;
+  if (!ReadFile(file, head.data(), static_cast<DWORD>(head.size()), &read, nullptr)) return false;
+  return plugin.IsSupported(MemoryInputName(path).c_str(),
+                            reinterpret_cast<DWORD_PTR>(head.data())) != 0;
+}
+
+std::shared_ptr<Bitmap> Decode(const PluginModule& plugin, const std::wstring& path,
+                               MakeBitmap make) {
+  SpiPictureInfo picture = {};
+  HLOCAL infoHandle = nullptr;
+  HLOCAL pixelHandle = nullptr;
+  const auto ask = [&](auto getInfo, auto getPicture, auto source, long length, unsigned flag) {
+    if (getInfo(source, length, flag, &picture) != 0) return false;
+    if (picture.textInfo) GlobalFree(picture.textInfo);
+    if (!IsPlausibleSize(picture.width, picture.height)) return false;
+    return getPicture(source, length, flag, &infoHandle, &pixelHandle, nullptr, 0) == 0;
+  };
+  bool answered = false;
+  std::optional<FileBytes> bytes;
+  if (plugin.TakesWideNames()) {
+    answered = ask(plugin.GetPictureInfoW, plugin.GetPictureW, path.c_str(), 0, kFileInput);
+  } else if (const auto name = ExactCp932(path)) {
+    answered = ask(plugin.GetPictureInfo, plugin.GetPicture, name->c_str(), 0, kFileInput);
+  } else if ((bytes = ReadWholeFile(path)) && bytes->size <= kMaxMemoryInputBytes) {
+    answered =
+        ask(plugin.GetPictureInfo, plugin.GetPicture, reinterpret_cast<LPCSTR>(bytes->data.get()),
+            static_cast<long>(bytes->size), kMemoryInput);
+  }
+  if (!answered) return nullptr;
+  // Declared in this order so that the pixel block is freed first.
+  const HandedBlock info(infoHandle);
+  const HandedBlock pixels(pixelHandle);
+  if (!BlocksAreConsistent(info, pixels, picture.width, picture.height)) return nullptr;
+  CompositeAlphaOverBlack(info, pixels);
+  return ConvertToBitmap(picture.width, picture.height, info, pixels, make);
+}
+
+}  // namespace spi
+
+// The helper resolves the folder against its own current directory.
+void DecoderSlot::LoadPlugins(const std::string& folder) {
+  folder_ = folder;
+  std::vector<std::string> loaded =
+      helper_.LoadFolder(WideToUtf8(FullPathOrAsGiven(FromCp932(folder))));
+  if (loaded.empty()) return;
+  chosen_.reset();  // it belongs to the list that is released now
+  plugins_ = std::move(loaded);
+}
+
+void DecoderSlot::TakePluginsOf(const DecoderSlot& loaded) {
+  folder_ = loaded.folder_;
+  if (loaded.plugins_.empty()) return;
+  chosen_.reset();
+  plugins_ = loaded.plugins_;
+  helper_.LoadFolderOnStart(loaded.helper_.Folder());
+}
+
+bool DecoderSlot::PrepareFile(const std::wstring& name) {
+  return PrepareFile(name, FullPathOrAsGiven(name));
+}
+
+bool DecoderSlot::PrepareFile(const std::wstring& name, const std::wstring& fullPath) {
+  extension_ = UpperExtension(name);
+  preparedName_ = name;
+  fullPreparedName_ = fullPath;
+  return SelectPlugin();
+}
+
+// A module must never be handed an invalid file handle, so a file that does
+// not open here is not sent to the helper.
+bool DecoderSlot::SelectPlugin() {
+  if (IsBitmapFile()) return true;
+  if (plugins_.empty() || !FileOpensForReading(fullPreparedName_)) return false;
+  const std::optional<uint32_t> module = helper_.Ask(fullPreparedName_);
+  if (!module || *module >= plugins_.size()) return false;
+  chosen_ = module;
+  return true;
+}
+
+// The slot's name and picture change together, so that whoever shows the
+// slot never shows one file's picture under another file's name.
+bool DecoderSlot::DecodePicture() {
+  BitmapRef decoded;
+  if (IsBitmapFile()) {
+    decoded = ReadBitmapFile(fullPreparedName_);
+  } else if (chosen_) {
+    decoded = helper_.Decode(*chosen_, fullPreparedName_);
+  }
+  if (!decoded) return false;
+  picture_ = std::move(decoded);
+  fileName_ = preparedName_;
+  return true;
+}
+
+}  // namespace bex

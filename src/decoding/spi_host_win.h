@@ -1,0 +1,177 @@
+// The Susie Plug-in host: decoder slots that load the ".SPI" modules of the
+// plug-in folder, choose the module that reads a file and turn its answer into
+// a picture. Windows bitmaps (".BMP") are read by the program's own reader.
+// The modules themselves run in plug-in helper processes (bexspi.exe), which
+// make their calls with the functions of namespace spi.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "decoding/plugin_helper_win.h"
+#include "display/bitmap_win.h"
+
+namespace bex {
+
+// The picture-information record of the plug-in interface (26 bytes, packed).
+#pragma pack(push, 1)
+struct SpiPictureInfo {
+  int32_t left;
+  int32_t top;
+  int32_t width;
+  int32_t height;
+  uint16_t xDensity;
+  uint16_t yDensity;
+  int16_t colorDepth;
+  HLOCAL textInfo;  // the module's text about the picture; the host frees it
+};
+#pragma pack(pop)
+static_assert(sizeof(void*) != 4 || sizeof(SpiPictureInfo) == 26);
+
+// The exports of a plug-in module, each once: name and parameters, in the
+// order the host resolves them. All return an int and use the calling
+// convention of the Windows API.
+#define BEX_SPI_EXPORTS(X)                                                                  \
+  X(GetPluginInfo, (int infoNo, LPSTR buf, int bufLen))                                     \
+  X(IsSupported, (LPCSTR fileName, DWORD_PTR fileHandle))                                   \
+  X(GetPictureInfo, (LPCSTR buf, long len, unsigned flag, SpiPictureInfo* info))            \
+  X(GetPicture, (LPCSTR buf, long len, unsigned flag, HLOCAL* bitmapInfo, HLOCAL* bits,     \
+                 FARPROC progress, long progressData))                                      \
+  X(GetPreview, (LPCSTR buf, long len, unsigned flag, HLOCAL* bitmapInfo, HLOCAL* bits,     \
+                 FARPROC progress, long progressData))                                      \
+  X(GetArchiveInfo, (LPCSTR buf, long len, unsigned flag, HLOCAL* archiveInfo))             \
+  X(GetFile,                                                                                \
+    (LPCSTR src, long len, LPSTR dest, unsigned flag, FARPROC progress, long progressData)) \
+  X(IsSupportedW, (LPCWSTR fileName, DWORD_PTR fileHandle))                                 \
+  X(GetPictureInfoW, (LPCWSTR buf, long len, unsigned flag, SpiPictureInfo* info))          \
+  X(GetPictureW, (LPCWSTR buf, long len, unsigned flag, HLOCAL* bitmapInfo, HLOCAL* bits,   \
+                  FARPROC progress, long progressData))                                     \
+  X(GetPreviewW, (LPCWSTR buf, long len, unsigned flag, HLOCAL* bitmapInfo, HLOCAL* bits,   \
+                  FARPROC progress, long progressData))
+
+#define BEX_SPI_FUNCTION_TYPE(name, params) using Spi##name = int(WINAPI*) params;
+BEX_SPI_EXPORTS(BEX_SPI_FUNCTION_TYPE)
+#undef BEX_SPI_FUNCTION_TYPE
+
+// One loaded module with its file name and entry points (null where it lacks
+// the export). Destroying it unloads the module. The wide entry points take
+// UTF-16 file names; a module without them is given code-page-932 names.
+struct PluginModule {
+  PluginModule(HMODULE loaded, std::string fileName);
+  ~PluginModule();
+  PluginModule(const PluginModule&) = delete;
+  PluginModule& operator=(const PluginModule&) = delete;
+
+  // The module takes every file by its wide path.
+  bool TakesWideNames() const { return IsSupportedW && GetPictureInfoW && GetPictureW; }
+
+  HMODULE module;
+  std::string name;  // UTF-8
+#define BEX_SPI_ENTRY_POINT(name, params) Spi##name name = nullptr;
+  BEX_SPI_EXPORTS(BEX_SPI_ENTRY_POINT)
+#undef BEX_SPI_ENTRY_POINT
+};
+
+using PluginTable = std::vector<std::unique_ptr<PluginModule>>;
+
+// Every call into plug-in code goes through these three functions, which only
+// the plug-in helper process makes.
+namespace spi {
+
+// The usable modules of folder in the order the directory search returns
+// them: those exporting IsSupported, GetPictureInfo and GetPicture. Modules
+// that do not load or lack one of them are skipped without a message.
+PluginTable LoadFolder(const std::wstring& folder);
+
+// Whether plugin reads the file at path (IsSupported with a handle of the
+// file opened for this question, or its first 2 KiB for a module that can
+// be given neither the wide path nor an exact code-page-932 one). False
+// without asking when the file does not open.
+bool Reads(const PluginModule& plugin, const std::wstring& path);
+
+// The picture that plugin decodes from the file, or null when the module
+// fails, answers anything inconsistent or the picture does not fit in memory.
+// make creates the picture's bitmap (Bitmap::CreateShared for another process).
+using MakeBitmap = std::function<std::shared_ptr<Bitmap>(int width, int height)>;
+// The file goes by the route Reads took: the wide path, the code-page-932
+// path, or the whole file's bytes as memory input.
+std::shared_ptr<Bitmap> Decode(const PluginModule& plugin, const std::wstring& path,
+                               MakeBitmap make = Bitmap::Create);
+
+}  // namespace spi
+
+// One decoder slot: its own plug-in list, held by a helper process of its
+// own, the file it was last given, the plug-in chosen for that file and the
+// decoded full-size picture. Whatever a module does (crash, exit, hang, leak)
+// costs only the file it was asked about: the slot treats it as a file no
+// module reads, and the next file goes to a fresh helper.
+class DecoderSlot {
+ public:
+  DecoderSlot() = default;
+  DecoderSlot(const DecoderSlot&) = delete;
+  DecoderSlot& operator=(const DecoderSlot&) = delete;
+
+  // Replaces the plug-in list by the usable modules of folder, releasing the
+  // old ones. A folder without usable modules leaves the list as it was.
+  void LoadPlugins(const std::string& folder);
+  // Takes the plug-in list another slot loaded; this slot's helper loads the
+  // same modules when it is first needed.
+  void TakePluginsOf(const DecoderSlot& loaded);
+  // Takes the file for the next decode and chooses its plug-in. True for a
+  // ".BMP" file or when some plug-in reads it.
+  bool PrepareFile(const std::wstring& name);
+  // The same with the file's full path given, so that the slot can work on
+  // another thread while the current directory changes.
+  bool PrepareFile(const std::wstring& name, const std::wstring& fullPath);
+  // The choice of PrepareFile: the first plug-in of the list that reads the
+  // file. A file that does not open is refused without asking any module.
+  // The modules are given the file's full path, since the helper's current
+  // directory is not the pictures'.
+  bool SelectPlugin();
+  // Replaces the picture and the file name by the decoded prepared file.
+  // When the decode fails (false, or BexError for a ".BMP" file the reader
+  // rejects) the slot keeps its earlier picture and name.
+  bool DecodePicture();
+  // The slot then holds no picture, under no name.
+  void ReleasePicture() {
+    picture_.reset();
+    fileName_.clear();
+  }
+  // Makes the plug-in call under way, and later ones, fail at once (from any
+  // thread), until AllowCalls.
+  void CancelCalls() { helper_.Cancel(); }
+  void AllowCalls() { helper_.AllowCalls(); }
+
+  // Shared, so that the picture stays valid while the slot decodes another.
+  BitmapRef Picture() const { return picture_; }
+  // The file whose picture the slot holds.
+  const std::wstring& FileName() const { return fileName_; }
+  const std::wstring& Extension() const { return extension_; }
+  const std::string& Folder() const { return folder_; }
+  // File name of the module chosen for the slot's file, or null.
+  const std::string* ChosenPlugin() const { return chosen_ ? &plugins_[*chosen_] : nullptr; }
+  size_t PluginCount() const { return plugins_.size(); }
+  // The helper process that holds the slot's modules, 0 while none runs.
+  DWORD HelperProcessId() const { return helper_.ProcessId(); }
+
+ private:
+  bool IsBitmapFile() const { return extension_ == L".BMP"; }
+
+  std::string folder_;
+  std::wstring extension_;
+  std::vector<std::string> plugins_;
+  std::optional<uint32_t> chosen_;
+  PluginHelper helper_;
+  BitmapRef picture_;
+  std::wstring fileName_;
+  std::wstring preparedName_;
+  std::wstring fullPreparedName_;
+};
+
+}  // namespace bex

@@ -1,0 +1,71 @@
+#include "display/bitmap_win.h"
+
+namespace bex {
+namespace {
+
+bool FitsInMemory(int width, int height) {
+  return width > 0 && height > 0 &&
+         static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * 4 <= 0x7FFFFFFFull;
+}
+
+DWORD PictureBytes(int width, int height) {
+  return static_cast<DWORD>(static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * 4);
+}
+
+}  // namespace
+
+std::shared_ptr<Bitmap> Bitmap::Create(int width, int height) {
+  if (!FitsInMemory(width, height)) return nullptr;
+  return Make(width, height, nullptr);
+}
+
+std::shared_ptr<Bitmap> Bitmap::CreateShared(int width, int height) {
+  if (!FitsInMemory(width, height)) return nullptr;
+  HANDLE section = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                      PictureBytes(width, height), nullptr);
+  if (!section) return nullptr;
+  return OnSection(section, width, height);
+}
+
+std::shared_ptr<Bitmap> Bitmap::OnSection(HANDLE section, int width, int height,
+                                          SectionReturn giveBack) {
+  if (!FitsInMemory(width, height)) {
+    CloseHandle(section);
+    return nullptr;
+  }
+  std::shared_ptr<Bitmap> bitmap = Make(width, height, section);
+  if (bitmap) bitmap->giveBack_ = std::move(giveBack);
+  return bitmap;
+}
+
+std::shared_ptr<Bitmap> Bitmap::Make(int width, int height, HANDLE section) {
+  BITMAPINFO bi = {};
+  bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+  bi.bmiHeader.biWidth = width;
+  bi.bmiHeader.biHeight = -height;  // top-down
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP handle = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, section, 0);
+  if (!handle || !bits) {
+    if (handle) DeleteObject(handle);
+    if (section) CloseHandle(section);
+    return nullptr;
+  }
+  return std::shared_ptr<Bitmap>(
+      new Bitmap(handle, section, static_cast<uint32_t*>(bits), width, height));
+}
+
+// The bitmap's view of the section goes first, then the section.
+Bitmap::~Bitmap() {
+  DeleteObject(handle_);
+  if (!section_) return;
+  if (giveBack_) {
+    giveBack_(section_, PictureBytes(width_, height_));
+  } else {
+    CloseHandle(section_);
+  }
+}
+
+}  // namespace bex

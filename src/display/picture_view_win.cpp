@@ -1,0 +1,78 @@
+// The shown file and its picture: placing, laying out and titling.
+#include "display/picture_view_win.h"
+
+#include "display/zoom_input_dialog_win.h"
+
+namespace bex {
+
+PictureView::PictureView(HWND window, DesktopArea desktop, ImageArea::MouseHandler onMouse)
+    : window_(window),
+      desktop_(desktop),
+      area_(std::make_unique<ImageArea>(window, std::move(onMouse))),
+      zoomInput_(std::make_unique<ZoomInputDialog>()) {}
+
+PictureView::~PictureView() = default;
+
+void PictureView::SetShownFile(std::wstring folder, std::wstring name) {
+  shown_.Set(std::move(folder), std::move(name));
+}
+
+void PictureView::ShowOpened() {
+  zoomPercent_ = 100;
+  ShowPicture();
+  area_->RepaintNow();
+}
+
+void PictureView::ShowFolder(std::wstring folder) {
+  shown_.Set(std::move(folder), std::wstring());
+  zoomPercent_ = 100;
+}
+
+void PictureView::ShowStepped(BitmapRef picture, BitmapRef copy, std::wstring name) {
+  area_->SetPicture(std::move(picture), std::move(copy));
+  shown_.SetName(std::move(name));
+  ShowPicture();
+  area_->RepaintNow();
+}
+
+std::optional<LayoutInput> PictureView::NextLayout() const {
+  if (!hasPicture_) return std::nullopt;
+  LayoutInput in;
+  in.zoomPercent = zoomPercent_;
+  in.fitMode = fitMode_;
+  in.window = Geometry();
+  in.desktopWidth = desktop_.width;
+  in.desktopHeight = desktop_.height;
+  return in;
+}
+
+void PictureView::SetFitMode(int mode) {
+  fitMode_ = mode;
+  if (onLayout_) onLayout_();
+}
+
+void PictureView::ShowPicture() {
+  const BitmapRef& picture = area_->Picture();
+  if (!hasPicture_ || !picture) return;
+  LayoutInput in = *NextLayout();
+  in.pictureWidth = picture->Width();
+  in.pictureHeight = picture->Height();
+  const LayoutResult out = LayOutPicture(in);
+  zoomPercent_ = out.zoomPercent;
+  scrollX_ = 0;
+  scrollY_ = 0;
+  area_->SetSize(out.imageWidth, out.imageHeight);
+  if (out.windowResized) SetOuterSize(out.outerWidth, out.outerHeight);
+  UpdateScrollBars();
+  SetTitle(shown_.Name() + L" [" + std::to_wstring(zoomPercent_) + L"%]");
+  if (onLayout_) onLayout_();
+}
+
+void PictureView::FillClientArea() {
+  const SIZE client = ClientSize();
+  area_->SetSize(client.cx, client.cy);
+}
+
+void PictureView::SetTitle(const std::wstring& title) { SetWindowTextW(window_, title.c_str()); }
+
+}  // namespace bex
