@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 namespace bex {
 namespace {
 
@@ -23,7 +25,11 @@ bool ReadsBackAs(std::string_view bytes, std::wstring_view text) {
 // what usedDefault tells. The text read back must be the text given, so that
 // no mapping of the code page's own can make two names one.
 std::optional<std::string> ExactCp932(std::wstring_view text) {
-  if (text.empty()) return std::string();
+  // ASCII is the same in code page 932, and most file names are ASCII: the
+  // listing of a large folder converts only the others.
+  if (std::all_of(text.begin(), text.end(), [](wchar_t c) { return c < 0x80; })) {
+    return std::string(text.begin(), text.end());
+  }
   // At most two bytes for each UTF-16 unit.
   std::string bytes(text.size() * 2, '\0');
   BOOL usedDefault = FALSE;
