@@ -53,10 +53,8 @@ std::string PluginFolder() { return BuildDir() + "\\plugins"; }
 void CompareDecodes(const std::string& fixture, int runs) {
   const std::wstring path = FromCp932(fixture);
   const PluginTable inProcess = spi::LoadFolder(FromCp932(PluginFolder()));
-  const PluginModule* module = nullptr;
-  for (const auto& plugin : inProcess) {
-    if (!module && spi::Reads(*plugin, path)) module = plugin.get();
-  }
+  const std::optional<size_t> reader = spi::FirstReader(inProcess, path);
+  const PluginModule* module = reader ? inProcess[*reader].get() : nullptr;
   DecoderSlot slot;
   slot.LoadPlugins(PluginFolder());
   if (!module || !slot.PrepareFile(path)) {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "../tests/image/bmp_builder.h"
+#include "../tests/decoding/bmp_builder.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 
 namespace {
 
-bool ReadFile(const char* path, std::vector<uint8_t>* bytes) {
+bool ReadWholeFile(const char* path, std::vector<uint8_t>* bytes) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
   bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::vector<uint8_t> file;
-  if (!ReadFile(argv[1], &file)) {
+  if (!ReadWholeFile(argv[1], &file)) {
     std::fprintf(stderr, "bmp2pam: cannot read %s\n", argv[1]);
     return 1;
   }

@@ -5,7 +5,9 @@
 // BEX_SPI_MODULE names the module being built:
 //   tst1     decodes the pixels as stored, bottom-up rows of 24 bits;
 //   tst2     reads the same files but inverts every colour and hands over
-//            top-down rows, so a test sees which module decoded;
+//            top-down rows, so a test sees which module decoded; it alone
+//            claims a file of the variant "tst2-only" (the others read its
+//            head and refuse it);
 //   nopic    lacks GetPicture (BEX_SPI_WITHOUT_GETPICTURE) and claims every file;
 //   failpic  its GetPicture always fails;
 //   bogus    falsifies its answers as the file's variant word says;
@@ -25,7 +27,8 @@
 //            ExitProcess in GetPicture; loop never returns from it; overflow
 //            overflows the stack there; leak commits 200 MB in each
 //            GetPicture and never frees them (leakfail then fails the call);
-//            slow takes 5 s to decode, holding the file open;
+//            slow takes 5 s to decode, holding the file open. It traces
+//            like trace, and adds "Finished <name>" when a decode is done;
 //   wide     decodes like tst1 and traces like trace, but also exports the
 //            wide entry points (BEX_SPI_WIDE_ENTRIES), whose calls are traced
 //            as "IsSupportedW <name>" and "GetPictureW <name>" in UTF-8.
@@ -44,7 +47,7 @@
 #include <string_view>
 #include <vector>
 
-#include "decoding/spi_host_win.h"
+#include "shared/spi_exports.h"
 
 using bex::SpiPictureInfo;
 
@@ -65,8 +68,8 @@ constexpr bool kInverted = ModuleIs("tst2");
 constexpr bool kClaimsEverything = ModuleIs("nopic");
 constexpr bool kFailsGetPicture = ModuleIs("failpic");
 constexpr bool kFalsifies = ModuleIs("bogus");
-constexpr bool kTraces = ModuleIs("trace") || ModuleIs("wide");
 constexpr bool kUnruly = ModuleIs("unruly");
+constexpr bool kTraces = ModuleIs("trace") || ModuleIs("wide") || kUnruly;
 
 // Results of the plug-in interface.
 constexpr int kSuccess = 0;
@@ -479,6 +482,7 @@ int WINAPI IsSupported(LPCSTR fileName, DWORD_PTR fileHandle) {
   if (!TestLibraryAnswer()) return 0;
   const std::string head = TestPictureHead(fileHandle);
   MisbehaveOnHead(head, "IsSupported");
+  if (head.find(" tst2-only") != std::string::npos && !ModuleIs("tst2")) return 0;
   return kClaimsEverything || !head.empty() ? 1 : 0;
 }
 
@@ -505,6 +509,7 @@ int WINAPI GetPicture(LPCSTR buf, long len, unsigned flag, HLOCAL* bitmapInfo, H
   if (!ReadTestPicture(buf, len, flag, true, &picture)) return kUnknownFormat;
   Misbehave(picture.variant, "GetPicture", inMemory ? nullptr : buf);
   if (kUnruly && std::strcmp(picture.variant, "leakfail") == 0) return kOutOfMemory;
+  if (kUnruly) Trace("Finished", inMemory ? "(memory)" : buf);
   return HandOver(picture, bitmapInfo, bits);
 }
 #endif

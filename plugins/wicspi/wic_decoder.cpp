@@ -5,7 +5,7 @@
 #include <vector>
 #include <wrl/client.h>
 
-#include "common/com_scope_win.h"
+#include "shared/com_scope_win.h"
 #include "wicspi/exif_orientation.h"
 #include "wicspi/picture_decoder.h"
 

@@ -1,7 +1,5 @@
 #include "decoding/helper_protocol.h"
 
-#include <algorithm>
-
 namespace bex {
 namespace {
 
@@ -199,29 +197,18 @@ std::optional<Answer<PictureReply>> ReadPictureReply(const std::string& payload)
 uint32_t RequestLedger::Start(HelperCall call) {
   const uint32_t id = nextId_++;
   if (nextId_ == 0) nextId_ = 1;
-  requests_.push_back({id, call, false});
+  requests_.push_back({id, call});
   return id;
-}
-
-void RequestLedger::Cancel(uint32_t id) {
-  for (Request& request : requests_) {
-    if (request.id == id) request.cancelled = true;
-  }
 }
 
 // The helper answers in the order it was asked: a reply settles the oldest
 // request or none.
-RequestLedger::Verdict RequestLedger::Settle(const Frame& reply) {
-  if (requests_.empty()) return Verdict::kUnexpected;
-  const Request oldest = requests_.front();
-  if (oldest.id != reply.id || oldest.call != reply.call) return Verdict::kUnexpected;
+bool RequestLedger::Settle(const Frame& reply) {
+  if (requests_.empty()) return false;
+  const Request& oldest = requests_.front();
+  if (oldest.id != reply.id || oldest.call != reply.call) return false;
   requests_.pop_front();
-  return oldest.cancelled ? Verdict::kStale : Verdict::kAnswer;
-}
-
-bool RequestLedger::Waiting(uint32_t id) const {
-  return std::any_of(requests_.begin(), requests_.end(),
-                     [id](const Request& r) { return r.id == id && !r.cancelled; });
+  return true;
 }
 
 }  // namespace bex

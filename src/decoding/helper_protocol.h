@@ -130,22 +130,17 @@ std::optional<Answer<uint32_t>> ReadChoiceReply(const std::string& payload);
 std::optional<Answer<PictureReply>> ReadPictureReply(const std::string& payload);
 
 // The viewer's side of one helper: which requests are waiting for their
-// reply. A reply to a request given up on (cancelled, or timed out while the
-// helper lived on) is stale and must be cleaned up and dropped; a reply
-// nobody asked for, or of another call than asked, means the helper is not
-// to be trusted any more.
+// reply. A call that fails in any way ends the helper, so every reply answers
+// the oldest request; a reply nobody asked for, or of another call than asked,
+// means the helper is not to be trusted any more.
 class RequestLedger {
  public:
-  enum class Verdict { kAnswer, kStale, kUnexpected };
-
   // Records a new request and returns its id.
   uint32_t Start(HelperCall call);
-  // The request will get no one to read its reply.
-  void Cancel(uint32_t id);
-  // Sorts an arrived reply; an answer or a stale reply is settled by it.
-  Verdict Settle(const Frame& reply);
-  bool Waiting(uint32_t id) const;
-  // Requests sent and not yet settled, cancelled ones included.
+  // True when reply answers the oldest request, which it settles; false for a
+  // reply nobody asked for.
+  bool Settle(const Frame& reply);
+  // Requests sent and not yet settled.
   size_t Outstanding() const { return requests_.size(); }
   // The helper was replaced: nothing it was asked will be answered.
   void Forget() { requests_.clear(); }
@@ -154,7 +149,6 @@ class RequestLedger {
   struct Request {
     uint32_t id;
     HelperCall call;
-    bool cancelled;
   };
   std::deque<Request> requests_;
   uint32_t nextId_ = 1;

@@ -11,20 +11,6 @@
 namespace bex {
 namespace {
 
-// Every helper of this viewer: the job ends them when its only handle, the
-// viewer's, closes, also when the viewer is killed.
-HANDLE HelperJob() {
-  static const HANDLE job = [] {
-    HANDLE created = CreateJobObjectA(nullptr, nullptr);
-    if (!created) return created;
-    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
-    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-    SetInformationJobObject(created, JobObjectExtendedLimitInformation, &limits, sizeof limits);
-    return created;
-  }();
-  return job;
-}
-
 std::string NewPipeName() {
   static std::atomic<unsigned> counter{0};
   return "\\\\.\\pipe\\bex-plugins-" + std::to_string(GetCurrentProcessId()) + "-" +
@@ -237,10 +223,9 @@ bool PluginHelper::Start() {
       "\"" + program + "\" " + HandleText(helperEnd) + " " + HandleText(viewer);
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
-  const bool started =
-      helperEnd != INVALID_HANDLE_VALUE && viewer &&
-      CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED,
-                     nullptr, ProgramFolder().c_str(), &startup, &process_);
+  const bool started = helperEnd != INVALID_HANDLE_VALUE && viewer &&
+                       CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                                      0, nullptr, ProgramFolder().c_str(), &startup, &process_);
   if (helperEnd != INVALID_HANDLE_VALUE) CloseHandle(helperEnd);
   if (viewer) CloseHandle(viewer);
   if (!started) {
@@ -248,8 +233,6 @@ bool PluginHelper::Start() {
     End();
     return false;
   }
-  AssignProcessToJobObject(HelperJob(), process_.hProcess);
-  ResumeThread(process_.hThread);
   return true;
 }
 
@@ -266,14 +249,8 @@ std::optional<Frame> PluginHelper::Call(HelperCall call,
     End();
     return std::nullopt;
   }
-  for (;;) {
-    std::optional<Frame> reply = Receive(deadline);
-    if (!reply) break;
-    const RequestLedger::Verdict verdict = ledger_.Settle(*reply);
-    if (verdict == RequestLedger::Verdict::kAnswer) return reply;
-    if (verdict == RequestLedger::Verdict::kUnexpected) break;
-    Discard(*reply);
-  }
+  std::optional<Frame> reply = Receive(deadline);
+  if (reply && ledger_.Settle(*reply)) return reply;
   End();
   return std::nullopt;
 }
@@ -325,15 +302,6 @@ bool PluginHelper::ReadMore(DWORD deadline) {
   if (!read) return false;
   reader_.Feed(buffer_, count);
   return true;
-}
-
-// A picture nobody waits for any more: its section is closed in the helper.
-void PluginHelper::Discard(const Frame& stale) {
-  if (stale.call != HelperCall::kDecode) return;
-  const std::optional<Answer<PictureReply>> answer = ReadPictureReply(stale.payload);
-  if (!answer || !answer->content.decoded) return;
-  DuplicateHandle(process_.hProcess, reinterpret_cast<HANDLE>(uintptr_t{answer->content.pixels}),
-                  nullptr, nullptr, 0, FALSE, DUPLICATE_CLOSE_SOURCE);
 }
 
 void PluginHelper::NoteMemory(uint32_t memoryMiB) {

@@ -93,7 +93,6 @@ class PluginHelper {
   bool Send(const Frame& frame);
   std::optional<Frame> Receive(DWORD deadline);
   bool ReadMore(DWORD deadline);
-  void Discard(const Frame& stale);
   void NoteMemory(uint32_t memoryMiB);
   BitmapRef TakePicture(const PictureReply& picture);
   uint32_t HandSpareSection(uint32_t* bytes);

@@ -62,13 +62,6 @@ std::unique_ptr<PluginModule> LoadUsableModule(const std::wstring& folder,
   return plugin;
 }
 
-bool FileOpensForReading(const std::wstring& path) {
-  const HANDLE file = OpenForQuestion(path);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  CloseHandle(file);
-  return true;
-}
-
 // The input kinds of the interface (flag bits 0-2): a file name with an
 // offset, or the file's bytes in memory with their count.
 constexpr unsigned kFileInput = 0;
@@ -279,14 +272,13 @@ PluginTable LoadFolder(const std::wstring& folder) {
   return table;
 }
 
-// The file goes to a module by the route it can take: its wide path, its
-// code-page-932 path when that is the same file, else its bytes (memory
-// input), so that no module is ever given a look-alike name of another file.
-bool Reads(const PluginModule& plugin, const std::wstring& path) {
-  // A module must never be handed an invalid file handle.
-  const HANDLE file = OpenForQuestion(path);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  std::unique_ptr<void, BOOL(WINAPI*)(HANDLE)> closer(file, CloseHandle);
+namespace {
+
+// Whether plugin reads the open file: by the route it can take, its wide
+// path, its code-page-932 path when that is the same file, else its head
+// (memory input), so that no module is ever given a look-alike name of
+// another file.
+bool Reads(const PluginModule& plugin, const std::wstring& path, HANDLE file) {
   const auto handle = reinterpret_cast<DWORD_PTR>(file);
   if (plugin.TakesWideNames()) return plugin.IsSupportedW(path.c_str(), handle) != 0;
   if (const auto name = ExactCp932(path)) return plugin.IsSupported(name->c_str(), handle) != 0;
@@ -296,6 +288,22 @@ bool Reads(const PluginModule& plugin, const std::wstring& path) {
   if (!ReadFile(file, head.data(), static_cast<DWORD>(head.size()), &read, nullptr)) return false;
   return plugin.IsSupported(MemoryInputName(path).c_str(),
                             reinterpret_cast<DWORD_PTR>(head.data())) != 0;
+}
+
+}  // namespace
+
+std::optional<size_t> FirstReader(const PluginTable& plugins, const std::wstring& path) {
+  // A module must never be handed an invalid file handle.
+  const HANDLE file = OpenForQuestion(path);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::unique_ptr<void, BOOL(WINAPI*)(HANDLE)> closer(file, CloseHandle);
+  std::optional<size_t> reader;
+  for (size_t i = 0; i < plugins.size() && !reader; ++i) {
+    // A module that read the head may have left the handle anywhere.
+    if (SetFilePointer(file, 0, nullptr, FILE_BEGIN) != 0) break;
+    if (Reads(*plugins[i], path, file)) reader = i;
+  }
+  return reader;
 }
 
 std::shared_ptr<Bitmap> Decode(const PluginModule& plugin, const std::wstring& path,
@@ -360,11 +368,11 @@ bool DecoderSlot::PrepareFile(const std::wstring& name, const std::wstring& full
   return SelectPlugin();
 }
 
-// A module must never be handed an invalid file handle, so a file that does
-// not open here is not sent to the helper.
+// The helper opens the file once for all its modules and answers none when
+// it does not open.
 bool DecoderSlot::SelectPlugin() {
   if (IsBitmapFile()) return true;
-  if (plugins_.empty() || !FileOpensForReading(fullPreparedName_)) return false;
+  if (plugins_.empty()) return false;
   const std::optional<uint32_t> module = helper_.Ask(fullPreparedName_);
   if (!module || *module >= plugins_.size()) return false;
   chosen_ = module;

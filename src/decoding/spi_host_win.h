@@ -16,48 +16,9 @@
 
 #include "decoding/plugin_helper_win.h"
 #include "display/bitmap_win.h"
+#include "shared/spi_exports.h"
 
 namespace bex {
-
-// The picture-information record of the plug-in interface (26 bytes, packed).
-#pragma pack(push, 1)
-struct SpiPictureInfo {
-  int32_t left;
-  int32_t top;
-  int32_t width;
-  int32_t height;
-  uint16_t xDensity;
-  uint16_t yDensity;
-  int16_t colorDepth;
-  HLOCAL textInfo;  // the module's text about the picture; the host frees it
-};
-#pragma pack(pop)
-static_assert(sizeof(void*) != 4 || sizeof(SpiPictureInfo) == 26);
-
-// The exports of a plug-in module, each once: name and parameters, in the
-// order the host resolves them. All return an int and use the calling
-// convention of the Windows API.
-#define BEX_SPI_EXPORTS(X)                                                                  \
-  X(GetPluginInfo, (int infoNo, LPSTR buf, int bufLen))                                     \
-  X(IsSupported, (LPCSTR fileName, DWORD_PTR fileHandle))                                   \
-  X(GetPictureInfo, (LPCSTR buf, long len, unsigned flag, SpiPictureInfo* info))            \
-  X(GetPicture, (LPCSTR buf, long len, unsigned flag, HLOCAL* bitmapInfo, HLOCAL* bits,     \
-                 FARPROC progress, long progressData))                                      \
-  X(GetPreview, (LPCSTR buf, long len, unsigned flag, HLOCAL* bitmapInfo, HLOCAL* bits,     \
-                 FARPROC progress, long progressData))                                      \
-  X(GetArchiveInfo, (LPCSTR buf, long len, unsigned flag, HLOCAL* archiveInfo))             \
-  X(GetFile,                                                                                \
-    (LPCSTR src, long len, LPSTR dest, unsigned flag, FARPROC progress, long progressData)) \
-  X(IsSupportedW, (LPCWSTR fileName, DWORD_PTR fileHandle))                                 \
-  X(GetPictureInfoW, (LPCWSTR buf, long len, unsigned flag, SpiPictureInfo* info))          \
-  X(GetPictureW, (LPCWSTR buf, long len, unsigned flag, HLOCAL* bitmapInfo, HLOCAL* bits,   \
-                  FARPROC progress, long progressData))                                     \
-  X(GetPreviewW, (LPCWSTR buf, long len, unsigned flag, HLOCAL* bitmapInfo, HLOCAL* bits,   \
-                  FARPROC progress, long progressData))
-
-#define BEX_SPI_FUNCTION_TYPE(name, params) using Spi##name = int(WINAPI*) params;
-BEX_SPI_EXPORTS(BEX_SPI_FUNCTION_TYPE)
-#undef BEX_SPI_FUNCTION_TYPE
 
 // One loaded module with its file name and entry points (null where it lacks
 // the export). Destroying it unloads the module. The wide entry points take
@@ -89,11 +50,12 @@ namespace spi {
 // that do not load or lack one of them are skipped without a message.
 PluginTable LoadFolder(const std::wstring& folder);
 
-// Whether plugin reads the file at path (IsSupported with a handle of the
-// file opened for this question, or its first 2 KiB for a module that can
-// be given neither the wide path nor an exact code-page-932 one). False
+// The index of the first module of plugins that reads the file at path
+// (IsSupported with a handle of the file, opened once for every module and
+// put back at its start before each, or its first 2 KiB for a module that
+// can be given neither the wide path nor an exact code-page-932 one). None
 // without asking when the file does not open.
-bool Reads(const PluginModule& plugin, const std::wstring& path);
+std::optional<size_t> FirstReader(const PluginTable& plugins, const std::wstring& path);
 
 // The picture that plugin decodes from the file, or null when the module
 // fails, answers anything inconsistent or the picture does not fit in memory.

@@ -1,6 +1,7 @@
 #include "filelist/command_menu_win.h"
 
 #include <string>
+#include <utility>
 
 #include "common/menu_win.h"
 
@@ -41,7 +42,9 @@ CommandMenu::CommandMenu() : menu_(CreatePopupMenu()) {
         AppendMenuA(parent, MF_SEPARATOR, 0, nullptr);
         break;
       case MenuItemKind::kCommand:
-        AppendMenuA(parent, MF_STRING, IdOf(item.Cmd), MenuText(item.Caption, item).c_str());
+        texts_[static_cast<size_t>(item.Cmd)] = MenuText(item.Caption, item);
+        AppendMenuA(parent, MF_STRING, IdOf(item.Cmd),
+                    texts_[static_cast<size_t>(item.Cmd)].c_str());
         break;
     }
   }
@@ -54,7 +57,12 @@ void CommandMenu::Prepare(const MenuState& state) {
   for (const MenuItem& item : CommandMenuItems()) {
     if (item.Kind != MenuItemKind::kCommand) continue;
     const UINT id = IdOf(item.Cmd);
-    SetCaption(menu_, id, MenuText(state.Caption(item.Cmd), item));
+    std::string text = MenuText(state.Caption(item.Cmd), item);
+    std::string& shown = texts_[static_cast<size_t>(item.Cmd)];
+    if (text != shown) {
+      SetCaption(menu_, id, text);
+      shown = std::move(text);
+    }
     EnableMenuItem(menu_, id, state.IsEnabled(item.Cmd) ? MF_ENABLED : MF_GRAYED);
     CheckMenuItem(menu_, id, state.IsChecked(item.Cmd) ? MF_CHECKED : MF_UNCHECKED);
   }

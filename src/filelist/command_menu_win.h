@@ -4,7 +4,9 @@
 
 #include <windows.h>
 
+#include <array>
 #include <optional>
+#include <string>
 
 #include "filelist/commands.h"
 
@@ -24,6 +26,8 @@ class CommandMenu {
 
  private:
   HMENU menu_;
+  // The items' texts as the menu holds them, so that only a changed one is set.
+  std::array<std::string, kCommandCount> texts_;
 };
 
 }  // namespace bex

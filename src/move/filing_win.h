@@ -15,6 +15,7 @@
 #include "move/destination_history.h"
 #include "move/destination_tree.h"
 #include "move/move_menu_model.h"
+#include "move/recycle_bin_win.h"
 #include "move/undo_journal.h"
 
 namespace bex {
@@ -93,7 +94,7 @@ class Filing {
   void ChangeUndoJournal(const std::function<void(UndoJournal&)>& change);
   std::optional<std::wstring> MoveBack(const UndoEntry& entry, const std::wstring& target,
                                        const LetGo& letGo);
-  std::optional<std::wstring> RestoreDeleted(const UndoEntry& entry);
+  std::optional<std::wstring> RestoreDeleted(const UndoEntry& entry, const RecycleBin& bin);
   void ReportAndForget(const UndoEntry& entry, const std::wstring& why);
 
   HWND owner_;

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "common/code_page_win.h"
-#include "common/com_scope_win.h"
 #include "common/message_box_win.h"
+#include "shared/com_scope_win.h"
 
 namespace bex {
 namespace {

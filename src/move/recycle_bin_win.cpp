@@ -9,9 +9,9 @@
 #include <optional>
 #include <vector>
 
-#include "common/com_scope_win.h"
 #include "common/files_win.h"
 #include "move/recycled_files.h"
+#include "shared/com_scope_win.h"
 
 namespace bex {
 namespace {
@@ -59,6 +59,8 @@ std::wstring WithoutMarks(const std::wstring& text) {
   }
   return plain;
 }
+
+}  // namespace
 
 // The files of the bin with their item ids, which belong to this object.
 class RecycleBinItems {
@@ -175,17 +177,14 @@ class RecycleBinItems {
   std::vector<RecycledFile> files_;
 };
 
-}  // namespace
+RecycleBin::RecycleBin() : items_(std::make_unique<RecycleBinItems>()) {}
 
-bool RecycleBinHolds(const std::wstring& path) {
-  const ComScope com;
-  return RecycleBinItems().Find(path) != nullptr;
-}
+RecycleBin::~RecycleBin() = default;
 
-bool RestoreFromRecycleBin(HWND owner, const std::wstring& path) {
-  const ComScope com;
-  const RecycleBinItems bin;
-  if (LPCITEMIDLIST item = bin.Find(path)) bin.Restore(owner, item, path);
+bool RecycleBin::Holds(const std::wstring& path) const { return items_->Find(path) != nullptr; }
+
+bool RecycleBin::Restore(HWND owner, const std::wstring& path) const {
+  if (LPCITEMIDLIST item = items_->Find(path)) items_->Restore(owner, item, path);
   return PathExists(path);
 }
 

@@ -4,15 +4,33 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
+
+#include "shared/com_scope_win.h"
 
 namespace bex {
 
-// Whether the recycle bin holds a file deleted from path.
-bool RecycleBinHolds(const std::wstring& path);
+class RecycleBinItems;
 
-// Puts the file last deleted from path back there through the bin's own
-// restore command. True only when a file is at path afterwards.
-bool RestoreFromRecycleBin(HWND owner, const std::wstring& path);
+// The bin's files as read once, when this object is made (COM is set up for
+// the thread meanwhile).
+class RecycleBin {
+ public:
+  RecycleBin();
+  ~RecycleBin();
+  RecycleBin(const RecycleBin&) = delete;
+  RecycleBin& operator=(const RecycleBin&) = delete;
+
+  // Whether the bin held a file deleted from path.
+  bool Holds(const std::wstring& path) const;
+  // Puts the file last deleted from path back there through the bin's own
+  // restore command. True only when a file is at path afterwards.
+  bool Restore(HWND owner, const std::wstring& path) const;
+
+ private:
+  ComScope com_;
+  std::unique_ptr<RecycleBinItems> items_;
+};
 
 }  // namespace bex

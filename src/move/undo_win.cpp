@@ -16,11 +16,6 @@ namespace {
 constexpr char kUndoErrorCaption[] = "元に戻すエラー";
 constexpr char kOtherNameTitle[] = "戻し先パスの指定 (元の名前は使用中)";
 
-// Whether the entry's file is still where the journal says.
-bool FileFound(const UndoEntry& entry) {
-  return entry.kind == UndoKind::kMove ? IsFile(entry.movedTo) : RecycleBinHolds(entry.original);
-}
-
 std::wstring GoneText(const UndoEntry& entry) {
   const std::wstring kept =
       entry.kind == UndoKind::kMove
@@ -32,7 +27,7 @@ std::wstring GoneText(const UndoEntry& entry) {
 }  // namespace
 
 void Filing::RecordDelete(const std::wstring& path) {
-  if (!RecycleBinHolds(path)) return;
+  if (!RecycleBin().Holds(path)) return;
   ChangeUndoJournal([&](UndoJournal& journal) {
     RecordUndo(journal, {UndoKind::kDelete, path, {}});
   });
@@ -63,7 +58,11 @@ std::optional<std::wstring> Filing::UndoNewest(const LetGo& letGo) {
   }
   if (journal->empty()) return std::nullopt;
   const UndoEntry entry = journal->front();
-  switch (PlanUndo(entry, {FileFound(entry), PathExists(entry.original)})) {
+  // A deleted file is looked for and restored with one reading of the bin.
+  std::optional<RecycleBin> bin;
+  if (entry.kind == UndoKind::kDelete) bin.emplace();
+  const bool found = bin ? bin->Holds(entry.original) : IsFile(entry.movedTo);
+  switch (PlanUndo(entry, {found, PathExists(entry.original)})) {
     case UndoStep::kMoveBack:
       return MoveBack(entry, entry.original, letGo);
     case UndoStep::kAskForName: {
@@ -74,7 +73,7 @@ std::optional<std::wstring> Filing::UndoNewest(const LetGo& letGo) {
       return MoveBack(entry, *target, letGo);
     }
     case UndoStep::kRestoreFromBin:
-      return RestoreDeleted(entry);
+      return RestoreDeleted(entry, *bin);
     case UndoStep::kReportGone:
       ReportAndForget(entry, GoneText(entry));
       return std::nullopt;
@@ -100,8 +99,8 @@ std::optional<std::wstring> Filing::MoveBack(const UndoEntry& entry, const std::
   return target;
 }
 
-std::optional<std::wstring> Filing::RestoreDeleted(const UndoEntry& entry) {
-  if (!RestoreFromRecycleBin(owner_, entry.original)) {
+std::optional<std::wstring> Filing::RestoreDeleted(const UndoEntry& entry, const RecycleBin& bin) {
+  if (!bin.Restore(owner_, entry.original)) {
     ShowMessage(owner_, entry.original + FromCp932("\nをごみ箱から元に戻せませんでした。"),
                 kUndoErrorCaption);
     return std::nullopt;

@@ -93,11 +93,9 @@ class Server {
   }
 
   std::string Ask(const AskArgs& args) {
-    uint32_t chosen = kNoModule;
-    for (size_t i = 0; i < plugins_.size() && chosen == kNoModule; ++i) {
-      if (spi::Reads(*plugins_[i], Utf8ToWide(args.file))) chosen = static_cast<uint32_t>(i);
-    }
-    return ChoiceReply(chosen, static_cast<uint32_t>(CommittedPrivateBytes() >> 20));
+    const std::optional<size_t> reader = spi::FirstReader(plugins_, Utf8ToWide(args.file));
+    return ChoiceReply(reader ? static_cast<uint32_t>(*reader) : kNoModule,
+                       static_cast<uint32_t>(CommittedPrivateBytes() >> 20));
   }
 
   // The picture's section goes to the viewer by a handle of this process,
@@ -146,9 +144,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   if (__argc < 3) return 2;
   HANDLE pipe = bex::HandleArgument(__argv[1]);
   HANDLE viewer = bex::HandleArgument(__argv[2]);
-  if (HANDLE watch = CreateThread(nullptr, 0, bex::WatchViewer, viewer, 0, nullptr)) {
-    CloseHandle(watch);
-  }
+  // Nothing else ends a helper whose viewer was killed: no watch, no helper.
+  HANDLE watch = CreateThread(nullptr, 0, bex::WatchViewer, viewer, 0, nullptr);
+  if (!watch) return 3;
+  CloseHandle(watch);
   bex::Server(pipe).Run();
   // Modules are not unloaded: a module's own clean-up is one more chance to hang.
   TerminateProcess(GetCurrentProcess(), 0);

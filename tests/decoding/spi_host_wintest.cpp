@@ -205,6 +205,11 @@ TEST(SpiHostChoice, TheModuleTheSearchReturnsFirstDecodes) {
     EXPECT_EQ(*slot.ChosenPlugin(), order[0]);
     ASSERT_TRUE(slot.DecodePicture());
     ExpectPicture(slot, picture, tst1First ? picture.pixels : Inverted(picture.pixels));
+
+    // The modules share one handle of the file, each given it at the start.
+    const std::string second = WritePicture(folder, "only2.tst", picture, "tst2-only");
+    ASSERT_TRUE(slot.PrepareFile(Wide(second))) << (tst1First ? "tst1" : "tst2") << " asked first";
+    EXPECT_EQ(*slot.ChosenPlugin(), tst2Copy);
   }
 }
 
@@ -633,8 +638,9 @@ class InFolder {
   char previous_[MAX_PATH] = {};
 };
 
-// The helper keeps its own current directory out of the library search: this
-// process does not, and its current directory is the pictures'.
+// A library among the pictures never runs for a module: the helper runs in
+// the program's folder and keeps its current directory out of its library
+// search anyway. This process, like the viewer, is in the pictures' folder.
 TEST(SpiHostLoading, ModulesLibrariesComeFromTheirOwnFolderNeverFromThePicturesFolder) {
   const std::string pictures = FolderWith("pictures", {"spidep.dll"});
   const TestPicture picture = SmallPicture();

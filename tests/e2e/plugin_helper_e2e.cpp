@@ -139,14 +139,21 @@ class WhileANeighbourDecodes : public PluginHelpers {
     Viewer viewer = StartShowing(folder_, Picture("a.tst"), WithUnrulyPlugin());
     viewer.PressKey(VK_SPACE);
     EXPECT_EQ(viewer.WaitForTitle("b.tst [100%]"), "b.tst [100%]");
-    started_ = GetTickCount();
+    EXPECT_TRUE(WaitUntil([&] { return DecodesOfC() == 1; }));
     return viewer;
   }
 
-  // Whether the decode of c.tst, 5 s long, is still under way.
-  bool StillDecoding() const { return GetTickCount() - started_ < 4500; }
+  // How often the module began to decode c.tst; a decode given up and
+  // started again counts twice.
+  size_t DecodesOfC() const { return CountOf(trace_.DecodedNames()); }
+  // Whether the one decode of c.tst, 5 s long, is still under way.
+  bool StillDecoding() const { return DecodesOfC() == 1 && CountOf(trace_.FinishedNames()) == 0; }
 
-  DWORD started_ = 0;
+ private:
+  static size_t CountOf(const std::vector<std::string>& names) {
+    return static_cast<size_t>(std::count(names.begin(), names.end(), "c.tst"));
+  }
+  const PluginTrace trace_{folder_ + "\\trace.log"};
 };
 
 TEST_F(WhileANeighbourDecodes, TheWindowAnswersRepaintsAndMoves) {
@@ -172,6 +179,7 @@ TEST_F(WhileANeighbourDecodes, TheWindowAnswersRepaintsAndMoves) {
 
   viewer.PressKey(VK_SPACE);
   EXPECT_EQ(viewer.WaitForTitle("c.tst [110%]", 10000), "c.tst [110%]");
+  EXPECT_EQ(DecodesOfC(), 1u);
 }
 
 TEST_F(WhileANeighbourDecodes, QuickStepsWaitForItAndEachIsOneStep) {
@@ -182,6 +190,7 @@ TEST_F(WhileANeighbourDecodes, QuickStepsWaitForItAndEachIsOneStep) {
   EXPECT_EQ(viewer.WaitForTitle("d.tst [100%]", 15000), "d.tst [100%]");
   viewer.PressKey('Z');
   EXPECT_EQ(viewer.WaitForTitle("d.tst [110%]"), "d.tst [110%]") << "no step was left over";
+  EXPECT_EQ(DecodesOfC(), 1u) << "the steps waited for the decode under way";
 }
 
 TEST_F(WhileANeighbourDecodes, DeleteActsAtOnceOnTheShownFile) {
@@ -192,6 +201,7 @@ TEST_F(WhileANeighbourDecodes, DeleteActsAtOnceOnTheShownFile) {
   viewer.PressKey(VK_SPACE);
   EXPECT_EQ(viewer.WaitForTitle("c.tst [100%]", 10000), "c.tst [100%]")
       << "the step shows the neighbour once it is ready";
+  EXPECT_EQ(DecodesOfC(), 1u);
 }
 
 TEST_F(WhileANeighbourDecodes, TheMoveMenuOpensAtOnce) {
@@ -202,6 +212,7 @@ TEST_F(WhileANeighbourDecodes, TheMoveMenuOpensAtOnce) {
   viewer.PressKey(VK_ESCAPE);
   viewer.PressKey(VK_SPACE);
   EXPECT_EQ(viewer.WaitForTitle("c.tst [100%]", 10000), "c.tst [100%]");
+  EXPECT_EQ(DecodesOfC(), 1u);
 }
 
 // The only picture of the folder is decoded ahead again, as its own neighbour,

@@ -300,23 +300,6 @@ TEST_F(Startup, BareNameOpensFromTheWorkingFolder) {
   EXPECT_EQ(viewer.WaitForTitle("here.bmp [100%]"), "here.bmp [100%]");
 }
 
-TEST_F(Startup, LibraryAmongThePicturesNeverRunsForAPlugin) {
-  // needsdep.spi imports spidep.dll by name; the library found first would
-  // be the one in the pictures folder, the viewer's current directory.
-  const std::string pictures = NewScratchFolder(TestLabel() + "-pictures");
-  ASSERT_TRUE(CopyFileA((BuildDir() + "\\testspi\\spidep.dll").c_str(),
-                        (pictures + "\\spidep.dll").c_str(), FALSE));
-  WriteSolidBmp(pictures + "\\a.bmp", 220, 150, kGreen);
-  ViewerOptions options;
-  options.plugins = {"testspi\\needsdep.spi"};
-  options.workingFolder = pictures;
-  Viewer viewer = Viewer::Start(folder_, "a.bmp", options);
-
-  EXPECT_EQ(viewer.WaitForTitle("a.bmp [100%]"), "a.bmp [100%]");
-  viewer.Close();
-  EXPECT_FALSE(ReadFileBytes(pictures + "\\spidep.ran")) << "the pictures folder's library ran";
-}
-
 TEST_F(Startup, PictureWiderThanTheDesktopIsCappedToItsWidth) {
   const SIZE desk = DesktopSize();
   WriteSolidBmp(Path("wide.bmp"), desk.cx + 220, 60, kRed);

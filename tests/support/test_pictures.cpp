@@ -31,26 +31,31 @@ PluginTrace::~PluginTrace() {
   SetEnvironmentVariableA("BEX_SPI_TRACE_WINDOW", nullptr);
 }
 
+namespace {
+
+// The file named in a trace line of call, without its folder.
+std::string NameOfCall(const std::string& line, const std::string& call) {
+  const std::string path = line.substr(call.size());
+  return path.substr(path.find_last_of('\\') + 1);
+}
+
+}  // namespace
+
 // The modules are given full paths; the tests name the files of their folder.
 std::vector<std::string> PluginTrace::Decodes() const {
   const std::string call = "GetPicture ";
   std::vector<std::string> lines;
   for (const std::string& line : NonEmptyLines(ReadFileBytes(log_).value_or(""))) {
-    if (line.rfind(call, 0) == 0) {
-      const std::string path = line.substr(call.size());
-      lines.push_back(call + path.substr(path.find_last_of('\\') + 1));
-    } else if (line.rfind("IsSupported ", 0) != 0) {
-      lines.push_back(line);
-    }
+    if (line.rfind(call, 0) == 0) lines.push_back(call + NameOfCall(line, call));
+    if (line.rfind("Shown ", 0) == 0) lines.push_back(line);
   }
   return lines;
 }
 
-std::vector<std::string> PluginTrace::DecodedNames() const {
-  const std::string call = "GetPicture ";
+std::vector<std::string> PluginTrace::NamesOf(const std::string& call) const {
   std::vector<std::string> names;
-  for (const std::string& line : Decodes()) {
-    if (line.rfind(call, 0) == 0) names.push_back(line.substr(call.size()));
+  for (const std::string& line : NonEmptyLines(ReadFileBytes(log_).value_or(""))) {
+    if (line.rfind(call, 0) == 0) names.push_back(NameOfCall(line, call));
   }
   return names;
 }

@@ -32,9 +32,13 @@ class PluginTrace {
   // its folder.
   std::vector<std::string> Decodes() const;
   // The names GetPicture was called with, without their folders.
-  std::vector<std::string> DecodedNames() const;
+  std::vector<std::string> DecodedNames() const { return NamesOf("GetPicture "); }
+  // The names whose GetPicture got as far as handing the picture over
+  // (unruly.spi alone says so).
+  std::vector<std::string> FinishedNames() const { return NamesOf("Finished "); }
 
  private:
+  std::vector<std::string> NamesOf(const std::string& call) const;
   std::string log_;
 };
 

@@ -1,0 +1,51 @@
+// The exports of a Susie plug-in module as the viewer calls them and the test
+// modules declare them.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+namespace bex {
+
+// The picture-information record of the plug-in interface (26 bytes, packed).
+#pragma pack(push, 1)
+struct SpiPictureInfo {
+  int32_t left;
+  int32_t top;
+  int32_t width;
+  int32_t height;
+  uint16_t xDensity;
+  uint16_t yDensity;
+  int16_t colorDepth;
+  HLOCAL textInfo;  // the module's text about the picture; the host frees it
+};
+#pragma pack(pop)
+static_assert(sizeof(void*) != 4 || sizeof(SpiPictureInfo) == 26);
+
+// The exports of a plug-in module, each once: name and parameters, in the
+// order the host resolves them. All return an int and use the calling
+// convention of the Windows API.
+#define BEX_SPI_EXPORTS(X)                                                                  \
+  X(GetPluginInfo, (int infoNo, LPSTR buf, int bufLen))                                     \
+  X(IsSupported, (LPCSTR fileName, DWORD_PTR fileHandle))                                   \
+  X(GetPictureInfo, (LPCSTR buf, long len, unsigned flag, SpiPictureInfo* info))            \
+  X(GetPicture, (LPCSTR buf, long len, unsigned flag, HLOCAL* bitmapInfo, HLOCAL* bits,     \
+                 FARPROC progress, long progressData))                                      \
+  X(GetPreview, (LPCSTR buf, long len, unsigned flag, HLOCAL* bitmapInfo, HLOCAL* bits,     \
+                 FARPROC progress, long progressData))                                      \
+  X(GetArchiveInfo, (LPCSTR buf, long len, unsigned flag, HLOCAL* archiveInfo))             \
+  X(GetFile,                                                                                \
+    (LPCSTR src, long len, LPSTR dest, unsigned flag, FARPROC progress, long progressData)) \
+  X(IsSupportedW, (LPCWSTR fileName, DWORD_PTR fileHandle))                                 \
+  X(GetPictureInfoW, (LPCWSTR buf, long len, unsigned flag, SpiPictureInfo* info))          \
+  X(GetPictureW, (LPCWSTR buf, long len, unsigned flag, HLOCAL* bitmapInfo, HLOCAL* bits,   \
+                  FARPROC progress, long progressData))                                     \
+  X(GetPreviewW, (LPCWSTR buf, long len, unsigned flag, HLOCAL* bitmapInfo, HLOCAL* bits,   \
+                  FARPROC progress, long progressData))
+
+#define BEX_SPI_FUNCTION_TYPE(name, params) using Spi##name = int(WINAPI*) params;
+BEX_SPI_EXPORTS(BEX_SPI_FUNCTION_TYPE)
+#undef BEX_SPI_FUNCTION_TYPE
+
+}  // namespace bex
