@@ -59,7 +59,7 @@ void SortListing(benchmark::State& state, int sortKind) {
     state.PauseTiming();
     std::vector<bex::FileEntry> list = listing;
     state.ResumeTiming();
-    bex::SortFileList(list, sortKind, bex::kSortAscending);
+    bex::SortFileList(list, sortKind, bex::kSortAscending, {});
     benchmark::DoNotOptimize(list.data());
     state.PauseTiming();
     list.clear();

@@ -1,7 +1,9 @@
 # Windows build: bex.exe, the plug-ins, and the tests that run under Wine.
 include(CTest)
 add_compile_options(-static-libgcc -static-libstdc++)
-add_link_options(-static -static-libgcc -static-libstdc++)
+# No link time in the program files: the same sources give the same files,
+# and so the same portable zip (tools/package.sh).
+add_link_options(-static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp)
 
 bex_all_logic(BEX_LOGIC_LIBS)
 set(BEX_WIN_LIBS gdi32 user32 comdlg32 comctl32 shell32 shlwapi ole32 oleaut32 uuid)

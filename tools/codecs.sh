@@ -4,12 +4,18 @@
 # libspng and zlib, from the sources of the Debian release's own packages,
 # cross-compiled as 32-bit static libraries with MinGW-w64.
 # Usage: tools/codecs.sh [cache folder]   (default: build/codecs)
-# The cache holds include/ and lib/; once it is complete, and made by this
-# same script, this returns at once.
+#        tools/codecs.sh --packages         (the source packages, one line)
+# The cache holds include/, lib/ and notices/ (each package's Debian
+# copyright file and version, for the release's third-party notices); once it
+# is complete, and made by this same script, this returns at once.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-cache=${1:-$root/build/codecs}
 packages=(libjpeg-turbo libwebp libspng zlib)
+if [ "${1:-}" = --packages ]; then
+  echo "${packages[*]}"
+  exit 0
+fi
+cache=${1:-$root/build/codecs}
 stamp=$cache/built-from
 recipe="${packages[*]} $(sha1sum <"$0" | cut -c1-12)"
 [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$recipe" ] && exit 0
@@ -49,6 +55,15 @@ cd "$cache/src"
 echo "codecs: fetching the sources of ${packages[*]}"
 apt-get source -qq "${packages[@]}" >/dev/null 2>&1 || fail "apt-get source ${packages[*]} failed"
 source_dir() { find "$cache/src" -maxdepth 1 -type d -name "$1-*" | head -n 1; }
+
+# Whatever is linked owes its licence: tools/package.sh writes the notices
+# from these.
+mkdir -p "$cache/notices"
+for p in "${packages[@]}"; do
+  cp "$(source_dir "$p")/debian/copyright" "$cache/notices/$p.copyright"
+  sed -n 's/^Version: //p' "$cache/src/${p}"_*.dsc >"$cache/notices/$p.version"
+  [ -s "$cache/notices/$p.version" ] || fail "no version of $p in its .dsc"
+done
 
 jobs=$(nproc)
 cc=i686-w64-mingw32-gcc-posix

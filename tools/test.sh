@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up what is missing and runs every test of Bex: the native unit tests of
 # the logic modules (AddressSanitizer, UndefinedBehaviorSanitizer), a short
-# fuzz run, then the Win32 and end-to-end tests under Wine on a virtual display.
+# fuzz run, then the Win32 and end-to-end tests under Wine on a virtual display,
+# and the portable zip unpacked and started there.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -54,6 +55,9 @@ trap bex_wine_stop EXIT
 # loses a race with the X server; a Wine test program that fails is run once
 # more, and only a second failure counts (its first output stays in the log).
 run_ctest build/win32 --repeat until-pass:2
+
+echo "== the portable zip"
+if tests/tools/package_test.sh; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
 
 echo "tests: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

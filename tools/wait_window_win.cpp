@@ -1,6 +1,8 @@
 // wait_window: waits until the viewer's main window shows a picture (its
-// title ends in "%]") or a message box appears, and prints that title.
-// Used by tools/run.sh to know when to take its screenshot.
+// title ends in "%]") or a message box appears, and prints that title; with
+// --close it then closes the main window, as its close box would.
+// Used by tools/run.sh to know when to take its screenshot, and by the test
+// of the portable zip.
 #include <windows.h>
 
 #include <cstdio>
@@ -14,7 +16,7 @@ bool TitleOf(HWND hwnd, char* title, int size) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
   const DWORD deadline = GetTickCount() + 60000;
   char title[512];
   while (GetTickCount() < deadline) {
@@ -27,5 +29,8 @@ int main() {
   }
   if (!title[0]) return 1;
   std::printf("%s\n", title);
+  if (argc > 1 && std::strcmp(argv[1], "--close") == 0) {
+    PostMessageA(FindWindowA("TBexForm1", nullptr), WM_CLOSE, 0, 0);
+  }
   return 0;
 }

@@ -139,18 +139,16 @@ void MainWindow::RunCommand(Command command) {
       folder_->Step(command == Command::NextPicture);
       return;
     case Command::CopyFullSize:
-      view_->CopyFullSize();
+      if (PictureIsCurrent()) view_->CopyFullSize();
       return;
     case Command::CopyAsDisplayed:
-      view_->CopyAsDisplayed();
+      if (PictureIsCurrent()) view_->CopyAsDisplayed();
       return;
     case Command::OpenMoveMenu:
       MoveShownFile();
       return;
     case Command::DeleteShownFile:
-      if (const auto recycled = folder_->DeleteShownFile(view_->Shown())) {
-        filing_->RecordDelete(*recycled);
-      }
+      DeleteShownFile();
       return;
     case Command::UndoMoveOrDelete:
       UndoMoveOrDelete();
@@ -159,7 +157,7 @@ void MainWindow::RunCommand(Command command) {
       folder_->ChooseSortOrder();
       return;
     case Command::RefreshList:
-      folder_->InvalidateFileList();
+      folder_->Refresh();
       return;
     case Command::FitWindowToPicture:
     case Command::FitPictureToWindow:

@@ -63,6 +63,7 @@ class MainWindow {
     void CancelLoad(int slot) override { slots_.CancelDecode(slot); }
     void EmptySlot(int slot) override { slots_.Empty(slot); }
     std::wstring SlotFileName(int slot) const override { return slots_[slot].FileName(); }
+    bool SlotFileChanged(int slot) const override { return slots_[slot].FileChanged(); }
     void ShowSlot(int slot) override;
 
    private:
@@ -95,12 +96,25 @@ class MainWindow {
   // Shows the first entry of the folder, in the sort order of the moment,
   // that can be shown, and makes the folder the current one.
   void OpenFolder(const std::wstring& folder);
-  void ReportCannotShow(const std::wstring& path);
+  // Tells why path cannot be shown; the caption says so, and nothing else
+  // changes. refusedAsTooLarge: a module described a picture beyond the
+  // viewer's limit.
+  void ReportCannotShow(const std::wstring& path, bool refusedAsTooLarge);
   // Makes the file at path the shown one if it decodes.
   bool LoadShownFile(const std::wstring& path);
   // Opens the first of paths and hands the others to a new copy.
   void OpenPictures(const std::vector<std::wstring>& paths);
   void MoveShownFile();
+  void DeleteShownFile();
+  // Asked last before the shown file is deleted or moved: whether path is
+  // still the file on screen, not removed and as it was decoded; if so,
+  // nothing holds it open any more. A file changed meanwhile is shown anew,
+  // and the user told why nothing was done.
+  bool ReadyToActOn(const std::wstring& path);
+  // Whether the picture on screen may be copied: it still shows its file as
+  // it is, or the file is gone; if not, as ReadyToActOn.
+  bool PictureIsCurrent();
+  void ShowChangedFileAnew(const std::wstring& path);
   void UndoMoveOrDelete();
 
   // --- keys and commands (command_route_win.cpp) ----------------------------

@@ -9,6 +9,14 @@
 #include "common/wide_text.h"
 
 namespace bex {
+namespace {
+
+// Folders compare as the file system does, without regard to letter case.
+bool SameFolder(std::wstring_view a, std::wstring_view b) {
+  return lstrcmpiW(std::wstring(a).c_str(), std::wstring(b).c_str()) == 0;
+}
+
+}  // namespace
 
 bool MainWindow::SlotDisplay::LoadShownFile(const std::wstring& name, int slot) {
   if (!slots_.Decode(name, slot, window_)) return false;
@@ -37,17 +45,27 @@ void MainWindow::SlotDisplay::ShowSlot(int slot) {
 // on screen keeps its name and folder, so that every command still acts on it.
 bool MainWindow::OpenPicture(const std::wstring& path) {
   SetForegroundWindow(hwnd_);
-  if (LoadShownFile(path)) {
+  if (FullPathOrAsGiven(path).size() < MAX_PATH && LoadShownFile(path)) {
     view_->ShowOpened();
     PostMessageW(hwnd_, kDecodeNeighboursMessage, 0, 0);
     return true;
   }
-  ReportCannotShow(path);
+  ReportCannotShow(path, slots_[folder_->ShownSlot()].RefusedAsTooLarge());
   return false;
 }
 
-void MainWindow::ReportCannotShow(const std::wstring& path) {
-  ShowMessage(hwnd_, path + FromCp932(" は表示できません"), "ファイルフォーマット異常");
+// The message names the cause where the viewer knows it.
+void MainWindow::ReportCannotShow(const std::wstring& path, bool refusedAsTooLarge) {
+  if (FullPathOrAsGiven(path).size() >= MAX_PATH) {
+    ReportPathTooLong(hwnd_, path);
+  } else if (refusedAsTooLarge) {
+    ShowMessage(
+        hwnd_,
+        path + FromCp932(" は画像が大きすぎるため表示できません\n(表示できるのは6400万画素まで)"),
+        "画像サイズ異常");
+  } else {
+    ShowMessage(hwnd_, path + FromCp932(" は表示できません"), "ファイルフォーマット異常");
+  }
   SetWindowTextA(hwnd_, "表示できません");
 }
 
@@ -60,16 +78,35 @@ void MainWindow::OpenPath(const std::wstring& path) {
 }
 
 // No file is shown from the new folder yet, so the step forward starts at
-// the list's first entry and passes over the ones that cannot be shown.
+// the list's first entry and passes over the ones that cannot be shown. A
+// folder with nothing to show (the step has said so) leaves the picture on
+// screen the shown file, in its own folder; with none on screen yet, the
+// chosen folder is where the steps look.
 void MainWindow::OpenFolder(const std::wstring& folder) {
   SetForegroundWindow(hwnd_);
+  const ShownFile before = view_->Shown();
+  const int zoom = view_->ZoomPercent();
+  const bool removed = folder_->ShownFileRemoved();
   if (!SetCurrentDirectoryW(folder.c_str())) {
-    ReportCannotShow(folder);
+    ReportCannotShow(folder, false);
     return;
   }
   view_->ShowFolder(JoinPath(CurrentDirectory(), L""));
   folder_->FileOpened();
-  folder_->Step(true);
+  const auto keepShownFile = [&] {
+    if (!view_->Shown().Name().empty() || before.Name().empty()) return;
+    SetCurrentDirectoryW(before.Folder().c_str());
+    view_->KeepShowing(before, zoom);
+    folder_->FileOpened();
+    if (removed) folder_->MarkShownFileRemoved();
+  };
+  try {
+    folder_->Step(true);
+  } catch (...) {
+    keepShownFile();
+    throw;
+  }
+  keepShownFile();
 }
 
 // The file is decoded by its bare name from its own folder, as the steps
@@ -108,13 +145,17 @@ void MainWindow::OpenPictures(const std::vector<std::wstring>& paths) {
 void MainWindow::MoveShownFile() {
   const RECT r = OuterRect();
   const WindowOrigin at = PopupMenuPoint({r.left, r.top, r.right - r.left, r.bottom - r.top});
-  const auto stillShown = [this](const std::wstring& path) {
-    return folder_->LetGoOfIfStillShown(view_->Shown(), path);
-  };
+  const auto stillShown = [this](const std::wstring& path) { return ReadyToActOn(path); };
   const std::optional<Filing::CompletedMove> move =
       filing_->MoveShownFile(view_->Shown(), stillShown, at.Left, at.Top);
   if (!move) return;
-  folder_->MarkShownFileRemoved();
+  // Renamed in its own folder, the file stays one of the folder's.
+  const std::wstring_view destinationFolder = FolderPart(move->destination);
+  if (SameFolder(destinationFolder, JoinPath(view_->Shown().Folder(), L""))) {
+    folder_->RenameShownEntry(std::wstring(FileNamePart(move->destination)));
+  } else {
+    folder_->MarkShownFileRemoved();
+  }
   // The move stands even when showing the next picture fails: it goes into
   // the history and the undo journal either way.
   try {
@@ -124,6 +165,42 @@ void MainWindow::MoveShownFile() {
     throw;
   }
   filing_->RecordMove(*move);
+}
+
+void MainWindow::DeleteShownFile() {
+  const auto ready = [this](const std::wstring& path) { return ReadyToActOn(path); };
+  if (const auto recycled = folder_->DeleteShownFile(view_->Shown(), ready)) {
+    filing_->RecordDelete(recycled->path, recycled->size, recycled->deletedAt);
+  }
+}
+
+bool MainWindow::ReadyToActOn(const std::wstring& path) {
+  if (folder_->ShownFileRemoved() || !view_->Shown().Is(path)) return false;
+  // A file gone meanwhile is left to the command, which reports its failure.
+  if (folder_->ShownFileChanged() && PathExists(path)) {
+    ShowChangedFileAnew(path);
+    return false;
+  }
+  folder_->LetGoOf(view_->Shown().Name());
+  return true;
+}
+
+// A file gone meanwhile has no other content: its picture is the last there was.
+bool MainWindow::PictureIsCurrent() {
+  if (view_->Shown().Name().empty() || folder_->ShownFileRemoved()) return true;
+  const std::optional<std::wstring> path = view_->Shown().Path(hwnd_);
+  if (!path || !folder_->ShownFileChanged() || !PathExists(*path)) return true;
+  ShowChangedFileAnew(*path);
+  return false;
+}
+
+void MainWindow::ShowChangedFileAnew(const std::wstring& path) {
+  ShowMessage(
+      hwnd_,
+      path +
+          FromCp932("\nは表示した後に変更されたため、何もしませんでした。\n今の内容を表示します。"),
+      "ファイル変更");
+  OpenPicture(path);
 }
 
 // The file that came back is shown, and its folder listed anew. A file

@@ -1,14 +1,22 @@
 #include "app/options_win.h"
 
+#include "common/code_page_win.h"
 #include "common/files_win.h"
 #include "common/message_box_win.h"
 
 namespace bex {
 namespace {
 
-std::string SettingsPath(HWND window) {
+// The folder "plugins" beside the program, where the portable zip brings the
+// plug-ins; empty when there is none.
+std::string PluginsBesideProgram() {
+  const std::string folder = ProgramFolder() + "plugins";
+  return IsFolder(FromCp932(folder)) ? folder : std::string();
+}
+
+std::string SettingsPath(HWND window, bool pluginsBeside) {
   const std::string path = ProgramFolder() + "bex.ini";
-  if (!PathExists(path)) {
+  if (!PathExists(path) && !pluginsBeside) {
     ShowMessage(
         window,
         "初期起動です。\n環境設定を行ってください。\n(特にSusie Plug-inのあるフォルダーの登録)",
@@ -43,10 +51,14 @@ RECT RestoredRect(HWND window) {
 
 }  // namespace
 
-Options::Options(HWND window)
+Options::Options(HWND window) : Options(window, PluginsBesideProgram()) {}
+
+Options::Options(HWND window, const std::string& pluginsBeside)
     : window_(window),
-      file_(SettingsPath(window)),
-      pluginFolder_(file_.ReadString(settings::kPluginFolder)) {
+      file_(SettingsPath(window, !pluginsBeside.empty())),
+      pluginFolder_(pluginsBeside.empty()
+                        ? file_.ReadString(settings::kPluginFolder)
+                        : file_.ReadString(settings::kPluginFolder, pluginsBeside)) {
   if (pluginFolder_.size() < 3) {
     ShowMessage(window_, "Susie Plug-inのフォルダー設定が異常です。\n設定画面で修正してください",
                 "インストール異常");

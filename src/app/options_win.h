@@ -30,6 +30,9 @@ class Options {
   // Opens the settings file of window's program and reads the plug-in folder.
   // A missing file is a first run, and a folder name shorter than three
   // characters is suspicious: both are told in a message, and start-up goes on.
+  // A copy unpacked with its plug-ins in "plugins" beside the program needs
+  // no setting up: that folder is the plug-in folder until another is set,
+  // and a first run says nothing.
   explicit Options(HWND window);
   Options(const Options&) = delete;
   Options& operator=(const Options&) = delete;
@@ -67,6 +70,8 @@ class Options {
   void WriteDialogSettings(int fitMode) const;
 
  private:
+  Options(HWND window, const std::string& pluginsBeside);
+
   HWND window_;
   SettingsFile file_;
   std::string pluginFolder_;

@@ -28,6 +28,7 @@ enum SettingsId {
   kDefaultByNameItem,
   kDefaultByDateItem,
   kDefaultBySizeItem,
+  kDefaultByExplorerOrderItem,
   kDefaultDirectionGroup,
   kDefaultAscendingItem,
   kDefaultDescendingItem,
@@ -74,18 +75,20 @@ std::vector<ControlSpec> SettingsControls() {
       {kPictureFollowsWindowItem, K::kRadio, "画像を窓に合わせる", 202, 40, 156, 17, kNormal,
        kBasicPage},
       {kFixedWindowItem, K::kRadio, "なし", 202, 58, 156, 17, kNormal, kBasicPage},
-      {kDefaultSortGroup, K::kGroupBox, "Sortﾃﾞﾌｫﾙﾄ条件", 8, 84, 356, 92, FontKind::kBold,
+      {kDefaultSortGroup, K::kGroupBox, "Sortﾃﾞﾌｫﾙﾄ条件", 8, 84, 356, 108, FontKind::kBold,
        kBasicPage},
-      {kSortKindGroup, K::kGroupBox, "種類", 16, 102, 168, 68, kNormal, kBasicPage},
+      {kSortKindGroup, K::kGroupBox, "種類", 16, 102, 168, 84, kNormal, kBasicPage},
       {kDefaultByNameItem, K::kRadioFirst, "&N: 名前順", 26, 118, 150, 16, kNormal, kBasicPage},
       {kDefaultByDateItem, K::kRadio, "&D: 日付順", 26, 134, 150, 16, kNormal, kBasicPage},
       {kDefaultBySizeItem, K::kRadio, "&S: サイズ順", 26, 150, 150, 16, kNormal, kBasicPage},
-      {kDefaultDirectionGroup, K::kGroupBox, "方向", 192, 102, 164, 68, kNormal, kBasicPage},
+      {kDefaultByExplorerOrderItem, K::kRadio, "&E: エクスプローラー順", 26, 166, 150, 16, kNormal,
+       kBasicPage},
+      {kDefaultDirectionGroup, K::kGroupBox, "方向", 192, 102, 164, 84, kNormal, kBasicPage},
       {kDefaultAscendingItem, K::kRadioFirst, "&F: 昇順", 202, 118, 140, 16, kNormal, kBasicPage},
       {kDefaultDescendingItem, K::kRadio, "&B: 降順", 202, 134, 140, 16, kNormal, kBasicPage},
-      {kPluginFolderLabel, K::kLabel, "Plug-inﾌｫﾙﾀﾞｰ", 8, 184, 120, 14, kNormal, kBasicPage},
-      {kPluginFolderEdit, K::kEdit, "", 8, 200, 322, 20, kNormal, kBasicPage},
-      {kBrowsePluginButton, K::kButton, "･･･", 334, 199, 30, 22, kNormal, kBasicPage},
+      {kPluginFolderLabel, K::kLabel, "Plug-inﾌｫﾙﾀﾞｰ", 8, 200, 120, 14, kNormal, kBasicPage},
+      {kPluginFolderEdit, K::kEdit, "", 8, 216, 322, 20, kNormal, kBasicPage},
+      {kBrowsePluginButton, K::kButton, "･･･", 334, 215, 30, 22, kNormal, kBasicPage},
       {kDestinationsLabel, K::kLabel, "ﾌｧｲﾙ移動 登録ﾌｫﾙﾀﾞｰ", 8, 0, 240, 14, kNormal, kFolderPage},
       {kDestinationList, K::kListBox, nullptr, 8, 16, 249, 174, FontKind::kFixed, kFolderPage},
       {kAddFolderButton, K::kButton, "新規追加(&N)", 264, 16, 99, 25, kNormal, kFolderPage},
@@ -99,9 +102,9 @@ std::vector<ControlSpec> SettingsControls() {
       {kDownButton, K::kButton, "↓(&B)", 72, 197, 57, 25, kNormal, kFolderPage},
       {kLeaveButton, K::kButton, "←(&<)", 136, 197, 57, 25, kNormal, kFolderPage},
       {kEnterButton, K::kButton, "→(&>)", 200, 197, 57, 25, kNormal, kFolderPage},
-      {kOkButton, K::kButton, "&OK", 216, 255, 80, 22},
-      {kCancelButton, K::kButton, "&Cancel", 300, 255, 80, 22},
-      {kPages, K::kTabs, nullptr, 2, 2, 379, 249},
+      {kOkButton, K::kButton, "&OK", 216, 271, 80, 22},
+      {kCancelButton, K::kButton, "&Cancel", 300, 271, 80, 22},
+      {kPages, K::kTabs, nullptr, 2, 2, 379, 265},
   };
 }
 
@@ -119,16 +122,9 @@ constexpr OptionBox kOptionBoxes[] = {
 constexpr int kFitItems[] = {kWindowFollowsPictureItem, kPictureFollowsWindowItem,
                              kFixedWindowItem};
 
-int SortKeyButton(int sortKindChoice) {
-  switch (sortKindChoice) {
-    case kSortByName:
-      return kDefaultByNameItem;
-    case kSortByTime:
-      return kDefaultByDateItem;
-    default:
-      return kDefaultBySizeItem;
-  }
-}
+// The key choices in the order of kSortKeyChoices.
+constexpr int kSortKeyItems[] = {kDefaultByNameItem, kDefaultByDateItem, kDefaultBySizeItem,
+                                 kDefaultByExplorerOrderItem};
 
 struct EditorButton {
   int id;
@@ -206,7 +202,7 @@ void MainWindow::OpenSettings() {
 }
 
 SettingsDialog::SettingsDialog(Options& options, Filing& filing, DecoderSlots& slots, int fitMode)
-    : TableDialog("環境設定", 383, 280, SettingsControls()),
+    : TableDialog("環境設定", 383, 296, SettingsControls()),
       options_(options),
       filing_(filing),
       slots_(slots),
@@ -214,7 +210,8 @@ SettingsDialog::SettingsDialog(Options& options, Filing& filing, DecoderSlots& s
       sortKind_(options.DefaultSortKind()),
       sortDirection_(options.DefaultSortDirection()),
       pluginFolder_(options.PluginFolder()),
-      editor_(filing.ReadDestinations()) {
+      treeAsRead_(filing.ReadDestinations()),
+      editor_(treeAsRead_) {
   const INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_TAB_CLASSES | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&classes);
 }
@@ -274,7 +271,7 @@ void SettingsDialog::FillFirstPage() {
   for (const OptionBox& box : kOptionBoxes) SetChecked(box.id, (ticked_ & box.bit) != 0);
   Enable(kSingleInstanceBox, singleInstanceEnabled_);
   if (fitMode_ >= 0) SetChecked(kFitItems[std::min(fitMode_, 2)], true);
-  SetChecked(SortKeyButton(SortKindChoice(sortKind_)), true);
+  SetChecked(kSortKeyItems[SortKeyChoiceIndex(sortKind_)], true);
   SetChecked(sortDirection_ == 0 ? kDefaultDescendingItem : kDefaultAscendingItem, true);
   SetItemText(kPluginFolderEdit, pluginFolder_);
 }
@@ -288,8 +285,9 @@ void SettingsDialog::ReadFirstPage() {
   for (int mode = 0; mode < 3; ++mode) {
     if (IsChecked(kFitItems[mode])) fitMode_ = mode;
   }
-  sortKind_ = bex::ChosenSortKind(IsChecked(kDefaultByNameItem), IsChecked(kDefaultByDateItem),
-                                  IsChecked(kDefaultBySizeItem));
+  sortKind_ =
+      bex::ChosenSortKind(IsChecked(kDefaultByNameItem), IsChecked(kDefaultByDateItem),
+                          IsChecked(kDefaultBySizeItem), IsChecked(kDefaultByExplorerOrderItem));
   sortDirection_ = bex::ChosenSortDirection(IsChecked(kDefaultAscendingItem));
   pluginFolder_ = ItemText(kPluginFolderEdit);
 }
@@ -340,12 +338,14 @@ void SettingsDialog::OnClose(int result) {
   if (result == kResultOk) Confirm();
 }
 
-// The tree is saved on every OK, edited or not. A cut entry still waiting is
-// not part of it and is gone with the dialog. The plug-ins are loaded again
-// even from an unchanged folder; pictures already decoded stay.
+// The tree is saved only when it was edited here, so that an OK without
+// edits never writes over what another viewer saved meanwhile. A cut entry
+// still waiting is not part of it and is gone with the dialog. The plug-ins
+// are loaded again even from an unchanged folder; pictures already decoded
+// stay.
 void SettingsDialog::Confirm() {
   ReadFirstPage();
-  filing_.ReplaceDestinations(editor_.Tree());
+  if (editor_.Tree() != treeAsRead_) filing_.ReplaceDestinations(editor_.Tree());
   options_.SetPluginFolder(pluginFolder_);
   slots_.LoadPlugins(options_.PluginFolder());
 }

@@ -73,6 +73,8 @@ class SettingsDialog : public TableDialog {
   int sortKind_;
   int sortDirection_;
   std::string pluginFolder_;
+  // The registered destinations as the dialog found them.
+  DestinationTree treeAsRead_;
   FolderEditor editor_;
 };
 

@@ -25,8 +25,12 @@ bool SettingsFile::ReadRaw(const SettingKey& key, std::string* text) const {
 }
 
 std::string SettingsFile::ReadString(const SettingKey& key) const {
+  return ReadString(key, key.textDefault ? key.textDefault : "");
+}
+
+std::string SettingsFile::ReadString(const SettingKey& key, const std::string& def) const {
   std::string text;
-  return ReadRaw(key, &text) ? text : std::string(key.textDefault ? key.textDefault : "");
+  return ReadRaw(key, &text) ? text : def;
 }
 
 int SettingsFile::ReadInt(const SettingKey& key, int def) const {

@@ -16,6 +16,7 @@ class SettingsFile {
   const std::string& Path() const { return path_; }
 
   std::string ReadString(const SettingKey& key) const;
+  std::string ReadString(const SettingKey& key, const std::string& def) const;
   int ReadInt(const SettingKey& key) const { return ReadInt(key, key.intDefault); }
   int ReadInt(const SettingKey& key, int def) const;
   bool ReadBool(const SettingKey& key) const;

@@ -1,5 +1,9 @@
 #include "common/cp932.h"
 
+#include <algorithm>
+
+#include "common/line_breaking.h"
+
 namespace bex {
 
 bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
@@ -64,6 +68,13 @@ std::string JoinPath(std::string_view folder, std::string_view name) {
   if (LastCharacter(path) != "\\") path += '\\';
   path += name;
   return path;
+}
+
+std::string BreakLongLines(std::string_view text,
+                           const std::function<bool(std::string_view)>& fits) {
+  return BreakLinesThatDoNotFit(text, fits, [](std::string_view line, size_t i) -> size_t {
+    return IsLeadByte(static_cast<unsigned char>(line[i])) && i + 1 < line.size() ? 2 : 1;
+  });
 }
 
 }  // namespace bex

@@ -3,6 +3,7 @@
 // byte of a double-byte character (as in 表, 0x95 0x5C) is no path separator.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -29,5 +30,12 @@ std::string_view LastCharacter(std::string_view text);
 
 // folder + "\" + name, without doubling a final "\" of folder.
 std::string JoinPath(std::string_view folder, std::string_view name);
+
+// text with every line that does not fit broken into lines that do, each
+// ending after a "\" where there is one to end at, never inside a
+// double-byte character: a message that holds a long path then fits the
+// screen. A line always keeps its first character.
+std::string BreakLongLines(std::string_view text,
+                           const std::function<bool(std::string_view)>& fits);
 
 }  // namespace bex

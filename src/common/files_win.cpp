@@ -60,6 +60,23 @@ std::wstring FullPathOrAsGiven(const std::wstring& path) {
   return full.empty() ? path : full;
 }
 
+std::optional<FileVersion> VersionOf(const std::wstring& path) {
+  // No read access is asked, so a file that another program holds open,
+  // even for writing, still answers.
+  HANDLE file = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION info;
+  const BOOL answered = GetFileInformationByHandle(file, &info);
+  CloseHandle(file);
+  if (!answered) return std::nullopt;
+  const auto join = [](DWORD high, DWORD low) { return (uint64_t{high} << 32) | low; };
+  return FileVersion{join(info.nFileSizeHigh, info.nFileSizeLow),
+                     join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime),
+                     join(info.nFileIndexHigh, info.nFileIndexLow), info.dwVolumeSerialNumber};
+}
+
 bool IsFolder(const std::wstring& path) {
   const DWORD attributes = GetFileAttributesW(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);

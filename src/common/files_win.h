@@ -1,9 +1,30 @@
 // Small file helpers of the Win32 layer.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 namespace bex {
+
+// One version of one file: what the platform tells of it through an open
+// handle. A file replaced by another of the same name has another index; one
+// written over in place has another write time, and mostly another size.
+struct FileVersion {
+  uint64_t size = 0;
+  uint64_t writeTime = 0;
+  uint64_t index = 0;
+  uint32_t volume = 0;
+
+  bool operator==(const FileVersion& other) const {
+    return size == other.size && writeTime == other.writeTime && index == other.index &&
+           volume == other.volume;
+  }
+  bool operator!=(const FileVersion& other) const { return !(*this == other); }
+};
+
+// The version of the file at path now; none when it does not open.
+std::optional<FileVersion> VersionOf(const std::wstring& path);
 
 // True when a directory search finds an entry of any kind at path (file or
 // folder, whatever its attributes).

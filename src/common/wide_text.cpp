@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "common/line_breaking.h"
+
 namespace bex {
 namespace {
 
@@ -131,6 +133,15 @@ std::wstring JoinPath(std::wstring_view folder, std::wstring_view name) {
   if (path.empty() || path.back() != L'\\') path += L'\\';
   path += name;
   return path;
+}
+
+std::wstring BreakLongLines(std::wstring_view text,
+                            const std::function<bool(std::wstring_view)>& fits) {
+  return BreakLinesThatDoNotFit(text, fits, [](std::wstring_view line, size_t i) -> size_t {
+    const bool pair = line[i] >= 0xD800 && line[i] <= 0xDBFF && i + 1 < line.size() &&
+                      line[i + 1] >= 0xDC00 && line[i + 1] <= 0xDFFF;
+    return pair ? 2 : 1;
+  });
 }
 
 }  // namespace bex

@@ -3,6 +3,7 @@
 // path travels as bytes (the plug-in helpers' pipe, the undo journal).
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -32,5 +33,11 @@ std::wstring_view FolderPart(std::wstring_view path);
 std::wstring UpperExtension(std::wstring_view name);
 // folder + "\" + name, without doubling a final "\" of folder.
 std::wstring JoinPath(std::wstring_view folder, std::wstring_view name);
+
+// text with every line that does not fit broken into lines that do, each
+// ending after a "\" where there is one to end at, never between the two
+// halves of a surrogate pair. A line always keeps its first character.
+std::wstring BreakLongLines(std::wstring_view text,
+                            const std::function<bool(std::wstring_view)>& fits);
 
 }  // namespace bex

@@ -128,7 +128,8 @@ std::optional<uint32_t> PluginHelper::Ask(const std::wstring& file) {
 }
 
 // The spare section goes into the helper that gets the request.
-BitmapRef PluginHelper::Decode(uint32_t module, const std::wstring& file) {
+BitmapRef PluginHelper::Decode(uint32_t module, const std::wstring& file, bool* tooLarge) {
+  *tooLarge = false;
   const std::optional<Frame> reply = Call(HelperCall::kDecode, [&] {
     uint32_t spareBytes = 0;
     const uint32_t spare = HandSpareSection(&spareBytes);
@@ -140,7 +141,9 @@ BitmapRef PluginHelper::Decode(uint32_t module, const std::wstring& file) {
     End();
     return nullptr;
   }
-  BitmapRef picture = answer->content.decoded ? TakePicture(answer->content) : nullptr;
+  const PictureReply& content = answer->content;
+  BitmapRef picture = content.decoded ? TakePicture(content) : nullptr;
+  *tooLarge = !content.decoded && uint64_t{content.width} * content.height > kMaxPicturePixels;
   NoteMemory(answer->memoryMiB);
   return picture;
 }

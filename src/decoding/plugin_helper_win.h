@@ -73,8 +73,9 @@ class PluginHelper {
   // when no module does or the helper failed.
   std::optional<uint32_t> Ask(const std::wstring& file);
   // The file decoded by module `module`, or null when the module refuses or
-  // the helper failed.
-  BitmapRef Decode(uint32_t module, const std::wstring& file);
+  // the helper failed; *tooLarge then tells a picture the module described
+  // beyond kMaxPicturePixels.
+  BitmapRef Decode(uint32_t module, const std::wstring& file, bool* tooLarge);
 
   // The running helper's process id, 0 when none runs.
   DWORD ProcessId() const { return process_.dwProcessId; }

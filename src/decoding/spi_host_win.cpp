@@ -307,13 +307,14 @@ std::optional<size_t> FirstReader(const PluginTable& plugins, const std::wstring
 }
 
 std::shared_ptr<Bitmap> Decode(const PluginModule& plugin, const std::wstring& path,
-                               MakeBitmap make) {
+                               MakeBitmap make, SIZE* described) {
   SpiPictureInfo picture = {};
   HLOCAL infoHandle = nullptr;
   HLOCAL pixelHandle = nullptr;
   const auto ask = [&](auto getInfo, auto getPicture, auto source, long length, unsigned flag) {
     if (getInfo(source, length, flag, &picture) != 0) return false;
     if (picture.textInfo) GlobalFree(picture.textInfo);
+    if (described) *described = {picture.width, picture.height};
     if (!IsPlausibleSize(picture.width, picture.height)) return false;
     return getPicture(source, length, flag, &infoHandle, &pixelHandle, nullptr, 0) == 0;
   };
@@ -365,6 +366,10 @@ bool DecoderSlot::PrepareFile(const std::wstring& name, const std::wstring& full
   extension_ = UpperExtension(name);
   preparedName_ = name;
   fullPreparedName_ = fullPath;
+  // Taken before anything reads the file: a change made while it is decoded
+  // shows as a change at the next check.
+  preparedVersion_ = VersionOf(fullPath);
+  refusedAsTooLarge_ = false;
   return SelectPlugin();
 }
 
@@ -383,15 +388,20 @@ bool DecoderSlot::SelectPlugin() {
 // slot never shows one file's picture under another file's name.
 bool DecoderSlot::DecodePicture() {
   BitmapRef decoded;
+  refusedAsTooLarge_ = false;
   if (IsBitmapFile()) {
     decoded = ReadBitmapFile(fullPreparedName_);
   } else if (chosen_) {
-    decoded = helper_.Decode(*chosen_, fullPreparedName_);
+    decoded = helper_.Decode(*chosen_, fullPreparedName_, &refusedAsTooLarge_);
   }
   if (!decoded) return false;
   picture_ = std::move(decoded);
   fileName_ = preparedName_;
+  filePath_ = fullPreparedName_;
+  version_ = preparedVersion_;
   return true;
 }
+
+bool DecoderSlot::FileChanged() const { return !version_ || VersionOf(filePath_) != version_; }
 
 }  // namespace bex

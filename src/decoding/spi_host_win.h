@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "common/files_win.h"
 #include "decoding/plugin_helper_win.h"
 #include "display/bitmap_win.h"
 #include "shared/spi_exports.h"
@@ -60,11 +61,14 @@ std::optional<size_t> FirstReader(const PluginTable& plugins, const std::wstring
 // The picture that plugin decodes from the file, or null when the module
 // fails, answers anything inconsistent or the picture does not fit in memory.
 // make creates the picture's bitmap (Bitmap::CreateShared for another process).
+// described, when given, receives the size the module gave for the picture,
+// also when it is then refused (a picture beyond kMaxPicturePixels).
 using MakeBitmap = std::function<std::shared_ptr<Bitmap>(int width, int height)>;
 // The file goes by the route Reads took: the wide path, the code-page-932
-// path, or the whole file's bytes as memory input.
+// path, or the whole file's bytes as memory input. *described, when asked,
+// gets the size the module described.
 std::shared_ptr<Bitmap> Decode(const PluginModule& plugin, const std::wstring& path,
-                               MakeBitmap make = Bitmap::Create);
+                               MakeBitmap make = Bitmap::Create, SIZE* described = nullptr);
 
 }  // namespace spi
 
@@ -100,10 +104,14 @@ class DecoderSlot {
   // When the decode fails (false, or BexError for a ".BMP" file the reader
   // rejects) the slot keeps its earlier picture and name.
   bool DecodePicture();
+  // The last decode failed because its module described a picture beyond
+  // kMaxPicturePixels.
+  bool RefusedAsTooLarge() const { return refusedAsTooLarge_; }
   // The slot then holds no picture, under no name.
   void ReleasePicture() {
     picture_.reset();
     fileName_.clear();
+    version_.reset();
   }
   // Makes the plug-in call under way, and later ones, fail at once (from any
   // thread), until AllowCalls.
@@ -114,6 +122,9 @@ class DecoderSlot {
   BitmapRef Picture() const { return picture_; }
   // The file whose picture the slot holds.
   const std::wstring& FileName() const { return fileName_; }
+  // Whether that file is no longer the version the picture was decoded from
+  // (written over, replaced, gone), or its version could not be told then.
+  bool FileChanged() const;
   const std::wstring& Extension() const { return extension_; }
   const std::string& Folder() const { return folder_; }
   // File name of the module chosen for the slot's file, or null.
@@ -132,8 +143,12 @@ class DecoderSlot {
   PluginHelper helper_;
   BitmapRef picture_;
   std::wstring fileName_;
+  std::wstring filePath_;
+  std::optional<FileVersion> version_;
   std::wstring preparedName_;
   std::wstring fullPreparedName_;
+  std::optional<FileVersion> preparedVersion_;
+  bool refusedAsTooLarge_ = false;
 };
 
 }  // namespace bex

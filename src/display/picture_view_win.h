@@ -58,6 +58,13 @@ class PictureView {
   // A folder was opened: no file of it is shown yet, and its first picture
   // comes at 100 %.
   void ShowFolder(std::wstring folder);
+  // The folder opened had nothing to show: the file shown before (whose
+  // picture stayed on screen) is the shown one again, at its zoom.
+  void KeepShowing(const ShownFile& file, int zoomPercent) {
+    shown_ = file;
+    zoomPercent_ = zoomPercent;
+  }
+  int ZoomPercent() const { return zoomPercent_; }
   // Shows another file of the folder, already decoded (with its display copy
   // if one was made ahead), and paints it at once.
   void ShowStepped(BitmapRef picture, BitmapRef copy, std::wstring name);

@@ -35,7 +35,8 @@ bool RecycleBinTakes(const std::wstring& path) {
 
 }  // namespace
 
-std::optional<std::wstring> FolderStepper::DeleteShownFile(const ShownFile& shown) {
+std::optional<FolderStepper::Recycled> FolderStepper::DeleteShownFile(
+    const ShownFile& shown, const ReadyToActOn& readyToActOn) {
   if (ShownFileRemoved()) {
     ShowMessage(owner_, "このファイルは既に削除されています", "メッセージ");
     return std::nullopt;
@@ -54,7 +55,12 @@ std::optional<std::wstring> FolderStepper::DeleteShownFile(const ShownFile& show
                   "削除確認", MB_OKCANCEL) != IDOK) {
     return std::nullopt;
   }
-  if (!LetGoOfIfStillShown(shown, *path)) return std::nullopt;
+  if (!readyToActOn(*path)) return std::nullopt;
+  Recycled recycled{*path};
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (GetFileAttributesExW(path->c_str(), GetFileExInfoStandard, &data)) {
+    recycled.size = (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+  }
   std::wstring list = *path;
   list.append(2, L'\0');
   SHFILEOPSTRUCTW op = {};
@@ -70,10 +76,11 @@ std::optional<std::wstring> FolderStepper::DeleteShownFile(const ShownFile& show
     ShowMessage(owner_, *path + FromCp932("\nを削除できませんでした。"), "削除エラー");
     return std::nullopt;
   }
+  GetLocalTime(&recycled.deletedAt);
   SetWindowTextA(owner_, "削除完了");
   MarkShownFileRemoved();
   if (!intoTheBin) return std::nullopt;
-  return path;
+  return recycled;
 }
 
 }  // namespace bex

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <numeric>
+#include <utility>
 
 #include "common/wide_text.h"
 
@@ -43,15 +45,38 @@ int CompareKeys(const FileEntry& a, const FileEntry& b, int sortKind) {
   }
 }
 
-}  // namespace
-
-int CompareFileEntries(const FileEntry& a, const FileEntry& b, int sortKind, int sortDirection) {
-  int order = CompareKeys(a, b, sortKind);
-  if (order == 0 && sortKind != kSortByName) order = CompareNames(a, b);
+// The key's order, equal keys by name, in the list's direction.
+int Directed(int keyOrder, const FileEntry& a, const FileEntry& b, int sortDirection) {
+  const int order = keyOrder != 0 ? keyOrder : CompareNames(a, b);
   return sortDirection == kSortDescending ? -order : order;
 }
 
-void SortFileList(std::vector<FileEntry>& list, int sortKind, int sortDirection) {
+// The entries by their places; a list the places do not fit keeps to names.
+void SortByPlaces(std::vector<FileEntry>& list, const std::vector<size_t>& places,
+                  int sortDirection) {
+  if (places.size() != list.size()) return SortFileList(list, kSortByName, sortDirection, {});
+  std::vector<size_t> order(list.size());
+  std::iota(order.begin(), order.end(), size_t{0});
+  std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+    return Directed(ThreeWay(places[a], places[b]), list[a], list[b], sortDirection) < 0;
+  });
+  std::vector<FileEntry> sorted;
+  sorted.reserve(list.size());
+  for (size_t i : order) sorted.push_back(std::move(list[i]));
+  list = std::move(sorted);
+}
+
+}  // namespace
+
+int CompareFileEntries(const FileEntry& a, const FileEntry& b, int sortKind, int sortDirection) {
+  return Directed(CompareKeys(a, b, sortKind), a, b, sortDirection);
+}
+
+void SortFileList(std::vector<FileEntry>& list, int sortKind, int sortDirection,
+                  const ExplorerPlaces& explorerPlaces) {
+  if (sortKind == kSortByExplorerOrder && explorerPlaces) {
+    return SortByPlaces(list, explorerPlaces(list), sortDirection);
+  }
   std::sort(list.begin(), list.end(), [=](const FileEntry& a, const FileEntry& b) {
     return CompareFileEntries(a, b, sortKind, sortDirection) < 0;
   });

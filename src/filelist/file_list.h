@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,6 +15,8 @@ namespace bex {
 constexpr int kSortByName = 1;
 constexpr int kSortByTime = 2;
 constexpr int kSortBySize = 4;
+// The order of names that Explorer shows (ExplorerPlaces below).
+constexpr int kSortByExplorerOrder = 8;
 // Sort directions: non-zero ascending (smallest first), 0 descending.
 constexpr int kSortDescending = 0;
 constexpr int kSortAscending = 1;
@@ -28,16 +31,26 @@ struct FileEntry {
   std::optional<std::string> Cp932Name;
 };
 
+// The order of the names that the platform's file manager shows (numbers by
+// their value, letters without regard to case): for each entry of the list,
+// its place in that order, the same place for names that order holds equal.
+using ExplorerPlaces = std::function<std::vector<size_t>(const std::vector<FileEntry>&)>;
+
 // -1, 0 or +1: the order of a and b under the sort condition. The key is
 // compared first (names code page 932 holds by their code-page-932 bytes as
 // unsigned values, a prefix before the longer name; the names it cannot hold
 // after all of them, by their UTF-16 units; time and size as unsigned numbers, so 2044 and later
 // dates and files of 2 GiB or more sort where they belong); equal keys fall back to the name so
 // that every build of the same folder gives the same order. Descending
-// reverses the whole comparison.
+// reverses the whole comparison. Explorer's order needs the whole list
+// (SortFileList); here it orders by name alone.
 int CompareFileEntries(const FileEntry& a, const FileEntry& b, int sortKind, int sortDirection);
 
-void SortFileList(std::vector<FileEntry>& list, int sortKind, int sortDirection);
+// Sorts the list under the sort condition; Explorer's order takes the places
+// that explorerPlaces gives, equal places ordered by name as above, and
+// descending reverses both.
+void SortFileList(std::vector<FileEntry>& list, int sortKind, int sortDirection,
+                  const ExplorerPlaces& explorerPlaces);
 
 // Index of the first entry named exactly shownName (letter case counts), or
 // list.size() when the shown file is not listed.

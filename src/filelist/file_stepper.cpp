@@ -11,7 +11,9 @@ void FileStepper::BuildFileList() {
   shownIndex_ = -1;
   entries_ = folder_.ListFolder();
   if (entries_.empty()) return;  // stays stale: the next key or step lists again
-  SortFileList(entries_, folder_.SortKind(), folder_.SortDirection());
+  SortFileList(
+      entries_, folder_.SortKind(), folder_.SortDirection(),
+      [this](const std::vector<FileEntry>& list) { return folder_.PlacesInExplorerOrder(list); });
   shownIndex_ = static_cast<int>(FindShownIndex(entries_, slots_.ShownFileName()));
 }
 
@@ -22,6 +24,18 @@ void FileStepper::EnsureFileList() {
 void FileStepper::InvalidateFileList() {
   CancelDecodeAhead();
   shownIndex_ = -1;
+}
+
+void FileStepper::Refresh() {
+  InvalidateFileList();
+  for (const int slot : {prevSlot_, nextSlot_, spareSlot_}) slots_.EmptySlot(slot);
+}
+
+void FileStepper::RenameShownEntry(const std::wstring& newName,
+                                   std::optional<std::string> newCp932Name) {
+  if (!ShownEntryListed()) return;
+  entries_[shownIndex_].Name = newName;
+  entries_[shownIndex_].Cp932Name = std::move(newCp932Name);
 }
 
 void FileStepper::FileOpened() {
@@ -57,8 +71,9 @@ void FileStepper::StepImage(bool forward, bool keyRepeated) {
   if (behindDropped) slotsReady_ = false;
   EnsureFileList();
   // The neighbour slot in the direction of travel is trusted only while it
-  // holds the entry next to the shown one.
-  const bool aheadReady = (slotsReady_ || behindDropped) && NeighbourHeld(forward);
+  // holds the entry next to the shown one, as that file is now.
+  const bool aheadReady = (slotsReady_ || behindDropped) && NeighbourHeld(forward) &&
+                          !slots_.SlotFileChanged(forward ? nextSlot_ : prevSlot_);
   const bool bothReady = slotsReady_ && aheadReady;
   const std::optional<size_t> target =
       aheadReady ? std::optional<size_t>(NeighbourIndex(forward)) : FillNeighbour(forward);

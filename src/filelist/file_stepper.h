@@ -26,6 +26,8 @@ class StepHost {
   // The sort condition of this moment.
   virtual int SortKind() const = 0;
   virtual int SortDirection() const = 0;
+  // The places of the entries in the order Explorer shows (ExplorerPlaces).
+  virtual std::vector<size_t> PlacesInExplorerOrder(const std::vector<FileEntry>& list) const = 0;
   // Message box "表示可能ファイルが見つかりません", caption "検索エラー", OK only.
   virtual void ReportNoFiles() = 0;
 
@@ -62,6 +64,9 @@ class PictureSlots {
   virtual void EmptySlot(int slot) = 0;
   // Name of the file whose picture the slot holds (empty when none).
   virtual std::wstring SlotFileName(int slot) const = 0;
+  // Whether that file is no longer the version the picture was decoded
+  // from: written over, replaced by another, or gone. One query of the file.
+  virtual bool SlotFileChanged(int slot) const = 0;
   // Puts the slot's picture into the picture area, makes the slot's file
   // name the shown file name, lays it out and repaints at once, so that the
   // picture is on screen before the next decode starts.
@@ -89,6 +94,11 @@ class FileStepper {
   // The shown file has been deleted or moved.
   bool ShownFileRemoved() const { return shownFileRemoved_; }
   void MarkShownFileRemoved() { shownFileRemoved_ = true; }
+  // The shown file was renamed within its folder: the new name takes the
+  // old one's place in the list, so that the steps come back to it.
+  void RenameShownEntry(const std::wstring& newName, std::optional<std::string> newCp932Name);
+  // The file on screen is no longer the version its picture was decoded from.
+  bool ShownFileChanged() const { return slots_.SlotFileChanged(shownSlot_); }
   // Both neighbour slots hold the pictures of the entries next to the shown
   // one.
   bool SlotsReady() const { return slotsReady_; }
@@ -108,6 +118,9 @@ class FileStepper {
   // Marks the list stale; it is built at the next key, menu opening or step.
   // Used by refresh. The list being stale, a decode ahead is given up.
   void InvalidateFileList();
+  // The refresh command: the list is stale and the neighbours decoded ahead
+  // are let go, so that nothing is shown from memory that was read before.
+  void Refresh();
   // A file was opened: the list is stale and the shown file not removed.
   void FileOpened();
   // The sort command: forgets the entries and marks the list stale.
@@ -123,12 +136,12 @@ class FileStepper {
 
   // Shows the next (forward) or previous file, wrapping around the list's
   // ends, dropping files that cannot be shown, and decodes the following
-  // neighbour ahead after the picture is on screen. When nothing else can be
-  // shown (empty list, or only the shown file remains and it no longer loads,
-  // or it is the removed one) the picture stays, the step reports
-  // ReportNoFiles, and a removed shown file's entry is dropped. If a decode
-  // throws, the failing entry is dropped, the state stays consistent and the
-  // error ends the step.
+  // neighbour ahead after the picture is on screen. A neighbour whose file
+  // changed since it was decoded ahead is decoded again before it is shown. When nothing else can
+  // be shown (empty list, or only the shown file remains and it no longer loads, or it is the
+  // removed one) the picture stays, the step reports ReportNoFiles, and a removed shown file's
+  // entry is dropped. If a decode throws, the failing entry is dropped, the state stays consistent
+  // and the error ends the step.
   //
   // A step of a held key (keyRepeated: the key's repeat) that comes while
   // the decode ahead in its direction is still under way has the file after

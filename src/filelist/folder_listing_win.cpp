@@ -2,6 +2,11 @@
 
 #include <windows.h>
 
+#include <shlwapi.h>
+
+#include <algorithm>
+#include <numeric>
+
 #include "common/code_page_win.h"
 
 namespace bex {
@@ -36,6 +41,24 @@ std::vector<FileEntry> ListCurrentFolder() {
   } while (FindNextFileW(h, &fd));
   FindClose(h);
   return files;
+}
+
+std::vector<size_t> PlacesInExplorerOrder(const std::vector<FileEntry>& list) {
+  auto compare = [&](size_t a, size_t b) {
+    return StrCmpLogicalW(list[a].Name.c_str(), list[b].Name.c_str());
+  };
+  std::vector<size_t> order(list.size());
+  std::iota(order.begin(), order.end(), size_t{0});
+  // The platform's comparison is not sure to be a strict weak order for every
+  // name: a stable sort keeps within the list whatever it answers.
+  std::stable_sort(order.begin(), order.end(),
+                   [&](size_t a, size_t b) { return compare(a, b) < 0; });
+  std::vector<size_t> places(list.size());
+  for (size_t k = 1; k < order.size(); ++k) {
+    const bool same = compare(order[k - 1], order[k]) == 0;
+    places[order[k]] = same ? places[order[k - 1]] : k;
+  }
+  return places;
 }
 
 }  // namespace bex

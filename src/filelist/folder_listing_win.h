@@ -11,4 +11,8 @@ namespace bex {
 // and system files included, in the platform's order.
 std::vector<FileEntry> ListCurrentFolder();
 
+// The entries' places in the order Explorer shows (StrCmpLogicalW on the
+// wide names).
+std::vector<size_t> PlacesInExplorerOrder(const std::vector<FileEntry>& list);
+
 }  // namespace bex

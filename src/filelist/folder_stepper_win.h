@@ -5,10 +5,12 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "common/code_page_win.h"
 #include "common/shown_file_win.h"
 #include "filelist/file_stepper.h"
 
@@ -25,8 +27,9 @@ class FolderStepper : private StepHost {
   void FileOpened() { stepper_.FileOpened(); }
   // Builds the list when it is stale; every key and menu opening does.
   void EnsureFileList() { stepper_.EnsureFileList(); }
-  // The refresh command: the list is built again when next needed.
-  void InvalidateFileList() { stepper_.InvalidateFileList(); }
+  // The refresh command: the list is built again when next needed, and the
+  // neighbours are decoded again.
+  void Refresh() { stepper_.Refresh(); }
   // keyRepeated: the step is a held key's repeat.
   void Step(bool forward, bool keyRepeated = false) { stepper_.StepImage(forward, keyRepeated); }
   // An opened picture is on screen and the window idle: the neighbours are
@@ -37,14 +40,6 @@ class FolderStepper : private StepHost {
   // The file `name` of the folder is about to be deleted or moved: no decode
   // may hold it open.
   void LetGoOf(const std::wstring& name) { stepper_.LetGoOf(name); }
-  // Asked last before the shown file is deleted or moved: whether path is
-  // still the file on screen (shown) and not removed; if so, no decode holds
-  // it open any more.
-  bool LetGoOfIfStillShown(const ShownFile& shown, const std::wstring& path) {
-    if (ShownFileRemoved() || !shown.Is(path)) return false;
-    LetGoOf(shown.Name());
-    return true;
-  }
   // The close step: the decode ahead is given up.
   void StopDecoding() { stepper_.CancelDecodeAhead(); }
   // The close step lets the list go.
@@ -56,10 +51,17 @@ class FolderStepper : private StepHost {
   // The shown file has been deleted or moved.
   bool ShownFileRemoved() const { return stepper_.ShownFileRemoved(); }
   void MarkShownFileRemoved() { stepper_.MarkShownFileRemoved(); }
+  // The shown file was renamed within its folder: the new name stands in
+  // the list where the old one stood.
+  void RenameShownEntry(const std::wstring& newName) {
+    stepper_.RenameShownEntry(newName, ExactCp932(newName));
+  }
+  // The file on screen is no longer the version its picture was decoded from.
+  bool ShownFileChanged() const { return stepper_.ShownFileChanged(); }
 
   // --- the sort condition (sort_win.cpp) -----------------------------------
-  // Kind kSortByName, kSortByTime or kSortBySize; direction kSortAscending or
-  // kSortDescending.
+  // Kind kSortByName, kSortByTime, kSortBySize or kSortByExplorerOrder;
+  // direction kSortAscending or kSortDescending.
   int SortKind() const override { return sortKind_; }
   int SortDirection() const override { return sortDirection_; }
   // The order the list takes when it is next built.
@@ -68,13 +70,23 @@ class FolderStepper : private StepHost {
   void ChooseSortOrder();
 
   // --- the shown file (delete_win.cpp) --------------------------------
+  // A file handed to the recycle bin: its full path, its size and the local
+  // time of the delete, which tell it from others deleted from there.
+  struct Recycled {
+    std::wstring path;
+    uint64_t size = 0;
+    SYSTEMTIME deletedAt = {};
+  };
   // Deletes the shown file to the recycle bin, after asking; shown is the
-  // file on screen. The full path of a file handed to the recycle bin; none
-  // when nothing was deleted or the file was deleted for good.
-  std::optional<std::wstring> DeleteShownFile(const ShownFile& shown);
+  // file on screen, and readyToActOn, asked last, says whether its path may
+  // still be deleted. None when nothing was deleted or the file was deleted
+  // for good.
+  using ReadyToActOn = std::function<bool(const std::wstring& path)>;
+  std::optional<Recycled> DeleteShownFile(const ShownFile& shown, const ReadyToActOn& readyToActOn);
 
  private:
   std::vector<FileEntry> ListFolder() override;
+  std::vector<size_t> PlacesInExplorerOrder(const std::vector<FileEntry>& list) const override;
   void ReportNoFiles() override;
 
   HWND owner_;

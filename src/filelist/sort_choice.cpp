@@ -5,11 +5,20 @@ namespace bex {
 int SortKindChoice(int sortKind) {
   if (sortKind & kSortByName) return kSortByName;
   if (sortKind & kSortByTime) return kSortByTime;
+  if (sortKind & kSortByExplorerOrder) return kSortByExplorerOrder;
   return kSortBySize;
 }
 
-int ChosenSortKind(bool byName, bool byDate, bool bySize) {
-  return kSortByName * byName + kSortByTime * byDate + kSortBySize * bySize;
+size_t SortKeyChoiceIndex(int sortKind) {
+  const int choice = SortKindChoice(sortKind);
+  size_t index = 0;
+  while (kSortKeyChoices[index] != choice) ++index;
+  return index;
+}
+
+int ChosenSortKind(bool byName, bool byDate, bool bySize, bool byExplorerOrder) {
+  return kSortByName * byName + kSortByTime * byDate + kSortBySize * bySize +
+         kSortByExplorerOrder * byExplorerOrder;
 }
 
 int ChosenSortDirection(bool ascending) { return ascending ? 1 : 0; }

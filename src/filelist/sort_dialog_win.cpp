@@ -10,6 +10,7 @@ enum SortId {
   kByNameItem,
   kByDateItem,
   kBySizeItem,
+  kByExplorerOrderItem,
   kDirectionGroup,
   kAscendingItem,
   kDescendingItem,
@@ -18,20 +19,24 @@ enum SortId {
 };
 
 // The designed layout; OnCreate then fits the dialog around the two frames.
-constexpr int kDesignWidth = 270;
-constexpr int kDesignHeight = 190;
+constexpr int kDesignWidth = 310;
+constexpr int kDesignHeight = 210;
+
+// The key choices in the order of kSortKeyChoices.
+constexpr int kKeyItems[] = {kByNameItem, kByDateItem, kBySizeItem, kByExplorerOrderItem};
 
 std::vector<ControlSpec> SortControls() {
   return {
-      {kKindGroup, ControlKind::kGroupBox, "種類", 8, 4, 120, 86, FontKind::kBold},
-      {kByNameItem, ControlKind::kRadioFirst, "&N: 名前順", 18, 22, 100, 18},
-      {kByDateItem, ControlKind::kRadio, "&D: 日付順", 18, 42, 100, 18},
-      {kBySizeItem, ControlKind::kRadio, "&S: サイズ順", 18, 62, 100, 18},
-      {kDirectionGroup, ControlKind::kGroupBox, "方向", 140, 4, 100, 86, FontKind::kBold},
-      {kAscendingItem, ControlKind::kRadioFirst, "&F: 昇順", 150, 22, 80, 18},
-      {kDescendingItem, ControlKind::kRadio, "&B: 降順", 150, 42, 80, 18},
-      {kOkButton, ControlKind::kDefaultButton, "&OK", 8, 98, 80, 24},
-      {kCancelButton, ControlKind::kButton, "&Cancel", 96, 98, 80, 24},
+      {kKindGroup, ControlKind::kGroupBox, "種類", 8, 4, 164, 106, FontKind::kBold},
+      {kByNameItem, ControlKind::kRadioFirst, "&N: 名前順", 18, 22, 148, 18},
+      {kByDateItem, ControlKind::kRadio, "&D: 日付順", 18, 42, 148, 18},
+      {kBySizeItem, ControlKind::kRadio, "&S: サイズ順", 18, 62, 148, 18},
+      {kByExplorerOrderItem, ControlKind::kRadio, "&E: エクスプローラー順", 18, 82, 148, 18},
+      {kDirectionGroup, ControlKind::kGroupBox, "方向", 184, 4, 100, 106, FontKind::kBold},
+      {kAscendingItem, ControlKind::kRadioFirst, "&F: 昇順", 194, 22, 80, 18},
+      {kDescendingItem, ControlKind::kRadio, "&B: 降順", 194, 42, 80, 18},
+      {kOkButton, ControlKind::kDefaultButton, "&OK", 8, 118, 80, 24},
+      {kCancelButton, ControlKind::kButton, "&Cancel", 96, 118, 80, 24},
   };
 }
 
@@ -52,11 +57,7 @@ SortDialog::SortDialog(int sortKind, int sortDirection)
 void SortDialog::OnCreate() {
   // Centred on the main window with the designed size, then fitted.
   TableDialog::Place(GetWindow(Handle(), GW_OWNER));
-  const int choice = SortKindChoice(kind_);
-  SetChecked(choice == kSortByName   ? kByNameItem
-             : choice == kSortByTime ? kByDateItem
-                                     : kBySizeItem,
-             true);
+  SetChecked(kKeyItems[SortKeyChoiceIndex(kind_)], true);
   SetChecked(direction_ == 0 ? kDescendingItem : kAscendingItem, true);
   FitAroundFrames();
 }
@@ -90,7 +91,8 @@ bool SortDialog::PreviewKey(HWND, UINT msg, WPARAM key) {
 
 void SortDialog::OnClose(int result) {
   if (result != kResultOk) return;
-  kind_ = ChosenSortKind(IsChecked(kByNameItem), IsChecked(kByDateItem), IsChecked(kBySizeItem));
+  kind_ = ChosenSortKind(IsChecked(kByNameItem), IsChecked(kByDateItem), IsChecked(kBySizeItem),
+                         IsChecked(kByExplorerOrderItem));
   direction_ = ChosenSortDirection(IsChecked(kAscendingItem));
 }
 

@@ -1,5 +1,5 @@
-// SortDialog: the sort condition of the shown folder, by name, date or size,
-// ascending or descending.
+// SortDialog: the sort condition of the shown folder, by name, date, size or
+// Explorer's order, ascending or descending.
 #pragma once
 
 #include "common/table_dialog_win.h"
@@ -9,7 +9,7 @@ namespace bex {
 class SortDialog : public TableDialog {
  public:
   SortDialog(int sortKind, int sortDirection);
-  // The confirmed condition (kind 1, 2 or 4; direction 1 or 0).
+  // The confirmed condition (kind 1, 2, 4 or 8; direction 1 or 0).
   int Kind() const { return kind_; }
   int Direction() const { return direction_; }
 

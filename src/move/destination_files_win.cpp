@@ -135,13 +135,6 @@ std::string NotReplacedText(const std::string& path, DWORD readError) {
   return path + "\nを読み込めないため、上書きしませんでした。\n" + SystemErrorText(readError);
 }
 
-// ERROR_SUCCESS when the file at path does not exist or reads; else why not.
-DWORD ReadErrorNow(const std::string& path) {
-  DWORD error = ERROR_SUCCESS;
-  if (PathExists(path)) ReadWholeFile(path, &error);
-  return error;
-}
-
 // Reads an existing data file into parse's result; the error of a file that
 // exists but does not read, ERROR_SUCCESS otherwise (fields kept when absent).
 template <typename Parsed, typename Parse>
@@ -155,21 +148,34 @@ DWORD LoadDataFile(const std::string& path, Parsed& into, Parse parse) {
 }  // namespace
 
 const DestinationTree& Filing::ReadDestinations() {
-  destinationsReadError_ =
-      LoadDataFile(DataFilePath(kDestinationsFileName), destinations_, ParseDestinations);
+  const std::string path = DataFilePath(kDestinationsFileName);
+  destinationsReadError_ = ERROR_SUCCESS;
+  destinationsRead_.reset();
+  if (!PathExists(path)) return destinations_;
+  destinationsRead_ = ReadWholeFile(path, &destinationsReadError_);
+  if (destinationsRead_) destinations_ = ParseDestinations(*destinationsRead_);
   return destinations_;
 }
 
 // Refused when the tree was not read from the file it would replace: the
-// last load failed, or the file does not read now.
+// last load failed, the file does not read now, or another viewer (or
+// program) has written it since.
 void Filing::ReplaceDestinations(DestinationTree tree) {
   destinations_ = std::move(tree);
   const std::string path = DataFilePath(kDestinationsFileName);
-  const DWORD readError =
-      destinationsReadError_ != ERROR_SUCCESS ? destinationsReadError_ : ReadErrorNow(path);
+  DWORD readError = destinationsReadError_;
+  std::optional<std::string> now;
+  if (readError == ERROR_SUCCESS && PathExists(path)) now = ReadWholeFile(path, &readError);
   if (readError != ERROR_SUCCESS) {
     ShowMessage(owner_,
                 std::string(kDestinationsNotSaved) + "\n" + NotReplacedText(path, readError),
+                "保存エラー");
+    return;
+  }
+  if (now != destinationsRead_) {
+    ShowMessage(owner_,
+                std::string(kDestinationsNotSaved) + "\n" + path +
+                    "\nは読み込んだ後にほかで変更されたため、上書きしませんでした。",
                 "保存エラー");
     return;
   }
@@ -230,7 +236,12 @@ void Filing::ChangeUndoJournal(const std::function<void(UndoJournal&)>& change) 
   }
   change(*journal);
   error = ReplaceFileContent(path, SerializeUndoJournal(*journal));
-  if (error != ERROR_SUCCESS) ShowMessage(owner_, notSaved + SystemErrorText(error), "保存エラー");
+  // A folder that cannot be written stays so for the run: the move or delete
+  // itself stands, and one word that undo is unavailable is enough.
+  if (error == ERROR_SUCCESS || undoUnavailableTold_) return;
+  undoUnavailableTold_ = true;
+  ShowMessage(owner_, notSaved + "この後の移動と削除は元に戻せません。\n" + SystemErrorText(error),
+              "保存エラー");
 }
 
 }  // namespace bex

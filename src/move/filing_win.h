@@ -31,8 +31,9 @@ class Filing {
   const DestinationTree& ReadDestinations();
   // Makes tree the registered destinations and saves them. The file is
   // replaced only once its whole new content is on disk, and never when it
-  // exists but did not read (at the last load or now); a refused or failed
-  // write is reported and leaves the file as it was.
+  // exists but did not read (at the last load or now) or has changed since
+  // the last load; a refused or failed write is reported and leaves the
+  // file as it was.
   void ReplaceDestinations(DestinationTree tree);
 
   // --- the move menu and the move (move_menu_win.cpp) ----------------------
@@ -58,9 +59,10 @@ class Filing {
   void RecordMove(const CompletedMove& move);
 
   // --- the undo journal (undo_win.cpp) -------------------------------------
-  // Records a delete of path on top of the undo journal when the recycle bin
-  // holds the file (a delete for good cannot be undone).
-  void RecordDelete(const std::wstring& path);
+  // Records a delete of path, of a file of size bytes at the local time
+  // deletedAt, on top of the undo journal when the recycle bin holds the
+  // file (a delete for good cannot be undone).
+  void RecordDelete(const std::wstring& path, uint64_t size, const SYSTEMTIME& deletedAt);
   struct UndoOffer {
     // The journal has an entry, or exists but does not read.
     bool available = false;
@@ -103,6 +105,10 @@ class Filing {
   // Why the last load of the destinations found the file but could not read
   // it; ERROR_SUCCESS when it read or did not exist.
   DWORD destinationsReadError_ = ERROR_SUCCESS;
+  // The file's content at the last load; none when it did not exist.
+  std::optional<std::string> destinationsRead_;
+  // The journal could not be written once: that was told, and is not again.
+  bool undoUnavailableTold_ = false;
 };
 
 }  // namespace bex

@@ -64,6 +64,14 @@ void RemovePartialCopy(const std::wstring& source, const std::wstring& destinati
 
 std::optional<std::wstring> AskFreePath(HWND owner, const char* title,
                                         const std::wstring& startFolder, const std::wstring& name) {
+  // The dialog is given only a folder that is there: one too long for it
+  // brings it down, and one that is missing makes it start elsewhere.
+  if (startFolder.size() >= MAX_PATH) return ReportPathTooLong(owner, startFolder);
+  if (!IsFolder(startFolder)) {
+    ShowMessage(owner, startFolder + FromCp932("\nが見つからないため、移動できません。"),
+                "移動エラー");
+    return std::nullopt;
+  }
   std::wstring proposed = name;
   for (;;) {
     DialogAnswer answer = AskPath(owner, title, startFolder, proposed);

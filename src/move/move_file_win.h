@@ -11,7 +11,8 @@ namespace bex {
 
 // Asks in the save dialog, with title, for a path where nothing exists yet,
 // starting in startFolder with name proposed; a path taken is refused with a
-// message and the dialog opens again. None when the user cancels.
+// message and the dialog opens again. None when the user cancels, or after
+// a message when startFolder is missing or too long for the dialog.
 std::optional<std::wstring> AskFreePath(HWND owner, const char* title,
                                         const std::wstring& startFolder, const std::wstring& name);
 

@@ -6,6 +6,7 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <cstdio>
 #include <optional>
 #include <vector>
 
@@ -51,6 +52,26 @@ std::wstring TextOf(STRRET& text, LPCITEMIDLIST item) {
   return result;
 }
 
+// PID_STG_SIZE of FMTID_Storage.
+constexpr DWORD kSizeProperty = 12;
+
+// The entry's time and size as the bin would tell them; none for an entry
+// recorded without them.
+std::optional<DeletionMark> MarkOf(const UndoEntry& entry) {
+  SYSTEMTIME t = {};
+  if (entry.deletedAt.empty() ||
+      sscanf(entry.deletedAt.c_str(), "%hu-%hu-%hu %hu:%hu:%hu", &t.wYear, &t.wMonth, &t.wDay,
+             &t.wHour, &t.wMinute, &t.wSecond) != 6) {
+    return std::nullopt;
+  }
+  DeletionMark mark;
+  if (!SystemTimeToVariantTime(&t, &mark.deletedAt)) return std::nullopt;
+  mark.size = entry.size;
+  wchar_t text[64];
+  if (StrFormatKBSizeW(static_cast<LONGLONG>(entry.size), text, 64)) mark.sizeText = text;
+  return mark;
+}
+
 // Windows writes dates with direction marks around their parts.
 std::wstring WithoutMarks(const std::wstring& text) {
   std::wstring plain;
@@ -82,9 +103,12 @@ class RecycleBinItems {
   RecycleBinItems(const RecycleBinItems&) = delete;
   RecycleBinItems& operator=(const RecycleBinItems&) = delete;
 
-  // The item of the file last deleted from path, or null.
-  LPCITEMIDLIST Find(const std::wstring& path) const {
-    const std::optional<size_t> found = NewestDeletedFrom(files_, path);
+  // The item of the entry's file, or null.
+  LPCITEMIDLIST Find(const UndoEntry& entry) const {
+    const std::wstring& path = entry.original;
+    const std::optional<DeletionMark> mark = MarkOf(entry);
+    const std::optional<size_t> found =
+        mark ? MarkedDeletedFrom(files_, path, *mark) : NewestDeletedFrom(files_, path);
     return found ? items_[*found] : nullptr;
   }
 
@@ -123,25 +147,42 @@ class RecycleBinItems {
         !list) {
       return;
     }
-    const std::optional<UINT> fromColumn = ColumnOf(PID_DISPLACED_FROM);
-    const std::optional<UINT> dateColumn = ColumnOf(PID_DISPLACED_DATE);
+    const std::optional<UINT> fromColumn = ColumnOf(FMTID_Displaced, PID_DISPLACED_FROM);
+    const std::optional<UINT> dateColumn = ColumnOf(FMTID_Displaced, PID_DISPLACED_DATE);
+    const std::optional<UINT> sizeColumn = ColumnOf(FMTID_Storage, kSizeProperty);
     if (!fromColumn) return;
     LPITEMIDLIST item = nullptr;
     while (list->Next(1, &item, nullptr) == S_OK) {
       items_.push_back(item);
-      files_.push_back({Detail(item, *fromColumn), Name(item, SHGDN_INFOLDER),
-                        Name(item, SHGDN_INFOLDER | SHGDN_FORPARSING),
-                        DeletedAt(item, dateColumn)});
+      RecycledFile file{Detail(item, *fromColumn), Name(item, SHGDN_INFOLDER),
+                        Name(item, SHGDN_INFOLDER | SHGDN_FORPARSING), DeletedAt(item, dateColumn)};
+      file.size = Size(item);
+      if (!file.size && sizeColumn) file.sizeText = Detail(item, *sizeColumn);
+      files_.push_back(std::move(file));
     }
   }
 
-  std::optional<UINT> ColumnOf(DWORD displacedProperty) const {
+  std::optional<UINT> ColumnOf(const GUID& format, DWORD property) const {
     for (UINT column = 0; column < 64; ++column) {
       SHCOLUMNID id;
       if (FAILED(folder_->MapColumnToSCID(column, &id))) return std::nullopt;
-      if (id.fmtid == FMTID_Displaced && id.pid == displacedProperty) return column;
+      if (id.fmtid == format && id.pid == property) return column;
     }
     return std::nullopt;
+  }
+
+  // The size in bytes, where the bin gives it as a number.
+  std::optional<uint64_t> Size(LPCITEMIDLIST item) const {
+    const SHCOLUMNID id = {FMTID_Storage, kSizeProperty};
+    VARIANT value;
+    VariantInit(&value);
+    std::optional<uint64_t> size;
+    if (SUCCEEDED(folder_->GetDetailsEx(item, &id, &value)) &&
+        SUCCEEDED(VariantChangeType(&value, &value, 0, VT_UI8))) {
+      size = value.ullVal;
+    }
+    VariantClear(&value);
+    return size;
   }
 
   std::wstring Detail(LPCITEMIDLIST item, UINT column) const {
@@ -181,11 +222,11 @@ RecycleBin::RecycleBin() : items_(std::make_unique<RecycleBinItems>()) {}
 
 RecycleBin::~RecycleBin() = default;
 
-bool RecycleBin::Holds(const std::wstring& path) const { return items_->Find(path) != nullptr; }
+bool RecycleBin::Holds(const UndoEntry& entry) const { return items_->Find(entry) != nullptr; }
 
-bool RecycleBin::Restore(HWND owner, const std::wstring& path) const {
-  if (LPCITEMIDLIST item = items_->Find(path)) items_->Restore(owner, item, path);
-  return PathExists(path);
+bool RecycleBin::Restore(HWND owner, const UndoEntry& entry) const {
+  if (LPCITEMIDLIST item = items_->Find(entry)) items_->Restore(owner, item, entry.original);
+  return PathExists(entry.original);
 }
 
 }  // namespace bex

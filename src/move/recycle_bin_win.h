@@ -1,12 +1,12 @@
-// The shell's recycle bin, asked for a file by the full path it was deleted
-// from: whether the bin holds it, and putting it back there.
+// The shell's recycle bin, asked for the file a delete of the undo journal
+// stands for: whether the bin holds it, and putting it back where it was.
 #pragma once
 
 #include <windows.h>
 
 #include <memory>
-#include <string>
 
+#include "move/undo_journal.h"
 #include "shared/com_scope_win.h"
 
 namespace bex {
@@ -22,11 +22,14 @@ class RecycleBin {
   RecycleBin(const RecycleBin&) = delete;
   RecycleBin& operator=(const RecycleBin&) = delete;
 
-  // Whether the bin held a file deleted from path.
-  bool Holds(const std::wstring& path) const;
-  // Puts the file last deleted from path back there through the bin's own
-  // restore command. True only when a file is at path afterwards.
-  bool Restore(HWND owner, const std::wstring& path) const;
+  // The file a delete entry of the undo journal stands for is the one its
+  // time and size describe, or, for an entry without them, the one last
+  // deleted from its path.
+  // Whether the bin held the entry's file.
+  bool Holds(const UndoEntry& entry) const;
+  // Puts the entry's file back where it was deleted from through the bin's
+  // own restore command. True only when a file is there afterwards.
+  bool Restore(HWND owner, const UndoEntry& entry) const;
 
  private:
   ComScope com_;

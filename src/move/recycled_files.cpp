@@ -1,6 +1,7 @@
 #include "move/recycled_files.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace bex {
 namespace {
@@ -44,6 +45,20 @@ std::optional<size_t> NewestDeletedFrom(const std::vector<RecycledFile>& files,
     if (!newest || files[i].deletedAt > files[*newest].deletedAt) newest = i;
   }
   return newest;
+}
+
+std::optional<size_t> MarkedDeletedFrom(const std::vector<RecycledFile>& files,
+                                        std::wstring_view originalPath, const DeletionMark& mark) {
+  std::optional<size_t> nearest;
+  const auto distance = [&](size_t i) { return std::fabs(files[i].deletedAt - mark.deletedAt); };
+  for (size_t i = 0; i < files.size(); ++i) {
+    const RecycledFile& file = files[i];
+    if (!SameIgnoringAsciiCase(OriginalPathOf(file), originalPath)) continue;
+    const bool sameSize = file.size ? *file.size == mark.size : file.sizeText == mark.sizeText;
+    if (!sameSize) continue;
+    if (!nearest || distance(i) < distance(*nearest)) nearest = i;
+  }
+  return nearest;
 }
 
 }  // namespace bex

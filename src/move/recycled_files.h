@@ -4,6 +4,7 @@
 // gives them, so that names of any language compare whole.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,6 +21,20 @@ struct RecycledFile {
   std::wstring storedName;
   // When it was deleted, on any increasing scale; 0 when the bin does not say.
   double deletedAt = 0;
+  // Its size in bytes where the bin gives the number; else the size as the
+  // bin shows it ("4 KB").
+  std::optional<uint64_t> size = {};
+  std::wstring sizeText = {};
+};
+
+// What the viewer notes of a file as it deletes it, to find that very file
+// in the bin again among others deleted from the same path: when it was
+// deleted (on the scale of RecycledFile::deletedAt), its size, and that size
+// as the bin shows it.
+struct DeletionMark {
+  double deletedAt = 0;
+  uint64_t size = 0;
+  std::wstring sizeText = {};
 };
 
 // The full path the file had before it was deleted.
@@ -30,5 +45,11 @@ std::wstring OriginalPathOf(const RecycledFile& file);
 // of those deleted at the same time. None when no file came from there.
 std::optional<size_t> NewestDeletedFrom(const std::vector<RecycledFile>& files,
                                         std::wstring_view originalPath);
+
+// The index of the file deleted from originalPath that mark describes: of
+// those whose size agrees with it, the one deleted nearest its time (the
+// first of equals). None when no file from there has that size.
+std::optional<size_t> MarkedDeletedFrom(const std::vector<RecycledFile>& files,
+                                        std::wstring_view originalPath, const DeletionMark& mark);
 
 }  // namespace bex

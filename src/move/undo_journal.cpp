@@ -31,16 +31,42 @@ bool IsFullPath(std::wstring_view path) {
   return drive || path.substr(0, 2) == L"\\\\";
 }
 
+// "2024-05-01 13:45:07"
+bool IsLocalTime(std::wstring_view text) {
+  constexpr std::wstring_view kForm = L"0000-00-00 00:00:00";
+  if (text.size() != kForm.size()) return false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const bool digit = text[i] >= L'0' && text[i] <= L'9';
+    if (kForm[i] == L'0' ? !digit : text[i] != kForm[i]) return false;
+  }
+  return true;
+}
+
+std::optional<uint64_t> ByteCount(std::wstring_view text) {
+  if (text.empty() || text.size() > 19) return std::nullopt;
+  uint64_t value = 0;
+  for (const wchar_t c : text) {
+    if (c < L'0' || c > L'9') return std::nullopt;
+    value = value * 10 + static_cast<uint64_t>(c - L'0');
+  }
+  return value;
+}
+
 std::optional<UndoEntry> ParseEntry(std::wstring_view line) {
   const std::vector<std::wstring_view> fields = Fields(line);
-  for (size_t i = 1; i < fields.size(); ++i) {
-    if (!IsFullPath(fields[i])) return std::nullopt;
-  }
-  if (fields.size() == 3 && fields[0] == L"M") {
+  if (fields.size() < 2 || !IsFullPath(fields[1])) return std::nullopt;
+  if (fields.size() == 3 && fields[0] == L"M" && IsFullPath(fields[2])) {
     return UndoEntry{UndoKind::kMove, std::wstring(fields[1]), std::wstring(fields[2])};
   }
   if (fields.size() == 2 && fields[0] == L"D") {
     return UndoEntry{UndoKind::kDelete, std::wstring(fields[1]), {}};
+  }
+  if (fields.size() == 4 && fields[0] == L"D" && IsLocalTime(fields[2])) {
+    if (const std::optional<uint64_t> size = ByteCount(fields[3])) {
+      // The time is all digits and punctuation: its units are its characters.
+      const std::string deletedAt(fields[2].begin(), fields[2].end());
+      return UndoEntry{UndoKind::kDelete, std::wstring(fields[1]), {}, deletedAt, *size};
+    }
   }
   return std::nullopt;
 }
@@ -69,6 +95,9 @@ std::string SerializeUndoJournal(const UndoJournal& journal) {
       out += "M\t" + WideToUtf8(entry.original) + '\t' + WideToUtf8(entry.movedTo);
     } else {
       out += "D\t" + WideToUtf8(entry.original);
+      if (!entry.deletedAt.empty()) {
+        out += '\t' + entry.deletedAt + '\t' + std::to_string(entry.size);
+      }
     }
     out += "\r\n";
   }

@@ -8,9 +8,13 @@
 // A line is a kind letter and the entry's paths, separated by TAB characters
 // (no file name holds one):
 //   M<TAB>original full path<TAB>full path the file was moved to
-//   D<TAB>original full path          (deleted into the recycle bin)
+//   D<TAB>original full path<TAB>deletion time<TAB>size in bytes
+// A delete went into the recycle bin; its local time ("2024-05-01 13:45:07")
+// and size tell that file from others deleted from the same path. Lines
+// written without them stand for the newest file deleted from there.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -22,11 +26,14 @@ enum class UndoKind { kMove, kDelete };
 
 struct UndoEntry {
   UndoKind kind = UndoKind::kMove;
-  std::wstring original;  // where the file was before
-  std::wstring movedTo;   // a move's destination; empty for a delete
+  std::wstring original;       // where the file was before
+  std::wstring movedTo;        // a move's destination; empty for a delete
+  std::string deletedAt = {};  // a delete's local time; empty when not recorded
+  uint64_t size = 0;           // a delete's size in bytes
 
   bool operator==(const UndoEntry& other) const {
-    return kind == other.kind && original == other.original && movedTo == other.movedTo;
+    return kind == other.kind && original == other.original && movedTo == other.movedTo &&
+           deletedAt == other.deletedAt && size == other.size;
   }
 };
 
@@ -60,7 +67,7 @@ enum class UndoStep {
   kAskForName,       // the original name is taken: the user picks another in its folder
   kRestoreFromBin,   // the deleted file comes back from the recycle bin
   kReportGone,       // the file is no longer where the entry says: drop the entry
-  kReportNameTaken,  // a deleted file's original name is taken: keep the entry
+  kReportNameTaken,  // a deleted file's original name is taken: drop the entry
 };
 
 struct UndoFacts {

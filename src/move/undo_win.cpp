@@ -1,6 +1,8 @@
 // Undoing the newest move or delete of the undo journal.
 #include <windows.h>
 
+#include <cstdio>
+
 #include "common/code_page_win.h"
 #include "common/files_win.h"
 #include "common/message_box_win.h"
@@ -16,6 +18,14 @@ namespace {
 constexpr char kUndoErrorCaption[] = "元に戻すエラー";
 constexpr char kOtherNameTitle[] = "戻し先パスの指定 (元の名前は使用中)";
 
+// "2024-05-01 13:45:07", as the journal keeps it.
+std::string JournalTime(const SYSTEMTIME& t) {
+  char text[32];
+  snprintf(text, sizeof(text), "%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour,
+           t.wMinute, t.wSecond);
+  return text;
+}
+
 std::wstring GoneText(const UndoEntry& entry) {
   const std::wstring kept =
       entry.kind == UndoKind::kMove
@@ -26,11 +36,10 @@ std::wstring GoneText(const UndoEntry& entry) {
 
 }  // namespace
 
-void Filing::RecordDelete(const std::wstring& path) {
-  if (!RecycleBin().Holds(path)) return;
-  ChangeUndoJournal([&](UndoJournal& journal) {
-    RecordUndo(journal, {UndoKind::kDelete, path, {}});
-  });
+void Filing::RecordDelete(const std::wstring& path, uint64_t size, const SYSTEMTIME& deletedAt) {
+  const UndoEntry entry{UndoKind::kDelete, path, {}, JournalTime(deletedAt), size};
+  if (!RecycleBin().Holds(entry)) return;
+  ChangeUndoJournal([&](UndoJournal& journal) { RecordUndo(journal, entry); });
 }
 
 Filing::UndoOffer Filing::OfferUndo() {
@@ -61,7 +70,7 @@ std::optional<std::wstring> Filing::UndoNewest(const LetGo& letGo) {
   // A deleted file is looked for and restored with one reading of the bin.
   std::optional<RecycleBin> bin;
   if (entry.kind == UndoKind::kDelete) bin.emplace();
-  const bool found = bin ? bin->Holds(entry.original) : IsFile(entry.movedTo);
+  const bool found = bin ? bin->Holds(entry) : IsFile(entry.movedTo);
   switch (PlanUndo(entry, {found, PathExists(entry.original)})) {
     case UndoStep::kMoveBack:
       return MoveBack(entry, entry.original, letGo);
@@ -78,10 +87,10 @@ std::optional<std::wstring> Filing::UndoNewest(const LetGo& letGo) {
       ReportAndForget(entry, GoneText(entry));
       return std::nullopt;
     case UndoStep::kReportNameTaken:
-      ShowMessage(
-          owner_,
-          entry.original + FromCp932("\nには別のファイルがあるため、削除を元に戻せません。"),
-          kUndoErrorCaption);
+      // Kept, it would stand in the way of every entry under it.
+      ReportAndForget(
+          entry, entry.original + FromCp932("\nには別のファイルがあるため、削除を元に戻せません。\n"
+                                            "ファイルはごみ箱に残します。この記録は消去します。"));
       return std::nullopt;
   }
   return std::nullopt;
@@ -100,7 +109,7 @@ std::optional<std::wstring> Filing::MoveBack(const UndoEntry& entry, const std::
 }
 
 std::optional<std::wstring> Filing::RestoreDeleted(const UndoEntry& entry, const RecycleBin& bin) {
-  if (!bin.Restore(owner_, entry.original)) {
+  if (!bin.Restore(owner_, entry)) {
     ShowMessage(owner_, entry.original + FromCp932("\nをごみ箱から元に戻せませんでした。"),
                 kUndoErrorCaption);
     return std::nullopt;

@@ -108,10 +108,17 @@ class Server {
       if (!spare || args.spareBytes < bytes) return Bitmap::CreateShared(width, height);
       return Bitmap::OnSection(std::exchange(spare, nullptr), width, height);
     };
+    // Refused, the reply keeps the size the module described, which tells
+    // the viewer a picture too large from one that did not decode.
     PictureReply reply;
     if (args.module < plugins_.size()) {
+      SIZE described = {};
       std::shared_ptr<Bitmap> picture =
-          spi::Decode(*plugins_[args.module], Utf8ToWide(args.file), make);
+          spi::Decode(*plugins_[args.module], Utf8ToWide(args.file), make, &described);
+      if (described.cx > 0 && described.cy > 0) {
+        reply.width = static_cast<uint32_t>(described.cx);
+        reply.height = static_cast<uint32_t>(described.cy);
+      }
       HANDLE handed = nullptr;
       if (picture && DuplicateHandle(GetCurrentProcess(), picture->Section(), GetCurrentProcess(),
                                      &handed, 0, FALSE, DUPLICATE_SAME_ACCESS)) {

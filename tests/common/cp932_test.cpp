@@ -56,5 +56,18 @@ TEST(LastCharacter, KeepsDoubleByteCharactersWhole) {
   EXPECT_EQ(LastCharacter("a" + kHyo), kHyo);
 }
 
+TEST(BreakLongLines, CutsLinesThatDoNotFitAfterABackslashOrAtTheWidthNeverInACharacter) {
+  const auto within = [](size_t width) {
+    return [width](std::string_view line) { return line.size() <= width; };
+  };
+  EXPECT_EQ(BreakLongLines("C:\\ab\\cd\\ef.jpg\nshort", within(8)),
+            "C:\\ab\\\ncd\\\nef.jpg\nshort");
+  EXPECT_EQ(BreakLongLines("abcdefghij", within(4)), "abcd\nefgh\nij") << "no backslash to end at";
+  // 表 (0x95 0x5C) at bytes 3 and 4 stays whole, and its trail byte is no backslash.
+  EXPECT_EQ(BreakLongLines("abc" + kHyo + "de", within(4)), "abc\n" + kHyo + "de");
+  EXPECT_EQ(BreakLongLines("", within(4)), "");
+  EXPECT_EQ(BreakLongLines("ab\n\nc", within(0)), "a\nb\n\nc") << "one character a line at least";
+}
+
 }  // namespace
 }  // namespace bex

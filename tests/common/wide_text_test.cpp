@@ -62,5 +62,22 @@ TEST(WidePathParts, SplitJoinAndExtension) {
   EXPECT_EQ(JoinPath(L"D:\\pics", L"a"), L"D:\\pics\\a");
 }
 
+// A message holding a long path of any language fits the screen: lines cut
+// after a "\" or at the width, never inside a character beyond U+FFFF.
+TEST(BreakLongLines, CutsWideLinesAfterABackslashOrAtTheWidthNeverInASurrogatePair) {
+  const auto within = [](size_t width) {
+    return [width](std::wstring_view line) { return line.size() <= width; };
+  };
+  EXPECT_EQ(BreakLongLines(L"C:\\ab\\cd\\ef.jpg\nshort", within(8)),
+            L"C:\\ab\\\ncd\\\nef.jpg\nshort");
+  // U+1F600 as its two UTF-16 units, as a wide name holds it.
+  EXPECT_EQ(BreakLongLines(L"abc\xD83D\xDE00"
+                           L"de",
+                           within(4)),
+            L"abc\n\xD83D\xDE00"
+            L"de");
+  EXPECT_EQ(BreakLongLines(L"ab\n\nc", within(0)), L"a\nb\n\nc");
+}
+
 }  // namespace
 }  // namespace bex

@@ -2,9 +2,10 @@
 // through pictures and other files with wrap-around at both ends, the order
 // of showing and decoding ahead, zoom keys and the typed-zoom dialog, the
 // picture following the window, the keys that move the window or scroll the
-// picture, menu shortcuts while the menu is closed, the sort dialog, the
-// message for a folder without pictures, and the help window of F1 with its
-// wrapped descriptions.
+// picture, menu shortcuts while the menu is closed, the sort dialog and
+// Explorer's order, the message for a folder without pictures, and the help
+// window of F1 with its wrapped descriptions.
+#include <algorithm>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <optional>
@@ -157,6 +158,41 @@ TEST_F(Browse, FileThatCannotBeOpenedLeavesThePictureOnScreenTheOneStepsAndDelet
   EXPECT_TRUE(FileExists(other + "\\c.bmp"));
 }
 
+// Each dropped file that cannot be shown is reported with its cause, and
+// only the caption changes: the picture, its size and its file stay.
+TEST_F(Browse, ADropThatCannotBeShownNamesTheCauseAndChangesOnlyTheCaption) {
+  WriteSolidBmp(Picture("a.bmp"), 220, 150, kRed);
+  WriteFileBytes(Picture("b.txt"), "not a picture\r\n");
+  // Described as 100000 x 100000 pixels by the bogus test plug-in.
+  WriteTestPicture(Picture("huge.tst"), 10, 10, kGreen, "huge");
+  const std::string tooLong = folder_ + "\\" + std::string(280 - folder_.size(), 'x') + ".bmp";
+  Viewer viewer = StartOn("a.bmp", WithTestPlugin("testspi\\bogus.spi"));
+  const struct {
+    std::string path;
+    const char* caption;
+    std::string text;
+  } cases[] = {
+      {Picture("b.txt"), "ファイルフォーマット異常", Picture("b.txt") + " は表示できません"},
+      {Picture("huge.tst"), "画像サイズ異常",
+       Picture("huge.tst") +
+           " は画像が大きすぎるため表示できません\n(表示できるのは6400万画素まで)"},
+      {tooLong, "パス長エラー", tooLong + "\nはパスが長すぎるため扱えません。"},
+  };
+  for (const auto& c : cases) {
+    viewer.DropFiles({c.path});
+    const MessageBoxInfo box = viewer.WaitForMessageBox(c.caption);
+    EXPECT_EQ(WithoutLineBreaks(box.text), WithoutLineBreaks(c.text));
+    viewer.Answer(box, IDOK);
+    EXPECT_EQ(viewer.WaitForTitle("表示できません"), "表示できません");
+    EXPECT_TRUE(WaitUntil([&] {
+      return viewer.PixelAt({10, 10}) == ColourRef(kRed);
+    })) << c.caption;
+    EXPECT_TRUE(ReachesClientSize(viewer, {220, 150})) << c.caption;
+  }
+  EXPECT_TRUE(DeletesTheShownFile(viewer));
+  EXPECT_FALSE(FileExists(Picture("a.bmp")));
+}
+
 TEST_F(Browse, FileOpenedUnderAnotherSpellingStepsToTheFirstOrTheLastEntry) {
   WriteSolidBmp(Picture("a.bmp"), 220, 150, kRed);
   WriteSolidBmp(Picture("b.bmp"), 240, 160, kGreen);
@@ -205,6 +241,40 @@ TEST_F(Browse, StepShowsThePictureDecodedAheadBeforeDecodingTheNext) {
   expectDecodes(VK_SPACE, "the first Space", {"Shown 2.tst [100%] 00FF00", "GetPicture 3.tst"});
   expectDecodes(VK_SPACE, "the second Space", {"Shown 3.tst [100%] 0000FF", "GetPicture 4.tst"});
   expectDecodes(VK_BACK, "BackSpace", {"Shown 2.tst [100%] 00FF00", "GetPicture 1.tst"});
+}
+
+// Another program changes the neighbours decoded ahead: one is replaced by
+// a file renamed to its name, another written over in place. Each step
+// shows the file as it is then.
+TEST_F(Browse, NeighbourReplacedOrWrittenOverOnDiskIsDecodedAgainBeforeItShows) {
+  constexpr Rgb kYellow{255, 255, 0};
+  const Rgb colours[] = {kRed, kGreen, kBlue, kWhite};
+  for (int i = 0; i < 4; ++i) {
+    WriteTestPicture(Picture(std::to_string(i + 1) + ".tst"), 200, 150, colours[i]);
+  }
+  const PluginTrace trace(folder_ + "\\trace.log");
+  Viewer viewer = StartOn("1.tst", WithTestPlugin("testspi\\trace.spi"));
+  const auto expectShown = [&](const std::string& name, Rgb colour) {
+    const std::string title = name + " [100%]";
+    EXPECT_EQ(viewer.WaitForTitle(title), title);
+    EXPECT_TRUE(WaitUntil([&] { return viewer.PixelAt({10, 10}) == ColourRef(colour); })) << name;
+  };
+  // The neighbours are decoded one after the other, the next first: once
+  // the one behind starts, the next one is done.
+  ASSERT_TRUE(WaitUntil([&] {
+    const std::vector<std::string> names = trace.DecodedNames();
+    return std::find(names.begin(), names.end(), "4.tst") != names.end();
+  }));
+
+  ASSERT_TRUE(DeleteFileA(Picture("2.tst").c_str()));
+  ASSERT_TRUE(MoveFileA(Picture("3.tst").c_str(), Picture("2.tst").c_str()));
+  viewer.PressKey(VK_SPACE);
+  expectShown("2.tst", kBlue);
+
+  // The picture left behind, decoded when it was opened.
+  WriteTestPicture(Picture("1.tst"), 210, 150, kYellow);
+  viewer.PressKey(VK_BACK);
+  expectShown("1.tst", kYellow);
 }
 
 TEST_F(Browse, ZoomKeysStepWithinTheirLimitsAndTheTitleFollows) {
@@ -552,6 +622,39 @@ TEST_F(Browse, SortDialogOrdersTheListOnlyWhenConfirmed) {
   EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
 }
 
+// Explorer's order as the stored default: numbers by value and letter case
+// ignored (by bytes FILE2 would come first and file10 before it), then
+// descending from the sort dialog, which shows and keeps the choice.
+TEST_F(Browse, ExplorerOrderStepsNumbersByValueWithoutRegardToCase) {
+  WriteSolidBmp(Picture("file1.bmp"), 220, 150, kRed);
+  WriteSolidBmp(Picture("file10.bmp"), 240, 160, kGreen);
+  WriteSolidBmp(Picture("FILE2.bmp"), 260, 170, kBlue);
+  ViewerOptions options = WithTestPlugin();
+  options.settings->Set("設定", "Sort種類", 8);
+  Viewer viewer = StartOn("file1.bmp", options);
+  PressAndExpectTitles(viewer, {{"Space", VK_SPACE, kNoModifier, "FILE2.bmp [100%]"},
+                                {"Space", VK_SPACE, kNoModifier, "file10.bmp [100%]"},
+                                {"Space at the last", VK_SPACE, kNoModifier, "file1.bmp [100%]"}});
+
+  const char* explorerOrder = "&E: エクスプローラー順";
+  viewer.PressKey('S');
+  HWND dialog = viewer.WaitForDialog("Sort条件");
+  EXPECT_TRUE(IsChecked(Control(dialog, "Button", explorerOrder)));
+  viewer.PressKey('B');
+  EXPECT_TRUE(WaitUntil([&] { return IsChecked(Control(dialog, "Button", "&B: 降順")); }));
+  viewer.PressKey(VK_RETURN);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
+  PressAndExpectTitles(viewer, {{"Space descending", VK_SPACE, kNoModifier, "file10.bmp [100%]"},
+                                {"Space", VK_SPACE, kNoModifier, "FILE2.bmp [100%]"}});
+
+  viewer.PressKey('S');
+  dialog = viewer.WaitForDialog("Sort条件");
+  EXPECT_TRUE(IsChecked(Control(dialog, "Button", explorerOrder)));
+  EXPECT_TRUE(IsChecked(Control(dialog, "Button", "&B: 降順")));
+  viewer.PressKey(VK_ESCAPE);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
+}
+
 // On a 144-dpi display the zoom input and sort dialogs are one and a half
 // times their 96-dpi design (within a pixel, as the scaled lengths round),
 // the sort dialog still fitted around its frames.
@@ -579,8 +682,8 @@ TEST_F(Browse, ZoomAndSortDialogsScaleWithTheDisplay) {
   GetWindowRect(dialog, &outer);
   EXPECT_TRUE(aboutAt(box1.left, 8 * 1.5) && aboutAt(box1.top, 4 * 1.5))
       << box1.left << "," << box1.top;
-  EXPECT_TRUE(aboutAt(SizeOf(box1).cx, 120 * 1.5) && aboutAt(SizeOf(box1).cy, 86 * 1.5));
-  EXPECT_TRUE(aboutAt(ok.top, 98 * 1.5) && aboutAt(SizeOf(ok).cx, 80 * 1.5));
+  EXPECT_TRUE(aboutAt(SizeOf(box1).cx, 164 * 1.5) && aboutAt(SizeOf(box1).cy, 106 * 1.5));
+  EXPECT_TRUE(aboutAt(ok.top, 118 * 1.5) && aboutAt(SizeOf(ok).cx, 80 * 1.5));
   EXPECT_EQ(box2.left, 2 * box1.left + SizeOf(box1).cx);
   EXPECT_TRUE(aboutAt(SizeOf(outer).cx, box2.right + 10 * 1.5)) << SizeOf(outer).cx;
   EXPECT_TRUE(aboutAt(SizeOf(outer).cy, ok.bottom + 35 * 1.5)) << SizeOf(outer).cy;
@@ -602,6 +705,22 @@ TEST_F(Browse, FolderWithoutPicturesIsReportedAndLaterFilesAreFound) {
 
   WriteSolidBmp(Picture("b.bmp"), 240, 160, kGreen);
   PressAndExpectTitles(viewer, {{"Space", VK_SPACE, kNoModifier, "b.bmp [100%]"}});
+}
+
+TEST_F(Browse, AFolderDroppedWithNothingToShowKeepsTheShownFileForEveryCommand) {
+  WriteSolidBmp(Picture("a.bmp"), 220, 150, kRed);
+  const std::string empty = folder_ + "\\empty";
+  CreateDirectoryA(empty.c_str(), nullptr);
+  WriteFileBytes(empty + "\\note.txt", "not a picture\r\n");
+  Viewer viewer = StartOn("a.bmp");
+
+  viewer.DropFiles({empty});
+  const MessageBoxInfo box = viewer.WaitForMessageBox("検索エラー");
+  EXPECT_EQ(box.text, "表示可能ファイルが見つかりません");
+  viewer.Answer(box, IDOK);
+  EXPECT_EQ(viewer.Title(), "a.bmp [100%]");
+  EXPECT_TRUE(DeletesTheShownFile(viewer));
+  EXPECT_FALSE(FileExists(Picture("a.bmp")));
 }
 
 // A line of the text that starts with the shortcut and has the caption as

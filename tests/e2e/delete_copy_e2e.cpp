@@ -4,7 +4,9 @@
 // and at displayed size, or kept as it was when the copy is too large.
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <memory>
 #include <optional>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -102,14 +104,20 @@ class DeleteAndCopy : public ::testing::Test {
     }
   }
 
-  // The journal's lines (after the UTF-8 mark).
-  std::string Journal() const {
-    return WithoutUtf8Mark(ReadFileBytes(program_ + "\\UNDO.DAT").value_or("(none)"));
-  }
-  // The undo journal once the viewer has written what it is expected to.
+  // The undo journal's lines (after the UTF-8 mark) once the viewer has
+  // written what it is expected to, each delete's time read as kAnyTime.
   std::string JournalBecomes(const std::string& expected) const {
-    return WithoutUtf8Mark(ContentOnceSized(program_ + "\\UNDO.DAT", kUtf8Mark + expected));
+    static const std::regex time("\t[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}\t");
+    return std::regex_replace(
+        WithoutUtf8Mark(ContentOnceSized(program_ + "\\UNDO.DAT", kUtf8Mark + expected)), time,
+        "\t" + std::string(kAnyTime) + "\t");
   }
+  // The journal's line for a delete of the file at path.
+  std::string DeleteLine(const std::string& path) const {
+    return "D\t" + path + "\t" + kAnyTime + "\t" + std::to_string(ReadFileBytes(path)->size()) +
+           "\r\n";
+  }
+  static constexpr char kAnyTime[] = "0000-00-00 00:00:00";
 
   Viewer Show(char letter) const {
     Viewer viewer = Viewer::Start(program_, Quoted(Picture(letter)));
@@ -160,9 +168,9 @@ TEST_F(DeleteAndCopy, UBringsTheDeletedFileBackFromTheRecycleBinAndShowsIt) {
   WritePictures("abc");
   const std::string bytes = *ReadFileBytes(Picture('a'));
   Viewer viewer = Show('a');
+  const std::string journal = DeleteLine(Picture('a'));
   EXPECT_TRUE(DeletesTheShownFile(viewer));
   ASSERT_TRUE(FileExists(TrashFolder() + "\\" + Name('a')));
-  const std::string journal = "D\t" + Picture('a') + "\r\n";
   EXPECT_EQ(JournalBecomes(journal), journal);
 
   viewer.PressKey('U');
@@ -177,11 +185,78 @@ TEST_F(DeleteAndCopy, UBringsTheDeletedFileBackFromTheRecycleBinAndShowsIt) {
   EXPECT_EQ(viewer.WaitForTitle(Title('a')), Title('a')) << "the folder was listed anew";
 }
 
+// Two files deleted from the same path within a minute, which is all the
+// time Wine's bin tells: U brings back the one deleted last. The older one
+// cannot come back over it; that is said once, and the next U goes on to
+// the entry under it.
+TEST_F(DeleteAndCopy, UndoRestoresTheNewestOfTwoDeletesFromOnePathAndPassesTheOneInTheWay) {
+  WritePictures("a");
+  Viewer viewer = Show('a');
+  ASSERT_TRUE(DeletesTheShownFile(viewer));
+  const auto showAndDelete = [&](SIZE size) {
+    WriteSolidBmp(Picture('p'), size.cx, size.cy, Rgb{0, 0, static_cast<uint8_t>(size.cx)});
+    const std::string bytes = *ReadFileBytes(Picture('p'));
+    viewer.DropFiles({Picture('p')});
+    EXPECT_EQ(viewer.WaitForTitle(Title('p')), Title('p'));
+    EXPECT_TRUE(DeletesTheShownFile(viewer));
+    return bytes;
+  };
+  showAndDelete({40, 30});
+  const std::string last = showAndDelete({120, 90});
+
+  viewer.PressKey('U');
+  EXPECT_EQ(viewer.WaitForTitle(Title('p')), Title('p'));
+  EXPECT_EQ(ReadFileBytes(Picture('p')), last) << "the file deleted last";
+  EXPECT_TRUE(ReachesClientSize(viewer, {120, 90}));
+
+  viewer.PressKey('U');
+  const MessageBoxInfo box = viewer.WaitForMessageBox("元に戻すエラー");
+  EXPECT_EQ(box.text, Picture('p') +
+                          "\nには別のファイルがあるため、削除を元に戻せません。\n"
+                          "ファイルはごみ箱に残します。この記録は消去します。");
+  viewer.Answer(box, IDOK);
+  viewer.PressKey('U');
+  EXPECT_EQ(viewer.WaitForTitle(Title('a')), Title('a')) << "the entry under it";
+  EXPECT_TRUE(FileExists(Picture('a')));
+  EXPECT_EQ(JournalBecomes(""), "");
+}
+
+// A journal that reads but cannot be replaced (here another program holds
+// it open for reading; a program folder the user may not write does the
+// same): the deletes stand, and the first says once that they cannot be
+// undone.
+TEST_F(DeleteAndCopy, AJournalThatCannotBeWrittenIsToldOnceAndTheDeletesStand) {
+  WritePictures("abc");
+  const std::string journal = program_ + "\\UNDO.DAT";
+  WriteFileBytes(journal, "");
+  const std::shared_ptr<void> reader(CreateFileA(journal.c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                                 nullptr, OPEN_EXISTING, 0, nullptr),
+                                     CloseHandle);
+  ASSERT_NE(reader.get(), INVALID_HANDLE_VALUE);
+  Viewer viewer = Show('a');
+  ASSERT_TRUE(DeletesTheShownFile(viewer));
+  const MessageBoxInfo box = viewer.WaitForMessageBox("保存エラー");
+  const std::string told = journal +
+                           "\nに元に戻すための記録を保存できません。\n"
+                           "この後の移動と削除は元に戻せません。\n";
+  EXPECT_EQ(box.text.substr(0, told.size()), told);
+  viewer.Answer(box, IDOK);
+  EXPECT_FALSE(FileExists(Picture('a')));
+
+  viewer.PressKey(VK_SPACE);
+  ASSERT_EQ(viewer.WaitForTitle(Title('b')), Title('b'));
+  ASSERT_TRUE(DeletesTheShownFile(viewer));
+  // The version box shows once the delete command has ended, with no other before it.
+  viewer.PressKey('V');
+  viewer.Answer(viewer.WaitForMessageBox("ﾊﾞｰｼﾞｮﾝ情報"), IDOK);
+  EXPECT_FALSE(FileExists(Picture('b')));
+}
+
 TEST_F(DeleteAndCopy, UndoingADeleteEmptiedFromTheRecycleBinSaysSoAndDropsTheEntry) {
   WritePictures("ab");
   Viewer viewer = Show('a');
+  const std::string journal = DeleteLine(Picture('a'));
   EXPECT_TRUE(DeletesTheShownFile(viewer));
-  const std::string journal = "D\t" + Picture('a') + "\r\n";
   ASSERT_EQ(JournalBecomes(journal), journal);
   ASSERT_TRUE(DeleteFileA(TrashInfo(Name('a')).c_str()));
   ASSERT_TRUE(DeleteFileA((TrashFolder() + "\\" + Name('a')).c_str()));
@@ -295,6 +370,38 @@ TEST_F(DeleteAndCopy, CopiesThePictureAsDisplayedAndAtFullSize) {
   ASSERT_TRUE(full);
   EXPECT_EQ(full->cx, 1000);
   EXPECT_EQ(full->cy, 800);
+}
+
+// Another program writes over the file on screen: a copy or a delete then
+// acts on nothing, says why and shows the file as it is now.
+TEST_F(DeleteAndCopy, AFileWrittenOverSinceItShowedIsNeitherCopiedNorDeletedButShownAnew) {
+  WritePictures("ab");
+  Viewer viewer = Show('a');
+  const auto expectShownAnew = [&](SIZE size) {
+    const MessageBoxInfo box = viewer.WaitForMessageBox("ファイル変更");
+    EXPECT_EQ(box.text, Picture('a') +
+                            "\nは表示した後に変更されたため、何もしませんでした。\n"
+                            "今の内容を表示します。");
+    viewer.Answer(box, IDOK);
+    EXPECT_EQ(viewer.WaitForTitle(Title('a')), Title('a'));
+    EXPECT_TRUE(ReachesClientSize(viewer, size));
+  };
+
+  WriteSolidBmp(Picture('a'), 300, 200, Rgb{0, 0, 255});
+  PutTextOnTheClipboard("kept");
+  viewer.PressKey('C', kShift);
+  expectShownAnew({300, 200});
+  EXPECT_EQ(ClipboardText(), "kept");
+  const std::optional<SIZE> copied = CopiedBitmapSize(viewer, 'C', kShift);
+  ASSERT_TRUE(copied) << "the file as shown now is copied";
+  EXPECT_EQ(copied->cx, 300);
+
+  WriteSolidBmp(Picture('a'), 320, 180, Rgb{0, 255, 0});
+  viewer.PressKey('D');
+  viewer.Answer(viewer.WaitForMessageBox("削除確認"), IDOK);
+  expectShownAnew({320, 180});
+  EXPECT_TRUE(FileExists(Picture('a')));
+  EXPECT_TRUE(DeletesTheShownFile(viewer)) << "the file as shown now is deleted";
 }
 
 // Copies that cannot be made: at 5000 % the displayed picture (50000 x 40000)

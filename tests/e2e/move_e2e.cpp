@@ -378,6 +378,9 @@ TEST_F(Move, TheSameNameInTheCurrentFolderIsRefusedAndANewNameRenamesInPlace) {
   EXPECT_EQ(HistoryWrittenAfter(before), CrLfLines({pictures_}));
   EXPECT_TRUE(FileExists(Picture("renamed.bmp")));
   EXPECT_FALSE(FileExists(Picture("a.bmp")));
+  viewer.PressKey(VK_BACK);
+  EXPECT_EQ(viewer.WaitForTitle("renamed.bmp [100%]"), "renamed.bmp [100%]")
+      << "the new name took the old one's place in the list";
 }
 
 TEST_F(Move, ARelativeFirstNameMovesAndDeletesTheFilesOnScreen) {
@@ -420,11 +423,43 @@ TEST_F(Move, AFolderThatDoesNotExistGivesTheMoveErrorAndKeepsThePicture) {
 
   viewer.ChooseFile(ChooseInMoveMenu(viewer, {VK_DOWN, VK_RETURN}, pictures_), missing);
   const MessageBoxInfo box = viewer.WaitForMessageBox("移動エラー");
-  EXPECT_EQ(box.text, Picture("a.bmp") + " → " + missing + "\nの移動に失敗しました。");
+  // Too wide for the screen, the line is broken.
+  EXPECT_EQ(WithoutLineBreaks(box.text),
+            WithoutLineBreaks(Picture("a.bmp") + " → " + missing + "\nの移動に失敗しました。"));
   viewer.Answer(box, IDOK);
   EXPECT_EQ(viewer.Title(), "a.bmp [100%]");
   EXPECT_TRUE(FileExists(Picture("a.bmp")));
   EXPECT_FALSE(FileExists(DataFile("R_DIR.DAT")));
+}
+
+TEST_F(Move, ARegisteredFolderMissingOrTooLongIsReportedBeforeAnyDialogAndNothingMoves) {
+  WritePictures({"a.bmp", "b.bmp"});
+  const std::string gone = Folder("gone");
+  RemoveDirectoryA(gone.c_str());
+  const std::string tooLong = program_ + "\\" + std::string(280 - program_.size(), 'x');
+  WriteDestinations({"V : " + gone, "L : " + tooLong});
+  Viewer viewer = ShowPicture("a.bmp");
+  const struct {
+    WORD key;
+    const char* caption;
+    std::string text;
+  } cases[] = {{'V', "移動エラー", gone + "\nが見つからないため、移動できません。"},
+               {'L', "パス長エラー", tooLong + "\nはパスが長すぎるため扱えません。"}};
+  for (const auto& c : cases) {
+    viewer.PressKey('J');
+    viewer.WaitForPopupMenu();
+    viewer.PressKey(c.key);
+    const MessageBoxInfo box = viewer.WaitForMessageBox(c.caption);
+    // A path too long for one line of the screen is broken into lines.
+    EXPECT_EQ(WithoutLineBreaks(box.text), WithoutLineBreaks(c.text));
+    RECT r{};
+    GetWindowRect(box.window, &r);
+    EXPECT_LE(r.right - r.left, 1280) << "the box fits the screen";
+    EXPECT_FALSE(viewer.FindOwnWindow("#32770", kDialogTitle)) << "no dialog opens";
+    viewer.Answer(box, IDOK);
+    EXPECT_EQ(viewer.Title(), "a.bmp [100%]");
+    EXPECT_TRUE(FileExists(Picture("a.bmp")));
+  }
 }
 
 TEST_F(Move, AMoveToAnotherDriveCopiesAndDeletesAndUBringsTheFileBack) {

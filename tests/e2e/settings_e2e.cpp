@@ -30,6 +30,7 @@ constexpr char kWinFromPic[] = "窓を画像に合わせる";
 constexpr char kFitNone[] = "なし";
 constexpr char kByName[] = "&N: 名前順";
 constexpr char kBySize[] = "&S: サイズ順";
+constexpr char kByExplorerOrder[] = "&E: エクスプローラー順";
 constexpr char kAscending[] = "&F: 昇順";
 constexpr char kDescending[] = "&B: 降順";
 constexpr char kAddFolder[] = "新規追加(&N)";
@@ -318,7 +319,8 @@ class Settings : public ::testing::Test {
 
   // Everything on the first page set against its starting state.
   void ChangeFirstPage(HWND dialog) const {
-    for (const char* caption : {kTuikaBox, kTopBox, kSavewinBox, kFitNone, kBySize, kDescending}) {
+    for (const char* caption :
+         {kTuikaBox, kTopBox, kSavewinBox, kFitNone, kByExplorerOrder, kDescending}) {
       Click(Button(dialog, caption));
     }
     for (const auto& [caption, checked] :
@@ -326,7 +328,7 @@ class Settings : public ::testing::Test {
                                                    {kTopBox, true},
                                                    {kSavewinBox, false},
                                                    {kFitNone, true},
-                                                   {kBySize, true},
+                                                   {kByExplorerOrder, true},
                                                    {kDescending, true}}) {
       WaitUntil([&] { return Checked(Button(dialog, caption)) == checked; });
       EXPECT_EQ(Checked(Button(dialog, caption)), checked) << caption;
@@ -406,7 +408,7 @@ class SettingsWithPictures : public Settings {
 TEST_F(Settings, OpensOverTheMainWindowOnTopWithTheCurrentSettings) {
   HWND dialog = OpenSettings();
   EXPECT_EQ(ClientSizeOf(dialog).cx, 383);
-  EXPECT_EQ(ClientSizeOf(dialog).cy, 280);
+  EXPECT_EQ(ClientSizeOf(dialog).cy, 296);
   EXPECT_TRUE(IsTopmost(dialog));
   const POINT centre = Centre(WindowRect(dialog));
   const POINT mainCentre = Centre(viewer_.OuterRect());
@@ -433,16 +435,20 @@ struct DesignedPlace {
   const char* caption;  // of the button; null for the page control
   RECT rect;            // left, top, width, height
 };
-constexpr RECT kDesignedClient{0, 0, 383, 280};
+constexpr RECT kDesignedClient{0, 0, 383, 296};
 constexpr DesignedPlace kClientPlaces[] = {
-    {"&OK", {216, 255, 80, 22}},
-    {"&Cancel", {300, 255, 80, 22}},
-    {nullptr, {2, 2, 379, 249}},
+    {"&OK", {216, 271, 80, 22}},
+    {"&Cancel", {300, 271, 80, 22}},
+    {nullptr, {2, 2, 379, 265}},
 };
 constexpr DesignedPlace kFirstPagePlaces[] = {
-    {kTopBox, {0, 20, 170, 18}},        {kSavewinBox, {0, 40, 170, 18}},
-    {kWinFromPic, {190, 14, 156, 17}},  {kByName, {14, 110, 150, 16}},
-    {kDescending, {190, 126, 140, 16}}, {kPicker, {322, 191, 30, 22}},
+    {kTopBox, {0, 20, 170, 18}},
+    {kSavewinBox, {0, 40, 170, 18}},
+    {kWinFromPic, {190, 14, 156, 17}},
+    {kByName, {14, 110, 150, 16}},
+    {kByExplorerOrder, {14, 158, 150, 16}},
+    {kDescending, {190, 126, 140, 16}},
+    {kPicker, {322, 207, 30, 22}},
 };
 
 // A control's left, top, width and height, counted from a point of the screen.
@@ -504,7 +510,7 @@ TEST_F(Settings, LaysItselfOutAgainOnAMonitorOfAnotherDpi) {
   moveTo(96);
   ExpectSettingsLayoutScaled(dialog, 1.0);
   EXPECT_EQ(ClientSizeOf(dialog).cx, 383);
-  EXPECT_EQ(ClientSizeOf(dialog).cy, 280);
+  EXPECT_EQ(ClientSizeOf(dialog).cy, 296);
   SendKeyChord(VK_ESCAPE);
   WaitForClosed(dialog);
 }
@@ -535,7 +541,9 @@ constexpr StoredSettings kStoredSettings[] = {
     {3, 0, 1, kByName, kDescending, "画像を窓に合わせる"},
     {6, 1, 2, "&D: 日付順", kAscending, kFitNone},
     {0, 7, 0, kBySize, kAscending, kWinFromPic},
-    {8, 0, 5, kBySize, kDescending, kFitNone},
+    {8, 0, 5, kByExplorerOrder, kDescending, kFitNone},
+    {12, 1, 0, kByExplorerOrder, kAscending, kWinFromPic},
+    {16, 1, 0, kBySize, kAscending, kWinFromPic},
 };
 
 class SettingsStored : public Settings, public ::testing::WithParamInterface<StoredSettings> {
@@ -581,19 +589,19 @@ TEST_F(Settings, OkAppliesTheFirstPageAndWritesTheSevenKeysInOrder) {
       "最前面=1",
       "窓位置保存=0",
       "窓と画像の関係=2",
-      "Sort種類=4",
+      "Sort種類=8",
       "Sort向き=0",
   });
   EXPECT_TRUE(LockExists());
-  // The destination tree is saved on every OK, even untouched.
-  EXPECT_EQ(ReadFileBytes(DestinationsPath()), std::string());
+  // The destination tree is saved only when edited in the dialog.
+  EXPECT_FALSE(FileExists(DestinationsPath()));
 
   dialog = OpenSettings();
   EXPECT_TRUE(Checked(Button(dialog, kTuikaBox)));
   EXPECT_TRUE(Checked(Button(dialog, kTopBox)));
   EXPECT_FALSE(Checked(Button(dialog, kSavewinBox)));
   EXPECT_TRUE(Checked(Button(dialog, kFitNone)));
-  EXPECT_TRUE(Checked(Button(dialog, kBySize)));
+  EXPECT_TRUE(Checked(Button(dialog, kByExplorerOrder)));
   EXPECT_TRUE(Checked(Button(dialog, kDescending)));
   EXPECT_EQ(ControlText(NthControl(dialog, "Edit", 0)), "C:\\Plugins2");
 
@@ -737,7 +745,10 @@ TEST_F(Settings, ADestinationFileThatDidNotReadIsKeptAfterOk) {
   auto holder = HoldOpen(DestinationsPath());
   HWND dialog = OpenSettings();
   holder.reset();
-  SendKeyChord(VK_RETURN);
+  ShowFolderPage(dialog);
+  Click(Button(dialog, kAddSeparator));
+  ExpectLines(NthControl(dialog, "ListBox", 0), {"-"});
+  Click(Button(dialog, "&OK"));
   const MessageBoxInfo box = viewer_.WaitForMessageBox("保存エラー");
   EXPECT_EQ(GetWindow(box.window, GW_OWNER), dialog);
   EXPECT_NE(box.text.find("移動先フォルダーが保存できません"), std::string::npos) << box.text;
@@ -747,6 +758,34 @@ TEST_F(Settings, ADestinationFileThatDidNotReadIsKeptAfterOk) {
   viewer_.Answer(box, IDOK);
   WaitForClosed(dialog);
   EXPECT_EQ(ReadFileBytes(DestinationsPath()), tree);
+}
+
+// Another viewer saves its tree while this one's dialog is open: an OK
+// without edits writes nothing, and an OK after edits does not write over
+// the other's tree either, but says why.
+TEST_F(Settings, OkWritesTheTreeOnlyWhenEditedAndNeverOverOneSavedMeanwhile) {
+  WriteFileBytes(DestinationsPath(), "A : C:\\Keep\r\n");
+  const std::string other = "A : C:\\Keep\r\nY : C:\\Y\r\n";
+  HWND dialog = OpenSettings();
+  WriteFileBytes(DestinationsPath(), other);
+  Click(Button(dialog, "&OK"));
+  WaitForClosed(dialog);
+  // The version box shows once the settings command has ended.
+  viewer_.PressKey('V');
+  viewer_.Answer(viewer_.WaitForMessageBox("ﾊﾞｰｼﾞｮﾝ情報"), IDOK);
+  EXPECT_EQ(ReadFileBytes(DestinationsPath()), other) << "an unedited tree is not written";
+
+  dialog = OpenSettings();
+  ShowFolderPage(dialog);
+  Click(Button(dialog, kAddSeparator));
+  WriteFileBytes(DestinationsPath(), "Z : C:\\Z\r\n");
+  Click(Button(dialog, "&OK"));
+  const MessageBoxInfo box = viewer_.WaitForMessageBox("保存エラー");
+  EXPECT_EQ(box.text, "移動先フォルダーが保存できません\n" + DestinationsPath() +
+                          "\nは読み込んだ後にほかで変更されたため、上書きしませんでした。");
+  viewer_.Answer(box, IDOK);
+  WaitForClosed(dialog);
+  EXPECT_EQ(ReadFileBytes(DestinationsPath()), "Z : C:\\Z\r\n");
 }
 
 // Far larger than any tree typed by hand, and still read whole and written

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/wide_text.h"
@@ -41,8 +42,9 @@ std::vector<std::string> NamesOf(const std::vector<FileEntry>& list) {
   return names;
 }
 
-std::vector<std::string> SortedNames(std::vector<FileEntry> list, int kind, int direction) {
-  SortFileList(list, kind, direction);
+std::vector<std::string> SortedNames(std::vector<FileEntry> list, int kind, int direction,
+                                     const ExplorerPlaces& places = {}) {
+  SortFileList(list, kind, direction, places);
   return NamesOf(list);
 }
 
@@ -133,6 +135,78 @@ TEST(CompareFileEntriesTest, NamesCodePage932CannotHoldComeAfterAndStayApart) {
   EXPECT_NE(CompareFileEntries(list[1], list[3], kSortByName, kSortAscending), 0);
   EXPECT_EQ(FindShownIndex(list, list[3].Name), 3u);
   EXPECT_EQ(FindShownIndex(list, L"cafe.bmp"), 1u);
+}
+
+// Places as the platform gives them (numbers by value, letters without
+// case), from a table by name.
+ExplorerPlaces PlacesFrom(const std::vector<std::pair<std::string, size_t>>& table) {
+  return [table](const std::vector<FileEntry>& list) {
+    std::vector<size_t> places;
+    for (const FileEntry& entry : list) {
+      for (const auto& [name, place] : table) {
+        if (entry.Cp932Name == name) places.push_back(place);
+      }
+    }
+    return places;
+  };
+}
+
+// Names where the platform's order differs from the bytes': digits, letter
+// case, double-byte names (full-width digits and letters), and names the
+// platform holds equal ("FILE2" and "file2", "Ａ" and "ａ").
+const std::vector<FileEntry> kExplorerFolder = Entries({{"file10.jpg"},
+                                                        {"file2.jpg"},
+                                                        {"FILE2.jpg"},
+                                                        {"写真１０.jpg"},
+                                                        {"写真９.jpg"},
+                                                        {"file1.jpg"},
+                                                        {"ａ.jpg"},
+                                                        {"Ａ.jpg"},
+                                                        {"b.jpg"}});
+const ExplorerPlaces kExplorerPlaces = PlacesFrom({{"b.jpg", 0},
+                                                   {"file1.jpg", 1},
+                                                   {"file2.jpg", 2},
+                                                   {"FILE2.jpg", 2},
+                                                   {"file10.jpg", 4},
+                                                   {"ａ.jpg", 5},
+                                                   {"Ａ.jpg", 5},
+                                                   {"写真９.jpg", 7},
+                                                   {"写真１０.jpg", 8}});
+
+TEST(SortFileListTest, ExplorerOrderFollowsThePlatformsPlacesAndTiesByBytes) {
+  EXPECT_EQ(SortedNames(kExplorerFolder, kSortByExplorerOrder, kSortAscending, kExplorerPlaces),
+            (Names{"b.jpg", "file1.jpg", "FILE2.jpg", "file2.jpg", "file10.jpg", "Ａ.jpg", "ａ.jpg",
+                   "写真９.jpg", "写真１０.jpg"}))
+      << "equal places in byte order: F (0x46) before f, Ａ (0x82 0x60) before ａ (0x82 0x81)";
+}
+
+TEST(SortFileListTest, ExplorerOrderDescendingReversesPlacesAndTies) {
+  EXPECT_EQ(SortedNames(kExplorerFolder, kSortByExplorerOrder, kSortDescending, kExplorerPlaces),
+            (Names{"写真１０.jpg", "写真９.jpg", "ａ.jpg", "Ａ.jpg", "file10.jpg", "file2.jpg",
+                   "FILE2.jpg", "file1.jpg", "b.jpg"}));
+}
+
+TEST(SortFileListTest, OtherKindsAndByteOrderDoNotAskThePlatform) {
+  bool asked = false;
+  const ExplorerPlaces places = [&](const std::vector<FileEntry>& list) {
+    asked = true;
+    return std::vector<size_t>(list.size());
+  };
+  EXPECT_EQ(SortedNames(Entries({{"file10"}, {"file2"}}), kSortByName, kSortAscending, places),
+            (Names{"file10", "file2"}));
+  SortedNames(Entries({{"b", 1}, {"a", 2}}), kSortBySize, kSortDescending, places);
+  EXPECT_FALSE(asked);
+}
+
+TEST(SortFileListTest, ExplorerOrderWithoutFittingPlacesKeepsToNames) {
+  const std::vector<FileEntry> list = Entries({{"file2"}, {"file10"}, {"File1"}});
+  const ExplorerPlaces tooFew = [](const std::vector<FileEntry>&) {
+    return std::vector<size_t>{0};
+  };
+  EXPECT_EQ(SortedNames(list, kSortByExplorerOrder, kSortAscending, tooFew),
+            (Names{"File1", "file10", "file2"}));
+  EXPECT_EQ(SortedNames(list, kSortByExplorerOrder, kSortDescending, {}),
+            (Names{"file2", "file10", "File1"}));
 }
 
 TEST(FindShownIndexTest, MatchesExactBytesOnly) {

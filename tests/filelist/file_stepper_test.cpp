@@ -20,7 +20,9 @@ std::string Narrow(const std::wstring& name) {
 
 // A folder of named files; only the names in `loadable` decode, the names in
 // `broken` make the decoder throw. A slot holds the picture of the file it
-// last decoded, under that file's name; a failed decode keeps both. A load
+// last decoded, under that file's name; a failed decode keeps both. A file
+// written over after its decode (Rewrite) leaves the slots that hold its
+// picture out of date until they decode it again. A load
 // has ended as soon as it started, unless `held` keeps it under way until
 // FinishLoad waits for it or the test ends it (End). Records every call in
 // order.
@@ -32,6 +34,9 @@ class FakeHost : public StepHost, public PictureSlots {
   }
   int SortKind() const override { return kSortByName; }
   int SortDirection() const override { return kSortAscending; }
+  std::vector<size_t> PlacesInExplorerOrder(const std::vector<FileEntry>&) const override {
+    return {};
+  }
   std::wstring ShownFileName() const override { return Wide(shown); }
   void StartLoad(const std::wstring& wideName, int slot) override {
     const std::string name = Narrow(wideName);
@@ -46,6 +51,7 @@ class FakeHost : public StepHost, public PictureSlots {
     if (broken.count(name)) throw std::runtime_error("bad bitmap");
     if (!loadable.count(name)) return false;
     slotPicture[slot] = name;
+    outdated[slot] = false;
     return true;
   }
   void CancelLoad(int slot) override {
@@ -58,12 +64,17 @@ class FakeHost : public StepHost, public PictureSlots {
     calls.push_back("empty " + std::to_string(slot));
     loading[slot].clear();
     slotPicture[slot].clear();
+    outdated[slot] = false;
   }
   bool LoadNow(const std::string& name, int slot) {
     StartLoad(Wide(name), slot);
     return FinishLoad(slot, false);
   }
   std::wstring SlotFileName(int slot) const override { return Wide(slotPicture[slot]); }
+  bool SlotFileChanged(int slot) const override { return outdated[slot]; }
+  void Rewrite(const std::string& name) {
+    for (int slot = 0; slot < kCount; ++slot) outdated[slot] |= slotPicture[slot] == name;
+  }
   void ShowSlot(int slot) override {
     calls.push_back("show " + std::to_string(slot));
     shown = slotPicture[slot];
@@ -89,6 +100,7 @@ class FakeHost : public StepHost, public PictureSlots {
   std::string shown;
   std::string slotPicture[kCount];
   std::string loading[kCount];
+  bool outdated[kCount] = {};
   bool held = false;
   std::set<int> ended;
   std::vector<std::string> calls;
@@ -218,6 +230,40 @@ TEST_F(FileStepperTest, FirstStepDecodesBeforeShowingAndAfter) {
       << "a ready step decodes only after";
   EXPECT_EQ(Step(false), "c.bmp");
   EXPECT_EQ(host.calls, (Calls{"show 2", "empty 1", "load b.bmp 1"}));
+}
+
+TEST_F(FileStepperTest, NeighbourWrittenOverSinceItsDecodeIsDecodedAgainBeforeItShows) {
+  host.AddFiles({"a.bmp", "b.bmp", "c.bmp"});
+  Open("a.bmp");
+  stepper.DecodeNeighboursAhead();
+  stepper.SettleDecodeAhead();
+  ASSERT_TRUE(stepper.SlotsReady());
+  host.Rewrite("b.bmp");
+  EXPECT_EQ(Step(true), "b.bmp");
+  EXPECT_EQ(host.calls, (Calls{"empty 2", "load b.bmp 2", "show 2", "empty 0", "load c.bmp 0"}));
+
+  host.Rewrite("a.bmp");
+  EXPECT_EQ(Step(false), "a.bmp");
+  EXPECT_EQ(host.calls, (Calls{"empty 1", "load a.bmp 1", "show 1", "empty 0", "load c.bmp 0"}))
+      << "the previous picture is checked as well";
+
+  host.calls.clear();
+  stepper.Refresh();
+  EXPECT_EQ(host.calls, (Calls{"empty 0", "empty 2"})) << "refresh lets every neighbour go";
+  EXPECT_EQ(Step(true), "b.bmp");
+}
+
+TEST_F(FileStepperTest, ARenamedShownFileKeepsItsPlaceUnderItsNewName) {
+  host.AddFiles({"a.bmp", "b.bmp", "c.bmp"});
+  Open("b.bmp");
+  stepper.EnsureFileList();
+  host.DeleteFile("b.bmp");
+  host.AddFiles({"z.bmp"});
+  stepper.RenameShownEntry(L"z.bmp", "z.bmp");
+  EXPECT_EQ(ListedNames(), (Names{"a.bmp", "z.bmp", "c.bmp"}));
+  EXPECT_EQ(Step(true), "c.bmp");
+  EXPECT_EQ(Step(false), "z.bmp");
+  EXPECT_EQ(Step(false), "a.bmp");
 }
 
 TEST_F(FileStepperTest, WrapsAroundBothEnds) {

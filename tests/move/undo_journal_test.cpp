@@ -30,10 +30,12 @@ UndoJournal Parse(std::string_view bytes) { return ParseUndoJournal(bytes, FromT
 
 TEST(UndoJournalFile, EntriesReadBackAsWrittenInUtf8) {
   // Names of any language; blanks and "&" are part of names.
-  const UndoJournal journal = {Move(L"C:\\pics\\\u8868.jpg", L"E:\\keep\\\u8868.jpg"),
-                               Delete(L"C:\\pics\\a b&c.png"),
-                               Move(L"D:\\caf\u00e9.bmp", L"D:\\y\\caf\u00e9.bmp"),
-                               Move(L"D:\\\ud55c\uae00\\\U0001F600.bmp", L"E:\\\U0001F600.bmp")};
+  const UndoJournal journal = {
+      Move(L"C:\\pics\\\u8868.jpg", L"E:\\keep\\\u8868.jpg"),
+      Delete(L"C:\\pics\\a b&c.png"),
+      {UndoKind::kDelete, L"C:\\pics\\a.jpg", {}, "2024-05-01 13:45:07", 4096},
+      Move(L"D:\\caf\u00e9.bmp", L"D:\\y\\caf\u00e9.bmp"),
+      Move(L"D:\\\ud55c\uae00\\\U0001F600.bmp", L"E:\\\U0001F600.bmp")};
   const std::string bytes = SerializeUndoJournal(journal);
   EXPECT_EQ(bytes.substr(0, bytes.find("\r\n") + 2),
             "\xEF\xBB\xBFM\tC:\\pics\\\xE8\xA1\xA8.jpg\tE:\\keep\\\xE8\xA1\xA8.jpg\r\n");
@@ -61,6 +63,9 @@ TEST(UndoJournalFile, LinesThatAreNoEntryAreSkipped) {
       "M\tC:\\h.jpg\tkeep\\h.jpg\r\n"
       "D\tC:i.jpg\r\n"
       "D\t\\\\server\\pics\\j.jpg\r\n"
+      "D\tC:\\k.jpg\t2024-05-01 13:45\t10\r\n"     // time without seconds
+      "D\tC:\\l.jpg\t2024-05-01 13:45:07\t-1\r\n"  // no size
+      "D\tC:\\m.jpg\t2024-05-01 13:45:07\r\n"
       "D\tC:\\f.jpg";  // last line without its end: still whole
   EXPECT_EQ(Parse(bytes), (UndoJournal{Move(L"C:\\a.jpg", L"E:\\a.jpg"),
                                        Delete(L"\\\\server\\pics\\j.jpg"), Delete(L"C:\\f.jpg")}));

@@ -42,6 +42,11 @@ bool FileExists(const std::wstring& path) {
   return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+std::string WithoutLineBreaks(std::string text) {
+  text.erase(std::remove(text.begin(), text.end(), '\n'), text.end());
+  return text;
+}
+
 std::vector<std::string> NonEmptyLines(const std::string& text) {
   std::vector<std::string> lines;
   std::istringstream in(text);

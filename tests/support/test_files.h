@@ -31,6 +31,9 @@ std::string WithoutUtf8Mark(const std::string& content);
 // The size is read without opening the file: under Wine an open file cannot
 // be replaced, and the reader would make the writer fail.
 std::string ContentOnceSized(const std::string& path, const std::string& expected);
+// text without its LF characters: a message box breaks a long path into
+// lines, which a test need not predict.
+std::string WithoutLineBreaks(std::string text);
 // The lines of a text with CR LF or LF line ends, empty lines left out.
 std::vector<std::string> NonEmptyLines(const std::string& text);
 
