@@ -23,10 +23,7 @@
 // The viewers' commands start them through step_viewer_winbench.exe, which
 // answers each line written to it with the viewer's peak committed memory
 // since the previous line and the amount now, in bytes.
-#include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
-#include <unistd.h>
 
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
@@ -41,16 +38,18 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
-#include <sys/wait.h>
 #include <thread>
 #include <type_traits>
 #include <vector>
+
+#include "child_process.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 using std::chrono::seconds;
+using xbench::Child;
 
 constexpr auto kIdle = seconds(2);
 constexpr auto kRest = seconds(3);
@@ -78,66 +77,6 @@ int PictureNumber(const std::string& title) {
   const size_t end = title.find(".jpg");
   return end != std::string::npos && end >= 2 ? std::atoi(title.substr(end - 2, 2).c_str()) : 0;
 }
-
-// A shell command run in a process group of its own, which ends with it,
-// its input and output piped to this program.
-class Child {
- public:
-  explicit Child(const std::string& command) {
-    int toChild[2], fromChild[2];
-    if (pipe2(toChild, O_CLOEXEC) != 0 || pipe2(fromChild, O_CLOEXEC) != 0) {
-      throw std::runtime_error("no pipe");
-    }
-    group_ = fork();
-    if (group_ == 0) {
-      setpgid(0, 0);
-      dup2(toChild[0], 0);
-      dup2(fromChild[1], 1);
-      execl("/bin/sh", "sh", "-c", ("exec " + command).c_str(), static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    if (group_ < 0) throw std::runtime_error("cannot start " + command);
-    setpgid(group_, group_);
-    close(toChild[0]);
-    close(fromChild[1]);
-    input_ = fdopen(toChild[1], "w");
-    output_ = fdopen(fromChild[0], "r");
-  }
-  Child(const Child&) = delete;
-  Child& operator=(const Child&) = delete;
-  ~Child() {
-    std::fclose(input_);
-    if (!WaitForExit(seconds(10))) {
-      kill(-group_, SIGKILL);
-      waitpid(group_, nullptr, 0);
-    }
-    kill(-group_, SIGKILL);  // what it started and left behind
-    std::fclose(output_);
-  }
-
-  bool WaitForExit(Clock::duration limit) {
-    for (const auto end = Clock::now() + limit; !ended_ && Clock::now() < end;) {
-      ended_ = waitpid(group_, nullptr, WNOHANG) == group_;
-      if (!ended_) std::this_thread::sleep_for(milliseconds(10));
-    }
-    return ended_;
-  }
-
-  // The child's answer to one line written to its input.
-  std::string Ask(const std::string& line) {
-    std::fprintf(input_, "%s\n", line.c_str());
-    std::fflush(input_);
-    char answer[256] = "";
-    if (!std::fgets(answer, sizeof answer, output_)) throw std::runtime_error("no answer");
-    return answer;
-  }
-
- private:
-  pid_t group_ = 0;  // the child's process id, which names its group
-  bool ended_ = false;
-  FILE* input_;
-  FILE* output_;
-};
 
 // What the watched window did, and when this program heard of it.
 struct Happening {

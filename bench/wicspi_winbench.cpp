@@ -1,10 +1,12 @@
 // Times wicspi.spi's GetPicture on large photos (JPEG 4000 x 3000 and
-// 6000 x 4000, PNG 6000 x 4000, WebP 4000 x 3000) beside the same plug-in
-// built to decode everything through WIC (bench\wic-only\wicspi.spi, the
-// plug-in as it was before its own decoders) and a bare WIC decode of the
-// same files to 32-bit pixels; then the peak memory of each, measured in a
-// child process of its own, and the time of GetPreview.
-//   wicspi_winbench.exe [folder of the bench-* photos] [runs]
+// 6000 x 4000, PNG 6000 x 4000, and the 4000 x 3000 photo as WebP, HEIC,
+// AVIF, JPEG XL and in a DNG's preview) beside the same plug-in built to
+// decode everything through WIC (bench\wic-only\wicspi.spi, the plug-in as
+// it was before its own decoders), a bare WIC decode of the same files to
+// 32-bit pixels and, when given, a baseline build of the plug-in; each
+// 4000 x 3000 photo also as a ratio to the JPEG. Then the peak memory of
+// each, measured in a child process of its own, and the time of GetPreview.
+//   wicspi_winbench.exe [folder of the bench-* photos] [runs] [baseline wicspi.spi]
 // Without a folder it uses <build>\fixtures (tests/plugins/make_fixtures.sh
 // <build>/fixtures --bench makes the photos).
 #include <windows.h>
@@ -39,10 +41,12 @@ double Now() {
 const char* const kPluginPath = "\\plugins\\wicspi.spi";
 const char* const kWicOnlyPath = "\\bench\\wic-only\\wicspi.spi";
 
+std::string InBuild(const char* path) { return bex::test::BuildDir() + path; }
+
 class Plugin {
  public:
-  explicit Plugin(const char* pathInBuild) {
-    module_ = LoadLibraryA((bex::test::BuildDir() + pathInBuild).c_str());
+  explicit Plugin(const std::string& path) {
+    module_ = LoadLibraryA(path.c_str());
     if (module_) {
       getPicture_ = reinterpret_cast<GetPictureFn>(
           reinterpret_cast<void*>(GetProcAddress(module_, "GetPicture")));
@@ -142,8 +146,8 @@ void ReportPeakInChild(const std::string& way, const std::string& path) {
 int PeakRun(const std::string& way, const std::string& path) {
   PROCESS_MEMORY_COUNTERS before{}, after{};
   GetProcessMemoryInfo(GetCurrentProcess(), &before, sizeof before);
-  const bool ok = way == "plugin"     ? Plugin(kPluginPath).Decode(path)
-                  : way == "wic-only" ? Plugin(kWicOnlyPath).Decode(path)
+  const bool ok = way == "plugin"     ? Plugin(InBuild(kPluginPath)).Decode(path)
+                  : way == "wic-only" ? Plugin(InBuild(kWicOnlyPath)).Decode(path)
                                       : BareDecode(path);
   GetProcessMemoryInfo(GetCurrentProcess(), &after, sizeof after);
   constexpr double kMiB = 1024.0 * 1024.0;
@@ -177,17 +181,30 @@ void PrintTiming(const char* what, const std::optional<Timing>& t) {
 
 struct Photo {
   const char* name;
-  double goal;  // most time of the plug-in against the WIC-only build; 0: none
+  double goal;          // most time of the plug-in against the WIC-only build; 0: none
+  double baselineGoal;  // most time against the baseline build; 0: none
+  double jpegGoal;      // most time against the 4000 x 3000 JPEG; 0: none
 };
 
-bool BenchFile(const Plugin& plugin, const Plugin& wicOnly, const std::string& path,
-               const Photo& photo, int runs) {
+// The median times of one photo; nothing where a way cannot decode it.
+struct PhotoTimes {
+  double plugin = 0;
+  std::optional<Timing> baseline;
+};
+
+std::optional<Timing> Summary(bool decoded, const std::vector<double>& seconds) {
+  return decoded ? std::optional<Timing>(Summarize(seconds)) : std::nullopt;
+}
+
+std::optional<PhotoTimes> BenchFile(const Plugin& plugin, const Plugin& wicOnly,
+                                    const Plugin* baseline, const std::string& path,
+                                    const Photo& photo, int runs) {
   // Interleaved runs: each way sees the same machine load.
-  std::vector<double> pluginTimes, wicOnlyTimes, bareTimes;
-  bool wicOnlyDecodes = true, bareDecodes = true;
+  std::vector<double> pluginTimes, wicOnlyTimes, bareTimes, baselineTimes;
+  bool wicOnlyDecodes = true, bareDecodes = true, baselineDecodes = baseline != nullptr;
   for (int i = 0; i < runs; ++i) {
     double start = Now();
-    if (!plugin.Decode(path)) return false;
+    if (!plugin.Decode(path)) return std::nullopt;
     pluginTimes.push_back(Now() - start);
     start = Now();
     wicOnlyDecodes = wicOnlyDecodes && wicOnly.Decode(path);
@@ -195,30 +212,43 @@ bool BenchFile(const Plugin& plugin, const Plugin& wicOnly, const std::string& p
     start = Now();
     bareDecodes = bareDecodes && BareDecode(path);
     bareTimes.push_back(Now() - start);
+    if (baseline) {
+      start = Now();
+      baselineDecodes = baselineDecodes && baseline->Decode(path);
+      baselineTimes.push_back(Now() - start);
+    }
   }
   std::printf("%s (%d runs)\n", path.c_str(), runs);
   const Timing p = Summarize(pluginTimes);
   PrintTiming("GetPicture:", p);
-  const std::optional<Timing> w =
-      wicOnlyDecodes ? std::optional<Timing>(Summarize(wicOnlyTimes)) : std::nullopt;
+  const std::optional<Timing> w = Summary(wicOnlyDecodes, wicOnlyTimes);
   PrintTiming("GetPicture, WIC-only build:", w);
-  PrintTiming("bare WIC to 32-bit BGRA:",
-              bareDecodes ? std::optional<Timing>(Summarize(bareTimes)) : std::nullopt);
+  PrintTiming("bare WIC to 32-bit BGRA:", Summary(bareDecodes, bareTimes));
   if (w && photo.goal > 0) {
     std::printf("  ratio to the WIC-only build: %.3f (median), %.3f (min); goal <= %.2f\n",
                 p.median / w->median, p.min / w->min, photo.goal);
+  }
+  PhotoTimes times{p.median, Summary(baselineDecodes, baselineTimes)};
+  if (baseline) {
+    PrintTiming("GetPicture, baseline build:", times.baseline);
+    if (times.baseline) {
+      std::printf("  ratio to the baseline build: %.3f (median), %.3f (min)",
+                  p.median / times.baseline->median, p.min / times.baseline->min);
+      if (photo.baselineGoal > 0) std::printf("; goal <= %.2f", photo.baselineGoal);
+      std::printf("\n");
+    }
   }
   PrintTiming("GetPreview:", Time(runs, [&] { return plugin.Preview(path); }));
   constexpr int kQuestions = 50;
   const double start = Now();
   for (int i = 0; i < kQuestions; ++i) {
-    if (!plugin.Accepts(path)) return false;
+    if (!plugin.Accepts(path)) return std::nullopt;
   }
   std::printf("  IsSupported with a file handle: %.2f ms a call\n",
               (Now() - start) * 1e3 / kQuestions);
   std::fflush(stdout);
   for (const char* way : {"plugin", "wic-only", "bare"}) ReportPeakInChild(way, path);
-  return true;
+  return times;
 }
 
 }  // namespace
@@ -228,21 +258,43 @@ int main(int argc, char** argv) {
   if (argc == 4 && std::string(argv[1]) == "--peak") return PeakRun(argv[2], argv[3]);
   const std::string folder = argc > 1 ? argv[1] : bex::test::BuildDir() + "\\fixtures";
   const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 7;
-  const Plugin plugin(kPluginPath), wicOnly(kWicOnlyPath);
+  const Plugin plugin(InBuild(kPluginPath)), wicOnly(InBuild(kWicOnlyPath));
   if (!plugin.loaded() || !wicOnly.loaded()) {
     std::printf("%s or %s not found under %s\n", kPluginPath, kWicOnlyPath,
                 bex::test::BuildDir().c_str());
     return 1;
   }
-  const Photo photos[] = {{"bench-4000x3000.jpg", 0.5},
-                          {"bench-6000x4000.jpg", 0.5},
-                          {"bench-6000x4000.png", 0.8},
-                          {"bench-4000x3000.webp", 0}};
+  std::optional<Plugin> baseline;
+  if (argc > 3 && !baseline.emplace(argv[3]).loaded()) {
+    std::printf("no baseline plug-in %s\n", argv[3]);
+    return 1;
+  }
+  const char* const kJpeg = "bench-4000x3000.jpg";
+  const Photo photos[] = {{kJpeg, 0.5, 0, 0},
+                          {"bench-6000x4000.jpg", 0.5, 0, 0},
+                          {"bench-6000x4000.png", 0.8, 0, 0},
+                          {"bench-4000x3000.webp", 0, 0.6, 0},
+                          {"bench-4000x3000.heic", 0, 0, 4},
+                          {"bench-4000x3000.avif", 0, 0, 4},
+                          {"bench-4000x3000.jxl", 0, 0, 4},
+                          {"bench-4000x3000.dng", 0, 0, 0}};
+  double jpegTime = 0;
+  std::string ratios;
   for (const Photo& photo : photos) {
-    if (!BenchFile(plugin, wicOnly, folder + "\\" + photo.name, photo, runs)) {
+    const std::optional<PhotoTimes> times = BenchFile(
+        plugin, wicOnly, baseline ? &*baseline : nullptr, folder + "\\" + photo.name, photo, runs);
+    if (!times) {
       std::printf("%s: cannot decode (make it with make_fixtures.sh --bench)\n", photo.name);
       return 1;
     }
+    if (std::string(photo.name) == kJpeg) jpegTime = times->plugin;
+    if (photo.jpegGoal > 0 || std::string(photo.name).rfind("bench-4000x3000.", 0) == 0) {
+      char line[160];
+      std::snprintf(line, sizeof line, "  %-22s %6.2f x the JPEG%s\n", photo.name,
+                    times->plugin / jpegTime, photo.jpegGoal > 0 ? "; goal <= 4" : "");
+      ratios += line;
+    }
   }
+  std::printf("GetPicture of the 4000 x 3000 photo in each format (medians):\n%s", ratios.c_str());
   return 0;
 }

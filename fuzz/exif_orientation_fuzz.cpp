@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the plug-in's readers of a file's head: the EXIF
 // orientation of JPEG, PNG and TIFF files and of EXIF blocks, and the choice
-// of decoder. The orientation is always one of the eight, and nothing may
+// of decoder (which reads a TIFF's first directory and an ISO base media
+// file's brands). The orientation is always one of the eight, and nothing may
 // crash.
 #include <cstddef>
 #include <cstdint>
@@ -17,8 +18,14 @@ using namespace std::string_view_literals;
 
 // The bytes as they are and behind each reader's signature, so that every
 // reader sees them.
-constexpr std::string_view kSignatures[] = {""sv, "\xFF\xD8\xFF"sv, "\x89PNG\r\n\x1A\n"sv,
-                                            "Exif\0\0"sv};
+constexpr std::string_view kSignatures[] = {""sv,
+                                            "\xFF\xD8\xFF"sv,
+                                            "\x89PNG\r\n\x1A\n"sv,
+                                            "Exif\0\0"sv,
+                                            "II*\0"sv,
+                                            "MM\0*"sv,
+                                            "\0\0\0\x18"
+                                            "ftyp"sv};
 
 }  // namespace
 

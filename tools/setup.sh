@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what building and testing Bex needs on Debian 12: the i386
-# architecture, 32-bit Wine, MinGW-w64, CMake, Xvfb, the Japanese locale and
-# fonts, GoogleTest, Google Benchmark and clang's fuzzer runtime, Python (the
-# portable zip is written with its zipfile module), and the
+# architecture, 32-bit Wine, MinGW-w64, CMake, meson, Xvfb, the Japanese
+# locale and fonts, GoogleTest, Google Benchmark and clang's fuzzer runtime,
+# the encoders that make the test pictures, Python (the portable zip is
+# written with its zipfile module), and the
 # packages named as arguments (the run command's demo photographs); then
 # builds the codec libraries of the WIC plug-in from Debian's sources
 # (tools/codecs.sh).
@@ -13,7 +14,8 @@ packages=(
   wine wine32:i386 wine64 g++-mingw-w64-i686 cmake make g++ clang
   libclang-rt-14-dev libgtest-dev googletest libbenchmark-dev
   xvfb x11-utils xdotool imagemagick
-  nasm dpkg-dev webp libjpeg-turbo-progs python3
+  nasm meson ninja-build python3 dpkg-dev webp libjpeg-turbo-progs
+  libheif-examples libavif-bin libjxl-tools
   fonts-ipafont-gothic fonts-ipafont-mincho locales
   "$@"
 )

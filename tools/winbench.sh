@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Runs the benchmarks that need Windows under Wine, each printing its own
 # figures beside a baseline measured in the same run:
-#   wicspi_winbench          GetPicture of large JPEG, PNG and WebP photos
-#                            against the plug-in built to use WIC alone and
-#                            a bare WIC decode
+#   wicspi_winbench          GetPicture of large JPEG, PNG, WebP, HEIC, AVIF,
+#                            JPEG XL and DNG photos against the plug-in built
+#                            to use WIC alone, a bare WIC decode and the
+#                            baseline's plug-in (plugins\wicspi.spi beside
+#                            its bex.exe), and against the JPEG
 #   folder_listing_winbench  listing and sorting 100 000 files against the
 #                            bare directory enumeration
 #   plugin_helper_winbench   decodes through the plug-in helper against in
@@ -35,7 +37,9 @@ BEX_FORCE_XVFB=1 bex_wine_start "$build"
 trap bex_wine_stop EXIT
 export BEX_BUILD_DIR=$build
 echo "== wicspi_winbench"
-wine "$build/wicspi_winbench.exe"
+baseline_plugin=${baseline:+$(dirname "$baseline")/plugins/wicspi.spi}
+wine "$build/wicspi_winbench.exe" \
+  ${baseline:+"$(winepath_of "$build/fixtures")" 7 "$(winepath_of "$baseline_plugin")"}
 echo "== folder_listing_winbench"
 mkdir -p "$build/bench-folder"
 wine "$build/folder_listing_winbench.exe" "$(winepath_of "$build/bench-folder")" 100000

@@ -18,7 +18,10 @@
 //            <RRGGBB>": what the window of that class of the calling process
 //            (or of the viewer that started the plug-in helper) shows
 //            when the decode starts (its caption and its client area's
-//            top-left pixel), so a test sees what was on screen before;
+//            top-left pixel), so a test sees what was on screen before,
+//            and a line "Loaded <caption> <RRGGBB>" ("Loaded -" without
+//            such a window) tells what it showed when a process loaded
+//            the module;
 //   needsdep decodes like tst1, but imports the test library spidep.dll by
 //            name (BEX_SPI_NEEDS_LIBRARY) and asks it before every answer;
 //   unruly   decodes like tst1, but misbehaves as the file's variant word
@@ -179,15 +182,19 @@ BOOL CALLBACK MatchOwnWindow(HWND window, LPARAM param) {
 }
 
 // The caption and top-left client pixel of the window named by
-// BEX_SPI_TRACE_WINDOW (unused in the module without GetPicture).
-[[maybe_unused]] void TraceShownWindow() {
+// BEX_SPI_TRACE_WINDOW, after the word call; "-" when there is no such
+// window and call says so.
+void TraceWindow(const char* call, bool withoutWindow) {
   char className[64];
   const DWORD length =
       kTraces ? GetEnvironmentVariableA("BEX_SPI_TRACE_WINDOW", className, sizeof className) : 0;
   if (length == 0 || length >= sizeof className) return;
   WindowSearch search{className, nullptr};
   EnumWindows(MatchOwnWindow, reinterpret_cast<LPARAM>(&search));
-  if (!search.found) return;
+  if (!search.found) {
+    if (withoutWindow) Trace(call, "-");
+    return;
+  }
   char caption[512] = {};
   GetWindowTextA(search.found, caption, sizeof caption);
   HDC dc = GetDC(search.found);
@@ -196,7 +203,7 @@ BOOL CALLBACK MatchOwnWindow(HWND window, LPARAM param) {
   char text[sizeof caption + 16];
   std::snprintf(text, sizeof text, "%s %02X%02X%02X", caption, GetRValue(pixel), GetGValue(pixel),
                 GetBValue(pixel));
-  Trace("Shown", text);
+  Trace(call, text);
 }
 
 // How GetPicture stores the picture.
@@ -502,7 +509,7 @@ int WINAPI GetPictureInfo(LPCSTR buf, long len, unsigned flag, SpiPictureInfo* i
 int WINAPI GetPicture(LPCSTR buf, long len, unsigned flag, HLOCAL* bitmapInfo, HLOCAL* bits,
                       FARPROC, long) {
   const bool inMemory = (flag & 7) == kMemoryInput;
-  TraceShownWindow();
+  TraceWindow("Shown", false);
   Trace("GetPicture", inMemory ? "(memory)" : buf);
   if (kFailsGetPicture) return kOutOfMemory;
   TestPicture picture;
@@ -561,3 +568,9 @@ int WINAPI GetPreviewW(LPCWSTR, long, unsigned, HLOCAL*, HLOCAL*, FARPROC, long)
   return kNotImplemented;
 }
 #endif
+
+// A plug-in helper loads the modules as it comes up.
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+  if (reason == DLL_PROCESS_ATTACH) TraceWindow("Loaded", true);
+  return TRUE;
+}

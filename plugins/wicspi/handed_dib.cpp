@@ -62,16 +62,23 @@ bool StopRequested(ProgressCallback progress, uint32_t done, uint32_t total, LON
   return progress && progress(static_cast<int>(done), static_cast<int>(total), data) != 0;
 }
 
-// Copies the decoder's rows strip by strip into the locked DIB.
+// Has the decoder write into the locked DIB itself, or copies its rows strip
+// by strip.
 int CopyRows(PictureDecoder& decoder, const DibLayout& layout, BYTE* dib, ProgressCallback progress,
              LONG progressData) {
   const StoredPicture& picture = decoder.picture();
   const DibWriter writer(layout, picture.width, picture.height, picture.orientation, dib);
   writer.ClearRowPadding();
+  if (StopRequested(progress, 0, picture.height, progressData)) return kSpiAborted;
+  const int direct = decoder.DecodeIntoDib(dib, layout.stride, layout.imageBytes);
+  if (direct != kSpiNotImplemented) {
+    if (direct != kSpiOk) return direct;
+    return StopRequested(progress, picture.height, picture.height, progressData) ? kSpiAborted
+                                                                                 : kSpiOk;
+  }
   const size_t rowBytes = size_t{picture.width} * BytesPerPixel(picture.pixels);
   const uint32_t stripRows =
       static_cast<uint32_t>(std::clamp<size_t>(kStripBytes / rowBytes, 1, picture.height));
-  if (StopRequested(progress, 0, picture.height, progressData)) return kSpiAborted;
   for (uint32_t y = 0; y < picture.height;) {
     RowSpan rows;
     const int result = decoder.NextRows(std::min(stripRows, picture.height - y), &rows);

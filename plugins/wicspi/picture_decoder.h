@@ -37,8 +37,9 @@ class PictureDecoder {
   // Returns an SpiResult.
   virtual int Open(const BYTE* data, DWORD size) = 0;
 
-  // Asks for each side divided by `reduction` (2, 4 or 8) where the codec
-  // can decode that way quickly; picture() then tells what NextRows delivers.
+  // Asks for a smaller picture where the codec has one quickly: each side
+  // divided by `reduction` (2, 4 or 8), or an embedded thumbnail of at least
+  // kPreviewLongerSide pixels; picture() then tells what NextRows delivers.
   virtual void Reduce(unsigned /*reduction*/) {}
 
   // The picture that NextRows delivers; valid after a successful Open.
@@ -48,14 +49,50 @@ class PictureDecoder {
   // SpiResult.
   virtual int NextRows(uint32_t wanted, RowSpan* rows) = 0;
 
+  // Where the codec can write the whole picture straight into the DIB as the
+  // host receives it (upright 24-bit BGR, bottom-up, `stride` bytes a row,
+  // `bytes` in all), decodes it there and returns an SpiResult; otherwise
+  // returns kSpiNotImplemented and the rows come from NextRows.
+  virtual int DecodeIntoDib(uint8_t* /*dib*/, size_t /*stride*/, size_t /*bytes*/) {
+    return kSpiNotImplemented;
+  }
+
  protected:
   StoredPicture picture_;
+};
+
+// A decoder whose codec decodes the picture whole: at the first call of
+// NextRows, then it hands the rows out in turn.
+class WholePictureDecoder : public PictureDecoder {
+ public:
+  int NextRows(uint32_t wanted, RowSpan* rows) final {
+    if (!first_) {
+      const int result = DecodeWhole(&first_, &stride_);
+      if (result != kSpiOk) return result;
+    }
+    *rows = RowSpan{first_ + size_t{next_} * stride_, stride_, wanted};
+    next_ += wanted;
+    return kSpiOk;
+  }
+
+ protected:
+  // Decodes the picture; its rows start at *first, *stride bytes apart, and
+  // stay as long as the decoder. Returns an SpiResult.
+  virtual int DecodeWhole(const uint8_t** first, size_t* stride) = 0;
+
+ private:
+  const uint8_t* first_ = nullptr;
+  size_t stride_ = 0;
+  uint32_t next_ = 0;
 };
 
 // The decoders, one per format.
 std::unique_ptr<PictureDecoder> NewJpegDecoder();
 std::unique_ptr<PictureDecoder> NewPngDecoder();
 std::unique_ptr<PictureDecoder> NewWebpDecoder();
+std::unique_ptr<PictureDecoder> NewHeifDecoder();
+std::unique_ptr<PictureDecoder> NewJpegXlDecoder();
+std::unique_ptr<PictureDecoder> NewCameraRawDecoder();
 std::unique_ptr<PictureDecoder> NewWicDecoder();
 
 // True when a codec of the system recognizes the head of a file (its

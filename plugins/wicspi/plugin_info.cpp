@@ -10,11 +10,11 @@ namespace {
 // Number 0 is the interface version ("00IN": image import), 1 the plug-in's
 // name; then each format has its file patterns (2n+2) and description (2n+3).
 // Support is decided from the content, so the patterns only feed hosts' open
-// dialogs: they list the plug-in's own decoders and the codecs Windows ships,
-// with HEIF that comes with Windows 10 and later.
+// dialogs: they list the plug-in's own decoders and the codecs Windows ships.
 constexpr const char* kInfoTexts[] = {
     "00IN",
-    "Bex WIC Plug-in 1.0 (libjpeg-turbo, libspng, libwebp, Windows Imaging Component)",
+    "Bex WIC Plug-in 1.0 (libjpeg-turbo, libspng, libwebp, libheif, libjxl, LibRaw, Windows "
+    "Imaging Component)",
     "*.jpg;*.jpeg;*.jpe;*.jfif",
     "JPEG",
     "*.png",
@@ -27,10 +27,15 @@ constexpr const char* kInfoTexts[] = {
     "Icon",
     "*.jxr;*.wdp;*.hdp",
     "JPEG XR",
-    "*.heic;*.heif;*.avif",
-    "HEIF",
+    "*.heic;*.heif;*.hif;*.avif",
+    "HEIF (HEIC, AVIF)",
     "*.webp",
     "WebP",
+    "*.jxl",
+    "JPEG XL",
+    "*.dng;*.cr2;*.cr3;*.crw;*.nef;*.nrw;*.arw;*.srf;*.sr2;*.raf;*.orf;*.rw2;*.pef;*.srw;*.erf;"
+    "*.kdc;*.dcr;*.mos;*.mef;*.mrw;*.x3f;*.3fr;*.fff;*.iiq;*.rwl",
+    "Camera RAW",
 };
 
 }  // namespace

@@ -1,6 +1,7 @@
 // WebP through libwebp: lossy and lossless pictures, with or without alpha,
-// and the first frame of an animation (its whole canvas). The picture is
-// decoded whole, then handed out row by row.
+// and the first frame of an animation (its whole canvas). An upright opaque
+// picture is decoded straight into the DIB; any other whole, then handed out
+// row by row.
 #include <windows.h>
 
 #include <vector>
@@ -13,7 +14,7 @@
 namespace bex::wicspi {
 namespace {
 
-class WebpDecoder : public PictureDecoder {
+class WebpDecoder : public WholePictureDecoder {
  public:
   WebpDecoder() = default;
   ~WebpDecoder() override {
@@ -40,17 +41,35 @@ class WebpDecoder : public PictureDecoder {
     return kSpiOk;
   }
 
-  int NextRows(uint32_t wanted, RowSpan* rows) override {
-    const size_t rowBytes = size_t{picture_.width} * BytesPerPixel(picture_.pixels);
-    if (!whole_ && !(whole_ = animated_ ? FirstFrame() : DecodeStill(rowBytes))) {
-      return kSpiBrokenData;
+  // An upright opaque still picture goes straight into the DIB, its rows
+  // turned over by the library, filtered on a second thread.
+  int DecodeIntoDib(uint8_t* dib, size_t stride, size_t bytes) override {
+    if (animated_ || picture_.pixels != PixelLayout::kBgr || picture_.orientation != kUpright) {
+      return kSpiNotImplemented;
     }
-    *rows = RowSpan{whole_ + nextRow_ * rowBytes, rowBytes, wanted};
-    nextRow_ += wanted;
-    return kSpiOk;
+    WebPDecoderConfig config;
+    if (!WebPInitDecoderConfig(&config)) return kSpiInternalError;
+    config.options.flip = 1;
+    config.options.use_threads = 1;
+    config.output.colorspace = MODE_BGR;
+    config.output.is_external_memory = 1;
+    config.output.u.RGBA.rgba = dib;
+    config.output.u.RGBA.stride = static_cast<int>(stride);
+    config.output.u.RGBA.size = bytes;
+    const VP8StatusCode status = WebPDecode(bytes_.bytes, bytes_.size, &config);
+    WebPFreeDecBuffer(&config.output);
+    return status == VP8_STATUS_OK              ? kSpiOk
+           : status == VP8_STATUS_OUT_OF_MEMORY ? kSpiNoMemory
+                                                : kSpiBrokenData;
   }
 
  private:
+  int DecodeWhole(const uint8_t** first, size_t* stride) override {
+    *stride = size_t{picture_.width} * BytesPerPixel(picture_.pixels);
+    *first = animated_ ? FirstFrame() : DecodeStill(*stride);
+    return *first ? kSpiOk : kSpiBrokenData;
+  }
+
   const uint8_t* DecodeStill(size_t rowBytes) {
     still_.resize(size_t{picture_.height} * rowBytes);
     const int stride = static_cast<int>(rowBytes);
@@ -88,8 +107,6 @@ class WebpDecoder : public PictureDecoder {
   WebPAnimDecoder* animation_ = nullptr;
   bool animated_ = false;
   std::vector<uint8_t> still_;
-  const uint8_t* whole_ = nullptr;
-  size_t nextRow_ = 0;
 };
 
 }  // namespace

@@ -1,6 +1,6 @@
-// The exports of wicspi.spi, a Susie image plug-in ("00IN"): JPEG, PNG and
-// WebP through decoders of their own, every other format the system's
-// imaging codecs read through them.
+// The exports of wicspi.spi, a Susie image plug-in ("00IN"): JPEG, PNG,
+// WebP, HEIC, AVIF, JPEG XL and camera raw files through decoders of their
+// own, every other format the system's imaging codecs read through them.
 #include <windows.h>
 
 #include <new>
@@ -43,15 +43,17 @@ int LoadBytes(const Char* buffer, LONG length, unsigned flag, PictureBytes* byte
   }
 }
 
-// The format whose decoder reads the picture that starts with `head`. A
-// build for comparisons (BEX_WIC_ONLY) sends every format to the system's
+// A build for comparisons (BEX_WIC_ONLY) sends every format to the system's
 // codecs.
-PictureFormat DecodedFormatOf([[maybe_unused]] const BYTE* head, [[maybe_unused]] DWORD size) {
 #ifdef BEX_WIC_ONLY
-  return PictureFormat::kOther;
+constexpr bool kWicOnly = true;
 #else
-  return FormatOf(head, size);
+constexpr bool kWicOnly = false;
 #endif
+
+// The format whose decoder reads the picture that starts with `head`.
+PictureFormat DecodedFormatOf(const BYTE* head, DWORD size) {
+  return kWicOnly ? PictureFormat::kOther : FormatOf(head, size);
 }
 
 std::unique_ptr<PictureDecoder> DecoderFor(const BYTE* head, DWORD size) {
@@ -62,6 +64,12 @@ std::unique_ptr<PictureDecoder> DecoderFor(const BYTE* head, DWORD size) {
       return NewPngDecoder();
     case PictureFormat::kWebp:
       return NewWebpDecoder();
+    case PictureFormat::kHeif:
+      return NewHeifDecoder();
+    case PictureFormat::kJpegXl:
+      return NewJpegXlDecoder();
+    case PictureFormat::kCameraRaw:
+      return NewCameraRawDecoder();
     case PictureFormat::kOther:
       break;
   }
@@ -72,9 +80,25 @@ bool IsKnownPicture(const BYTE* head, DWORD size) {
   return DecodedFormatOf(head, size) != PictureFormat::kOther || IsKnownToWic(head, size);
 }
 
+// The decoder of the picture, opened. TIFF structures are either: a raw file
+// whose directories lie beyond the head looks like a plain TIFF, and a camera
+// can write plain TIFFs too; what one decoder refuses goes to the other.
+int OpenDecoder(const BYTE* data, DWORD size, std::unique_ptr<PictureDecoder>* decoder) {
+  *decoder = DecoderFor(data, size);
+  const int result = (*decoder)->Open(data, size);
+  const PictureFormat format = DecodedFormatOf(data, size);
+  if (result == kSpiOk || kWicOnly || !IsTiff(data, size) ||
+      (format != PictureFormat::kCameraRaw && format != PictureFormat::kOther)) {
+    return result;
+  }
+  *decoder = format == PictureFormat::kCameraRaw ? NewWicDecoder() : NewCameraRawDecoder();
+  const int second = (*decoder)->Open(data, size);
+  return second == kSpiOk ? second : result;
+}
+
 int ReadPictureInfo(const BYTE* data, DWORD size, PictureInfo* info) {
-  const std::unique_ptr<PictureDecoder> decoder = DecoderFor(data, size);
-  int result = decoder->Open(data, size);
+  std::unique_ptr<PictureDecoder> decoder;
+  int result = OpenDecoder(data, size, &decoder);
   DibLayout layout;
   if (result == kSpiOk) result = PlanDibOf(*decoder, &layout);
   if (result != kSpiOk) return result;
@@ -91,8 +115,8 @@ enum class Extent { kWhole, kPreview };
 
 int DecodePicture(const BYTE* data, DWORD size, Extent extent, ProgressCallback progress,
                   LONG progressData, HLOCAL* bitmapInfo, HLOCAL* pixels) {
-  const std::unique_ptr<PictureDecoder> decoder = DecoderFor(data, size);
-  const int result = decoder->Open(data, size);
+  std::unique_ptr<PictureDecoder> decoder;
+  const int result = OpenDecoder(data, size, &decoder);
   if (result != kSpiOk) return result;
   if (extent == Extent::kPreview) {
     const StoredPicture& picture = decoder->picture();

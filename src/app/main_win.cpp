@@ -7,6 +7,7 @@
 #include "common/command_line.h"
 #include "common/files_win.h"
 #include "common/message_box_win.h"
+#include "common/start_trace_win.h"
 
 namespace {
 
@@ -48,6 +49,7 @@ int RunViewer(const std::vector<std::wstring>& args) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  bex::NoteStartMoment("process");
   bex::KeepCurrentFolderOutOfLibrarySearch();
   std::vector<std::wstring> args = Parameters();
   // No window exists yet: a lock now is another running viewer's.

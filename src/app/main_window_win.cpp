@@ -10,6 +10,7 @@
 #include "common/files_win.h"
 #include "common/message_box_win.h"
 #include "common/program_icon_win.h"
+#include "common/start_trace_win.h"
 
 namespace bex {
 namespace {
@@ -61,6 +62,7 @@ void RegisterMainWindowClass() {
 
 MainWindow::MainWindow(const std::vector<std::wstring>& args)
     : desktop_{GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)} {
+  StartHelperOfFirstPicture(args);
   CreateMainWindow();
   ReadStartupSettings();
   view_->FillClientArea();
@@ -86,6 +88,7 @@ void MainWindow::CreateMainWindow() {
                               GetModuleHandleW(nullptr), this);
   if (!hwnd) throw BexError("ウィンドウを作成できません");
   hwnd_ = hwnd;
+  NoteStartMoment("window");
   arrivals_ = std::make_unique<FileArrivals>(hwnd_, kOpenHeldFilesMessage);
   // The designed size is for 96 dpi; the window is now on its monitor.
   const int dpi = DpiOfWindow(hwnd_);
@@ -108,9 +111,18 @@ void MainWindow::CreateMainWindow() {
   filing_ = std::make_unique<Filing>(hwnd_);
 }
 
+// A helper takes a while to come up: the one the first picture needs starts
+// now and comes up while the window is made. A bitmap needs none, and the
+// slots of the neighbours start theirs when the picture is on screen.
+void MainWindow::StartHelperOfFirstPicture(const std::vector<std::wstring>& args) {
+  if (!args.empty() && IsFile(args[0]) && !ReadWithoutPlugins(args[0])) {
+    slots_.StartHelper(PictureSlots::kShownAtStart);
+  }
+}
+
 void MainWindow::ReadStartupSettings() {
   options_ = std::make_unique<Options>(hwnd_);
-  slots_.LoadPlugins(options_->PluginFolder());
+  slots_.LoadPluginsWhenNeeded(options_->PluginFolder());
   options_->ApplyStoredBounds(desktop_.width, desktop_.height);
   options_->ApplyStoredSwitches();
   view_->SetFitMode(options_->StoredFitMode());
@@ -132,6 +144,7 @@ void MainWindow::Show() {
   ShowWindow(hwnd_, SW_SHOW);
   DragAcceptFiles(hwnd_, TRUE);
   UpdateWindow(hwnd_);
+  NoteStartMoment("painted");
 }
 
 bool MainWindow::CloseStep() {

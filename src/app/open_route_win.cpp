@@ -6,6 +6,7 @@
 #include "common/code_page_win.h"
 #include "common/files_win.h"
 #include "common/message_box_win.h"
+#include "common/start_trace_win.h"
 #include "common/wide_text.h"
 
 namespace bex {
@@ -20,6 +21,7 @@ bool SameFolder(std::wstring_view a, std::wstring_view b) {
 
 bool MainWindow::SlotDisplay::LoadShownFile(const std::wstring& name, int slot) {
   if (!slots_.Decode(name, slot, window_)) return false;
+  NoteStartMoment("decoded");
   view_.SetPicture(slots_[slot].Picture(), nullptr);
   view_.NotePictureDecoded();
   return true;

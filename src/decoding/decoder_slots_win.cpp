@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "common/files_win.h"
+#include "common/start_trace_win.h"
 #include "display/image_area_win.h"
 
 namespace bex {
@@ -97,6 +98,18 @@ void DecoderSlots::LoadPlugins(const std::string& folder) {
   for (int i = kLoadedNow; i < kCount; ++i) slots_[i].TakePluginsOf(slots_[0]);
 }
 
+void DecoderSlots::LoadPluginsWhenNeeded(const std::string& folder) {
+  for (DecoderSlot& slot : slots_) slot.LoadPluginsWhenNeeded(folder);
+}
+
+void DecoderSlots::StartHelper(int slot) {
+  CancelDecode(slot);
+  auto job = std::make_unique<Job>();
+  job->slot = &slots_[slot];
+  job->startsHelper = true;
+  Run(std::move(job), slot);
+}
+
 bool DecoderSlots::Decode(const std::wstring& name, int slot, HWND progressWindow) {
   StartDecode(name, slot, nullptr, 0);
   return FinishDecode(slot, progressWindow);
@@ -106,8 +119,14 @@ bool DecoderSlots::Decode(const std::wstring& name, int slot, HWND progressWindo
 // the decode runs.
 void DecoderSlots::StartDecode(const std::wstring& name, int slot, HWND notify, UINT message,
                                const std::optional<LayoutInput>& layout) {
-  CancelDecode(slot);
+  std::unique_ptr<Job> helperStart;
+  if (jobs_[slot] && jobs_[slot]->startsHelper) {
+    helperStart = std::move(jobs_[slot]);
+  } else {
+    CancelDecode(slot);
+  }
   auto job = std::make_unique<Job>();
+  job->helperStart = std::move(helperStart);
   job->slot = &slots_[slot];
   job->layout = layout;
   job->name = name;
@@ -126,8 +145,18 @@ void DecoderSlots::Run(std::unique_ptr<Job> job, int slot) {
 
 DWORD WINAPI DecoderSlots::RunJob(void* param) {
   Job& job = *static_cast<Job*>(param);
+  if (job.helperStart) {
+    if (job.helperStart->thread) {
+      WaitForSingleObject(job.helperStart->thread, INFINITE);
+      CloseHandle(job.helperStart->thread);
+    }
+    job.helperStart.reset();
+  }
   try {
-    if (job.slot) {
+    if (job.startsHelper) {
+      job.slot->StartHelper();
+    } else if (job.slot) {
+      NoteStartMoment("decode");
       job.decoded = PathExists(job.path) && job.slot->PrepareFile(job.name, job.path) &&
                     job.slot->DecodePicture();
       if (job.decoded) job.picture = job.slot->Picture();

@@ -35,6 +35,12 @@ class DecoderSlots {
   // Every slot loads the usable modules of folder, once its decode under
   // way has ended (its result is kept for FinishDecode).
   void LoadPlugins(const std::string& folder);
+  // Every slot loads them when a file first needs them: a slot's helper
+  // starts then, or when StartHelper asks. Before any decode.
+  void LoadPluginsWhenNeeded(const std::string& folder);
+  // Starts the slot's helper in the background; the decode started next in
+  // the slot follows it instead of giving it up.
+  void StartHelper(int slot);
   // Decodes the file `name` of the current directory into slot: StartDecode,
   // then FinishDecode.
   bool Decode(const std::wstring& name, int slot, HWND progressWindow = nullptr);
@@ -72,9 +78,13 @@ class DecoderSlots {
   void ReleasePictures();
 
  private:
-  // A decode, or (without a slot) only the display copy of a picture.
+  // A decode, a helper's start, or (without a slot) only the display copy
+  // of a picture.
   struct Job {
     DecoderSlot* slot = nullptr;
+    bool startsHelper = false;
+    // The helper's start the decode waits for.
+    std::unique_ptr<Job> helperStart;
     BitmapRef picture;
     std::optional<LayoutInput> layout;
     BitmapRef copy;

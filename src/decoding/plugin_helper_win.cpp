@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "common/files_win.h"
+#include "common/start_trace_win.h"
 #include "common/wide_text.h"
 #include "shared/picture_limits.h"
 
@@ -102,6 +103,7 @@ std::vector<std::string> PluginHelper::LoadFolder(const std::string& folder) {
     return {};
   }
   NoteMemory(answer->memoryMiB);
+  NoteStartMoment("helper");
   if (!answer->content.empty()) folder_ = folder;
   return std::move(answer->content);
 }

@@ -77,6 +77,9 @@ class PluginHelper {
   // beyond kMaxPicturePixels.
   BitmapRef Decode(uint32_t module, const std::wstring& file, bool* tooLarge);
 
+  // Starts a helper unless one runs: a helper takes a while to come up, and
+  // the first call then finds it (nearly) ready.
+  void StartIfStopped() { EnsureRunning(); }
   // The running helper's process id, 0 when none runs.
   DWORD ProcessId() const { return process_.dwProcessId; }
   // Ends the helper now; the next call starts another.

@@ -341,18 +341,41 @@ std::shared_ptr<Bitmap> Decode(const PluginModule& plugin, const std::wstring& p
 }  // namespace spi
 
 // The helper resolves the folder against its own current directory.
+bool ReadWithoutPlugins(const std::wstring& name) {
+  return UpperExtension(name) == kBitmapExtension;
+}
+
 void DecoderSlot::LoadPlugins(const std::string& folder) {
   folder_ = folder;
+  if (LoadModules(folder)) pendingFolder_.reset();
+}
+
+void DecoderSlot::LoadPluginsWhenNeeded(const std::string& folder) {
+  folder_ = folder;
+  pendingFolder_ = folder;
+}
+
+// A helper that failed or was given up before it answered leaves the folder
+// to the next file; a folder without usable modules is not asked again.
+void DecoderSlot::LoadPendingPlugins() {
+  if (!pendingFolder_) return;
+  LoadModules(*pendingFolder_);
+  if (helper_.ProcessId() != 0) pendingFolder_.reset();
+}
+
+bool DecoderSlot::LoadModules(const std::string& folder) {
   std::vector<std::string> loaded =
       helper_.LoadFolder(WideToUtf8(FullPathOrAsGiven(FromCp932(folder))));
-  if (loaded.empty()) return;
+  if (loaded.empty()) return false;
   chosen_.reset();  // it belongs to the list that is released now
   plugins_ = std::move(loaded);
+  return true;
 }
 
 void DecoderSlot::TakePluginsOf(const DecoderSlot& loaded) {
   folder_ = loaded.folder_;
   if (loaded.plugins_.empty()) return;
+  pendingFolder_.reset();
   chosen_.reset();
   plugins_ = loaded.plugins_;
   helper_.LoadFolderOnStart(loaded.helper_.Folder());
@@ -377,6 +400,7 @@ bool DecoderSlot::PrepareFile(const std::wstring& name, const std::wstring& full
 // it does not open.
 bool DecoderSlot::SelectPlugin() {
   if (IsBitmapFile()) return true;
+  LoadPendingPlugins();
   if (plugins_.empty()) return false;
   const std::optional<uint32_t> module = helper_.Ask(fullPreparedName_);
   if (!module || *module >= plugins_.size()) return false;

@@ -72,6 +72,11 @@ std::shared_ptr<Bitmap> Decode(const PluginModule& plugin, const std::wstring& p
 
 }  // namespace spi
 
+// Whether the program's own reader reads the file `name` (a ".BMP" file):
+// then no plug-in is asked and no helper is needed.
+constexpr wchar_t kBitmapExtension[] = L".BMP";
+bool ReadWithoutPlugins(const std::wstring& name);
+
 // One decoder slot: its own plug-in list, held by a helper process of its
 // own, the file it was last given, the plug-in chosen for that file and the
 // decoded full-size picture. Whatever a module does (crash, exit, hang, leak)
@@ -86,6 +91,11 @@ class DecoderSlot {
   // Replaces the plug-in list by the usable modules of folder, releasing the
   // old ones. A folder without usable modules leaves the list as it was.
   void LoadPlugins(const std::string& folder);
+  // The same, done when a file first needs the modules: no helper starts
+  // before then.
+  void LoadPluginsWhenNeeded(const std::string& folder);
+  // Starts the helper now, so that it is up when a file first needs it.
+  void StartHelper() { helper_.StartIfStopped(); }
   // Takes the plug-in list another slot loaded; this slot's helper loads the
   // same modules when it is first needed.
   void TakePluginsOf(const DecoderSlot& loaded);
@@ -134,9 +144,14 @@ class DecoderSlot {
   DWORD HelperProcessId() const { return helper_.ProcessId(); }
 
  private:
-  bool IsBitmapFile() const { return extension_ == L".BMP"; }
+  bool IsBitmapFile() const { return extension_ == kBitmapExtension; }
+  void LoadPendingPlugins();
+  // Takes the usable modules of folder, if it has any.
+  bool LoadModules(const std::string& folder);
 
   std::string folder_;
+  // The folder to load when a file first needs the modules.
+  std::optional<std::string> pendingFolder_;
   std::wstring extension_;
   std::vector<std::string> plugins_;
   std::optional<uint32_t> chosen_;

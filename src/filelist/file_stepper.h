@@ -42,6 +42,8 @@ class PictureSlots {
   // Slots 0 to 2 hold the previous, the shown and the next picture; slot 3
   // decodes the file after the next one while keys are held.
   static constexpr int kCount = 4;
+  // The slot of the picture opened first; the roles change with the steps.
+  static constexpr int kShownAtStart = 1;
 
   // Bare name of the file whose picture is on screen.
   virtual std::wstring ShownFileName() const = 0;
@@ -212,7 +214,7 @@ class FileStepper {
   bool shownFileRemoved_ = false;
   bool slotsReady_ = false;
   int prevSlot_ = 0;
-  int shownSlot_ = 1;
+  int shownSlot_ = PictureSlots::kShownAtStart;
   int nextSlot_ = 2;
   int spareSlot_ = 3;
   std::optional<Fill> fill_;

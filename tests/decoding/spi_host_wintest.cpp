@@ -719,6 +719,43 @@ TEST(SpiHostLoading, TheFourthSlotsHelperStartsWhenFirstNeeded) {
   EXPECT_TRUE(IsLoaded(slots[3], Path(folder, "tst1.spi")));
 }
 
+// At start-up the slots take the plug-in folder without loading it: a bitmap
+// decodes without any helper, a slot starts its helper for the first file
+// that needs the modules, and a helper started ahead is the one that
+// decodes. A load given up before the helper answered is done again for
+// the next file.
+TEST(SpiHostLoading, SlotsLoadingWhenNeededStartOnlyTheHelpersFilesNeed) {
+  const std::string folder = FolderWith("when-needed", {"tst1.spi"});
+  const TestPicture picture = SmallPicture();
+  const std::string file = WritePicture(folder, "pic.tst", picture);
+  const std::string bitmap = Path(folder, "pic.bmp");
+  test::WriteFileBytes(bitmap, BitmapFile(picture));
+  DecoderSlots slots;
+  slots.LoadPluginsWhenNeeded(folder);
+  const auto helpers = [&] {
+    std::vector<bool> running;
+    for (int slot = 0; slot < DecoderSlots::kCount; ++slot) {
+      running.push_back(slots[slot].HelperProcessId() != 0);
+    }
+    return running;
+  };
+
+  EXPECT_TRUE(slots.Decode(Wide(bitmap), 1));
+  EXPECT_EQ(helpers(), (std::vector<bool>{false, false, false, false}));
+  EXPECT_TRUE(slots.Decode(Wide(file), 2));
+  EXPECT_EQ(helpers(), (std::vector<bool>{false, false, true, false}));
+  EXPECT_TRUE(IsLoaded(slots[2], Path(folder, "tst1.spi")));
+
+  slots.StartHelper(0);
+  slots.StartDecode(Wide(file), 0, nullptr, 0);
+  EXPECT_TRUE(slots.FinishDecode(0)) << "the decode gave the helper's start up";
+  ExpectPicture(slots[0], picture, picture.pixels);
+
+  slots.StartDecode(Wide(file), 3, nullptr, 0);
+  slots.CancelDecode(3);
+  EXPECT_TRUE(slots.Decode(Wide(file), 3));
+}
+
 // A window that empties slot 0 of slotsToEmpty when it is sent WM_APP, as
 // the close step does.
 DecoderSlots* slotsToEmpty = nullptr;

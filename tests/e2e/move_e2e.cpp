@@ -569,6 +569,12 @@ TEST_F(Move, AHistoryThatCannotBeWrittenIsReportedAndTheOldFileStays) {
 
   EXPECT_TRUE(StartsWith(SaveErrorOfMovingA(viewer, keep),
                          program + "\\R_DIR.DAT\nに移動先の履歴を保存できません。\n"));
+  // The undo journal is written next, on the same full drive; while it is,
+  // its temporary file lies there.
+  const MessageBoxInfo journalError = viewer.WaitForMessageBox("保存エラー");
+  EXPECT_TRUE(StartsWith(journalError.text,
+                         program + "\\UNDO.DAT\nに元に戻すための記録を保存できません。\n"));
+  viewer.Answer(journalError, IDOK);
   EXPECT_TRUE(FileExists(keep + "\\a.bmp")) << "the move stands";
   EXPECT_EQ(viewer.WaitForTitle("b.bmp [100%]"), "b.bmp [100%]");
   EXPECT_EQ(ReadFileBytes(program + "\\R_DIR.DAT"), CrLfLines({"C:\\old"}));

@@ -193,19 +193,23 @@ TEST(ProgramFile, UsesCommonControls6) {
 constexpr Rgb kRed{255, 0, 0}, kGreen{0, 255, 0}, kBlue{0, 0, 255}, kWhite{255, 255, 255};
 
 // WM_DPICHANGED as a move onto a monitor of dpi would send it, with the
-// window's rectangle scaled from 96 dpi and moved by 30, 40.
+// window's rectangle scaled from 96 dpi and moved by 30, 40. Returns the
+// suggested rectangle without waiting: the window may get there in steps.
 RECT MoveToMonitorOfDpi(const Viewer& viewer, int dpi) {
   const RECT r = viewer.OuterRect();
   const RECT suggested{r.left + 30, r.top + 40, r.left + 30 + (r.right - r.left) * dpi / 96,
                        r.top + 40 + (r.bottom - r.top) * dpi / 96};
   viewer.PostDpiChange(viewer.Window(), dpi, suggested);
-  WaitUntil([&] { return viewer.OuterRect().left == suggested.left; });
   return suggested;
 }
 
 TEST(ProgramWindow, EmptyWindowTakesTheSuggestedBoundsOnAMonitorOfAnotherDpi) {
   Viewer viewer = Viewer::Start(NewScratchFolder("dpi-change-empty"), "");
   const RECT suggested = MoveToMonitorOfDpi(viewer, 144);
+  WaitUntil([&] {
+    const RECT outer = viewer.OuterRect();
+    return EqualRect(&suggested, &outer) != FALSE;
+  });
   const RECT outer = viewer.OuterRect();
   EXPECT_TRUE(EqualRect(&suggested, &outer));
 }
@@ -216,6 +220,14 @@ TEST(ProgramWindow, PictureStaysOnePixelPerPixelOnAMonitorOfAnotherDpi) {
   Viewer viewer = Viewer::Start(folder, "\"" + folder + "\\a.bmp\"");
   ASSERT_EQ(viewer.WaitForTitle("a.bmp [100%]"), "a.bmp [100%]");
   const RECT suggested = MoveToMonitorOfDpi(viewer, 144);
+  // The window first takes the suggested bounds, then the picture's size
+  // again: its left edge moves before its client area shrinks back, so the
+  // size is read after the edge is seen moved.
+  WaitUntil([&] {
+    if (viewer.OuterRect().left != suggested.left) return false;
+    const SIZE client = viewer.ClientSize();
+    return client.cx == 200 && client.cy == 100;
+  });
   EXPECT_EQ(viewer.OuterRect().left, suggested.left);
   EXPECT_EQ(viewer.OuterRect().top, suggested.top);
   EXPECT_EQ(viewer.ClientSize().cx, 200);

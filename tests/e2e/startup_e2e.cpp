@@ -1,7 +1,8 @@
 // The viewer's start under Wine, driven from outside: first-run and
 // install-error messages, window bounds from the settings file or centred,
-// the first picture and its layout, files that cannot be shown, what the
-// close writes, and several files on the command line.
+// the first picture and its layout and the helpers started before it shows,
+// files that cannot be shown, what the close writes, and several files on
+// the command line.
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <iterator>
@@ -265,6 +266,34 @@ TEST_F(Startup, BitmapIsShownAtItsSizeUnderItsNameAndZoom) {
         << "pixel " << sample.at.x << "," << sample.at.y << " is " << std::hex
         << viewer.PixelAt(sample.at);
   }
+}
+
+// The trace plug-in tells what the window showed when each helper loaded it:
+// only the helper of the first picture comes up before that picture is on
+// screen, and the neighbours' helpers come up after it, for the decodes
+// ahead.
+TEST_F(Startup, OnlyTheFirstPicturesHelperStartsBeforeItIsOnScreen) {
+  WriteTestPicture(Path("a.tst"), 200, 150, kRed);
+  WriteTestPicture(Path("b.tst"), 200, 150, kGreen);
+  WriteTestPicture(Path("c.tst"), 200, 150, kBlue);
+  const PluginTrace trace(Path("trace.log"), kViewerClass);
+  ViewerOptions options;
+  options.plugins = {"testspi\\trace.spi"};
+  Viewer viewer = Viewer::Start(folder_, "\"" + Path("a.tst") + "\"", options);
+  ASSERT_EQ(viewer.WaitForTitle("a.tst [100%]"), "a.tst [100%]");
+  ASSERT_TRUE(WaitUntil([&] { return trace.Lines({"GetPicture "}).size() == 3; }))
+      << "the neighbours were not decoded ahead";
+
+  std::vector<std::string> lines = trace.Lines({"Loaded ", "GetPicture "});
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_EQ(lines[0].rfind("Loaded ", 0), 0u) << lines[0];
+  EXPECT_NE(lines[0], "Loaded a.tst [100%] FF0000");
+  EXPECT_EQ(lines[1], "GetPicture a.tst");
+  lines.erase(lines.begin(), lines.begin() + 2);
+  std::sort(lines.begin(), lines.end());
+  EXPECT_EQ(lines,
+            (std::vector<std::string>{"GetPicture b.tst", "GetPicture c.tst",
+                                      "Loaded a.tst [100%] FF0000", "Loaded a.tst [100%] FF0000"}));
 }
 
 TEST_F(Startup, NamesWithBlanksAndDoubleByteCharactersOpen) {

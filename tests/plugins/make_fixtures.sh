@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Makes the pictures that the plug-in tests decode, with ImageMagick and the
-# tools of Debian's webp and libjpeg-turbo-progs, into the given folder
-# (created if missing). With --bench it also makes the large photos of the
+# Makes the pictures that the plug-in tests decode, with ImageMagick, the
+# tools of Debian's webp, libjpeg-turbo-progs, libheif-examples, libavif-bin
+# and libjxl-tools, and the two generators beside this script (HEIF
+# rotations, DNG files), into the given folder (created if missing). With --bench it also makes the large photos of the
 # plug-in benchmark (slow; kept when they exist).
 #   tests/plugins/make_fixtures.sh build/win32/fixtures [--bench]
 #
@@ -9,6 +10,7 @@
 #   red  lime
 #   blue white
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
 out=${1:?usage: make_fixtures.sh <folder> [--bench]}
 bench=${2:-}
 mkdir -p "$out"
@@ -56,6 +58,33 @@ convert -size 64x32 xc:black black.png
 img2webp -lossless -d 100 quad.png black.png -o animated.webp >/dev/null 2>&1
 rm black.png
 
+# HEIC and AVIF: with alpha, 10 bits deep, turned (irot) and mirrored
+# (imir) by the container, and with an embedded thumbnail large enough for a
+# preview (400 pixels) or too small for one (200).
+heif-enc -q 90 quad.png -o quad.heic >/dev/null
+python3 "$here/turn_heif.py" quad.heic turned.heic 1                # a quarter turn left
+python3 "$here/turn_heif.py" quad.heic turned-mirrored.heic 1 1
+avifenc -s 10 quad.png quad.avif >/dev/null
+avifenc -s 10 alpha.png alpha.avif >/dev/null
+avifenc -s 10 -d 10 quad.png quad10.avif >/dev/null
+convert big.png -sample '1024x512!' PNG24:mid.png # heif-enc misreads palette PNGs
+heif-enc -q 50 -t 400 mid.png -o thumbnail-400.heic >/dev/null
+heif-enc -q 50 -t 200 mid.png -o thumbnail-200.heic >/dev/null
+rm mid.png
+# JPEG XL: lossy, lossless, a JPEG recompressed, alpha and an animation.
+cjxl -d 1 quad.png lossy.jxl >/dev/null 2>&1
+cjxl -d 0 quad.png lossless.jxl >/dev/null 2>&1
+cjxl quad.jpg recompressed.jxl >/dev/null 2>&1
+cjxl -d 0 alpha.png alpha.jxl >/dev/null 2>&1
+cjxl animated.gif animated.jxl >/dev/null 2>&1
+# DNG: a Bayer raw picture twice the preview's size, and one whose preview is
+# too small to show, which is developed instead.
+python3 "$here/write_dng.py" quad.jpg quad.dng 1 128 64
+python3 "$here/write_dng.py" quad.jpg directories-last.dng 1 128 64 last # beyond the head
+convert quad.png -sample '16x8!' -quality 95 tiny.jpg
+python3 "$here/write_dng.py" tiny.jpg tiny-preview.dng 1 128 64
+rm tiny.jpg
+
 # The eight EXIF orientations of the same stored pixels: JPEGs with an APP1
 # segment written here (ImageMagick only rewrites an existing EXIF block),
 # WebPs and PNGs with an EXIF chunk of the same TIFF structure, TIFFs with the
@@ -71,6 +100,8 @@ for value in 1 2 3 4 5 6 7 8; do
   webpmux -set exif exif.tmp lossless.webp -o "orient-$value.webp" >/dev/null 2>&1
   convert "orient-$value.jpg" PNG24:"orient-$value.png" # an eXIf chunk after the data
   convert quad.png -orient "${orientations[value - 1]}" -compress lzw "orient-$value.tif"
+  cjxl "orient-$value.jpg" "orient-$value.jxl" >/dev/null 2>&1 # keeps the orientation
+  python3 "$here/write_dng.py" quad.jpg "orient-$value.dng" "$value" 128 64
 done
 rm exif.tmp
 
@@ -108,4 +139,8 @@ if [ "$bench" = --bench ]; then
   [ -f bench-6000x4000.png ] || convert bench-6000x4000.jpg bench-6000x4000.png
   [ -f bench-4000x3000.jpg ] || convert bench-6000x4000.jpg -resize '4000x3000!' -quality 90 bench-4000x3000.jpg
   [ -f bench-4000x3000.webp ] || cwebp -quiet -q 90 bench-4000x3000.jpg -o bench-4000x3000.webp
+  [ -f bench-4000x3000.heic ] || heif-enc -q 80 -t 320 bench-4000x3000.jpg -o bench-4000x3000.heic >/dev/null
+  [ -f bench-4000x3000.avif ] || avifenc -s 10 bench-4000x3000.jpg bench-4000x3000.avif >/dev/null
+  [ -f bench-4000x3000.jxl ] || cjxl -d 1 -e 3 bench-4000x3000.jpg bench-4000x3000.jxl >/dev/null 2>&1
+  [ -f bench-4000x3000.dng ] || python3 "$here/write_dng.py" bench-4000x3000.jpg bench-4000x3000.dng 6 4000 3000
 fi

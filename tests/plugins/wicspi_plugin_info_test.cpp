@@ -33,6 +33,17 @@ TEST(PluginInfo, ListsPatternAndDescriptionPairsThenEnds) {
   EXPECT_NE(Info(2).find("*.jpg"), std::string::npos);
 }
 
+// Hosts build their open dialogs' filters from the patterns.
+TEST(PluginInfo, OffersThePhoneAndCameraFormatsToOpenDialogs) {
+  std::string all;
+  for (int number = 2; !Info(number).empty(); number += 2) all += Info(number) + ";";
+  for (const char* pattern :
+       {"*.heic;", "*.heif;", "*.avif;", "*.jxl;", "*.dng;", "*.cr2;", "*.cr3;", "*.nef;", "*.arw;",
+        "*.raf;", "*.orf;", "*.rw2;", "*.pef;", "*.webp;"}) {
+    EXPECT_NE(all.find(pattern), std::string::npos) << pattern;
+  }
+}
+
 TEST(PluginInfo, RefusesUnknownNumbersAndMissingBuffers) {
   char buffer[8] = "keep";
   EXPECT_EQ(CopyPluginInfo(-1, buffer, sizeof buffer), 0);

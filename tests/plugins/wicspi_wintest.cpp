@@ -238,6 +238,21 @@ const FormatCase kFormats[] = {
     {"lossless.webp", 64, 32, {kRed, kLime, kBlue, kWhite}, 0},
     {"alpha.webp", 64, 32, {kRed, RGB(0, 128, 0), kBlack, kWhite}, 1},
     {"animated.webp", 64, 32, {kRed, kLime, kBlue, kWhite}, 0},  // its first frame
+    {"quad.heic", 64, 32, {kRed, kLime, kBlue, kWhite}, 16},
+    // A quarter turn left by the container's rotation, then mirrored.
+    {"turned.heic", 32, 64, {kLime, kWhite, kRed, kBlue}, 16},
+    {"turned-mirrored.heic", 32, 64, {kWhite, kLime, kBlue, kRed}, 16},
+    {"quad.avif", 64, 32, {kRed, kLime, kBlue, kWhite}, 16},
+    {"quad10.avif", 64, 32, {kRed, kLime, kBlue, kWhite}, 16},
+    {"alpha.avif", 64, 32, {kRed, RGB(0, 128, 0), kBlack, kWhite}, 16},
+    {"lossy.jxl", 64, 32, {kRed, kLime, kBlue, kWhite}, 24},
+    {"lossless.jxl", 64, 32, {kRed, kLime, kBlue, kWhite}, 0},
+    {"recompressed.jxl", 64, 32, {kRed, kLime, kBlue, kWhite}, 12},
+    {"alpha.jxl", 64, 32, {kRed, RGB(0, 128, 0), kBlack, kWhite}, 1},
+    {"animated.jxl", 64, 32, {kRed, kLime, kBlue, kWhite}, 0},  // its first frame
+    {"quad.dng", 64, 32, {kRed, kLime, kBlue, kWhite}, 12},     // its preview
+    // A raw file that its head does not tell from a plain TIFF.
+    {"directories-last.dng", 64, 32, {kRed, kLime, kBlue, kWhite}, 12},
 };
 
 TEST_F(WicSpi, AcceptsEveryFormatByContent) {
@@ -324,6 +339,28 @@ TEST_F(WicSpi, PreviewOfALargeJpegIsAQuarterOfEachSideAtMost) {
   EXPECT_EQ(p.width(), p.height() * 2) << "the picture's proportions";
 }
 
+// HEIF files carry thumbnails; one is a preview when it has 320 pixels on its
+// longer side. A camera raw file whose preview is too small is developed.
+TEST_F(WicSpi, PreviewsHeifByThumbnailsAndDevelopsRawWithoutOne) {
+  const struct {
+    const char* file;
+    GetPictureFn Plugin::*call;
+    int width, height;
+  } cases[] = {
+      {"thumbnail-400.heic", &Plugin::getPreview, 400, 200},
+      {"thumbnail-400.heic", &Plugin::getPicture, 1024, 512},
+      {"thumbnail-200.heic", &Plugin::getPreview, 1024, 512},
+      {"tiny-preview.dng", &Plugin::getPicture, 64, 32},  // half the raw picture
+  };
+  for (const auto& c : cases) {
+    const Picture p = plugin.Decode(Fixture(c.file), kFromFile, plugin.*c.call);
+    // Small lossy thumbnails, and a development's colours, roughly.
+    ExpectQuadrants(p, {kRed, kLime, kBlue, kWhite}, 64, c.file);
+    EXPECT_EQ(p.width(), c.width) << c.file;
+    EXPECT_EQ(p.height(), c.height) << c.file;
+  }
+}
+
 // The Adobe marker's colour transform: 0 for CMYK stored as it is, 2 for YCCK.
 int AdobeTransform(const std::vector<char>& jpeg) {
   const std::string bytes(jpeg.begin(), jpeg.end());
@@ -394,8 +431,8 @@ const OrientationCase kOrientations[] = {
     {7, {kWhite, kLime, kBlue, kRed}}, {8, {kLime, kWhite, kRed, kBlue}},
 };
 
-TEST_F(WicSpi, TurnsJpegAndTiffUprightByTheirOrientation) {
-  for (const char* type : {"jpg", "tif"}) {
+TEST_F(WicSpi, TurnsJpegTiffJpegXlAndDngUprightByTheirOrientation) {
+  for (const char* type : {"jpg", "tif", "jxl", "dng"}) {
     for (const OrientationCase& c : kOrientations) {
       const std::string file = "orient-" + std::to_string(c.value) + "." + type;
       const bool turned = c.value >= 5;
@@ -452,7 +489,8 @@ TEST_F(WicSpi, SurvivesCutAndScrambledPicturesOfEveryOwnDecoder) {
   const uint64_t before = bex::CommittedPrivateBytes();
   for (const char* file :
        {"quad.jpg", "progressive.jpg", "arithmetic.jpg", "ycck.jpg", "quad.png", "interlaced.png",
-        "quad16.png", "palette.png", "lossy.webp", "alpha.webp", "animated.webp"}) {
+        "quad16.png", "palette.png", "lossy.webp", "alpha.webp", "animated.webp", "quad.heic",
+        "quad.avif", "alpha.avif", "lossy.jxl", "recompressed.jxl", "animated.jxl", "quad.dng"}) {
     const std::vector<char> whole = ReadAll(Fixture(file));
     for (size_t step = 1; step <= 16; ++step) {
       std::vector<char> cut(whole.begin(), whole.begin() + whole.size() * step / 17);

@@ -107,12 +107,20 @@ std::string WithoutUtf8Mark(const std::string& content) {
 }
 
 std::string ContentOnceSized(const std::string& path, const std::string& expected) {
-  WaitUntil([&] {
+  std::optional<std::string> content;
+  const bool sized = WaitUntil([&] {
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    return GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) &&
-           data.nFileSizeHigh == 0 && data.nFileSizeLow == expected.size();
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+        data.nFileSizeHigh != 0 || data.nFileSizeLow != expected.size()) {
+      return false;
+    }
+    // The new file can refuse a reader for a moment, while the writer still
+    // holds it to end the replacement: the read is tried again.
+    content = ReadFileBytes(path);
+    return content.has_value();
   });
-  return ReadFileBytes(path).value_or("(none)");
+  if (!sized) content = ReadFileBytes(path);
+  return content.value_or("(none)");
 }
 
 }  // namespace bex::test

@@ -42,12 +42,13 @@ std::string NameOfCall(const std::string& line, const std::string& call) {
 }  // namespace
 
 // The modules are given full paths; the tests name the files of their folder.
-std::vector<std::string> PluginTrace::Decodes() const {
-  const std::string call = "GetPicture ";
+std::vector<std::string> PluginTrace::Lines(const std::vector<std::string>& calls) const {
+  const std::string decode = "GetPicture ";
   std::vector<std::string> lines;
   for (const std::string& line : NonEmptyLines(ReadFileBytes(log_).value_or(""))) {
-    if (line.rfind(call, 0) == 0) lines.push_back(call + NameOfCall(line, call));
-    if (line.rfind("Shown ", 0) == 0) lines.push_back(line);
+    const auto isCall = [&](const std::string& call) { return line.rfind(call, 0) == 0; };
+    if (std::none_of(calls.begin(), calls.end(), isCall)) continue;
+    lines.push_back(isCall(decode) ? decode + NameOfCall(line, decode) : line);
   }
   return lines;
 }

@@ -20,7 +20,8 @@ void WriteTestPicture(const std::string& path, int width, int height, Rgb colour
 
 // What the trace plug-in (testspi/trace.spi) records in the viewers started
 // while this object lives: it names the log in BEX_SPI_TRACE and, given a
-// window class, asks for a "Shown <caption> <RRGGBB>" line before each decode.
+// window class, asks for a "Shown <caption> <RRGGBB>" line before each decode
+// and a "Loaded <caption> <RRGGBB>" line when a plug-in helper loads it.
 class PluginTrace {
  public:
   explicit PluginTrace(std::string log, const char* windowClass = nullptr);
@@ -30,7 +31,10 @@ class PluginTrace {
 
   // The "Shown" and "GetPicture <name>" lines, in order, each name without
   // its folder.
-  std::vector<std::string> Decodes() const;
+  std::vector<std::string> Decodes() const { return Lines({"Shown ", "GetPicture "}); }
+  // The lines that start with one of the calls, in order, the names of
+  // "GetPicture" lines without their folders.
+  std::vector<std::string> Lines(const std::vector<std::string>& calls) const;
   // The names GetPicture was called with, without their folders.
   std::vector<std::string> DecodedNames() const { return NamesOf("GetPicture "); }
   // The names whose GetPicture got as far as handing the picture over

@@ -1,0 +1,102 @@
+// HEIC and AVIF through libheif, with libde265 for HEVC and dav1d for AV1:
+// the primary picture with its rotation and mirroring applied, grids of
+// tiles put together, deeper samples reduced to 8 bits; for a preview the
+// embedded thumbnail when it is large enough.
+#include <windows.h>
+
+#include <algorithm>
+#include <libheif/heif.h>
+
+#include "wicspi/decoding_plan.h"
+#include "wicspi/picture_decoder.h"
+
+namespace bex::wicspi {
+namespace {
+
+int ResultOf(const heif_error& error) {
+  return error.code == heif_error_Memory_allocation_error ? kSpiNoMemory : kSpiBrokenData;
+}
+
+class HeifDecoder : public WholePictureDecoder {
+ public:
+  HeifDecoder() = default;
+  ~HeifDecoder() override {
+    heif_image_release(image_);
+    heif_image_handle_release(thumbnail_);
+    heif_image_handle_release(primary_);
+    if (context_) heif_context_free(context_);
+  }
+  HeifDecoder(const HeifDecoder&) = delete;
+  HeifDecoder& operator=(const HeifDecoder&) = delete;
+
+  int Open(const BYTE* data, DWORD size) override {
+    context_ = heif_context_alloc();
+    if (!context_) return kSpiNoMemory;
+    heif_error error = heif_context_read_from_memory_without_copy(context_, data, size, nullptr);
+    if (error.code == heif_error_Ok) {
+      error = heif_context_get_primary_image_handle(context_, &primary_);
+    }
+    if (error.code != heif_error_Ok) return ResultOf(error);
+    Describe(primary_);
+    return kSpiOk;
+  }
+
+  void Reduce(unsigned /*reduction*/) override {
+    const int count = heif_image_handle_get_number_of_thumbnails(primary_);
+    if (count <= 0) return;
+    heif_item_id id = 0;
+    heif_image_handle_get_list_of_thumbnail_IDs(primary_, &id, 1);
+    heif_image_handle* thumbnail = nullptr;
+    if (heif_image_handle_get_thumbnail(primary_, id, &thumbnail).code != heif_error_Ok) return;
+    const int longer =
+        std::max(heif_image_handle_get_width(thumbnail), heif_image_handle_get_height(thumbnail));
+    if (longer < int{kPreviewLongerSide}) {
+      heif_image_handle_release(thumbnail);
+      return;
+    }
+    thumbnail_ = thumbnail;
+    Describe(thumbnail_);
+  }
+
+ private:
+  // The size as decoded: after rotation, with the alpha the picture has.
+  void Describe(heif_image_handle* handle) {
+    picture_.width = static_cast<uint32_t>(std::max(0, heif_image_handle_get_width(handle)));
+    picture_.height = static_cast<uint32_t>(std::max(0, heif_image_handle_get_height(handle)));
+    picture_.pixels =
+        heif_image_handle_has_alpha_channel(handle) ? PixelLayout::kRgba : PixelLayout::kRgb;
+  }
+
+  int DecodeWhole(const uint8_t** first, size_t* stride) override {
+    heif_decoding_options* options = heif_decoding_options_alloc();
+    if (!options) return kSpiNoMemory;
+    options->convert_hdr_to_8bit = 1;
+    const heif_chroma chroma = picture_.pixels == PixelLayout::kRgba ? heif_chroma_interleaved_RGBA
+                                                                     : heif_chroma_interleaved_RGB;
+    const heif_error error = heif_decode_image(thumbnail_ ? thumbnail_ : primary_, &image_,
+                                               heif_colorspace_RGB, chroma, options);
+    heif_decoding_options_free(options);
+    if (error.code != heif_error_Ok) return ResultOf(error);
+    // The decoded size must be the one announced, which the DIB was made for.
+    if (heif_image_get_width(image_, heif_channel_interleaved) != int(picture_.width) ||
+        heif_image_get_height(image_, heif_channel_interleaved) != int(picture_.height)) {
+      return kSpiBrokenData;
+    }
+    int planeStride = 0;
+    *first = heif_image_get_plane_readonly(image_, heif_channel_interleaved, &planeStride);
+    if (!*first || planeStride <= 0) return kSpiBrokenData;
+    *stride = static_cast<size_t>(planeStride);
+    return kSpiOk;
+  }
+
+  heif_context* context_ = nullptr;
+  heif_image_handle* primary_ = nullptr;
+  heif_image_handle* thumbnail_ = nullptr;
+  heif_image* image_ = nullptr;
+};
+
+}  // namespace
+
+std::unique_ptr<PictureDecoder> NewHeifDecoder() { return std::make_unique<HeifDecoder>(); }
+
+}  // namespace bex::wicspi
