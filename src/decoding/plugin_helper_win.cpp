@@ -12,6 +12,23 @@
 namespace bex {
 namespace {
 
+// Every helper of this viewer: the job ends them when its only handle, the
+// viewer's, closes, also when the viewer is killed. The helpers' watch of the
+// viewer stays for where the job cannot be had (a viewer already in a job on
+// Windows 7); the job also ends a helper that was still starting when the
+// viewer went, before its watch ran, which Wine leaves hanging otherwise.
+HANDLE HelperJob() {
+  static const HANDLE job = [] {
+    HANDLE created = CreateJobObjectA(nullptr, nullptr);
+    if (!created) return created;
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    SetInformationJobObject(created, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+    return created;
+  }();
+  return job;
+}
+
 std::string NewPipeName() {
   static std::atomic<unsigned> counter{0};
   return "\\\\.\\pipe\\bex-plugins-" + std::to_string(GetCurrentProcessId()) + "-" +
@@ -238,6 +255,7 @@ bool PluginHelper::Start() {
     End();
     return false;
   }
+  if (HelperJob()) AssignProcessToJobObject(HelperJob(), process_.hProcess);
   return true;
 }
 

@@ -151,7 +151,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   if (__argc < 3) return 2;
   HANDLE pipe = bex::HandleArgument(__argv[1]);
   HANDLE viewer = bex::HandleArgument(__argv[2]);
-  // Nothing else ends a helper whose viewer was killed: no watch, no helper.
+  // The viewer's job may be missing (a viewer already in a job on Windows 7):
+  // then only this watch ends a helper whose viewer was killed. No watch, no helper.
   HANDLE watch = CreateThread(nullptr, 0, bex::WatchViewer, viewer, 0, nullptr);
   if (!watch) return 3;
   CloseHandle(watch);
