@@ -15,8 +15,7 @@ namespace {
 // Every helper of this viewer: the job ends them when its only handle, the
 // viewer's, closes, also when the viewer is killed. The helpers' watch of the
 // viewer stays for where the job cannot be had (a viewer already in a job on
-// Windows 7); the job also ends a helper that was still starting when the
-// viewer went, before its watch ran, which Wine leaves hanging otherwise.
+// Windows 7).
 HANDLE HelperJob() {
   static const HANDLE job = [] {
     HANDLE created = CreateJobObjectA(nullptr, nullptr);
