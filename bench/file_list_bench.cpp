@@ -43,8 +43,9 @@ const std::vector<bex::FileEntry>& Listing() {
       const uint32_t year = 20 + random() % 25;
       const uint32_t date = (year << 9) | ((1 + random() % 12) << 5) | (1 + random() % 28);
       const uint32_t time = ((random() % 24) << 11) | ((random() % 60) << 5) | (random() % 30);
-      entries.push_back(
-          bex::FileEntry{RandomName(random, i), 10000 + random() % 20000000, (date << 16) | time});
+      const std::string name = RandomName(random, i);
+      entries.push_back(bex::FileEntry{std::wstring(name.begin(), name.end()),
+                                       10000 + random() % 20000000, (date << 16) | time, name});
     }
     std::shuffle(entries.begin(), entries.end(), random);
     return entries;

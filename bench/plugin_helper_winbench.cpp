@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "common/code_page_win.h"
 #include "common/memory_win.h"
 #include "decoding/spi_host_win.h"
 #include "support/test_files.h"
@@ -57,15 +58,16 @@ std::string FolderWithPlugin(const std::string& name) {
 }
 
 // 1. Helper against in-process, interleaved so both see the same load.
-void CompareDecodes(const std::string& path, int runs) {
+void CompareDecodes(const std::string& fixture, int runs) {
+  const std::wstring path = FromCp932(fixture);
   const std::string folder = FolderWithPlugin("wicspi.spi");
-  const PluginTable inProcess = spi::LoadModules(folder, {"wicspi.spi"});
+  const PluginTable inProcess = spi::LoadModules(FromCp932(folder), {L"wicspi.spi"});
   const std::optional<size_t> reader = spi::FirstReader(inProcess, path);
   const PluginModule* module = reader ? inProcess[*reader].get() : nullptr;
   DecoderSlot slot;
   slot.LoadPlugins(folder);
   if (!module || !slot.PrepareFile(path)) {
-    std::printf("%s: no module reads it\n", path.c_str());
+    std::printf("%s: no module reads it\n", fixture.c_str());
     return;
   }
   std::vector<double> helper, local, shared;
@@ -80,12 +82,12 @@ void CompareDecodes(const std::string& path, int runs) {
     const bool intoSection = spi::Decode(*module, path, Bitmap::CreateShared) != nullptr;
     shared.push_back(Now() - start);
     if (!helped || !decoded || !intoSection) {
-      std::printf("%s: decode failed\n", path.c_str());
+      std::printf("%s: decode failed\n", fixture.c_str());
       return;
     }
     slot.ReleasePicture();
   }
-  std::printf("%s (%d runs)\n  through the helper: median %7.1f ms\n", path.c_str(), runs,
+  std::printf("%s (%d runs)\n  through the helper: median %7.1f ms\n", fixture.c_str(), runs,
               Median(helper) * 1e3);
   std::printf("  in this process:    median %7.1f ms\n  ratio %.3f (goal <= 1.05)\n",
               Median(local) * 1e3, Median(helper) / Median(local));
@@ -208,7 +210,8 @@ void Compare64BitHelper(const std::vector<std::string>& paths, int runs) {
     for (int i = 0; i < runs; ++i) {
       for (int kind = 0; kind < 2; ++kind) {
         const double start = Now();
-        const bool decoded = slots[kind].PrepareFile(path) && slots[kind].DecodePicture();
+        const bool decoded =
+            slots[kind].PrepareFile(FromCp932(path)) && slots[kind].DecodePicture();
         times[kind].push_back(Now() - start);
         slots[kind].ReleasePicture();
         if (!decoded) {

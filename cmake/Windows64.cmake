@@ -20,6 +20,7 @@ add_executable(bexspi64 WIN32
   ${PROJECT_SOURCE_DIR}/src/decoding/spi_host_win.cpp
   ${PROJECT_SOURCE_DIR}/src/decoding/plugin_helper_win.cpp
   ${PROJECT_SOURCE_DIR}/src/display/bitmap_win.cpp
+  ${PROJECT_SOURCE_DIR}/src/common/code_page_win.cpp
   ${PROJECT_SOURCE_DIR}/src/common/files_win.cpp
   ${PROJECT_SOURCE_DIR}/src/common/memory_win.cpp
   ${PROJECT_SOURCE_DIR}/src/common/start_trace_win.cpp)

@@ -31,11 +31,18 @@
 //            overflows the stack there; leak commits 200 MB in each
 //            GetPicture and never frees them (leakfail then fails the call);
 //            slow takes 5 s to decode, holding the file open. It traces
-//            like trace, and adds "Finished <name>" when a decode is done.
+//            like trace, and adds "Finished <name>" when a decode is done;
+//   wide     decodes like tst1 and traces like trace, but also exports the
+//            wide entry points (BEX_SPI_WIDE_ENTRIES), whose calls are traced
+//            as "IsSupportedW <name>" and "GetPictureW <name>" in UTF-8.
+// Every module reads memory input (flag bits 0-2 = 1): the file's bytes
+// instead of its name; the trace then says "(memory)" for the name of
+// GetPicture and gives the name IsSupported was told.
 #include <windows.h>
 
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -65,7 +72,7 @@ constexpr bool kClaimsEverything = ModuleIs("nopic");
 constexpr bool kFailsGetPicture = ModuleIs("failpic");
 constexpr bool kFalsifies = ModuleIs("bogus");
 constexpr bool kUnruly = ModuleIs("unruly");
-constexpr bool kTraces = ModuleIs("trace") || kUnruly;
+constexpr bool kTraces = ModuleIs("trace") || ModuleIs("wide") || kUnruly;
 
 // Results of the plug-in interface.
 constexpr int kSuccess = 0;
@@ -83,25 +90,49 @@ struct TestPicture {
   std::vector<unsigned char> rgb;  // top row first
 };
 
-// Reads the header line and, when wanted, the pixels. False for any other
-// file or a short one.
-bool ReadTestPicture(LPCSTR fileName, long offset, bool withPixels, TestPicture* picture) {
-  FILE* file = std::fopen(fileName, "rb");
-  if (!file) return false;
-  char line[80] = {};
-  const bool ok = std::fseek(file, offset, SEEK_SET) == 0 && std::fgets(line, sizeof line, file) &&
-                  std::sscanf(line, "BEXTEST1 %d %d %31s", &picture->width, &picture->height,
-                              picture->variant) == 3 &&
+// The input kinds of the interface's calls (flag bits 0-2).
+constexpr unsigned kFileInput = 0;
+constexpr unsigned kMemoryInput = 1;
+
+// Reads the header line and, when wanted, the pixels from the bytes of a
+// file. False for any other file or a short one.
+bool ParseTestPicture(std::string_view bytes, bool withPixels, TestPicture* picture) {
+  const std::string line(bytes.substr(0, std::min<size_t>(bytes.find('\n'), 79)));
+  const bool ok = bytes.find('\n') != std::string_view::npos &&
+                  std::sscanf(line.c_str(), "BEXTEST1 %d %d %31s", &picture->width,
+                              &picture->height, picture->variant) == 3 &&
                   picture->width > 0 && picture->height > 0 && picture->width <= 4096 &&
                   picture->height <= 4096;
-  if (ok && withPixels) {
-    picture->rgb.resize(static_cast<size_t>(picture->width) * picture->height * 3);
-    const size_t read = std::fread(picture->rgb.data(), 1, picture->rgb.size(), file);
-    std::fclose(file);
-    return read == picture->rgb.size();
+  if (!ok || !withPixels) return ok;
+  const std::string_view stored = bytes.substr(bytes.find('\n') + 1);
+  picture->rgb.resize(static_cast<size_t>(picture->width) * picture->height * 3);
+  if (stored.size() < picture->rgb.size()) return false;
+  std::memcpy(picture->rgb.data(), stored.data(), picture->rgb.size());
+  return true;
+}
+
+// The bytes of an open file from offset on.
+std::string ContentOf(FILE* file, long offset) {
+  std::string bytes;
+  if (!file) return bytes;
+  if (std::fseek(file, offset, SEEK_SET) == 0) {
+    char chunk[4096];
+    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, file)) > 0;) bytes.append(chunk, n);
   }
   std::fclose(file);
-  return ok;
+  return bytes;
+}
+
+// buf is a file name with an offset (file input) or the file's bytes with
+// their count (memory input).
+bool ReadTestPicture(LPCSTR buf, LONG_PTR len, unsigned flag, bool withPixels,
+                     TestPicture* picture) {
+  if ((flag & 7) == kMemoryInput) {
+    return len > 0 &&
+           ParseTestPicture(std::string_view(buf, static_cast<size_t>(len)), withPixels, picture);
+  }
+  return (flag & 7) == kFileInput &&
+         ParseTestPicture(ContentOf(std::fopen(buf, "rb"), len), withPixels, picture);
 }
 
 void Trace(const char* call, const char* text) {
@@ -437,7 +468,7 @@ void Misbehave(const char* variant, const char* call, const char* fileName = nul
   if (word == "leak" || word == "leakfail") {
     VirtualAlloc(nullptr, 200u << 20, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
   }
-  if (word == "slow") ReadSlowly(fileName);
+  if (word == "slow" && fileName) ReadSlowly(fileName);
 }
 
 void MisbehaveOnHead(const std::string& head, const char* call) {
@@ -464,9 +495,8 @@ int WINAPI IsSupported(LPCSTR fileName, DWORD_PTR fileHandle) {
 }
 
 int WINAPI GetPictureInfo(LPCSTR buf, LONG_PTR len, unsigned flag, SpiPictureInfo* info) {
-  if ((flag & 7) != 0) return kNotImplemented;
   TestPicture picture;
-  if (!ReadTestPicture(buf, len, false, &picture)) return kUnknownFormat;
+  if (!ReadTestPicture(buf, len, flag, false, &picture)) return kUnknownFormat;
   Misbehave(picture.variant, "GetPictureInfo");
   *info = SpiPictureInfo{};
   info->width = picture.width;
@@ -479,16 +509,65 @@ int WINAPI GetPictureInfo(LPCSTR buf, LONG_PTR len, unsigned flag, SpiPictureInf
 #ifndef BEX_SPI_WITHOUT_GETPICTURE
 int WINAPI GetPicture(LPCSTR buf, LONG_PTR len, unsigned flag, HLOCAL* bitmapInfo, HLOCAL* bits,
                       FARPROC, LONG_PTR) {
+  const bool inMemory = (flag & 7) == kMemoryInput;
   TraceWindow("Shown", false);
-  Trace("GetPicture", buf);
+  Trace("GetPicture", inMemory ? "(memory)" : buf);
   if (kFailsGetPicture) return kOutOfMemory;
-  if ((flag & 7) != 0) return kNotImplemented;
   TestPicture picture;
-  if (!ReadTestPicture(buf, len, true, &picture)) return kUnknownFormat;
-  Misbehave(picture.variant, "GetPicture", buf);
+  if (!ReadTestPicture(buf, len, flag, true, &picture)) return kUnknownFormat;
+  Misbehave(picture.variant, "GetPicture", inMemory ? nullptr : buf);
   if (kUnruly && std::strcmp(picture.variant, "leakfail") == 0) return kOutOfMemory;
-  if (kUnruly) Trace("Finished", buf);
+  if (kUnruly) Trace("Finished", inMemory ? "(memory)" : buf);
   return HandOver(picture, bitmapInfo, bits);
+}
+#endif
+
+#ifdef BEX_SPI_WIDE_ENTRIES
+namespace {
+
+std::string Utf8(LPCWSTR text) {
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  std::string bytes(size > 0 ? size : 1, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text, -1, bytes.data(), size, nullptr, nullptr);
+  bytes.resize(std::strlen(bytes.c_str()));
+  return bytes;
+}
+
+bool ReadTestPictureW(LPCWSTR buf, LONG_PTR len, unsigned flag, bool withPixels,
+                      TestPicture* picture) {
+  if ((flag & 7) != kFileInput) {
+    return ReadTestPicture(reinterpret_cast<LPCSTR>(buf), len, flag, withPixels, picture);
+  }
+  return ParseTestPicture(ContentOf(_wfopen(buf, L"rb"), len), withPixels, picture);
+}
+
+}  // namespace
+
+int WINAPI IsSupportedW(LPCWSTR fileName, DWORD_PTR fileHandle) {
+  Trace("IsSupportedW", Utf8(fileName).c_str());
+  return TestPictureHead(fileHandle).empty() ? 0 : 1;
+}
+
+int WINAPI GetPictureInfoW(LPCWSTR buf, LONG_PTR len, unsigned flag, SpiPictureInfo* info) {
+  TestPicture picture;
+  if (!ReadTestPictureW(buf, len, flag, false, &picture)) return kUnknownFormat;
+  *info = SpiPictureInfo{};
+  info->width = picture.width;
+  info->height = picture.height;
+  info->colorDepth = 24;
+  return kSuccess;
+}
+
+int WINAPI GetPictureW(LPCWSTR buf, LONG_PTR len, unsigned flag, HLOCAL* bitmapInfo, HLOCAL* bits,
+                       FARPROC, LONG_PTR) {
+  Trace("GetPictureW", (flag & 7) == kMemoryInput ? "(memory)" : Utf8(buf).c_str());
+  TestPicture picture;
+  if (!ReadTestPictureW(buf, len, flag, true, &picture)) return kUnknownFormat;
+  return HandOver(picture, bitmapInfo, bits);
+}
+
+int WINAPI GetPreviewW(LPCWSTR, LONG_PTR, unsigned, HLOCAL*, HLOCAL*, FARPROC, LONG_PTR) {
+  return kNotImplemented;
 }
 #endif
 

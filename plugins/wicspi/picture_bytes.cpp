@@ -35,23 +35,36 @@ bool ReadFully(HANDLE file, BYTE* buffer, DWORD size) {
 
 }  // namespace
 
+// Others may keep the file open, even for writing, while the host shows it.
+constexpr DWORD kSharing = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
 int PictureBytes::LoadFile(const char* name, LONG offset) {
   if (!name || offset < 0) return kSpiFileReadError;
-  // Others may keep the file open, even for writing, while the host shows it.
-  const FileHandle file(CreateFileA(name, GENERIC_READ,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (file.get() == INVALID_HANDLE_VALUE) return kSpiFileReadError;
+  const FileHandle file(CreateFileA(name, GENERIC_READ, kSharing, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  return LoadOpenedFile(file.get(), offset);
+}
+
+int PictureBytes::LoadFile(const wchar_t* name, LONG offset) {
+  if (!name || offset < 0) return kSpiFileReadError;
+  const FileHandle file(CreateFileW(name, GENERIC_READ, kSharing, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  return LoadOpenedFile(file.get(), offset);
+}
+
+int PictureBytes::LoadOpenedFile(HANDLE opened, LONG offset) {
+  const HANDLE file = opened;
+  if (file == INVALID_HANDLE_VALUE) return kSpiFileReadError;
   LARGE_INTEGER fileSize;
-  if (!GetFileSizeEx(file.get(), &fileSize) || fileSize.QuadPart < offset) return kSpiFileReadError;
+  if (!GetFileSizeEx(file, &fileSize) || fileSize.QuadPart < offset) return kSpiFileReadError;
   const LONGLONG size = fileSize.QuadPart - offset;
   if (size == 0) return kSpiUnknownFormat;
   if (size > kMaxFileBytes) return kSpiNoMemory;
   LARGE_INTEGER start;
   start.QuadPart = offset;
-  if (!SetFilePointerEx(file.get(), start, nullptr, FILE_BEGIN)) return kSpiFileReadError;
+  if (!SetFilePointerEx(file, start, nullptr, FILE_BEGIN)) return kSpiFileReadError;
   fileBytes_.resize(static_cast<size_t>(size));
-  if (!ReadFully(file.get(), fileBytes_.data(), static_cast<DWORD>(size))) return kSpiFileReadError;
+  if (!ReadFully(file, fileBytes_.data(), static_cast<DWORD>(size))) return kSpiFileReadError;
   data_ = fileBytes_.data();
   size_ = static_cast<DWORD>(size);
   return kSpiOk;

@@ -11,8 +11,10 @@ namespace bex::wicspi {
 
 class PictureBytes {
  public:
-  // Reads the file from `offset` to its end; returns an SpiResult.
+  // Reads the file from `offset` to its end; returns an SpiResult. The
+  // name is code page 932 or, for the wide entry points, UTF-16.
   int LoadFile(const char* name, LONG offset);
+  int LoadFile(const wchar_t* name, LONG offset);
   // Refers to the host's block, which outlives the call that decodes it.
   int UseMemory(const void* data, LONG size);
 
@@ -20,6 +22,8 @@ class PictureBytes {
   DWORD size() const { return size_; }
 
  private:
+  int LoadOpenedFile(HANDLE file, LONG offset);
+
   std::vector<BYTE> fileBytes_;
   const BYTE* data_ = nullptr;
   DWORD size_ = 0;

@@ -29,8 +29,11 @@ int Guarded(Body body) noexcept {
   }
 }
 
+// buffer: a file name (code page 932, or UTF-16 for the wide entry points)
+// or the host's memory.
 // Offsets and sizes beyond 2 GiB are beyond what this plug-in reads anyway.
-int LoadBytes(const char* buffer, LONG_PTR length, unsigned flag, PictureBytes* bytes) {
+template <typename Char>
+int LoadBytes(const Char* buffer, LONG_PTR length, unsigned flag, PictureBytes* bytes) {
   if (length != static_cast<LONG>(length)) return kSpiNoMemory;
   switch (flag & kSpiInputMask) {
     case kSpiInputFile:
@@ -125,7 +128,8 @@ int DecodePicture(const BYTE* data, DWORD size, Extent extent, ProgressCallback 
   return HandOverDib(*decoder, progress, progressData, bitmapInfo, pixels);
 }
 
-int DecodeInto(LPCSTR buffer, LONG_PTR length, UINT flag, Extent extent, HLOCAL* bitmapInfo,
+template <typename Char>
+int DecodeInto(const Char* buffer, LONG_PTR length, UINT flag, Extent extent, HLOCAL* bitmapInfo,
                HLOCAL* pixels, ProgressCallback progress, LONG_PTR progressData) {
   return Guarded([&]() -> int {
     if (!bitmapInfo || !pixels) return kSpiInternalError;
@@ -148,6 +152,16 @@ bool IsFailedOpen(DWORD_PTR handleOrAddress) {
   return static_cast<DWORD>(handleOrAddress) == DWORD(HFILE_ERROR);
 }
 
+template <typename Char>
+int InfoOf(const Char* buffer, LONG_PTR length, UINT flag, PictureInfo* info) {
+  return Guarded([&]() -> int {
+    if (!info) return kSpiInternalError;
+    PictureBytes bytes;
+    const int loaded = LoadBytes(buffer, length, flag, &bytes);
+    return loaded != kSpiOk ? loaded : ReadPictureInfo(bytes.data(), bytes.size(), info);
+  });
+}
+
 }  // namespace
 }  // namespace bex::wicspi
 
@@ -157,6 +171,7 @@ __declspec(dllexport) int WINAPI GetPluginInfo(int infoNumber, LPSTR buffer, int
   return bex::wicspi::CopyPluginInfo(infoNumber, buffer, bufferLength);
 }
 
+// The name is not looked at: the head decides. The wide form takes the same.
 __declspec(dllexport) int WINAPI IsSupported(LPCSTR /*fileName*/, DWORD_PTR handleOrAddress) {
   using namespace bex::wicspi;
   const int known = Guarded([&]() -> int {
@@ -170,15 +185,20 @@ __declspec(dllexport) int WINAPI IsSupported(LPCSTR /*fileName*/, DWORD_PTR hand
   return known == 1 ? 1 : 0;
 }
 
+__declspec(dllexport) int WINAPI IsSupportedW(LPCWSTR /*fileName*/, DWORD_PTR handleOrAddress) {
+  return IsSupported(nullptr, handleOrAddress);
+}
+
 __declspec(dllexport) int WINAPI
     GetPictureInfo(LPCSTR buffer, LONG_PTR length, UINT flag, PictureInfo* info) {
-  using namespace bex::wicspi;
-  return Guarded([&]() -> int {
-    if (!info) return kSpiInternalError;
-    PictureBytes bytes;
-    const int loaded = LoadBytes(buffer, length, flag, &bytes);
-    return loaded != kSpiOk ? loaded : ReadPictureInfo(bytes.data(), bytes.size(), info);
-  });
+  return bex::wicspi::InfoOf(buffer, length, flag, info);
+}
+
+// The wide entry points take file names in UTF-16, so that every file name
+// reaches the plug-in as it is.
+__declspec(dllexport) int WINAPI
+    GetPictureInfoW(LPCWSTR buffer, LONG_PTR length, UINT flag, PictureInfo* info) {
+  return bex::wicspi::InfoOf(buffer, length, flag, info);
 }
 
 __declspec(dllexport) int WINAPI
@@ -192,6 +212,22 @@ __declspec(dllexport) int WINAPI
 __declspec(dllexport) int WINAPI
     GetPreview(LPCSTR buffer, LONG_PTR length, UINT flag, HLOCAL* bitmapInfo, HLOCAL* pixels,
                ProgressCallback progress, LONG_PTR progressData) {
+  using namespace bex::wicspi;
+  return DecodeInto(buffer, length, flag, Extent::kPreview, bitmapInfo, pixels, progress,
+                    progressData);
+}
+
+__declspec(dllexport) int WINAPI
+    GetPictureW(LPCWSTR buffer, LONG_PTR length, UINT flag, HLOCAL* bitmapInfo, HLOCAL* pixels,
+                ProgressCallback progress, LONG_PTR progressData) {
+  using namespace bex::wicspi;
+  return DecodeInto(buffer, length, flag, Extent::kWhole, bitmapInfo, pixels, progress,
+                    progressData);
+}
+
+__declspec(dllexport) int WINAPI
+    GetPreviewW(LPCWSTR buffer, LONG_PTR length, UINT flag, HLOCAL* bitmapInfo, HLOCAL* pixels,
+                ProgressCallback progress, LONG_PTR progressData) {
   using namespace bex::wicspi;
   return DecodeInto(buffer, length, flag, Extent::kPreview, bitmapInfo, pixels, progress,
                     progressData);

@@ -14,16 +14,16 @@ FileArrivals::HandlerScope::~HandlerScope() {
   }
 }
 
-bool FileArrivals::Hold(std::vector<std::string>& names) {
+bool FileArrivals::Hold(std::vector<std::wstring>& names) {
   // The arrival's own handler is one; any other is in a modal loop.
   if (runningHandlers_ <= 1) return false;
   held_.push_back(std::move(names));
   return true;
 }
 
-std::optional<std::vector<std::string>> FileArrivals::TakeHeld() {
+std::optional<std::vector<std::wstring>> FileArrivals::TakeHeld() {
   if (held_.empty()) return std::nullopt;
-  std::vector<std::string> names = std::move(held_.front());
+  std::vector<std::wstring> names = std::move(held_.front());
   held_.pop_front();
   return names;
 }

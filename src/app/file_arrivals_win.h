@@ -33,15 +33,15 @@ class FileArrivals {
 
   // Holds names when another handler than the arrival's own is running;
   // false when they may open now.
-  bool Hold(std::vector<std::string>& names);
+  bool Hold(std::vector<std::wstring>& names);
   // The earliest held names, taken out; none when nothing waits.
-  std::optional<std::vector<std::string>> TakeHeld();
+  std::optional<std::vector<std::wstring>> TakeHeld();
 
  private:
   HWND window_;
   UINT wakeMessage_;
   int runningHandlers_ = 0;
-  std::deque<std::vector<std::string>> held_;
+  std::deque<std::vector<std::wstring>> held_;
 };
 
 }  // namespace bex

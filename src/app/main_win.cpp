@@ -13,8 +13,8 @@ namespace {
 
 // A relative name means a file of the folder it was given in: the names that
 // may travel to another process are made full here.
-std::vector<std::string> Parameters() {
-  std::vector<std::string> args = bex::SplitCommandLine(GetCommandLineA());
+std::vector<std::wstring> Parameters() {
+  std::vector<std::wstring> args = bex::SplitCommandLine(GetCommandLineW());
   if (!args.empty()) args.erase(args.begin());  // the program itself
   for (size_t i = 1; i < args.size(); ++i) args[i] = bex::FullPathOrAsGiven(args[i]);
   return args;
@@ -22,11 +22,11 @@ std::vector<std::string> Parameters() {
 
 // Posts each name to the running viewer as a global atom. Returns the names
 // that could not travel (longer than an atom holds, or no viewer window).
-std::vector<std::string> HandOff(const std::vector<std::string>& args) {
-  std::vector<std::string> kept;
-  for (const std::string& arg : args) {
-    const std::string name = bex::FullPathOrAsGiven(arg);
-    const ATOM atom = GlobalAddAtomA(name.c_str());
+std::vector<std::wstring> HandOff(const std::vector<std::wstring>& args) {
+  std::vector<std::wstring> kept;
+  for (const std::wstring& arg : args) {
+    const std::wstring name = bex::FullPathOrAsGiven(arg);
+    const ATOM atom = GlobalAddAtomW(name.c_str());
     HWND target = FindWindowA(bex::kMainWindowClass, nullptr);
     if (atom && target && PostMessageA(target, bex::kHandOffMessage, atom, 0)) continue;
     if (atom) GlobalDeleteAtom(atom);
@@ -35,13 +35,13 @@ std::vector<std::string> HandOff(const std::vector<std::string>& args) {
   return kept;
 }
 
-int RunViewer(const std::vector<std::string>& args) {
+int RunViewer(const std::vector<std::wstring>& args) {
   bex::MainWindow window(args);
   window.Show();
   MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   }
   return 0;
 }
@@ -51,7 +51,7 @@ int RunViewer(const std::vector<std::string>& args) {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   bex::NoteStartMoment("process");
   bex::KeepCurrentFolderOutOfLibrarySearch();
-  std::vector<std::string> args = Parameters();
+  std::vector<std::wstring> args = Parameters();
   // No window exists yet: a lock now is another running viewer's.
   if (bex::InstanceLockExists()) {
     // Names the running viewer cannot receive are shown by this launch.

@@ -33,32 +33,34 @@ bool KeyRepeated(LPARAM lParam) { return (lParam & (LPARAM{1} << 30)) != 0; }
 
 LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
   }
-  auto* window = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (!window || !window->Handle()) return DefWindowProcA(hwnd, msg, wParam, lParam);
+  auto* window = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!window || !window->Handle()) return DefWindowProcW(hwnd, msg, wParam, lParam);
   return window->HandleMessage(msg, wParam, lParam);
 }
 
+// A Unicode window, so that its title shows every file name as it is; the
+// class keeps its name, by which later launches find the window.
 void RegisterMainWindowClass() {
-  WNDCLASSEXA wc = {};
+  WNDCLASSEXW wc = {};
   wc.cbSize = sizeof wc;
   wc.style = CS_DBLCLKS;
   wc.lpfnWndProc = MainWindowProc;
-  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.hInstance = GetModuleHandleW(nullptr);
   wc.hIcon = ProgramIcon(GetSystemMetrics(SM_CXICON));
   wc.hIconSm = ProgramIcon(GetSystemMetrics(SM_CXSMICON));
   if (!wc.hIcon) wc.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
   wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
   wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-  wc.lpszClassName = kMainWindowClass;
-  RegisterClassExA(&wc);
+  wc.lpszClassName = kMainWindowClassWide;
+  RegisterClassExW(&wc);
 }
 
 }  // namespace
 
-MainWindow::MainWindow(const std::vector<std::string>& args)
+MainWindow::MainWindow(const std::vector<std::wstring>& args)
     : desktop_{GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)} {
   StartHelperOfFirstPicture(args);
   CreateMainWindow();
@@ -66,7 +68,7 @@ MainWindow::MainWindow(const std::vector<std::string>& args)
   view_->FillClientArea();
   folder_->SetSortOrder(options_->DefaultSortKind(), options_->DefaultSortDirection());
   // The folder a step lists before any file was opened.
-  view_->SetShownFile(CurrentDirectory(), "");
+  view_->SetShownFile(CurrentDirectory(), L"");
   const FileArrivals::HandlerScope opening(*arrivals_);
   OpenCommandLine(args);
 }
@@ -74,16 +76,16 @@ MainWindow::MainWindow(const std::vector<std::string>& args)
 MainWindow::~MainWindow() {
   view_.reset();
   if (hwnd_ && IsWindow(hwnd_)) {
-    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
     DestroyWindow(hwnd_);
   }
 }
 
 void MainWindow::CreateMainWindow() {
   RegisterMainWindowClass();
-  HWND hwnd = CreateWindowExA(0, kMainWindowClass, kApplicationTitle, kMainStyle, CW_USEDEFAULT,
+  HWND hwnd = CreateWindowExW(0, kMainWindowClassWide, L"Bex", kMainStyle, CW_USEDEFAULT,
                               CW_USEDEFAULT, kDesignWidth, kDesignHeight, nullptr, nullptr,
-                              GetModuleHandleA(nullptr), this);
+                              GetModuleHandleW(nullptr), this);
   if (!hwnd) throw BexError("ウィンドウを作成できません");
   hwnd_ = hwnd;
   NoteStartMoment("window");
@@ -112,7 +114,7 @@ void MainWindow::CreateMainWindow() {
 // A helper takes a while to come up: the one the first picture needs starts
 // now and comes up while the window is made. A bitmap needs none, and the
 // slots of the neighbours start theirs when the picture is on screen.
-void MainWindow::StartHelperOfFirstPicture(const std::vector<std::string>& args) {
+void MainWindow::StartHelperOfFirstPicture(const std::vector<std::wstring>& args) {
   if (!args.empty() && IsFile(args[0]) && !ReadWithoutPlugins(args[0])) {
     slots_.StartHelper(PictureSlots::kShownAtStart);
   }
@@ -128,7 +130,7 @@ void MainWindow::ReadStartupSettings() {
 }
 
 // A first file that cannot be shown is reported and start-up goes on.
-void MainWindow::OpenCommandLine(const std::vector<std::string>& args) {
+void MainWindow::OpenCommandLine(const std::vector<std::wstring>& args) {
   if (args.empty()) return;
   try {
     OpenPath(args[0]);
@@ -166,16 +168,17 @@ void MainWindow::PrepareDisplayCopies() {
   }
 }
 
-// A later launch posted one of its file names as a global atom.
+// A later launch posted one of its file names as a global atom. The global
+// atom table holds Unicode text: a name added by an ANSI sender reads right.
 void MainWindow::OnHandOff(WPARAM atom) {
-  char name[256];
-  const UINT length = GlobalGetAtomNameA(static_cast<ATOM>(LOWORD(atom)), name, sizeof(name));
+  wchar_t name[256];
+  const UINT length = GlobalGetAtomNameW(static_cast<ATOM>(LOWORD(atom)), name, 256);
   if (length == 0) return;  // no such atom: nothing to open
   GlobalDeleteAtom(static_cast<ATOM>(LOWORD(atom)));
-  FilesArrived({std::string(name, length)});
+  FilesArrived({std::wstring(name, length)});
 }
 
-void MainWindow::FilesArrived(std::vector<std::string> names) {
+void MainWindow::FilesArrived(std::vector<std::wstring> names) {
   if (!arrivals_->Hold(names)) OpenPictures(names);
 }
 
@@ -236,7 +239,7 @@ LRESULT MainWindow::Route(UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_SYSKEYDOWN:
       // Alt+F4 closes through the system; other Alt combinations are keys.
-      if (wParam == VK_F4) return DefWindowProcA(hwnd_, msg, wParam, lParam);
+      if (wParam == VK_F4) return DefWindowProcW(hwnd_, msg, wParam, lParam);
       OnKey(static_cast<int>(wParam), KeyRepeated(lParam));
       return 0;
     case WM_MOUSEWHEEL:
@@ -274,7 +277,7 @@ LRESULT MainWindow::Route(UINT msg, WPARAM wParam, LPARAM lParam) {
                     static_cast<short>(HIWORD(lParam)));
     return 0;
   }
-  return DefWindowProcA(hwnd_, msg, wParam, lParam);
+  return DefWindowProcW(hwnd_, msg, wParam, lParam);
 }
 
 }  // namespace bex

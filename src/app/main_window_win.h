@@ -27,6 +27,7 @@ namespace bex {
 constexpr UINT kHandOffMessage = WM_USER + 1;  // 1025
 // The class later launches look for.
 constexpr char kMainWindowClass[] = "TBexForm1";
+constexpr wchar_t kMainWindowClassWide[] = L"TBexForm1";
 // Posted by a decoder slot's thread: the decode into slot wParam has ended.
 constexpr UINT kDecodeEndedMessage = WM_APP + 2;
 // Posted to itself once an opened picture is on screen: its neighbours are
@@ -37,7 +38,7 @@ class MainWindow {
  public:
   // Creates the (hidden) window and runs the start-up sequence: settings,
   // plug-ins, window bounds and options, the first command-line file.
-  explicit MainWindow(const std::vector<std::string>& args);
+  explicit MainWindow(const std::vector<std::wstring>& args);
   ~MainWindow();
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
@@ -53,15 +54,15 @@ class MainWindow {
    public:
     SlotDisplay(HWND window, DecoderSlots& slots, PictureView& view)
         : window_(window), slots_(slots), view_(view) {}
-    std::string ShownFileName() const override { return view_.Shown().Name(); }
+    std::wstring ShownFileName() const override { return view_.Shown().Name(); }
     // Opening: decodes the file into the shown slot and shows it there.
-    bool LoadShownFile(const std::string& name, int slot);
-    void StartLoad(const std::string& name, int slot) override;
+    bool LoadShownFile(const std::wstring& name, int slot);
+    void StartLoad(const std::wstring& name, int slot) override;
     bool LoadEnded(int slot) const override { return slots_.DecodeEnded(slot); }
     bool FinishLoad(int slot, bool announced) override;
     void CancelLoad(int slot) override { slots_.CancelDecode(slot); }
     void EmptySlot(int slot) override { slots_.Empty(slot); }
-    std::string SlotFileName(int slot) const override { return slots_[slot].FileName(); }
+    std::wstring SlotFileName(int slot) const override { return slots_[slot].FileName(); }
     bool SlotFileChanged(int slot) const override { return slots_[slot].FileChanged(); }
     void ShowSlot(int slot) override;
 
@@ -72,10 +73,10 @@ class MainWindow {
   };
 
   // --- creation and the window's life (main_window_win.cpp) ----------------
-  void StartHelperOfFirstPicture(const std::vector<std::string>& args);
+  void StartHelperOfFirstPicture(const std::vector<std::wstring>& args);
   void CreateMainWindow();
   void ReadStartupSettings();
-  void OpenCommandLine(const std::vector<std::string>& args);
+  void OpenCommandLine(const std::vector<std::wstring>& args);
   // The close step; false when a refused settings write keeps the window open.
   bool CloseStep();
   LRESULT Route(UINT msg, WPARAM wParam, LPARAM lParam);
@@ -85,36 +86,36 @@ class MainWindow {
   void OnDpiChanged(const RECT& suggested);
   // Opens the first of names and hands the rest to a new copy, or holds them
   // while another handler runs.
-  void FilesArrived(std::vector<std::string> names);
+  void FilesArrived(std::vector<std::wstring> names);
   RECT OuterRect() const;
 
   // --- opening and filing (open_route_win.cpp) ------------------------------
   // A folder's first picture (OpenFolder), or the file (OpenPicture).
-  void OpenPath(const std::string& path);
+  void OpenPath(const std::wstring& path);
   // Shows path, or tells that it cannot be shown.
-  bool OpenPicture(const std::string& path);
+  bool OpenPicture(const std::wstring& path);
   // Shows the first entry of the folder, in the sort order of the moment,
   // that can be shown, and makes the folder the current one.
-  void OpenFolder(const std::string& folder);
+  void OpenFolder(const std::wstring& folder);
   // Tells why path cannot be shown; the caption says so, and nothing else
   // changes. refusedAsTooLarge: a module described a picture beyond the
   // viewer's limit.
-  void ReportCannotShow(const std::string& path, bool refusedAsTooLarge);
+  void ReportCannotShow(const std::wstring& path, bool refusedAsTooLarge);
   // Makes the file at path the shown one if it decodes.
-  bool LoadShownFile(const std::string& path);
+  bool LoadShownFile(const std::wstring& path);
   // Opens the first of paths and hands the others to a new copy.
-  void OpenPictures(const std::vector<std::string>& paths);
+  void OpenPictures(const std::vector<std::wstring>& paths);
   void MoveShownFile();
   void DeleteShownFile();
   // Asked last before the shown file is deleted or moved: whether path is
   // still the file on screen, not removed and as it was decoded; if so,
   // nothing holds it open any more. A file changed meanwhile is shown anew,
   // and the user told why nothing was done.
-  bool ReadyToActOn(const std::string& path);
+  bool ReadyToActOn(const std::wstring& path);
   // Whether the picture on screen may be copied: it still shows its file as
   // it is, or the file is gone; if not, as ReadyToActOn.
   bool PictureIsCurrent();
-  void ShowChangedFileAnew(const std::string& path);
+  void ShowChangedFileAnew(const std::wstring& path);
   void UndoMoveOrDelete();
 
   // --- keys and commands (command_route_win.cpp) ----------------------------

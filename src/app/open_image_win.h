@@ -20,15 +20,15 @@ namespace bex {
 // "D:name", a bare name). None when path names no file, or its folder does not
 // fit or cannot be entered, so that a same-named file of the previous folder
 // is not shown instead.
-std::optional<ShownFile> EnterFolderOf(const std::string& path);
+std::optional<ShownFile> EnterFolderOf(const std::wstring& path);
 
 // The files chosen in the open dialog, empty when it is cancelled.
-std::vector<std::string> AskFilesToOpen(HWND owner);
+std::vector<std::wstring> AskFilesToOpen(HWND owner);
 
 // The files of a drop, which is finished.
-std::vector<std::string> TakeDroppedFiles(HDROP drop);
+std::vector<std::wstring> TakeDroppedFiles(HDROP drop);
 
 // Starts a new copy of the program on names.
-void OpenInNewViewer(HWND owner, const std::vector<std::string>& names);
+void OpenInNewViewer(HWND owner, const std::vector<std::wstring>& names);
 
 }  // namespace bex

@@ -3,22 +3,23 @@
 // bringing back a file moved or deleted before.
 #include "app/main_window_win.h"
 #include "app/open_image_win.h"
-#include "common/cp932.h"
+#include "common/code_page_win.h"
 #include "common/files_win.h"
 #include "common/message_box_win.h"
 #include "common/start_trace_win.h"
+#include "common/wide_text.h"
 
 namespace bex {
 namespace {
 
 // Folders compare as the file system does, without regard to letter case.
-bool SameFolder(std::string_view a, std::string_view b) {
-  return lstrcmpiA(std::string(a).c_str(), std::string(b).c_str()) == 0;
+bool SameFolder(std::wstring_view a, std::wstring_view b) {
+  return lstrcmpiW(std::wstring(a).c_str(), std::wstring(b).c_str()) == 0;
 }
 
 }  // namespace
 
-bool MainWindow::SlotDisplay::LoadShownFile(const std::string& name, int slot) {
+bool MainWindow::SlotDisplay::LoadShownFile(const std::wstring& name, int slot) {
   if (!slots_.Decode(name, slot, window_)) return false;
   NoteStartMoment("decoded");
   view_.SetPicture(slots_[slot].Picture(), nullptr);
@@ -26,7 +27,7 @@ bool MainWindow::SlotDisplay::LoadShownFile(const std::string& name, int slot) {
   return true;
 }
 
-void MainWindow::SlotDisplay::StartLoad(const std::string& name, int slot) {
+void MainWindow::SlotDisplay::StartLoad(const std::wstring& name, int slot) {
   slots_.StartDecode(name, slot, window_, kDecodeEndedMessage, view_.NextLayout());
 }
 
@@ -44,11 +45,11 @@ void MainWindow::SlotDisplay::ShowSlot(int slot) {
 
 // A file that cannot be shown changes nothing but the caption: the picture
 // on screen keeps its name and folder, so that every command still acts on it.
-bool MainWindow::OpenPicture(const std::string& path) {
+bool MainWindow::OpenPicture(const std::wstring& path) {
   SetForegroundWindow(hwnd_);
   if (FullPathOrAsGiven(path).size() < MAX_PATH && LoadShownFile(path)) {
     view_->ShowOpened();
-    PostMessageA(hwnd_, kDecodeNeighboursMessage, 0, 0);
+    PostMessageW(hwnd_, kDecodeNeighboursMessage, 0, 0);
     return true;
   }
   ReportCannotShow(path, slots_[folder_->ShownSlot()].RefusedAsTooLarge());
@@ -56,20 +57,21 @@ bool MainWindow::OpenPicture(const std::string& path) {
 }
 
 // The message names the cause where the viewer knows it.
-void MainWindow::ReportCannotShow(const std::string& path, bool refusedAsTooLarge) {
+void MainWindow::ReportCannotShow(const std::wstring& path, bool refusedAsTooLarge) {
   if (FullPathOrAsGiven(path).size() >= MAX_PATH) {
     ReportPathTooLong(hwnd_, path);
   } else if (refusedAsTooLarge) {
-    ShowMessage(hwnd_,
-                path + " は画像が大きすぎるため表示できません\n(表示できるのは6400万画素まで)",
-                "画像サイズ異常");
+    ShowMessage(
+        hwnd_,
+        path + FromCp932(" は画像が大きすぎるため表示できません\n(表示できるのは6400万画素まで)"),
+        "画像サイズ異常");
   } else {
-    ShowMessage(hwnd_, path + " は表示できません", "ファイルフォーマット異常");
+    ShowMessage(hwnd_, path + FromCp932(" は表示できません"), "ファイルフォーマット異常");
   }
   SetWindowTextA(hwnd_, "表示できません");
 }
 
-void MainWindow::OpenPath(const std::string& path) {
+void MainWindow::OpenPath(const std::wstring& path) {
   if (IsFolder(path)) {
     OpenFolder(path);
   } else {
@@ -82,20 +84,20 @@ void MainWindow::OpenPath(const std::string& path) {
 // folder with nothing to show (the step has said so) leaves the picture on
 // screen the shown file, in its own folder; with none on screen yet, the
 // chosen folder is where the steps look.
-void MainWindow::OpenFolder(const std::string& folder) {
+void MainWindow::OpenFolder(const std::wstring& folder) {
   SetForegroundWindow(hwnd_);
   const ShownFile before = view_->Shown();
   const int zoom = view_->ZoomPercent();
   const bool removed = folder_->ShownFileRemoved();
-  if (!SetCurrentDirectoryA(folder.c_str())) {
+  if (!SetCurrentDirectoryW(folder.c_str())) {
     ReportCannotShow(folder, false);
     return;
   }
-  view_->ShowFolder(JoinPath(CurrentDirectory(), ""));
+  view_->ShowFolder(JoinPath(CurrentDirectory(), L""));
   folder_->FileOpened();
   const auto keepShownFile = [&] {
     if (!view_->Shown().Name().empty() || before.Name().empty()) return;
-    SetCurrentDirectoryA(before.Folder().c_str());
+    SetCurrentDirectoryW(before.Folder().c_str());
     view_->KeepShowing(before, zoom);
     folder_->FileOpened();
     if (removed) folder_->MarkShownFileRemoved();
@@ -114,15 +116,15 @@ void MainWindow::OpenFolder(const std::string& folder) {
 // the path was given. A file that does not come leaves the folder of the
 // picture on screen; with none on screen yet, the chosen folder is where the
 // steps look.
-bool MainWindow::LoadShownFile(const std::string& path) {
+bool MainWindow::LoadShownFile(const std::wstring& path) {
   const std::optional<ShownFile> file = EnterFolderOf(path);
   if (!file) return false;
   const auto settle = [&](bool loaded) {
     if (!loaded && !view_->Shown().Name().empty()) {
-      SetCurrentDirectoryA(view_->Shown().Folder().c_str());
+      SetCurrentDirectoryW(view_->Shown().Folder().c_str());
       return;
     }
-    view_->SetShownFile(file->Folder(), loaded ? file->Name() : std::string());
+    view_->SetShownFile(file->Folder(), loaded ? file->Name() : std::wstring());
     folder_->FileOpened();
   };
   bool loaded = false;
@@ -136,7 +138,7 @@ bool MainWindow::LoadShownFile(const std::string& path) {
   return loaded;
 }
 
-void MainWindow::OpenPictures(const std::vector<std::string>& paths) {
+void MainWindow::OpenPictures(const std::vector<std::wstring>& paths) {
   if (paths.empty()) return;
   OpenPath(paths[0]);
   if (paths.size() > 1) OpenInNewViewer(hwnd_, {paths.begin() + 1, paths.end()});
@@ -145,14 +147,14 @@ void MainWindow::OpenPictures(const std::vector<std::string>& paths) {
 void MainWindow::MoveShownFile() {
   const RECT r = OuterRect();
   const WindowOrigin at = PopupMenuPoint({r.left, r.top, r.right - r.left, r.bottom - r.top});
-  const auto stillShown = [this](const std::string& path) { return ReadyToActOn(path); };
+  const auto stillShown = [this](const std::wstring& path) { return ReadyToActOn(path); };
   const std::optional<Filing::CompletedMove> move =
       filing_->MoveShownFile(view_->Shown(), stillShown, at.Left, at.Top);
   if (!move) return;
   // Renamed in its own folder, the file stays one of the folder's.
-  const std::string_view destinationFolder = FolderPart(move->destination);
-  if (SameFolder(destinationFolder, JoinPath(view_->Shown().Folder(), ""))) {
-    folder_->RenameShownEntry(std::string(FileNamePart(move->destination)));
+  const std::wstring_view destinationFolder = FolderPart(move->destination);
+  if (SameFolder(destinationFolder, JoinPath(view_->Shown().Folder(), L""))) {
+    folder_->RenameShownEntry(std::wstring(FileNamePart(move->destination)));
   } else {
     folder_->MarkShownFileRemoved();
   }
@@ -168,13 +170,13 @@ void MainWindow::MoveShownFile() {
 }
 
 void MainWindow::DeleteShownFile() {
-  const auto ready = [this](const std::string& path) { return ReadyToActOn(path); };
+  const auto ready = [this](const std::wstring& path) { return ReadyToActOn(path); };
   if (const auto recycled = folder_->DeleteShownFile(view_->Shown(), ready)) {
     filing_->RecordDelete(recycled->path, recycled->size, recycled->deletedAt);
   }
 }
 
-bool MainWindow::ReadyToActOn(const std::string& path) {
+bool MainWindow::ReadyToActOn(const std::wstring& path) {
   if (folder_->ShownFileRemoved() || !view_->Shown().Is(path)) return false;
   // A file gone meanwhile is left to the command, which reports its failure.
   if (folder_->ShownFileChanged() && PathExists(path)) {
@@ -188,16 +190,18 @@ bool MainWindow::ReadyToActOn(const std::string& path) {
 // A file gone meanwhile has no other content: its picture is the last there was.
 bool MainWindow::PictureIsCurrent() {
   if (view_->Shown().Name().empty() || folder_->ShownFileRemoved()) return true;
-  const std::optional<std::string> path = view_->Shown().Path(hwnd_);
+  const std::optional<std::wstring> path = view_->Shown().Path(hwnd_);
   if (!path || !folder_->ShownFileChanged() || !PathExists(*path)) return true;
   ShowChangedFileAnew(*path);
   return false;
 }
 
-void MainWindow::ShowChangedFileAnew(const std::string& path) {
-  ShowMessage(hwnd_,
-              path + "\nは表示した後に変更されたため、何もしませんでした。\n今の内容を表示します。",
-              "ファイル変更");
+void MainWindow::ShowChangedFileAnew(const std::wstring& path) {
+  ShowMessage(
+      hwnd_,
+      path +
+          FromCp932("\nは表示した後に変更されたため、何もしませんでした。\n今の内容を表示します。"),
+      "ファイル変更");
   OpenPicture(path);
 }
 
@@ -205,8 +209,8 @@ void MainWindow::ShowChangedFileAnew(const std::string& path) {
 // moved within the shown folder may be the one decoded ahead: it is let go
 // before it moves.
 void MainWindow::UndoMoveOrDelete() {
-  const auto letGo = [this](const std::string& path) {
-    const std::string name(FileNamePart(path));
+  const auto letGo = [this](const std::wstring& path) {
+    const std::wstring name(FileNamePart(path));
     if (JoinPath(view_->Shown().Folder(), name) == path) folder_->LetGoOf(name);
   };
   if (const auto restored = filing_->UndoNewest(letGo)) OpenPicture(*restored);

@@ -1,5 +1,6 @@
 #include "app/options_win.h"
 
+#include "common/code_page_win.h"
 #include "common/files_win.h"
 #include "common/message_box_win.h"
 
@@ -10,7 +11,7 @@ namespace {
 // plug-ins; empty when there is none.
 std::string PluginsBesideProgram() {
   const std::string folder = ProgramFolder() + "plugins";
-  return IsFolder(folder) ? folder : std::string();
+  return IsFolder(FromCp932(folder)) ? folder : std::string();
 }
 
 std::string SettingsPath(HWND window, bool pluginsBeside) {

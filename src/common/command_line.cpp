@@ -3,20 +3,20 @@
 namespace bex {
 namespace {
 
-bool IsSeparator(char c) { return static_cast<unsigned char>(c) <= ' '; }
+bool IsSeparator(wchar_t c) { return c <= L' '; }
 
 }  // namespace
 
-std::vector<std::string> SplitCommandLine(std::string_view line) {
-  std::vector<std::string> args;
+std::vector<std::wstring> SplitCommandLine(std::wstring_view line) {
+  std::vector<std::wstring> args;
   size_t i = 0;
   while (true) {
     while (i < line.size() && IsSeparator(line[i])) ++i;
     if (i >= line.size()) break;
-    std::string arg;
+    std::wstring arg;
     bool quoted = false;
     while (i < line.size() && (quoted || !IsSeparator(line[i]))) {
-      if (line[i] == '"') {
+      if (line[i] == L'"') {
         quoted = !quoted;
       } else {
         arg += line[i];
@@ -28,13 +28,13 @@ std::vector<std::string> SplitCommandLine(std::string_view line) {
   return args;
 }
 
-std::string BuildParameters(const std::vector<std::string>& names) {
-  std::string params;
-  for (const std::string& name : names) {
+std::wstring BuildParameters(const std::vector<std::wstring>& names) {
+  std::wstring params;
+  for (const std::wstring& name : names) {
     bool needsQuotes = name.empty();
-    for (char c : name) needsQuotes = needsQuotes || IsSeparator(c);
-    params += needsQuotes ? '"' + name + '"' : name;
-    params += ' ';
+    for (wchar_t c : name) needsQuotes = needsQuotes || IsSeparator(c);
+    params += needsQuotes ? L'"' + name + L'"' : name;
+    params += L' ';
   }
   return params;
 }

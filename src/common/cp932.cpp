@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "common/line_breaking.h"
+
 namespace bex {
 
 bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
@@ -68,38 +70,11 @@ std::string JoinPath(std::string_view folder, std::string_view name) {
   return path;
 }
 
-// A line is cut after its last delimiter that leaves the first part
-// fitting, else after the last whole character that fits.
 std::string BreakLongLines(std::string_view text,
                            const std::function<bool(std::string_view)>& fits) {
-  std::string out;
-  size_t start = 0;
-  for (;;) {
-    const size_t end = std::min(text.find('\n', start), text.size());
-    std::string_view line = text.substr(start, end - start);
-    while (!fits(line)) {
-      size_t cut = 0;
-      size_t afterDelimiter = 0;
-      bool fitting = true;
-      ForEachCharacter(line, [&](size_t i, size_t len) {
-        if (!fitting || (cut > 0 && !fits(line.substr(0, i + len)))) {
-          fitting = false;
-          return;
-        }
-        cut = i + len;  // the first character goes on its line whatever its width
-        if (len == 1 && line[i] == '\\') afterDelimiter = cut;
-      });
-      if (afterDelimiter > 0) cut = afterDelimiter;
-      if (cut >= line.size()) break;
-      out.append(line.substr(0, cut));
-      out += '\n';
-      line.remove_prefix(cut);
-    }
-    out.append(line);
-    if (end == text.size()) return out;
-    out += '\n';
-    start = end + 1;
-  }
+  return BreakLinesThatDoNotFit(text, fits, [](std::string_view line, size_t i) -> size_t {
+    return IsLeadByte(static_cast<unsigned char>(line[i])) && i + 1 < line.size() ? 2 : 1;
+  });
 }
 
 }  // namespace bex

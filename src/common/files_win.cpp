@@ -2,26 +2,33 @@
 
 #include <windows.h>
 
+#include "common/code_page_win.h"
 #include "common/cp932.h"
 #include "common/module_function_win.h"
 
 namespace bex {
 
-bool PathExists(const std::string& path) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(path.c_str(), &found);
+bool PathExists(const std::wstring& path) {
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(path.c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return false;
   FindClose(search);
   return true;
 }
 
-std::string ProgramPath() {
-  char path[MAX_PATH * 4];
-  const DWORD n = GetModuleFileNameA(nullptr, path, sizeof(path));
-  return std::string(path, n);
+bool PathExists(const std::string& path) { return PathExists(FromCp932(path)); }
+
+std::wstring ProgramPath() {
+  wchar_t path[MAX_PATH * 4];
+  const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH * 4);
+  return std::wstring(path, n);
 }
 
-std::string ProgramFolder() { return std::string(FolderPart(ProgramPath())); }
+std::string ProgramFolder() {
+  char path[MAX_PATH * 4];
+  const DWORD n = GetModuleFileNameA(nullptr, path, sizeof(path));
+  return std::string(FolderPart(std::string_view(path, n)));
+}
 
 // Where the system has SetDefaultDllDirectories (Windows 8, Windows 7 with
 // its update, Wine), the default search becomes the program's folder and the
@@ -35,27 +42,28 @@ void KeepCurrentFolderOutOfLibrarySearch() {
   if (!setDefault || !setDefault(LOAD_LIBRARY_SEARCH_DEFAULT_DIRS)) SetDllDirectoryA("");
 }
 
-std::string FullPath(const std::string& path) {
-  char buffer[MAX_PATH * 4];
-  const DWORD n = GetFullPathNameA(path.c_str(), sizeof(buffer), buffer, nullptr);
-  return n > 0 && n < sizeof(buffer) ? std::string(buffer, n) : std::string();
+std::wstring FullPath(const std::wstring& path) {
+  constexpr DWORD kSize = MAX_PATH * 4;
+  wchar_t buffer[kSize];
+  const DWORD n = GetFullPathNameW(path.c_str(), kSize, buffer, nullptr);
+  return n > 0 && n < kSize ? std::wstring(buffer, n) : std::wstring();
 }
 
-std::string CurrentDirectory() {
-  char buffer[MAX_PATH];
-  const DWORD n = GetCurrentDirectoryA(sizeof(buffer), buffer);
-  return n > 0 && n < sizeof(buffer) ? std::string(buffer, n) : std::string();
+std::wstring CurrentDirectory() {
+  wchar_t buffer[MAX_PATH];
+  const DWORD n = GetCurrentDirectoryW(MAX_PATH, buffer);
+  return n > 0 && n < MAX_PATH ? std::wstring(buffer, n) : std::wstring();
 }
 
-std::string FullPathOrAsGiven(const std::string& path) {
-  const std::string full = FullPath(path);
+std::wstring FullPathOrAsGiven(const std::wstring& path) {
+  const std::wstring full = FullPath(path);
   return full.empty() ? path : full;
 }
 
-std::optional<FileVersion> VersionOf(const std::string& path) {
+std::optional<FileVersion> VersionOf(const std::wstring& path) {
   // No read access is asked, so a file that another program holds open,
   // even for writing, still answers.
-  HANDLE file = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+  HANDLE file = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (file == INVALID_HANDLE_VALUE) return std::nullopt;
@@ -69,13 +77,13 @@ std::optional<FileVersion> VersionOf(const std::string& path) {
                      join(info.nFileIndexHigh, info.nFileIndexLow), info.dwVolumeSerialNumber};
 }
 
-bool IsFolder(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
+bool IsFolder(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool IsFile(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
+bool IsFile(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 

@@ -24,17 +24,21 @@ struct FileVersion {
 };
 
 // The version of the file at path now; none when it does not open.
-std::optional<FileVersion> VersionOf(const std::string& path);
+std::optional<FileVersion> VersionOf(const std::wstring& path);
 
 // True when a directory search finds an entry of any kind at path (file or
 // folder, whatever its attributes).
+bool PathExists(const std::wstring& path);
+// The same for a path of the program's own files, in code page 932.
 bool PathExists(const std::string& path);
 
-// The program's own folder, up to and including its last "\" or ":".
+// The program's own folder, up to and including its last "\" or ":", in code
+// page 932, where the program's own files are kept (bex.ini, M_DIR.DAT,
+// R_DIR.DAT, the helper program).
 std::string ProgramFolder();
 
 // The program file's full path.
-std::string ProgramPath();
+std::wstring ProgramPath();
 
 // The current directory follows the pictures being viewed: a library placed
 // among them must never be loaded, neither for a plug-in nor for a system
@@ -45,16 +49,16 @@ void KeepCurrentFolderOutOfLibrarySearch();
 // The full form of path as the platform resolves it now: a relative path
 // against the current directory, "D:name" against drive D's current
 // directory. Empty when the platform cannot resolve it.
-std::string FullPath(const std::string& path);
+std::wstring FullPath(const std::wstring& path);
 // FullPath, or path as given when it cannot be made full.
-std::string FullPathOrAsGiven(const std::string& path);
+std::wstring FullPathOrAsGiven(const std::wstring& path);
 
 // The process's current directory, in full; empty when it does not fit.
-std::string CurrentDirectory();
+std::wstring CurrentDirectory();
 
 // True when path names an existing folder, or an existing file that is no
 // folder.
-bool IsFolder(const std::string& path);
-bool IsFile(const std::string& path);
+bool IsFolder(const std::wstring& path);
+bool IsFile(const std::wstring& path);
 
 }  // namespace bex

@@ -16,12 +16,15 @@ constexpr char kApplicationTitle[] = "Bex";
 // one is open.
 int ShowMessage(HWND owner, const std::string& text, const std::string& caption,
                 UINT buttons = MB_OK);
+// The same for a text that holds a file name as it is.
+int ShowMessage(HWND owner, const std::wstring& text, const std::string& caption,
+                UINT buttons = MB_OK);
 
 // The general error report: the text in a message box with an error icon and
 // the application title as caption, with a period appended as the runtime does.
 void ShowErrorReport(HWND owner, const std::string& text);
 
 // Tells that path does not fit the platform's buffers; none, for returning.
-std::nullopt_t ReportPathTooLong(HWND owner, const std::string& path);
+std::nullopt_t ReportPathTooLong(HWND owner, const std::wstring& path);
 
 }  // namespace bex

@@ -11,26 +11,26 @@ namespace bex {
 
 class ShownFile {
  public:
-  const std::string& Name() const { return name_; }
+  const std::wstring& Name() const { return name_; }
   // Always a full path, of at most 259 characters.
-  const std::string& Folder() const { return folder_; }
-  void Set(std::string folder, std::string name) {
+  const std::wstring& Folder() const { return folder_; }
+  void Set(std::wstring folder, std::wstring name) {
     folder_ = std::move(folder);
     name_ = std::move(name);
   }
   // Another file of the same folder is shown.
-  void SetName(std::string name) { name_ = std::move(name); }
+  void SetName(std::wstring name) { name_ = std::move(name); }
 
   // The full path, or none: nothing shown yet, or after a message owned by
   // owner for a path that does not fit the platform's buffers.
-  std::optional<std::string> Path(HWND owner) const;
+  std::optional<std::wstring> Path(HWND owner) const;
   // Whether path is this file: a command decides its file before any dialog
   // and checks it before acting.
-  bool Is(const std::string& path) const;
+  bool Is(const std::wstring& path) const;
 
  private:
-  std::string folder_;
-  std::string name_;
+  std::wstring folder_;
+  std::wstring name_;
 };
 
 }  // namespace bex

@@ -258,6 +258,13 @@ std::string TableDialog::ItemText(int id) const {
   return text;
 }
 
+std::wstring TableDialog::WideItemText(int id) const {
+  HWND item = Item(id);
+  std::wstring text(GetWindowTextLengthW(item) + 1, L'\0');
+  text.resize(GetWindowTextW(item, text.data(), static_cast<int>(text.size())));
+  return text;
+}
+
 void TableDialog::SetItemText(int id, const std::string& text) {
   SetWindowTextA(Item(id), text.c_str());
 }

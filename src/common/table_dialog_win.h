@@ -59,6 +59,8 @@ class TableDialog {
   HWND Handle() const { return hwnd_; }
   HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
   std::string ItemText(int id) const;
+  // The text as the control holds it, every character kept.
+  std::wstring WideItemText(int id) const;
   void SetItemText(int id, const std::string& text);
   bool IsChecked(int id) const;
   void SetChecked(int id, bool checked);

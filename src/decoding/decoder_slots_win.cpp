@@ -14,13 +14,13 @@ class CaptionDuringDecode {
  public:
   explicit CaptionDuringDecode(HWND hwnd) : hwnd_(hwnd) {
     if (!hwnd_) return;
-    char text[1024];
-    GetWindowTextA(hwnd_, text, sizeof(text));
+    wchar_t text[1024];
+    GetWindowTextW(hwnd_, text, 1024);
     saved_ = text;
     SetWindowTextA(hwnd_, "ファイルのロード中");
   }
   ~CaptionDuringDecode() {
-    if (hwnd_ && !kept_) SetWindowTextA(hwnd_, saved_.c_str());
+    if (hwnd_ && !kept_) SetWindowTextW(hwnd_, saved_.c_str());
   }
   CaptionDuringDecode(const CaptionDuringDecode&) = delete;
   CaptionDuringDecode& operator=(const CaptionDuringDecode&) = delete;
@@ -28,7 +28,7 @@ class CaptionDuringDecode {
 
  private:
   HWND hwnd_;
-  std::string saved_;
+  std::wstring saved_;
   bool kept_ = false;
 };
 
@@ -39,8 +39,8 @@ void WaitWithLiveWindows(HANDLE handle) {
   while (MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_PAINT | QS_SENDMESSAGE) !=
          WAIT_OBJECT_0) {
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT | PM_QS_SENDMESSAGE)) {
-      DispatchMessageA(&msg);
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT | PM_QS_SENDMESSAGE)) {
+      DispatchMessageW(&msg);
     }
   }
 }
@@ -110,14 +110,14 @@ void DecoderSlots::StartHelper(int slot) {
   Run(std::move(job), slot);
 }
 
-bool DecoderSlots::Decode(const std::string& name, int slot, HWND progressWindow) {
+bool DecoderSlots::Decode(const std::wstring& name, int slot, HWND progressWindow) {
   StartDecode(name, slot, nullptr, 0);
   return FinishDecode(slot, progressWindow);
 }
 
 // The file's full path is taken now: the current directory may change while
 // the decode runs.
-void DecoderSlots::StartDecode(const std::string& name, int slot, HWND notify, UINT message,
+void DecoderSlots::StartDecode(const std::wstring& name, int slot, HWND notify, UINT message,
                                const std::optional<LayoutInput>& layout) {
   std::unique_ptr<Job> helperStart;
   if (jobs_[slot] && jobs_[slot]->startsHelper) {

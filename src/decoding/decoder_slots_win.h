@@ -43,12 +43,12 @@ class DecoderSlots {
   void StartHelper(int slot);
   // Decodes the file `name` of the current directory into slot: StartDecode,
   // then FinishDecode.
-  bool Decode(const std::string& name, int slot, HWND progressWindow = nullptr);
+  bool Decode(const std::wstring& name, int slot, HWND progressWindow = nullptr);
   // Starts decoding the file `name` of the current directory into slot and
   // returns at once; when the decode ends, notify (if any) is posted message
   // with the slot as wParam. One decode at a time per slot. With a layout
   // (its picture size left out), the display copy for it is made as well.
-  void StartDecode(const std::string& name, int slot, HWND notify, UINT message,
+  void StartDecode(const std::wstring& name, int slot, HWND notify, UINT message,
                    const std::optional<LayoutInput>& layout = std::nullopt);
   // Whether the slot's decode has ended, or none was started.
   bool DecodeEnded(int slot) const;
@@ -88,8 +88,8 @@ class DecoderSlots {
     BitmapRef picture;
     std::optional<LayoutInput> layout;
     BitmapRef copy;
-    std::string name;
-    std::string path;
+    std::wstring name;
+    std::wstring path;
     HWND notify = nullptr;
     UINT message = 0;
     int index = 0;

@@ -93,8 +93,10 @@ struct PictureReply {
   uint64_t pixels = 0;
 };
 
-// The payloads of each call. Every reply ends with the helper's committed
-// memory in MiB, so that the viewer can replace a helper that grows.
+// The payloads of each call. Files and folders are full paths in UTF-8 of
+// the wide path, which it holds unchanged; so are the modules' names. Every
+// reply ends with the helper's committed memory in MiB, so that the viewer
+// can replace a helper that grows.
 // modules: the file names of the folder's modules to load, in the order
 // that decides which module reads a file.
 std::string LoadFolderRequest(const std::string& folder, const std::vector<std::string>& modules);

@@ -7,10 +7,27 @@
 #include "common/files_win.h"
 #include "common/module_function_win.h"
 #include "common/start_trace_win.h"
+#include "common/wide_text.h"
 #include "shared/picture_limits.h"
 
 namespace bex {
 namespace {
+
+// Every helper of this viewer: the job ends them when its only handle, the
+// viewer's, closes, also when the viewer is killed. The helpers' watch of the
+// viewer stays for where the job cannot be had (a viewer already in a job on
+// Windows 7).
+HANDLE HelperJob() {
+  static const HANDLE job = [] {
+    HANDLE created = CreateJobObjectA(nullptr, nullptr);
+    if (!created) return created;
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    SetInformationJobObject(created, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+    return created;
+  }();
+  return job;
+}
 
 std::string NewPipeName() {
   static std::atomic<unsigned> counter{0};
@@ -151,10 +168,11 @@ void PluginHelper::Unload() {
   modules_.clear();
 }
 
-std::optional<uint32_t> PluginHelper::Ask(const std::string& file, uint32_t firstModule,
+// Files travel to the helper as UTF-8, which holds every wide path.
+std::optional<uint32_t> PluginHelper::Ask(const std::wstring& file, uint32_t firstModule,
                                           uint32_t moduleCount) {
-  const std::optional<Frame> reply =
-      Call(HelperCall::kAsk, [&] { return AskRequest(file, firstModule, moduleCount); });
+  const std::optional<Frame> reply = Call(
+      HelperCall::kAsk, [&] { return AskRequest(WideToUtf8(file), firstModule, moduleCount); });
   if (!reply) return std::nullopt;
   const std::optional<Answer<uint32_t>> answer = ReadChoiceReply(reply->payload);
   if (!answer) {
@@ -167,12 +185,12 @@ std::optional<uint32_t> PluginHelper::Ask(const std::string& file, uint32_t firs
 }
 
 // The spare section goes into the helper that gets the request.
-BitmapRef PluginHelper::Decode(uint32_t module, const std::string& file, bool* tooLarge) {
+BitmapRef PluginHelper::Decode(uint32_t module, const std::wstring& file, bool* tooLarge) {
   *tooLarge = false;
   const std::optional<Frame> reply = Call(HelperCall::kDecode, [&] {
     uint64_t spareBytes = 0;
     const uint64_t spare = HandSpareSection(&spareBytes);
-    return DecodeRequest(module, file, spare, spareBytes);
+    return DecodeRequest(module, WideToUtf8(file), spare, spareBytes);
   });
   if (!reply) return nullptr;
   const std::optional<Answer<PictureReply>> answer = ReadPictureReply(reply->payload);
@@ -275,6 +293,7 @@ bool PluginHelper::Start() {
     End();
     return false;
   }
+  if (HelperJob()) AssignProcessToJobObject(HelperJob(), process_.hProcess);
   return true;
 }
 

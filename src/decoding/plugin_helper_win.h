@@ -72,9 +72,10 @@ class PluginHelper {
   PluginHelper(const PluginHelper&) = delete;
   PluginHelper& operator=(const PluginHelper&) = delete;
 
-  // Loads the modules of folder named (in the order that decides which module
-  // reads a file) and answers the usable ones, by file name. Without any the
-  // helper keeps its modules as they were; the answer is then empty.
+  // Loads the modules of folder (a full path in UTF-8) named (in the order
+  // that decides which module reads a file) and answers the usable ones, by
+  // file name. Without any the helper keeps its modules as they were; the
+  // answer is then empty.
   std::vector<std::string> LoadFolder(const std::string& folder,
                                       const std::vector<std::string>& modules);
   // The same modules, known to be usable, loaded only when the next call
@@ -87,12 +88,12 @@ class PluginHelper {
   // The index of the first module of firstModule, firstModule + 1, ...
   // (moduleCount of them) that reads the file (a full path), or none when no
   // module does or the helper failed.
-  std::optional<uint32_t> Ask(const std::string& file, uint32_t firstModule = 0,
+  std::optional<uint32_t> Ask(const std::wstring& file, uint32_t firstModule = 0,
                               uint32_t moduleCount = kEveryModule);
   // The file decoded by module `module`, or null when the module refuses or
   // the helper failed; *tooLarge then tells a picture the module described
   // beyond kMaxPicturePixels.
-  BitmapRef Decode(uint32_t module, const std::string& file, bool* tooLarge);
+  BitmapRef Decode(uint32_t module, const std::wstring& file, bool* tooLarge);
 
   // Starts a helper unless one runs: a helper takes a while to come up, and
   // the first call then finds it (nearly) ready.

@@ -8,9 +8,11 @@
 #include <utility>
 
 #include "common/bex_error.h"
+#include "common/code_page_win.h"
 #include "common/cp932.h"
 #include "common/files_win.h"
 #include "common/module_function_win.h"
+#include "common/wide_text.h"
 #include "decoding/bmp_reader.h"
 #include "shared/alpha_over_black.h"
 
@@ -26,32 +28,58 @@ constexpr char kBitmapRejected[] = "ビットマップイメージが不正で�
 constexpr uint64_t kMaxBitmapFileBytes = 1536ull << 20;
 constexpr DWORD kReadChunkBytes = 16u << 20;
 
-// _lopen mode for the modules' question: read access, no sharing denied.
-constexpr int kOpenForQuestion = OF_READ | OF_SHARE_DENY_NONE;
+// The file handle of the modules' question, as _lopen gave it: read access,
+// no sharing denied.
+HANDLE OpenForQuestion(const std::wstring& path) {
+  return CreateFileW(path.c_str(), GENERIC_READ,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
+}
 
 // A module loads from its full path, and the libraries it imports are looked
 // for in its own folder first; the current directory, which is the folder of
 // the pictures being viewed, is out of the search (see the entry point).
 // Without SEM_FAILCRITICALERRORS the system may show its own error box for a
 // module that lacks a library it depends on.
-HMODULE LoadModuleQuietly(const std::string& path) {
-  const std::string full = FullPath(path);
+HMODULE LoadModuleQuietly(const std::wstring& path) {
+  const std::wstring full = FullPath(path);
   if (full.empty()) return nullptr;
   DWORD previous = 0;
   SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &previous);
-  HMODULE module = LoadLibraryExA(full.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  HMODULE module = LoadLibraryExW(full.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
   SetThreadErrorMode(previous, nullptr);
   return module;
 }
 
-std::unique_ptr<PluginModule> LoadUsableModule(const std::string& folder, const std::string& name) {
+std::unique_ptr<PluginModule> LoadUsableModule(const std::wstring& folder,
+                                               const std::wstring& name) {
   HMODULE module = LoadModuleQuietly(JoinPath(folder, name));
   if (!module) return nullptr;
-  auto plugin = std::make_unique<PluginModule>(module, name);
+  auto plugin = std::make_unique<PluginModule>(module, WideToUtf8(name));
   // A module that cannot answer both steps of a decode could only win the
   // choice and then fail the file that a later module would have read.
   if (!plugin->IsSupported || !plugin->GetPictureInfo || !plugin->GetPicture) return nullptr;
   return plugin;
+}
+
+// The input kinds of the interface (flag bits 0-2): a file name with an
+// offset, or the file's bytes in memory with their count.
+constexpr unsigned kFileInput = 0;
+constexpr unsigned kMemoryInput = 1;
+// IsSupported's memory input holds the file's first 2 KiB.
+constexpr size_t kMemoryQuestionBytes = 2048;
+// The count of memory input is a long.
+constexpr size_t kMaxMemoryInputBytes = 0x7FFFFFFF;
+
+// The name a module reading memory input is told, for modules that look at
+// the extension: the bare name when code page 932 holds it, else only its
+// extension, else nothing. Never a look-alike of another file's name.
+std::string MemoryInputName(const std::wstring& path) {
+  const std::wstring_view name = FileNamePart(path);
+  if (auto exact = ExactCp932(name)) return *exact;
+  const size_t dot = name.rfind(L'.');
+  if (dot == std::wstring_view::npos) return std::string();
+  return ExactCp932(name.substr(dot)).value_or(std::string());
 }
 
 bool IsPlausibleSize(int64_t width, int64_t height) {
@@ -177,8 +205,8 @@ struct FileBytes {
 
 // The whole file, or nothing when it does not open, is too large to hold in
 // memory or does not read.
-std::optional<FileBytes> ReadWholeFile(const std::string& name) {
-  HANDLE file = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+std::optional<FileBytes> ReadWholeFile(const std::wstring& path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                             OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (file == INVALID_HANDLE_VALUE) return std::nullopt;
   std::unique_ptr<void, BOOL(WINAPI*)(HANDLE)> closer(file, CloseHandle);
@@ -203,8 +231,8 @@ std::optional<FileBytes> ReadWholeFile(const std::string& name) {
 
 // Null when the file cannot be read or the picture does not fit in memory;
 // throws for a file that is no valid bitmap.
-std::shared_ptr<Bitmap> ReadBitmapFile(const std::string& name) {
-  const std::optional<FileBytes> file = ReadWholeFile(name);
+std::shared_ptr<Bitmap> ReadBitmapFile(const std::wstring& path) {
+  const std::optional<FileBytes> file = ReadWholeFile(path);
   if (!file) return nullptr;
   BmpInfo info;
   if (!ParseBmp(file->data.get(), file->size, &info)) throw BexError(kBitmapRejected);
@@ -231,43 +259,75 @@ PluginModule::~PluginModule() {
 
 namespace spi {
 
-PluginTable LoadModules(const std::string& folder, const std::vector<std::string>& names) {
+PluginTable LoadModules(const std::wstring& folder, const std::vector<std::wstring>& names) {
   PluginTable table;
-  for (const std::string& name : names) {
+  for (const std::wstring& name : names) {
     std::unique_ptr<PluginModule> plugin = LoadUsableModule(folder, name);
     if (plugin) table.push_back(std::move(plugin));
   }
   return table;
 }
 
-std::optional<size_t> FirstReader(const PluginTable& plugins, const std::string& fileName,
+namespace {
+
+// Whether plugin reads the open file: by the route it can take, its wide
+// path, its code-page-932 path when that is the same file, else its head
+// (memory input), so that no module is ever given a look-alike name of
+// another file.
+bool Reads(const PluginModule& plugin, const std::wstring& path, HANDLE file) {
+  const auto handle = reinterpret_cast<DWORD_PTR>(file);
+  if (plugin.TakesWideNames()) return plugin.IsSupportedW(path.c_str(), handle) != 0;
+  if (const auto name = ExactCp932(path)) return plugin.IsSupported(name->c_str(), handle) != 0;
+  // The interface's memory input: the first 2 KiB, zeros after a shorter file.
+  std::array<char, kMemoryQuestionBytes> head = {};
+  DWORD read = 0;
+  if (!ReadFile(file, head.data(), static_cast<DWORD>(head.size()), &read, nullptr)) return false;
+  return plugin.IsSupported(MemoryInputName(path).c_str(),
+                            reinterpret_cast<DWORD_PTR>(head.data())) != 0;
+}
+
+}  // namespace
+
+std::optional<size_t> FirstReader(const PluginTable& plugins, const std::wstring& path,
                                   size_t first, size_t count) {
   // A module must never be handed an invalid file handle.
-  const HFILE file = _lopen(fileName.c_str(), kOpenForQuestion);
-  if (file == HFILE_ERROR) return std::nullopt;
+  const HANDLE file = OpenForQuestion(path);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::unique_ptr<void, BOOL(WINAPI*)(HANDLE)> closer(file, CloseHandle);
   std::optional<size_t> reader;
   const size_t end = first + std::min(count, plugins.size() - std::min(first, plugins.size()));
   for (size_t i = first; i < end && !reader; ++i) {
     // A module that read the head may have left the handle anywhere.
-    if (_llseek(file, 0, FILE_BEGIN) != 0) break;
-    if (plugins[i]->IsSupported(fileName.c_str(), static_cast<DWORD_PTR>(file)) != 0) reader = i;
+    if (SetFilePointer(file, 0, nullptr, FILE_BEGIN) != 0) break;
+    if (Reads(*plugins[i], path, file)) reader = i;
   }
-  _lclose(file);
   return reader;
 }
 
-std::shared_ptr<Bitmap> Decode(const PluginModule& plugin, const std::string& fileName,
+std::shared_ptr<Bitmap> Decode(const PluginModule& plugin, const std::wstring& path,
                                MakeBitmap make, SIZE* described) {
   SpiPictureInfo picture = {};
-  if (plugin.GetPictureInfo(fileName.c_str(), 0, 0, &picture) != 0) return nullptr;
-  if (picture.textInfo) GlobalFree(picture.textInfo);
-  if (described) *described = {picture.width, picture.height};
-  if (!IsPlausibleSize(picture.width, picture.height)) return nullptr;
   HLOCAL infoHandle = nullptr;
   HLOCAL pixelHandle = nullptr;
-  if (plugin.GetPicture(fileName.c_str(), 0, 0, &infoHandle, &pixelHandle, nullptr, 0) != 0) {
-    return nullptr;
+  const auto ask = [&](auto getInfo, auto getPicture, auto source, LONG_PTR length, unsigned flag) {
+    if (getInfo(source, length, flag, &picture) != 0) return false;
+    if (picture.textInfo) GlobalFree(picture.textInfo);
+    if (described) *described = {picture.width, picture.height};
+    if (!IsPlausibleSize(picture.width, picture.height)) return false;
+    return getPicture(source, length, flag, &infoHandle, &pixelHandle, nullptr, 0) == 0;
+  };
+  bool answered = false;
+  std::optional<FileBytes> bytes;
+  if (plugin.TakesWideNames()) {
+    answered = ask(plugin.GetPictureInfoW, plugin.GetPictureW, path.c_str(), 0, kFileInput);
+  } else if (const auto name = ExactCp932(path)) {
+    answered = ask(plugin.GetPictureInfo, plugin.GetPicture, name->c_str(), 0, kFileInput);
+  } else if ((bytes = ReadWholeFile(path)) && bytes->size <= kMaxMemoryInputBytes) {
+    answered =
+        ask(plugin.GetPictureInfo, plugin.GetPicture, reinterpret_cast<LPCSTR>(bytes->data.get()),
+            static_cast<LONG_PTR>(bytes->size), kMemoryInput);
   }
+  if (!answered) return nullptr;
   // Declared in this order so that the pixel block is freed first.
   const HandedBlock info(infoHandle);
   const HandedBlock pixels(pixelHandle);
@@ -278,15 +338,17 @@ std::shared_ptr<Bitmap> Decode(const PluginModule& plugin, const std::string& fi
 
 }  // namespace spi
 
-// The folder's files that may be modules, in the search's order.
-static std::vector<std::string> FolderFileNames(const std::string& folder) {
+// The folder's files that may be modules, in the search's order, in UTF-8.
+static std::vector<std::string> FolderFileNames(const std::wstring& folder) {
   std::vector<std::string> names;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA(JoinPath(folder, "*.SP?").c_str(), &found);
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(JoinPath(folder, L"*.SP?").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return names;
   do {
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
-  } while (FindNextFileA(search, &found));
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      names.push_back(WideToUtf8(found.cFileName));
+    }
+  } while (FindNextFileW(search, &found));
   FindClose(search);
   return names;
 }
@@ -300,7 +362,7 @@ static std::vector<std::string> NamesOfKind(const std::vector<ModuleFile>& files
   return names;
 }
 
-bool ReadWithoutPlugins(const std::string& name) {
+bool ReadWithoutPlugins(const std::wstring& name) {
   return UpperExtension(name) == kBitmapExtension;
 }
 
@@ -336,24 +398,25 @@ bool DecoderSlot::LoadModulesOfKind(const std::string& folder, ModuleKind kind,
 // first: one that is not usable counts as absent, so that a 32-bit build of
 // it beside it serves instead. Only the kinds the folder has start a helper.
 // The helpers resolve the folder against their own current directory, so it
-// goes to them full. When neither kind has a usable module the lists stay as
-// they were; else a kind without one ends its helper.
+// goes to them full, in UTF-8. When neither kind has a usable module the
+// lists stay as they were; else a kind without one ends its helper.
 DecoderSlot::FolderLoad DecoderSlot::LoadModules(const std::string& folder) {
-  const std::string full = FullPathOrAsGiven(folder);
+  const std::wstring full = FullPathOrAsGiven(FromCp932(folder));
+  const std::string fullUtf8 = WideToUtf8(full);
   std::vector<std::string> names = FolderFileNames(full);
   const bool runs64Bit = Runs64BitPrograms();
   std::array<std::vector<std::string>, kModuleKinds> usable;
   const std::vector<std::string> named64 =
       NamesOfKind(ModulesToLoad(names, runs64Bit), ModuleKind::k64Bit);
-  bool answered = LoadModulesOfKind(full, ModuleKind::k64Bit, named64, &usable[1]);
+  bool answered = LoadModulesOfKind(fullUtf8, ModuleKind::k64Bit, named64, &usable[1]);
   for (const std::string& name : named64) {
     if (std::find(usable[1].begin(), usable[1].end(), name) == usable[1].end()) {
       names.erase(std::find(names.begin(), names.end(), name));
     }
   }
   const std::vector<ModuleFile> files = ModulesToLoad(names, runs64Bit);
-  answered &= LoadModulesOfKind(full, ModuleKind::k32Bit, NamesOfKind(files, ModuleKind::k32Bit),
-                                &usable[0]);
+  answered &= LoadModulesOfKind(fullUtf8, ModuleKind::k32Bit,
+                                NamesOfKind(files, ModuleKind::k32Bit), &usable[0]);
   if (usable[0].empty() && usable[1].empty()) {
     return answered ? FolderLoad::kNoneUsable : FolderLoad::kNotAnswered;
   }
@@ -385,11 +448,11 @@ void DecoderSlot::TakePluginsOf(const DecoderSlot& loaded) {
   }
 }
 
-bool DecoderSlot::PrepareFile(const std::string& name) {
+bool DecoderSlot::PrepareFile(const std::wstring& name) {
   return PrepareFile(name, FullPathOrAsGiven(name));
 }
 
-bool DecoderSlot::PrepareFile(const std::string& name, const std::string& fullPath) {
+bool DecoderSlot::PrepareFile(const std::wstring& name, const std::wstring& fullPath) {
   extension_ = UpperExtension(name);
   preparedName_ = name;
   fullPreparedName_ = fullPath;

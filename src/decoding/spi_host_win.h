@@ -24,15 +24,19 @@
 namespace bex {
 
 // One loaded module with its file name and entry points (null where it lacks
-// the export). Destroying it unloads the module.
+// the export). Destroying it unloads the module. The wide entry points take
+// UTF-16 file names; a module without them is given code-page-932 names.
 struct PluginModule {
   PluginModule(HMODULE loaded, std::string fileName);
   ~PluginModule();
   PluginModule(const PluginModule&) = delete;
   PluginModule& operator=(const PluginModule&) = delete;
 
+  // The module takes every file by its wide path.
+  bool TakesWideNames() const { return IsSupportedW && GetPictureInfoW && GetPictureW; }
+
   HMODULE module;
-  std::string name;
+  std::string name;  // UTF-8
 #define BEX_SPI_ENTRY_POINT(name, params) Spi##name name = nullptr;
   BEX_SPI_EXPORTS(BEX_SPI_ENTRY_POINT)
 #undef BEX_SPI_ENTRY_POINT
@@ -47,13 +51,15 @@ namespace spi {
 // The usable modules among the files of folder named, in that order: those
 // exporting IsSupported, GetPictureInfo and GetPicture. Modules that do not
 // load or lack one of them are skipped without a message.
-PluginTable LoadModules(const std::string& folder, const std::vector<std::string>& names);
+PluginTable LoadModules(const std::wstring& folder, const std::vector<std::wstring>& names);
 
 // The index of the first module of plugins, from `first` on and `count` of
-// them at most, that reads the file (IsSupported with a handle of the file,
-// opened once for every module and put back at its start before each). None
-// without asking when the file does not open.
-std::optional<size_t> FirstReader(const PluginTable& plugins, const std::string& fileName,
+// them at most, that reads the file at path (IsSupported with a handle of the
+// file, opened once for every module and put back at its start before each,
+// or its first 2 KiB for a module that can be given neither the wide path
+// nor an exact code-page-932 one). None without asking when the file does
+// not open.
+std::optional<size_t> FirstReader(const PluginTable& plugins, const std::wstring& path,
                                   size_t first = 0, size_t count = SIZE_MAX);
 
 // The picture that plugin decodes from the file, or null when the module
@@ -62,15 +68,18 @@ std::optional<size_t> FirstReader(const PluginTable& plugins, const std::string&
 // described, when given, receives the size the module gave for the picture,
 // also when it is then refused (a picture beyond kMaxPicturePixels).
 using MakeBitmap = std::function<std::shared_ptr<Bitmap>(int width, int height)>;
-std::shared_ptr<Bitmap> Decode(const PluginModule& plugin, const std::string& fileName,
+// The file goes by the route Reads took: the wide path, the code-page-932
+// path, or the whole file's bytes as memory input. *described, when asked,
+// gets the size the module described.
+std::shared_ptr<Bitmap> Decode(const PluginModule& plugin, const std::wstring& path,
                                MakeBitmap make = Bitmap::Create, SIZE* described = nullptr);
 
 }  // namespace spi
 
 // Whether the program's own reader reads the file `name` (a ".BMP" file):
 // then no plug-in is asked and no helper is needed.
-constexpr char kBitmapExtension[] = ".BMP";
-bool ReadWithoutPlugins(const std::string& name);
+constexpr wchar_t kBitmapExtension[] = L".BMP";
+bool ReadWithoutPlugins(const std::wstring& name);
 
 // One decoder slot: its own plug-in list, held by a helper process of its
 // own, the file it was last given, the plug-in chosen for that file and the
@@ -98,10 +107,10 @@ class DecoderSlot {
   void TakePluginsOf(const DecoderSlot& loaded);
   // Takes the file for the next decode and chooses its plug-in. True for a
   // ".BMP" file or when some plug-in reads it.
-  bool PrepareFile(const std::string& name);
+  bool PrepareFile(const std::wstring& name);
   // The same with the file's full path given, so that the slot can work on
   // another thread while the current directory changes.
-  bool PrepareFile(const std::string& name, const std::string& fullPath);
+  bool PrepareFile(const std::wstring& name, const std::wstring& fullPath);
   // The choice of PrepareFile: the first plug-in of the list that reads the
   // file. A file that does not open is refused without asking any module.
   // The modules are given the file's full path, since the helper's current
@@ -128,11 +137,11 @@ class DecoderSlot {
   // Shared, so that the picture stays valid while the slot decodes another.
   BitmapRef Picture() const { return picture_; }
   // The file whose picture the slot holds.
-  const std::string& FileName() const { return fileName_; }
+  const std::wstring& FileName() const { return fileName_; }
   // Whether that file is no longer the version the picture was decoded from
   // (written over, replaced, gone), or its version could not be told then.
   bool FileChanged() const;
-  const std::string& Extension() const { return extension_; }
+  const std::wstring& Extension() const { return extension_; }
   const std::string& Folder() const { return folder_; }
   // File name of the module chosen for the slot's file, or null.
   const std::string* ChosenPlugin() const { return chosen_ ? &plugins_[*chosen_].name : nullptr; }
@@ -163,17 +172,17 @@ class DecoderSlot {
   std::string folder_;
   // The folder to load when a file first needs the modules.
   std::optional<std::string> pendingFolder_;
-  std::string extension_;
+  std::wstring extension_;
   std::vector<Plugin> plugins_;
   std::optional<size_t> chosen_;
   std::array<PluginHelper, kModuleKinds> helpers_{PluginHelper(ModuleKind::k32Bit),
                                                   PluginHelper(ModuleKind::k64Bit)};
   BitmapRef picture_;
-  std::string fileName_;
-  std::string filePath_;
+  std::wstring fileName_;
+  std::wstring filePath_;
   std::optional<FileVersion> version_;
-  std::string preparedName_;
-  std::string fullPreparedName_;
+  std::wstring preparedName_;
+  std::wstring fullPreparedName_;
   std::optional<FileVersion> preparedVersion_;
   bool refusedAsTooLarge_ = false;
 };

@@ -13,7 +13,7 @@ PictureView::PictureView(HWND window, DesktopArea desktop, ImageArea::MouseHandl
 
 PictureView::~PictureView() = default;
 
-void PictureView::SetShownFile(std::string folder, std::string name) {
+void PictureView::SetShownFile(std::wstring folder, std::wstring name) {
   shown_.Set(std::move(folder), std::move(name));
 }
 
@@ -23,12 +23,12 @@ void PictureView::ShowOpened() {
   area_->RepaintNow();
 }
 
-void PictureView::ShowFolder(std::string folder) {
-  shown_.Set(std::move(folder), std::string());
+void PictureView::ShowFolder(std::wstring folder) {
+  shown_.Set(std::move(folder), std::wstring());
   zoomPercent_ = 100;
 }
 
-void PictureView::ShowStepped(BitmapRef picture, BitmapRef copy, std::string name) {
+void PictureView::ShowStepped(BitmapRef picture, BitmapRef copy, std::wstring name) {
   area_->SetPicture(std::move(picture), std::move(copy));
   shown_.SetName(std::move(name));
   ShowPicture();
@@ -64,7 +64,7 @@ void PictureView::ShowPicture() {
   area_->SetSize(out.imageWidth, out.imageHeight);
   if (out.windowResized) SetOuterSize(out.outerWidth, out.outerHeight);
   UpdateScrollBars();
-  SetTitle(shown_.Name() + " [" + std::to_string(zoomPercent_) + "%]");
+  SetTitle(shown_.Name() + L" [" + std::to_wstring(zoomPercent_) + L"%]");
   if (onLayout_) onLayout_();
 }
 
@@ -73,6 +73,6 @@ void PictureView::FillClientArea() {
   area_->SetSize(client.cx, client.cy);
 }
 
-void PictureView::SetTitle(const std::string& title) { SetWindowTextA(window_, title.c_str()); }
+void PictureView::SetTitle(const std::wstring& title) { SetWindowTextW(window_, title.c_str()); }
 
 }  // namespace bex

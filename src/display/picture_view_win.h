@@ -44,7 +44,7 @@ class PictureView {
   // --- the shown file and its picture (picture_view_win.cpp) ---------------
   const ShownFile& Shown() const { return shown_; }
   // A file was opened: it is the shown one, whether its picture loads or not.
-  void SetShownFile(std::string folder, std::string name);
+  void SetShownFile(std::wstring folder, std::wstring name);
   // Some slot holds a decoded picture: zoom keys and scrolling take effect.
   void NotePictureDecoded() { hasPicture_ = true; }
   bool HasPicture() const { return hasPicture_; }
@@ -57,7 +57,7 @@ class PictureView {
   void ShowOpened();
   // A folder was opened: no file of it is shown yet, and its first picture
   // comes at 100 %.
-  void ShowFolder(std::string folder);
+  void ShowFolder(std::wstring folder);
   // The folder opened had nothing to show: the file shown before (whose
   // picture stayed on screen) is the shown one again, at its zoom.
   void KeepShowing(const ShownFile& file, int zoomPercent) {
@@ -67,7 +67,7 @@ class PictureView {
   int ZoomPercent() const { return zoomPercent_; }
   // Shows another file of the folder, already decoded (with its display copy
   // if one was made ahead), and paints it at once.
-  void ShowStepped(BitmapRef picture, BitmapRef copy, std::string name);
+  void ShowStepped(BitmapRef picture, BitmapRef copy, std::wstring name);
   // Lays the picture out by the fit mode and the zoom and sets the title to
   // the file name followed by the zoom.
   void ShowPicture();
@@ -108,7 +108,7 @@ class PictureView {
   void OnScroll(int bar, WPARAM wParam);
 
  private:
-  void SetTitle(const std::string& title);
+  void SetTitle(const std::wstring& title);
   const BitmapRef& Picture() const { return area_->Picture(); }
   std::shared_ptr<Bitmap> RenderDisplayed() const { return area_->RenderDisplayed(); }
   void ApplyZoom(int percent);

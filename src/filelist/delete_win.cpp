@@ -3,26 +3,26 @@
 
 #include <shellapi.h>
 
+#include "common/code_page_win.h"
 #include "common/message_box_win.h"
 #include "filelist/folder_stepper_win.h"
 
 namespace bex {
 namespace {
 
-// The shell takes a list of paths in a buffer of this many bytes, ended by
-// two zero bytes.
+// The shell takes a list of paths in a buffer of this many characters, ended
+// by two zeros.
 constexpr size_t kShellPathBuffer = 264;
 
-bool FileExists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+bool FileExists(const std::wstring& path) {
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 // Drives whose files the recycle bin cannot take: deleting there is for good.
-bool RecycleBinTakes(const std::string& path) {
-  char root[MAX_PATH];
-  const std::string full = path;
-  if (!GetVolumePathNameA(full.c_str(), root, sizeof(root))) return true;
-  switch (GetDriveTypeA(root)) {
+bool RecycleBinTakes(const std::wstring& path) {
+  wchar_t root[MAX_PATH];
+  if (!GetVolumePathNameW(path.c_str(), root, MAX_PATH)) return true;
+  switch (GetDriveTypeW(root)) {
     case DRIVE_REMOVABLE:
     case DRIVE_REMOTE:
     case DRIVE_RAMDISK:
@@ -58,22 +58,22 @@ std::optional<FolderStepper::Recycled> FolderStepper::DeleteShownFile(
   if (!readyToActOn(*path)) return std::nullopt;
   Recycled recycled{*path};
   WIN32_FILE_ATTRIBUTE_DATA data;
-  if (GetFileAttributesExA(path->c_str(), GetFileExInfoStandard, &data)) {
+  if (GetFileAttributesExW(path->c_str(), GetFileExInfoStandard, &data)) {
     recycled.size = (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
   }
-  std::string list = *path;
-  list.append(2, '\0');
-  SHFILEOPSTRUCTA op = {};
+  std::wstring list = *path;
+  list.append(2, L'\0');
+  SHFILEOPSTRUCTW op = {};
   op.wFunc = FO_DELETE;
   op.pFrom = list.c_str();
   op.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION;
-  const int result = SHFileOperationA(&op);
+  const int result = SHFileOperationW(&op);
   // A failure or abort the shell reports, it has shown the user itself. It
   // may also report success although the file stayed (a read-only medium):
   // only a file that is gone counts as deleted, and then only we can tell.
   if (result != 0 || op.fAnyOperationsAborted) return std::nullopt;
   if (FileExists(*path)) {
-    ShowMessage(owner_, *path + "\nを削除できませんでした。", "削除エラー");
+    ShowMessage(owner_, *path + FromCp932("\nを削除できませんでした。"), "削除エラー");
     return std::nullopt;
   }
   GetLocalTime(&recycled.deletedAt);

@@ -5,6 +5,8 @@
 #include <numeric>
 #include <utility>
 
+#include "common/wide_text.h"
+
 namespace bex {
 namespace {
 
@@ -15,17 +17,25 @@ int ThreeWay(T a, T b) {
 
 // Byte-wise on unsigned values: B (0x42) before a (0x61), "10" before "2",
 // double-byte lead bytes (0x81 and up) after all ASCII.
-int CompareNames(std::string_view a, std::string_view b) {
+int CompareBytes(std::string_view a, std::string_view b) {
   const size_t common = std::min(a.size(), b.size());
   const int bytes = common == 0 ? 0 : std::memcmp(a.data(), b.data(), common);
   if (bytes != 0) return ThreeWay(bytes, 0);
   return ThreeWay(a.size(), b.size());
 }
 
+// Names code page 932 holds keep the order of their bytes; the others come
+// after them, and no two different names compare equal.
+int CompareNames(const FileEntry& a, const FileEntry& b) {
+  if (a.Cp932Name && b.Cp932Name) return CompareBytes(*a.Cp932Name, *b.Cp932Name);
+  if (a.Cp932Name || b.Cp932Name) return a.Cp932Name ? -1 : 1;
+  return CompareUtf16(a.Name, b.Name);
+}
+
 int CompareKeys(const FileEntry& a, const FileEntry& b, int sortKind) {
   switch (sortKind) {
     case kSortByName:
-      return CompareNames(a.Name, b.Name);
+      return CompareNames(a, b);
     case kSortByTime:
       return ThreeWay(a.Time, b.Time);
     case kSortBySize:
@@ -37,7 +47,7 @@ int CompareKeys(const FileEntry& a, const FileEntry& b, int sortKind) {
 
 // The key's order, equal keys by name, in the list's direction.
 int Directed(int keyOrder, const FileEntry& a, const FileEntry& b, int sortDirection) {
-  const int order = keyOrder != 0 ? keyOrder : CompareNames(a.Name, b.Name);
+  const int order = keyOrder != 0 ? keyOrder : CompareNames(a, b);
   return sortDirection == kSortDescending ? -order : order;
 }
 
@@ -72,7 +82,7 @@ void SortFileList(std::vector<FileEntry>& list, int sortKind, int sortDirection,
   });
 }
 
-size_t FindShownIndex(const std::vector<FileEntry>& list, std::string_view shownName) {
+size_t FindShownIndex(const std::vector<FileEntry>& list, std::wstring_view shownName) {
   const auto found = std::find_if(list.begin(), list.end(),
                                   [&](const FileEntry& entry) { return entry.Name == shownName; });
   return static_cast<size_t>(found - list.begin());

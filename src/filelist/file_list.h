@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,9 +23,12 @@ constexpr int kSortAscending = 1;
 
 // One file of the folder as the directory listing gives it.
 struct FileEntry {
-  std::string Name;   // bare name, code-page-932 bytes
+  std::wstring Name;  // bare name, as the wide listing gives it
   uint64_t Size = 0;  // full size in bytes
   uint32_t Time = 0;  // last write, local time, packed MS-DOS date (high word) and time
+  // The name's code-page-932 bytes, none when code page 932 cannot hold it
+  // exactly; they give the name order.
+  std::optional<std::string> Cp932Name;
 };
 
 // The order of the names that the platform's file manager shows (numbers by
@@ -33,9 +37,10 @@ struct FileEntry {
 using ExplorerPlaces = std::function<std::vector<size_t>(const std::vector<FileEntry>&)>;
 
 // -1, 0 or +1: the order of a and b under the sort condition. The key is
-// compared first (name bytes as unsigned values, a prefix before the longer
-// name; time and size as unsigned numbers, so 2044 and later dates and files
-// of 2 GiB or more sort where they belong); equal keys fall back to the name so
+// compared first (names code page 932 holds by their code-page-932 bytes as
+// unsigned values, a prefix before the longer name; the names it cannot hold
+// after all of them, by their UTF-16 units; time and size as unsigned numbers, so 2044 and later
+// dates and files of 2 GiB or more sort where they belong); equal keys fall back to the name so
 // that every build of the same folder gives the same order. Descending
 // reverses the whole comparison. Explorer's order needs the whole list
 // (SortFileList); here it orders by name alone.
@@ -49,6 +54,6 @@ void SortFileList(std::vector<FileEntry>& list, int sortKind, int sortDirection,
 
 // Index of the first entry named exactly shownName (letter case counts), or
 // list.size() when the shown file is not listed.
-size_t FindShownIndex(const std::vector<FileEntry>& list, std::string_view shownName);
+size_t FindShownIndex(const std::vector<FileEntry>& list, std::wstring_view shownName);
 
 }  // namespace bex

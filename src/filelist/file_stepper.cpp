@@ -31,8 +31,11 @@ void FileStepper::Refresh() {
   for (const int slot : {prevSlot_, nextSlot_, spareSlot_}) slots_.EmptySlot(slot);
 }
 
-void FileStepper::RenameShownEntry(const std::string& newName) {
-  if (ShownEntryListed()) entries_[shownIndex_].Name = newName;
+void FileStepper::RenameShownEntry(const std::wstring& newName,
+                                   std::optional<std::string> newCp932Name) {
+  if (!ShownEntryListed()) return;
+  entries_[shownIndex_].Name = newName;
+  entries_[shownIndex_].Cp932Name = std::move(newCp932Name);
 }
 
 void FileStepper::FileOpened() {
@@ -186,7 +189,7 @@ void FileStepper::SettleDecodeAhead() {
   while (fill_) ContinueFill(FinishFillLoad(true));
 }
 
-void FileStepper::LetGoOf(const std::string& name) {
+void FileStepper::LetGoOf(const std::wstring& name) {
   if (far_ && far_->name == name) DropFarLoad();
   if (fill_ && entries_[fill_->index].Name == name) CancelDecodeAhead();
 }

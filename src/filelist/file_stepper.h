@@ -46,10 +46,10 @@ class PictureSlots {
   static constexpr int kShownAtStart = 1;
 
   // Bare name of the file whose picture is on screen.
-  virtual std::string ShownFileName() const = 0;
+  virtual std::wstring ShownFileName() const = 0;
   // Starts decoding the file `name` of the current directory into picture
   // slot `slot` and returns at once. One load at a time per slot.
-  virtual void StartLoad(const std::string& name, int slot) = 0;
+  virtual void StartLoad(const std::wstring& name, int slot) = 0;
   // Whether the load into slot has ended (FinishLoad would not wait).
   virtual bool LoadEnded(int slot) const = 0;
   // Waits for the load into slot to end and answers it: true only when the
@@ -65,7 +65,7 @@ class PictureSlots {
   // Gives the load into slot up and lets the slot's picture and name go.
   virtual void EmptySlot(int slot) = 0;
   // Name of the file whose picture the slot holds (empty when none).
-  virtual std::string SlotFileName(int slot) const = 0;
+  virtual std::wstring SlotFileName(int slot) const = 0;
   // Whether that file is no longer the version the picture was decoded
   // from: written over, replaced by another, or gone. One query of the file.
   virtual bool SlotFileChanged(int slot) const = 0;
@@ -98,7 +98,7 @@ class FileStepper {
   void MarkShownFileRemoved() { shownFileRemoved_ = true; }
   // The shown file was renamed within its folder: the new name takes the
   // old one's place in the list, so that the steps come back to it.
-  void RenameShownEntry(const std::string& newName);
+  void RenameShownEntry(const std::wstring& newName, std::optional<std::string> newCp932Name);
   // The file on screen is no longer the version its picture was decoded from.
   bool ShownFileChanged() const { return slots_.SlotFileChanged(shownSlot_); }
   // Both neighbour slots hold the pictures of the entries next to the shown
@@ -169,7 +169,7 @@ class FileStepper {
   bool DecodingAhead() const { return fill_.has_value(); }
   // The file `name` is about to be deleted or moved: a decode ahead that
   // reads it is given up, so that nothing holds it open.
-  void LetGoOf(const std::string& name);
+  void LetGoOf(const std::wstring& name);
   // Gives up the decode ahead; the slots are then not ready.
   void CancelDecodeAhead();
 
@@ -184,7 +184,7 @@ class FileStepper {
   // The load into the spare slot of the file after the next one.
   struct FarLoad {
     bool forward;
-    std::string name;
+    std::wstring name;
   };
 
   void StartFill(bool forward);

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <numeric>
 
-#include "common/wide_text_win.h"
+#include "common/code_page_win.h"
 
 namespace bex {
 namespace {
@@ -27,24 +27,25 @@ uint32_t PackedLocalTime(const FILETIME& written) {
 
 std::vector<FileEntry> ListCurrentFolder() {
   std::vector<FileEntry> files;
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA("*.*", &fd);
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW(L"*.*", &fd);
   if (h == INVALID_HANDLE_VALUE) return files;
   do {
     if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
     const uint64_t size = (static_cast<uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
-    files.push_back({fd.cFileName, size, PackedLocalTime(fd.ftLastWriteTime)});
-  } while (FindNextFileA(h, &fd));
+    FileEntry& file = files.emplace_back();
+    file.Name = fd.cFileName;
+    file.Size = size;
+    file.Time = PackedLocalTime(fd.ftLastWriteTime);
+    file.Cp932Name = ExactCp932(file.Name);
+  } while (FindNextFileW(h, &fd));
   FindClose(h);
   return files;
 }
 
 std::vector<size_t> PlacesInExplorerOrder(const std::vector<FileEntry>& list) {
-  std::vector<std::wstring> names;
-  names.reserve(list.size());
-  for (const FileEntry& entry : list) names.push_back(WideFromAnsi(entry.Name));
   auto compare = [&](size_t a, size_t b) {
-    return StrCmpLogicalW(names[a].c_str(), names[b].c_str());
+    return StrCmpLogicalW(list[a].Name.c_str(), list[b].Name.c_str());
   };
   std::vector<size_t> order(list.size());
   std::iota(order.begin(), order.end(), size_t{0});

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "common/code_page_win.h"
 #include "common/shown_file_win.h"
 #include "filelist/file_stepper.h"
 
@@ -38,7 +39,7 @@ class FolderStepper : private StepHost {
   void LoadFinished(int slot) { stepper_.LoadFinished(slot); }
   // The file `name` of the folder is about to be deleted or moved: no decode
   // may hold it open.
-  void LetGoOf(const std::string& name) { stepper_.LetGoOf(name); }
+  void LetGoOf(const std::wstring& name) { stepper_.LetGoOf(name); }
   // The close step: the decode ahead is given up.
   void StopDecoding() { stepper_.CancelDecodeAhead(); }
   // The close step lets the list go.
@@ -52,7 +53,9 @@ class FolderStepper : private StepHost {
   void MarkShownFileRemoved() { stepper_.MarkShownFileRemoved(); }
   // The shown file was renamed within its folder: the new name stands in
   // the list where the old one stood.
-  void RenameShownEntry(const std::string& newName) { stepper_.RenameShownEntry(newName); }
+  void RenameShownEntry(const std::wstring& newName) {
+    stepper_.RenameShownEntry(newName, ExactCp932(newName));
+  }
   // The file on screen is no longer the version its picture was decoded from.
   bool ShownFileChanged() const { return stepper_.ShownFileChanged(); }
 
@@ -70,7 +73,7 @@ class FolderStepper : private StepHost {
   // A file handed to the recycle bin: its full path, its size and the local
   // time of the delete, which tell it from others deleted from there.
   struct Recycled {
-    std::string path;
+    std::wstring path;
     uint64_t size = 0;
     SYSTEMTIME deletedAt = {};
   };
@@ -78,7 +81,7 @@ class FolderStepper : private StepHost {
   // file on screen, and readyToActOn, asked last, says whether its path may
   // still be deleted. None when nothing was deleted or the file was deleted
   // for good.
-  using ReadyToActOn = std::function<bool(const std::string& path)>;
+  using ReadyToActOn = std::function<bool(const std::wstring& path)>;
   std::optional<Recycled> DeleteShownFile(const ShownFile& shown, const ReadyToActOn& readyToActOn);
 
  private:

@@ -3,8 +3,10 @@
 
 #include <algorithm>
 
+#include "common/code_page_win.h"
 #include "common/cp932.h"
 #include "common/message_box_win.h"
+#include "common/wide_text.h"
 #include "move/filing_win.h"
 
 namespace bex {
@@ -193,7 +195,16 @@ void Filing::RecordMove(const CompletedMove& move) {
   });
 }
 
-void Filing::RecordDestination(const std::string& destination) {
+void Filing::RecordDestination(const std::wstring& destination) {
+  const std::wstring folder(FolderPart(destination));
+  const std::optional<std::string> historyFolder = ExactCp932(folder);
+  if (!historyFolder) {
+    ShowMessage(owner_,
+                folder + FromCp932("\nは履歴ファイル(コードページ932)で表せない文字を含むため、"
+                                   "移動先の履歴に記録しませんでした。"),
+                "メッセージ");
+    return;
+  }
   const DWORD readError = LoadHistory();
   const std::string path = DataFilePath(kHistoryFileName);
   const std::string notSaved = path + "\nに移動先の履歴を保存できません。\n";
@@ -201,14 +212,15 @@ void Filing::RecordDestination(const std::string& destination) {
     ShowMessage(owner_, notSaved + NotReplacedText(path, readError), "保存エラー");
     return;
   }
-  RecordInHistory(history_, FolderOfDestination(destination));
+  RecordInHistory(history_, FolderOfDestination(*historyFolder));
   const DWORD error = ReplaceFileContent(path, SerializeHistory(history_));
   if (error != ERROR_SUCCESS) ShowMessage(owner_, notSaved + SystemErrorText(error), "保存エラー");
 }
 
 std::optional<UndoJournal> Filing::ReadUndoJournal(DWORD* error) {
   UndoJournal journal;
-  *error = LoadDataFile(DataFilePath(kUndoJournalFileName), journal, ParseUndoJournal);
+  const auto parse = [](std::string_view bytes) { return ParseUndoJournal(bytes, FromCp932); };
+  *error = LoadDataFile(DataFilePath(kUndoJournalFileName), journal, parse);
   if (*error != ERROR_SUCCESS) return std::nullopt;
   return journal;
 }

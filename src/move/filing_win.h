@@ -40,11 +40,11 @@ class Filing {
   // The move menu's items, from both data files as they are now.
   std::vector<MoveMenuItem> MoveMenuItems();
   // Whether a path is still the file on screen and not removed.
-  using StillShown = std::function<bool(const std::string& path)>;
+  using StillShown = std::function<bool(const std::wstring& path)>;
 
   struct CompletedMove {
-    std::string source;
-    std::string destination;
+    std::wstring source;
+    std::wstring destination;
   };
   // Opens the move menu at a screen point and asks for the destination of
   // the shown file in the save dialog, starting in the chosen item's folder,
@@ -54,14 +54,15 @@ class Filing {
   // Puts the folder of a completed move's destination at the top of the
   // history and the move on top of the undo journal, and saves both, each
   // unless its file exists but did not read; a refused or failed write is
-  // reported.
+  // reported. A folder the history file cannot hold (code page 932) is left
+  // out of it, and the user is told so.
   void RecordMove(const CompletedMove& move);
 
   // --- the undo journal (undo_win.cpp) -------------------------------------
   // Records a delete of path, of a file of size bytes at the local time
   // deletedAt, on top of the undo journal when the recycle bin holds the
   // file (a delete for good cannot be undone).
-  void RecordDelete(const std::string& path, uint64_t size, const SYSTEMTIME& deletedAt);
+  void RecordDelete(const std::wstring& path, uint64_t size, const SYSTEMTIME& deletedAt);
   struct UndoOffer {
     // The journal has an entry, or exists but does not read.
     bool available = false;
@@ -77,14 +78,14 @@ class Filing {
   // outcome but success is told to the user. The full path of the file that
   // came back. letGo is told the path of a file just before it is moved, so
   // that nothing holds it open.
-  using LetGo = std::function<void(const std::string& path)>;
-  std::optional<std::string> UndoNewest(const LetGo& letGo);
+  using LetGo = std::function<void(const std::wstring& path)>;
+  std::optional<std::wstring> UndoNewest(const LetGo& letGo);
 
  private:
   // Why the history file was found but did not read; ERROR_SUCCESS when it
   // read or does not exist.
   DWORD LoadHistory();
-  void RecordDestination(const std::string& destination);
+  void RecordDestination(const std::wstring& destination);
   std::optional<CompletedMove> MoveTo(const ShownFile& shown, const StillShown& stillShown,
                                       const MoveMenuItem& item);
   // The journal as its file holds it now: empty when there is none; none
@@ -93,10 +94,10 @@ class Filing {
   // Reads the journal, applies change and writes it back; a journal that
   // does not read is left as it is, and that or a failed write is reported.
   void ChangeUndoJournal(const std::function<void(UndoJournal&)>& change);
-  std::optional<std::string> MoveBack(const UndoEntry& entry, const std::string& target,
-                                      const LetGo& letGo);
-  std::optional<std::string> RestoreDeleted(const UndoEntry& entry, const RecycleBin& bin);
-  void ReportAndForget(const UndoEntry& entry, const std::string& why);
+  std::optional<std::wstring> MoveBack(const UndoEntry& entry, const std::wstring& target,
+                                       const LetGo& letGo);
+  std::optional<std::wstring> RestoreDeleted(const UndoEntry& entry, const RecycleBin& bin);
+  void ReportAndForget(const UndoEntry& entry, const std::wstring& why);
 
   HWND owner_;
   DestinationTree destinations_;

@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "common/code_page_win.h"
+#include "common/message_box_win.h"
 #include "shared/com_scope_win.h"
 
 namespace bex {
@@ -33,22 +35,38 @@ std::vector<ControlSpec> FolderEntryControls() {
   };
 }
 
+// The files other copies of the program read hold code page 932; a name it
+// cannot hold exactly would be stored as another name.
+std::optional<std::string> StorableText(HWND owner, const std::wstring& text) {
+  std::optional<std::string> stored = ExactCp932(text);
+  if (!stored) {
+    ShowMessage(owner,
+                text + FromCp932("\nにはコードページ932で表せない文字が含まれているため、"
+                                 "登録できません。\n(設定ファイルは他のコピーも読むため、"
+                                 "名前を変えずに保存できません)"),
+                "登録エラー");
+  }
+  return stored;
+}
+
 }  // namespace
 
 std::optional<std::string> ChooseFolder(HWND owner) {
   // The browser needs COM on this thread.
   const ComScope com;
-  BROWSEINFOA info = {};
+  const std::wstring title = FromCp932("フォルダを選択");
+  BROWSEINFOW info = {};
   info.hwndOwner = owner;
-  info.lpszTitle = "フォルダを選択";
+  info.lpszTitle = title.c_str();
   info.ulFlags = BIF_RETURNONLYFSDIRS;
-  std::optional<std::string> folder;
-  if (LPITEMIDLIST chosen = SHBrowseForFolderA(&info)) {
-    char path[MAX_PATH];
-    if (SHGetPathFromIDListA(chosen, path)) folder = path;
+  std::optional<std::wstring> folder;
+  if (LPITEMIDLIST chosen = SHBrowseForFolderW(&info)) {
+    wchar_t path[MAX_PATH];
+    if (SHGetPathFromIDListW(chosen, path)) folder = path;
     CoTaskMemFree(chosen);
   }
-  return folder;
+  if (!folder) return std::nullopt;
+  return StorableText(owner, *folder);
 }
 
 FolderEntryDialog::FolderEntryDialog(EntryDialogSetup setup)
@@ -64,6 +82,8 @@ void FolderEntryDialog::OnCreate() {
 }
 
 bool FolderEntryDialog::OnCommand(int id, int code) {
+  // Typed or pasted text is read whole, so that no character of it is lost.
+  if (id == kOkButton && !StorableText(Handle(), WideItemText(kFolderEdit))) return true;
   if (id == kBrowseButton && code == BN_CLICKED) {
     BrowseFolder();
     return true;

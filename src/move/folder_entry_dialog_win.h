@@ -14,7 +14,9 @@
 namespace bex {
 
 // The platform's folder browser owned by owner, titled "フォルダを選択", for
-// file-system folders only; the chosen folder's path, or none on cancel.
+// file-system folders only; the chosen folder's path (code page 932, for the
+// settings and destination files), or none on cancel or for a folder code
+// page 932 cannot hold, which is refused with a message that says why.
 std::optional<std::string> ChooseFolder(HWND owner);
 
 class FolderEntryDialog : public TableDialog {

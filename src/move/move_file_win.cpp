@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "common/code_page_win.h"
 #include "common/files_win.h"
 #include "common/message_box_win.h"
 
@@ -15,29 +16,33 @@ enum class DialogOutcome { kCancelled, kChosen, kTooLong };
 
 struct DialogAnswer {
   DialogOutcome outcome = DialogOutcome::kCancelled;
-  std::string path;
+  std::wstring path;
 };
 
 // The save dialog, proposing name (a bare name or the path chosen before)
 // and starting in startFolder; the process's current directory stays as it
 // is, since the folder's file list depends on it.
-DialogAnswer AskPath(HWND owner, const char* title, const std::string& startFolder,
-                     const std::string& name) {
+DialogAnswer AskPath(HWND owner, const char* title, const std::wstring& startFolder,
+                     const std::wstring& name) {
   // Room for any path the dialog can give, so that a long one is seen whole
   // and refused rather than cut.
-  std::vector<char> file(32768, '\0');
+  std::vector<wchar_t> file(32768, L'\0');
   name.copy(file.data(), file.size() - 1);
-  OPENFILENAMEA dialog = {};
+  // The filter's texts, each ended by a zero; c_str adds the list's last.
+  static constexpr char kFilter[] = "すべてのファイル(*.*)\0*.*\0";
+  static const std::wstring filter = FromCp932(std::string_view(kFilter, sizeof kFilter - 1));
+  const std::wstring wideTitle = FromCp932(title);
+  OPENFILENAMEW dialog = {};
   dialog.lStructSize = sizeof(dialog);
   dialog.hwndOwner = owner;
-  dialog.lpstrFilter = "すべてのファイル(*.*)\0*.*\0";
+  dialog.lpstrFilter = filter.c_str();
   dialog.lpstrFile = file.data();
   dialog.nMaxFile = static_cast<DWORD>(file.size());
   dialog.lpstrInitialDir = startFolder.c_str();
-  dialog.lpstrTitle = title;
+  dialog.lpstrTitle = wideTitle.c_str();
   dialog.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_ENABLESIZING | OFN_EXPLORER;
-  if (!GetSaveFileNameA(&dialog)) return {};
-  std::string path = file.data();
+  if (!GetSaveFileNameW(&dialog)) return {};
+  std::wstring path = file.data();
   const DialogOutcome outcome =
       path.size() < MAX_PATH ? DialogOutcome::kChosen : DialogOutcome::kTooLong;
   return {outcome, std::move(path)};
@@ -48,25 +53,26 @@ DialogAnswer AskPath(HWND owner, const char* title, const std::string& startFold
 // The destination was free before the move, so a file there while the source
 // is still in place is that remainder, unless the move failed because
 // something else took the name meanwhile.
-void RemovePartialCopy(const std::string& source, const std::string& destination, DWORD error) {
+void RemovePartialCopy(const std::wstring& source, const std::wstring& destination, DWORD error) {
   if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) return;
   if (!PathExists(source) || !PathExists(destination)) return;
-  SetFileAttributesA(destination.c_str(), FILE_ATTRIBUTE_NORMAL);
-  DeleteFileA(destination.c_str());
+  SetFileAttributesW(destination.c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileW(destination.c_str());
 }
 
 }  // namespace
 
-std::optional<std::string> AskFreePath(HWND owner, const char* title,
-                                       const std::string& startFolder, const std::string& name) {
+std::optional<std::wstring> AskFreePath(HWND owner, const char* title,
+                                        const std::wstring& startFolder, const std::wstring& name) {
   // The dialog is given only a folder that is there: one too long for it
   // brings it down, and one that is missing makes it start elsewhere.
   if (startFolder.size() >= MAX_PATH) return ReportPathTooLong(owner, startFolder);
   if (!IsFolder(startFolder)) {
-    ShowMessage(owner, startFolder + "\nが見つからないため、移動できません。", "移動エラー");
+    ShowMessage(owner, startFolder + FromCp932("\nが見つからないため、移動できません。"),
+                "移動エラー");
     return std::nullopt;
   }
-  std::string proposed = name;
+  std::wstring proposed = name;
   for (;;) {
     DialogAnswer answer = AskPath(owner, title, startFolder, proposed);
     if (answer.outcome == DialogOutcome::kCancelled) return std::nullopt;
@@ -81,10 +87,12 @@ std::optional<std::string> AskFreePath(HWND owner, const char* title,
   }
 }
 
-bool MoveWithoutReplacing(HWND owner, const std::string& source, const std::string& destination) {
-  if (MoveFileExA(source.c_str(), destination.c_str(), MOVEFILE_COPY_ALLOWED)) return true;
+bool MoveWithoutReplacing(HWND owner, const std::wstring& source, const std::wstring& destination) {
+  if (MoveFileExW(source.c_str(), destination.c_str(), MOVEFILE_COPY_ALLOWED)) return true;
   RemovePartialCopy(source, destination, GetLastError());
-  ShowMessage(owner, source + " → " + destination + "\nの移動に失敗しました。", "移動エラー");
+  ShowMessage(owner,
+              source + FromCp932(" → ") + destination + FromCp932("\nの移動に失敗しました。"),
+              "移動エラー");
   return false;
 }
 

@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "common/code_page_win.h"
 #include "common/menu_win.h"
 #include "move/filing_win.h"
 #include "move/move_file_win.h"
@@ -73,10 +74,14 @@ std::optional<Filing::CompletedMove> Filing::MoveTo(const ShownFile& shown,
                                                     const StillShown& stillShown,
                                                     const MoveMenuItem& item) {
   if (shown.Name().empty()) return std::nullopt;
-  const std::optional<std::string> source = shown.Path(owner_);
+  const std::optional<std::wstring> source = shown.Path(owner_);
   if (!source) return std::nullopt;
-  const std::optional<std::string> destination = AskFreePath(
-      owner_, "移動先パスの指定", StartFolderOfItem(item, shown.Folder()), shown.Name());
+  // Registered and recent folders are code page 932; the shown one may not be.
+  const std::wstring start = item.role == kRoleCurrentFolder
+                                 ? shown.Folder()
+                                 : FromCp932(StartFolderOfItem(item, std::string_view()));
+  const std::optional<std::wstring> destination =
+      AskFreePath(owner_, "移動先パスの指定", start, shown.Name());
   if (!destination || !stillShown(*source)) return std::nullopt;
   if (!MoveWithoutReplacing(owner_, *source, *destination)) return std::nullopt;
   return CompletedMove{*source, *destination};

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "common/files_win.h"
-#include "common/wide_text_win.h"
 #include "move/recycled_files.h"
 #include "shared/com_scope_win.h"
 
@@ -106,7 +105,7 @@ class RecycleBinItems {
 
   // The item of the entry's file, or null.
   LPCITEMIDLIST Find(const UndoEntry& entry) const {
-    const std::wstring path = WideFromAnsi(entry.original);
+    const std::wstring& path = entry.original;
     const std::optional<DeletionMark> mark = MarkOf(entry);
     const std::optional<size_t> found =
         mark ? MarkedDeletedFrom(files_, path, *mark) : NewestDeletedFrom(files_, path);
@@ -114,7 +113,7 @@ class RecycleBinItems {
   }
 
   // Runs the item's restore command: the verb, then Wine's command number.
-  void Restore(HWND owner, LPCITEMIDLIST item, const std::string& path) const {
+  void Restore(HWND owner, LPCITEMIDLIST item, const std::wstring& path) const {
     Held<IContextMenu> menu;
     if (FAILED(folder_->GetUIObjectOf(owner, 1, &item, IID_IContextMenu, nullptr, menu.Out())) ||
         !menu) {

@@ -3,18 +3,18 @@
 #include <algorithm>
 #include <optional>
 
-#include "common/cp932.h"
+#include "common/wide_text.h"
 #include "move/text_lines.h"
 
 namespace bex {
 namespace {
 
-constexpr char kSeparator = '\t';
+constexpr wchar_t kSeparator = L'\t';
 
-std::vector<std::string_view> Fields(std::string_view line) {
-  std::vector<std::string_view> fields;
+std::vector<std::wstring_view> Fields(std::wstring_view line) {
+  std::vector<std::wstring_view> fields;
   size_t start = 0;
-  for (size_t tab = line.find(kSeparator); tab != std::string_view::npos;
+  for (size_t tab = line.find(kSeparator); tab != std::wstring_view::npos;
        tab = line.find(kSeparator, start)) {
     fields.push_back(line.substr(start, tab - start));
     start = tab + 1;
@@ -25,46 +25,47 @@ std::vector<std::string_view> Fields(std::string_view line) {
 
 // "X:\..." or "\\server\...": the viewer writes only full paths, and a
 // relative one would be taken from whatever folder is current at the undo.
-bool IsFullPath(std::string_view path) {
-  const bool drive = path.size() >= 3 && path[1] == ':' && path[2] == '\\' &&
-                     ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
-  return drive || path.substr(0, 2) == "\\\\";
+bool IsFullPath(std::wstring_view path) {
+  const bool drive = path.size() >= 3 && path[1] == L':' && path[2] == L'\\' &&
+                     ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z'));
+  return drive || path.substr(0, 2) == L"\\\\";
 }
 
 // "2024-05-01 13:45:07"
-bool IsLocalTime(std::string_view text) {
-  constexpr std::string_view kForm = "0000-00-00 00:00:00";
+bool IsLocalTime(std::wstring_view text) {
+  constexpr std::wstring_view kForm = L"0000-00-00 00:00:00";
   if (text.size() != kForm.size()) return false;
   for (size_t i = 0; i < text.size(); ++i) {
-    const bool digit = text[i] >= '0' && text[i] <= '9';
-    if (kForm[i] == '0' ? !digit : text[i] != kForm[i]) return false;
+    const bool digit = text[i] >= L'0' && text[i] <= L'9';
+    if (kForm[i] == L'0' ? !digit : text[i] != kForm[i]) return false;
   }
   return true;
 }
 
-std::optional<uint64_t> ByteCount(std::string_view text) {
+std::optional<uint64_t> ByteCount(std::wstring_view text) {
   if (text.empty() || text.size() > 19) return std::nullopt;
   uint64_t value = 0;
-  for (const char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-    value = value * 10 + static_cast<uint64_t>(c - '0');
+  for (const wchar_t c : text) {
+    if (c < L'0' || c > L'9') return std::nullopt;
+    value = value * 10 + static_cast<uint64_t>(c - L'0');
   }
   return value;
 }
 
-std::optional<UndoEntry> ParseEntry(std::string_view line) {
-  const std::vector<std::string_view> fields = Fields(line);
+std::optional<UndoEntry> ParseEntry(std::wstring_view line) {
+  const std::vector<std::wstring_view> fields = Fields(line);
   if (fields.size() < 2 || !IsFullPath(fields[1])) return std::nullopt;
-  if (fields.size() == 3 && fields[0] == "M" && IsFullPath(fields[2])) {
-    return UndoEntry{UndoKind::kMove, std::string(fields[1]), std::string(fields[2])};
+  if (fields.size() == 3 && fields[0] == L"M" && IsFullPath(fields[2])) {
+    return UndoEntry{UndoKind::kMove, std::wstring(fields[1]), std::wstring(fields[2])};
   }
-  if (fields.size() == 2 && fields[0] == "D") {
-    return UndoEntry{UndoKind::kDelete, std::string(fields[1]), {}};
+  if (fields.size() == 2 && fields[0] == L"D") {
+    return UndoEntry{UndoKind::kDelete, std::wstring(fields[1]), {}};
   }
-  if (fields.size() == 4 && fields[0] == "D" && IsLocalTime(fields[2])) {
+  if (fields.size() == 4 && fields[0] == L"D" && IsLocalTime(fields[2])) {
     if (const std::optional<uint64_t> size = ByteCount(fields[3])) {
-      return UndoEntry{
-          UndoKind::kDelete, std::string(fields[1]), {}, std::string(fields[2]), *size};
+      // The time is all digits and punctuation: its units are its characters.
+      const std::string deletedAt(fields[2].begin(), fields[2].end());
+      return UndoEntry{UndoKind::kDelete, std::wstring(fields[1]), {}, deletedAt, *size};
     }
   }
   return std::nullopt;
@@ -72,21 +73,28 @@ std::optional<UndoEntry> ParseEntry(std::string_view line) {
 
 }  // namespace
 
-UndoJournal ParseUndoJournal(std::string_view fileBytes) {
+// Lines are split on the bytes: CR, LF and TAB are the same bytes in UTF-8
+// and code page 932, and neither has them inside a character.
+UndoJournal ParseUndoJournal(std::string_view fileBytes, const Cp932Reader& fromCp932) {
+  const std::string_view mark = kUtf8Mark;
+  const bool utf8 = fileBytes.substr(0, mark.size()) == mark;
+  if (utf8) fileBytes.remove_prefix(mark.size());
   UndoJournal journal;
   for (const std::string_view line : SplitLines(fileBytes)) {
-    if (auto entry = ParseEntry(line)) journal.push_back(std::move(*entry));
+    if (auto entry = ParseEntry(utf8 ? Utf8ToWide(line) : fromCp932(line))) {
+      journal.push_back(std::move(*entry));
+    }
   }
   return journal;
 }
 
 std::string SerializeUndoJournal(const UndoJournal& journal) {
-  std::string out;
+  std::string out = kUtf8Mark;
   for (const UndoEntry& entry : journal) {
     if (entry.kind == UndoKind::kMove) {
-      out += "M\t" + entry.original + '\t' + entry.movedTo;
+      out += "M\t" + WideToUtf8(entry.original) + '\t' + WideToUtf8(entry.movedTo);
     } else {
-      out += "D\t" + entry.original;
+      out += "D\t" + WideToUtf8(entry.original);
       if (!entry.deletedAt.empty()) {
         out += '\t' + entry.deletedAt + '\t' + std::to_string(entry.size);
       }
@@ -116,9 +124,8 @@ UndoStep PlanUndo(const UndoEntry& entry, const UndoFacts& facts) {
   return facts.originalTaken ? UndoStep::kReportNameTaken : UndoStep::kRestoreFromBin;
 }
 
-std::string UndoSubject(const UndoEntry& entry) {
-  return std::string(FileNamePart(entry.original)) +
-         (entry.kind == UndoKind::kMove ? " の移動" : " の削除");
+std::string UndoSubject(std::string_view fileName, UndoKind kind) {
+  return std::string(fileName) + (kind == UndoKind::kMove ? " の移動" : " の削除");
 }
 
 }  // namespace bex

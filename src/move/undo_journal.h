@@ -1,6 +1,9 @@
 // The moves and deletes a user can undo, newest first, and their text file
-// "UNDO.DAT" beside the program (code page 932, CR LF line ends). Viewers
-// running side by side share the file: each change reads it again first.
+// "UNDO.DAT" beside the program (CR LF line ends). Viewers running side by
+// side share the file: each change reads it again first. The file is UTF-8,
+// marked by the byte order mark at its start, so that every file name is
+// kept as it is; a file without the mark was written by an earlier version
+// in code page 932, and is read as such.
 //
 // A line is a kind letter and the entry's paths, separated by TAB characters
 // (no file name holds one):
@@ -12,6 +15,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,8 +26,8 @@ enum class UndoKind { kMove, kDelete };
 
 struct UndoEntry {
   UndoKind kind = UndoKind::kMove;
-  std::string original;        // where the file was before
-  std::string movedTo;         // a move's destination; empty for a delete
+  std::wstring original;       // where the file was before
+  std::wstring movedTo;        // a move's destination; empty for a delete
   std::string deletedAt = {};  // a delete's local time; empty when not recorded
   uint64_t size = 0;           // a delete's size in bytes
 
@@ -39,10 +43,15 @@ constexpr char kUndoJournalFileName[] = "UNDO.DAT";
 // The oldest entries beyond this many are forgotten.
 constexpr size_t kUndoJournalKeep = 100;
 
-// The entries of the file; lines that are no entry (hand-edited, cut short)
-// are skipped.
-UndoJournal ParseUndoJournal(std::string_view fileBytes);
+// The start of the file's content in UTF-8.
+constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
 
+// The entries of the file; lines that are no entry (hand-edited, cut short)
+// are skipped. fromCp932 reads the text of a file without the UTF-8 mark.
+using Cp932Reader = std::function<std::wstring(std::string_view)>;
+UndoJournal ParseUndoJournal(std::string_view fileBytes, const Cp932Reader& fromCp932);
+
+// The file's content: the UTF-8 mark, then one line per entry.
 std::string SerializeUndoJournal(const UndoJournal& journal);
 
 // Puts entry on top and leaves at most kUndoJournalKeep entries.
@@ -68,8 +77,8 @@ struct UndoFacts {
 
 UndoStep PlanUndo(const UndoEntry& entry, const UndoFacts& facts);
 
-// What undoing the entry would undo, as the menu names it: the file's name
-// and what happened to it ("a.jpg の移動").
-std::string UndoSubject(const UndoEntry& entry);
+// What undoing an entry of kind would undo, as the menu names it: the file's
+// name (code page 932) and what happened to it ("a.jpg の移動").
+std::string UndoSubject(std::string_view fileName, UndoKind kind);
 
 }  // namespace bex

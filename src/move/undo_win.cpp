@@ -3,9 +3,10 @@
 
 #include <cstdio>
 
-#include "common/cp932.h"
+#include "common/code_page_win.h"
 #include "common/files_win.h"
 #include "common/message_box_win.h"
+#include "common/wide_text.h"
 #include "move/destination_files_win.h"
 #include "move/filing_win.h"
 #include "move/move_file_win.h"
@@ -25,16 +26,17 @@ std::string JournalTime(const SYSTEMTIME& t) {
   return text;
 }
 
-std::string GoneText(const UndoEntry& entry) {
-  const std::string kept = entry.kind == UndoKind::kMove
-                               ? entry.movedTo + "\nが見つからないため、移動を"
-                               : entry.original + "\nがごみ箱に見つからないため、削除を";
-  return kept + "元に戻せません。\nこの記録は消去します。";
+std::wstring GoneText(const UndoEntry& entry) {
+  const std::wstring kept =
+      entry.kind == UndoKind::kMove
+          ? entry.movedTo + FromCp932("\nが見つからないため、移動を")
+          : entry.original + FromCp932("\nがごみ箱に見つからないため、削除を");
+  return kept + FromCp932("元に戻せません。\nこの記録は消去します。");
 }
 
 }  // namespace
 
-void Filing::RecordDelete(const std::string& path, uint64_t size, const SYSTEMTIME& deletedAt) {
+void Filing::RecordDelete(const std::wstring& path, uint64_t size, const SYSTEMTIME& deletedAt) {
   const UndoEntry entry{UndoKind::kDelete, path, {}, JournalTime(deletedAt), size};
   if (!RecycleBin().Holds(entry)) return;
   ChangeUndoJournal([&](UndoJournal& journal) { RecordUndo(journal, entry); });
@@ -45,12 +47,15 @@ Filing::UndoOffer Filing::OfferUndo() {
   const std::optional<UndoJournal> journal = ReadUndoJournal(&error);
   if (!journal) return {true, {}};
   if (journal->empty()) return {};
-  return {true, UndoSubject(journal->front())};
+  // The menu is code page 932: a name it cannot hold is left out of it.
+  const UndoEntry& newest = journal->front();
+  const std::optional<std::string> name = ExactCp932(FileNamePart(newest.original));
+  return {true, name ? UndoSubject(*name, newest.kind) : std::string()};
 }
 
 // The entry and its paths are decided here, before any dialog; the file is
 // looked for again before it is moved.
-std::optional<std::string> Filing::UndoNewest(const LetGo& letGo) {
+std::optional<std::wstring> Filing::UndoNewest(const LetGo& letGo) {
   DWORD error = ERROR_SUCCESS;
   const std::optional<UndoJournal> journal = ReadUndoJournal(&error);
   if (!journal) {
@@ -70,9 +75,9 @@ std::optional<std::string> Filing::UndoNewest(const LetGo& letGo) {
     case UndoStep::kMoveBack:
       return MoveBack(entry, entry.original, letGo);
     case UndoStep::kAskForName: {
-      const std::optional<std::string> target =
-          AskFreePath(owner_, kOtherNameTitle, std::string(FolderPart(entry.original)),
-                      std::string(FileNamePart(entry.original)));
+      const std::optional<std::wstring> target =
+          AskFreePath(owner_, kOtherNameTitle, std::wstring(FolderPart(entry.original)),
+                      std::wstring(FileNamePart(entry.original)));
       if (!target) return std::nullopt;
       return MoveBack(entry, *target, letGo);
     }
@@ -83,16 +88,16 @@ std::optional<std::string> Filing::UndoNewest(const LetGo& letGo) {
       return std::nullopt;
     case UndoStep::kReportNameTaken:
       // Kept, it would stand in the way of every entry under it.
-      ReportAndForget(entry, entry.original +
-                                 "\nには別のファイルがあるため、削除を元に戻せません。\n"
-                                 "ファイルはごみ箱に残します。この記録は消去します。");
+      ReportAndForget(
+          entry, entry.original + FromCp932("\nには別のファイルがあるため、削除を元に戻せません。\n"
+                                            "ファイルはごみ箱に残します。この記録は消去します。"));
       return std::nullopt;
   }
   return std::nullopt;
 }
 
-std::optional<std::string> Filing::MoveBack(const UndoEntry& entry, const std::string& target,
-                                            const LetGo& letGo) {
+std::optional<std::wstring> Filing::MoveBack(const UndoEntry& entry, const std::wstring& target,
+                                             const LetGo& letGo) {
   if (!IsFile(entry.movedTo)) {
     ReportAndForget(entry, GoneText(entry));
     return std::nullopt;
@@ -103,16 +108,17 @@ std::optional<std::string> Filing::MoveBack(const UndoEntry& entry, const std::s
   return target;
 }
 
-std::optional<std::string> Filing::RestoreDeleted(const UndoEntry& entry, const RecycleBin& bin) {
+std::optional<std::wstring> Filing::RestoreDeleted(const UndoEntry& entry, const RecycleBin& bin) {
   if (!bin.Restore(owner_, entry)) {
-    ShowMessage(owner_, entry.original + "\nをごみ箱から元に戻せませんでした。", kUndoErrorCaption);
+    ShowMessage(owner_, entry.original + FromCp932("\nをごみ箱から元に戻せませんでした。"),
+                kUndoErrorCaption);
     return std::nullopt;
   }
   ChangeUndoJournal([&](UndoJournal& journal) { ForgetUndo(journal, entry); });
   return entry.original;
 }
 
-void Filing::ReportAndForget(const UndoEntry& entry, const std::string& why) {
+void Filing::ReportAndForget(const UndoEntry& entry, const std::wstring& why) {
   ShowMessage(owner_, why, kUndoErrorCaption);
   ChangeUndoJournal([&](UndoJournal& journal) { ForgetUndo(journal, entry); });
 }

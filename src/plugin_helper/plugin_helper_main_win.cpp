@@ -14,6 +14,7 @@
 
 #include "common/files_win.h"
 #include "common/memory_win.h"
+#include "common/wide_text.h"
 #include "decoding/helper_protocol.h"
 #include "decoding/plugin_helper_win.h"
 #include "decoding/spi_host_win.h"
@@ -86,7 +87,9 @@ class Server {
 
   // Modules of which none is usable leave the modules as they were.
   std::string LoadFolder(const LoadFolderArgs& args) {
-    PluginTable loaded = spi::LoadModules(args.folder, args.modules);
+    std::vector<std::wstring> modules;
+    for (const std::string& module : args.modules) modules.push_back(Utf8ToWide(module));
+    PluginTable loaded = spi::LoadModules(Utf8ToWide(args.folder), modules);
     std::vector<std::string> names;
     for (const auto& plugin : loaded) names.push_back(plugin->name);
     if (!loaded.empty()) plugins_ = std::move(loaded);
@@ -95,7 +98,7 @@ class Server {
 
   std::string Ask(const AskArgs& args) {
     const std::optional<size_t> reader =
-        spi::FirstReader(plugins_, args.file, args.firstModule, args.moduleCount);
+        spi::FirstReader(plugins_, Utf8ToWide(args.file), args.firstModule, args.moduleCount);
     return ChoiceReply(reader ? static_cast<uint32_t>(*reader) : kNoModule,
                        static_cast<uint32_t>(CommittedPrivateBytes() >> 20));
   }
@@ -116,7 +119,7 @@ class Server {
     if (args.module < plugins_.size()) {
       SIZE described = {};
       std::shared_ptr<Bitmap> picture =
-          spi::Decode(*plugins_[args.module], args.file, make, &described);
+          spi::Decode(*plugins_[args.module], Utf8ToWide(args.file), make, &described);
       if (described.cx > 0 && described.cy > 0) {
         reply.width = static_cast<uint32_t>(described.cx);
         reply.height = static_cast<uint32_t>(described.cy);
@@ -150,7 +153,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   if (__argc < 3) return 2;
   HANDLE pipe = bex::HandleArgument(__argv[1]);
   HANDLE viewer = bex::HandleArgument(__argv[2]);
-  // Nothing else ends a helper whose viewer was killed: no watch, no helper.
+  // The viewer's job may be missing (a viewer already in a job on Windows 7):
+  // then only this watch ends a helper whose viewer was killed. No watch, no helper.
   HANDLE watch = CreateThread(nullptr, 0, bex::WatchViewer, viewer, 0, nullptr);
   if (!watch) return 3;
   CloseHandle(watch);

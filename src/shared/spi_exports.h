@@ -28,17 +28,23 @@ static_assert(sizeof(SpiPictureInfo) == 22 + sizeof(HLOCAL));
 // order the host resolves them. All return an int and use the calling
 // convention of the Windows API. Offsets and callback data are pointer-wide
 // in 64-bit modules, as the handle of IsSupported is.
-#define BEX_SPI_EXPORTS(X)                                                                  \
-  X(GetPluginInfo, (int infoNo, LPSTR buf, int bufLen))                                     \
-  X(IsSupported, (LPCSTR fileName, DWORD_PTR fileHandle))                                   \
-  X(GetPictureInfo, (LPCSTR buf, LONG_PTR len, unsigned flag, SpiPictureInfo* info))        \
-  X(GetPicture, (LPCSTR buf, LONG_PTR len, unsigned flag, HLOCAL* bitmapInfo, HLOCAL* bits, \
-                 FARPROC progress, LONG_PTR progressData))                                  \
-  X(GetPreview, (LPCSTR buf, LONG_PTR len, unsigned flag, HLOCAL* bitmapInfo, HLOCAL* bits, \
-                 FARPROC progress, LONG_PTR progressData))                                  \
-  X(GetArchiveInfo, (LPCSTR buf, LONG_PTR len, unsigned flag, HLOCAL* archiveInfo))         \
-  X(GetFile, (LPCSTR src, LONG_PTR len, LPSTR dest, unsigned flag, FARPROC progress,        \
-              LONG_PTR progressData))
+#define BEX_SPI_EXPORTS(X)                                                                    \
+  X(GetPluginInfo, (int infoNo, LPSTR buf, int bufLen))                                       \
+  X(IsSupported, (LPCSTR fileName, DWORD_PTR fileHandle))                                     \
+  X(GetPictureInfo, (LPCSTR buf, LONG_PTR len, unsigned flag, SpiPictureInfo* info))          \
+  X(GetPicture, (LPCSTR buf, LONG_PTR len, unsigned flag, HLOCAL* bitmapInfo, HLOCAL* bits,   \
+                 FARPROC progress, LONG_PTR progressData))                                    \
+  X(GetPreview, (LPCSTR buf, LONG_PTR len, unsigned flag, HLOCAL* bitmapInfo, HLOCAL* bits,   \
+                 FARPROC progress, LONG_PTR progressData))                                    \
+  X(GetArchiveInfo, (LPCSTR buf, LONG_PTR len, unsigned flag, HLOCAL* archiveInfo))           \
+  X(GetFile, (LPCSTR src, LONG_PTR len, LPSTR dest, unsigned flag, FARPROC progress,          \
+              LONG_PTR progressData))                                                         \
+  X(IsSupportedW, (LPCWSTR fileName, DWORD_PTR fileHandle))                                   \
+  X(GetPictureInfoW, (LPCWSTR buf, LONG_PTR len, unsigned flag, SpiPictureInfo* info))        \
+  X(GetPictureW, (LPCWSTR buf, LONG_PTR len, unsigned flag, HLOCAL* bitmapInfo, HLOCAL* bits, \
+                  FARPROC progress, LONG_PTR progressData))                                   \
+  X(GetPreviewW, (LPCWSTR buf, LONG_PTR len, unsigned flag, HLOCAL* bitmapInfo, HLOCAL* bits, \
+                  FARPROC progress, LONG_PTR progressData))
 
 #define BEX_SPI_FUNCTION_TYPE(name, params) using Spi##name = int(WINAPI*) params;
 BEX_SPI_EXPORTS(BEX_SPI_FUNCTION_TYPE)

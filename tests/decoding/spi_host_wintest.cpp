@@ -21,9 +21,11 @@
 #include <vector>
 
 #include "common/bex_error.h"
+#include "common/code_page_win.h"
 #include "common/cp932.h"
 #include "common/files_win.h"
 #include "common/memory_win.h"
+#include "common/wide_text.h"
 #include "decoding/decoder_slots_win.h"
 #include "decoding/spi_host_win.h"
 #include "support/bmp_writer.h"
@@ -36,6 +38,9 @@ namespace bex {
 namespace {
 
 using Pixels = std::vector<uint32_t>;  // 0x00RRGGBB, top row first
+
+// The tests' paths are code page 932; the host takes wide paths.
+std::wstring Wide(const std::string& path) { return FromCp932(path); }
 
 std::string Path(const std::string& folder, const std::string& name) {
   return folder + "\\" + name;
@@ -82,9 +87,11 @@ std::string FolderWith(const std::string& label, const std::vector<std::string>&
 // The same for a 64-bit process, whose modules only a 64-bit process can
 // list: the build's loaded_module64.exe.
 bool IsLoadedIn64BitProcess(DWORD processId, const std::string& modulePath) {
-  const test::Process probe = test::Process::Launch(
-      test::BuildDir() + "\\loaded_module64.exe",
-      std::to_string(processId) + " \"" + FullPath(modulePath) + "\"", test::BuildDir());
+  const test::Process probe =
+      test::Process::Launch(test::BuildDir() + "\\loaded_module64.exe",
+                            std::to_string(processId) + " \"" +
+                                ExactCp932(FullPath(Wide(modulePath))).value_or("") + "\"",
+                            test::BuildDir());
   const std::optional<DWORD> exitCode = probe.WaitForExit();
   EXPECT_TRUE(exitCode && *exitCode <= 1) << "loaded_module64.exe (build it in build/win64)";
   return exitCode == 0u;
@@ -96,13 +103,13 @@ bool IsLoadedIn(DWORD processId, const std::string& modulePath, ModuleKind kind)
   if (kind == ModuleKind::k64Bit) return IsLoadedIn64BitProcess(processId, modulePath);
   HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId);
   if (snapshot == INVALID_HANDLE_VALUE) return false;
-  const std::string wanted = FullPath(modulePath);
-  MODULEENTRY32 entry = {};
+  const std::wstring wanted = FullPath(Wide(modulePath));
+  MODULEENTRY32W entry = {};
   entry.dwSize = sizeof entry;
   bool found = false;
-  for (BOOL more = Module32First(snapshot, &entry); more && !found;
-       more = Module32Next(snapshot, &entry)) {
-    found = lstrcmpiA(entry.szExePath, wanted.c_str()) == 0;
+  for (BOOL more = Module32FirstW(snapshot, &entry); more && !found;
+       more = Module32NextW(snapshot, &entry)) {
+    found = lstrcmpiW(entry.szExePath, wanted.c_str()) == 0;
   }
   CloseHandle(snapshot);
   return found;
@@ -246,7 +253,7 @@ TEST_P(SpiHostOrder, TheModuleTheSearchReturnsFirstDecodes) {
     DecoderSlot slot;
     slot.LoadPlugins(folder);
     EXPECT_EQ(slot.PluginCount(), 2u);
-    ASSERT_TRUE(slot.PrepareFile(file));
+    ASSERT_TRUE(slot.PrepareFile(Wide(file)));
     ASSERT_TRUE(slot.ChosenPlugin());
     EXPECT_EQ(*slot.ChosenPlugin(), order[0]);
     ASSERT_TRUE(slot.DecodePicture());
@@ -254,7 +261,7 @@ TEST_P(SpiHostOrder, TheModuleTheSearchReturnsFirstDecodes) {
 
     // The modules share one handle of the file, each given it at the start.
     const std::string second = WritePicture(folder, "only2.tst", picture, "tst2-only");
-    ASSERT_TRUE(slot.PrepareFile(second)) << (tst1First ? "tst1" : "tst2") << " asked first";
+    ASSERT_TRUE(slot.PrepareFile(Wide(second))) << (tst1First ? "tst1" : "tst2") << " asked first";
     EXPECT_EQ(*slot.ChosenPlugin(), tst2Copy);
   }
 }
@@ -269,6 +276,47 @@ INSTANTIATE_TEST_SUITE_P(Builds, SpiHostOrder,
                                          std::pair{k32BitModules, k64BitModules}),
                          BuildPairName);
 
+// Each module gets the file by the route it can take, and never under a
+// look-alike name (best fit made café.tst cafe.tst, another file): a wide
+// path to a module with the wide entry points; for one without them, a
+// name code page 932 holds as it is, any other name as the file's bytes.
+TEST(SpiHostNames, EveryNameReachesAModuleWithoutEverBecomingAnotherName) {
+  const TestPicture picture = SmallPicture(5);
+  const std::wstring hangul = L"\ud55c\uae00.tst";
+  struct Case {
+    const char* module;
+    std::wstring name;
+    std::vector<std::string> calls;  // "<path>" stands for the file's full path
+  };
+  const Case cases[] = {
+      {"trace.spi", hangul, {"IsSupported .tst", "GetPicture (memory)"}},
+      {"trace.spi", L"caf\u00e9.tst", {"IsSupported .tst", "GetPicture (memory)"}},
+      {"trace.spi", L"\u4e88\u5b9a.tst", {"IsSupported <path>", "GetPicture <path>"}},
+      {"wide.spi", hangul, {"IsSupportedW <path>", "GetPictureW <path>"}},
+  };
+  for (const Case& c : cases) {
+    const std::string folder = FolderWith("names", {c.module});
+    const std::wstring file = Wide(folder) + L"\\" + c.name;
+    test::WriteFileBytes(file, TestPictureFile(picture, "plain"));
+    // cafe.tst, the look-alike of café.tst, is another picture.
+    test::WriteFileBytes(Path(folder, "cafe.tst"), TestPictureFile(SmallPicture(9), "plain"));
+    const std::string path = c.name == L"\u4e88\u5b9a.tst" ? *ExactCp932(file) : WideToUtf8(file);
+    std::vector<std::string> expected;
+    for (const std::string& call : c.calls) {
+      expected.push_back(call.substr(0, call.find('<')) +
+                         (call.find('<') == std::string::npos ? "" : path));
+    }
+    const CallTrace trace(folder);
+    DecoderSlot slot;
+    slot.LoadPlugins(folder);
+    ASSERT_TRUE(slot.PrepareFile(file)) << c.module << " " << WideToUtf8(c.name);
+    ASSERT_TRUE(slot.DecodePicture());
+    ExpectPicture(slot, picture, picture.pixels);
+    EXPECT_EQ(slot.FileName(), file);
+    EXPECT_EQ(trace.Lines(), expected) << c.module << " " << WideToUtf8(c.name);
+  }
+}
+
 TEST_P(SpiHostChoice, ModuleWithoutGetPictureIsUnloadedAndNeverAsked) {
   const std::string folder = FolderWith(GetParam(), "nopic", {"nopic", "tst1"});
   DecoderSlot slot;
@@ -280,9 +328,9 @@ TEST_P(SpiHostChoice, ModuleWithoutGetPictureIsUnloadedAndNeverAsked) {
   // The module would claim any file if it were asked.
   const std::string text = Path(folder, "notes.txt");
   test::WriteFileBytes(text, "not a picture");
-  EXPECT_FALSE(slot.PrepareFile(text));
+  EXPECT_FALSE(slot.PrepareFile(Wide(text)));
   const TestPicture picture = SmallPicture();
-  ASSERT_TRUE(slot.PrepareFile(WritePicture(folder, "pic.tst", picture)));
+  ASSERT_TRUE(slot.PrepareFile(Wide(WritePicture(folder, "pic.tst", picture))));
   ASSERT_TRUE(slot.DecodePicture());
   ExpectPicture(slot, picture, picture.pixels);
 }
@@ -290,14 +338,14 @@ TEST_P(SpiHostChoice, ModuleWithoutGetPictureIsUnloadedAndNeverAsked) {
 TEST(SpiHostBitmaps, SlotWithoutModulesReadsOnlyBitmaps) {
   const std::string folder = test::NewScratchFolder("empty-slot");
   DecoderSlot slot;
-  EXPECT_FALSE(slot.PrepareFile(WritePicture(folder, "pic.tst", SmallPicture())));
+  EXPECT_FALSE(slot.PrepareFile(Wide(WritePicture(folder, "pic.tst", SmallPicture()))));
   EXPECT_FALSE(slot.DecodePicture());
   EXPECT_FALSE(slot.Picture());
 
   const TestPicture picture = SmallPicture();
   const std::string bitmap = Path(folder, "pic.bmp");
   test::WriteFileBytes(bitmap, BitmapFile(picture));
-  ASSERT_TRUE(slot.PrepareFile(bitmap));
+  ASSERT_TRUE(slot.PrepareFile(Wide(bitmap)));
   ASSERT_TRUE(slot.DecodePicture());
   ExpectPicture(slot, picture, picture.pixels);
 }
@@ -309,13 +357,13 @@ TEST_P(SpiHostChoice, FileThatDoesNotOpenIsRefusedBeforeAnyModuleIsAsked) {
   slot.LoadPlugins(folder);
   const std::string subfolder = Path(folder, "dir.tst");
   ASSERT_TRUE(CreateDirectoryA(subfolder.c_str(), nullptr));
-  EXPECT_FALSE(slot.PrepareFile(subfolder));
-  EXPECT_FALSE(slot.PrepareFile(Path(folder, "missing.tst")));
+  EXPECT_FALSE(slot.PrepareFile(Wide(subfolder)));
+  EXPECT_FALSE(slot.PrepareFile(Wide(Path(folder, "missing.tst"))));
   EXPECT_EQ(trace.Lines(), std::vector<std::string>{});
 
   // The same module is asked for a file that opens.
   const std::string file = WritePicture(folder, "pic.tst", SmallPicture());
-  EXPECT_TRUE(slot.PrepareFile(file));
+  EXPECT_TRUE(slot.PrepareFile(Wide(file)));
   EXPECT_EQ(trace.Lines(), std::vector<std::string>{"IsSupported " + file});
 }
 
@@ -331,16 +379,16 @@ TEST(SpiHostBitmaps, BmpExtensionGoesToTheBuiltInReaderWhateverModulesAreLoaded)
   for (const char* name : {"photo.bmp", "photo.Bmp", "PHOTO.BMP"}) {
     const std::string file = Path(test::NewScratchFolder("bmp-file"), name);
     test::WriteFileBytes(file, BitmapFile(picture));
-    ASSERT_TRUE(slot.PrepareFile(file)) << name;
-    EXPECT_EQ(slot.Extension(), ".BMP");
+    ASSERT_TRUE(slot.PrepareFile(Wide(file))) << name;
+    EXPECT_EQ(slot.Extension(), L".BMP");
     ASSERT_TRUE(slot.DecodePicture()) << name;
     ExpectPicture(slot, picture, picture.pixels);
   }
   EXPECT_EQ(trace.Lines(), std::vector<std::string>{});
 
   const std::string jpeg = WritePicture(modules, "photo.bmp.jpg", picture);
-  ASSERT_TRUE(slot.PrepareFile(jpeg));
-  EXPECT_EQ(slot.Extension(), ".JPG");
+  ASSERT_TRUE(slot.PrepareFile(Wide(jpeg)));
+  EXPECT_EQ(slot.Extension(), L".JPG");
   ASSERT_TRUE(slot.DecodePicture());
   ExpectPicture(slot, picture, picture.pixels);
   EXPECT_EQ(trace.Lines(), (std::vector<std::string>{"IsSupported " + jpeg, "GetPicture " + jpeg}));
@@ -357,7 +405,7 @@ TEST(SpiHostBitmaps, RejectedBitmapRaisesTheReadersError) {
                                     {"truncated.bmp", truncated}}) {
     const std::string file = Path(folder, name);
     test::WriteFileBytes(file, bytes);
-    ASSERT_TRUE(slot.PrepareFile(file));
+    ASSERT_TRUE(slot.PrepareFile(Wide(file)));
     try {
       slot.DecodePicture();
       ADD_FAILURE() << name << " was accepted";
@@ -374,7 +422,7 @@ TEST(SpiHostBitmaps, BitmapThatCannotBeReadFailsQuietly) {
   ASSERT_TRUE(CreateDirectoryA(subfolder.c_str(), nullptr));
   DecoderSlot slot;
   for (const std::string& file : {subfolder, Path(folder, "missing.bmp")}) {
-    ASSERT_TRUE(slot.PrepareFile(file));
+    ASSERT_TRUE(slot.PrepareFile(Wide(file)));
     EXPECT_FALSE(slot.DecodePicture()) << file;
     EXPECT_FALSE(slot.Picture());
   }
@@ -389,21 +437,21 @@ TEST_P(SpiHostDecode, FailedDecodeKeepsTheSlotsPictureWithItsName) {
   const TestPicture picture = SmallPicture();
   const std::string bitmap = Path(folder, "old.bmp");
   test::WriteFileBytes(bitmap, BitmapFile(picture));
-  ASSERT_TRUE(slot.PrepareFile(bitmap));
+  ASSERT_TRUE(slot.PrepareFile(Wide(bitmap)));
   ASSERT_TRUE(slot.DecodePicture());
   const BitmapRef old = slot.Picture();
 
-  ASSERT_TRUE(slot.PrepareFile(WritePicture(folder, "pic.tst", picture)));
+  ASSERT_TRUE(slot.PrepareFile(Wide(WritePicture(folder, "pic.tst", picture))));
   EXPECT_FALSE(slot.DecodePicture());
   EXPECT_EQ(slot.Picture(), old);
-  EXPECT_EQ(slot.FileName(), bitmap);
+  EXPECT_EQ(slot.FileName(), Wide(bitmap));
 
   const std::string broken = Path(folder, "broken.bmp");
   test::WriteFileBytes(broken, "BM not a bitmap");
-  ASSERT_TRUE(slot.PrepareFile(broken));
+  ASSERT_TRUE(slot.PrepareFile(Wide(broken)));
   EXPECT_THROW(slot.DecodePicture(), BexError);
   EXPECT_EQ(slot.Picture(), old);
-  EXPECT_EQ(slot.FileName(), bitmap);
+  EXPECT_EQ(slot.FileName(), Wide(bitmap));
 }
 
 // A module build and a variant word of the test picture.
@@ -420,7 +468,7 @@ TEST_P(SpiHostBogusAnswer, FailsTheDecode) {
   const std::string folder = FolderWith(build, "bogus", {"bogus"});
   DecoderSlot slot;
   slot.LoadPlugins(folder);
-  ASSERT_TRUE(slot.PrepareFile(WritePicture(folder, "pic.tst", SmallPicture(), variant)));
+  ASSERT_TRUE(slot.PrepareFile(Wide(WritePicture(folder, "pic.tst", SmallPicture(), variant))));
   EXPECT_FALSE(slot.DecodePicture());
   EXPECT_FALSE(slot.Picture());
 }
@@ -444,7 +492,7 @@ TEST_P(SpiHostSoundAnswer, DecodesThePixels) {
   DecoderSlot slot;
   slot.LoadPlugins(folder);
   const TestPicture picture = SmallPicture(3);
-  ASSERT_TRUE(slot.PrepareFile(WritePicture(folder, "pic.tst", picture, variant)));
+  ASSERT_TRUE(slot.PrepareFile(Wide(WritePicture(folder, "pic.tst", picture, variant))));
   ASSERT_TRUE(slot.DecodePicture());
   ExpectPicture(slot, picture, picture.pixels);
 }
@@ -486,7 +534,7 @@ TEST_P(SpiHostDecode, ThirtyTwoBitAnswerWithAlphaShowsOverBlack) {
       {"alphaclear", {255, 0}},      // only clear and opaque, mixed
   };
   for (const auto& [variant, alpha] : cases) {
-    ASSERT_TRUE(slot.PrepareFile(WritePicture(folder, "pic.tst", picture, variant)));
+    ASSERT_TRUE(slot.PrepareFile(Wide(WritePicture(folder, "pic.tst", picture, variant))));
     ASSERT_TRUE(slot.DecodePicture()) << variant;
     ExpectPicture(slot, picture, OverBlack(picture, alpha));
   }
@@ -516,10 +564,10 @@ TEST_P(SpiHostMisbehavingModule, CostsOnlyItsFileAndTheNextFileIsRead) {
   slot.LoadPlugins(folder);
   const DWORD helper = slot.HelperProcessId(build.kind);
 
-  const bool decoded = slot.PrepareFile(badFile) && slot.DecodePicture();
+  const bool decoded = slot.PrepareFile(Wide(badFile)) && slot.DecodePicture();
   EXPECT_EQ(decoded, misdeed.decodes);
   if (decoded) ExpectPicture(slot, bad, bad.pixels);
-  ASSERT_TRUE(slot.PrepareFile(goodFile));
+  ASSERT_TRUE(slot.PrepareFile(Wide(goodFile)));
   ASSERT_TRUE(slot.DecodePicture());
   ExpectPicture(slot, good, good.pixels);
   if (!misdeed.decodes) {
@@ -547,7 +595,7 @@ TEST_P(SpiHostDecode, HelperThatGrewPastTheBoundIsReplacedAndTheViewerStaysFlat)
   const uint64_t before = CommittedPrivateBytes();
   // 200 MB a call: the bound of 512 MiB is passed at the third.
   for (int i = 0; i < 4; ++i) {
-    ASSERT_TRUE(slot.PrepareFile(file));
+    ASSERT_TRUE(slot.PrepareFile(Wide(file)));
     helpers.push_back(slot.HelperProcessId(kind));
     ASSERT_TRUE(slot.DecodePicture()) << i;
   }
@@ -563,11 +611,11 @@ TEST_P(SpiHostDecode, PictureHeldElsewhereOutlivesTheSlotsNextDecode) {
   slot.LoadPlugins(folder);
   const TestPicture first = SmallPicture(1);
   const TestPicture second{4, 6, Pattern(4, 6, 2)};
-  ASSERT_TRUE(slot.PrepareFile(WritePicture(folder, "first.tst", first)));
+  ASSERT_TRUE(slot.PrepareFile(Wide(WritePicture(folder, "first.tst", first))));
   ASSERT_TRUE(slot.DecodePicture());
   const BitmapRef shown = slot.Picture();
 
-  ASSERT_TRUE(slot.PrepareFile(WritePicture(folder, "second.tst", second)));
+  ASSERT_TRUE(slot.PrepareFile(Wide(WritePicture(folder, "second.tst", second))));
   ASSERT_TRUE(slot.DecodePicture());
   ExpectPicture(slot, second, second.pixels);
   slot.ReleasePicture();
@@ -593,15 +641,15 @@ TEST_P(SpiHostDecode, MemoryOfPicturesLetGoOfServesTheNextDecodes) {
   const std::string otherFile = WritePicture(folder, "other.tst", other);
   for (const auto& [file, picture] : {std::pair{smallFile, small}, std::pair{largeFile, large},
                                       std::pair{smallFile, small}, std::pair{otherFile, other}}) {
-    ASSERT_TRUE(slot.PrepareFile(file));
+    ASSERT_TRUE(slot.PrepareFile(Wide(file)));
     ASSERT_TRUE(slot.DecodePicture()) << file;
     ExpectPicture(slot, picture, picture.pixels);
     slot.ReleasePicture();
   }
-  ASSERT_TRUE(slot.PrepareFile(largeFile));
+  ASSERT_TRUE(slot.PrepareFile(Wide(largeFile)));
   ASSERT_TRUE(slot.DecodePicture());
   const BitmapRef held = slot.Picture();
-  ASSERT_TRUE(slot.PrepareFile(otherFile));
+  ASSERT_TRUE(slot.PrepareFile(Wide(otherFile)));
   ASSERT_TRUE(slot.DecodePicture());
   ExpectPicture(slot, other, other.pixels);
   EXPECT_EQ(PixelsOf(held), large.pixels);
@@ -626,7 +674,7 @@ TEST_P(SpiHostLoading, NewListReplacesTheOldAndUnloadsItsModules) {
   {
     DecoderSlot slot;
     slot.LoadPlugins(first);
-    ASSERT_TRUE(slot.PrepareFile(file));
+    ASSERT_TRUE(slot.PrepareFile(Wide(file)));
     EXPECT_TRUE(IsLoaded(slot, Module(first, "tst1")));
 
     slot.LoadPlugins(second);
@@ -635,7 +683,7 @@ TEST_P(SpiHostLoading, NewListReplacesTheOldAndUnloadsItsModules) {
     EXPECT_EQ(slot.PluginCount(), 1u);
     EXPECT_EQ(slot.ChosenPlugin(), nullptr);
     EXPECT_EQ(slot.Folder(), second);
-    ASSERT_TRUE(slot.PrepareFile(file));
+    ASSERT_TRUE(slot.PrepareFile(Wide(file)));
     ASSERT_TRUE(slot.DecodePicture());
     ExpectPicture(slot, picture, Inverted(picture.pixels));
     helper = Helper(slot);
@@ -667,7 +715,7 @@ TEST_P(SpiHostLoading, FolderWithoutUsableModulesLeavesTheListAsItWas) {
     EXPECT_EQ(slot.PluginCount(), 1u) << other;
     EXPECT_EQ(slot.Folder(), other);
     EXPECT_TRUE(IsLoaded(slot, Module(folder, "tst1")));
-    EXPECT_TRUE(slot.PrepareFile(file));
+    EXPECT_TRUE(slot.PrepareFile(Wide(file)));
   }
   EXPECT_FALSE(IsLoaded(slot, Module(unusable, "nopic")));
 }
@@ -710,7 +758,7 @@ TEST_P(SpiHostLoading, ModulesLibrariesComeFromTheirOwnFolderNeverFromThePicture
     DecoderSlot slot;
     slot.LoadPlugins(together);
     ASSERT_EQ(slot.PluginCount(), 1u) << "the library beside the module was not found";
-    ASSERT_TRUE(slot.PrepareFile(file));
+    ASSERT_TRUE(slot.PrepareFile(Wide(file)));
     ASSERT_TRUE(slot.DecodePicture());
     ExpectPicture(slot, picture, picture.pixels);
   }
@@ -737,7 +785,7 @@ TEST(SpiHostBothKinds, AModuleBuiltBothWaysIsAskedOnceThroughTheSixtyFourBitHelp
   EXPECT_EQ(slot.PluginCount(), 1u);
   EXPECT_EQ(slot.HelperProcessId(ModuleKind::k32Bit), 0u);
   EXPECT_TRUE(IsLoaded(slot, Path(folder, "trace.sph")));
-  ASSERT_TRUE(slot.PrepareFile(file));
+  ASSERT_TRUE(slot.PrepareFile(Wide(file)));
   ASSERT_TRUE(slot.ChosenPlugin());
   EXPECT_EQ(*slot.ChosenPlugin(), "trace.sph");
   ASSERT_TRUE(slot.DecodePicture());
@@ -758,7 +806,7 @@ TEST(SpiHostBothKinds, AnUnusableSixtyFourBitBuildLeavesItsPlaceToTheThirtyTwoBi
   slot.LoadPlugins(folder);
   EXPECT_EQ(slot.PluginCount(), 1u);
   EXPECT_EQ(slot.HelperProcessId(ModuleKind::k64Bit), 0u);
-  ASSERT_TRUE(slot.PrepareFile(WritePicture(folder, "pic.tst", picture)));
+  ASSERT_TRUE(slot.PrepareFile(Wide(WritePicture(folder, "pic.tst", picture))));
   ASSERT_TRUE(slot.ChosenPlugin());
   EXPECT_EQ(*slot.ChosenPlugin(), "x.spi");
   ASSERT_TRUE(slot.DecodePicture());
@@ -774,7 +822,7 @@ TEST(SpiHostSlots, EachSlotHasAHelperOfItsOwn) {
   for (size_t i = 0; i < slots.size(); ++i) {
     slots[i].emplace();
     slots[i]->LoadPlugins(folder);
-    ASSERT_TRUE(slots[i]->PrepareFile(file));
+    ASSERT_TRUE(slots[i]->PrepareFile(Wide(file)));
     helpers[i] = slots[i]->HelperProcessId();
     EXPECT_TRUE(IsLoaded(*slots[i], module));
   }
@@ -797,7 +845,7 @@ TEST(SpiHostSlots, ASlotWhoseDecodeWasGivenUpLoadsTheNextFolder) {
   const std::string file = WritePicture(first, "pic.tst", SmallPicture());
   DecoderSlots slots;
   slots.LoadPlugins(first);
-  slots.StartDecode(file, 0, nullptr, 0);
+  slots.StartDecode(Wide(file), 0, nullptr, 0);
   slots.CancelDecode(0);
   slots.LoadPlugins(second);
   EXPECT_TRUE(IsLoaded(slots[0], Path(second, "tst2.spi")));
@@ -814,7 +862,7 @@ TEST(SpiHostSlots, TheFourthSlotsHelperStartsWhenFirstNeeded) {
   for (int slot = 0; slot < 3; ++slot) EXPECT_NE(slots[slot].HelperProcessId(), 0u) << slot;
   EXPECT_EQ(slots[3].HelperProcessId(), 0u);
   EXPECT_EQ(slots[3].PluginCount(), 1u);
-  EXPECT_TRUE(slots.Decode(file, 3));
+  EXPECT_TRUE(slots.Decode(Wide(file), 3));
   EXPECT_TRUE(IsLoaded(slots[3], Path(folder, "tst1.spi")));
 }
 
@@ -839,20 +887,20 @@ TEST(SpiHostLoading, SlotsLoadingWhenNeededStartOnlyTheHelpersFilesNeed) {
     return running;
   };
 
-  EXPECT_TRUE(slots.Decode(bitmap, 1));
+  EXPECT_TRUE(slots.Decode(Wide(bitmap), 1));
   EXPECT_EQ(helpers(), (std::vector<bool>{false, false, false, false}));
-  EXPECT_TRUE(slots.Decode(file, 2));
+  EXPECT_TRUE(slots.Decode(Wide(file), 2));
   EXPECT_EQ(helpers(), (std::vector<bool>{false, false, true, false}));
   EXPECT_TRUE(IsLoaded(slots[2], Path(folder, "tst1.spi")));
 
   slots.StartHelper(0);
-  slots.StartDecode(file, 0, nullptr, 0);
+  slots.StartDecode(Wide(file), 0, nullptr, 0);
   EXPECT_TRUE(slots.FinishDecode(0)) << "the decode gave the helper's start up";
   ExpectPicture(slots[0], picture, picture.pixels);
 
-  slots.StartDecode(file, 3, nullptr, 0);
+  slots.StartDecode(Wide(file), 3, nullptr, 0);
   slots.CancelDecode(3);
-  EXPECT_TRUE(slots.Decode(file, 3));
+  EXPECT_TRUE(slots.Decode(Wide(file), 3));
 }
 
 // The 64-bit helper too starts only for the first file that needs the
@@ -865,10 +913,10 @@ TEST(SpiHostLoading, TheSixtyFourBitHelperStartsOnlyWhenAFileNeedsIt) {
   test::WriteFileBytes(bitmap, BitmapFile(picture));
   DecoderSlot slot;
   slot.LoadPluginsWhenNeeded(folder);
-  ASSERT_TRUE(slot.PrepareFile(bitmap));
+  ASSERT_TRUE(slot.PrepareFile(Wide(bitmap)));
   ASSERT_TRUE(slot.DecodePicture());
   EXPECT_EQ(slot.HelperProcessId(ModuleKind::k64Bit), 0u);
-  ASSERT_TRUE(slot.PrepareFile(file));
+  ASSERT_TRUE(slot.PrepareFile(Wide(file)));
   EXPECT_NE(slot.HelperProcessId(ModuleKind::k64Bit), 0u);
   EXPECT_EQ(slot.HelperProcessId(ModuleKind::k32Bit), 0u);
   ASSERT_TRUE(slot.DecodePicture());
@@ -899,7 +947,7 @@ TEST(SpiHostSlots, SlotEmptiedWhileTheWindowWaitsGivesTheDecodeUp) {
   const HWND window = CreateWindowExA(0, windowClass.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE,
                                       nullptr, nullptr, nullptr);
   ASSERT_NE(window, nullptr);
-  slots.StartDecode(file, 0, nullptr, 0);
+  slots.StartDecode(Wide(file), 0, nullptr, 0);
   // Handled while FinishDecode waits, as a close would be.
   std::thread closer([window] { SendMessageA(window, WM_APP, 0, 0); });
   const DWORD started = GetTickCount();
@@ -907,7 +955,7 @@ TEST(SpiHostSlots, SlotEmptiedWhileTheWindowWaitsGivesTheDecodeUp) {
   closer.join();
   EXPECT_LT(GetTickCount() - started, 4000u) << "not the whole slow decode";
   EXPECT_EQ(slots[0].Picture(), nullptr);
-  EXPECT_EQ(slots[0].FileName(), "");
+  EXPECT_EQ(slots[0].FileName(), L"");
   DestroyWindow(window);
 }
 

@@ -13,8 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "common/code_page_win.h"
+#include "common/wide_text.h"
 #include "filelist/commands.h"
 #include "filelist/help_text.h"
+#include "support/bmp_writer.h"
 #include "support/test_pictures.h"
 #include "support/viewer_checks.h"
 #include "support/viewer_driver.h"
@@ -755,6 +758,70 @@ TEST_F(Browse, F1WithoutAHelpFileListsEveryMenuCommandAndEscapeClosesTheList) {
   EXPECT_TRUE(WaitUntil([&] { return !IsWindow(help); }));
   EXPECT_TRUE(viewer.Running()) << "Escape closes the list, not the viewer";
   PressAndExpectTitles(viewer, {{"Z after the list", 'Z', kNoModifier, "a.bmp [110%]"}});
+}
+
+// Names code page 932 cannot hold beside names it holds. The ANSI listing
+// showed café.bmp as a second cafe.bmp and passed over 한글.bmp and 😀.bmp.
+class WideNames : public Browse {
+ protected:
+  struct Named {
+    std::wstring name;
+    Rgb colour;
+  };
+
+  WideNames() {
+    for (const Named& file : Files()) {
+      WriteFileBytes(WidePicture(file.name),
+                     BmpBytes(40, 30, [&](int, int) { return file.colour; }));
+    }
+  }
+
+  // In the order of the steps: the names code page 932 holds by their bytes
+  // there, then the others by UTF-16.
+  static std::vector<Named> Files() {
+    return {{L"cafe.bmp", kWhite},
+            {L"\u4e88\u5b9a.bmp", {255, 255, 0}},
+            {L"caf\u00e9.bmp", kBlue},
+            {L"\ud55c\uae00.bmp", kGreen},
+            {L"\U0001F600.bmp", kRed}};
+  }
+
+  std::wstring WidePicture(const std::wstring& name) const {
+    return FromCp932(pictures_) + L"\\" + name;
+  }
+
+  // A viewer of the folder, which shows its first file.
+  Viewer StartOnFolder() const {
+    return Viewer::Start(folder_, "\"" + pictures_ + "\"", WithTestPlugin());
+  }
+
+  static void ExpectShown(const Viewer& viewer, const Named& file) {
+    const std::wstring title = file.name + L" [100%]";
+    EXPECT_EQ(viewer.WaitForWideTitle(title), title) << WideToUtf8(file.name);
+    EXPECT_TRUE(WaitUntil([&] {
+      return viewer.PixelAt({10, 10}) == ColourRef(file.colour);
+    })) << WideToUtf8(file.name);
+  }
+};
+
+TEST_F(WideNames, EachFileShowsOnceWithItsOwnPixelsUnderItsRealName) {
+  Viewer viewer = StartOnFolder();
+  for (const Named& file : Files()) {
+    ExpectShown(viewer, file);
+    viewer.PressKey(VK_SPACE);
+  }
+  ExpectShown(viewer, Files()[0]);  // round once: none passed over, none twice
+}
+
+TEST_F(WideNames, DOnCafeWithAnAccentDeletesItAndKeepsCafe) {
+  Viewer viewer = StartOnFolder();
+  ExpectShown(viewer, Files()[0]);
+  viewer.PressKey(VK_SPACE);
+  viewer.PressKey(VK_SPACE);
+  ExpectShown(viewer, Files()[2]);
+  EXPECT_TRUE(DeletesTheShownFile(viewer));
+  EXPECT_FALSE(FileExists(WidePicture(L"caf\u00e9.bmp")));
+  EXPECT_TRUE(FileExists(WidePicture(L"cafe.bmp")));
 }
 
 std::wstring Wide(const std::string& cp932) {

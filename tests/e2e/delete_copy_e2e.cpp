@@ -104,12 +104,13 @@ class DeleteAndCopy : public ::testing::Test {
     }
   }
 
-  // The undo journal once the viewer has written what it is expected to,
-  // each delete's time read as kAnyTime.
+  // The undo journal's lines (after the UTF-8 mark) once the viewer has
+  // written what it is expected to, each delete's time read as kAnyTime.
   std::string JournalBecomes(const std::string& expected) const {
     static const std::regex time("\t[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}\t");
-    return std::regex_replace(ContentOnceSized(program_ + "\\UNDO.DAT", expected), time,
-                              "\t" + std::string(kAnyTime) + "\t");
+    return std::regex_replace(
+        WithoutUtf8Mark(ContentOnceSized(program_ + "\\UNDO.DAT", kUtf8Mark + expected)), time,
+        "\t" + std::string(kAnyTime) + "\t");
   }
   // The journal's line for a delete of the file at path.
   std::string DeleteLine(const std::string& path) const {

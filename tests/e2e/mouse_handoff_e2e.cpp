@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "common/code_page_win.h"
+#include "support/bmp_writer.h"
 #include "support/test_pictures.h"
 #include "support/viewer_checks.h"
 #include "support/viewer_driver.h"
@@ -417,6 +419,27 @@ TEST_F(MouseAndHandOff, DroppedFilesShowTheFirstAndGiveTheRestToOneNewCopy) {
   EXPECT_EQ(viewer.WaitForTitle("c.tst [100%]"), "c.tst [100%]");
   EXPECT_EQ(trace.DecodedNames(), (std::vector<std::string>{"a.tst", "b.tst", "c.tst"}));
   EXPECT_EQ(ViewerWindows(), std::vector<HWND>{viewer.Window()});
+}
+
+// The global atom table holds Unicode text, and a drop block may hold UTF-16
+// names: a name code page 932 cannot hold arrives whole either way.
+TEST_F(MouseAndHandOff, AHandOffAndADropOfANameCodePage932CannotHoldOpenIt) {
+  WriteSolidBmp(Picture("a.bmp"), 220, 150, kRed);
+  const std::wstring hangul = FromCp932(Picture("")) + L"\ud55c\uae00.bmp";
+  const std::wstring title = L"\ud55c\uae00.bmp [100%]";
+  WriteFileBytes(hangul, BmpBytes(240, 160, [](int, int) { return kGreen; }));
+  Viewer viewer = StartOn("a.bmp", Options(true));
+
+  const ATOM atom = GlobalAddAtomW(hangul.c_str());
+  ASSERT_NE(atom, 0);
+  PostMessageW(viewer.Window(), WM_USER + 1, atom, 0);
+  EXPECT_EQ(viewer.WaitForWideTitle(title), title);
+  EXPECT_TRUE(WaitUntil([&] { return viewer.PixelAt({10, 10}) == ColourRef(kGreen); }));
+
+  viewer.DropFiles(std::vector<std::string>{Picture("a.bmp")}, {30, 30});
+  EXPECT_EQ(viewer.WaitForTitle("a.bmp [100%]"), "a.bmp [100%]");
+  viewer.DropFiles(std::vector<std::wstring>{hangul}, {30, 30});
+  EXPECT_EQ(viewer.WaitForWideTitle(title), title);
 }
 
 }  // namespace

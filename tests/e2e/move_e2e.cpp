@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "common/code_page_win.h"
 #include "support/bmp_writer.h"
 #include "support/linux_host.h"
 #include "support/test_pictures.h"
@@ -52,18 +53,20 @@ std::string DialogFolder(const Viewer& viewer, HWND dialog) {
   HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
                                viewer.ProcessId());
   if (!process) return "";
-  char folder[MAX_PATH * 2] = "";
+  // The viewer's dialogs are Unicode: the path comes in UTF-16.
+  wchar_t folder[MAX_PATH * 2] = L"";
   void* remote =
       VirtualAllocEx(process, nullptr, sizeof(folder), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
   DWORD_PTR length = 0;
   if (remote &&
-      SendMessageTimeoutA(dialog, CDM_GETFOLDERPATH, sizeof(folder) - 1,
+      SendMessageTimeoutW(dialog, CDM_GETFOLDERPATH, MAX_PATH * 2 - 1,
                           reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, kWaitMs, &length)) {
-    ReadProcessMemory(process, remote, folder, sizeof(folder) - 1, nullptr);
+    ReadProcessMemory(process, remote, folder, sizeof(folder) - sizeof(wchar_t), nullptr);
   }
   if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
   CloseHandle(process);
-  return static_cast<LONG_PTR>(length) > 0 ? std::string(folder) : std::string();
+  if (static_cast<LONG_PTR>(length) <= 0) return std::string();
+  return ExactCp932(folder).value_or("(a folder code page 932 cannot hold)");
 }
 
 // The viewer's visible windows with their controls' texts, for the message
@@ -191,10 +194,13 @@ class Move : public ::testing::Test {
     return content.value_or("(none)");
   }
 
-  std::string Journal() const { return ReadFileBytes(DataFile("UNDO.DAT")).value_or("(none)"); }
+  // The journal's lines (after the UTF-8 mark).
+  std::string Journal() const {
+    return WithoutUtf8Mark(ReadFileBytes(DataFile("UNDO.DAT")).value_or("(none)"));
+  }
   // The undo journal once the viewer has written what it is expected to.
   std::string JournalBecomes(const std::string& expected) const {
-    return ContentOnceSized(DataFile("UNDO.DAT"), expected);
+    return WithoutUtf8Mark(ContentOnceSized(DataFile("UNDO.DAT"), kUtf8Mark + expected));
   }
 
   // Presses U and waits until the file that came back shows.
@@ -737,7 +743,54 @@ TEST_F(Move, AJournalThatDoesNotReadIsNotReplacedAndUSaysWhy) {
   holder.reset();
   EXPECT_EQ(viewer.WaitForTitle("b.bmp [100%]"), "b.bmp [100%]");
   EXPECT_TRUE(FileExists(keep + "\\a.bmp")) << "the move stands";
-  EXPECT_EQ(Journal(), journal);
+  EXPECT_EQ(ReadFileBytes(DataFile("UNDO.DAT")), journal);
+}
+
+// 😀.bmp, whose name code page 932 cannot hold, moves into a registered
+// folder of a code-page-932 name and comes back with U; the history gets
+// that folder in code page 932 and the destinations file stays byte for byte.
+TEST_F(Move, ANameCodePage932CannotHoldMovesIntoARegisteredFolderAndComesBackWithU) {
+  const std::string keep = Folder("保管");
+  WriteDestinations({"A : " + keep});
+  const std::optional<std::string> destinations = ReadFileBytes(DataFile("M_DIR.DAT"));
+  WritePictures({"a.bmp"});
+  const std::wstring emoji = FromCp932(Picture("")) + L"\U0001F600.bmp";
+  const std::wstring title = L"\U0001F600.bmp [100%]";
+  WriteFileBytes(emoji, BmpBytes(40, 30, [](int, int) { return Rgb{255, 0, 0}; }));
+  Viewer viewer = ShowPicture("a.bmp");
+  viewer.PressKey(VK_SPACE);
+  ASSERT_EQ(viewer.WaitForWideTitle(title), title);
+
+  const std::optional<FILETIME> before = HistoryWriteTime();
+  const HWND dialog = ChooseInMoveMenu(viewer, {'A'}, keep);
+  PostMessageA(dialog, WM_COMMAND, IDOK, 0);  // the proposed name: the file's own
+  EXPECT_EQ(viewer.WaitForTitle("a.bmp [100%]"), "a.bmp [100%]") << DescribeWindows(viewer);
+  EXPECT_EQ(HistoryWrittenAfter(before), keep + "\r\n");
+  EXPECT_TRUE(FileExists(FromCp932(keep) + L"\\\U0001F600.bmp"));
+  EXPECT_FALSE(FileExists(emoji));
+  EXPECT_EQ(ReadFileBytes(DataFile("M_DIR.DAT")), destinations);
+
+  viewer.PressKey('U');
+  EXPECT_EQ(viewer.WaitForWideTitle(title), title);
+  EXPECT_TRUE(FileExists(emoji));
+
+  // Into a folder code page 932 cannot hold, named in the save dialog, the
+  // move works; only its history line is left out, and the user is told.
+  const std::wstring cafe = FromCp932(program_) + L"\\caf\u00e9";
+  ASSERT_TRUE(CreateDirectoryW(cafe.c_str(), nullptr));
+  const std::optional<std::string> history = ReadFileBytes(DataFile("R_DIR.DAT"));
+  const HWND again = ChooseInMoveMenu(viewer, {'A'}, keep);
+  const std::wstring target = cafe + L"\\\U0001F600.bmp";
+  SendMessageTimeoutW(GetDlgItem(again, kFileNameField), WM_SETTEXT, 0,
+                      reinterpret_cast<LPARAM>(target.c_str()), SMTO_ABORTIFHUNG, kWaitMs, nullptr);
+  PostMessageA(again, WM_COMMAND, IDOK, 0);
+  const MessageBoxInfo box = viewer.WaitForMessageBox("メッセージ");
+  EXPECT_NE(box.text.find("移動先の履歴に記録しませんでした"), std::string::npos) << box.text;
+  viewer.Answer(box, IDOK);
+  EXPECT_TRUE(FileExists(target));
+  EXPECT_FALSE(FileExists(emoji));
+  EXPECT_EQ(ReadFileBytes(DataFile("R_DIR.DAT")), history);
+  EXPECT_EQ(ReadFileBytes(DataFile("M_DIR.DAT")), destinations);
 }
 
 }  // namespace

@@ -273,6 +273,20 @@ class Settings : public ::testing::Test {
   std::string DestinationsPath() const { return viewer_.Folder() + "\\M_DIR.DAT"; }
   std::string Plugins() const { return Viewer::PluginFolderOf(viewer_.Folder()); }
 
+  // On the folder page of the settings dialog: a new folder entry with the
+  // shortcut X and the clipboard's text pasted as its folder, confirmed.
+  HWND AddFolderPastedFromTheClipboard(HWND dialog) const {
+    ShowFolderPage(dialog);
+    Click(Button(dialog, kAddFolder));
+    HWND entry = WaitForActiveDialog(kFolderEntryTitle);
+    Click(NthControl(entry, "Edit", 0));
+    SendText("x");
+    Click(NthControl(entry, "Edit", 1));
+    SendKeyChord('V', kCtrl);
+    Click(Button(entry, "&OK"));
+    return entry;
+  }
+
   // W on the main window; the dialog once it shows.
   HWND OpenSettings() const {
     viewer_.PressKey('W');
@@ -1019,20 +1033,41 @@ TEST_F(Settings, TheShortcutBoxTakesNoOtherTextByPasteOrFromOutside) {
 TEST_F(Settings, ATabPastedIntoTheFolderBoxCannotSplitTheFile) {
   PutOnClipboard("C:\\A\tB");
 
-  HWND dialog = OpenSettings();
-  ShowFolderPage(dialog);
-  Click(Button(dialog, kAddFolder));
-  HWND entry = WaitForActiveDialog(kFolderEntryTitle);
-  Click(NthControl(entry, "Edit", 0));
-  SendText("x");
-  Click(NthControl(entry, "Edit", 1));
-  SendKeyChord('V', kCtrl);
-  Click(Button(entry, "&OK"));
+  const HWND dialog = OpenSettings();
+  const HWND entry = AddFolderPastedFromTheClipboard(dialog);
   WaitForClosed(entry);
   SendKeyChord(VK_RETURN);
   WaitForClosed(dialog);
   WaitUntil([&] { return FileExists(DestinationsPath()); });
   EXPECT_EQ(ReadFileBytes(DestinationsPath()), std::string("X : C:\\A B\r\n"));
+}
+
+// A folder code page 932 cannot hold would be stored in "M_DIR.DAT" as
+// another folder: it is refused where it is entered, and says why. The
+// tree of code-page-932 names goes back to the file byte for byte.
+TEST_F(Settings, AFolderCodePage932CannotHoldIsRefusedAndTheTreeStaysByteForByte) {
+  const std::string tree = "A : C:\\保管\\表\r\nW : [仕事]\r\n\t1 : D:\\予定\r\n";
+  WriteFileBytes(DestinationsPath(), tree);
+  const std::wstring cafe = L"C:\\caf\u00e9";
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (cafe.size() + 1) * sizeof(wchar_t));
+  memcpy(GlobalLock(block), cafe.c_str(), (cafe.size() + 1) * sizeof(wchar_t));
+  GlobalUnlock(block);
+  SetClipboardData(CF_UNICODETEXT, block);
+  CloseClipboard();
+
+  const HWND dialog = OpenSettings();
+  const HWND entry = AddFolderPastedFromTheClipboard(dialog);
+  const MessageBoxInfo box = viewer_.WaitForMessageBox("登録エラー");
+  EXPECT_NE(box.text.find("コードページ932で表せない文字"), std::string::npos) << box.text;
+  viewer_.Answer(box, IDOK);
+  EXPECT_TRUE(IsWindow(entry)) << "the entry stays open for another folder";
+  Click(Button(entry, "&Cancel"));
+  WaitForClosed(entry);
+  SendKeyChord(VK_RETURN);
+  WaitForClosed(dialog);
+  EXPECT_EQ(ReadFileBytes(DestinationsPath()), tree);
 }
 
 }  // namespace

@@ -5,12 +5,40 @@
 #include <utility>
 #include <vector>
 
+#include "common/wide_text.h"
+
 namespace bex {
 namespace {
 
+// A listed file whose name code page 932 holds: the tests give its bytes
+// (the literals are code page 932), and each byte stands in for a character
+// of the wide name.
+struct Listed {
+  std::string cp932;
+  uint64_t size = 0;
+  uint32_t time = 0;
+};
+
+FileEntry Entry(const Listed& file) {
+  std::wstring name;
+  for (char c : file.cp932) name += static_cast<wchar_t>(static_cast<unsigned char>(c));
+  return FileEntry{name, file.size, file.time, file.cp932};
+}
+
+std::vector<FileEntry> Entries(const std::vector<Listed>& files) {
+  std::vector<FileEntry> entries;
+  for (const Listed& file : files) entries.push_back(Entry(file));
+  return entries;
+}
+
+// A name code page 932 cannot hold, given as UTF-8.
+FileEntry Unheld(const std::string& utf8) { return FileEntry{Utf8ToWide(utf8), 0, 0, {}}; }
+
 std::vector<std::string> NamesOf(const std::vector<FileEntry>& list) {
   std::vector<std::string> names;
-  for (const FileEntry& entry : list) names.push_back(entry.Name);
+  for (const FileEntry& entry : list) {
+    names.push_back(entry.Cp932Name ? *entry.Cp932Name : WideToUtf8(entry.Name));
+  }
   return names;
 }
 
@@ -28,7 +56,7 @@ uint32_t DosTime(int year, int month, int day) {
 using Names = std::vector<std::string>;
 
 TEST(CompareFileEntriesTest, NamesCompareAsUnsignedBytes) {
-  const std::vector<FileEntry> list{{"a.jpg"}, {"B.jpg"}, {"10.jpg"}, {"2.jpg"}};
+  const std::vector<FileEntry> list = Entries({{"a.jpg"}, {"B.jpg"}, {"10.jpg"}, {"2.jpg"}});
   EXPECT_EQ(SortedNames(list, kSortByName, kSortAscending),
             (Names{"10.jpg", "2.jpg", "B.jpg", "a.jpg"}));
   EXPECT_EQ(SortedNames(list, kSortByName, kSortDescending),
@@ -36,23 +64,23 @@ TEST(CompareFileEntriesTest, NamesCompareAsUnsignedBytes) {
 }
 
 TEST(CompareFileEntriesTest, DoubleByteNamesSortAfterAscii) {
-  const std::vector<FileEntry> list{{"写真.jpg"}, {"~.jpg"}, {"ｱ.jpg"}, {"z.jpg"}};
+  const std::vector<FileEntry> list = Entries({{"写真.jpg"}, {"~.jpg"}, {"ｱ.jpg"}, {"z.jpg"}});
   EXPECT_EQ(SortedNames(list, kSortByName, kSortAscending),
             (Names{"z.jpg", "~.jpg", "写真.jpg", "ｱ.jpg"}))
       << "lead byte 0x8E before half-width katakana 0xB1";
 }
 
 TEST(CompareFileEntriesTest, PrefixIsSmallerAndEqualNamesCompareEqual) {
-  const FileEntry shorter{"ab"}, longer{"abc"};
+  const FileEntry shorter = Entry({"ab"}), longer = Entry({"abc"});
   EXPECT_EQ(CompareFileEntries(shorter, longer, kSortByName, kSortAscending), -1);
   EXPECT_EQ(CompareFileEntries(longer, shorter, kSortByName, kSortAscending), 1);
   EXPECT_EQ(CompareFileEntries(longer, longer, kSortByName, kSortDescending), 0);
-  EXPECT_EQ(CompareFileEntries(FileEntry{""}, shorter, kSortByName, kSortAscending), -1);
+  EXPECT_EQ(CompareFileEntries(Entry({""}), shorter, kSortByName, kSortAscending), -1);
 }
 
 TEST(CompareFileEntriesTest, SizesOfTwoGigabytesAndMoreSortAsBiggest) {
-  const std::vector<FileEntry> list{
-      {"big.avi", 3ull << 30}, {"small.jpg", 1000}, {"huge.iso", (4ull << 30) + 10}};
+  const std::vector<FileEntry> list =
+      Entries({{"big.avi", 3ull << 30}, {"small.jpg", 1000}, {"huge.iso", (4ull << 30) + 10}});
   EXPECT_EQ(SortedNames(list, kSortBySize, kSortAscending),
             (Names{"small.jpg", "big.avi", "huge.iso"}));
   EXPECT_EQ(SortedNames(list, kSortBySize, kSortDescending),
@@ -60,18 +88,18 @@ TEST(CompareFileEntriesTest, SizesOfTwoGigabytesAndMoreSortAsBiggest) {
 }
 
 TEST(CompareFileEntriesTest, DatesFrom2044OnSortAsNewest) {
-  const std::vector<FileEntry> list{{"future.jpg", 0, DosTime(2050, 1, 1)},
-                                    {"old.jpg", 0, DosTime(1990, 5, 5)},
-                                    {"y2044.jpg", 0, DosTime(2044, 1, 1)},
-                                    {"recent.jpg", 0, DosTime(2020, 12, 31)}};
+  const std::vector<FileEntry> list = Entries({{"future.jpg", 0, DosTime(2050, 1, 1)},
+                                               {"old.jpg", 0, DosTime(1990, 5, 5)},
+                                               {"y2044.jpg", 0, DosTime(2044, 1, 1)},
+                                               {"recent.jpg", 0, DosTime(2020, 12, 31)}});
   ASSERT_GE(DosTime(2044, 1, 1), 0x80000000u);
   EXPECT_EQ(SortedNames(list, kSortByTime, kSortAscending),
             (Names{"old.jpg", "recent.jpg", "y2044.jpg", "future.jpg"}));
 }
 
 TEST(CompareFileEntriesTest, EqualKeysAreOrderedByNameInTheListsDirection) {
-  const std::vector<FileEntry> list{
-      {"c.jpg", 5, 7}, {"a.jpg", 5, 7}, {"b.jpg", 5, 7}, {"first.jpg", 1, 1}};
+  const std::vector<FileEntry> list =
+      Entries({{"c.jpg", 5, 7}, {"a.jpg", 5, 7}, {"b.jpg", 5, 7}, {"first.jpg", 1, 1}});
   EXPECT_EQ(SortedNames(list, kSortBySize, kSortAscending),
             (Names{"first.jpg", "a.jpg", "b.jpg", "c.jpg"}));
   EXPECT_EQ(SortedNames(list, kSortByTime, kSortDescending),
@@ -81,9 +109,32 @@ TEST(CompareFileEntriesTest, EqualKeysAreOrderedByNameInTheListsDirection) {
 }
 
 TEST(CompareFileEntriesTest, UnknownSortKindFallsBackToName) {
-  const std::vector<FileEntry> list{{"b", 1, 9}, {"a", 2, 8}};
+  const std::vector<FileEntry> list = Entries({{"b", 1, 9}, {"a", 2, 8}});
   EXPECT_EQ(SortedNames(list, 0, kSortAscending), (Names{"a", "b"}));
   EXPECT_EQ(SortedNames(list, 3, kSortDescending), (Names{"b", "a"}));
+}
+
+// cafe.bmp and café.bmp were one entry when both were listed as "cafe.bmp".
+// Names code page 932 cannot hold come after the others, by UTF-16 units,
+// in the list's direction, and by name when time or size tie.
+TEST(CompareFileEntriesTest, NamesCodePage932CannotHoldComeAfterAndStayApart) {
+  std::vector<FileEntry> list = Entries({{"予定.bmp"}, {"cafe.bmp"}, {"z.bmp"}});
+  list.push_back(Unheld("caf\xC3\xA9.bmp"));
+  list.push_back(Unheld("\xED\x95\x9C\xEA\xB8\x80.bmp"));
+  list.push_back(Unheld("\xF0\x9F\x98\x80.bmp"));
+  const Names ascending{"cafe.bmp",
+                        "z.bmp",
+                        "予定.bmp",
+                        "caf\xC3\xA9.bmp",
+                        "\xED\x95\x9C\xEA\xB8\x80.bmp",
+                        "\xF0\x9F\x98\x80.bmp"};
+  EXPECT_EQ(SortedNames(list, kSortByName, kSortAscending), ascending);
+  EXPECT_EQ(SortedNames(list, kSortByName, kSortDescending),
+            Names(ascending.rbegin(), ascending.rend()));
+  EXPECT_EQ(SortedNames(list, kSortBySize, kSortAscending), ascending);
+  EXPECT_NE(CompareFileEntries(list[1], list[3], kSortByName, kSortAscending), 0);
+  EXPECT_EQ(FindShownIndex(list, list[3].Name), 3u);
+  EXPECT_EQ(FindShownIndex(list, L"cafe.bmp"), 1u);
 }
 
 // Places as the platform gives them (numbers by value, letters without
@@ -93,7 +144,7 @@ ExplorerPlaces PlacesFrom(const std::vector<std::pair<std::string, size_t>>& tab
     std::vector<size_t> places;
     for (const FileEntry& entry : list) {
       for (const auto& [name, place] : table) {
-        if (name == entry.Name) places.push_back(place);
+        if (entry.Cp932Name == name) places.push_back(place);
       }
     }
     return places;
@@ -103,9 +154,15 @@ ExplorerPlaces PlacesFrom(const std::vector<std::pair<std::string, size_t>>& tab
 // Names where the platform's order differs from the bytes': digits, letter
 // case, double-byte names (full-width digits and letters), and names the
 // platform holds equal ("FILE2" and "file2", "Ａ" and "ａ").
-const std::vector<FileEntry> kExplorerFolder{{"file10.jpg"},   {"file2.jpg"},  {"FILE2.jpg"},
-                                             {"写真１０.jpg"}, {"写真９.jpg"}, {"file1.jpg"},
-                                             {"ａ.jpg"},       {"Ａ.jpg"},     {"b.jpg"}};
+const std::vector<FileEntry> kExplorerFolder = Entries({{"file10.jpg"},
+                                                        {"file2.jpg"},
+                                                        {"FILE2.jpg"},
+                                                        {"写真１０.jpg"},
+                                                        {"写真９.jpg"},
+                                                        {"file1.jpg"},
+                                                        {"ａ.jpg"},
+                                                        {"Ａ.jpg"},
+                                                        {"b.jpg"}});
 const ExplorerPlaces kExplorerPlaces = PlacesFrom({{"b.jpg", 0},
                                                    {"file1.jpg", 1},
                                                    {"file2.jpg", 2},
@@ -135,14 +192,14 @@ TEST(SortFileListTest, OtherKindsAndByteOrderDoNotAskThePlatform) {
     asked = true;
     return std::vector<size_t>(list.size());
   };
-  EXPECT_EQ(SortedNames({{"file10"}, {"file2"}}, kSortByName, kSortAscending, places),
+  EXPECT_EQ(SortedNames(Entries({{"file10"}, {"file2"}}), kSortByName, kSortAscending, places),
             (Names{"file10", "file2"}));
-  SortedNames({{"b", 1}, {"a", 2}}, kSortBySize, kSortDescending, places);
+  SortedNames(Entries({{"b", 1}, {"a", 2}}), kSortBySize, kSortDescending, places);
   EXPECT_FALSE(asked);
 }
 
 TEST(SortFileListTest, ExplorerOrderWithoutFittingPlacesKeepsToNames) {
-  const std::vector<FileEntry> list{{"file2"}, {"file10"}, {"File1"}};
+  const std::vector<FileEntry> list = Entries({{"file2"}, {"file10"}, {"File1"}});
   const ExplorerPlaces tooFew = [](const std::vector<FileEntry>&) {
     return std::vector<size_t>{0};
   };
@@ -153,12 +210,12 @@ TEST(SortFileListTest, ExplorerOrderWithoutFittingPlacesKeepsToNames) {
 }
 
 TEST(FindShownIndexTest, MatchesExactBytesOnly) {
-  const std::vector<FileEntry> list{{"a.jpg"}, {"B.jpg"}, {"写真.jpg"}};
-  EXPECT_EQ(FindShownIndex(list, "B.jpg"), 1u);
-  EXPECT_EQ(FindShownIndex(list, "写真.jpg"), 2u);
-  EXPECT_EQ(FindShownIndex(list, "b.jpg"), 3u) << "letter case counts";
-  EXPECT_EQ(FindShownIndex(list, "a.jp"), 3u);
-  EXPECT_EQ(FindShownIndex({}, "a.jpg"), 0u);
+  const std::vector<FileEntry> list = Entries({{"a.jpg"}, {"B.jpg"}, {"写真.jpg"}});
+  EXPECT_EQ(FindShownIndex(list, list[1].Name), 1u);
+  EXPECT_EQ(FindShownIndex(list, list[2].Name), 2u);
+  EXPECT_EQ(FindShownIndex(list, L"b.jpg"), 3u) << "letter case counts";
+  EXPECT_EQ(FindShownIndex(list, L"a.jp"), 3u);
+  EXPECT_EQ(FindShownIndex({}, L"a.jpg"), 0u);
 }
 
 }  // namespace

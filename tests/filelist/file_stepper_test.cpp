@@ -10,6 +10,14 @@
 namespace bex {
 namespace {
 
+// The stepper takes wide names; the tests' names are ASCII.
+std::wstring Wide(const std::string& name) { return std::wstring(name.begin(), name.end()); }
+std::string Narrow(const std::wstring& name) {
+  std::string narrow;
+  for (wchar_t c : name) narrow += static_cast<char>(c);
+  return narrow;
+}
+
 // A folder of named files; only the names in `loadable` decode, the names in
 // `broken` make the decoder throw. A slot holds the picture of the file it
 // last decoded, under that file's name; a failed decode keeps both. A file
@@ -29,8 +37,9 @@ class FakeHost : public StepHost, public PictureSlots {
   std::vector<size_t> PlacesInExplorerOrder(const std::vector<FileEntry>&) const override {
     return {};
   }
-  std::string ShownFileName() const override { return shown; }
-  void StartLoad(const std::string& name, int slot) override {
+  std::wstring ShownFileName() const override { return Wide(shown); }
+  void StartLoad(const std::wstring& wideName, int slot) override {
+    const std::string name = Narrow(wideName);
     calls.push_back("load " + name + " " + std::to_string(slot));
     loading[slot] = name;
     ended.erase(slot);
@@ -58,10 +67,10 @@ class FakeHost : public StepHost, public PictureSlots {
     outdated[slot] = false;
   }
   bool LoadNow(const std::string& name, int slot) {
-    StartLoad(name, slot);
+    StartLoad(Wide(name), slot);
     return FinishLoad(slot, false);
   }
-  std::string SlotFileName(int slot) const override { return slotPicture[slot]; }
+  std::wstring SlotFileName(int slot) const override { return Wide(slotPicture[slot]); }
   bool SlotFileChanged(int slot) const override { return outdated[slot]; }
   void Rewrite(const std::string& name) {
     for (int slot = 0; slot < kCount; ++slot) outdated[slot] |= slotPicture[slot] == name;
@@ -74,14 +83,14 @@ class FakeHost : public StepHost, public PictureSlots {
 
   void AddFiles(std::initializer_list<const char*> names, bool canLoad = true) {
     for (const char* name : names) {
-      folder.push_back(FileEntry{name, 0, 0});
+      folder.push_back(FileEntry{Wide(name), 0, 0, name});
       if (canLoad) loadable.insert(name);
     }
   }
   void DeleteFile(const std::string& name) {
     loadable.erase(name);
     folder.erase(std::remove_if(folder.begin(), folder.end(),
-                                [&](const FileEntry& e) { return e.Name == name; }),
+                                [&](const FileEntry& e) { return e.Name == Wide(name); }),
                  folder.end());
   }
 
@@ -126,7 +135,7 @@ class FileStepperTest : public ::testing::Test {
 
   std::vector<std::string> ListedNames() const {
     std::vector<std::string> names;
-    for (const FileEntry& e : stepper.Entries()) names.push_back(e.Name);
+    for (const FileEntry& e : stepper.Entries()) names.push_back(Narrow(e.Name));
     return names;
   }
 
@@ -160,12 +169,12 @@ class FileStepperTest : public ::testing::Test {
     const size_t at = static_cast<size_t>(stepper.ShownIndex());
     const size_t n = list.size();
     if (!stepper.ShownFileRemoved()) {
-      EXPECT_EQ(list[at].Name, host.shown);
+      EXPECT_EQ(Narrow(list[at].Name), host.shown);
     }
     EXPECT_EQ(host.slotPicture[stepper.ShownSlot()], host.shown);
     if (stepper.SlotsReady()) {
-      EXPECT_EQ(host.slotPicture[stepper.NextSlot()], list[(at + 1) % n].Name);
-      EXPECT_EQ(host.slotPicture[stepper.PrevSlot()], list[(at + n - 1) % n].Name);
+      EXPECT_EQ(host.slotPicture[stepper.NextSlot()], Narrow(list[(at + 1) % n].Name));
+      EXPECT_EQ(host.slotPicture[stepper.PrevSlot()], Narrow(list[(at + n - 1) % n].Name));
     }
   }
 
@@ -250,7 +259,7 @@ TEST_F(FileStepperTest, ARenamedShownFileKeepsItsPlaceUnderItsNewName) {
   stepper.EnsureFileList();
   host.DeleteFile("b.bmp");
   host.AddFiles({"z.bmp"});
-  stepper.RenameShownEntry("z.bmp");
+  stepper.RenameShownEntry(L"z.bmp", "z.bmp");
   EXPECT_EQ(ListedNames(), (Names{"a.bmp", "z.bmp", "c.bmp"}));
   EXPECT_EQ(Step(true), "c.bmp");
   EXPECT_EQ(Step(false), "z.bmp");
@@ -376,7 +385,8 @@ TEST_F(FileStepperTest, DeletedOnlyFileRightAfterABuildReportsWithoutShowing) {
   host.AddFiles({"z.txt"}, false);
   Open("a.bmp");
   Delete("a.bmp");
-  host.folder.push_back(FileEntry{"a.bmp", 0, 0});  // listed before the delete took effect
+  host.folder.push_back(
+      FileEntry{L"a.bmp", 0, 0, "a.bmp"});  // listed before the delete took effect
   EXPECT_EQ(Step(true), "a.bmp");
   EXPECT_EQ(host.calls, (Calls{"list", "load z.txt 2", "load a.bmp 2", "report"}));
   EXPECT_EQ(stepper.ShownIndex(), -1);
@@ -565,9 +575,9 @@ TEST_F(FileStepperTest, AFileAboutToGoIsLetGoOfOnlyByADecodeThatReadsIt) {
   // Nothing else loads: the fill ahead wraps round to the shown file itself.
   EXPECT_EQ(host.calls.back(), "load a.bmp 0");
   host.calls.clear();
-  stepper.LetGoOf("b.bmp");
+  stepper.LetGoOf(L"b.bmp");
   EXPECT_TRUE(stepper.DecodingAhead());
-  stepper.LetGoOf("a.bmp");
+  stepper.LetGoOf(L"a.bmp");
   EXPECT_EQ(host.calls, (Calls{"cancel 0"}));
   EXPECT_FALSE(stepper.DecodingAhead());
   stepper.MarkShownFileRemoved();
@@ -714,7 +724,7 @@ TEST_F(FileStepperTest, AFileTwoAheadIsLetGoOfBeforeItIsMovedAndOnRefresh) {
   EXPECT_EQ(host.loading[stepper.SpareSlot()], "e.bmp");
   const std::string spare = std::to_string(stepper.SpareSlot());
   host.calls.clear();
-  stepper.LetGoOf("e.bmp");
+  stepper.LetGoOf(L"e.bmp");
   EXPECT_EQ(host.calls, (Calls{"empty " + spare}));
   EXPECT_TRUE(stepper.DecodingAhead()) << "d.bmp still decodes";
   stepper.StepImage(true, true);

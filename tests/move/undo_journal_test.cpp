@@ -6,22 +6,49 @@
 namespace bex {
 namespace {
 
-UndoEntry Move(std::string from, std::string to) {
+UndoEntry Move(std::wstring from, std::wstring to) {
   return {UndoKind::kMove, std::move(from), std::move(to)};
 }
-UndoEntry Delete(std::string from) { return {UndoKind::kDelete, std::move(from), {}}; }
+UndoEntry Delete(std::wstring from) { return {UndoKind::kDelete, std::move(from), {}}; }
 
-TEST(UndoJournalFile, EntriesReadBackAsWritten) {
-  // 表 ends in the byte of "\"; blanks and "&" are part of names.
+// Code page 932 as far as these tests write it: ASCII, and 表 (0x95 0x5C),
+// whose second byte is the byte of "\".
+std::wstring FromTestCp932(std::string_view bytes) {
+  std::wstring text;
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    if (bytes.substr(i, 2) == "\x95\x5C") {
+      text += L'\u8868';
+      ++i;
+    } else {
+      text += static_cast<wchar_t>(bytes[i]);
+    }
+  }
+  return text;
+}
+
+UndoJournal Parse(std::string_view bytes) { return ParseUndoJournal(bytes, FromTestCp932); }
+
+TEST(UndoJournalFile, EntriesReadBackAsWrittenInUtf8) {
+  // Names of any language; blanks and "&" are part of names.
   const UndoJournal journal = {
-      Move("C:\\pics\\表.jpg", "E:\\keep\\表.jpg"),
-      Delete("C:\\pics\\a b&c.png"),
-      {UndoKind::kDelete, "C:\\pics\\a.jpg", {}, "2024-05-01 13:45:07", 4096},
-      Move("D:\\x.bmp", "D:\\y\\x.bmp")};
+      Move(L"C:\\pics\\\u8868.jpg", L"E:\\keep\\\u8868.jpg"),
+      Delete(L"C:\\pics\\a b&c.png"),
+      {UndoKind::kDelete, L"C:\\pics\\a.jpg", {}, "2024-05-01 13:45:07", 4096},
+      Move(L"D:\\caf\u00e9.bmp", L"D:\\y\\caf\u00e9.bmp"),
+      Move(L"D:\\\ud55c\uae00\\\U0001F600.bmp", L"E:\\\U0001F600.bmp")};
   const std::string bytes = SerializeUndoJournal(journal);
-  EXPECT_EQ(bytes.substr(0, bytes.find("\r\n") + 2), "M\tC:\\pics\\表.jpg\tE:\\keep\\表.jpg\r\n");
-  EXPECT_EQ(ParseUndoJournal(bytes), journal);
-  EXPECT_EQ(SerializeUndoJournal({}), "");
+  EXPECT_EQ(bytes.substr(0, bytes.find("\r\n") + 2),
+            "\xEF\xBB\xBFM\tC:\\pics\\\xE8\xA1\xA8.jpg\tE:\\keep\\\xE8\xA1\xA8.jpg\r\n");
+  EXPECT_EQ(Parse(bytes), journal);
+  EXPECT_EQ(SerializeUndoJournal({}), "\xEF\xBB\xBF");
+  EXPECT_EQ(Parse(SerializeUndoJournal({})), UndoJournal{});
+}
+
+// Journals of the version before were code page 932 without the mark.
+TEST(UndoJournalFile, JournalsOfCodePage932AreStillRead) {
+  EXPECT_EQ(
+      Parse("M\tC:\\pics\\\x95\x5C.jpg\tE:\\keep\\\x95\x5C.jpg\r\nD\tC:\\a.png\r\n"),
+      (UndoJournal{Move(L"C:\\pics\\\u8868.jpg", L"E:\\keep\\\u8868.jpg"), Delete(L"C:\\a.png")}));
 }
 
 TEST(UndoJournalFile, LinesThatAreNoEntryAreSkipped) {
@@ -40,33 +67,32 @@ TEST(UndoJournalFile, LinesThatAreNoEntryAreSkipped) {
       "D\tC:\\l.jpg\t2024-05-01 13:45:07\t-1\r\n"  // no size
       "D\tC:\\m.jpg\t2024-05-01 13:45:07\r\n"
       "D\tC:\\f.jpg";  // last line without its end: still whole
-  EXPECT_EQ(ParseUndoJournal(bytes),
-            (UndoJournal{Move("C:\\a.jpg", "E:\\a.jpg"), Delete("\\\\server\\pics\\j.jpg"),
-                         Delete("C:\\f.jpg")}));
+  EXPECT_EQ(Parse(bytes), (UndoJournal{Move(L"C:\\a.jpg", L"E:\\a.jpg"),
+                                       Delete(L"\\\\server\\pics\\j.jpg"), Delete(L"C:\\f.jpg")}));
 }
 
 TEST(UndoJournalRecord, NewestGoesOnTopAndTheHundredNewestStay) {
   UndoJournal journal;
-  for (int i = 1; i <= 101; ++i) RecordUndo(journal, Delete("C:\\" + std::to_string(i)));
+  for (int i = 1; i <= 101; ++i) RecordUndo(journal, Delete(L"C:\\" + std::to_wstring(i)));
   ASSERT_EQ(journal.size(), kUndoJournalKeep);
-  EXPECT_EQ(journal.front().original, "C:\\101");
-  EXPECT_EQ(journal.back().original, "C:\\2");
+  EXPECT_EQ(journal.front().original, L"C:\\101");
+  EXPECT_EQ(journal.back().original, L"C:\\2");
 }
 
 TEST(UndoJournalRecord, EntriesOfAnotherViewerWrittenMeanwhileStay) {
   // Each change starts from the file as it is now, so both viewers' entries stay in order.
-  UndoJournal first = ParseUndoJournal("");
-  RecordUndo(first, Move("C:\\a.jpg", "E:\\a.jpg"));
-  UndoJournal second = ParseUndoJournal(SerializeUndoJournal(first));
-  RecordUndo(second, Delete("C:\\b.jpg"));
-  UndoJournal again = ParseUndoJournal(SerializeUndoJournal(second));
-  RecordUndo(again, Move("C:\\c.jpg", "F:\\c.jpg"));
-  EXPECT_EQ(again, (UndoJournal{Move("C:\\c.jpg", "F:\\c.jpg"), Delete("C:\\b.jpg"),
-                                Move("C:\\a.jpg", "E:\\a.jpg")}));
+  UndoJournal first = Parse("");
+  RecordUndo(first, Move(L"C:\\a.jpg", L"E:\\a.jpg"));
+  UndoJournal second = Parse(SerializeUndoJournal(first));
+  RecordUndo(second, Delete(L"C:\\b.jpg"));
+  UndoJournal again = Parse(SerializeUndoJournal(second));
+  RecordUndo(again, Move(L"C:\\c.jpg", L"F:\\c.jpg"));
+  EXPECT_EQ(again, (UndoJournal{Move(L"C:\\c.jpg", L"F:\\c.jpg"), Delete(L"C:\\b.jpg"),
+                                Move(L"C:\\a.jpg", L"E:\\a.jpg")}));
 }
 
 TEST(UndoPlan, MoveGoesBackUnlessItsNameIsTakenAndNothingIsTouchedWhenTheFileIsGone) {
-  const UndoEntry move = Move("C:\\a.jpg", "E:\\a.jpg");
+  const UndoEntry move = Move(L"C:\\a.jpg", L"E:\\a.jpg");
   EXPECT_EQ(PlanUndo(move, {true, false}), UndoStep::kMoveBack);
   EXPECT_EQ(PlanUndo(move, {true, true}), UndoStep::kAskForName);
   EXPECT_EQ(PlanUndo(move, {false, false}), UndoStep::kReportGone);
@@ -74,7 +100,7 @@ TEST(UndoPlan, MoveGoesBackUnlessItsNameIsTakenAndNothingIsTouchedWhenTheFileIsG
 }
 
 TEST(UndoPlan, DeleteComesBackFromTheBinNeverOverAnotherFile) {
-  const UndoEntry deleted = Delete("C:\\a.jpg");
+  const UndoEntry deleted = Delete(L"C:\\a.jpg");
   EXPECT_EQ(PlanUndo(deleted, {true, false}), UndoStep::kRestoreFromBin);
   EXPECT_EQ(PlanUndo(deleted, {true, true}), UndoStep::kReportNameTaken);
   EXPECT_EQ(PlanUndo(deleted, {false, false}), UndoStep::kReportGone);
@@ -82,18 +108,18 @@ TEST(UndoPlan, DeleteComesBackFromTheBinNeverOverAnotherFile) {
 
 TEST(UndoJournalRecord, AnUndoneEntryLeavesWhereverOtherViewersPutItAndOnlyOnce) {
   // Entries of other viewers above and between; the same move was made twice.
-  UndoJournal journal = {Delete("C:\\x.jpg"), Move("C:\\a.jpg", "E:\\a.jpg"), Delete("C:\\b.jpg"),
-                         Move("C:\\a.jpg", "E:\\a.jpg")};
-  EXPECT_TRUE(ForgetUndo(journal, Move("C:\\a.jpg", "E:\\a.jpg")));
-  EXPECT_EQ(journal, (UndoJournal{Delete("C:\\x.jpg"), Delete("C:\\b.jpg"),
-                                  Move("C:\\a.jpg", "E:\\a.jpg")}));
-  EXPECT_FALSE(ForgetUndo(journal, Delete("C:\\a.jpg"))) << "a delete is not the move";
+  UndoJournal journal = {Delete(L"C:\\x.jpg"), Move(L"C:\\a.jpg", L"E:\\a.jpg"),
+                         Delete(L"C:\\b.jpg"), Move(L"C:\\a.jpg", L"E:\\a.jpg")};
+  EXPECT_TRUE(ForgetUndo(journal, Move(L"C:\\a.jpg", L"E:\\a.jpg")));
+  EXPECT_EQ(journal, (UndoJournal{Delete(L"C:\\x.jpg"), Delete(L"C:\\b.jpg"),
+                                  Move(L"C:\\a.jpg", L"E:\\a.jpg")}));
+  EXPECT_FALSE(ForgetUndo(journal, Delete(L"C:\\a.jpg"))) << "a delete is not the move";
   EXPECT_EQ(journal.size(), 3u);
 }
 
 TEST(UndoSubject, NamesTheFileAndWhatHappenedToIt) {
-  EXPECT_EQ(UndoSubject(Move("C:\\pics\\a.jpg", "E:\\a.jpg")), "a.jpg の移動");
-  EXPECT_EQ(UndoSubject(Delete("C:\\表\\b&c.png")), "b&c.png の削除");
+  EXPECT_EQ(UndoSubject("a.jpg", UndoKind::kMove), "a.jpg の移動");
+  EXPECT_EQ(UndoSubject("b&c.png", UndoKind::kDelete), "b&c.png の削除");
 }
 
 }  // namespace

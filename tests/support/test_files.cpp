@@ -26,6 +26,22 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
 
 bool FileExists(const std::string& path) { return std::ifstream(path).good(); }
 
+void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  DWORD written = 0;
+  const bool ok =
+      file != INVALID_HANDLE_VALUE &&
+      WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+      written == bytes.size();
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  if (!ok) throw std::runtime_error("cannot write a file of a wide name");
+}
+
+bool FileExists(const std::wstring& path) {
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 std::string WithoutLineBreaks(std::string text) {
   text.erase(std::remove(text.begin(), text.end(), '\n'), text.end());
   return text;
@@ -83,6 +99,12 @@ std::string IniFile::Text() const {
 }
 
 void IniFile::WriteTo(const std::string& path) const { WriteFileBytes(path, Text()); }
+
+std::string WithoutUtf8Mark(const std::string& content) {
+  const std::string mark = kUtf8Mark;
+  return content.compare(0, mark.size(), mark) == 0 ? content.substr(mark.size())
+                                                    : "(no UTF-8 mark) " + content;
+}
 
 std::string ContentOnceSized(const std::string& path, const std::string& expected) {
   std::optional<std::string> content;

@@ -15,7 +15,16 @@ namespace bex::test {
 std::optional<std::string> ReadFileBytes(const std::string& path);
 // Writes bytes to path, replacing the file; throws std::runtime_error on failure.
 void WriteFileBytes(const std::string& path, const std::string& bytes);
+// The same for a path of any characters (UTF-16).
+void WriteFileBytes(const std::wstring& path, const std::string& bytes);
+bool FileExists(const std::wstring& path);
 bool FileExists(const std::string& path);
+
+// The undo journal "UNDO.DAT" is UTF-8 behind a byte order mark.
+constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
+// content after the mark; a content without it is marked as such, so that
+// it never equals what the viewer should have written.
+std::string WithoutUtf8Mark(const std::string& content);
 
 // The content of a file that another process replaces whole, once it has
 // expected's size, or as it is at the deadline ("(none)" without the file).

@@ -172,6 +172,17 @@ HWND Viewer::WaitForMainWindow(DWORD timeoutMs) {
 
 std::string Viewer::Title() const { return WindowText(window_); }
 
+std::wstring Viewer::WideTitle() const {
+  wchar_t text[1024] = L"";
+  const int length = GetWindowTextW(window_, text, 1024);
+  return std::wstring(text, length > 0 ? length : 0);
+}
+
+std::wstring Viewer::WaitForWideTitle(const std::wstring& expected, DWORD timeoutMs) const {
+  WaitUntil([&] { return WideTitle() == expected; }, timeoutMs);
+  return WideTitle();
+}
+
 RECT Viewer::OuterRect() const {
   RECT r{};
   GetWindowRect(window_, &r);
@@ -342,6 +353,20 @@ void Viewer::DropFiles(const std::vector<std::string>& paths, POINT client) cons
   std::copy_n(reinterpret_cast<const char*>(&header), sizeof header, block.begin());
   for (const std::string& path : paths) block += path + '\0';
   block += '\0';
+  void* remote = CopyIntoViewer(block, "the dropped names");
+  PostMessageA(window_, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0);
+}
+
+void Viewer::DropFiles(const std::vector<std::wstring>& paths, POINT client) const {
+  DROPFILES header{};
+  header.pFiles = sizeof(DROPFILES);
+  header.pt = client;
+  header.fWide = TRUE;
+  std::string block(reinterpret_cast<const char*>(&header), sizeof header);
+  for (const std::wstring& path : paths) {
+    block.append(reinterpret_cast<const char*>(path.c_str()), (path.size() + 1) * sizeof(wchar_t));
+  }
+  block.append(sizeof(wchar_t), '\0');
   void* remote = CopyIntoViewer(block, "the dropped names");
   PostMessageA(window_, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0);
 }

@@ -95,6 +95,9 @@ class Viewer {
   HWND WaitForMainWindow(DWORD timeoutMs = kWaitMs);
 
   std::string Title() const;
+  // The title as the window holds it (GetWindowTextW), every character kept.
+  std::wstring WideTitle() const;
+  std::wstring WaitForWideTitle(const std::wstring& expected, DWORD timeoutMs = kWaitMs) const;
   RECT OuterRect() const;
   SIZE ClientSize() const;
   POINT ClientToScreenPoint(POINT client) const;
@@ -143,6 +146,8 @@ class Viewer {
   // Drops files on the main window at a client point (WM_DROPFILES with a
   // block written into the viewer's memory).
   void DropFiles(const std::vector<std::string>& paths, POINT client = {0, 0}) const;
+  // The same with the names in UTF-16 (a DROPFILES block with fWide set).
+  void DropFiles(const std::vector<std::wstring>& paths, POINT client = {0, 0}) const;
   // Tells a window of the viewer that it is now on a monitor of another DPI
   // (WM_DPICHANGED with the rectangle the system would suggest), as a move
   // between monitors would; the rectangle is written into the viewer's memory.
