@@ -51,12 +51,16 @@ tests/plugins/make_fixtures.sh build/win32/fixtures || failed=$((failed + 1))
 # their own, where Wine's desktop lies at the origin, even under a desktop.
 BEX_FORCE_XVFB=1 bex_wine_start "$root/build/win32"
 trap bex_wine_stop EXIT
-# Under Wine a plug-in helper that was still starting when its viewer ended
-# can stay stuck in its start for good, holding the test runner's output
-# open; no test keeps a helper for two minutes, so older ones are ended.
+# A helper stuck for good would hold the test runner's output open (Wine
+# leaves a process stuck in its start when its creator dies creating it,
+# which the viewer's job now covers). No test keeps a helper for two
+# minutes: older ones are named and ended.
 end_stuck_helpers() {
   while sleep 20; do
-    ps -eo pid=,etimes=,args= | awk '$2 > 120 && /bexspi(64)?\.exe/ {print $1}' | xargs -r kill -9
+    ps -eo pid=,etimes=,args= | awk '$2 > 120 && /bexspi(64)?\.exe/' | while read -r pid _ args; do
+      echo "test run: ended a plug-in helper stuck for two minutes: $args" >&2
+      kill -9 "$pid"
+    done
   done
 }
 end_stuck_helpers &

@@ -53,6 +53,54 @@ class StartLock {
   }
 };
 
+// The helpers' standard handles: they write nowhere, and hold nothing of the
+// viewer's own (a console, or the pipe of whoever reads the viewer's output).
+HANDLE NullDevice() {
+  static const HANDLE device = [] {
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    return CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                       &inherit, OPEN_EXISTING, 0, nullptr);
+  }();
+  return device;
+}
+
+// PROC_THREAD_ATTRIBUTE_JOB_LIST of Windows 10, which the headers declare
+// only for builds that require it.
+constexpr DWORD_PTR kJobListAttribute = ProcThreadAttributeValue(13, FALSE, TRUE, FALSE);
+
+// Starts the helper inside the job where Windows can put it there as it
+// creates it (Windows 10 on): a viewer killed while it creates a helper
+// then takes the helper along, where a helper put in later would be left
+// suspended for good. Elsewhere it goes in right after.
+bool CreateHelperProcess(const std::string& program, std::string& commandLine,
+                         const STARTUPINFOA& startup, PROCESS_INFORMATION* process) {
+  const std::string folder = ProgramFolder();
+  HANDLE job = HelperJob();
+  SIZE_T size = 0;
+  InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+  std::vector<char> attributeMemory(size);
+  STARTUPINFOEXA extended = {};
+  extended.StartupInfo = startup;
+  extended.StartupInfo.cb = sizeof extended;
+  extended.lpAttributeList = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(attributeMemory.data());
+  if (job && size && InitializeProcThreadAttributeList(extended.lpAttributeList, 1, 0, &size)) {
+    const bool created = UpdateProcThreadAttribute(extended.lpAttributeList, 0, kJobListAttribute,
+                                                   &job, sizeof job, nullptr, nullptr) &&
+                         CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                                        EXTENDED_STARTUPINFO_PRESENT, nullptr, folder.c_str(),
+                                        &extended.StartupInfo, process);
+    DeleteProcThreadAttributeList(extended.lpAttributeList);
+    if (created) return true;
+  }
+  STARTUPINFOA plain = startup;
+  if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                      folder.c_str(), &plain, process)) {
+    return false;
+  }
+  if (job) AssignProcessToJobObject(job, process->hProcess);
+  return true;
+}
+
 // A handle of this process that the helper inherits, as it appears there.
 HANDLE InheritableCopy(HANDLE handle, DWORD access) {
   HANDLE copy = nullptr;
@@ -283,9 +331,12 @@ bool PluginHelper::Start() {
       "\"" + program + "\" " + HandleText(helperEnd) + " " + HandleText(viewer);
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
+  if (NullDevice() != INVALID_HANDLE_VALUE) {
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = startup.hStdOutput = startup.hStdError = NullDevice();
+  }
   const bool started = helperEnd != INVALID_HANDLE_VALUE && viewer &&
-                       CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                                      0, nullptr, ProgramFolder().c_str(), &startup, &process_);
+                       CreateHelperProcess(program, commandLine, startup, &process_);
   if (helperEnd != INVALID_HANDLE_VALUE) CloseHandle(helperEnd);
   if (viewer) CloseHandle(viewer);
   if (!started) {
@@ -293,7 +344,6 @@ bool PluginHelper::Start() {
     End();
     return false;
   }
-  if (HelperJob()) AssignProcessToJobObject(HelperJob(), process_.hProcess);
   return true;
 }
 

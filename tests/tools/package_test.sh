@@ -24,7 +24,7 @@ cmp -s "$zip" "$again" || fail "two runs gave different zips"
 echo "package test: $(basename "$zip"), $(stat -c %s "$zip") bytes, the same twice"
 
 names=$(python3 -c 'import sys, zipfile; print(" ".join(zipfile.ZipFile(sys.argv[1]).namelist()))' "$zip")
-expected="bex.exe bexspi.exe plugins/wicspi.spi README.txt LICENSE.txt THIRD-PARTY-NOTICES.txt"
+expected="bex.exe bexspi.exe bexspi64.exe plugins/wicspi.spi plugins/wicspi.sph README.txt LICENSE.txt THIRD-PARTY-NOTICES.txt"
 [ "$names" = "$expected" ] || fail "the zip holds '$names', not '$expected'"
 
 unpacked=$work/unpacked

@@ -20,24 +20,27 @@ import sys
 import time
 import zipfile
 
-# Zip name, file in the build folder, whether the release needs it.
+# Zip name and file in the build folder. The 64-bit helper and plug-in serve
+# on 64-bit Windows; a 32-bit Windows passes them over.
 PROGRAM_FILES = [
-    ("bex.exe", "bex.exe", True),
-    ("bexspi.exe", "bexspi.exe", True),
-    ("bexspi64.exe", "bexspi64.exe", False),
-    ("plugins/wicspi.spi", "plugins/wicspi.spi", True),
-    ("plugins/wicspi.sph", "plugins/wicspi.sph", False),
+    ("bex.exe", "bex.exe"),
+    ("bexspi.exe", "bexspi.exe"),
+    ("bexspi64.exe", "bexspi64.exe"),
+    ("plugins/wicspi.spi", "plugins/wicspi.spi"),
+    ("plugins/wicspi.sph", "plugins/wicspi.sph"),
 ]
 
-# The codecs go into the plug-in only.
-CODECS_LINKED_INTO = "plugins\\wicspi.spi"
+# The codecs go into the plug-in only, built for each of its two kinds from
+# the same sources.
+CODECS_LINKED_INTO = "plugins\\wicspi.spi, plugins\\wicspi.sph"
 
 # The runtime of the MinGW-w64 toolchain, linked statically into every program
 # and the plug-in: its Debian binary package and what it brings.
 TOOLCHAIN_RUNTIME = [
-    ("MinGW-w64 runtime (start-up code and winpthreads)", "mingw-w64-i686-dev"),
+    ("MinGW-w64 runtime, 32-bit (start-up code and winpthreads)", "mingw-w64-i686-dev"),
+    ("MinGW-w64 runtime, 64-bit (start-up code and winpthreads)", "mingw-w64-x86-64-dev"),
 ]
-EVERY_PROGRAM = "bex.exe, bexspi.exe, plugins\\wicspi.spi"
+EVERY_PROGRAM = "bex.exe, bexspi.exe, bexspi64.exe, plugins\\wicspi.spi, plugins\\wicspi.sph"
 GCC_RUNTIME = "GCC runtime libraries (libstdc++, libgcc)"
 GCC_RUNTIME_NOTE = """\
 These are covered by the GNU General Public License version 3 or later with
@@ -186,12 +189,10 @@ def main():
     version = re.search(r'#define BEX_VERSION_TEXT "([^"]+)"', header).group(1)
 
     entries = []
-    for name, built, needed in PROGRAM_FILES:
+    for name, built in PROGRAM_FILES:
         path = os.path.join(args.build, built)
         if not os.path.isfile(path):
-            if needed:
-                sys.exit(f"package: {path} is missing; build it first")
-            continue
+            sys.exit(f"package: {path} is missing; build it first")
         with open(path, "rb") as f:
             entries.append((name, f.read()))
     readme = read_text(os.path.join(args.root, "tools/package/README.txt"))
