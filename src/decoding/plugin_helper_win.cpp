@@ -71,24 +71,33 @@ constexpr DWORD_PTR kJobListAttribute = ProcThreadAttributeValue(13, FALSE, TRUE
 // Starts the helper inside the job where Windows can put it there as it
 // creates it (Windows 10 on): a viewer killed while it creates a helper
 // then takes the helper along, where a helper put in later would be left
-// suspended for good. Elsewhere it goes in right after.
+// suspended for good. It inherits only the handles given, so that such a
+// helper holds nothing else of the viewer's (Wine keeps a process that never
+// started, with its handles). Elsewhere it goes in the job right after.
 bool CreateHelperProcess(const std::string& program, std::string& commandLine,
-                         const STARTUPINFOA& startup, PROCESS_INFORMATION* process) {
+                         const STARTUPINFOA& startup, std::vector<HANDLE> inherited,
+                         PROCESS_INFORMATION* process) {
   const std::string folder = ProgramFolder();
   HANDLE job = HelperJob();
+  constexpr DWORD kAttributes = 2;
   SIZE_T size = 0;
-  InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+  InitializeProcThreadAttributeList(nullptr, kAttributes, 0, &size);
   std::vector<char> attributeMemory(size);
   STARTUPINFOEXA extended = {};
   extended.StartupInfo = startup;
   extended.StartupInfo.cb = sizeof extended;
   extended.lpAttributeList = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(attributeMemory.data());
-  if (job && size && InitializeProcThreadAttributeList(extended.lpAttributeList, 1, 0, &size)) {
-    const bool created = UpdateProcThreadAttribute(extended.lpAttributeList, 0, kJobListAttribute,
-                                                   &job, sizeof job, nullptr, nullptr) &&
-                         CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                                        EXTENDED_STARTUPINFO_PRESENT, nullptr, folder.c_str(),
-                                        &extended.StartupInfo, process);
+  if (job && size &&
+      InitializeProcThreadAttributeList(extended.lpAttributeList, kAttributes, 0, &size)) {
+    const bool created =
+        UpdateProcThreadAttribute(extended.lpAttributeList, 0, kJobListAttribute, &job, sizeof job,
+                                  nullptr, nullptr) &&
+        UpdateProcThreadAttribute(extended.lpAttributeList, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST,
+                                  inherited.data(), inherited.size() * sizeof(HANDLE), nullptr,
+                                  nullptr) &&
+        CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                       EXTENDED_STARTUPINFO_PRESENT, nullptr, folder.c_str(), &extended.StartupInfo,
+                       process);
     DeleteProcThreadAttributeList(extended.lpAttributeList);
     if (created) return true;
   }
@@ -331,12 +340,14 @@ bool PluginHelper::Start() {
       "\"" + program + "\" " + HandleText(helperEnd) + " " + HandleText(viewer);
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
+  std::vector<HANDLE> inherited = {helperEnd, viewer};
   if (NullDevice() != INVALID_HANDLE_VALUE) {
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = startup.hStdOutput = startup.hStdError = NullDevice();
+    inherited.push_back(NullDevice());
   }
   const bool started = helperEnd != INVALID_HANDLE_VALUE && viewer &&
-                       CreateHelperProcess(program, commandLine, startup, &process_);
+                       CreateHelperProcess(program, commandLine, startup, inherited, &process_);
   if (helperEnd != INVALID_HANDLE_VALUE) CloseHandle(helperEnd);
   if (viewer) CloseHandle(viewer);
   if (!started) {
