@@ -5,6 +5,7 @@
 #include "common/code_page_win.h"
 #include "common/cp932.h"
 #include "common/module_function_win.h"
+#include "common/wide_text.h"
 
 namespace bex {
 
@@ -24,10 +25,26 @@ std::wstring ProgramPath() {
   return std::wstring(path, n);
 }
 
+// A folder whose name code page 932 cannot hold (a user folder named
+// "Müller") is named by its short form, which can: the files there are then
+// still the program's own, never those of a look-alike folder.
 std::string ProgramFolder() {
-  char path[MAX_PATH * 4];
-  const DWORD n = GetModuleFileNameA(nullptr, path, sizeof(path));
-  return std::string(FolderPart(std::string_view(path, n)));
+  static const std::string folder = [] {
+    const std::wstring own(FolderPart(ProgramPath()));
+    if (std::optional<std::string> exact = ExactCp932(own)) return *exact;
+    wchar_t shortPath[MAX_PATH * 4];
+    const DWORD n = GetShortPathNameW(own.c_str(), shortPath, MAX_PATH * 4);
+    if (n > 0 && n < MAX_PATH * 4) {
+      if (std::optional<std::string> exact = ExactCp932(std::wstring_view(shortPath, n))) {
+        return *exact;
+      }
+    }
+    // No form names it exactly (short names turned off): the system's own.
+    char path[MAX_PATH * 4];
+    const DWORD length = GetModuleFileNameA(nullptr, path, sizeof(path));
+    return std::string(FolderPart(std::string_view(path, length)));
+  }();
+  return folder;
 }
 
 // Where the system has SetDefaultDllDirectories (Windows 8, Windows 7 with

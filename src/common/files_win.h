@@ -33,8 +33,9 @@ bool PathExists(const std::wstring& path);
 bool PathExists(const std::string& path);
 
 // The program's own folder, up to and including its last "\" or ":", in code
-// page 932, where the program's own files are kept (bex.ini, M_DIR.DAT,
-// R_DIR.DAT, the helper program).
+// page 932 (by its short name when its long one has no exact form there),
+// where the program's own files are kept (bex.ini, M_DIR.DAT, R_DIR.DAT, the
+// helper program).
 std::string ProgramFolder();
 
 // The program file's full path.

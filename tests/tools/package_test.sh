@@ -42,15 +42,16 @@ if [ "${WINEPREFIX:-}" != "$build/wineprefix" ]; then
   trap bex_wine_stop EXIT
 fi
 
-# A fresh folder of the prefix's drive C, as a user would unpack into.
-folder=$WINEPREFIX/drive_c/Bex-package-test
+# A fresh folder of the prefix's drive C, as a user would unpack into, with a
+# name code page 932 cannot hold (as a user folder named Müller).
+folder=$WINEPREFIX/drive_c/Bex-Müller
 rm -rf "$folder"
 python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])' "$zip" "$folder"
 pictures=$work/pictures
 mkdir -p "$pictures"
 convert -size 64x32 xc:red "$pictures/photo.jpg"
 
-(cd "$pictures" && exec wine 'C:\Bex-package-test\bex.exe' photo.jpg) >/dev/null 2>&1 &
+(cd "$pictures" && exec wine 'C:\Bex-Müller\bex.exe' photo.jpg) >/dev/null 2>&1 &
 viewer=$!
 title=$(wine "$build/wait_window.exe" --close | iconv -f CP932 -t UTF-8 | tr -d '\r') || title=
 if [ "$title" != "photo.jpg [100%]" ]; then
@@ -59,6 +60,8 @@ if [ "$title" != "photo.jpg [100%]" ]; then
 fi
 wait "$viewer" || true
 settings=$(iconv -f CP932 -t UTF-8 "$folder/bex.ini" | tr -d '\r')
-grep -qx 'SPIDIR=C:\\Bex-package-test\\plugins' <<<"$settings" ||
+# It names the folder in code page 932, by its short name.
+stored=$(sed -n 's/^SPIDIR=//p' <<<"$settings")
+[ -n "$stored" ] && [ "$(readlink -f "$(wine winepath -u "$stored" 2>/dev/null)")" = "$(readlink -f "$folder/plugins")" ] ||
   fail "the close stored another plug-in folder: $settings"
 echo "package test: passed"
