@@ -4,31 +4,32 @@
 #include <optional>
 #include <set>
 
-#include "common/cp932.h"
-
 namespace bex {
 namespace {
 
+// Names are UTF-8, where no byte of a longer character is ASCII: the
+// extension is the last four bytes, and only ASCII letters have a case.
+constexpr size_t kExtensionBytes = 4;  // ".spi", ".sph"
+
+std::string AsciiUpper(std::string text) {
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return text;
+}
+
 std::optional<ModuleKind> KindOf(const std::string& name) {
-  const std::string extension = UpperExtension(name);
+  if (name.size() < kExtensionBytes) return std::nullopt;
+  const std::string extension = AsciiUpper(name.substr(name.size() - kExtensionBytes));
   if (extension == ".SPI") return ModuleKind::k32Bit;
   if (extension == ".SPH") return ModuleKind::k64Bit;
   return std::nullopt;
 }
 
-// The name without its extension, ASCII letters upper-cased (the file system
-// ignores their case), double-byte characters as they are.
+// The name without its extension, with the case the file system ignores
+// taken out; names compared by it are of module files.
 std::string Stem(const std::string& name) {
-  std::string stem = name.substr(0, name.size() - UpperExtension(name).size());
-  for (size_t i = 0; i < stem.size(); ++i) {
-    const auto c = static_cast<unsigned char>(stem[i]);
-    if (IsLeadByte(c)) {
-      ++i;
-    } else if (c >= 'a' && c <= 'z') {
-      stem[i] = static_cast<char>(c - 'a' + 'A');
-    }
-  }
-  return stem;
+  return AsciiUpper(name.substr(0, name.size() - kExtensionBytes));
 }
 
 }  // namespace
@@ -51,7 +52,7 @@ std::vector<ModuleFile> ModulesToLoad(const std::vector<std::string>& names, boo
     const auto twin =
         std::find_if(twins.begin(), twins.end(), [&](const auto& t) { return t.first == stem; });
     if (twin != twins.end()) module = {twin->second, ModuleKind::k64Bit};
-    if (placed.insert(Stem(module.name) + UpperExtension(module.name)).second) {
+    if (placed.insert(AsciiUpper(module.name)).second) {
       modules.push_back(std::move(module));
     }
   }

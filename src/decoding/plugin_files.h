@@ -21,7 +21,7 @@ struct ModuleFile {
   }
 };
 
-// The module files among the folder's file names (in the search's order)
+// The module files among the folder's file names (UTF-8, in the search's order)
 // that are loaded, in the order they are asked. ".sph" files are passed over
 // unless 64-bit programs run. Of a module built both ways, x.spi beside
 // x.sph, only the 64-bit one is loaded, where the first of the two stands:

@@ -29,10 +29,15 @@ TEST(PluginFiles, OfAModuleBuiltBothWaysOnlyTheSixtyFourBitOneIsAsked) {
             (std::vector<ModuleFile>{{"a.spi", k32}, {"WICSPI.SPH", k64}, {"b.spi", k32}}));
   EXPECT_EQ(ModulesToLoad({"wicspi.sph", "a.spi", "wicspi.spi"}, true),
             (std::vector<ModuleFile>{{"wicspi.sph", k64}, {"a.spi", k32}}));
-  // Names that differ only in a double-byte character's second byte are two
-  // modules (0x83 0x41 and 0x83 0x61).
-  EXPECT_EQ(ModulesToLoad({"\x83\x41.spi", "\x83\x61.sph"}, true),
-            (std::vector<ModuleFile>{{"\x83\x41.spi", k32}, {"\x83\x61.sph", k64}}));
+  // Names are UTF-8: only ASCII letters have a case, and a character's last
+  // byte never takes the dot or a letter after it with it (像 ends in 0x8F,
+  // ĝ in 0x9D, lead bytes of code page 932).
+  // (Out of the macro, which would quote them in code page 932.)
+  const std::vector<std::string> utf8 = {u8"画像.spi", u8"ĝa.spi", u8"画像.SPH",
+                                         u8"ĝA.sph",   u8"é.spi",  u8"É.sph"};
+  const std::vector<ModuleFile> asked = {
+      {u8"画像.SPH", k64}, {u8"ĝA.sph", k64}, {u8"é.spi", k32}, {u8"É.sph", k64}};
+  EXPECT_EQ(ModulesToLoad(utf8, true), asked);
 }
 
 }  // namespace
