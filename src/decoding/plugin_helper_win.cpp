@@ -68,42 +68,48 @@ HANDLE NullDevice() {
 // only for builds that require it.
 constexpr DWORD_PTR kJobListAttribute = ProcThreadAttributeValue(13, FALSE, TRUE, FALSE);
 
-// Starts the helper inside the job where Windows can put it there as it
-// creates it (Windows 10 on): a viewer killed while it creates a helper
-// then takes the helper along, where a helper put in later would be left
-// suspended for good. It inherits only the handles given, so that such a
-// helper holds nothing else of the viewer's (Wine keeps a process that never
-// started, with its handles). Elsewhere it goes in the job right after.
-bool CreateHelperProcess(const std::string& program, std::string& commandLine,
-                         const STARTUPINFOA& startup, std::vector<HANDLE> inherited,
-                         PROCESS_INFORMATION* process) {
-  const std::string folder = ProgramFolder();
-  HANDLE job = HelperJob();
+// Creates the helper inside job, inheriting only the handles given, where
+// Windows can do that as it creates a process (Windows 10 on).
+bool CreateInsideJob(HANDLE job, const std::string& program, std::string& commandLine,
+                     const STARTUPINFOA& startup, std::vector<HANDLE>& inherited,
+                     PROCESS_INFORMATION* process) {
   constexpr DWORD kAttributes = 2;
   SIZE_T size = 0;
   InitializeProcThreadAttributeList(nullptr, kAttributes, 0, &size);
+  if (size == 0) return false;
   std::vector<char> attributeMemory(size);
   STARTUPINFOEXA extended = {};
   extended.StartupInfo = startup;
   extended.StartupInfo.cb = sizeof extended;
   extended.lpAttributeList = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(attributeMemory.data());
-  if (job && size &&
-      InitializeProcThreadAttributeList(extended.lpAttributeList, kAttributes, 0, &size)) {
-    const bool created =
-        UpdateProcThreadAttribute(extended.lpAttributeList, 0, kJobListAttribute, &job, sizeof job,
-                                  nullptr, nullptr) &&
-        UpdateProcThreadAttribute(extended.lpAttributeList, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST,
-                                  inherited.data(), inherited.size() * sizeof(HANDLE), nullptr,
-                                  nullptr) &&
-        CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                       EXTENDED_STARTUPINFO_PRESENT, nullptr, folder.c_str(), &extended.StartupInfo,
-                       process);
-    DeleteProcThreadAttributeList(extended.lpAttributeList);
-    if (created) return true;
+  if (!InitializeProcThreadAttributeList(extended.lpAttributeList, kAttributes, 0, &size)) {
+    return false;
   }
+  const bool created = UpdateProcThreadAttribute(extended.lpAttributeList, 0, kJobListAttribute,
+                                                 &job, sizeof job, nullptr, nullptr) &&
+                       UpdateProcThreadAttribute(
+                           extended.lpAttributeList, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST,
+                           inherited.data(), inherited.size() * sizeof(HANDLE), nullptr, nullptr) &&
+                       CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                                      EXTENDED_STARTUPINFO_PRESENT, nullptr,
+                                      ProgramFolder().c_str(), &extended.StartupInfo, process);
+  DeleteProcThreadAttributeList(extended.lpAttributeList);
+  return created;
+}
+
+// A helper created inside the job goes with a viewer killed while it creates
+// the helper; one put in after creation would be left suspended for good
+// (its creator lets it go at the end), and under Wine it held what it
+// inherited, even as a process that never started. Where the job cannot be
+// given at creation, the helper goes in right after.
+bool CreateHelperProcess(const std::string& program, std::string& commandLine,
+                         const STARTUPINFOA& startup, std::vector<HANDLE> inherited,
+                         PROCESS_INFORMATION* process) {
+  HANDLE job = HelperJob();
+  if (job && CreateInsideJob(job, program, commandLine, startup, inherited, process)) return true;
   STARTUPINFOA plain = startup;
   if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                      folder.c_str(), &plain, process)) {
+                      ProgramFolder().c_str(), &plain, process)) {
     return false;
   }
   if (job) AssignProcessToJobObject(job, process->hProcess);
