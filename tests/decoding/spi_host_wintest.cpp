@@ -866,6 +866,19 @@ TEST(SpiHostSlots, TheFourthSlotsHelperStartsWhenFirstNeeded) {
   EXPECT_TRUE(IsLoaded(slots[3], Path(folder, "tst1.spi")));
 }
 
+// A small test picture in folder, as pic.tst and as the bitmap pic.bmp.
+struct PictureBothWays {
+  TestPicture picture;
+  std::string file;
+  std::string bitmap;
+};
+PictureBothWays WritePictureBothWays(const std::string& folder) {
+  const TestPicture picture = SmallPicture();
+  const std::string bitmap = Path(folder, "pic.bmp");
+  test::WriteFileBytes(bitmap, BitmapFile(picture));
+  return {picture, WritePicture(folder, "pic.tst", picture), bitmap};
+}
+
 // At start-up the slots take the plug-in folder without loading it: a bitmap
 // decodes without any helper, a slot starts its helper for the first file
 // that needs the modules, and a helper started ahead is the one that
@@ -873,10 +886,7 @@ TEST(SpiHostSlots, TheFourthSlotsHelperStartsWhenFirstNeeded) {
 // the next file.
 TEST(SpiHostLoading, SlotsLoadingWhenNeededStartOnlyTheHelpersFilesNeed) {
   const std::string folder = FolderWith("when-needed", {"tst1.spi"});
-  const TestPicture picture = SmallPicture();
-  const std::string file = WritePicture(folder, "pic.tst", picture);
-  const std::string bitmap = Path(folder, "pic.bmp");
-  test::WriteFileBytes(bitmap, BitmapFile(picture));
+  const auto [picture, file, bitmap] = WritePictureBothWays(folder);
   DecoderSlots slots;
   slots.LoadPluginsWhenNeeded(folder);
   const auto helpers = [&] {
@@ -907,10 +917,7 @@ TEST(SpiHostLoading, SlotsLoadingWhenNeededStartOnlyTheHelpersFilesNeed) {
 // modules, and a folder of 64-bit modules alone starts no 32-bit helper.
 TEST(SpiHostLoading, TheSixtyFourBitHelperStartsOnlyWhenAFileNeedsIt) {
   const std::string folder = FolderWith(k64BitModules, "when-needed-64", {"tst1"});
-  const TestPicture picture = SmallPicture();
-  const std::string file = WritePicture(folder, "pic.tst", picture);
-  const std::string bitmap = Path(folder, "pic.bmp");
-  test::WriteFileBytes(bitmap, BitmapFile(picture));
+  const auto [picture, file, bitmap] = WritePictureBothWays(folder);
   DecoderSlot slot;
   slot.LoadPluginsWhenNeeded(folder);
   ASSERT_TRUE(slot.PrepareFile(Wide(bitmap)));
