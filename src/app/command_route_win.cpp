@@ -98,9 +98,9 @@ MenuState MainWindow::PrepareCommandMenu(bool readUndoJournal) {
 
 // Without a help file the viewer's own list of commands and keys stands in.
 void MainWindow::OpenHelp() {
-  const std::string helpFile = ProgramFolder() + "bex.hlp";
+  const std::wstring helpFile = WideProgramFolder() + L"bex.hlp";
   if (PathExists(helpFile)) {
-    WinHelpA(hwnd_, helpFile.c_str(), HELP_CONTENTS, 0);
+    WinHelpW(hwnd_, helpFile.c_str(), HELP_CONTENTS, 0);
   } else {
     HelpWindow().ShowModal(hwnd_);
   }

@@ -25,12 +25,14 @@ std::wstring ProgramPath() {
   return std::wstring(path, n);
 }
 
+std::wstring WideProgramFolder() { return std::wstring(FolderPart(ProgramPath())); }
+
 // A folder whose name code page 932 cannot hold (a user folder named
 // "Müller") is named by its short form, which can: the files there are then
 // still the program's own, never those of a look-alike folder.
 std::string ProgramFolder() {
   static const std::string folder = [] {
-    const std::wstring own(FolderPart(ProgramPath()));
+    const std::wstring own = WideProgramFolder();
     if (std::optional<std::string> exact = ExactCp932(own)) return *exact;
     wchar_t shortPath[MAX_PATH * 4];
     const DWORD n = GetShortPathNameW(own.c_str(), shortPath, MAX_PATH * 4);

@@ -32,10 +32,12 @@ bool PathExists(const std::wstring& path);
 // The same for a path of the program's own files, in code page 932.
 bool PathExists(const std::string& path);
 
-// The program's own folder, up to and including its last "\" or ":", in code
-// page 932 (by its short name when its long one has no exact form there),
-// where the program's own files are kept (bex.ini, M_DIR.DAT, R_DIR.DAT, the
-// helper program).
+// The program's own folder, up to and including its last "\", where its own
+// files are kept (bex.ini, M_DIR.DAT, R_DIR.DAT, UNDO.DAT, the helpers).
+std::wstring WideProgramFolder();
+// The same folder in code page 932 (by its short name when its long one has
+// no exact form there), for what bex.ini holds and for the settings calls,
+// whose file keeps code page 932 only through the ANSI profile functions.
 std::string ProgramFolder();
 
 // The program file's full path.

@@ -12,11 +12,11 @@ namespace {
 // FILETIME counts 100 ns from 1601; Unix time from 1970.
 constexpr uint64_t kUnixEpochIn100ns = 116444736000000000ULL;
 
-const std::string& TraceFile() {
-  static const std::string file = [] {
-    char path[MAX_PATH];
-    const DWORD length = GetEnvironmentVariableA("BEX_START_TRACE", path, sizeof path);
-    return length > 0 && length < sizeof path ? std::string(path, length) : std::string();
+const std::wstring& TraceFile() {
+  static const std::wstring file = [] {
+    wchar_t path[MAX_PATH];
+    const DWORD length = GetEnvironmentVariableW(L"BEX_START_TRACE", path, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? std::wstring(path, length) : std::wstring();
   }();
   return file;
 }
@@ -35,7 +35,7 @@ void NoteStartMoment(const char* moment) {
   char line[96];
   const int length = std::snprintf(line, sizeof line, "%s %llu\r\n", moment,
                                    static_cast<unsigned long long>(MicrosecondsSince1970()));
-  HANDLE file = CreateFileA(TraceFile().c_str(), FILE_APPEND_DATA,
+  HANDLE file = CreateFileW(TraceFile().c_str(), FILE_APPEND_DATA,
                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return;
   DWORD written = 0;

@@ -58,7 +58,7 @@ class StartLock {
 HANDLE NullDevice() {
   static const HANDLE device = [] {
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    return CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+    return CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                        &inherit, OPEN_EXISTING, 0, nullptr);
   }();
   return device;
@@ -70,15 +70,15 @@ constexpr DWORD_PTR kJobListAttribute = ProcThreadAttributeValue(13, FALSE, TRUE
 
 // Creates the helper inside job, inheriting only the handles given, where
 // Windows can do that as it creates a process (Windows 10 on).
-bool CreateInsideJob(HANDLE job, const std::string& program, std::string& commandLine,
-                     const STARTUPINFOA& startup, std::vector<HANDLE>& inherited,
+bool CreateInsideJob(HANDLE job, const std::wstring& program, std::wstring& commandLine,
+                     const STARTUPINFOW& startup, std::vector<HANDLE>& inherited,
                      PROCESS_INFORMATION* process) {
   constexpr DWORD kAttributes = 2;
   SIZE_T size = 0;
   InitializeProcThreadAttributeList(nullptr, kAttributes, 0, &size);
   if (size == 0) return false;
   std::vector<char> attributeMemory(size);
-  STARTUPINFOEXA extended = {};
+  STARTUPINFOEXW extended = {};
   extended.StartupInfo = startup;
   extended.StartupInfo.cb = sizeof extended;
   extended.lpAttributeList = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(attributeMemory.data());
@@ -90,9 +90,9 @@ bool CreateInsideJob(HANDLE job, const std::string& program, std::string& comman
                        UpdateProcThreadAttribute(
                            extended.lpAttributeList, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST,
                            inherited.data(), inherited.size() * sizeof(HANDLE), nullptr, nullptr) &&
-                       CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                       CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
                                       EXTENDED_STARTUPINFO_PRESENT, nullptr,
-                                      ProgramFolder().c_str(), &extended.StartupInfo, process);
+                                      WideProgramFolder().c_str(), &extended.StartupInfo, process);
   DeleteProcThreadAttributeList(extended.lpAttributeList);
   return created;
 }
@@ -102,14 +102,14 @@ bool CreateInsideJob(HANDLE job, const std::string& program, std::string& comman
 // (its creator lets it go at the end), and under Wine it held what it
 // inherited, even as a process that never started. Where the job cannot be
 // given at creation, the helper goes in right after.
-bool CreateHelperProcess(const std::string& program, std::string& commandLine,
-                         const STARTUPINFOA& startup, std::vector<HANDLE> inherited,
+bool CreateHelperProcess(const std::wstring& program, std::wstring& commandLine,
+                         const STARTUPINFOW& startup, std::vector<HANDLE> inherited,
                          PROCESS_INFORMATION* process) {
   HANDLE job = HelperJob();
   if (job && CreateInsideJob(job, program, commandLine, startup, inherited, process)) return true;
-  STARTUPINFOA plain = startup;
-  if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                      ProgramFolder().c_str(), &plain, process)) {
+  STARTUPINFOW plain = startup;
+  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                      WideProgramFolder().c_str(), &plain, process)) {
     return false;
   }
   if (job) AssignProcessToJobObject(job, process->hProcess);
@@ -127,8 +127,8 @@ HANDLE InheritableCopy(HANDLE handle, DWORD access) {
   return copy;
 }
 
-std::string HandleText(HANDLE handle) {
-  return std::to_string(static_cast<unsigned long>(reinterpret_cast<uintptr_t>(handle)));
+std::wstring HandleText(HANDLE handle) {
+  return std::to_wstring(static_cast<unsigned long>(reinterpret_cast<uintptr_t>(handle)));
 }
 
 // Milliseconds until deadline (GetTickCount time), 0 once it has passed.
@@ -341,10 +341,10 @@ bool PluginHelper::Start() {
     GetOverlappedResult(pipe_, &connect, &ignored, TRUE);
   }
   HANDLE viewer = InheritableCopy(GetCurrentProcess(), SYNCHRONIZE);
-  const std::string program = ProgramFolder() + program_;
-  std::string commandLine =
-      "\"" + program + "\" " + HandleText(helperEnd) + " " + HandleText(viewer);
-  STARTUPINFOA startup = {};
+  const std::wstring program = WideProgramFolder() + program_;
+  std::wstring commandLine =
+      L"\"" + program + L"\" " + HandleText(helperEnd) + L" " + HandleText(viewer);
+  STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   std::vector<HANDLE> inherited = {helperEnd, viewer};
   if (NullDevice() != INVALID_HANDLE_VALUE) {

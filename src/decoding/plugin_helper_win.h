@@ -31,7 +31,7 @@ constexpr DWORD kDefaultCallTimeoutMs = 60000;
 // peak (a module's copy of a 64 Mi pixel picture) stays below it.
 constexpr uint32_t kHelperMemoryBoundMiB = 512;
 // The helper programs for each kind of module, in the viewer's own folder.
-constexpr const char* kHelperPrograms[] = {"bexspi.exe", "bexspi64.exe"};
+constexpr const wchar_t* kHelperPrograms[] = {L"bexspi.exe", L"bexspi64.exe"};
 
 // Whether this Windows runs 64-bit programs (a 32-bit viewer under WoW64).
 bool Runs64BitPrograms();
@@ -121,7 +121,7 @@ class PluginHelper {
 
   bool Cancelled() const { return WaitForSingleObject(cancel_, 0) == WAIT_OBJECT_0; }
 
-  const char* program_;
+  const wchar_t* program_;
   HANDLE cancel_;
   PROCESS_INFORMATION process_ = {};
   HANDLE pipe_ = nullptr;

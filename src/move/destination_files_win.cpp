@@ -39,8 +39,8 @@ class FileHandle {
 
 // Writes bytes to a new file at path and flushes it to the disk. A write the
 // system takes only in part (a full disk) counts as failed.
-DWORD WriteFlushed(const std::string& path, std::string_view bytes) {
-  FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+DWORD WriteFlushed(const std::wstring& path, std::string_view bytes) {
+  FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.Valid()) return GetLastError();
   size_t done = 0;
@@ -60,12 +60,12 @@ DWORD WriteFlushed(const std::string& path, std::string_view bytes) {
 
 }  // namespace
 
-std::string DataFilePath(std::string_view name) { return ProgramFolder() + std::string(name); }
+std::wstring DataFilePath(std::string_view name) { return WideProgramFolder() + FromCp932(name); }
 
-std::optional<std::string> ReadWholeFile(const std::string& path, DWORD* error) {
+std::optional<std::string> ReadWholeFile(const std::wstring& path, DWORD* error) {
   DWORD ignored = ERROR_SUCCESS;
   DWORD& failure = error ? *error : ignored;
-  FileHandle file(CreateFileA(path.c_str(), GENERIC_READ,
+  FileHandle file(CreateFileW(path.c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   LARGE_INTEGER size;
@@ -98,18 +98,18 @@ std::optional<std::string> ReadWholeFile(const std::string& path, DWORD* error) 
   return bytes;
 }
 
-DWORD ReplaceFileContent(const std::string& path, std::string_view bytes) {
-  const std::string folder(FolderPart(path));
-  char temporary[MAX_PATH];
-  if (!GetTempFileNameA(folder.empty() ? "." : folder.c_str(), "bex", 0, temporary)) {
+DWORD ReplaceFileContent(const std::wstring& path, std::string_view bytes) {
+  const std::wstring folder(FolderPart(path));
+  wchar_t temporary[MAX_PATH];
+  if (!GetTempFileNameW(folder.empty() ? L"." : folder.c_str(), L"bex", 0, temporary)) {
     return GetLastError();
   }
   DWORD error = WriteFlushed(temporary, bytes);
   if (error == ERROR_SUCCESS &&
-      !MoveFileExA(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      !MoveFileExW(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     error = GetLastError();
   }
-  if (error != ERROR_SUCCESS) DeleteFileA(temporary);
+  if (error != ERROR_SUCCESS) DeleteFileW(temporary);
   return error;
 }
 
@@ -131,14 +131,15 @@ namespace {
 // A data file that exists but could not be read is never replaced: the tree
 // or history in memory was not read from it, and writing it would lose what
 // the file holds.
-std::string NotReplacedText(const std::string& path, DWORD readError) {
-  return path + "\nを読み込めないため、上書きしませんでした。\n" + SystemErrorText(readError);
+std::wstring NotReplacedText(const std::wstring& path, DWORD readError) {
+  return path +
+         FromCp932("\nを読み込めないため、上書きしませんでした。\n" + SystemErrorText(readError));
 }
 
 // Reads an existing data file into parse's result; the error of a file that
 // exists but does not read, ERROR_SUCCESS otherwise (fields kept when absent).
 template <typename Parsed, typename Parse>
-DWORD LoadDataFile(const std::string& path, Parsed& into, Parse parse) {
+DWORD LoadDataFile(const std::wstring& path, Parsed& into, Parse parse) {
   if (!PathExists(path)) return ERROR_SUCCESS;
   DWORD error = ERROR_SUCCESS;
   if (const auto bytes = ReadWholeFile(path, &error)) into = parse(*bytes);
@@ -148,7 +149,7 @@ DWORD LoadDataFile(const std::string& path, Parsed& into, Parse parse) {
 }  // namespace
 
 const DestinationTree& Filing::ReadDestinations() {
-  const std::string path = DataFilePath(kDestinationsFileName);
+  const std::wstring path = DataFilePath(kDestinationsFileName);
   destinationsReadError_ = ERROR_SUCCESS;
   destinationsRead_.reset();
   if (!PathExists(path)) return destinations_;
@@ -162,20 +163,21 @@ const DestinationTree& Filing::ReadDestinations() {
 // program) has written it since.
 void Filing::ReplaceDestinations(DestinationTree tree) {
   destinations_ = std::move(tree);
-  const std::string path = DataFilePath(kDestinationsFileName);
+  const std::wstring path = DataFilePath(kDestinationsFileName);
   DWORD readError = destinationsReadError_;
   std::optional<std::string> now;
   if (readError == ERROR_SUCCESS && PathExists(path)) now = ReadWholeFile(path, &readError);
   if (readError != ERROR_SUCCESS) {
-    ShowMessage(owner_,
-                std::string(kDestinationsNotSaved) + "\n" + NotReplacedText(path, readError),
-                "保存エラー");
+    ShowMessage(
+        owner_,
+        FromCp932(std::string(kDestinationsNotSaved) + "\n") + NotReplacedText(path, readError),
+        "保存エラー");
     return;
   }
   if (now != destinationsRead_) {
     ShowMessage(owner_,
-                std::string(kDestinationsNotSaved) + "\n" + path +
-                    "\nは読み込んだ後にほかで変更されたため、上書きしませんでした。",
+                FromCp932(std::string(kDestinationsNotSaved) + "\n") + path +
+                    FromCp932("\nは読み込んだ後にほかで変更されたため、上書きしませんでした。"),
                 "保存エラー");
     return;
   }
@@ -206,15 +208,17 @@ void Filing::RecordDestination(const std::wstring& destination) {
     return;
   }
   const DWORD readError = LoadHistory();
-  const std::string path = DataFilePath(kHistoryFileName);
-  const std::string notSaved = path + "\nに移動先の履歴を保存できません。\n";
+  const std::wstring path = DataFilePath(kHistoryFileName);
+  const std::wstring notSaved = path + FromCp932("\nに移動先の履歴を保存できません。\n");
   if (readError != ERROR_SUCCESS) {
     ShowMessage(owner_, notSaved + NotReplacedText(path, readError), "保存エラー");
     return;
   }
   RecordInHistory(history_, FolderOfDestination(*historyFolder));
   const DWORD error = ReplaceFileContent(path, SerializeHistory(history_));
-  if (error != ERROR_SUCCESS) ShowMessage(owner_, notSaved + SystemErrorText(error), "保存エラー");
+  if (error != ERROR_SUCCESS) {
+    ShowMessage(owner_, notSaved + FromCp932(SystemErrorText(error)), "保存エラー");
+  }
 }
 
 std::optional<UndoJournal> Filing::ReadUndoJournal(DWORD* error) {
@@ -226,8 +230,8 @@ std::optional<UndoJournal> Filing::ReadUndoJournal(DWORD* error) {
 }
 
 void Filing::ChangeUndoJournal(const std::function<void(UndoJournal&)>& change) {
-  const std::string path = DataFilePath(kUndoJournalFileName);
-  const std::string notSaved = path + "\nに元に戻すための記録を保存できません。\n";
+  const std::wstring path = DataFilePath(kUndoJournalFileName);
+  const std::wstring notSaved = path + FromCp932("\nに元に戻すための記録を保存できません。\n");
   DWORD error = ERROR_SUCCESS;
   std::optional<UndoJournal> journal = ReadUndoJournal(&error);
   if (!journal) {
@@ -240,8 +244,10 @@ void Filing::ChangeUndoJournal(const std::function<void(UndoJournal&)>& change) 
   // itself stands, and one word that undo is unavailable is enough.
   if (error == ERROR_SUCCESS || undoUnavailableTold_) return;
   undoUnavailableTold_ = true;
-  ShowMessage(owner_, notSaved + "この後の移動と削除は元に戻せません。\n" + SystemErrorText(error),
-              "保存エラー");
+  ShowMessage(
+      owner_,
+      notSaved + FromCp932("この後の移動と削除は元に戻せません。\n" + SystemErrorText(error)),
+      "保存エラー");
 }
 
 }  // namespace bex

@@ -17,17 +17,17 @@ constexpr char kDestinationsFileName[] = "M_DIR.DAT";
 constexpr char kHistoryFileName[] = "R_DIR.DAT";
 
 // The program's own folder followed by name, whatever the current directory.
-std::string DataFilePath(std::string_view name);
+std::wstring DataFilePath(std::string_view name);
 
 // The whole content of a file, of any size that fits in memory; none when it
 // cannot be opened or read, with the system's error code in *error.
-std::optional<std::string> ReadWholeFile(const std::string& path, DWORD* error = nullptr);
+std::optional<std::string> ReadWholeFile(const std::wstring& path, DWORD* error = nullptr);
 
 // Replaces the content of path with bytes: they go to a new file in the same
 // folder, which is flushed and then renamed over path. ERROR_SUCCESS, or the
 // system's error code, in which case path is as it was and no temporary file
 // is left.
-DWORD ReplaceFileContent(const std::string& path, std::string_view bytes);
+DWORD ReplaceFileContent(const std::wstring& path, std::string_view bytes);
 
 // The system's text for an error code, without its closing line break.
 std::string SystemErrorText(DWORD error);

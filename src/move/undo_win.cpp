@@ -60,8 +60,8 @@ std::optional<std::wstring> Filing::UndoNewest(const LetGo& letGo) {
   const std::optional<UndoJournal> journal = ReadUndoJournal(&error);
   if (!journal) {
     ShowMessage(owner_,
-                DataFilePath(kUndoJournalFileName) + "\nを読み込めないため、元に戻せません。\n" +
-                    SystemErrorText(error),
+                DataFilePath(kUndoJournalFileName) +
+                    FromCp932("\nを読み込めないため、元に戻せません。\n" + SystemErrorText(error)),
                 kUndoErrorCaption);
     return std::nullopt;
   }

@@ -3,6 +3,7 @@
 // temporary file beside it.
 #include <gtest/gtest.h>
 
+#include "common/code_page_win.h"
 #include "move/destination_files_win.h"
 #include "support/linux_host.h"
 #include "support/test_files.h"
@@ -30,6 +31,8 @@ std::vector<std::string> FilesIn(const std::string& folder) {
   return names;
 }
 
+std::wstring Wide(const std::string& path) { return FromCp932(path); }
+
 class DataFiles : public ::testing::Test {
  protected:
   std::string Path(const std::string& name) const { return folder_ + "\\" + name; }
@@ -37,10 +40,10 @@ class DataFiles : public ::testing::Test {
 };
 
 TEST_F(DataFiles, LieBesideTheProgramWhateverTheCurrentDirectory) {
-  char program[MAX_PATH];
-  GetModuleFileNameA(nullptr, program, sizeof(program));
-  std::string expected = program;
-  expected = expected.substr(0, expected.find_last_of('\\') + 1) + "M_DIR.DAT";
+  wchar_t program[MAX_PATH];
+  GetModuleFileNameW(nullptr, program, MAX_PATH);
+  std::wstring expected = program;
+  expected = expected.substr(0, expected.find_last_of(L'\\') + 1) + L"M_DIR.DAT";
   SetCurrentDirectoryA(folder_.c_str());
   EXPECT_EQ(DataFilePath(kDestinationsFileName), expected);
 }
@@ -57,12 +60,12 @@ TEST_F(DataFiles, ExistFoundByADirectorySearchOfAnyKind) {
 TEST_F(DataFiles, AreReadWholeOrNotAtAll) {
   const std::string bytes = std::string("A : C:\\x\r\n\tB : [\x95\x5C]\r\n") + '\0' + "tail";
   WriteFileBytes(Path("M_DIR.DAT"), bytes);
-  EXPECT_EQ(ReadWholeFile(Path("M_DIR.DAT")), bytes);
+  EXPECT_EQ(ReadWholeFile(Wide(Path("M_DIR.DAT"))), bytes);
   WriteFileBytes(Path("empty"), "");
-  EXPECT_EQ(ReadWholeFile(Path("empty")), "");
-  EXPECT_EQ(ReadWholeFile(Path("missing")), std::nullopt);
+  EXPECT_EQ(ReadWholeFile(Wide(Path("empty"))), "");
+  EXPECT_EQ(ReadWholeFile(Wide(Path("missing"))), std::nullopt);
   CreateDirectoryA(Path("folder").c_str(), nullptr);
-  EXPECT_EQ(ReadWholeFile(Path("folder")), std::nullopt);
+  EXPECT_EQ(ReadWholeFile(Wide(Path("folder"))), std::nullopt);
 }
 
 TEST_F(DataFiles, OfManyMegabytesAreReadWhole) {
@@ -71,7 +74,7 @@ TEST_F(DataFiles, OfManyMegabytesAreReadWhole) {
     bytes += "A : C:\\" + std::to_string(i) + "\r\n";
   WriteFileBytes(Path("M_DIR.DAT"), bytes);
   DWORD error = ERROR_GEN_FAILURE;
-  EXPECT_TRUE(ReadWholeFile(Path("M_DIR.DAT"), &error) == bytes);
+  EXPECT_TRUE(ReadWholeFile(Wide(Path("M_DIR.DAT")), &error) == bytes);
   EXPECT_EQ(error, DWORD{ERROR_SUCCESS});
 }
 
@@ -79,28 +82,34 @@ TEST_F(DataFiles, HeldOpenWithoutSharingDoNotReadAndSayWhy) {
   WriteFileBytes(Path("M_DIR.DAT"), "A : C:\\x\r\n");
   auto holder = HoldOpen(Path("M_DIR.DAT"));
   DWORD error = ERROR_SUCCESS;
-  EXPECT_EQ(ReadWholeFile(Path("M_DIR.DAT"), &error), std::nullopt);
+  EXPECT_EQ(ReadWholeFile(Wide(Path("M_DIR.DAT")), &error), std::nullopt);
   EXPECT_EQ(error, DWORD{ERROR_SHARING_VIOLATION});
   holder.reset();
-  EXPECT_EQ(ReadWholeFile(Path("M_DIR.DAT"), &error), "A : C:\\x\r\n");
+  EXPECT_EQ(ReadWholeFile(Wide(Path("M_DIR.DAT")), &error), "A : C:\\x\r\n");
 }
 
 TEST_F(DataFiles, AreCreatedAndReplacedWithoutATemporaryFileLeft) {
-  EXPECT_EQ(ReplaceFileContent(Path("R_DIR.DAT"), "C:\\long\\first\r\n"), DWORD{ERROR_SUCCESS});
+  EXPECT_EQ(ReplaceFileContent(Wide(Path("R_DIR.DAT")), "C:\\long\\first\r\n"),
+            DWORD{ERROR_SUCCESS});
   EXPECT_EQ(ReadFileBytes(Path("R_DIR.DAT")), "C:\\long\\first\r\n");
-  EXPECT_EQ(ReplaceFileContent(Path("R_DIR.DAT"), "D:\r\n"), DWORD{ERROR_SUCCESS});
+  EXPECT_EQ(ReplaceFileContent(Wide(Path("R_DIR.DAT")), "D:\r\n"), DWORD{ERROR_SUCCESS});
   EXPECT_EQ(ReadFileBytes(Path("R_DIR.DAT")), "D:\r\n");
-  EXPECT_EQ(ReplaceFileContent(Path("R_DIR.DAT"), ""), DWORD{ERROR_SUCCESS});
+  EXPECT_EQ(ReplaceFileContent(Wide(Path("R_DIR.DAT")), ""), DWORD{ERROR_SUCCESS});
   EXPECT_EQ(ReadFileBytes(Path("R_DIR.DAT")), "");
   EXPECT_EQ(FilesIn(folder_), std::vector<std::string>{"R_DIR.DAT"});
+  // In a folder whose name code page 932 cannot hold, as the program's may be.
+  const std::wstring outside = Wide(folder_) + L"\\M\u00fcller";
+  ASSERT_TRUE(CreateDirectoryW(outside.c_str(), nullptr));
+  EXPECT_EQ(ReplaceFileContent(outside + L"\\R_DIR.DAT", "E:\r\n"), DWORD{ERROR_SUCCESS});
+  EXPECT_EQ(ReadWholeFile(outside + L"\\R_DIR.DAT"), "E:\r\n");
 }
 
 TEST_F(DataFiles, ThatCannotBeReplacedStayAsTheyWere) {
   CreateDirectoryA(Path("M_DIR.DAT").c_str(), nullptr);
-  EXPECT_NE(ReplaceFileContent(Path("M_DIR.DAT"), "-\r\n"), DWORD{ERROR_SUCCESS})
+  EXPECT_NE(ReplaceFileContent(Wide(Path("M_DIR.DAT")), "-\r\n"), DWORD{ERROR_SUCCESS})
       << "a folder of that name";
   EXPECT_TRUE(GetFileAttributesA(Path("M_DIR.DAT").c_str()) & FILE_ATTRIBUTE_DIRECTORY);
-  EXPECT_NE(ReplaceFileContent(Path("missing\\M_DIR.DAT"), "-\r\n"), DWORD{ERROR_SUCCESS});
+  EXPECT_NE(ReplaceFileContent(Wide(Path("missing\\M_DIR.DAT")), "-\r\n"), DWORD{ERROR_SUCCESS});
   EXPECT_EQ(FilesIn(folder_), std::vector<std::string>{"M_DIR.DAT"});
 }
 
@@ -110,7 +119,7 @@ TEST_F(DataFiles, HeldOpenByAnotherProgramStayAsTheyWere) {
       CreateFileA(Path("R_DIR.DAT").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                   nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(reader, INVALID_HANDLE_VALUE);
-  EXPECT_NE(ReplaceFileContent(Path("R_DIR.DAT"), "D:\r\n"), DWORD{ERROR_SUCCESS});
+  EXPECT_NE(ReplaceFileContent(Wide(Path("R_DIR.DAT")), "D:\r\n"), DWORD{ERROR_SUCCESS});
   CloseHandle(reader);
   EXPECT_EQ(ReadFileBytes(Path("R_DIR.DAT")), "C:\\old\r\n");
   EXPECT_EQ(FilesIn(folder_), std::vector<std::string>{"R_DIR.DAT"});
@@ -120,9 +129,9 @@ TEST_F(DataFiles, ThatDoNotFitOnTheDiskStayAsTheyWere) {
   const std::optional<test::MappedDrive> drive = test::MappedDrive::Map("small", DRIVE_FIXED, 64);
   if (!drive) GTEST_SKIP() << "no small file system could be mounted (needs root)";
   const std::string path = drive->Root() + "\\R_DIR.DAT";
-  ASSERT_EQ(ReplaceFileContent(path, "C:\\old\r\n"), DWORD{ERROR_SUCCESS});
+  ASSERT_EQ(ReplaceFileContent(Wide(path), "C:\\old\r\n"), DWORD{ERROR_SUCCESS});
 
-  const DWORD error = ReplaceFileContent(path, std::string(100 * 1024, 'x'));
+  const DWORD error = ReplaceFileContent(Wide(path), std::string(100 * 1024, 'x'));
   EXPECT_EQ(error, DWORD{ERROR_DISK_FULL}) << SystemErrorText(error);
   EXPECT_EQ(ReadFileBytes(path), "C:\\old\r\n");
   EXPECT_EQ(FilesIn(drive->Root()), std::vector<std::string>{"R_DIR.DAT"});
