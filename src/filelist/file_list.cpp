@@ -33,7 +33,7 @@ int CompareNames(const FileEntry& a, const FileEntry& b) {
 }
 
 int CompareKeys(const FileEntry& a, const FileEntry& b, int sortKind) {
-  switch (sortKind) {
+  switch (SortKeyOf(sortKind)) {
     case kSortByName:
       return CompareNames(a, b);
     case kSortByTime:
@@ -68,13 +68,20 @@ void SortByPlaces(std::vector<FileEntry>& list, const std::vector<size_t>& place
 
 }  // namespace
 
+int SortKeyOf(int sortKind) {
+  if (sortKind & kSortByName) return kSortByName;
+  if (sortKind & kSortByTime) return kSortByTime;
+  if (sortKind == kSortByExplorerOrder) return kSortByExplorerOrder;
+  return kSortBySize;
+}
+
 int CompareFileEntries(const FileEntry& a, const FileEntry& b, int sortKind, int sortDirection) {
   return Directed(CompareKeys(a, b, sortKind), a, b, sortDirection);
 }
 
 void SortFileList(std::vector<FileEntry>& list, int sortKind, int sortDirection,
                   const ExplorerPlaces& explorerPlaces) {
-  if (sortKind == kSortByExplorerOrder && explorerPlaces) {
+  if (SortKeyOf(sortKind) == kSortByExplorerOrder && explorerPlaces) {
     return SortByPlaces(list, explorerPlaces(list), sortDirection);
   }
   std::sort(list.begin(), list.end(), [=](const FileEntry& a, const FileEntry& b) {

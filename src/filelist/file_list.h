@@ -11,7 +11,7 @@
 
 namespace bex {
 
-// Sort kinds; any other value orders by name alone.
+// Sort kinds; other values order as SortKeyOf says.
 constexpr int kSortByName = 1;
 constexpr int kSortByTime = 2;
 constexpr int kSortBySize = 4;
@@ -20,6 +20,11 @@ constexpr int kSortByExplorerOrder = 8;
 // Sort directions: non-zero ascending (smallest first), 0 descending.
 constexpr int kSortDescending = 0;
 constexpr int kSortAscending = 1;
+
+// The kind a sort kind orders by, and the dialogs show: name when bit 1 is
+// set, otherwise date when bit 2 is set, otherwise Explorer's order for 8
+// alone, otherwise size (so 3 orders by name, and 0, 12 and 24 by size).
+int SortKeyOf(int sortKind);
 
 // One file of the folder as the directory listing gives it.
 struct FileEntry {

@@ -2,15 +2,8 @@
 
 namespace bex {
 
-int SortKindChoice(int sortKind) {
-  if (sortKind & kSortByName) return kSortByName;
-  if (sortKind & kSortByTime) return kSortByTime;
-  if (sortKind & kSortByExplorerOrder) return kSortByExplorerOrder;
-  return kSortBySize;
-}
-
 size_t SortKeyChoiceIndex(int sortKind) {
-  const int choice = SortKindChoice(sortKind);
+  const int choice = SortKeyOf(sortKind);
   size_t index = 0;
   while (kSortKeyChoices[index] != choice) ++index;
   return index;

@@ -13,11 +13,8 @@ namespace bex {
 // The kinds of the key choices in the dialogs' order.
 constexpr int kSortKeyChoices[] = {kSortByName, kSortByTime, kSortBySize, kSortByExplorerOrder};
 
-// The key choice shown for a kind: name when bit 1 is set, otherwise date
-// when bit 2 is set, otherwise Explorer's order when bit 8 is set, otherwise
-// size (so 3 shows name and 0 shows size).
-int SortKindChoice(int sortKind);
-// Its place in kSortKeyChoices.
+// The place in kSortKeyChoices of the key a kind orders by (SortKeyOf), which
+// the dialogs show chosen.
 size_t SortKeyChoiceIndex(int sortKind);
 
 // The kind confirmed from the four key choices.

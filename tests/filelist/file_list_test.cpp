@@ -108,10 +108,31 @@ TEST(CompareFileEntriesTest, EqualKeysAreOrderedByNameInTheListsDirection) {
   EXPECT_EQ(CompareFileEntries(list[1], list[2], kSortBySize, kSortDescending), 1);
 }
 
-TEST(CompareFileEntriesTest, UnknownSortKindFallsBackToName) {
-  const std::vector<FileEntry> list = Entries({{"b", 1, 9}, {"a", 2, 8}});
-  EXPECT_EQ(SortedNames(list, 0, kSortAscending), (Names{"a", "b"}));
-  EXPECT_EQ(SortedNames(list, 3, kSortDescending), (Names{"b", "a"}));
+// Name before date before Explorer's order (8 alone) before size.
+TEST(SortKeyOfTest, NameWinsOverDateDateOverExplorerOrderAndThatOverSize) {
+  const std::pair<int, int> kKeys[] = {
+      {1, kSortByName},  {3, kSortByName},   {7, kSortByName},  {9, kSortByName},
+      {2, kSortByTime},  {6, kSortByTime},   {10, kSortByTime}, {8, kSortByExplorerOrder},
+      {4, kSortBySize},  {12, kSortBySize},  {24, kSortBySize}, {0, kSortBySize},
+      {16, kSortBySize}, {-12, kSortBySize},
+  };
+  for (const auto& [kind, key] : kKeys) EXPECT_EQ(SortKeyOf(kind), key) << kind;
+}
+
+// Kinds of several bits sort by the key the dialogs show for them.
+TEST(CompareFileEntriesTest, OtherSortKindsOrderByTheirKey) {
+  const std::vector<FileEntry> list = Entries({{"b", 1, 9}, {"a", 2, 8}, {"c", 3, 7}});
+  EXPECT_EQ(SortedNames(list, 3, kSortDescending), (Names{"c", "b", "a"}));
+  EXPECT_EQ(SortedNames(list, 6, kSortAscending), (Names{"c", "a", "b"}));
+  bool asked = false;
+  const ExplorerPlaces places = [&](const std::vector<FileEntry>& entries) {
+    asked = true;
+    return std::vector<size_t>(entries.size());
+  };
+  for (const int kind : {0, 12, 24}) {
+    EXPECT_EQ(SortedNames(list, kind, kSortDescending, places), (Names{"c", "a", "b"})) << kind;
+  }
+  EXPECT_FALSE(asked) << "only 8 is Explorer's order";
 }
 
 // cafe.bmp and café.bmp were one entry when both were listed as "cafe.bmp".

@@ -5,30 +5,18 @@
 namespace bex {
 namespace {
 
-TEST(SortKindChoice, NameWinsOverDateDateOverExplorerOrderAndThatOverSize) {
-  EXPECT_EQ(SortKindChoice(1), kSortByName);
-  EXPECT_EQ(SortKindChoice(3), kSortByName);
-  EXPECT_EQ(SortKindChoice(7), kSortByName);
-  EXPECT_EQ(SortKindChoice(9), kSortByName);
-  EXPECT_EQ(SortKindChoice(2), kSortByTime);
-  EXPECT_EQ(SortKindChoice(6), kSortByTime);
-  EXPECT_EQ(SortKindChoice(10), kSortByTime);
-  EXPECT_EQ(SortKindChoice(8), kSortByExplorerOrder);
-  EXPECT_EQ(SortKindChoice(12), kSortByExplorerOrder);
-  EXPECT_EQ(SortKindChoice(4), kSortBySize);
-}
-
-TEST(SortKindChoice, ValuesWithoutTheNameDateAndExplorerBitsShowSize) {
-  EXPECT_EQ(SortKindChoice(0), kSortBySize);
-  EXPECT_EQ(SortKindChoice(16), kSortBySize);
-  EXPECT_EQ(SortKindChoice(-12), kSortBySize);
-}
-
 TEST(SortKeyChoiceIndex, IsTheShownChoicesPlaceInTheDialogs) {
   EXPECT_EQ(SortKeyChoiceIndex(1), 0u);
   EXPECT_EQ(SortKeyChoiceIndex(2), 1u);
   EXPECT_EQ(SortKeyChoiceIndex(0), 2u);
   EXPECT_EQ(SortKeyChoiceIndex(8), 3u);
+}
+
+// The dialogs show the key the list is sorted by (SortKeyOf).
+TEST(SortKeyChoiceIndex, ShowsTheKeyTheListOrdersBy) {
+  for (const int kind : {3, 6, 9, 10, 12, 24, 16, -12}) {
+    EXPECT_EQ(kSortKeyChoices[SortKeyChoiceIndex(kind)], SortKeyOf(kind)) << kind;
+  }
 }
 
 TEST(ChosenSortKind, IsTheSumOfTheChosenKeys) {
