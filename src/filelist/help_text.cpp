@@ -106,8 +106,16 @@ std::string Line(std::initializer_list<std::string> columns) {
   return line + '\n';
 }
 
+// The key of the key map that opens the menu.
+std::string MenuKeyName() {
+  for (const KeyRow& row : KeyMapRows()) {
+    if (row.Action == KeyAction::kOpenCommandMenu) return KeyName(row.FirstKey);
+  }
+  return "";
+}
+
 std::string MenuSection() {
-  std::string text = "■ メニュー (右クリックか M キーで開く。キーはメニューを閉じたままでも使える)";
+  std::string text = "■ メニュー (キーはメニューを閉じたままでも使える)";
   text += kLineEnd;
   text += Line({"キー", "メニュー項目", "働き"});
   for (const MenuItem& item : CommandMenuItems()) {
@@ -183,7 +191,7 @@ std::string PlainCaption(std::string_view caption) {
 }
 
 std::string HelpText() {
-  std::string text = "Bex の使い方";
+  std::string text = "Bex の使い方 (メニューは右クリックか " + MenuKeyName() + " キーで開く)";
   text += kLineEnd;
   text += kLineEnd;
   text += MenuSection();

@@ -52,6 +52,10 @@ TEST(HelpTextTest, ListsEveryMenuCommandWithItsShortcutAndWhatItDoes) {
   }
 }
 
+TEST(HelpTextTest, FirstLineSaysHowTheMenuOpens) {
+  EXPECT_EQ(HelpRows().at(0), Row({"Bex の使い方 (メニューは右クリックか M キーで開く)"}));
+}
+
 TEST(HelpTextTest, SubmenusHaveALineAndTheirItemsAreIndented) {
   const auto rows = HelpRows();
   EXPECT_TRUE(Contains(rows, Row({"", "Z: ズーム", "サブメニュー"})));
