@@ -139,10 +139,10 @@ void MainWindow::RunCommand(Command command) {
       folder_->Step(command == Command::NextPicture);
       return;
     case Command::CopyFullSize:
-      if (PictureIsCurrent()) view_->CopyFullSize();
+      view_->CopyFullSize();
       return;
     case Command::CopyAsDisplayed:
-      if (PictureIsCurrent()) view_->CopyAsDisplayed();
+      view_->CopyAsDisplayed();
       return;
     case Command::OpenMoveMenu:
       MoveShownFile();

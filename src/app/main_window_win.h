@@ -112,9 +112,6 @@ class MainWindow {
   // nothing holds it open any more. A file changed meanwhile is shown anew,
   // and the user told why nothing was done.
   bool ReadyToActOn(const std::wstring& path);
-  // Whether the picture on screen may be copied: it still shows its file as
-  // it is, or the file is gone; if not, as ReadyToActOn.
-  bool PictureIsCurrent();
   void ShowChangedFileAnew(const std::wstring& path);
   void UndoMoveOrDelete();
 

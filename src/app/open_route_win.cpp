@@ -187,15 +187,6 @@ bool MainWindow::ReadyToActOn(const std::wstring& path) {
   return true;
 }
 
-// A file gone meanwhile has no other content: its picture is the last there was.
-bool MainWindow::PictureIsCurrent() {
-  if (view_->Shown().Name().empty() || folder_->ShownFileRemoved()) return true;
-  const std::optional<std::wstring> path = view_->Shown().Path(hwnd_);
-  if (!path || !folder_->ShownFileChanged() || !PathExists(*path)) return true;
-  ShowChangedFileAnew(*path);
-  return false;
-}
-
 void MainWindow::ShowChangedFileAnew(const std::wstring& path) {
   ShowMessage(
       hwnd_,
