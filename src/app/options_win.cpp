@@ -14,9 +14,16 @@ std::string PluginsBesideProgram() {
   return IsFolder(FromCp932(folder)) ? folder : std::string();
 }
 
-std::string SettingsPath(HWND window, bool pluginsBeside) {
+std::string PluginFolderToUse(const std::optional<std::string>& chosen) {
+  if (chosen && IsFolder(FromCp932(*chosen))) return *chosen;
+  const std::string beside = PluginsBesideProgram();
+  if (!beside.empty()) return beside;
+  return chosen.value_or(settings::kPluginFolder.textDefault);
+}
+
+std::string SettingsPath(HWND window) {
   const std::string path = ProgramFolder() + "bex.ini";
-  if (!PathExists(path) && !pluginsBeside) {
+  if (!PathExists(path) && PluginsBesideProgram().empty()) {
     ShowMessage(
         window,
         "初期起動です。\n環境設定を行ってください。\n(特にSusie Plug-inのあるフォルダーの登録)",
@@ -51,18 +58,20 @@ RECT RestoredRect(HWND window) {
 
 }  // namespace
 
-Options::Options(HWND window) : Options(window, PluginsBesideProgram()) {}
-
-Options::Options(HWND window, const std::string& pluginsBeside)
+Options::Options(HWND window)
     : window_(window),
-      file_(SettingsPath(window, !pluginsBeside.empty())),
-      pluginFolder_(pluginsBeside.empty()
-                        ? file_.ReadString(settings::kPluginFolder)
-                        : file_.ReadString(settings::kPluginFolder, pluginsBeside)) {
+      file_(SettingsPath(window)),
+      chosenPluginFolder_(file_.ReadStored(settings::kPluginFolder)),
+      pluginFolder_(PluginFolderToUse(chosenPluginFolder_)) {
   if (pluginFolder_.size() < 3) {
     ShowMessage(window_, "Susie Plug-inのフォルダー設定が異常です。\n設定画面で修正してください",
                 "インストール異常");
   }
+}
+
+void Options::ChoosePluginFolder(std::string folder) {
+  chosenPluginFolder_ = std::move(folder);
+  pluginFolder_ = PluginFolderToUse(chosenPluginFolder_);
 }
 
 void Options::ApplyStoredBounds(int desktopWidth, int desktopHeight) {
@@ -138,8 +147,12 @@ void Options::SetDefaultSortOrder(int kind, int direction) {
   defaultSortKind_ = kind;
 }
 
+void Options::WriteChosenPluginFolder() const {
+  if (chosenPluginFolder_) file_.WriteString(settings::kPluginFolder, *chosenPluginFolder_);
+}
+
 void Options::WriteOnClose() const {
-  file_.WriteString(settings::kPluginFolder, pluginFolder_);
+  WriteChosenPluginFolder();
   if (flags_ & kOptionSaveBounds) {
     const RECT r = RestoredRect(window_);
     file_.WriteInt(settings::kTop, r.top);
@@ -157,7 +170,7 @@ void Options::WriteDialogSettings(int fitMode) const {
   file_.WriteInt(settings::kFitMode, fitMode);
   file_.WriteInt(settings::kSortKind, defaultSortKind_);
   file_.WriteInt(settings::kSortDirection, defaultSortDirection_);
-  file_.WriteString(settings::kPluginFolder, pluginFolder_);
+  WriteChosenPluginFolder();
 }
 
 }  // namespace bex

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "app/settings_file_win.h"
@@ -28,17 +29,21 @@ bool InstanceLockExists();
 class Options {
  public:
   // Opens the settings file of window's program and reads the plug-in folder.
-  // A missing file is a first run, and a folder name shorter than three
-  // characters is suspicious: both are told in a message, and start-up goes on.
-  // A copy unpacked with its plug-ins in "plugins" beside the program needs
-  // no setting up: that folder is the plug-in folder until another is set,
-  // and a first run says nothing.
+  // A missing file is a first run, and a plug-in folder name shorter than
+  // three characters is suspicious: both are told in a message, and start-up
+  // goes on. A copy unpacked with its plug-ins in "plugins" beside the
+  // program needs no setting up, and a first run says nothing.
   explicit Options(HWND window);
   Options(const Options&) = delete;
   Options& operator=(const Options&) = delete;
 
+  // The folder the plug-ins are loaded from: the chosen one while it is a
+  // folder; the "plugins" folder beside the program when none was chosen or
+  // the chosen one is gone (the program's folder moved, say); otherwise the
+  // chosen one as it is, or "c:\" without a choice.
   const std::string& PluginFolder() const { return pluginFolder_; }
-  void SetPluginFolder(std::string folder) { pluginFolder_ = std::move(folder); }
+  // Makes folder the user's choice, which the settings file keeps from now on.
+  void ChoosePluginFolder(std::string folder);
 
   // The stored window bounds. Each is applied as soon as it is read, so the
   // defaults of Top and Left centre the designed size on the desktop; nothing
@@ -62,18 +67,23 @@ class Options {
   int DefaultSortDirection() const { return defaultSortDirection_; }
   void SetDefaultSortOrder(int kind, int direction);
 
-  // The close step's keys: the plug-in folder, the window bounds when the
-  // option is on, and the version. A refused write throws BexError.
+  // The close step's keys: the chosen plug-in folder, the window bounds when
+  // the option is on, and the version. A refused write throws BexError.
   void WriteOnClose() const;
-  // The seven keys of "設定", with the fit mode of this moment. A refused
-  // write throws and ends the writing at that key.
+  // The keys of "設定", with the fit mode of this moment, the plug-in folder
+  // only when one was chosen. A refused write throws and ends the writing at
+  // that key.
   void WriteDialogSettings(int fitMode) const;
 
  private:
-  Options(HWND window, const std::string& pluginsBeside);
+  void WriteChosenPluginFolder() const;
 
   HWND window_;
   SettingsFile file_;
+  // The plug-in folder the settings file holds or the user chose; none
+  // while the one beside the program serves without a choice, so that it
+  // still serves when the program's folder moves.
+  std::optional<std::string> chosenPluginFolder_;
   std::string pluginFolder_;
   int flags_ = 0;
   HANDLE lock_ = nullptr;

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "app/main_window_win.h"
+#include "common/code_page_win.h"
+#include "common/files_win.h"
 #include "filelist/sort_choice.h"
 #include "move/folder_entry_dialog_win.h"
 #include "move/move_menu_model.h"
@@ -209,9 +211,8 @@ SettingsDialog::SettingsDialog(Options& options, Filing& filing, DecoderSlots& s
       fitMode_(fitMode),
       sortKind_(options.DefaultSortKind()),
       sortDirection_(options.DefaultSortDirection()),
-      pluginFolder_(options.PluginFolder()),
-      treeAsRead_(filing.ReadDestinations()),
-      editor_(treeAsRead_) {
+      shownPluginFolder_(LongPathOf(FromCp932(options.PluginFolder()))),
+      editor_(filing.ReadDestinations()) {
   const INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_TAB_CLASSES | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&classes);
 }
@@ -273,7 +274,7 @@ void SettingsDialog::FillFirstPage() {
   if (fitMode_ >= 0) SetChecked(kFitItems[std::min(fitMode_, 2)], true);
   SetChecked(kSortKeyItems[SortKeyChoiceIndex(sortKind_)], true);
   SetChecked(sortDirection_ == 0 ? kDefaultDescendingItem : kDefaultAscendingItem, true);
-  SetItemText(kPluginFolderEdit, pluginFolder_);
+  SetItemText(kPluginFolderEdit, shownPluginFolder_);
 }
 
 void SettingsDialog::ReadFirstPage() {
@@ -289,7 +290,9 @@ void SettingsDialog::ReadFirstPage() {
       bex::ChosenSortKind(IsChecked(kDefaultByNameItem), IsChecked(kDefaultByDateItem),
                           IsChecked(kDefaultBySizeItem), IsChecked(kDefaultByExplorerOrderItem));
   sortDirection_ = bex::ChosenSortDirection(IsChecked(kDefaultAscendingItem));
-  pluginFolder_ = ItemText(kPluginFolderEdit);
+  const std::wstring typed = WideItemText(kPluginFolderEdit);
+  chosenPluginFolder_.reset();
+  if (typed != shownPluginFolder_) chosenPluginFolder_ = Cp932PathOf(typed);
 }
 
 bool SettingsDialog::OnCommand(int id, int code) {
@@ -334,25 +337,35 @@ bool SettingsDialog::OnMessage(UINT msg, WPARAM, LPARAM lParam, LRESULT*) {
   return true;
 }
 
+// A folder the settings file cannot name, neither exactly nor by its short
+// name, is refused; the dialog stays open for another.
+bool SettingsDialog::MayConfirm() {
+  const std::wstring typed = WideItemText(kPluginFolderEdit);
+  if (typed == shownPluginFolder_ || Cp932PathOf(typed)) return true;
+  RefuseUnstorableName(Handle(), typed, "設定ファイル bex.ini");
+  return false;
+}
+
 void SettingsDialog::OnClose(int result) {
   if (result == kResultOk) Confirm();
 }
 
-// The tree is saved only when it was edited here, so that an OK without
-// edits never writes over what another viewer saved meanwhile. A cut entry
-// still waiting is not part of it and is gone with the dialog. The plug-ins
-// are loaded again even from an unchanged folder; pictures already decoded
-// stay.
+// Every OK saves the tree, edited or not, so that the first one creates the
+// file; one that another viewer saved meanwhile is never written over. A cut
+// entry still waiting is not part of it and is gone with the dialog. The
+// plug-ins are loaded again even from an unchanged folder; pictures already
+// decoded stay.
 void SettingsDialog::Confirm() {
   ReadFirstPage();
-  if (editor_.Tree() != treeAsRead_) filing_.ReplaceDestinations(editor_.Tree());
-  options_.SetPluginFolder(pluginFolder_);
+  filing_.ReplaceDestinations(editor_.Tree());
+  if (chosenPluginFolder_) options_.ChoosePluginFolder(*chosenPluginFolder_);
   slots_.LoadPlugins(options_.PluginFolder());
 }
 
 void SettingsDialog::BrowsePluginFolder() {
-  if (std::optional<std::string> folder = ChooseFolder(Handle()))
+  if (std::optional<std::wstring> folder = ChooseFolder(Handle())) {
     SetItemText(kPluginFolderEdit, *folder);
+  }
 }
 
 void SettingsDialog::SelectPage(int page) {

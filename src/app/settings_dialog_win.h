@@ -4,6 +4,7 @@
 // level at a time.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "common/table_dialog_win.h"
@@ -40,6 +41,7 @@ class SettingsDialog : public TableDialog {
   bool OnCommand(int id, int code) override;
   bool PreviewKey(HWND target, UINT msg, WPARAM key) override;
   bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+  bool MayConfirm() override;
   void OnClose(int result) override;
   void OnRescaled() override;
 
@@ -72,9 +74,11 @@ class SettingsDialog : public TableDialog {
   int fitMode_;
   int sortKind_;
   int sortDirection_;
-  std::string pluginFolder_;
-  // The registered destinations as the dialog found them.
-  DestinationTree treeAsRead_;
+  // The plug-in folder as the box shows it at first, by its long name.
+  std::wstring shownPluginFolder_;
+  // The folder the user chose in the box, for the settings file; none while
+  // the box shows what it showed at first.
+  std::optional<std::string> chosenPluginFolder_;
   FolderEditor editor_;
 };
 

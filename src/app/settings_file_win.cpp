@@ -25,12 +25,13 @@ bool SettingsFile::ReadRaw(const SettingKey& key, std::string* text) const {
 }
 
 std::string SettingsFile::ReadString(const SettingKey& key) const {
-  return ReadString(key, key.textDefault ? key.textDefault : "");
+  return ReadStored(key).value_or(key.textDefault ? key.textDefault : "");
 }
 
-std::string SettingsFile::ReadString(const SettingKey& key, const std::string& def) const {
+std::optional<std::string> SettingsFile::ReadStored(const SettingKey& key) const {
   std::string text;
-  return ReadRaw(key, &text) ? text : def;
+  if (!ReadRaw(key, &text)) return std::nullopt;
+  return text;
 }
 
 int SettingsFile::ReadInt(const SettingKey& key, int def) const {

@@ -3,6 +3,7 @@
 // every write reaching the file at once).
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "app/settings_keys.h"
@@ -16,7 +17,8 @@ class SettingsFile {
   const std::string& Path() const { return path_; }
 
   std::string ReadString(const SettingKey& key) const;
-  std::string ReadString(const SettingKey& key, const std::string& def) const;
+  // The key's text, or none when the file does not hold the key.
+  std::optional<std::string> ReadStored(const SettingKey& key) const;
   int ReadInt(const SettingKey& key) const { return ReadInt(key, key.intDefault); }
   int ReadInt(const SettingKey& key, int def) const;
   bool ReadBool(const SettingKey& key) const;

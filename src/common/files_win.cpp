@@ -27,20 +27,26 @@ std::wstring ProgramPath() {
 
 std::wstring WideProgramFolder() { return std::wstring(FolderPart(ProgramPath())); }
 
+std::optional<std::string> Cp932PathOf(const std::wstring& path) {
+  if (std::optional<std::string> exact = ExactCp932(path)) return exact;
+  wchar_t shortPath[MAX_PATH * 4];
+  const DWORD n = GetShortPathNameW(path.c_str(), shortPath, MAX_PATH * 4);
+  if (n == 0 || n >= MAX_PATH * 4) return std::nullopt;
+  return ExactCp932(std::wstring_view(shortPath, n));
+}
+
+std::wstring LongPathOf(const std::wstring& path) {
+  wchar_t longPath[MAX_PATH * 4];
+  const DWORD n = GetLongPathNameW(path.c_str(), longPath, MAX_PATH * 4);
+  return n > 0 && n < MAX_PATH * 4 ? std::wstring(longPath, n) : path;
+}
+
 // A folder whose name code page 932 cannot hold (a user folder named
 // "Müller") is named by its short form, which can: the files there are then
 // still the program's own, never those of a look-alike folder.
 std::string ProgramFolder() {
   static const std::string folder = [] {
-    const std::wstring own = WideProgramFolder();
-    if (std::optional<std::string> exact = ExactCp932(own)) return *exact;
-    wchar_t shortPath[MAX_PATH * 4];
-    const DWORD n = GetShortPathNameW(own.c_str(), shortPath, MAX_PATH * 4);
-    if (n > 0 && n < MAX_PATH * 4) {
-      if (std::optional<std::string> exact = ExactCp932(std::wstring_view(shortPath, n))) {
-        return *exact;
-      }
-    }
+    if (std::optional<std::string> named = Cp932PathOf(WideProgramFolder())) return *named;
     // No form names it exactly (short names turned off): the system's own.
     char path[MAX_PATH * 4];
     const DWORD length = GetModuleFileNameA(nullptr, path, sizeof(path));
@@ -79,21 +85,26 @@ std::wstring FullPathOrAsGiven(const std::wstring& path) {
   return full.empty() ? path : full;
 }
 
-std::optional<FileVersion> VersionOf(const std::wstring& path) {
+FileLook VersionOf(const std::wstring& path) {
   // No read access is asked, so a file that another program holds open,
   // even for writing, still answers.
   HANDLE file = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  if (file == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    const bool gone = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    return {gone ? FileLook::Found::kGone : FileLook::Found::kUnknown, {}};
+  }
   BY_HANDLE_FILE_INFORMATION info;
   const BOOL answered = GetFileInformationByHandle(file, &info);
   CloseHandle(file);
-  if (!answered) return std::nullopt;
+  if (!answered) return {};
   const auto join = [](DWORD high, DWORD low) { return (uint64_t{high} << 32) | low; };
-  return FileVersion{join(info.nFileSizeHigh, info.nFileSizeLow),
-                     join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime),
-                     join(info.nFileIndexHigh, info.nFileIndexLow), info.dwVolumeSerialNumber};
+  return {FileLook::Found::kVersion,
+          {join(info.nFileSizeHigh, info.nFileSizeLow),
+           join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime),
+           join(info.nFileIndexHigh, info.nFileIndexLow), info.dwVolumeSerialNumber}};
 }
 
 bool IsFolder(const std::wstring& path) {

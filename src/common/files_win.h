@@ -1,30 +1,16 @@
 // Small file helpers of the Win32 layer.
 #pragma once
 
-#include <cstdint>
 #include <optional>
 #include <string>
 
+#include "common/file_version.h"
+
 namespace bex {
 
-// One version of one file: what the platform tells of it through an open
-// handle. A file replaced by another of the same name has another index; one
-// written over in place has another write time, and mostly another size.
-struct FileVersion {
-  uint64_t size = 0;
-  uint64_t writeTime = 0;
-  uint64_t index = 0;
-  uint32_t volume = 0;
-
-  bool operator==(const FileVersion& other) const {
-    return size == other.size && writeTime == other.writeTime && index == other.index &&
-           volume == other.volume;
-  }
-  bool operator!=(const FileVersion& other) const { return !(*this == other); }
-};
-
-// The version of the file at path now; none when it does not open.
-std::optional<FileVersion> VersionOf(const std::wstring& path);
+// The version of the file at path now, or that it is gone (it or its folder
+// is not found), or that the system did not tell.
+FileLook VersionOf(const std::wstring& path);
 
 // True when a directory search finds an entry of any kind at path (file or
 // folder, whatever its attributes).
@@ -39,6 +25,15 @@ std::wstring WideProgramFolder();
 // no exact form there), for what bex.ini holds and for the settings calls,
 // whose file keeps code page 932 only through the ANSI profile functions.
 std::string ProgramFolder();
+
+// The code-page-932 form of a path: the path itself when code page 932
+// holds it exactly, else its short (8.3) name when that is exact; none when
+// neither is (no such file or folder, or short names turned off).
+std::optional<std::string> Cp932PathOf(const std::wstring& path);
+
+// The long form of a path of short (8.3) names; path as given when the
+// system cannot tell it (no such file or folder).
+std::wstring LongPathOf(const std::wstring& path);
 
 // The program file's full path.
 std::wstring ProgramPath();

@@ -40,7 +40,7 @@ KindStyle StyleOf(ControlKind kind) {
     case ControlKind::kGroupBox:
       return {"BUTTON", kChild | BS_GROUPBOX, 0};
     case ControlKind::kEdit:
-      return {"EDIT", kFocusable | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
+      return {"EDIT", kFocusable | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, true};
     case ControlKind::kListBox:
       return {"LISTBOX", kFocusable | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
               WS_EX_CLIENTEDGE};
@@ -116,16 +116,19 @@ int TableDialog::ShowModal(HWND owner) {
   if (owner) EnableWindow(owner, FALSE);
   ShowWindow(hwnd_, SW_SHOW);
   result_ = 0;
+  // The wide calls hand typed characters on as they are; the ANSI ones
+  // would turn those code page 932 lacks into "?" before a Unicode edit box
+  // sees them. WM_CHAR therefore carries UTF-16 units.
   MSG msg;
-  while (result_ == 0 && GetMessageA(&msg, nullptr, 0, 0) > 0) {
+  while (result_ == 0 && GetMessageW(&msg, nullptr, 0, 0) > 0) {
     const bool key = msg.message == WM_KEYDOWN || msg.message == WM_CHAR;
     if (key && (msg.hwnd == hwnd_ || IsChild(hwnd_, msg.hwnd)) &&
         PreviewKey(msg.hwnd, msg.message, msg.wParam)) {
       continue;
     }
-    if (IsDialogMessageA(hwnd_, &msg)) continue;
+    if (IsDialogMessageW(hwnd_, &msg)) continue;
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   }
   if (msg.message == WM_QUIT) PostQuitMessage(static_cast<int>(msg.wParam));
   if (result_ == 0) result_ = kResultCancel;
@@ -249,7 +252,10 @@ bool TableDialog::PreviewKey(HWND, UINT, WPARAM) { return false; }
 
 bool TableDialog::OnMessage(UINT, WPARAM, LPARAM, LRESULT*) { return false; }
 
-void TableDialog::Close(int result) { result_ = result; }
+void TableDialog::Close(int result) {
+  if (result == kResultOk && !MayConfirm()) return;
+  result_ = result;
+}
 
 std::string TableDialog::ItemText(int id) const {
   HWND item = Item(id);
@@ -267,6 +273,10 @@ std::wstring TableDialog::WideItemText(int id) const {
 
 void TableDialog::SetItemText(int id, const std::string& text) {
   SetWindowTextA(Item(id), text.c_str());
+}
+
+void TableDialog::SetItemText(int id, const std::wstring& text) {
+  SetWindowTextW(Item(id), text.c_str());
 }
 
 bool TableDialog::IsChecked(int id) const {

@@ -23,7 +23,7 @@ enum class ControlKind {
   kRadioFirst,
   kRadio,
   kGroupBox,
-  kEdit,
+  kEdit,  // a Unicode window, which keeps every character typed or pasted
   kListBox,
   kTabs,
   kTextView  // read-only text of several lines with a vertical scroll bar
@@ -62,10 +62,11 @@ class TableDialog {
   // The text as the control holds it, every character kept.
   std::wstring WideItemText(int id) const;
   void SetItemText(int id, const std::string& text);
+  void SetItemText(int id, const std::wstring& text);
   bool IsChecked(int id) const;
   void SetChecked(int id, bool checked);
   void Enable(int id, bool enabled);
-  // Ends the modal loop with the given result.
+  // Ends the modal loop with the given result; an OK only when MayConfirm.
   void Close(int result);
   // The window's outer rectangle, for placing it.
   RECT OuterRect() const;
@@ -78,13 +79,17 @@ class TableDialog {
   // Called when the controls have been laid out again from the table for a
   // new DPI, to redo what OnCreate arranged beyond the table.
   virtual void OnRescaled() {}
+  // Asked before the dialog closes with OK: false keeps it open, once the
+  // user has been told why.
+  virtual bool MayConfirm() { return true; }
   // Called when the modal loop ends, while the controls still exist.
   virtual void OnClose(int /*result*/) {}
   // Places the dialog; the default centres it on the owner.
   virtual void Place(HWND owner);
   // A button click or notification of control id; return true when handled.
   virtual bool OnCommand(int id, int code);
-  // A key seen before the focused control; return true to swallow it.
+  // A key (WM_KEYDOWN) or character (WM_CHAR, a UTF-16 unit) seen before the
+  // focused control; return true to swallow it.
   virtual bool PreviewKey(HWND target, UINT msg, WPARAM key);
   // Shows the controls of page (1-based) and hides those of other pages.
   void ShowPage(int page);

@@ -458,7 +458,9 @@ bool DecoderSlot::PrepareFile(const std::wstring& name, const std::wstring& full
   fullPreparedName_ = fullPath;
   // Taken before anything reads the file: a change made while it is decoded
   // shows as a change at the next check.
-  preparedVersion_ = VersionOf(fullPath);
+  const FileLook look = VersionOf(fullPath);
+  preparedVersion_.reset();
+  if (look.found == FileLook::Found::kVersion) preparedVersion_ = look.version;
   refusedAsTooLarge_ = false;
   return SelectPlugin();
 }
@@ -513,6 +515,6 @@ bool DecoderSlot::DecodePicture() {
   return true;
 }
 
-bool DecoderSlot::FileChanged() const { return !version_ || VersionOf(filePath_) != version_; }
+bool DecoderSlot::FileChanged() const { return OutOfDate(version_, VersionOf(filePath_)); }
 
 }  // namespace bex

@@ -139,7 +139,8 @@ class DecoderSlot {
   // The file whose picture the slot holds.
   const std::wstring& FileName() const { return fileName_; }
   // Whether that file is no longer the version the picture was decoded from
-  // (written over, replaced, gone), or its version could not be told then.
+  // (written over, replaced, gone); a version the system does not tell, then
+  // or now, counts as unchanged.
   bool FileChanged() const;
   const std::wstring& Extension() const { return extension_; }
   const std::string& Folder() const { return folder_; }

@@ -7,6 +7,7 @@
 
 #include "common/code_page_win.h"
 #include "common/message_box_win.h"
+#include "move/destination_files_win.h"
 #include "shared/com_scope_win.h"
 
 namespace bex {
@@ -35,23 +36,19 @@ std::vector<ControlSpec> FolderEntryControls() {
   };
 }
 
-// The files other copies of the program read hold code page 932; a name it
-// cannot hold exactly would be stored as another name.
-std::optional<std::string> StorableText(HWND owner, const std::wstring& text) {
-  std::optional<std::string> stored = ExactCp932(text);
-  if (!stored) {
-    ShowMessage(owner,
-                text + FromCp932("\nにはコードページ932で表せない文字が含まれているため、"
-                                 "登録できません。\n(設定ファイルは他のコピーも読むため、"
-                                 "名前を変えずに保存できません)"),
-                "登録エラー");
-  }
-  return stored;
-}
-
 }  // namespace
 
-std::optional<std::string> ChooseFolder(HWND owner) {
+// The files other copies of the program read hold code page 932; a name it
+// cannot hold exactly would be stored as another name.
+void RefuseUnstorableName(HWND owner, const std::wstring& text, const std::string& file) {
+  ShowMessage(owner,
+              text + FromCp932("\nにはコードページ932で表せない文字が含まれているため、"
+                               "登録できません。\n(" +
+                               file + " は他のコピーも読むため、名前を変えずに保存できません)"),
+              "登録エラー");
+}
+
+std::optional<std::wstring> ChooseFolder(HWND owner) {
   // The browser needs COM on this thread.
   const ComScope com;
   const std::wstring title = FromCp932("フォルダを選択");
@@ -65,8 +62,7 @@ std::optional<std::string> ChooseFolder(HWND owner) {
     if (SHGetPathFromIDListW(chosen, path)) folder = path;
     CoTaskMemFree(chosen);
   }
-  if (!folder) return std::nullopt;
-  return StorableText(owner, *folder);
+  return folder;
 }
 
 FolderEntryDialog::FolderEntryDialog(EntryDialogSetup setup)
@@ -82,8 +78,6 @@ void FolderEntryDialog::OnCreate() {
 }
 
 bool FolderEntryDialog::OnCommand(int id, int code) {
-  // Typed or pasted text is read whole, so that no character of it is lost.
-  if (id == kOkButton && !StorableText(Handle(), WideItemText(kFolderEdit))) return true;
   if (id == kBrowseButton && code == BN_CLICKED) {
     BrowseFolder();
     return true;
@@ -104,13 +98,16 @@ bool FolderEntryDialog::PreviewKey(HWND target, UINT msg, WPARAM key) {
   }
   if (target != Item(kShortcutEdit)) return false;
   if (msg == WM_CHAR) {
-    ShortcutTyped(static_cast<char>(key));
+    ShortcutTyped(static_cast<wchar_t>(key));
     return true;
   }
   return msg == WM_KEYDOWN && key == VK_DELETE;
 }
 
-void FolderEntryDialog::ShortcutTyped(char typed) { ShowShortcut(ShortcutBoxAfterChar(typed)); }
+// A character beyond ASCII is never a shortcut.
+void FolderEntryDialog::ShortcutTyped(wchar_t typed) {
+  ShowShortcut(ShortcutBoxAfterChar(typed < 0x80 ? static_cast<char>(typed) : '\0'));
+}
 
 // Pastes (Ctrl+V, Shift+Insert, the box's own menu) and texts set from outside
 // bypass the typed characters; the box is corrected after every change. The
@@ -128,7 +125,19 @@ void FolderEntryDialog::ShowShortcut(const std::string& shown) {
 }
 
 void FolderEntryDialog::BrowseFolder() {
-  if (std::optional<std::string> folder = ChooseFolder(Handle())) SetItemText(kFolderEdit, *folder);
+  if (std::optional<std::wstring> folder = ChooseFolder(Handle())) {
+    SetItemText(kFolderEdit, *folder);
+  }
+}
+
+// The box is read whole, every character typed, pasted or picked kept, so
+// that a name code page 932 cannot hold is refused, never stored as "?".
+bool FolderEntryDialog::MayConfirm() {
+  const std::wstring folder = WideItemText(kFolderEdit);
+  if (ExactCp932(folder)) return true;
+  RefuseUnstorableName(Handle(), folder,
+                       std::string("登録フォルダーのファイル ") + kDestinationsFileName);
+  return false;
 }
 
 void FolderEntryDialog::OnClose(int result) {

@@ -14,10 +14,12 @@
 namespace bex {
 
 // The platform's folder browser owned by owner, titled "フォルダを選択", for
-// file-system folders only; the chosen folder's path (code page 932, for the
-// settings and destination files), or none on cancel or for a folder code
-// page 932 cannot hold, which is refused with a message that says why.
-std::optional<std::string> ChooseFolder(HWND owner);
+// file-system folders only; the chosen folder's path, or none on cancel.
+std::optional<std::wstring> ChooseFolder(HWND owner);
+
+// Tells the user that text, which has characters code page 932 cannot
+// hold, cannot be kept in the file that file names ("登録エラー").
+void RefuseUnstorableName(HWND owner, const std::wstring& text, const std::string& file);
 
 class FolderEntryDialog : public TableDialog {
  public:
@@ -31,10 +33,11 @@ class FolderEntryDialog : public TableDialog {
   void OnCreate() override;
   bool OnCommand(int id, int code) override;
   bool PreviewKey(HWND target, UINT msg, WPARAM key) override;
+  bool MayConfirm() override;
   void OnClose(int result) override;
 
  private:
-  void ShortcutTyped(char typed);
+  void ShortcutTyped(wchar_t typed);
   void ShortcutChanged();
   void ShowShortcut(const std::string& shown);
   void BrowseFolder();

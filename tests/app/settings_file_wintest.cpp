@@ -25,6 +25,7 @@ class SettingsFileTest : public ::testing::Test {
 
 TEST_F(SettingsFileTest, MissingFileGivesEveryDefault) {
   EXPECT_EQ(file_.ReadString(settings::kPluginFolder), "c:\\");
+  EXPECT_FALSE(file_.ReadStored(settings::kPluginFolder)) << "no folder was stored";
   EXPECT_FALSE(file_.ReadBool(settings::kNoSecondLaunch));
   EXPECT_TRUE(file_.ReadBool(settings::kSaveBounds));
   EXPECT_EQ(file_.ReadInt(settings::kSortKind), 1);
@@ -44,6 +45,7 @@ TEST_F(SettingsFileTest, NamesMatchCaseBlindAndValuesTakeTheirForms) {
   EXPECT_TRUE(file_.ReadBool(settings::kTopmost));
   EXPECT_TRUE(file_.ReadBool(settings::kSaveBounds)) << "unreadable boolean gives the default";
   EXPECT_EQ(file_.ReadString(settings::kPluginFolder), "D:\\spi");
+  EXPECT_EQ(file_.ReadStored(settings::kPluginFolder), "D:\\spi");
 }
 
 TEST_F(SettingsFileTest, WritesKeepPlacesAndAppendNewKeys) {

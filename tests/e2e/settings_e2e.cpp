@@ -311,6 +311,21 @@ class Settings : public ::testing::Test {
     EXPECT_EQ(lines, expected);
   }
 
+  // The keys of an OK that changed nothing on the first page but, perhaps,
+  // the plug-in folder, which is then stored as spidir.
+  void ExpectUnchangedSettingsWith(const std::string& spidir) const {
+    ExpectSettingsLines({
+        "[設定]",
+        "SPIDIR=" + spidir,
+        "追加起動禁止=0",
+        "最前面=0",
+        "窓位置保存=1",
+        "窓と画像の関係=0",
+        "Sort種類=1",
+        "Sort向き=1",
+    });
+  }
+
   // "M_DIR.DAT" once it holds expected: it is replaced after the dialog has closed.
   void ExpectDestinations(const std::string& expected) const {
     WaitUntil([&] { return ReadFileBytes(DestinationsPath()) == expected; });
@@ -542,7 +557,8 @@ constexpr StoredSettings kStoredSettings[] = {
     {6, 1, 2, "&D: 日付順", kAscending, kFitNone},
     {0, 7, 0, kBySize, kAscending, kWinFromPic},
     {8, 0, 5, kByExplorerOrder, kDescending, kFitNone},
-    {12, 1, 0, kByExplorerOrder, kAscending, kWinFromPic},
+    {12, 1, 0, kBySize, kAscending, kWinFromPic},
+    {24, 1, 0, kBySize, kAscending, kWinFromPic},
     {16, 1, 0, kBySize, kAscending, kWinFromPic},
 };
 
@@ -565,6 +581,33 @@ TEST_P(SettingsStored, OpenWithTheMatchingChoices) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, SettingsStored, ::testing::ValuesIn(kStoredSettings));
+
+// A plug-in folder of a long name, stored by its short one.
+class SettingsWithAShortPluginFolderName : public Settings {
+ protected:
+  SettingsWithAShortPluginFolderName()
+      : Settings(false, IniFile().Set("設定", "SPIDIR", ShortName(LongFolder()))) {}
+  static const std::string& LongFolder() {
+    static const std::string folder = NewScratchFolder("a plug-in folder of a long name");
+    return folder;
+  }
+  static std::string ShortName(const std::string& path) {
+    char shortPath[MAX_PATH];
+    const DWORD n = GetShortPathNameA(path.c_str(), shortPath, MAX_PATH);
+    return std::string(shortPath, n < MAX_PATH ? n : 0);
+  }
+};
+
+// The dialog shows the folder's long name; an OK with the box as it was
+// keeps the folder as stored.
+TEST_F(SettingsWithAShortPluginFolderName, ShowsTheLongNameAndKeepsTheStoredOne) {
+  ASSERT_NE(ShortName(LongFolder()), LongFolder());
+  HWND dialog = OpenSettings();
+  EXPECT_EQ(ControlText(NthControl(dialog, "Edit", 0)), LongFolder());
+  SendKeyChord(VK_RETURN);
+  WaitForClosed(dialog);
+  ExpectUnchangedSettingsWith(ShortName(LongFolder()));
+}
 
 TEST_F(Settings, IsKeptRightOfAndBelowTheScreenOriginNearTheCorner) {
   SetWindowPos(viewer_.Window(), nullptr, -150, -120, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
@@ -593,8 +636,8 @@ TEST_F(Settings, OkAppliesTheFirstPageAndWritesTheSevenKeysInOrder) {
       "Sort向き=0",
   });
   EXPECT_TRUE(LockExists());
-  // The destination tree is saved only when edited in the dialog.
-  EXPECT_FALSE(FileExists(DestinationsPath()));
+  // The first OK creates the destination file, though its page never showed.
+  ExpectDestinations("");
 
   dialog = OpenSettings();
   EXPECT_TRUE(Checked(Button(dialog, kTuikaBox)));
@@ -623,16 +666,27 @@ TEST_F(Settings, EnterInThePluginFolderBoxConfirms) {
   SendKeyChord(VK_RETURN);
   WaitForClosed(dialog);
   // The keys hold the unchanged settings, the plug-in folder the typed one.
-  ExpectSettingsLines({
-      "[設定]",
-      "SPIDIR=D:\\Spi",
-      "追加起動禁止=0",
-      "最前面=0",
-      "窓位置保存=1",
-      "窓と画像の関係=0",
-      "Sort種類=1",
-      "Sort向き=1",
-  });
+  ExpectUnchangedSettingsWith("D:\\Spi");
+}
+
+// A plug-in folder the settings file cannot name, neither exactly nor by a
+// short name, is refused, and the dialog stays open for another.
+TEST_F(Settings, APluginFolderTheSettingsFileCannotNameIsRefused) {
+  const std::string before = SettingsBytes();
+  HWND dialog = OpenSettings();
+  Click(NthControl(dialog, "Edit", 0));
+  SendKeyChord(VK_END);
+  SendKeyChord(VK_HOME, kShift);
+  SendWideText(L"C:\\\ud55c\uae00");  // C:\한글
+  SendKeyChord(VK_RETURN);
+  const MessageBoxInfo box = viewer_.WaitForMessageBox("登録エラー");
+  EXPECT_NE(box.text.find("(設定ファイル bex.ini は他のコピーも読むため"), std::string::npos)
+      << box.text;
+  viewer_.Answer(box, IDOK);
+  EXPECT_TRUE(IsWindow(dialog));
+  Click(Button(dialog, "&Cancel"));
+  WaitForClosed(dialog);
+  EXPECT_EQ(SettingsBytes(), before);
 }
 
 // The three ways out without confirming.
@@ -760,32 +814,26 @@ TEST_F(Settings, ADestinationFileThatDidNotReadIsKeptAfterOk) {
   EXPECT_EQ(ReadFileBytes(DestinationsPath()), tree);
 }
 
-// Another viewer saves its tree while this one's dialog is open: an OK
-// without edits writes nothing, and an OK after edits does not write over
-// the other's tree either, but says why.
-TEST_F(Settings, OkWritesTheTreeOnlyWhenEditedAndNeverOverOneSavedMeanwhile) {
+// Another viewer saves its tree while this one's dialog is open: an OK,
+// with edits or without, does not write over the other's tree, but says why.
+TEST_F(Settings, OkNeverWritesOverATreeSavedMeanwhile) {
   WriteFileBytes(DestinationsPath(), "A : C:\\Keep\r\n");
-  const std::string other = "A : C:\\Keep\r\nY : C:\\Y\r\n";
-  HWND dialog = OpenSettings();
-  WriteFileBytes(DestinationsPath(), other);
-  Click(Button(dialog, "&OK"));
-  WaitForClosed(dialog);
-  // The version box shows once the settings command has ended.
-  viewer_.PressKey('V');
-  viewer_.Answer(viewer_.WaitForMessageBox("ﾊﾞｰｼﾞｮﾝ情報"), IDOK);
-  EXPECT_EQ(ReadFileBytes(DestinationsPath()), other) << "an unedited tree is not written";
-
-  dialog = OpenSettings();
-  ShowFolderPage(dialog);
-  Click(Button(dialog, kAddSeparator));
-  WriteFileBytes(DestinationsPath(), "Z : C:\\Z\r\n");
-  Click(Button(dialog, "&OK"));
-  const MessageBoxInfo box = viewer_.WaitForMessageBox("保存エラー");
-  EXPECT_EQ(box.text, "移動先フォルダーが保存できません\n" + DestinationsPath() +
-                          "\nは読み込んだ後にほかで変更されたため、上書きしませんでした。");
-  viewer_.Answer(box, IDOK);
-  WaitForClosed(dialog);
-  EXPECT_EQ(ReadFileBytes(DestinationsPath()), "Z : C:\\Z\r\n");
+  for (const bool edited : {false, true}) {
+    const std::string other = edited ? "Z : C:\\Z\r\n" : "A : C:\\Keep\r\nY : C:\\Y\r\n";
+    HWND dialog = OpenSettings();
+    if (edited) {
+      ShowFolderPage(dialog);
+      Click(Button(dialog, kAddSeparator));
+    }
+    WriteFileBytes(DestinationsPath(), other);
+    Click(Button(dialog, "&OK"));
+    const MessageBoxInfo box = viewer_.WaitForMessageBox("保存エラー");
+    EXPECT_EQ(box.text, "移動先フォルダーが保存できません\n" + DestinationsPath() +
+                            "\nは読み込んだ後にほかで変更されたため、上書きしませんでした。");
+    viewer_.Answer(box, IDOK);
+    WaitForClosed(dialog);
+    EXPECT_EQ(ReadFileBytes(DestinationsPath()), other) << edited;
+  }
 }
 
 // Far larger than any tree typed by hand, and still read whole and written
@@ -1042,9 +1090,18 @@ TEST_F(Settings, ATabPastedIntoTheFolderBoxCannotSplitTheFile) {
   EXPECT_EQ(ReadFileBytes(DestinationsPath()), std::string("X : C:\\A B\r\n"));
 }
 
+std::wstring WideControlText(HWND control) {
+  wchar_t text[1024] = L"";
+  DWORD_PTR length = 0;
+  SendMessageTimeoutW(control, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                      kWaitMs, &length);
+  return std::wstring(text, length);
+}
+
 // A folder code page 932 cannot hold would be stored in "M_DIR.DAT" as
-// another folder: it is refused where it is entered, and says why. The
-// tree of code-page-932 names goes back to the file byte for byte.
+// another folder: pasted or typed, it is refused where it is entered, and
+// the message says why. The tree of code-page-932 names goes back to the
+// file byte for byte.
 TEST_F(Settings, AFolderCodePage932CannotHoldIsRefusedAndTheTreeStaysByteForByte) {
   const std::string tree = "A : C:\\保管\\表\r\nW : [仕事]\r\n\t1 : D:\\予定\r\n";
   WriteFileBytes(DestinationsPath(), tree);
@@ -1059,10 +1116,28 @@ TEST_F(Settings, AFolderCodePage932CannotHoldIsRefusedAndTheTreeStaysByteForByte
 
   const HWND dialog = OpenSettings();
   const HWND entry = AddFolderPastedFromTheClipboard(dialog);
-  const MessageBoxInfo box = viewer_.WaitForMessageBox("登録エラー");
-  EXPECT_NE(box.text.find("コードページ932で表せない文字"), std::string::npos) << box.text;
-  viewer_.Answer(box, IDOK);
-  EXPECT_TRUE(IsWindow(entry)) << "the entry stays open for another folder";
+  const auto expectRefused = [&] {
+    const MessageBoxInfo box = viewer_.WaitForMessageBox("登録エラー");
+    EXPECT_NE(box.text.find("コードページ932で表せない文字"), std::string::npos) << box.text;
+    EXPECT_NE(box.text.find("(登録フォルダーのファイル M_DIR.DAT は他のコピーも読むため"),
+              std::string::npos)
+        << box.text;
+    viewer_.Answer(box, IDOK);
+    EXPECT_TRUE(IsWindow(entry)) << "the entry stays open for another folder";
+  };
+  expectRefused();
+
+  const std::wstring hangul = L"C:\\\ud55c\uae00\ud3f4\ub354";  // 한글폴더
+  const HWND folderBox = NthControl(entry, "Edit", 1);
+  Click(folderBox);
+  SendKeyChord(VK_END);
+  SendKeyChord(VK_HOME, kShift);
+  SendWideText(hangul);
+  WaitUntil([&] { return WideControlText(folderBox) == hangul; });
+  EXPECT_EQ(WideControlText(folderBox), hangul) << "typed characters are kept as they are";
+  Click(Button(entry, "&OK"));
+  expectRefused();
+
   Click(Button(entry, "&Cancel"));
   WaitForClosed(entry);
   SendKeyChord(VK_RETURN);

@@ -86,10 +86,9 @@ TEST_F(Startup, FirstStartWarnsCentresTheDesignedWindowAndCloseWritesTheSettings
   EXPECT_TRUE(SameRect(viewer.OuterRect(), centred));
   EXPECT_FALSE(FileExists(viewer.SettingsPath())) << "nothing is written before the close";
 
+  // No plug-in folder was chosen: none is stored.
   ASSERT_TRUE(viewer.Close());
   EXPECT_EQ(SettingsLines(), (std::vector<std::string>{
-                                 "[設定]",
-                                 "SPIDIR=c:\\",
                                  "[窓位置]",
                                  "Top=" + std::to_string(centred.top),
                                  "Left=" + std::to_string(centred.left),

@@ -180,6 +180,20 @@ void SendText(const std::string& text) {
   Send(inputs);
 }
 
+void SendWideText(const std::wstring& text) {
+  std::vector<INPUT> inputs;
+  for (wchar_t unit : text) {
+    for (const DWORD up : {DWORD{0}, DWORD{KEYEVENTF_KEYUP}}) {
+      INPUT in{};
+      in.type = INPUT_KEYBOARD;
+      in.ki.wScan = unit;
+      in.ki.dwFlags = KEYEVENTF_UNICODE | up;
+      inputs.push_back(in);
+    }
+  }
+  Send(inputs);
+}
+
 void SendMouseMove(POINT screen) { MovePointerAlong({screen}); }
 
 void SendMouseMoves(const std::vector<POINT>& path) { MovePointerAlong(path); }

@@ -23,6 +23,8 @@ void SendKey(WORD vk, bool down);
 void SendModifiers(unsigned modifiers, bool down);
 // Each character of a text of printable ASCII, with Shift where the layout needs it.
 void SendText(const std::string& text);
+// Each UTF-16 unit of a text as typed with an input method (KEYEVENTF_UNICODE).
+void SendWideText(const std::wstring& text);
 
 // Moves the pointer and waits until the system's cursor position follows.
 void SendMouseMove(POINT screen);
