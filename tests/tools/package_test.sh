@@ -3,8 +3,9 @@
 # twice, with the expected files in order; its notices name every library
 # that tools/codecs.sh builds; unpacked into a fresh folder of the Wine
 # prefix, the viewer started on a JPEG shows it with no setting up (no
-# first-run message, the plug-ins found beside the program), and its close
-# stores that plug-in folder. Run by tools/test.sh inside its Wine session,
+# first-run message, the plug-ins found beside the program), its close stores
+# no plug-in folder, and moved elsewhere it shows the JPEG still, also when
+# its settings name the plug-in folder where it was. Run by tools/test.sh inside its Wine session,
 # or alone (after tools/build.sh win32), when it starts one of its own.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -51,17 +52,32 @@ pictures=$work/pictures
 mkdir -p "$pictures"
 convert -size 64x32 xc:red "$pictures/photo.jpg"
 
-(cd "$pictures" && exec wine 'C:\Bex-Müller\bex.exe' photo.jpg) >/dev/null 2>&1 &
-viewer=$!
-title=$(wine "$build/wait_window.exe" --close | iconv -f CP932 -t UTF-8 | tr -d '\r') || title=
-if [ "$title" != "photo.jpg [100%]" ]; then
-  kill "$viewer" 2>/dev/null || true
-  fail "the viewer shows '$title', not 'photo.jpg [100%]'"
-fi
-wait "$viewer" || true
+# Starts the viewer unpacked in the folder named (Windows path) on the photo
+# and closes it again; fails unless it shows the photo.
+shows_photo() {
+  (cd "$pictures" && exec wine "$1\\bex.exe" photo.jpg) >/dev/null 2>&1 &
+  local viewer=$! title
+  title=$(wine "$build/wait_window.exe" --close | iconv -f CP932 -t UTF-8 | tr -d '\r') || title=
+  if [ "$title" != "photo.jpg [100%]" ]; then
+    kill "$viewer" 2>/dev/null || true
+    fail "the viewer in $1 shows '$title', not 'photo.jpg [100%]'"
+  fi
+  wait "$viewer" || true
+}
+
+shows_photo 'C:\Bex-Müller'
+# No plug-in folder was chosen, so none is stored: the one beside the
+# program serves wherever the folder goes.
 settings=$(iconv -f CP932 -t UTF-8 "$folder/bex.ini" | tr -d '\r')
-# It names the folder in code page 932, by its short name.
-stored=$(sed -n 's/^SPIDIR=//p' <<<"$settings")
-[ -n "$stored" ] && [ "$(readlink -f "$(wine winepath -u "$stored" 2>/dev/null)")" = "$(readlink -f "$folder/plugins")" ] ||
-  fail "the close stored another plug-in folder: $settings"
+! grep -q '^SPIDIR=' <<<"$settings" || fail "the close stored a plug-in folder: $settings"
+
+# Settings that name the plug-in folder where the copy was unpacked (by its
+# short name, as earlier versions stored it), and the folder moves: the
+# folder named is gone, and the one beside the program serves.
+stored=$(wine winepath -s 'C:\Bex-Müller\plugins' 2>/dev/null | tr -d '\r')
+[ -n "$stored" ] || fail "no short name for the plug-in folder"
+printf '[設定]\r\nSPIDIR=%s\r\n' "$stored" | iconv -f UTF-8 -t CP932 >"$folder/bex.ini"
+rm -rf "$folder-moved"
+mv "$folder" "$folder-moved"
+shows_photo 'C:\Bex-Müller-moved'
 echo "package test: passed"
