@@ -52,9 +52,18 @@ trap bex_wine_stop EXIT
 (cd "$(dirname "${pictures[0]}")" && wine "$app/bex.exe" "${args[@]}") &
 viewer=$!
 if [ "$headless" = 1 ]; then
-  title=$(wine "$build/wait_window.exe" | iconv -f CP932 -t UTF-8 | tr -d '\r') || title=
+  shown=$(wine "$build/wait_window.exe" --client | iconv -f CP932 -t UTF-8 | tr -d '\r') || shown=
+  title=$(sed -n 1p <<<"$shown")
+  client=$(sed -n 2p <<<"$shown")
   shot=$root/build/screenshot.png
-  import -window root "$shot"
+  # The title comes before the picture is painted: the shot is taken again
+  # until the window's client area shows more than black (for at most 30 s).
+  for _ in $(seq 150); do
+    import -window root "$shot"
+    [ -n "$client" ] || break
+    [ "$(convert "$shot" -crop "$client" +repage -format '%[max]' info:)" != 0 ] && break
+    sleep 0.2
+  done
   echo "viewer shows: ${title:-nothing}"
   echo "screenshot: $shot"
 else

@@ -12,7 +12,7 @@ starts=${1:-9}
 program=${2:+$(readlink -f "$2")}
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-bash tools/setup.sh feh libx11-dev libxtst-dev
+bash tools/setup.sh feh libx11-dev libxtst-dev libxdamage-dev
 tools/build.sh win32 -- bex bexspi wicspi
 build=$root/build/win32
 tests/plugins/make_fixtures.sh "$build/fixtures" --bench
