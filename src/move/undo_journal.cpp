@@ -118,6 +118,7 @@ bool ForgetUndo(UndoJournal& journal, const UndoEntry& entry) {
 
 UndoStep PlanUndo(const UndoEntry& entry, const UndoFacts& facts) {
   if (!facts.fileFound) return UndoStep::kReportGone;
+  if (!facts.originalFolderFound) return UndoStep::kReportFolderGone;
   if (entry.kind == UndoKind::kMove) {
     return facts.originalTaken ? UndoStep::kAskForName : UndoStep::kMoveBack;
   }
