@@ -288,6 +288,7 @@ TEST_F(DeleteAndCopy, AFileRemovedByAnotherProgramIsSaidToBeGoneAndLeavesTheList
     const MessageBoxInfo box = viewer.WaitForMessageBox("削除エラー");
     EXPECT_EQ(box.text, Picture(letter) + "\nは既にありません。一覧から外します。");
     viewer.Answer(box, IDOK);
+    EXPECT_TRUE(TakesKeysAgain(viewer));
     viewer.PressKey(VK_SPACE);
   };
   deleteGone('a', false);
