@@ -701,12 +701,12 @@ TEST_F(Move, AMoveToAnotherDriveKilledHalfWayLeavesTheSourceWholeAndTheNextOneGo
     viewer.Kill();
   }
   EXPECT_FALSE(FileExists(archive + "\\big.bmp"));
-  EXPECT_EQ(ReadFileBytes(Picture("big.bmp")), bytes);
+  EXPECT_TRUE(ReadFileBytes(Picture("big.bmp")) == bytes) << "the source is whole";
 
   Viewer viewer = ShowPicture("big.bmp");
   MoveWithKeys(viewer, {'Z'}, archive, "next.bmp");
   EXPECT_EQ(FilesIn(archive), std::vector<std::string>{"big.bmp"});
-  EXPECT_EQ(ReadFileBytes(archive + "\\big.bmp"), bytes);
+  EXPECT_TRUE(ReadFileBytes(archive + "\\big.bmp") == bytes);
 }
 
 TEST_F(Move, UndoingAMoveWhoseNameWasTakenMeanwhileAsksForAnotherNameAndReplacesNothing) {
