@@ -57,6 +57,8 @@ DialogAnswer AskPath(HWND owner, const char* title, const std::wstring& startFol
 constexpr wchar_t kPartialMovePrefix[] = L"~bexmove";
 constexpr int kPartialMoveTries = 64;
 
+// Removes what moves cut short left in folder; a copy another viewer is still
+// writing is open without sharing, and stays.
 void RemoveLeftoverCopies(const std::wstring& folder) {
   WIN32_FIND_DATAW found;
   const HANDLE search = FindFirstFileW(JoinPath(folder, kPartialMovePattern).c_str(), &found);

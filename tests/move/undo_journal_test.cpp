@@ -105,7 +105,7 @@ TEST(UndoPlan, DeleteComesBackFromTheBinNeverOverAnotherFile) {
   EXPECT_EQ(PlanUndo(deleted, {true, false}), UndoStep::kRestoreFromBin);
   EXPECT_EQ(PlanUndo(deleted, {true, true}), UndoStep::kReportNameTaken);
   EXPECT_EQ(PlanUndo(deleted, {false, false}), UndoStep::kReportGone);
-  EXPECT_EQ(PlanUndo(deleted, {true, false, false}), UndoStep::kReportFolderGone);
+  EXPECT_EQ(PlanUndo(deleted, {true, false, false}), UndoStep::kRestoreFromBin);
 }
 
 TEST(UndoJournalRecord, AnUndoneEntryLeavesWhereverOtherViewersPutItAndOnlyOnce) {
