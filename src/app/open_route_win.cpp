@@ -158,15 +158,10 @@ void MainWindow::MoveShownFile() {
   } else {
     folder_->MarkShownFileRemoved();
   }
-  // The move stands even when showing the next picture fails: it goes into
-  // the history and the undo journal either way.
-  try {
-    folder_->Step(true);
-  } catch (...) {
-    filing_->RecordMove(*move);
-    throw;
-  }
+  // The move is recorded before the next picture is looked for, whose
+  // messages could keep the record waiting.
   filing_->RecordMove(*move);
+  folder_->Step(true);
 }
 
 void MainWindow::DeleteShownFile() {

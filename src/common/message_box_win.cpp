@@ -76,6 +76,12 @@ Text FittedToScreen(HWND window, const Text& text) {
   return BreakLongLines(text, [&](Line line) { return measure.Fits(line); });
 }
 
+void DiscardKeyboardInput() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
+  }
+}
+
 }  // namespace
 
 int ShowMessage(HWND owner, const std::string& text, const std::string& caption, UINT buttons) {
@@ -86,6 +92,12 @@ int ShowMessage(HWND owner, const std::string& text, const std::string& caption,
 int ShowMessage(HWND owner, const std::wstring& text, const std::string& caption, UINT buttons) {
   const HWND over = ActiveOwner(owner);
   return MessageBoxW(over, FittedToScreen(over, text).c_str(), FromCp932(caption).c_str(), buttons);
+}
+
+void ShowFailure(HWND owner, const std::wstring& text, const std::string& caption) {
+  DiscardKeyboardInput();
+  ShowMessage(owner, text, caption);
+  DiscardKeyboardInput();
 }
 
 void ShowErrorReport(HWND owner, const std::string& text) {

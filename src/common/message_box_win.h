@@ -20,6 +20,11 @@ int ShowMessage(HWND owner, const std::string& text, const std::string& caption,
 int ShowMessage(HWND owner, const std::wstring& text, const std::string& caption,
                 UINT buttons = MB_OK);
 
+// The message of a command that failed. Keyboard input queued before the
+// box closes is dropped, keys typed ahead before it showed as well as those
+// it left, so that the next key acts only once the user has seen it.
+void ShowFailure(HWND owner, const std::wstring& text, const std::string& caption);
+
 // The general error report: the text in a message box with an error icon and
 // the application title as caption, with a period appended as the runtime does.
 void ShowErrorReport(HWND owner, const std::string& text);

@@ -44,6 +44,13 @@ std::optional<FolderStepper::Recycled> FolderStepper::DeleteShownFile(
   const auto path = shown.Path(owner_);
   if (!path) return std::nullopt;
   if (path->size() + 2 > kShellPathBuffer) return ReportPathTooLong(owner_, *path);
+  // A file another program has removed leaves the list too.
+  const auto reportGone = [&] {
+    ShowFailure(owner_, *path + FromCp932("\nは既にありません。一覧から外します。"), "削除エラー");
+    MarkShownFileRemoved();
+    return std::nullopt;
+  };
+  if (!FileExists(*path)) return reportGone();
   if (ShowMessage(owner_, "このファイルを削除してもいいですか？", "削除確認", MB_OKCANCEL) !=
       IDOK) {
     return std::nullopt;
@@ -68,12 +75,16 @@ std::optional<FolderStepper::Recycled> FolderStepper::DeleteShownFile(
   op.pFrom = list.c_str();
   op.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION;
   const int result = SHFileOperationW(&op);
-  // A failure or abort the shell reports, it has shown the user itself. It
+  // A failure or abort the shell reports, it has shown the user itself,
+  // except that the file was already gone (Wine shows nothing then). It
   // may also report success although the file stayed (a read-only medium):
   // only a file that is gone counts as deleted, and then only we can tell.
-  if (result != 0 || op.fAnyOperationsAborted) return std::nullopt;
+  if (result != 0 || op.fAnyOperationsAborted) {
+    if (!FileExists(*path)) return reportGone();
+    return std::nullopt;
+  }
   if (FileExists(*path)) {
-    ShowMessage(owner_, *path + FromCp932("\nを削除できませんでした。"), "削除エラー");
+    ShowFailure(owner_, *path + FromCp932("\nを削除できませんでした。"), "削除エラー");
     return std::nullopt;
   }
   GetLocalTime(&recycled.deletedAt);

@@ -7,35 +7,13 @@
 #include "common/cp932.h"
 #include "common/message_box_win.h"
 #include "common/wide_text.h"
+#include "move/file_handle_win.h"
 #include "move/filing_win.h"
 
 namespace bex {
 namespace {
 
 constexpr char kDestinationsNotSaved[] = "移動先フォルダーが保存できません";
-
-// ReadFile and WriteFile take 32-bit counts; the content goes in pieces of
-// this size.
-constexpr size_t kFilePiece = 1 << 20;
-
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE handle) : handle_(handle) {}
-  ~FileHandle() { Close(); }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-
-  bool Valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE Get() const { return handle_; }
-  bool Close() {
-    const bool closed = !Valid() || CloseHandle(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
-    return closed;
-  }
-
- private:
-  HANDLE handle_;
-};
 
 // Writes bytes to a new file at path and flushes it to the disk. A write the
 // system takes only in part (a full disk) counts as failed.
@@ -190,35 +168,38 @@ DWORD Filing::LoadHistory() {
   return LoadDataFile(DataFilePath(kHistoryFileName), history_, ParseHistory);
 }
 
+// Both files are written before either message shows: a viewer ended while
+// one is up has kept the record.
 void Filing::RecordMove(const CompletedMove& move) {
-  RecordDestination(move.destination);
-  ChangeUndoJournal([&](UndoJournal& journal) {
+  const std::optional<Notice> history = RecordDestination(move.destination);
+  const std::optional<Notice> undo = WriteUndoJournalChange([&](UndoJournal& journal) {
     RecordUndo(journal, {UndoKind::kMove, move.source, move.destination});
   });
+  for (const std::optional<Notice>& notice : {history, undo}) {
+    if (notice) ShowMessage(owner_, notice->text, notice->caption);
+  }
 }
 
-void Filing::RecordDestination(const std::wstring& destination) {
+std::optional<Filing::Notice> Filing::RecordDestination(const std::wstring& destination) {
   const std::wstring folder(FolderPart(destination));
   const std::optional<std::string> historyFolder = ExactCp932(folder);
   if (!historyFolder) {
-    ShowMessage(owner_,
-                folder + FromCp932("\nは履歴ファイル(コードページ932)で表せない文字を含むため、"
-                                   "移動先の履歴に記録しませんでした。"),
-                "メッセージ");
-    return;
+    return Notice{folder + FromCp932("\nは履歴ファイル(コードページ932)で表せない文字を含むため、"
+                                     "移動先の履歴に記録しませんでした。"),
+                  "メッセージ"};
   }
   const DWORD readError = LoadHistory();
   const std::wstring path = DataFilePath(kHistoryFileName);
   const std::wstring notSaved = path + FromCp932("\nに移動先の履歴を保存できません。\n");
   if (readError != ERROR_SUCCESS) {
-    ShowMessage(owner_, notSaved + NotReplacedText(path, readError), "保存エラー");
-    return;
+    return Notice{notSaved + NotReplacedText(path, readError), "保存エラー"};
   }
   RecordInHistory(history_, FolderOfDestination(*historyFolder));
   const DWORD error = ReplaceFileContent(path, SerializeHistory(history_));
   if (error != ERROR_SUCCESS) {
-    ShowMessage(owner_, notSaved + FromCp932(SystemErrorText(error)), "保存エラー");
+    return Notice{notSaved + FromCp932(SystemErrorText(error)), "保存エラー"};
   }
+  return std::nullopt;
 }
 
 std::optional<UndoJournal> Filing::ReadUndoJournal(DWORD* error) {
@@ -230,24 +211,27 @@ std::optional<UndoJournal> Filing::ReadUndoJournal(DWORD* error) {
 }
 
 void Filing::ChangeUndoJournal(const std::function<void(UndoJournal&)>& change) {
+  if (const std::optional<Notice> notice = WriteUndoJournalChange(change)) {
+    ShowMessage(owner_, notice->text, notice->caption);
+  }
+}
+
+std::optional<Filing::Notice> Filing::WriteUndoJournalChange(
+    const std::function<void(UndoJournal&)>& change) {
   const std::wstring path = DataFilePath(kUndoJournalFileName);
   const std::wstring notSaved = path + FromCp932("\nに元に戻すための記録を保存できません。\n");
   DWORD error = ERROR_SUCCESS;
   std::optional<UndoJournal> journal = ReadUndoJournal(&error);
-  if (!journal) {
-    ShowMessage(owner_, notSaved + NotReplacedText(path, error), "保存エラー");
-    return;
-  }
+  if (!journal) return Notice{notSaved + NotReplacedText(path, error), "保存エラー"};
   change(*journal);
   error = ReplaceFileContent(path, SerializeUndoJournal(*journal));
   // A folder that cannot be written stays so for the run: the move or delete
   // itself stands, and one word that undo is unavailable is enough.
-  if (error == ERROR_SUCCESS || undoUnavailableTold_) return;
+  if (error == ERROR_SUCCESS || undoUnavailableTold_) return std::nullopt;
   undoUnavailableTold_ = true;
-  ShowMessage(
-      owner_,
+  return Notice{
       notSaved + FromCp932("この後の移動と削除は元に戻せません。\n" + SystemErrorText(error)),
-      "保存エラー");
+      "保存エラー"};
 }
 
 }  // namespace bex

@@ -54,8 +54,8 @@ class Filing {
   // Puts the folder of a completed move's destination at the top of the
   // history and the move on top of the undo journal, and saves both, each
   // unless its file exists but did not read; a refused or failed write is
-  // reported. A folder the history file cannot hold (code page 932) is left
-  // out of it, and the user is told so.
+  // reported once both are done. A folder the history file cannot hold (code
+  // page 932) is left out of it, and the user is told so.
   void RecordMove(const CompletedMove& move);
 
   // --- the undo journal (undo_win.cpp) -------------------------------------
@@ -85,7 +85,12 @@ class Filing {
   // Why the history file was found but did not read; ERROR_SUCCESS when it
   // read or does not exist.
   DWORD LoadHistory();
-  void RecordDestination(const std::wstring& destination);
+  // A message to show once the work at hand is done.
+  struct Notice {
+    std::wstring text;
+    const char* caption;
+  };
+  std::optional<Notice> RecordDestination(const std::wstring& destination);
   std::optional<CompletedMove> MoveTo(const ShownFile& shown, const StillShown& stillShown,
                                       const MoveMenuItem& item);
   // The journal as its file holds it now: empty when there is none; none
@@ -94,6 +99,8 @@ class Filing {
   // Reads the journal, applies change and writes it back; a journal that
   // does not read is left as it is, and that or a failed write is reported.
   void ChangeUndoJournal(const std::function<void(UndoJournal&)>& change);
+  // The same, the report returned instead of shown.
+  std::optional<Notice> WriteUndoJournalChange(const std::function<void(UndoJournal&)>& change);
   std::optional<std::wstring> MoveBack(const UndoEntry& entry, const std::wstring& target,
                                        const LetGo& letGo);
   std::optional<std::wstring> RestoreDeleted(const UndoEntry& entry, const RecycleBin& bin);

@@ -3,11 +3,15 @@
 
 #include <commdlg.h>
 
+#include <cwchar>
 #include <vector>
 
 #include "common/code_page_win.h"
 #include "common/files_win.h"
 #include "common/message_box_win.h"
+#include "common/wide_text.h"
+#include "move/destination_files_win.h"
+#include "move/file_handle_win.h"
 
 namespace bex {
 namespace {
@@ -48,16 +52,113 @@ DialogAnswer AskPath(HWND owner, const char* title, const std::wstring& startFol
   return {outcome, std::move(path)};
 }
 
-// A move to another volume copies, then deletes the source; failing on the
-// way (a full disk, a vanished folder) it may leave the copy made so far.
-// The destination was free before the move, so a file there while the source
-// is still in place is that remainder, unless the move failed because
-// something else took the name meanwhile.
-void RemovePartialCopy(const std::wstring& source, const std::wstring& destination, DWORD error) {
-  if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) return;
-  if (!PathExists(source) || !PathExists(destination)) return;
-  SetFileAttributesW(destination.c_str(), FILE_ATTRIBUTE_NORMAL);
-  DeleteFileW(destination.c_str());
+// A copy being made for a move: "~bexmove" and eight hexadecimal digits,
+// unique in its folder, with ".tmp" (kPartialMovePattern).
+constexpr wchar_t kPartialMovePrefix[] = L"~bexmove";
+constexpr int kPartialMoveTries = 64;
+
+// Removes what moves cut short left in folder; a copy another viewer is still
+// writing is open without sharing, and stays.
+void RemoveLeftoverCopies(const std::wstring& folder) {
+  WIN32_FIND_DATAW found;
+  const HANDLE search = FindFirstFileW(JoinPath(folder, kPartialMovePattern).c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      DeleteFileW(JoinPath(folder, found.cFileName).c_str());
+    }
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+}
+
+// Copies all of from to to, both open. A write the system takes only in part
+// (a full disk) counts as failed.
+DWORD CopyContent(HANDLE from, HANDLE to) {
+  std::vector<char> buffer(kFilePiece);
+  for (;;) {
+    DWORD read = 0;
+    if (!ReadFile(from, buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr)) {
+      return GetLastError();
+    }
+    if (read == 0) return ERROR_SUCCESS;
+    DWORD written = 0;
+    if (!WriteFile(to, buffer.data(), read, &written, nullptr)) return GetLastError();
+    if (written < read) return ERROR_DISK_FULL;
+  }
+}
+
+// Copies source to a new file at copy with the source's times, flushed to
+// the disk; a copy that fails on the way is removed. Neither can be changed
+// meanwhile: the source is shared for reading only, the copy not at all, so
+// that no other viewer removes it as a leftover.
+DWORD CopyFlushed(const std::wstring& source, const std::wstring& copy) {
+  FileHandle from(CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!from.Valid()) return GetLastError();
+  FileHandle to(CreateFileW(copy.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!to.Valid()) return GetLastError();
+  DWORD error = CopyContent(from.Get(), to.Get());
+  FILETIME created, accessed, written;
+  if (error == ERROR_SUCCESS && GetFileTime(from.Get(), &created, &accessed, &written)) {
+    SetFileTime(to.Get(), &created, &accessed, &written);
+  }
+  if (error == ERROR_SUCCESS && !FlushFileBuffers(to.Get())) error = GetLastError();
+  if (!to.Close() && error == ERROR_SUCCESS) error = GetLastError();
+  if (error != ERROR_SUCCESS) DeleteFileW(copy.c_str());
+  return error;
+}
+
+// Copies source under a free temporary name in folder; the path used, or
+// none with the system's error code in *error.
+std::optional<std::wstring> CopyUnderPartialName(const std::wstring& source,
+                                                 const std::wstring& folder, DWORD* error) {
+  const DWORD seed = GetCurrentProcessId() * 0x10001u ^ GetTickCount();
+  for (int attempt = 0; attempt < kPartialMoveTries; ++attempt) {
+    wchar_t name[32];
+    swprintf(name, 32, L"%ls%08lx.tmp", kPartialMovePrefix,
+             static_cast<unsigned long>(seed + attempt));
+    const std::wstring copy = JoinPath(folder, name);
+    *error = CopyFlushed(source, copy);
+    if (*error == ERROR_SUCCESS) return copy;
+    if (*error != ERROR_FILE_EXISTS && *error != ERROR_ALREADY_EXISTS) return std::nullopt;
+  }
+  return std::nullopt;
+}
+
+// Removes the source of a move whose copy is whole at its place; a
+// read-only source goes as well, as a move takes it. ERROR_SUCCESS, or the
+// system's error code with the source as it was.
+DWORD RemoveSource(const std::wstring& source, DWORD attributes) {
+  if (attributes & FILE_ATTRIBUTE_READONLY) {
+    SetFileAttributesW(source.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+  }
+  if (DeleteFileW(source.c_str())) return ERROR_SUCCESS;
+  const DWORD error = GetLastError();
+  SetFileAttributesW(source.c_str(), attributes);
+  return error;
+}
+
+DWORD MoveByCopy(const std::wstring& source, const std::wstring& destination) {
+  const DWORD attributes = GetFileAttributesW(source.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError();
+  DWORD error = ERROR_SUCCESS;
+  const std::optional<std::wstring> copy =
+      CopyUnderPartialName(source, std::wstring(FolderPart(destination)), &error);
+  if (!copy) return error;
+  if (!MoveFileExW(copy->c_str(), destination.c_str(), MOVEFILE_WRITE_THROUGH)) {
+    error = GetLastError();
+    DeleteFileW(copy->c_str());
+    return error;
+  }
+  // Kept in one place only: the copy goes when the source cannot.
+  error = RemoveSource(source, attributes);
+  if (error != ERROR_SUCCESS) {
+    DeleteFileW(destination.c_str());
+    return error;
+  }
+  SetFileAttributesW(destination.c_str(), attributes);
+  return ERROR_SUCCESS;
 }
 
 }  // namespace
@@ -68,8 +169,9 @@ std::optional<std::wstring> AskFreePath(HWND owner, const char* title,
   // brings it down, and one that is missing makes it start elsewhere.
   if (startFolder.size() >= MAX_PATH) return ReportPathTooLong(owner, startFolder);
   if (!IsFolder(startFolder)) {
-    ShowMessage(owner, startFolder + FromCp932("\nが見つからないため、移動できません。"),
-                "移動エラー");
+    const char* why = PathExists(startFolder) ? "\nはフォルダーではないため、移動できません。"
+                                              : "\nが見つからないため、移動できません。";
+    ShowMessage(owner, startFolder + FromCp932(why), "移動エラー");
     return std::nullopt;
   }
   std::wstring proposed = name;
@@ -87,11 +189,19 @@ std::optional<std::wstring> AskFreePath(HWND owner, const char* title,
   }
 }
 
+DWORD MoveOneFile(const std::wstring& source, const std::wstring& destination) {
+  RemoveLeftoverCopies(std::wstring(FolderPart(destination)));
+  if (MoveFileExW(source.c_str(), destination.c_str(), 0)) return ERROR_SUCCESS;
+  const DWORD error = GetLastError();
+  return error == ERROR_NOT_SAME_DEVICE ? MoveByCopy(source, destination) : error;
+}
+
 bool MoveWithoutReplacing(HWND owner, const std::wstring& source, const std::wstring& destination) {
-  if (MoveFileExW(source.c_str(), destination.c_str(), MOVEFILE_COPY_ALLOWED)) return true;
-  RemovePartialCopy(source, destination, GetLastError());
-  ShowMessage(owner,
-              source + FromCp932(" → ") + destination + FromCp932("\nの移動に失敗しました。"),
+  const DWORD error = MoveOneFile(source, destination);
+  if (error == ERROR_SUCCESS) return true;
+  ShowFailure(owner,
+              source + FromCp932(" → ") + destination +
+                  FromCp932("\nの移動に失敗しました。\n" + SystemErrorText(error)),
               "移動エラー");
   return false;
 }

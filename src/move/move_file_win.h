@@ -16,9 +16,20 @@ namespace bex {
 std::optional<std::wstring> AskFreePath(HWND owner, const char* title,
                                         const std::wstring& startFolder, const std::wstring& name);
 
-// Moves source to destination, to another drive too, never replacing
-// anything; a failure is reported with both paths and leaves no part of the
-// file at destination. True when the file is at destination.
+// Moves the file source to destination (full paths), to another volume too,
+// never replacing anything. ERROR_SUCCESS, or the system's error code, the
+// source then being as it was and nothing under destination. To another
+// volume the file is copied under a temporary name (kPartialMovePattern) in
+// destination's folder, flushed, and given its name only when whole; then the
+// source is removed, so that a move cut short at any moment leaves the source
+// whole and nothing under destination. What moves cut short left in
+// destination's folder is removed first; a copy another viewer is still
+// writing is open and stays.
+DWORD MoveOneFile(const std::wstring& source, const std::wstring& destination);
+constexpr wchar_t kPartialMovePattern[] = L"~bexmove*.tmp";
+
+// MoveOneFile, a failure reported with both paths and the system's reason.
+// True when the file is at destination.
 bool MoveWithoutReplacing(HWND owner, const std::wstring& source, const std::wstring& destination);
 
 }  // namespace bex

@@ -119,6 +119,7 @@ bool ForgetUndo(UndoJournal& journal, const UndoEntry& entry) {
 UndoStep PlanUndo(const UndoEntry& entry, const UndoFacts& facts) {
   if (!facts.fileFound) return UndoStep::kReportGone;
   if (entry.kind == UndoKind::kMove) {
+    if (!facts.originalFolderFound) return UndoStep::kReportFolderGone;
     return facts.originalTaken ? UndoStep::kAskForName : UndoStep::kMoveBack;
   }
   return facts.originalTaken ? UndoStep::kReportNameTaken : UndoStep::kRestoreFromBin;

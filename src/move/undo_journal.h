@@ -63,16 +63,19 @@ bool ForgetUndo(UndoJournal& journal, const UndoEntry& entry);
 
 // What undoing an entry takes, from what the file system shows now.
 enum class UndoStep {
-  kMoveBack,         // the moved file returns to its original path
-  kAskForName,       // the original name is taken: the user picks another in its folder
-  kRestoreFromBin,   // the deleted file comes back from the recycle bin
-  kReportGone,       // the file is no longer where the entry says: drop the entry
-  kReportNameTaken,  // a deleted file's original name is taken: drop the entry
+  kMoveBack,          // the moved file returns to its original path
+  kAskForName,        // the original name is taken: the user picks another in its folder
+  kRestoreFromBin,    // the deleted file comes back from the recycle bin
+  kReportGone,        // the file is no longer where the entry says: drop the entry
+  kReportNameTaken,   // a deleted file's original name is taken: drop the entry
+  kReportFolderGone,  // a moved file's folder is no longer there: drop the entry
 };
 
 struct UndoFacts {
   bool fileFound = false;      // at movedTo, or in the recycle bin for a delete
   bool originalTaken = false;  // something exists at the original path
+  // The original folder is there; the bin makes it anew for a deleted file.
+  bool originalFolderFound = true;
 };
 
 UndoStep PlanUndo(const UndoEntry& entry, const UndoFacts& facts);

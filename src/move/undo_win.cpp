@@ -34,6 +34,15 @@ std::wstring GoneText(const UndoEntry& entry) {
   return kept + FromCp932("元に戻せません。\nこの記録は消去します。");
 }
 
+// What cannot be undone, and where the file stays.
+std::wstring KeptText(const UndoEntry& entry) {
+  if (entry.kind == UndoKind::kDelete) {
+    return FromCp932("削除を元に戻せません。\nファイルはごみ箱に残します。この記録は消去します。");
+  }
+  return FromCp932("移動を元に戻せません。\nファイルは\n") + entry.movedTo +
+         FromCp932("\nに残します。この記録は消去します。");
+}
+
 }  // namespace
 
 void Filing::RecordDelete(const std::wstring& path, uint64_t size, const SYSTEMTIME& deletedAt) {
@@ -71,7 +80,8 @@ std::optional<std::wstring> Filing::UndoNewest(const LetGo& letGo) {
   std::optional<RecycleBin> bin;
   if (entry.kind == UndoKind::kDelete) bin.emplace();
   const bool found = bin ? bin->Holds(entry) : IsFile(entry.movedTo);
-  switch (PlanUndo(entry, {found, PathExists(entry.original)})) {
+  const std::wstring folder(FolderPart(entry.original));
+  switch (PlanUndo(entry, {found, PathExists(entry.original), IsFolder(folder)})) {
     case UndoStep::kMoveBack:
       return MoveBack(entry, entry.original, letGo);
     case UndoStep::kAskForName: {
@@ -86,11 +96,15 @@ std::optional<std::wstring> Filing::UndoNewest(const LetGo& letGo) {
     case UndoStep::kReportGone:
       ReportAndForget(entry, GoneText(entry));
       return std::nullopt;
+    case UndoStep::kReportFolderGone:
+      // Kept, it would fail again at every U and hide the entries under it.
+      ReportAndForget(entry, entry.original + FromCp932("\nのフォルダーが見つからないため、") +
+                                 KeptText(entry));
+      return std::nullopt;
     case UndoStep::kReportNameTaken:
       // Kept, it would stand in the way of every entry under it.
       ReportAndForget(
-          entry, entry.original + FromCp932("\nには別のファイルがあるため、削除を元に戻せません。\n"
-                                            "ファイルはごみ箱に残します。この記録は消去します。"));
+          entry, entry.original + FromCp932("\nには別のファイルがあるため、") + KeptText(entry));
       return std::nullopt;
   }
   return std::nullopt;

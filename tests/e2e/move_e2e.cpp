@@ -8,11 +8,13 @@
 #include <commdlg.h>
 
 #include <gtest/gtest.h>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "common/code_page_win.h"
+#include "move/destination_files_win.h"
 #include "support/bmp_writer.h"
 #include "support/linux_host.h"
 #include "support/test_pictures.h"
@@ -425,26 +427,29 @@ TEST_F(Move, AFolderThatDoesNotExistGivesTheMoveErrorAndKeepsThePicture) {
   const MessageBoxInfo box = viewer.WaitForMessageBox("移動エラー");
   // Too wide for the screen, the line is broken.
   EXPECT_EQ(WithoutLineBreaks(box.text),
-            WithoutLineBreaks(Picture("a.bmp") + " → " + missing + "\nの移動に失敗しました。"));
+            WithoutLineBreaks(Picture("a.bmp") + " → " + missing + "\nの移動に失敗しました。\n" +
+                              SystemErrorText(ERROR_PATH_NOT_FOUND)));
   viewer.Answer(box, IDOK);
   EXPECT_EQ(viewer.Title(), "a.bmp [100%]");
   EXPECT_TRUE(FileExists(Picture("a.bmp")));
   EXPECT_FALSE(FileExists(DataFile("R_DIR.DAT")));
 }
 
-TEST_F(Move, ARegisteredFolderMissingOrTooLongIsReportedBeforeAnyDialogAndNothingMoves) {
+TEST_F(Move, ARegisteredFolderMissingTooLongOrAFileIsReportedBeforeAnyDialogAndNothingMoves) {
   WritePictures({"a.bmp", "b.bmp"});
   const std::string gone = Folder("gone");
   RemoveDirectoryA(gone.c_str());
   const std::string tooLong = program_ + "\\" + std::string(280 - program_.size(), 'x');
-  WriteDestinations({"V : " + gone, "L : " + tooLong});
+  const std::string file = Picture("b.bmp");
+  WriteDestinations({"V : " + gone, "L : " + tooLong, "F : " + file});
   Viewer viewer = ShowPicture("a.bmp");
   const struct {
     WORD key;
     const char* caption;
     std::string text;
   } cases[] = {{'V', "移動エラー", gone + "\nが見つからないため、移動できません。"},
-               {'L', "パス長エラー", tooLong + "\nはパスが長すぎるため扱えません。"}};
+               {'L', "パス長エラー", tooLong + "\nはパスが長すぎるため扱えません。"},
+               {'F', "移動エラー", file + "\nはフォルダーではないため、移動できません。"}};
   for (const auto& c : cases) {
     viewer.PressKey('J');
     viewer.WaitForPopupMenu();
@@ -483,11 +488,15 @@ TEST_F(Move, AMoveToAnotherDriveCopiesAndDeletesAndUBringsTheFileBack) {
   EXPECT_FALSE(FileExists(archive + "\\a.bmp"));
 }
 
-TEST_F(Move, AMoveThatFillsTheOtherDriveLeavesNoPartOfTheFileThere) {
+// Keys typed ahead (J B Return, twice) reach the viewer while the move
+// fails: none of them acts once the box is closed, so no file goes into the
+// folder meant for the next one.
+TEST_F(Move, AMoveThatFillsTheOtherDriveSaysWhyLeavesNoPartThereAndDropsTheKeysTypedAhead) {
   const std::optional<MappedDrive> drive = MappedDrive::Map("full", DRIVE_FIXED, 64);
   if (!drive) GTEST_SKIP() << "no small file system could be mounted (needs root)";
   const std::string target = drive->Root() + "\\big.bmp";
-  WriteDestinations({"Z : " + drive->Root() + "\\"});
+  const std::string keep = Folder("keep");
+  WriteDestinations({"Z : " + drive->Root() + "\\", "B : " + keep});
   WritePictures({"big.bmp", "next.bmp"}, 200, 200);
   const std::string bytes = *ReadFileBytes(Picture("big.bmp"));
   ASSERT_GT(bytes.size(), 64u * 1024u);
@@ -495,11 +504,15 @@ TEST_F(Move, AMoveThatFillsTheOtherDriveLeavesNoPartOfTheFileThere) {
 
   viewer.ChooseFile(ChooseInMoveMenu(viewer, {'Z'}, drive->Root() + "\\"), target);
   const MessageBoxInfo box = viewer.WaitForMessageBox("移動エラー");
-  EXPECT_EQ(box.text, Picture("big.bmp") + " → " + target + "\nの移動に失敗しました。");
-  viewer.Answer(box, IDOK);
-  EXPECT_FALSE(FileExists(target));
+  EXPECT_EQ(box.text, Picture("big.bmp") + " → " + target + "\nの移動に失敗しました。\n" +
+                          SystemErrorText(ERROR_DISK_FULL));
+  SendText("jb\rjb\r");  // in one go: the box takes the first Return
+  EXPECT_TRUE(WaitUntil([&] { return !viewer.FindMessageBox(); })) << DescribeWindows(viewer);
+  EXPECT_TRUE(TakesKeysAgain(viewer)) << DescribeWindows(viewer);
+  EXPECT_FALSE(FileExists(keep + "\\big.bmp"));
   EXPECT_EQ(ReadFileBytes(Picture("big.bmp")), bytes);
   EXPECT_EQ(viewer.Title(), "big.bmp [100%]");
+  EXPECT_EQ(FilesIn(drive->Root()), std::vector<std::string>{}) << "no part of the file";
 }
 
 TEST_F(Move, AFullHistoryLosesItsOldestEntryAndAnUnchangedTopIsWrittenAgain) {
@@ -640,22 +653,60 @@ TEST_F(Move, UWithAnEmptyJournalDoesNothingAndItsItemIsGreyUntilAMove) {
   EXPECT_TRUE(rows[kUndoRow]) << "undo, after a move";
 }
 
-TEST_F(Move, TheJournalOutlivesTheViewer) {
+// The viewer is ended while the message that follows the move is up (its
+// folder has nothing left to show): the move is in the journal already.
+TEST_F(Move, TheJournalOutlivesTheViewerEndedDuringTheMessageAfterTheMove) {
   const std::string keep = Folder("keep");
   WriteDestinations({"A : " + keep});
-  WritePictures({"a.bmp", "b.bmp"});
+  WritePictures({"a.bmp"});
   {
     Viewer viewer = ShowPicture("a.bmp");
-    MoveWithKeys(viewer, {'A'}, keep, "b.bmp");
-    const std::string movedA = MoveLine(Picture("a.bmp"), keep + "\\a.bmp");
-    ASSERT_EQ(JournalBecomes(movedA), movedA);
-    EXPECT_TRUE(viewer.Close());
+    viewer.ChooseFile(ChooseInMoveMenu(viewer, {'A'}, keep), "a.bmp");
+    viewer.WaitForMessageBox("検索エラー");
+    viewer.Kill();
   }
-  Viewer viewer = ShowPicture("b.bmp");
-  UndoShowing(viewer, "a.bmp");
-  EXPECT_TRUE(FileExists(Picture("a.bmp")));
+  EXPECT_EQ(Journal(), MoveLine(Picture("a.bmp"), keep + "\\a.bmp"));
+  Viewer viewer = Viewer::Start(program_, Quoted(keep + "\\a.bmp"));
+  ASSERT_EQ(viewer.WaitForTitle("a.bmp [100%]"), "a.bmp [100%]");
+  viewer.PressKey('U');
+  EXPECT_TRUE(WaitUntil([&] { return FileExists(Picture("a.bmp")); }));
   EXPECT_FALSE(FileExists(keep + "\\a.bmp"));
   EXPECT_EQ(JournalBecomes(""), "");
+}
+
+// A move to another volume killed half-way through the copy leaves the
+// source whole and nothing under the destination's name; the next move into
+// that folder takes the name and removes what the killed one left.
+TEST_F(Move, AMoveToAnotherDriveKilledHalfWayLeavesTheSourceWholeAndTheNextOneGoesThrough) {
+  const std::optional<MappedDrive> drive = MappedDrive::Map("killed");
+  ASSERT_TRUE(drive) << "no drive letter could be mapped to /dev/shm";
+  const std::string archive = drive->Root() + "\\archive";
+  ASSERT_TRUE(CreateDirectoryA(archive.c_str(), nullptr));
+  WriteDestinations({"Z : " + archive});
+  WritePictures({"big.bmp", "next.bmp"});
+  {  // 200 MB after the picture, which the reader passes over
+    const std::shared_ptr<void> file(CreateFileA(Picture("big.bmp").c_str(), GENERIC_WRITE, 0,
+                                                 nullptr, OPEN_EXISTING, 0, nullptr),
+                                     CloseHandle);
+    LARGE_INTEGER size{};
+    size.QuadPart = 200 << 20;
+    ASSERT_TRUE(SetFilePointerEx(file.get(), size, nullptr, FILE_BEGIN) &&
+                SetEndOfFile(file.get()));
+  }
+  const std::string bytes = *ReadFileBytes(Picture("big.bmp"));
+  {
+    Viewer viewer = ShowPicture("big.bmp");
+    viewer.ChooseFile(ChooseInMoveMenu(viewer, {'Z'}, archive), "big.bmp");
+    ASSERT_TRUE(WaitUntil([&] { return !FilesIn(archive).empty(); }));
+    viewer.Kill();
+  }
+  EXPECT_FALSE(FileExists(archive + "\\big.bmp"));
+  EXPECT_TRUE(ReadFileBytes(Picture("big.bmp")) == bytes) << "the source is whole";
+
+  Viewer viewer = ShowPicture("big.bmp");
+  MoveWithKeys(viewer, {'Z'}, archive, "next.bmp");
+  EXPECT_EQ(FilesIn(archive), std::vector<std::string>{"big.bmp"});
+  EXPECT_TRUE(ReadFileBytes(archive + "\\big.bmp") == bytes);
 }
 
 TEST_F(Move, UndoingAMoveWhoseNameWasTakenMeanwhileAsksForAnotherNameAndReplacesNothing) {
@@ -717,6 +768,32 @@ TEST_F(Move, UndoingAMoveWhoseFileIsGoneSaysSoDropsTheEntryAndTouchesNothing) {
   EXPECT_TRUE(FileExists(keep + "\\elsewhere.bmp"));
   EXPECT_FALSE(FileExists(Picture("b.bmp")));
 
+  UndoShowing(viewer, "a.bmp");
+}
+
+// The folder a file was moved from is gone: U says so once, leaves the file
+// where it is and drops the entry, and the next U undoes the move before it.
+TEST_F(Move, UndoingAMoveWhoseFolderIsGoneSaysSoOnceAndTheNextUGoesOn) {
+  const std::string keep = Folder("keep");
+  const std::string gone = program_ + "\\gone\\x.bmp";
+  WritePictures({"a.bmp", "b.bmp", "x.bmp"});
+  for (const char* name : {"a.bmp", "x.bmp"}) {
+    ASSERT_TRUE(MoveFileA(Picture(name).c_str(), (keep + "\\" + name).c_str()));
+  }
+  const std::string movedA = MoveLine(Picture("a.bmp"), keep + "\\a.bmp");
+  WriteFileBytes(DataFile("UNDO.DAT"), kUtf8Mark + MoveLine(gone, keep + "\\x.bmp") + movedA);
+  Viewer viewer = ShowPicture("b.bmp");
+
+  viewer.PressKey('U');
+  const MessageBoxInfo box = viewer.WaitForMessageBox("元に戻すエラー");
+  EXPECT_EQ(WithoutLineBreaks(box.text),
+            WithoutLineBreaks(gone +
+                              "\nのフォルダーが見つからないため、移動を元に戻せません。\n"
+                              "ファイルは\n" +
+                              keep + "\\x.bmp\nに残します。この記録は消去します。"));
+  viewer.Answer(box, IDOK);
+  EXPECT_EQ(JournalBecomes(movedA), movedA);
+  EXPECT_TRUE(FileExists(keep + "\\x.bmp"));
   UndoShowing(viewer, "a.bmp");
 }
 

@@ -13,23 +13,10 @@ namespace bex {
 namespace {
 
 using test::FileExists;
+using test::FilesIn;
 using test::HoldOpen;
 using test::ReadFileBytes;
 using test::WriteFileBytes;
-
-// Names of the files in folder, "." and ".." left out.
-std::vector<std::string> FilesIn(const std::string& folder) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
-    const std::string name = found.cFileName;
-    if (name != "." && name != "..") names.push_back(name);
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
-  return names;
-}
 
 std::wstring Wide(const std::string& path) { return FromCp932(path); }
 

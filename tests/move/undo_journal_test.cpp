@@ -91,12 +91,13 @@ TEST(UndoJournalRecord, EntriesOfAnotherViewerWrittenMeanwhileStay) {
                                 Move(L"C:\\a.jpg", L"E:\\a.jpg")}));
 }
 
-TEST(UndoPlan, MoveGoesBackUnlessItsNameIsTakenAndNothingIsTouchedWhenTheFileIsGone) {
+TEST(UndoPlan, MoveGoesBackUnlessItsNameIsTakenAndNothingIsTouchedWhenTheFileOrItsFolderIsGone) {
   const UndoEntry move = Move(L"C:\\a.jpg", L"E:\\a.jpg");
   EXPECT_EQ(PlanUndo(move, {true, false}), UndoStep::kMoveBack);
   EXPECT_EQ(PlanUndo(move, {true, true}), UndoStep::kAskForName);
   EXPECT_EQ(PlanUndo(move, {false, false}), UndoStep::kReportGone);
   EXPECT_EQ(PlanUndo(move, {false, true}), UndoStep::kReportGone);
+  EXPECT_EQ(PlanUndo(move, {true, false, false}), UndoStep::kReportFolderGone);
 }
 
 TEST(UndoPlan, DeleteComesBackFromTheBinNeverOverAnotherFile) {
@@ -104,6 +105,7 @@ TEST(UndoPlan, DeleteComesBackFromTheBinNeverOverAnotherFile) {
   EXPECT_EQ(PlanUndo(deleted, {true, false}), UndoStep::kRestoreFromBin);
   EXPECT_EQ(PlanUndo(deleted, {true, true}), UndoStep::kReportNameTaken);
   EXPECT_EQ(PlanUndo(deleted, {false, false}), UndoStep::kReportGone);
+  EXPECT_EQ(PlanUndo(deleted, {true, false, false}), UndoStep::kRestoreFromBin);
 }
 
 TEST(UndoJournalRecord, AnUndoneEntryLeavesWhereverOtherViewersPutItAndOnlyOnce) {

@@ -37,6 +37,9 @@ std::string WithoutLineBreaks(std::string text);
 // The lines of a text with CR LF or LF line ends, empty lines left out.
 std::vector<std::string> NonEmptyLines(const std::string& text);
 
+// Names of the files in folder, "." and ".." left out.
+std::vector<std::string> FilesIn(const std::string& folder);
+
 // Opens a file without sharing, as another program may hold it: nobody else
 // can open it until the holder is reset or ends. Throws std::runtime_error
 // when the file cannot be opened.

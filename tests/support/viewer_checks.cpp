@@ -1,5 +1,6 @@
 #include "support/viewer_checks.h"
 
+#include <optional>
 #include <string>
 
 #include "support/test_pictures.h"
@@ -20,6 +21,18 @@ Viewer StartShowing(const std::string& folder, const std::string& path,
   const std::string title = path.substr(path.find_last_of('\\') + 1) + " [100%]";
   EXPECT_EQ(viewer.WaitForTitle(title), title);
   return viewer;
+}
+
+::testing::AssertionResult TakesKeysAgain(const Viewer& viewer) {
+  std::optional<MessageBoxInfo> box;
+  for (int press = 0; press < 5 && !box; ++press) {
+    viewer.PressKey('V');
+    WaitUntil([&] { return (box = viewer.FindMessageBox()).has_value(); }, 1000);
+  }
+  if (!box) return ::testing::AssertionFailure() << "V shows no box";
+  viewer.Answer(*box, IDOK);
+  if (box->caption == "ﾊﾞｰｼﾞｮﾝ情報") return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "V found the box \"" << box->caption << "\"";
 }
 
 ::testing::AssertionResult DeletesTheShownFile(const Viewer& viewer, DWORD askMs, DWORD doneMs) {

@@ -16,6 +16,11 @@ namespace bex::test {
 Viewer StartShowing(const std::string& folder, const std::string& path,
                     const ViewerOptions& options);
 
+// Whether the viewer acts on keys again once a failure's message box has been
+// answered (keys queued before the box ended are dropped): V is pressed until
+// the version box shows, which is then answered.
+::testing::AssertionResult TakesKeysAgain(const Viewer& viewer);
+
 // D answered with OK: whether the title then says "削除完了". The question
 // must show within askMs, the title within doneMs of the answer.
 ::testing::AssertionResult DeletesTheShownFile(const Viewer& viewer, DWORD askMs = kWaitMs,
