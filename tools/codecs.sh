@@ -369,7 +369,7 @@ done
 exec 8>"$cache.lock"
 flock 8
 if ! is_built "$cache" "$recipe"; then
-  rm -rf "$cache"/{include,lib,notices,built-from}
+  rm -rf "${cache:?}"/{include,lib,notices,built-from}
   for package in "${packages[@]}"; do
     for folder in include lib notices; do
       cp -al "$(part_of "$package")/$folder" "$cache/" 2>/dev/null ||
