@@ -41,3 +41,9 @@ add_subdirectory(${PROJECT_SOURCE_DIR}/plugins/wicspi ${CMAKE_BINARY_DIR}/plugin
 add_executable(loaded_module64 ${PROJECT_SOURCE_DIR}/tests/support/probe64/loaded_module_win.cpp)
 target_compile_options(loaded_module64 PRIVATE ${BEX_WARNINGS})
 set_target_properties(loaded_module64 PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${BEX_PROGRAM_DIR})
+
+# The plug-in's timing program for wicspi.sph (tools/codecbench.sh).
+add_executable(spi_decode_winbench64 ${PROJECT_SOURCE_DIR}/bench/spi_decode_winbench.cpp)
+target_compile_options(spi_decode_winbench64 PRIVATE ${BEX_WARNINGS})
+set_target_properties(spi_decode_winbench64 PROPERTIES EXCLUDE_FROM_ALL ON
+                                                       RUNTIME_OUTPUT_DIRECTORY ${BEX_PROGRAM_DIR})

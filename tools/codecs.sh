@@ -15,13 +15,20 @@
 # The cache holds include/, lib/ and notices/ (each package's Debian
 # copyright file and version, for the release's third-party notices); once it
 # is complete, and made by this same script for the same target, this returns
-# at once.
+# at once. It is put together from one cache per package and recipe (in
+# bex-codecs/<target>/, or parts/ of a cache folder given), so that changing
+# how one library is built rebuilds only that one and what builds on it;
+# packages that do not need each other build side by side.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 target=${2:-${BEX_CODECS_TARGET:-i686}}
-# The Debian source packages linked into the plug-in, in the order they are
-# built; the third-party notices are made from this list.
-packages=(zlib libspng libwebp libjpeg-turbo libde265 dav1d libheif brotli highway jpeg-xl libraw)
+# The Debian source packages linked into the plug-in; the third-party
+# notices are made from this list. Each has a build_<package> step below;
+# those that take longest come first, as they start first.
+packages=(highway brotli jpeg-xl libde265 dav1d libheif libraw libjpeg-turbo libwebp zlib libspng)
+# What a package builds on: the packages whose headers and libraries its
+# build finds.
+declare -A needs=([libspng]=zlib [libheif]="libde265 dav1d" [jpeg-xl]="brotli highway")
 if [ "${1:-}" = --packages ]; then
   echo "${packages[*]}"
   exit 0
@@ -38,96 +45,65 @@ case $target in
   *) fail "unknown target '$target' (i686 or x86_64)" ;;
 esac
 host=$target-w64-mingw32
-recipe="$target ${packages[*]} $(sha1sum <"$0" | cut -c1-12)"
-if [ -n "${1:-}" ]; then
-  cache=$1
-  link=
-else
-  cache=${XDG_CACHE_HOME:-$HOME/.cache}/bex-codecs/$target-$(echo "$recipe" | sha1sum | cut -c1-12)
-  link=$root/build/codecs
-  [ "$target" = i686 ] || link=$link-$target
-fi
-stamp=$cache/built-from
-
-# Points build/codecs at the shared cache.
-link_cache() {
-  [ -n "$link" ] || return 0
-  mkdir -p "$(dirname "$link")"
-  [ -L "$link" ] || rm -rf "$link"
-  ln -sfn "$cache" "$link"
-}
-
-is_built() { [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$recipe" ]; }
-if is_built; then
-  link_cache
-  exit 0
-fi
-
-for tool in $host-gcc-posix $host-g++-posix $host-ar cmake make ninja meson nasm dpkg-source apt-get flock; do
-  command -v "$tool" >/dev/null ||
-    fail "'$tool' is missing; run tools/setup.sh as root (packages g++-mingw-w64-i686 cmake make ninja-build meson nasm dpkg-dev)"
-done
-
-# One build at a time per cache: a second clone waits and then finds it made.
-mkdir -p "$(dirname "$cache")"
-exec 9>"$cache.lock"
-flock 9
-if is_built; then
-  link_cache
-  exit 0
-fi
-
-# apt-get source needs deb-src entries; the release's main archive is enough.
-have_sources() { apt-get source --print-uris -qq zlib 2>/dev/null | grep -q '\.dsc'; }
-if ! have_sources; then
-  [ "$(id -u)" -eq 0 ] || fail "no deb-src entry for Debian's archive; run tools/setup.sh as root"
-  . /etc/os-release
-  # The machine's own Debian mirror, in either format of the sources lists.
-  mirror=$(cat /etc/apt/sources.list /etc/apt/sources.list.d/* 2>/dev/null |
-    grep -oE 'https?://[^ ]*/debian/?( |$)' | head -n 1 | tr -d ' ' || true)
-  cat >/etc/apt/sources.list.d/bex-deb-src.sources <<EOF
-Types: deb-src
-URIs: ${mirror:-http://deb.debian.org/debian}
-Suites: $VERSION_CODENAME $VERSION_CODENAME-updates
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-EOF
-  apt-get update -qq
-  have_sources || fail "apt-get source finds no Debian sources (network to the Debian mirror?)"
-fi
-
-started=$(date +%s)
-rm -rf "$cache"
-mkdir -p "$cache/src" "$cache/include" "$cache/lib"
-cd "$cache/src"
-echo "codecs: fetching the sources of ${packages[*]}"
-apt-get source -qq "${packages[@]}" >/dev/null 2>&1 || fail "apt-get source ${packages[*]} failed"
-source_dir() { find "$cache/src" -maxdepth 1 -type d -name "$1-[0-9]*" | head -n 1; }
-
-jobs=$(nproc)
 cc=$host-gcc-posix
 cxx=$host-g++-posix
 ar=$host-ar
 cflags="-O2 -msse2 -DNDEBUG"
+jobs=$(nproc)
+
+# Each build step runs in the package's source folder ($1) with $prefix, the
+# package's own cache, to install into, $needed_include, the -I flags of the
+# packages it builds on, and the cross toolchain of write_cross_files.
+
+# Runs a build step quietly; when it fails, shows the end of what it said.
+quietly() {
+  local log=$prefix/src/step.log
+  "$@" >"$log" 2>&1 || { tail -n 40 "$log" >&2; fail "failed: $*"; }
+}
+
+# Compiles sources, $jobs at a time, and archives their objects:
+# archive <library name> <compiler and flags> <sources...>
+archive() {
+  local name=$1 compiler=$2
+  shift 2
+  printf '%s\n' "$@" >"$prefix/src/$name.sources"
+  quietly xargs -P "$jobs" -I{} -a "$prefix/src/$name.sources" sh -c "$compiler -c '{}' -o '{}.o'"
+  $ar rcs "$prefix/lib/lib$name.a" "${@/%/.o}"
+}
+
+# A static release build of a CMake project, installed into the cache:
+# cmake_build <source folder> <targets (comma-separated, or all)> <options...>
+cmake_build() {
+  local source=$1 targets=$2
+  shift 2
+  quietly cmake -S "$source" -B "$source/build" -G Ninja -Wno-dev -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$prefix/src/toolchain.cmake" -DCMAKE_INSTALL_PREFIX="$prefix" \
+    -DCMAKE_INSTALL_LIBDIR=lib -DBUILD_SHARED_LIBS=OFF -DBUILD_TESTING=OFF "$@"
+  if [ "$targets" = all ]; then
+    quietly ninja -C "$source/build" -j"$jobs" install
+  else
+    quietly ninja -C "$source/build" -j"$jobs" ${targets//,/ }
+  fi
+}
 
 # The build systems' view of the cross-compilers: a CMake toolchain and a
-# meson cross file; both find the libraries built before in the cache.
-toolchain=$cache/src/toolchain.cmake
-cat >"$toolchain" <<EOF
+# meson cross file; both find the packages built on in their caches.
+# write_cross_files <caches of the packages built on...>
+write_cross_files() {
+  cat >"$prefix/src/toolchain.cmake" <<TOOLCHAIN
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR $target)
 set(CMAKE_C_COMPILER $cc)
 set(CMAKE_CXX_COMPILER $cxx)
 set(CMAKE_RC_COMPILER $host-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/$host $cache)
+set(CMAKE_FIND_ROOT_PATH /usr/$host $*)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_C_FLAGS_INIT "-msse2")
 set(CMAKE_CXX_FLAGS_INIT "-msse2")
-EOF
-crossfile=$cache/src/cross.meson
-cat >"$crossfile" <<EOF
+TOOLCHAIN
+  cat >"$prefix/src/cross.meson" <<CROSS
 [binaries]
 c = '$cc'
 cpp = '$cxx'
@@ -140,143 +116,267 @@ system = 'windows'
 cpu_family = '$cpu_family'
 cpu = '$target'
 endian = 'little'
-EOF
-export PKG_CONFIG_LIBDIR=$cache/lib/pkgconfig
-
-# Runs a build step quietly; when it fails, shows the end of what it said.
-quietly() {
-  local log=$cache/src/step.log
-  "$@" >"$log" 2>&1 || { tail -n 40 "$log" >&2; fail "failed: $*"; }
+CROSS
 }
 
-# Compiles sources, $jobs at a time, and archives their objects:
-# archive <library name> <compiler and flags> <sources...>
-archive() {
-  local name=$1 compiler=$2
-  shift 2
-  printf '%s\n' "$@" >"$cache/src/$name.sources"
-  quietly xargs -P "$jobs" -I{} -a "$cache/src/$name.sources" sh -c "$compiler -c '{}' -o '{}.o'"
-  $ar rcs "$cache/lib/lib$name.a" "${@/%/.o}"
+build_zlib() {
+  # Without the gz* file functions, which nothing here uses.
+  archive z "$cc $cflags" "$1"/{adler32,compress,crc32,deflate,inffast,inflate,inftrees,trees,uncompr,zutil}.c
+  cp "$1/zlib.h" "$1/zconf.h" "$prefix/include/"
 }
 
-# A static release build of a CMake project, installed into the cache:
-# cmake_build <source folder> <targets (comma-separated, or all)> <options...>
-cmake_build() {
-  local source=$1 targets=$2
-  shift 2
-  quietly cmake -S "$source" -B "$source/build" -G Ninja -Wno-dev -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_INSTALL_PREFIX="$cache" \
-    -DCMAKE_INSTALL_LIBDIR=lib -DBUILD_SHARED_LIBS=OFF "$@"
-  if [ "$targets" = all ]; then
-    quietly ninja -C "$source/build" -j"$jobs" install
-  else
-    quietly ninja -C "$source/build" -j"$jobs" ${targets//,/ }
-  fi
+build_libspng() {
+  archive spng "$cc $cflags -DSPNG_STATIC $needed_include" "$1/spng/spng.c"
+  cp "$1/spng/spng.h" "$prefix/include/"
 }
 
-echo "codecs: building zlib"
-zlib=$(source_dir zlib)
-# Without the gz* file functions, which nothing here uses.
-archive z "$cc $cflags" "$zlib"/{adler32,compress,crc32,deflate,inffast,inflate,inftrees,trees,uncompr,zutil}.c
-cp "$zlib/zlib.h" "$zlib/zconf.h" "$cache/include/"
+build_libwebp() {
+  # The makefile's own EXTRA_FLAGS stay in: they add -msse4.1 to the SSE4.1
+  # files (without it those compile empty) and turn on threads.
+  quietly make -s -C "$1" -f makefile.unix -j"$jobs" CC="$cc" AR="$ar" HAVE_SSE41=1 \
+    CFLAGS="$cflags \$(EXTRA_FLAGS)" src/libwebpdecoder.a src/demux/libwebpdemux.a
+  cp "$1/src/libwebpdecoder.a" "$1/src/demux/libwebpdemux.a" "$prefix/lib/"
+  mkdir -p "$prefix/include/webp"
+  cp "$1"/src/webp/{decode,demux,mux_types,types}.h "$prefix/include/webp/"
+}
 
-echo "codecs: building libspng"
-spng=$(source_dir libspng)
-archive spng "$cc $cflags -DSPNG_STATIC -I$cache/include" "$spng/spng/spng.c"
-cp "$spng/spng/spng.h" "$cache/include/"
+build_libjpeg-turbo() {
+  cmake_build "$1" jpeg-static -DCMAKE_ASM_NASM_COMPILER=nasm \
+    -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_SIMD=ON \
+    -DWITH_ARITH_DEC=ON -DWITH_ARITH_ENC=OFF -DREQUIRE_SIMD=ON
+  cp "$1/build/libjpeg.a" "$prefix/lib/"
+  cp "$1"/{jpeglib.h,jmorecfg.h,jerror.h} "$1/build/jconfig.h" "$prefix/include/"
+}
 
-echo "codecs: building libwebp"
-webp=$(source_dir libwebp)
-# The makefile's own EXTRA_FLAGS stay in: they add -msse4.1 to the SSE4.1
-# files (without it those compile empty) and turn on threads.
-quietly make -s -C "$webp" -f makefile.unix -j"$jobs" CC="$cc" AR="$ar" HAVE_SSE41=1 \
-  CFLAGS="$cflags \$(EXTRA_FLAGS)" src/libwebpdecoder.a src/demux/libwebpdemux.a
-cp "$webp/src/libwebpdecoder.a" "$webp/src/demux/libwebpdemux.a" "$cache/lib/"
-mkdir -p "$cache/include/webp"
-cp "$webp"/src/webp/{decode,demux,mux_types,types}.h "$cache/include/webp/"
+build_libde265() {
+  # Its locks on Windows are kernel mutexes, a round trip to the Wine server
+  # for every lock; the POSIX threads of MinGW's winpthreads lock in the
+  # process and wait in the kernel only when they must.
+  sed -i 's/^#ifndef _WIN32/#if 1/' "$1"/libde265/threads.{h,cc}
+  cmake_build "$1" all -DENABLE_SDL=OFF -DENABLE_DECODER=OFF -DENABLE_ENCODER=OFF
+}
 
-echo "codecs: building libjpeg-turbo"
-jpeg=$(source_dir libjpeg-turbo)
-cmake_build "$jpeg" jpeg-static -DCMAKE_ASM_NASM_COMPILER=nasm \
-  -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_SIMD=ON \
-  -DWITH_ARITH_DEC=ON -DWITH_ARITH_ENC=OFF -DREQUIRE_SIMD=ON
-cp "$jpeg/build/libjpeg.a" "$cache/lib/"
-cp "$jpeg"/{jpeglib.h,jmorecfg.h,jerror.h} "$jpeg/build/jconfig.h" "$cache/include/"
+build_dav1d() {
+  # 8 bits and 16 for the 10- and 12-bit pictures.
+  quietly meson setup "$1/build" "$1" --cross-file "$prefix/src/cross.meson" --prefix "$prefix" \
+    --libdir lib --buildtype release -Ddefault_library=static -Dbitdepths=8,16 -Denable_asm=true \
+    -Denable_tools=false -Denable_tests=false -Denable_examples=false -Denable_docs=false \
+    -Dlogging=false
+  quietly ninja -C "$1/build" -j"$jobs" install
+}
 
-echo "codecs: building libde265"
-cmake_build "$(source_dir libde265)" all -DENABLE_SDL=OFF -DENABLE_DECODER=OFF -DENABLE_ENCODER=OFF
+build_libheif() {
+  cmake_build "$1" all -DENABLE_PLUGIN_LOADING=OFF -DWITH_EXAMPLES=OFF \
+    -DWITH_LIBDE265=ON -DWITH_DAV1D=ON -DWITH_X265=OFF -DWITH_AOM_DECODER=OFF \
+    -DWITH_AOM_ENCODER=OFF -DWITH_RAV1E=OFF -DWITH_SvtEnc=OFF -DWITH_GDK_PIXBUF=OFF \
+    -DCMAKE_CXX_FLAGS="-DLIBDE265_STATIC_BUILD" -DCMAKE_DISABLE_FIND_PACKAGE_Doxygen=ON
+  [ -f "$prefix/lib/libheif.a" ] || fail "libheif was built without its static library"
+}
 
-echo "codecs: building dav1d"
-dav1d=$(source_dir dav1d)
-# 8 bits and 16 for the 10- and 12-bit pictures.
-quietly meson setup "$dav1d/build" "$dav1d" --cross-file "$crossfile" --prefix "$cache" --libdir lib \
-  --buildtype release -Ddefault_library=static -Dbitdepths=8,16 -Denable_asm=true \
-  -Denable_tools=false -Denable_tests=false -Denable_examples=false -Denable_docs=false \
-  -Dlogging=false
-quietly ninja -C "$dav1d/build" -j"$jobs" install
+build_brotli() {
+  archive brotlidec "$cc $cflags -I$1/c/include" "$1"/c/common/*.c "$1"/c/dec/*.c
+  cp -r "$1/c/include/brotli" "$prefix/include/"
+}
 
-echo "codecs: building libheif"
-cmake_build "$(source_dir libheif)" all -DENABLE_PLUGIN_LOADING=OFF -DWITH_EXAMPLES=OFF \
-  -DWITH_LIBDE265=ON -DWITH_DAV1D=ON -DWITH_X265=OFF -DWITH_AOM_DECODER=OFF \
-  -DWITH_AOM_ENCODER=OFF -DWITH_RAV1E=OFF -DWITH_SvtEnc=OFF \
-  -DCMAKE_CXX_FLAGS="-DLIBDE265_STATIC_BUILD" -DCMAKE_DISABLE_FIND_PACKAGE_Doxygen=ON
-[ -f "$cache/lib/libheif.a" ] || fail "libheif was built without its static library"
+build_highway() {
+  archive hwy "$cxx $cflags -std=c++17 -I$1" "$1"/hwy/{aligned_allocator,per_target,print,targets}.cc
+  (cd "$1" && find hwy -name '*.h' -exec cp --parents {} "$prefix/include/" \;)
+}
 
-echo "codecs: building brotli"
-brotli=$(source_dir brotli)
-archive brotlidec "$cc $cflags -I$brotli/c/include" "$brotli"/c/common/*.c "$brotli"/c/dec/*.c
-cp -r "$brotli/c/include/brotli" "$cache/include/"
+build_jpeg-xl() {
+  # The decoder's sources as its CMake lists them, without the CMake project,
+  # which would ask for the encoder's colour management library too.
+  local jxl=$1 sources major minor patch library file
+  mapfile -t sources < <(awk '/^set\(JPEGXL_INTERNAL_SOURCES_DEC/,/^\)/' "$jxl/lib/jxl.cmake" |
+    grep -oE '^ *jxl/[^ ]+\.cc$' | sed "s|^ *|$jxl/lib/|")
+  ((${#sources[@]} > 50)) || fail "libjxl's decoder sources were not found"
+  jxl_version() { sed -n "s/^set(JPEGXL_$1_VERSION \([0-9]*\))/\1/p" "$jxl/lib/CMakeLists.txt"; }
+  major=$(jxl_version MAJOR) minor=$(jxl_version MINOR) patch=$(jxl_version PATCH)
+  mkdir -p "$prefix/include/jxl"
+  sed -e "s/@JPEGXL_MAJOR_VERSION@/$major/" -e "s/@JPEGXL_MINOR_VERSION@/$minor/" \
+    -e "s/@JPEGXL_PATCH_VERSION@/$patch/" "$jxl/lib/jxl/version.h.in" >"$prefix/include/jxl/version.h"
+  for library in JXL JXL_THREADS; do
+    file=$(echo "$library" | tr A-Z a-z)_export.h
+    printf '#pragma once\n#define %s_EXPORT\n#define %s_NO_EXPORT\n#define %s_DEPRECATED __attribute__((__deprecated__))\n' \
+      "$library" "$library" "$library" >"$prefix/include/jxl/$file"
+  done
+  cp "$jxl"/lib/include/jxl/*.h "$prefix/include/jxl/"
+  archive jxl_dec "$cxx $cflags -std=c++17 -fno-exceptions -I$jxl -I$jxl/lib/include \
+    -I$prefix/include $needed_include -DJXL_INTERNAL_LIBRARY_BUILD -DJPEGXL_MAJOR_VERSION=$major \
+    -DJPEGXL_MINOR_VERSION=$minor -DJPEGXL_PATCH_VERSION=$patch" \
+    "${sources[@]}" "$jxl"/lib/threads/{thread_parallel_runner,thread_parallel_runner_internal}.cc
+}
 
-echo "codecs: building highway"
-hwy=$(source_dir highway)
-archive hwy "$cxx $cflags -std=c++17 -I$hwy" "$hwy"/hwy/{aligned_allocator,per_target,print,targets}.cc
-(cd "$hwy" && find hwy -name '*.h' -exec cp --parents {} "$cache/include/" \;)
+build_libraw() {
+  # Its makefile's list of objects, without threads (the plug-in decodes one
+  # picture per call) and without optional libraries.
+  local sources
+  mapfile -t sources < <(sed -n '/^LIB_OBJECTS=/,/^$/p' "$1/Makefile.dist" |
+    grep -oE 'object/[a-z0-9_]+\.o' | sed 's|object/||; s|\.o$|.cpp|' |
+    while read -r name; do find "$1/src" -name "$name"; done)
+  ((${#sources[@]} > 50)) || fail "LibRaw's sources were not found"
+  archive raw "$cxx $cflags -w -I$1 -DLIBRAW_NODLL -DLIBRAW_NOTHREADS" "${sources[@]}"
+  cp -r "$1/libraw" "$prefix/include/"
+}
 
-echo "codecs: building libjxl"
-jxl=$(source_dir jpeg-xl)
-# The decoder's sources as its CMake lists them, without the CMake project,
-# which would ask for the encoder's colour management library too.
-mapfile -t jxl_sources < <(awk '/^set\(JPEGXL_INTERNAL_SOURCES_DEC/,/^\)/' "$jxl/lib/jxl.cmake" |
-  grep -oE '^ *jxl/[^ ]+\.cc$' | sed "s|^ *|$jxl/lib/|")
-((${#jxl_sources[@]} > 50)) || fail "libjxl's decoder sources were not found"
-jxl_version() { sed -n "s/^set(JPEGXL_$1_VERSION \([0-9]*\))/\1/p" "$jxl/lib/CMakeLists.txt"; }
-major=$(jxl_version MAJOR) minor=$(jxl_version MINOR) patch=$(jxl_version PATCH)
-mkdir -p "$cache/include/jxl"
-sed -e "s/@JPEGXL_MAJOR_VERSION@/$major/" -e "s/@JPEGXL_MINOR_VERSION@/$minor/" \
-  -e "s/@JPEGXL_PATCH_VERSION@/$patch/" "$jxl/lib/jxl/version.h.in" >"$cache/include/jxl/version.h"
-for library in JXL JXL_THREADS; do
-  file=$(echo "$library" | tr A-Z a-z)_export.h
-  printf '#pragma once\n#define %s_EXPORT\n#define %s_NO_EXPORT\n#define %s_DEPRECATED __attribute__((__deprecated__))\n' \
-    "$library" "$library" "$library" >"$cache/include/jxl/$file"
-done
-cp "$jxl"/lib/include/jxl/*.h "$cache/include/jxl/"
-jxl_flags="$cxx $cflags -std=c++17 -fno-exceptions -I$jxl -I$jxl/lib/include -I$cache/include
-  -DJXL_INTERNAL_LIBRARY_BUILD -DJPEGXL_MAJOR_VERSION=$major -DJPEGXL_MINOR_VERSION=$minor
-  -DJPEGXL_PATCH_VERSION=$patch"
-archive jxl_dec "${jxl_flags//$'\n'/ }" "${jxl_sources[@]}" \
-  "$jxl"/lib/threads/{thread_parallel_runner,thread_parallel_runner_internal}.cc
-
-echo "codecs: building LibRaw"
-raw=$(source_dir libraw)
-# Its makefile's list of objects, without threads (the plug-in decodes one
-# picture per call) and without optional libraries.
-mapfile -t raw_sources < <(sed -n '/^LIB_OBJECTS=/,/^$/p' "$raw/Makefile.dist" |
-  grep -oE 'object/[a-z0-9_]+\.o' | sed 's|object/||; s|\.o$|.cpp|' |
-  while read -r name; do find "$raw/src" -name "$name"; done)
-((${#raw_sources[@]} > 50)) || fail "LibRaw's sources were not found"
-archive raw "$cxx $cflags -w -I$raw -DLIBRAW_NODLL -DLIBRAW_NOTHREADS" "${raw_sources[@]}"
-cp -r "$raw/libraw" "$cache/include/"
-
-# Whatever is linked owes its licence: tools/package.sh writes the notices
-# from each package's copyright file and version.
-mkdir -p "$cache/notices"
+# A package's recipe: the target, the compiler flags, the steps that every
+# build shares, its own step and the recipes of the packages it builds on.
+declare -A recipe_of
 for package in "${packages[@]}"; do
-  cp "$(source_dir "$package")/debian/copyright" "$cache/notices/$package.copyright"
-  sed -n 's/^Version: //p' "$cache/src/${package}"_*.dsc >"$cache/notices/$package.version"
-  [ -s "$cache/notices/$package.version" ] || fail "no version of $package in its .dsc"
+  recipe_of[$package]=$(
+    {
+      echo "$target $cflags"
+      declare -f quietly archive cmake_build write_cross_files "build_$package"
+      for needed in ${needs[$package]:-}; do echo "${recipe_of[$needed]}"; done
+    } | sha1sum | cut -c1-12
+  )
+done
+recipe="$target ${packages[*]} $(for p in "${packages[@]}"; do printf '%s ' "${recipe_of[$p]}"; done)"
+recipe=${recipe% }
+if [ -n "${1:-}" ]; then
+  cache=$1
+  parts=$cache/parts
+  link=
+else
+  base=${XDG_CACHE_HOME:-$HOME/.cache}/bex-codecs
+  cache=$base/$target-$(echo "$recipe" | sha1sum | cut -c1-12)
+  parts=$base/$target
+  link=$root/build/codecs
+  [ "$target" = i686 ] || link=$link-$target
+fi
+stamp=$cache/built-from
+part_of() { echo "$parts/$1-${recipe_of[$1]}"; }
+
+# Points build/codecs at the shared cache.
+link_cache() {
+  [ -n "$link" ] || return 0
+  mkdir -p "$(dirname "$link")"
+  [ -L "$link" ] || rm -rf "$link"
+  ln -sfn "$cache" "$link"
+}
+
+is_built() { [ -f "$1/built-from" ] && [ "$(cat "$1/built-from")" = "$2" ]; }
+if is_built "$cache" "$recipe"; then
+  link_cache
+  exit 0
+fi
+
+for tool in $cc $cxx $ar cmake make ninja meson nasm dpkg-source apt-get flock; do
+  command -v "$tool" >/dev/null ||
+    fail "'$tool' is missing; run tools/setup.sh as root (packages g++-mingw-w64-i686 cmake make ninja-build meson nasm dpkg-dev)"
 done
 
-rm -rf "$cache/src"
-echo "$recipe" >"$stamp"
+# apt-get source needs deb-src entries; the release's main archive is enough.
+have_sources() { apt-get source --print-uris -qq zlib 2>/dev/null | grep -q '\.dsc'; }
+if ! have_sources; then
+  [ "$(id -u)" -eq 0 ] || fail "no deb-src entry for Debian's archive; run tools/setup.sh as root"
+  . /etc/os-release
+  # The machine's own Debian mirror, in either format of the sources lists.
+  mirror=$(cat /etc/apt/sources.list /etc/apt/sources.list.d/* 2>/dev/null |
+    grep -oE 'https?://[^ ]*/debian/?( |$)' | head -n 1 | tr -d ' ' || true)
+  cat >/etc/apt/sources.list.d/bex-deb-src.sources <<SOURCES
+Types: deb-src
+URIs: ${mirror:-http://deb.debian.org/debian}
+Suites: $VERSION_CODENAME $VERSION_CODENAME-updates
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+SOURCES
+  apt-get update -qq
+  have_sources || fail "apt-get source finds no Debian sources (network to the Debian mirror?)"
+fi
+
+# Fetches, builds and installs one package into its own cache, with the
+# copyright file and version that whatever links it owes. One build at a
+# time per package cache: a second clone waits and then finds it made.
+build_part() {
+  local package=$1 needed
+  prefix=$(part_of "$package")
+  exec 9>"$prefix.lock"
+  flock 9
+  is_built "$prefix" "${recipe_of[$package]}" && return 0
+  rm -rf "$prefix"
+  mkdir -p "$prefix/src" "$prefix/include" "$prefix/lib" "$prefix/notices"
+  local needed_caches=()
+  needed_include=
+  for needed in ${needs[$package]:-}; do
+    needed_caches+=("$(part_of "$needed")")
+    needed_include+=" -I$(part_of "$needed")/include"
+  done
+  write_cross_files "${needed_caches[@]}"
+  export PKG_CONFIG_LIBDIR=
+  for needed in "${needed_caches[@]}"; do PKG_CONFIG_LIBDIR+="$needed/lib/pkgconfig:"; done
+  cd "$prefix/src"
+  apt-get source -qq "$package" >"$prefix/src/fetch.log" 2>&1 ||
+    { tail -n 20 "$prefix/src/fetch.log" >&2; fail "apt-get source $package failed"; }
+  local source
+  source=$(find "$prefix/src" -maxdepth 1 -type d -name "$package-[0-9]*" | head -n 1)
+  [ -n "$source" ] || fail "apt-get source $package gave no source folder"
+  "build_$package" "$source"
+  cp "$source/debian/copyright" "$prefix/notices/$package.copyright"
+  sed -n 's/^Version: //p' "$prefix/src/${package}"_*.dsc >"$prefix/notices/$package.version"
+  [ -s "$prefix/notices/$package.version" ] || fail "no version of $package in its .dsc"
+  cd /
+  rm -rf "$prefix/src"
+  echo "${recipe_of[$package]}" >"$prefix/built-from"
+}
+
+# Builds the packages that are not built yet, as many at a time as there are
+# cores, each as soon as what it builds on is there, and says how far it is.
+started=$(date +%s)
+mkdir -p "$parts"
+declare -A state pid_of started_at
+for package in "${packages[@]}"; do
+  state[$package]=waiting
+  is_built "$(part_of "$package")" "${recipe_of[$package]}" && state[$package]=built
+done
+total=${#packages[@]}
+count_done() {
+  local n=0 package
+  for package in "${packages[@]}"; do [ "${state[$package]}" = built ] && n=$((n + 1)); done
+  echo "$n"
+}
+is_ready() {
+  local needed
+  for needed in ${needs[$1]:-}; do [ "${state[$needed]}" = built ] || return 1; done
+}
+running=0
+while [ "$(count_done)" -lt "$total" ]; do
+  for package in "${packages[@]}"; do
+    ((running < jobs)) || break
+    [ "${state[$package]}" = waiting ] && is_ready "$package" || continue
+    echo "codecs: $target: building $package ($(($(count_done) + running + 1)) of $total)"
+    (build_part "$package") &
+    pid_of[$!]=$package
+    started_at[$package]=$(date +%s)
+    state[$package]=building
+    running=$((running + 1))
+  done
+  ((running > 0)) || fail "nothing left that can be built"
+  finished=
+  if wait -n -p finished; then
+    package=${pid_of[$finished]}
+    state[$package]=built
+    running=$((running - 1))
+    echo "codecs: $target: $package built in $(($(date +%s) - started_at[$package])) s ($(count_done) of $total done)"
+  else
+    wait
+    fail "building ${pid_of[$finished]:-a package} failed"
+  fi
+done
+
+# The cache the plug-in builds with: every package's files, linked (or
+# copied) from their own caches.
+exec 8>"$cache.lock"
+flock 8
+if ! is_built "$cache" "$recipe"; then
+  rm -rf "${cache:?}"/{include,lib,notices,built-from}
+  for package in "${packages[@]}"; do
+    for folder in include lib notices; do
+      cp -al "$(part_of "$package")/$folder" "$cache/" 2>/dev/null ||
+        cp -a "$(part_of "$package")/$folder" "$cache/"
+    done
+  done
+  echo "$recipe" >"$stamp"
+fi
 link_cache
-echo "codecs: built into $cache in $(($(date +%s) - started)) s"
+echo "codecs: $target: built into $cache in $(($(date +%s) - started)) s"

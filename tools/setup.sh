@@ -5,9 +5,9 @@
 # fonts, GoogleTest, Google Benchmark and clang's fuzzer runtime, the encoders
 # that make the test pictures, Python (the portable zip is written with its
 # zipfile module), and the
-# packages named as arguments (the run command's demo photographs); then
-# builds the codec libraries of the WIC plug-in from Debian's sources
-# (tools/codecs.sh), for its 32-bit and its 64-bit build.
+# packages named as arguments (the run command's demo photographs). The
+# codec libraries of the plug-in are built from Debian's sources when a build
+# first needs them (tools/build.sh runs tools/codecs.sh).
 # Quick when everything is there already.
 set -euo pipefail
 
@@ -53,8 +53,3 @@ fontdir=/usr/share/wine/fonts
 if [ ! -e "$fontdir/marlett.ttf" ] && [ "$(id -u)" -eq 0 ]; then
   apt-get install -y -qq --no-install-recommends fonts-wine >/dev/null || true
 fi
-
-root=$(cd "$(dirname "$0")/.." && pwd)
-bash "$root/tools/codecs.sh"
-# The same codecs for the 64-bit plug-in wicspi.sph.
-bash "$root/tools/codecs.sh" "" x86_64

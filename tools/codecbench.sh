@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# Times each codec library through our plug-in under Wine against the same
+# library natively on the same file: the 4000 x 3000 bench photo as HEIC and
+# AVIF (libheif with libde265 and dav1d), JPEG XL (libjxl) and WebP
+# (libwebp), decoded by GetPicture of wicspi.spi and of its 64-bit build
+# wicspi.sph, which the viewer uses on 64-bit Windows
+# (bench/spi_decode_winbench), and by a small native program built against Debian's packages of the same
+# libraries (bench/native_decode.cpp); prints the medians, the spread
+# (slowest / fastest) of each and the ratios of the medians to the native.
+# Usage: tools/codecbench.sh [runs]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+runs=${1:-5}
+bash tools/setup.sh libheif-dev libjxl-dev libwebp-dev
+tools/build.sh win32 -- wicspi spi_decode_winbench
+tools/build.sh win64 -- wicspi spi_decode_winbench64
+build=$root/build/win32
+tests/plugins/make_fixtures.sh "$build/fixtures" --bench
+native=$root/build/native-decode
+mkdir -p "$native"
+# shellcheck disable=SC2046
+g++ -O2 -std=c++17 -o "$native/native_decode" bench/native_decode.cpp \
+  $(pkg-config --cflags --libs libheif libjxl libjxl_threads libwebp)
+
+# shellcheck source=tools/wine-env.sh
+. tools/wine-env.sh
+bex_wine_start "$build"
+trap bex_wine_stop EXIT
+# Each program decodes twice and the second, with the library's set-up
+# behind it as in a running viewer, counts; the three in turn, so that all see
+# the same load of the machine.
+ms_of() { sed -n 's/^run 2: \([0-9.]*\) ms.*/\1/p' | tr -d '\r'; }
+# "<median> <spread>" of the milliseconds given.
+median_spread() {
+  printf '%s\n' "$@" | sort -n | awk '{v[NR] = $1} END {printf "%.1f %.2f\n", v[int((NR + 1) / 2)], v[NR] / v[1]}'
+}
+# decode_ms <program> <plug-in> <photo>: the plug-in's second decode under Wine.
+decode_ms() { wine "$build/$1" "$(winepath_of "$build/plugins/$2")" "$(winepath_of "$3")" 2 | ms_of; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", a / b}'; }
+row='%-22s %9s %6s %9s %6s %9s %6s %9s %9s\n'
+# shellcheck disable=SC2059
+printf "$row" photo ".spi ms" spread ".sph ms" spread "native ms" spread ".spi/nat" ".sph/nat"
+for name in heic avif jxl webp; do
+  photo=$build/fixtures/bench-4000x3000.$name
+  spi=() sph=() native_ms=()
+  for ((i = 0; i < runs; i++)); do
+    spi+=("$(decode_ms spi_decode_winbench.exe wicspi.spi "$photo")")
+    sph+=("$(decode_ms spi_decode_winbench64.exe wicspi.sph "$photo")")
+    native_ms+=("$("$native/native_decode" "$photo" 2 | ms_of)")
+  done
+  read -r spi_median spi_spread < <(median_spread "${spi[@]}")
+  read -r sph_median sph_spread < <(median_spread "${sph[@]}")
+  read -r native_median native_spread < <(median_spread "${native_ms[@]}")
+  # shellcheck disable=SC2059
+  printf "$row" "$(basename "$photo")" "$spi_median" "$spi_spread" "$sph_median" "$sph_spread" \
+    "$native_median" "$native_spread" "$(ratio "$spi_median" "$native_median")" \
+    "$(ratio "$sph_median" "$native_median")"
+done
