@@ -4,7 +4,8 @@
 # static Windows libraries with MinGW-w64, decoders only, with their SIMD
 # code: zlib and libspng (PNG), libwebp (decoder and demuxer), libjpeg-turbo
 # (nasm), libde265 (HEVC) and dav1d (AV1, nasm) under libheif (HEIC, AVIF),
-# brotli and highway under libjxl (JPEG XL), and LibRaw (camera RAW files).
+# brotli and highway under libjxl (JPEG XL), LibRaw (camera RAW files) and
+# Little CMS 2 (colour profiles).
 # Usage: tools/codecs.sh [cache folder [target]]
 #        tools/codecs.sh --packages   (the source packages, one line)
 #   target: i686 (the default) or x86_64; also BEX_CODECS_TARGET.
@@ -21,7 +22,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 target=${2:-${BEX_CODECS_TARGET:-i686}}
 # The Debian source packages linked into the plug-in, in the order they are
 # built; the third-party notices are made from this list.
-packages=(zlib libspng libwebp libjpeg-turbo libde265 dav1d libheif brotli highway jpeg-xl libraw)
+packages=(zlib libspng libwebp libjpeg-turbo libde265 dav1d libheif brotli highway jpeg-xl libraw lcms2)
 if [ "${1:-}" = --packages ]; then
   echo "${packages[*]}"
   exit 0
@@ -266,6 +267,12 @@ mapfile -t raw_sources < <(sed -n '/^LIB_OBJECTS=/,/^$/p' "$raw/Makefile.dist" |
 ((${#raw_sources[@]} > 50)) || fail "LibRaw's sources were not found"
 archive raw "$cxx $cflags -w -I$raw -DLIBRAW_NODLL -DLIBRAW_NOTHREADS" "${raw_sources[@]}"
 cp -r "$raw/libraw" "$cache/include/"
+
+echo "codecs: building Little CMS"
+lcms=$(source_dir lcms2)
+# The library alone, without the plug-ins of its source (plugins/, GPL).
+archive lcms2 "$cc $cflags -I$lcms/include" "$lcms"/src/*.c
+cp "$lcms/include/lcms2.h" "$cache/include/"
 
 # Whatever is linked owes its licence: tools/package.sh writes the notices
 # from each package's copyright file and version.
