@@ -8,7 +8,6 @@
 #include <cmath>
 #include <cstring>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 namespace bex::wicspi {
@@ -90,8 +89,8 @@ class LcmsConversion final : public SrgbConversion {
   LcmsConversion(Transform transform, PixelLayout output)
       : transform_(std::move(transform)), output_(output) {}
   PixelLayout output() const override { return output_; }
-  void ConvertRows(const uint8_t* in, size_t inStride, uint8_t* out, size_t outStride,
-                   uint32_t width, uint32_t count) const override {
+  void Convert(const uint8_t* in, size_t inStride, uint8_t* out, size_t outStride, uint32_t width,
+               uint32_t count) const override {
     cmsDoTransformLineStride(transform_.get(), in, out, width, count,
                              static_cast<cmsUInt32Number>(inStride),
                              static_cast<cmsUInt32Number>(outStride), 0, 0);
@@ -208,8 +207,8 @@ class MatrixShaperConversion final : public SrgbConversion {
 
   PixelLayout output() const override { return OutputOf(layout_); }
 
-  void ConvertRows(const uint8_t* in, size_t inStride, uint8_t* out, size_t outStride,
-                   uint32_t width, uint32_t count) const override {
+  void Convert(const uint8_t* in, size_t inStride, uint8_t* out, size_t outStride, uint32_t width,
+               uint32_t count) const override {
     for (uint32_t row = 0; row < count; ++row, in += inStride, out += outStride) {
       switch (layout_) {
         case PixelLayout::kBgr:
@@ -396,33 +395,7 @@ class ConversionCache {
   std::vector<Entry> entries_;
 };
 
-// Below this many pixels a thread costs more than it saves.
-constexpr size_t kPixelsForAThread = 1 << 17;
-
 }  // namespace
-
-void SrgbConversion::Convert(const uint8_t* in, size_t inStride, uint8_t* out, size_t outStride,
-                             uint32_t width, uint32_t count) const {
-  static const unsigned processors = std::max(1u, std::thread::hardware_concurrency());
-  const size_t parts = std::clamp<size_t>(size_t{width} * count / kPixelsForAThread, 1,
-                                          std::min<size_t>(processors, count ? count : 1));
-  const uint32_t rowsEach = static_cast<uint32_t>((count + parts - 1) / parts);
-  std::vector<std::thread> helpers;
-  uint32_t first = rowsEach;
-  try {
-    for (; first < count; first += rowsEach) {
-      helpers.emplace_back([=] {
-        ConvertRows(in + first * inStride, inStride, out + first * outStride, outStride, width,
-                    std::min(rowsEach, count - first));
-      });
-    }
-  } catch (const std::system_error&) {  // no thread to be had: the rest here
-    ConvertRows(in + first * inStride, inStride, out + first * outStride, outStride, width,
-                count - first);
-  }
-  ConvertRows(in, inStride, out, outStride, width, std::min(rowsEach, count));
-  for (std::thread& helper : helpers) helper.join();
-}
 
 std::shared_ptr<const SrgbConversion> ConversionToSrgb(const PictureColours& colours,
                                                        PixelLayout layout) {

@@ -23,14 +23,9 @@ class SrgbConversion {
 
   // Converts `count` rows of `width` pixels, `inStride` and `outStride`
   // bytes apart; `in` and `out` may be the same rows when both layouts have
-  // the same size. Many rows are shared out among the processor's threads.
-  void Convert(const uint8_t* in, size_t inStride, uint8_t* out, size_t outStride, uint32_t width,
-               uint32_t count) const;
-
- protected:
-  // Converts rows on the calling thread; safe on several threads at once.
-  virtual void ConvertRows(const uint8_t* in, size_t inStride, uint8_t* out, size_t outStride,
-                           uint32_t width, uint32_t count) const = 0;
+  // the same size. Safe to call from several threads at once.
+  virtual void Convert(const uint8_t* in, size_t inStride, uint8_t* out, size_t outStride,
+                       uint32_t width, uint32_t count) const = 0;
 };
 
 // The conversion of pixels stored in `layout` in the declared colours to
