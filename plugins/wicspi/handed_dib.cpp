@@ -65,13 +65,30 @@ bool StopRequested(ProgressCallback progress, uint32_t done, uint32_t total, LON
   return progress && progress(static_cast<int>(done), static_cast<int>(total), data) != 0;
 }
 
-// The rows of a strip in sRGB, converted into `converted` when the file
-// declares other colours; rows in sRGB or of undeclared colours stay as they are.
+// Strips of rows written into the DIB in sRGB: converted where the file
+// declares other colours (through a strip of their own where the DIB's rows
+// do not take them as they come); rows in sRGB or of undeclared colours are
+// written as they are.
 class SrgbStrips {
  public:
   explicit SrgbStrips(const StoredPicture& picture)
       : picture_(picture), conversion_(ConversionToSrgb(picture.colours, picture.pixels)) {}
 
+  // Writes stored rows from `y` on into the DIB; upright opaque rows are
+  // converted straight into it.
+  void Put(const DibWriter& writer, const RowSpan& rows, uint32_t y) {
+    if (conversion_ && conversion_->output() == PixelLayout::kBgr && writer.UprightRow(y)) {
+      for (uint32_t r = 0; r < rows.count; ++r) {
+        conversion_->Convert(rows.first + r * rows.stride, rows.stride, writer.UprightRow(y + r), 0,
+                             picture_.width, 1);
+      }
+      return;
+    }
+    const RowSpan shown = Converted(rows);
+    writer.PutRows(pixels(), shown.first, shown.stride, y, shown.count);
+  }
+
+ private:
   PixelLayout pixels() const { return conversion_ ? conversion_->output() : picture_.pixels; }
 
   RowSpan Converted(const RowSpan& rows) {
@@ -83,7 +100,6 @@ class SrgbStrips {
     return RowSpan{converted_.data(), stride, rows.count};
   }
 
- private:
   const StoredPicture& picture_;
   std::shared_ptr<const SrgbConversion> conversion_;
   std::vector<uint8_t> converted_;
@@ -124,8 +140,7 @@ int CopyRows(PictureDecoder& decoder, const DibLayout& layout, BYTE* dib, Progre
     if (rows.count == 0 || rows.count > picture.height - y) return kSpiInternalError;
     // Some codecs tell the colours only once they decode.
     if (!srgb) srgb.emplace(picture);
-    const RowSpan shown = srgb->Converted(rows);
-    writer.PutRows(srgb->pixels(), shown.first, shown.stride, y, shown.count);
+    srgb->Put(writer, rows, y);
     y += rows.count;
     if (StopRequested(progress, y, picture.height, progressData)) return kSpiAborted;
   }

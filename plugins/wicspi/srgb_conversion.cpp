@@ -186,14 +186,22 @@ class MatrixShaperConversion final : public SrgbConversion {
     const cmsTagSignature curveTags[3] = {cmsSigRedTRCTag, cmsSigGreenTRCTag, cmsSigBlueTRCTag};
     auto conversion = std::unique_ptr<MatrixShaperConversion>(new MatrixShaperConversion(layout));
     const Matrix m = Product(fromXyz, toXyz);
+    // The sums must stay within 16 bits; only very wide profiles leave them.
+    double largestSum = 0;
+    for (int o = 0; o < 3; ++o) {
+      largestSum =
+          std::max(largestSum, std::fabs(m[o][0]) + std::fabs(m[o][1]) + std::fabs(m[o][2]));
+    }
+    if (largestSum * kLinearSteps > INT16_MAX) return nullptr;
     for (int c = 0; c < 3; ++c) {
       const auto* curve = static_cast<const cmsToneCurve*>(cmsReadTag(profile, curveTags[c]));
       if (!curve) return nullptr;
       for (int v = 0; v < 256; ++v) {
-        const double linear =
-            cmsEvalToneCurveFloat(curve, static_cast<cmsFloat32Number>(v / 255.0));
+        const double linear = std::clamp<double>(
+            cmsEvalToneCurveFloat(curve, static_cast<cmsFloat32Number>(v / 255.0)), 0, 1);
         for (int o = 0; o < 3; ++o) {
-          conversion->lanes_[c][v][o] = static_cast<int32_t>(std::lround(m[o][c] * linear * kOne));
+          conversion->lanes_[c][v][o] =
+              static_cast<int16_t>(std::lround(m[o][c] * linear * kLinearSteps));
         }
         conversion->lanes_[c][v][3] = 0;
       }
@@ -228,24 +236,23 @@ class MatrixShaperConversion final : public SrgbConversion {
   }
 
  private:
-  // Linear light in the tables: 1.0 is kOne; the sums are shifted down to
-  // kLinearSteps for the curve's table.
-  static constexpr int kFractionShift = 6;
+  // Linear light in the tables and the curve's table: 1.0 is kLinearSteps.
   static constexpr int kLinearSteps = 1 << 14;
-  static constexpr double kOne = double(kLinearSteps << kFractionShift);
 
   explicit MatrixShaperConversion(PixelLayout layout) : layout_(layout) {}
 
-  // The three sRGB channels (red, green, blue, 0) of one pixel, in linear
+  // The three sRGB channels (red, green, blue, 0) of two pixels, in linear
   // steps not yet clamped.
   template <typename Order>
-  __m128i Linear(const uint8_t* p) const {
-    const __m128i r = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lanes_[0][p[Order::red]]));
-    const __m128i g = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lanes_[1][p[1]]));
-    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lanes_[2][p[Order::blue]]));
-    const __m128i half = _mm_set1_epi32(1 << (kFractionShift - 1));
-    return _mm_srai_epi32(_mm_add_epi32(_mm_add_epi32(r, g), _mm_add_epi32(b, half)),
-                          kFractionShift);
+  __m128i Linear(const uint8_t* p, const uint8_t* q) const {
+    const auto entries = [&](int channel, int at) {
+      const auto entry = [&](const uint8_t* pixel) {
+        return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(lanes_[channel][pixel[at]]));
+      };
+      return _mm_unpacklo_epi64(entry(p), entry(q));
+    };
+    return _mm_add_epi16(_mm_add_epi16(entries(0, Order::red), entries(1, 1)),
+                         entries(2, Order::blue));
   }
 
   template <int kLane, typename Order>
@@ -257,26 +264,26 @@ class MatrixShaperConversion final : public SrgbConversion {
     if constexpr (kOutBytes == 4) target[3] = source[3];
   }
 
-  // Two pixels at a time: their sums packed and clamped together.
+  // Two pixels at a time: their sums added and clamped together.
   template <typename Order>
   void ConvertRow(const uint8_t* in, uint8_t* out, uint32_t width) const {
     constexpr int kBytes = Order::bytes;
     const __m128i zero = _mm_setzero_si128();
     const __m128i top = _mm_set1_epi16(kLinearSteps);
-    const auto clamped = [&](__m128i a, __m128i b) {
-      return _mm_min_epi16(_mm_max_epi16(_mm_packs_epi32(a, b), zero), top);
+    const auto clamped = [&](__m128i steps) {
+      return _mm_min_epi16(_mm_max_epi16(steps, zero), top);
     };
     uint32_t x = 0;
     for (; x + 2 <= width; x += 2, in += 2 * kBytes, out += 2 * kBytes) {
-      const __m128i steps = clamped(Linear<Order>(in), Linear<Order>(in + kBytes));
+      const __m128i steps = clamped(Linear<Order>(in, in + kBytes));
       Put<0, Order>(steps, in, out);
       Put<4, Order>(steps, in + kBytes, out + kBytes);
     }
-    if (x < width) Put<0, Order>(clamped(Linear<Order>(in), zero), in, out);
+    if (x < width) Put<0, Order>(clamped(Linear<Order>(in, in)), in, out);
   }
 
   PixelLayout layout_;
-  int32_t lanes_[3][256][4];  // [stored channel][value][sRGB channel]
+  int16_t lanes_[3][256][4];  // [stored channel][value][sRGB channel]
   uint8_t encode_[kLinearSteps + 1];
 };
 
