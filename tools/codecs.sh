@@ -4,7 +4,8 @@
 # static Windows libraries with MinGW-w64, decoders only, with their SIMD
 # code: zlib and libspng (PNG), libwebp (decoder and demuxer), libjpeg-turbo
 # (nasm), libde265 (HEVC) and dav1d (AV1, nasm) under libheif (HEIC, AVIF),
-# brotli and highway under libjxl (JPEG XL), and LibRaw (camera RAW files).
+# brotli and highway under libjxl (JPEG XL), LibRaw (camera RAW files) and
+# Little CMS 2 (colour profiles).
 # Usage: tools/codecs.sh [cache folder [target]]
 #        tools/codecs.sh --packages   (the source packages, one line)
 #   target: i686 (the default) or x86_64; also BEX_CODECS_TARGET.
@@ -25,7 +26,7 @@ target=${2:-${BEX_CODECS_TARGET:-i686}}
 # The Debian source packages linked into the plug-in; the third-party
 # notices are made from this list. Each has a build_<package> step below;
 # those that take longest come first, as they start first.
-packages=(highway brotli jpeg-xl libde265 dav1d libheif libraw libjpeg-turbo libwebp zlib libspng)
+packages=(highway brotli jpeg-xl libde265 dav1d libheif libraw libjpeg-turbo libwebp zlib libspng lcms2)
 # What a package builds on: the packages whose headers and libraries its
 # build finds.
 declare -A needs=([libspng]=zlib [libheif]="libde265 dav1d" [jpeg-xl]="brotli highway")
@@ -205,6 +206,12 @@ build_jpeg-xl() {
     -I$prefix/include $needed_include -DJXL_INTERNAL_LIBRARY_BUILD -DJPEGXL_MAJOR_VERSION=$major \
     -DJPEGXL_MINOR_VERSION=$minor -DJPEGXL_PATCH_VERSION=$patch" \
     "${sources[@]}" "$jxl"/lib/threads/{thread_parallel_runner,thread_parallel_runner_internal}.cc
+}
+
+build_lcms2() {
+  # The library alone, without the plug-ins of its source (plugins/, GPL).
+  archive lcms2 "$cc $cflags -I$1/include" "$1"/src/*.c
+  cp "$1/include/lcms2.h" "$prefix/include/"
 }
 
 build_libraw() {

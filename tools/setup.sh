@@ -3,7 +3,7 @@
 # architecture, Wine for 64-bit Windows with its 32-bit half, MinGW-w64 for
 # 32-bit and 64-bit Windows, CMake, meson, Xvfb, the Japanese locale and
 # fonts, GoogleTest, Google Benchmark and clang's fuzzer runtime, the encoders
-# that make the test pictures, Python (the portable zip is written with its
+# and colour profiles that make the test pictures, Python (the portable zip is written with its
 # zipfile module), and the
 # packages named as arguments (the run command's demo photographs). The
 # codec libraries of the plug-in are built from Debian's sources when a build
@@ -16,7 +16,7 @@ packages=(
   libclang-rt-14-dev libgtest-dev googletest libbenchmark-dev
   xvfb x11-utils xdotool imagemagick
   nasm meson ninja-build python3 dpkg-dev webp libjpeg-turbo-progs
-  libheif-examples libavif-bin libjxl-tools
+  libheif-examples libavif-bin libjxl-tools icc-profiles-free
   fonts-ipafont-gothic fonts-ipafont-mincho locales
   "$@"
 )

@@ -5,7 +5,9 @@
 #                            JPEG XL and DNG photos against the plug-in built
 #                            to use WIC alone, a bare WIC decode and the
 #                            baseline's plug-in (plugins\wicspi.spi beside
-#                            its bex.exe), and against the JPEG
+#                            its bex.exe), and against the JPEG (the same
+#                            JPEG with a Display P3 profile too: what its
+#                            conversion to sRGB costs)
 #   folder_listing_winbench  listing and sorting 100 000 files against the
 #                            bare directory enumeration
 #   plugin_helper_winbench   decodes through the plug-in helper against in

@@ -149,6 +149,10 @@ void DibWriter::PutRows(PixelLayout pixelLayout, const uint8_t* rows, size_t row
   }
 }
 
+uint8_t* DibWriter::UprightRow(uint32_t y) const {
+  return columnStep_ == kDibPixelBytes ? PixelOf(0, y) : nullptr;
+}
+
 void DibWriter::ClearRowPadding() const {
   const size_t used = size_t{layout_.width} * kDibPixelBytes;
   if (used == layout_.stride) return;

@@ -51,6 +51,10 @@ class DibWriter {
   void PutRows(PixelLayout pixelLayout, const uint8_t* rows, size_t rowStride, uint32_t firstRow,
                uint32_t rowCount) const;
 
+  // Where stored row `y` lies in the DIB as one run of BGR pixels, or null
+  // when the orientation spreads it over a column or runs it backwards.
+  uint8_t* UprightRow(uint32_t y) const;
+
   // Zeroes the bytes that pad each DIB row to a multiple of 4.
   void ClearRowPadding() const;
 

@@ -1,9 +1,12 @@
-// The DIB that the host receives, filled strip by strip from any decoder.
+// The DIB that the host receives, filled strip by strip from any decoder,
+// converted to sRGB where the file declares other colours.
 #include <algorithm>
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include "wicspi/picture_decoder.h"
+#include "wicspi/srgb_conversion.h"
 
 namespace bex::wicspi {
 namespace {
@@ -62,6 +65,55 @@ bool StopRequested(ProgressCallback progress, uint32_t done, uint32_t total, LON
   return progress && progress(static_cast<int>(done), static_cast<int>(total), data) != 0;
 }
 
+// Strips of rows written into the DIB in sRGB: converted where the file
+// declares other colours (through a strip of their own where the DIB's rows
+// do not take them as they come); rows in sRGB or of undeclared colours are
+// written as they are.
+class SrgbStrips {
+ public:
+  explicit SrgbStrips(const StoredPicture& picture)
+      : picture_(picture), conversion_(ConversionToSrgb(picture.colours, picture.pixels)) {}
+
+  // Writes stored rows from `y` on into the DIB; upright opaque rows are
+  // converted straight into it.
+  void Put(const DibWriter& writer, const RowSpan& rows, uint32_t y) {
+    if (conversion_ && conversion_->output() == PixelLayout::kBgr && writer.UprightRow(y)) {
+      for (uint32_t r = 0; r < rows.count; ++r) {
+        conversion_->Convert(rows.first + r * rows.stride, rows.stride, writer.UprightRow(y + r), 0,
+                             picture_.width, 1);
+      }
+      return;
+    }
+    const RowSpan shown = Converted(rows);
+    writer.PutRows(pixels(), shown.first, shown.stride, y, shown.count);
+  }
+
+ private:
+  PixelLayout pixels() const { return conversion_ ? conversion_->output() : picture_.pixels; }
+
+  RowSpan Converted(const RowSpan& rows) {
+    if (!conversion_) return rows;
+    const size_t stride = size_t{picture_.width} * BytesPerPixel(conversion_->output());
+    converted_.resize(stride * rows.count);
+    conversion_->Convert(rows.first, rows.stride, converted_.data(), stride, picture_.width,
+                         rows.count);
+    return RowSpan{converted_.data(), stride, rows.count};
+  }
+
+  const StoredPicture& picture_;
+  std::shared_ptr<const SrgbConversion> conversion_;
+  std::vector<uint8_t> converted_;
+};
+
+// Converts the upright 24-bit DIB that a codec wrote itself to sRGB, in place.
+void ConvertDibToSrgb(const StoredPicture& picture, const DibLayout& layout, BYTE* dib) {
+  const std::shared_ptr<const SrgbConversion> conversion =
+      ConversionToSrgb(picture.colours, PixelLayout::kBgr);
+  if (conversion) {
+    conversion->Convert(dib, layout.stride, dib, layout.stride, layout.width, layout.height);
+  }
+}
+
 // Has the decoder write into the locked DIB itself, or copies its rows strip
 // by strip.
 int CopyRows(PictureDecoder& decoder, const DibLayout& layout, BYTE* dib, ProgressCallback progress,
@@ -73,18 +125,22 @@ int CopyRows(PictureDecoder& decoder, const DibLayout& layout, BYTE* dib, Progre
   const int direct = decoder.DecodeIntoDib(dib, layout.stride, layout.imageBytes);
   if (direct != kSpiNotImplemented) {
     if (direct != kSpiOk) return direct;
+    ConvertDibToSrgb(picture, layout, dib);
     return StopRequested(progress, picture.height, picture.height, progressData) ? kSpiAborted
                                                                                  : kSpiOk;
   }
   const size_t rowBytes = size_t{picture.width} * BytesPerPixel(picture.pixels);
   const uint32_t stripRows =
       static_cast<uint32_t>(std::clamp<size_t>(kStripBytes / rowBytes, 1, picture.height));
+  std::optional<SrgbStrips> srgb;
   for (uint32_t y = 0; y < picture.height;) {
     RowSpan rows;
     const int result = decoder.NextRows(std::min(stripRows, picture.height - y), &rows);
     if (result != kSpiOk) return result;
     if (rows.count == 0 || rows.count > picture.height - y) return kSpiInternalError;
-    writer.PutRows(picture.pixels, rows.first, rows.stride, y, rows.count);
+    // Some codecs tell the colours only once they decode.
+    if (!srgb) srgb.emplace(picture);
+    srgb->Put(writer, rows, y);
     y += rows.count;
     if (StopRequested(progress, y, picture.height, progressData)) return kSpiAborted;
   }

@@ -1,7 +1,8 @@
 // HEIC and AVIF through libheif, with libde265 for HEVC and dav1d for AV1:
 // the primary picture with its rotation and mirroring applied, grids of
-// tiles put together, deeper samples reduced to 8 bits; for a preview the
-// embedded thumbnail when it is large enough.
+// tiles put together, deeper samples reduced to 8 bits, colours from the
+// colr box (an ICC profile, or CICP codes); for a preview the embedded
+// thumbnail when it is large enough.
 #include <windows.h>
 
 #include <algorithm>
@@ -65,6 +66,23 @@ class HeifDecoder : public WholePictureDecoder {
     picture_.height = static_cast<uint32_t>(std::max(0, heif_image_handle_get_height(handle)));
     picture_.pixels =
         heif_image_handle_has_alpha_channel(handle) ? PixelLayout::kRgba : PixelLayout::kRgb;
+    picture_.colours = ColoursOf(handle);
+  }
+
+  static PictureColours ColoursOf(heif_image_handle* handle) {
+    PictureColours colours;
+    colours.icc.resize(heif_image_handle_get_raw_color_profile_size(handle));
+    if (!colours.icc.empty() &&
+        heif_image_handle_get_raw_color_profile(handle, colours.icc.data()).code == heif_error_Ok) {
+      return colours;
+    }
+    colours.icc.clear();
+    heif_color_profile_nclx* codes = nullptr;
+    if (heif_image_handle_get_nclx_color_profile(handle, &codes).code == heif_error_Ok && codes) {
+      colours.encoding = EncodingOfCicp(codes->color_primaries, codes->transfer_characteristics);
+    }
+    heif_nclx_color_profile_free(codes);
+    return colours;
   }
 
   int DecodeWhole(const uint8_t** first, size_t* stride) override {

@@ -1,9 +1,11 @@
 // JPEG through libjpeg-turbo: SIMD colour conversion and inverse DCT, scaled
-// decoding for previews, arithmetic coding, CMYK and YCCK.
+// decoding for previews, arithmetic coding, CMYK and YCCK, the ICC profile
+// of APP2 segments.
 #include <windows.h>
 
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 // After <cstdio>: jpeglib.h needs size_t and FILE declared before it.
@@ -53,8 +55,10 @@ class JpegDecoder : public PictureDecoder {
     jpeg_create_decompress(&jpeg_);
     created_ = true;
     jpeg_mem_src(&jpeg_, data, size);
+    jpeg_save_markers(&jpeg_, kIccMarker, 0xFFFF);
     jpeg_read_header(&jpeg_, TRUE);
     ChooseColours();
+    picture_.colours.icc = IccProfile();
     jpeg_calc_output_dimensions(&jpeg_);
     picture_.width = jpeg_.output_width;
     picture_.height = jpeg_.output_height;
@@ -102,6 +106,19 @@ class JpegDecoder : public PictureDecoder {
                       : jpeg_.saw_Adobe_marker ? PixelLayout::kInvertedCmyk
                                                : PixelLayout::kCmyk;
   }
+
+  // The profile that the APP2 segments hold, in one or split over several;
+  // empty when there is none or its parts do not fit together.
+  std::vector<uint8_t> IccProfile() {
+    JOCTET* profile = nullptr;
+    unsigned size = 0;
+    if (!jpeg_read_icc_profile(&jpeg_, &profile, &size)) return {};
+    std::vector<uint8_t> bytes(profile, profile + size);
+    std::free(profile);
+    return bytes;
+  }
+
+  static constexpr int kIccMarker = JPEG_APP0 + 2;
 
   jpeg_decompress_struct jpeg_{};
   ErrorJump errors_;

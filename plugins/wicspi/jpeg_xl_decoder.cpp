@@ -1,7 +1,9 @@
 // JPEG XL through libjxl: lossy, lossless and recompressed JPEG pictures,
 // with alpha, the first frame of an animation; the orientation of the
-// picture's header is applied like an EXIF orientation. Decoded whole, on
-// the processor's threads.
+// picture's header is applied like an EXIF orientation; the colours of the
+// decoded pixels as the codec describes them (a profile of its own making
+// where the file names them by codes). Decoded whole, on the processor's
+// threads.
 #include <windows.h>
 
 #include <jxl/decode.h>
@@ -26,7 +28,7 @@ class JpegXlDecoder : public WholePictureDecoder {
   int Open(const BYTE* data, DWORD size) override {
     data_ = data;
     size_ = size;
-    if (!Start()) return kSpiBrokenData;
+    if (!Start(kPictureEvents)) return kSpiBrokenData;
     if (JxlDecoderProcessInput(decoder_) != JXL_DEC_BASIC_INFO) return kSpiBrokenData;
     JxlBasicInfo info;
     if (JxlDecoderGetBasicInfo(decoder_, &info) != JXL_DEC_SUCCESS) return kSpiBrokenData;
@@ -39,7 +41,7 @@ class JpegXlDecoder : public WholePictureDecoder {
 
  private:
   // A decoder over the whole input, on the threads when there are some yet.
-  bool Start() {
+  bool Start(int events) {
     if (decoder_) JxlDecoderDestroy(decoder_);
     decoder_ = JxlDecoderCreate(nullptr);
     if (!decoder_ || (threads_ && JxlDecoderSetParallelRunner(decoder_, JxlThreadParallelRunner,
@@ -48,8 +50,7 @@ class JpegXlDecoder : public WholePictureDecoder {
     }
     // Rows come as stored; the DIB writer turns them upright.
     if (JxlDecoderSetKeepOrientation(decoder_, JXL_TRUE) != JXL_DEC_SUCCESS ||
-        JxlDecoderSubscribeEvents(decoder_, JXL_DEC_BASIC_INFO | JXL_DEC_FULL_IMAGE) !=
-            JXL_DEC_SUCCESS ||
+        JxlDecoderSubscribeEvents(decoder_, events) != JXL_DEC_SUCCESS ||
         JxlDecoderSetInput(decoder_, data_, size_) != JXL_DEC_SUCCESS) {
       return false;
     }
@@ -62,7 +63,7 @@ class JpegXlDecoder : public WholePictureDecoder {
   int DecodeWhole(const uint8_t** first, size_t* stride) override {
     threads_ =
         JxlThreadParallelRunnerCreate(nullptr, JxlThreadParallelRunnerDefaultNumWorkerThreads());
-    if (!Start()) return kSpiBrokenData;
+    if (!Start(kPictureEvents | JXL_DEC_COLOR_ENCODING)) return kSpiBrokenData;
     const JxlPixelFormat format{picture_.pixels == PixelLayout::kRgba ? 4u : 3u, JXL_TYPE_UINT8,
                                 JXL_NATIVE_ENDIAN, 0};
     *stride = size_t{picture_.width} * BytesPerPixel(picture_.pixels);
@@ -77,6 +78,9 @@ class JpegXlDecoder : public WholePictureDecoder {
           break;
         case JXL_DEC_BASIC_INFO:  // read again by this decoder
           break;
+        case JXL_DEC_COLOR_ENCODING:
+          picture_.colours.icc = IccProfile();
+          break;
         case JXL_DEC_FULL_IMAGE:  // the first frame: enough
           *first = whole_.data();
           return kSpiOk;
@@ -85,6 +89,24 @@ class JpegXlDecoder : public WholePictureDecoder {
       }
     }
   }
+
+  // The profile of the pixels as decoded (for lossy pictures the codec's
+  // choice); empty when the codec has none to give.
+  std::vector<uint8_t> IccProfile() const {
+    size_t size = 0;
+    std::vector<uint8_t> profile;
+    if (JxlDecoderGetICCProfileSize(decoder_, nullptr, JXL_COLOR_PROFILE_TARGET_DATA, &size) ==
+        JXL_DEC_SUCCESS) {
+      profile.resize(size);
+      if (JxlDecoderGetColorAsICCProfile(decoder_, nullptr, JXL_COLOR_PROFILE_TARGET_DATA,
+                                         profile.data(), size) != JXL_DEC_SUCCESS) {
+        profile.clear();
+      }
+    }
+    return profile;
+  }
+
+  static constexpr int kPictureEvents = JXL_DEC_BASIC_INFO | JXL_DEC_FULL_IMAGE;
 
   const BYTE* data_ = nullptr;
   DWORD size_ = 0;

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "wicspi/dib_writer.h"
+#include "wicspi/picture_colours.h"
 #include "wicspi/susie_api.h"
 
 namespace bex::wicspi {
@@ -19,6 +20,9 @@ struct StoredPicture {
   uint32_t height = 0;
   int orientation = 1;  // EXIF orientation, 1 for upright
   PixelLayout pixels = PixelLayout::kBgr;
+  // The colours the file declares; known after Open, or for formats whose
+  // codec tells them with the pixels, after the first NextRows.
+  PictureColours colours;
 };
 
 // Decoded rows: `count` rows from `first` on, `stride` bytes apart; they stay
@@ -103,7 +107,7 @@ bool IsKnownToWic(const BYTE* head, DWORD size);
 // (kSpiNoMemory for a picture too large to hand out).
 int PlanDibOf(const PictureDecoder& decoder, DibLayout* layout);
 
-// Decodes the opened picture, upright, transparency over black, into two
+// Decodes the opened picture, upright, in sRGB, transparency over black, into two
 // moveable local memory blocks that the caller owns from then on: the
 // BITMAPINFO and the pixel rows. `progress` may be null. Returns an
 // SpiResult; on failure no block is left allocated.

@@ -1,5 +1,6 @@
 // PNG through libspng (inflating with zlib), row by row; interlaced pictures
-// are decoded whole, as their passes spread over every row.
+// are decoded whole, as their passes spread over every row. Colours come
+// from the iCCP chunk, or without it and an sRGB chunk from gAMA and cHRM.
 #include <windows.h>
 
 #include <spng.h>
@@ -46,6 +47,7 @@ class PngDecoder : public PictureDecoder {
                        header.color_type == SPNG_COLOR_TYPE_TRUECOLOR_ALPHA || HasTransparency();
     picture_.pixels = alpha ? PixelLayout::kRgba : PixelLayout::kRgb;
     format_ = alpha ? SPNG_FMT_RGBA8 : SPNG_FMT_RGB8;
+    ReadColours();
     return kSpiOk;
   }
 
@@ -76,6 +78,26 @@ class PngDecoder : public PictureDecoder {
   int DecodeWhole(size_t rowBytes) {
     whole_.resize(size_t{picture_.height} * rowBytes);
     return spng_decode_image(png_, whole_.data(), whole_.size(), format_, SPNG_DECODE_TRNS);
+  }
+
+  void ReadColours() {
+    spng_iccp profile{};
+    uint8_t intent = 0;
+    if (spng_get_iccp(png_, &profile) == 0) {
+      const auto* bytes = reinterpret_cast<const uint8_t*>(profile.profile);
+      picture_.colours.icc.assign(bytes, bytes + profile.profile_len);
+    } else if (spng_get_srgb(png_, &intent) != 0) {
+      uint32_t gamma = 0;
+      spng_chrm_int chromaticities{};
+      const bool hasGamma = spng_get_gama_int(png_, &gamma) == 0;
+      const bool hasChromaticities = spng_get_chrm_int(png_, &chromaticities) == 0;
+      const spng_chrm_int& c = chromaticities;
+      const uint32_t xy[8] = {c.white_point_x, c.white_point_y, c.red_x,  c.red_y,
+                              c.green_x,       c.green_y,       c.blue_x, c.blue_y};
+      picture_.colours.encoding =
+          EncodingOfPngChunks(hasGamma ? std::optional<uint32_t>(gamma) : std::nullopt,
+                              hasChromaticities ? xy : nullptr);
+    }
   }
 
   bool HasTransparency() {

@@ -1,5 +1,6 @@
 // WebP through libwebp: lossy and lossless pictures, with or without alpha,
-// and the first frame of an animation (its whole canvas). An upright opaque
+// and the first frame of an animation (its whole canvas), in the colours of
+// the ICCP chunk where there is one. An upright opaque
 // picture is decoded straight into the DIB; any other whole, then handed out
 // row by row.
 #include <windows.h>
@@ -38,6 +39,7 @@ class WebpDecoder : public WholePictureDecoder {
     picture_.height = WebPDemuxGetI(container_, WEBP_FF_CANVAS_HEIGHT);
     picture_.pixels = animated_ || features.has_alpha ? PixelLayout::kBgra : PixelLayout::kBgr;
     picture_.orientation = (flags & EXIF_FLAG) ? Orientation() : kUpright;
+    if (flags & ICCP_FLAG) picture_.colours.icc = IccProfile();
     return kSpiOk;
   }
 
@@ -100,6 +102,14 @@ class WebpDecoder : public WholePictureDecoder {
     const int orientation = ReadExifOrientation(chunk.chunk.bytes, chunk.chunk.size);
     WebPDemuxReleaseChunkIterator(&chunk);
     return orientation;
+  }
+
+  std::vector<uint8_t> IccProfile() {
+    WebPChunkIterator chunk;
+    if (!WebPDemuxGetChunk(container_, "ICCP", 1, &chunk)) return {};
+    std::vector<uint8_t> profile(chunk.chunk.bytes, chunk.chunk.bytes + chunk.chunk.size);
+    WebPDemuxReleaseChunkIterator(&chunk);
+    return profile;
   }
 
   WebPData bytes_{};

@@ -1,7 +1,8 @@
 // Decoding through the Windows Imaging Component, for every format without a
-// decoder of its own.
+// decoder of its own; colours from the frame's first ICC profile.
 #include <wincodec.h>
 
+#include <algorithm>
 #include <vector>
 #include <wrl/client.h>
 
@@ -72,6 +73,34 @@ ComPtr<IWICBitmapSource> ConvertedTo(IWICImagingFactory* factory, IWICBitmapFram
   return converter;
 }
 
+// The first ICC profile among the frame's colour contexts; empty when it has
+// none or the codec cannot tell.
+std::vector<uint8_t> IccProfileOf(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame) {
+  UINT count = 0;
+  if (FAILED(frame->GetColorContexts(0, nullptr, &count)) || count == 0) return {};
+  std::vector<ComPtr<IWICColorContext>> contexts(count);
+  std::vector<IWICColorContext*> pointers;
+  for (ComPtr<IWICColorContext>& context : contexts) {
+    if (FAILED(factory->CreateColorContext(&context))) return {};
+    pointers.push_back(context.Get());
+  }
+  if (FAILED(frame->GetColorContexts(count, pointers.data(), &count))) return {};
+  for (UINT i = 0; i < count && i < pointers.size(); ++i) {
+    WICColorContextType type;
+    UINT size = 0;
+    if (FAILED(pointers[i]->GetType(&type)) || type != WICColorContextProfile ||
+        FAILED(pointers[i]->GetProfileBytes(0, nullptr, &size)) || size == 0) {
+      continue;
+    }
+    std::vector<uint8_t> profile(size);
+    if (SUCCEEDED(pointers[i]->GetProfileBytes(size, profile.data(), &size))) {
+      profile.resize(std::min<size_t>(size, profile.size()));
+      return profile;
+    }
+  }
+  return {};
+}
+
 // The first frame of a picture, read strip by strip.
 class WicDecoder : public PictureDecoder {
  public:
@@ -96,6 +125,7 @@ class WicDecoder : public PictureDecoder {
     picture_.width = width;
     picture_.height = height;
     picture_.orientation = ReadExifOrientation(data, size);
+    picture_.colours.icc = IccProfileOf(factory_.Get(), frame_.Get());
     return ChooseSource() ? kSpiOk : kSpiUnknownFormat;
   }
 

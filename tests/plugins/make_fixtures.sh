@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Makes the pictures that the plug-in tests decode, with ImageMagick, the
 # tools of Debian's webp, libjpeg-turbo-progs, libheif-examples, libavif-bin
-# and libjxl-tools, and the two generators beside this script (HEIF
+# and libjxl-tools, the profiles of icc-profiles-free, and the two generators beside this script (HEIF
 # rotations, DNG files), into the given folder (created if missing). With --bench it also makes the large photos of the
 # plug-in benchmark (slow; kept when they exist).
 #   tests/plugins/make_fixtures.sh build/win32/fixtures [--bench]
@@ -105,6 +105,46 @@ for value in 1 2 3 4 5 6 7 8; do
 done
 rm exif.tmp
 
+# Colours declared by a profile: sRGB green (40, 200, 40) and red (200, 40, 40)
+# patches stored in Adobe RGB (1998) and in Display P3 with their profile,
+# and P3 as CICP codes (AVIF) and as JPEG XL's colour encoding. (Near 0 the
+# sRGB curve is so steep that JPEG's rounding alone would move a channel by
+# more than the tests allow.)
+icc=/usr/share/color/icc
+convert -size 32x32 'xc:rgb(40,200,40)' 'xc:rgb(200,40,40)' +append PNG24:patches.png
+# Display P3's profile, as libjxl writes it for pictures labelled with it.
+convert patches.png patches.tmp.ppm
+cjxl -d 0 -x color_space=RGB_D65_DCI_Rel_SRG patches.tmp.ppm labelled.tmp.jxl >/dev/null 2>&1
+djxl labelled.tmp.jxl labelled.tmp.png >/dev/null 2>&1
+convert labelled.tmp.png p3.icc
+to_profile() { convert patches.png -profile "$icc/sRGB.icc" -profile "$1" "${@:2}"; }
+to_profile "$icc/compatibleWithAdobeRGB1998.icc" -quality 95 adobe.jpg
+to_profile "$icc/compatibleWithAdobeRGB1998.icc" PNG24:adobe.png
+to_profile p3.icc PNG24:p3.png
+cwebp -quiet -lossless -metadata icc p3.png -o p3.webp
+convert p3.png -strip p3.tmp.ppm
+cjxl -d 0 -x color_space=RGB_D65_DCI_Rel_SRG p3.tmp.ppm p3.jxl >/dev/null 2>&1
+avifenc -s 10 -l --ignore-icc --cicp 12/13/0 p3.png p3.avif >/dev/null
+# JPEGs of the same P3 pixels: the profile in one APP2 segment, split over
+# two, cut short, and replaced by bytes that are no profile.
+convert p3.png -strip -quality 95 p3-bare.jpg
+icc_segment() { # icc_segment <part> <parts> <bytes>: an APP2 segment holding a profile's part
+  local length=$(($(stat -c %s "$3") + 16))
+  printf "\xff\xe2\x$(printf %02x $((length >> 8)))\x$(printf %02x $((length & 255)))"
+  printf "ICC_PROFILE\x00\x$(printf %02x "$1")\x$(printf %02x "$2")"
+  cat "$3"
+}
+after_soi() { { head -c 2 "$1"; cat; tail -c +3 "$1"; } >"$2"; } # after_soi <jpeg> <output>
+icc_segment 1 1 p3.icc | after_soi p3-bare.jpg p3.jpg
+head -c 300 p3.icc >first.tmp
+tail -c +301 p3.icc >second.tmp
+{ icc_segment 1 2 first.tmp; icc_segment 2 2 second.tmp; } | after_soi p3-bare.jpg p3-split.jpg
+icc_segment 1 1 first.tmp | after_soi p3-bare.jpg p3-truncated.jpg
+printf 'This is no colour profile.%.0s' {1..20} >garbage.tmp
+icc_segment 1 1 garbage.tmp | after_soi p3-bare.jpg p3-garbage.jpg
+icc_segment 1 1 "$icc/sRGB.icc" | after_soi quad.jpg srgb-tagged.jpg
+rm ./*.tmp ./*.tmp.*
+
 # Names that say nothing about the content, and a picture after other data.
 printf 'This is a text file, not a JPEG picture.\r\n%.0s' {1..60} >text.jpg
 cp quad.jpg photo.dat
@@ -142,5 +182,7 @@ if [ "$bench" = --bench ]; then
   [ -f bench-4000x3000.heic ] || heif-enc -q 80 -t 320 bench-4000x3000.jpg -o bench-4000x3000.heic >/dev/null
   [ -f bench-4000x3000.avif ] || avifenc -s 10 bench-4000x3000.jpg bench-4000x3000.avif >/dev/null
   [ -f bench-4000x3000.jxl ] || cjxl -d 1 -e 3 bench-4000x3000.jpg bench-4000x3000.jxl >/dev/null 2>&1
+  # The same JPEG with a Display P3 profile: what converting it costs.
+  [ -f bench-4000x3000-p3.jpg ] || icc_segment 1 1 p3.icc | after_soi bench-4000x3000.jpg bench-4000x3000-p3.jpg
   [ -f bench-4000x3000.dng ] || python3 "$here/write_dng.py" bench-4000x3000.jpg bench-4000x3000.dng 6 4000 3000
 fi

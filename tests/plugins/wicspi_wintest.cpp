@@ -15,6 +15,7 @@
 #include <iterator>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "common/memory_win.h"
@@ -416,6 +417,31 @@ TEST_F(WicSpi, DecodesAdobeCmykAndYcckJpegs) {
   ExpectQuadrants(p, {kOrange, kTeal, kDarkGrey, kPink}, 12, "Adobe CMYK");
   const std::vector<char> ycck = ReadAll(Fixture("ycck.jpg"));
   ASSERT_EQ(AdobeTransform(ycck), 2) << "ycck.jpg holds CMYK of another transform";
+}
+
+// Green and red sRGB patches stored in wider colours, which their files
+// declare.
+const char* const kDeclaredColours[] = {"adobe.jpg", "adobe.png", "p3.jpg", "p3-split.jpg",
+                                        "p3.png",    "p3.webp",   "p3.jxl", "p3.avif"};
+
+TEST_F(WicSpi, ConvertsDeclaredColoursToSrgb) {
+  constexpr COLORREF kGreen = RGB(40, 200, 40), kDarkRed = RGB(200, 40, 40);
+  for (const char* file : kDeclaredColours) {
+    ExpectQuadrants(plugin.Decode(Fixture(file)), {kGreen, kDarkRed, kGreen, kDarkRed}, 4, file);
+  }
+}
+
+TEST_F(WicSpi, LeavesSrgbAndBrokenProfilesUnconverted) {
+  const std::pair<const char*, const char*> kSamePixels[] = {
+      {"srgb-tagged.jpg", "quad.jpg"},
+      {"p3-truncated.jpg", "p3-bare.jpg"},
+      {"p3-garbage.jpg", "p3-bare.jpg"},
+  };
+  for (const auto& [file, plain] : kSamePixels) {
+    const Picture p = plugin.Decode(Fixture(file));
+    ASSERT_EQ(p.result, 0) << file;
+    EXPECT_TRUE(p.bits == plugin.Decode(Fixture(plain)).bits) << file << " differs from " << plain;
+  }
 }
 
 // The stored quadrants red, lime / blue, white turned upright by hand.
