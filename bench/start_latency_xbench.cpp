@@ -237,6 +237,7 @@ void PrintBreakdown(const std::string& caseLabel, const Start& start) {
       {"process", "process up (entry point)"},
       {"window", "window created"},
       {"decode", "first decode started"},
+      {"helper-up", "helper process up (its entry point)"},
       {"helper", "helper ready (modules loaded)"},
       {"described", "  helper: the module described the picture"},
       {"handed", "  helper: the module handed its DIB over"},

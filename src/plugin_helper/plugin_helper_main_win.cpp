@@ -14,6 +14,7 @@
 
 #include "common/files_win.h"
 #include "common/memory_win.h"
+#include "common/start_trace_win.h"
 #include "common/wide_text.h"
 #include "decoding/helper_protocol.h"
 #include "decoding/plugin_helper_win.h"
@@ -150,6 +151,7 @@ HANDLE HandleArgument(const char* text) { return HandleFromWire(std::strtoull(te
 }  // namespace bex
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  bex::NoteStartMoment("helper-up");
   bex::KeepCurrentFolderOutOfLibrarySearch();
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
   SetUnhandledExceptionFilter(bex::EndOnCrash);
