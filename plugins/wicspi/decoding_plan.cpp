@@ -127,4 +127,26 @@ unsigned PreviewReduction(uint32_t width, uint32_t height) {
   return reduction;
 }
 
+// Shrunk to fit, the whole picture takes the scale min(boxWidth / width,
+// boxHeight / height): the reduced one must have each side at least its
+// side times that, here in whole numbers.
+bool CoversFit(uint32_t reducedWidth, uint32_t reducedHeight, uint32_t width, uint32_t height,
+               uint32_t boxWidth, uint32_t boxHeight) {
+  const uint64_t fitted = std::min(uint64_t{boxWidth} * height, uint64_t{boxHeight} * width);
+  return uint64_t{reducedWidth} * height >= fitted && uint64_t{reducedHeight} * width >= fitted;
+}
+
+unsigned FitReduction(uint32_t width, uint32_t height, uint32_t boxWidth, uint32_t boxHeight) {
+  unsigned reduction = 1;
+  while (reduction < kLargestReduction) {
+    const unsigned next = reduction * 2;
+    if (!CoversFit((width + next - 1) / next, (height + next - 1) / next, width, height, boxWidth,
+                   boxHeight)) {
+      break;
+    }
+    reduction = next;
+  }
+  return reduction;
+}
+
 }  // namespace bex::wicspi

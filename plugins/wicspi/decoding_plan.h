@@ -28,4 +28,15 @@ constexpr uint32_t kPreviewLongerSide = 320;
 // for a thumbnail-sized view.
 unsigned PreviewReduction(uint32_t width, uint32_t height);
 
+// Whether a reduced picture of reducedWidth x reducedHeight, standing for a
+// whole one of width x height, is at least as large as the whole one shrunk
+// to fit into a box of boxWidth x boxHeight: shown there, it is only ever
+// shrunk, never enlarged.
+bool CoversFit(uint32_t reducedWidth, uint32_t reducedHeight, uint32_t width, uint32_t height,
+               uint32_t boxWidth, uint32_t boxHeight);
+
+// The largest divisor (1, 2, 4 or 8) of each side of a width x height picture
+// whose result still covers its fit into the box.
+unsigned FitReduction(uint32_t width, uint32_t height, uint32_t boxWidth, uint32_t boxHeight);
+
 }  // namespace bex::wicspi

@@ -2,7 +2,7 @@
 // and the first frame of an animation (its whole canvas), in the colours of
 // the ICCP chunk where there is one. An upright opaque
 // picture is decoded straight into the DIB; any other whole, then handed out
-// row by row.
+// row by row. Still pictures decode scaled down for a preview.
 #include <windows.h>
 
 #include <vector>
@@ -43,23 +43,21 @@ class WebpDecoder : public WholePictureDecoder {
     return kSpiOk;
   }
 
+  // A still picture is scaled down by the library as it is decoded.
+  void Reduce(unsigned reduction) override {
+    if (animated_) return;
+    picture_.width = (picture_.width + reduction - 1) / reduction;
+    picture_.height = (picture_.height + reduction - 1) / reduction;
+    scaled_ = true;
+  }
+
   // An upright opaque still picture goes straight into the DIB, its rows
   // turned over by the library, filtered on a second thread.
   int DecodeIntoDib(uint8_t* dib, size_t stride, size_t bytes) override {
     if (animated_ || picture_.pixels != PixelLayout::kBgr || picture_.orientation != kUpright) {
       return kSpiNotImplemented;
     }
-    WebPDecoderConfig config;
-    if (!WebPInitDecoderConfig(&config)) return kSpiInternalError;
-    config.options.flip = 1;
-    config.options.use_threads = 1;
-    config.output.colorspace = MODE_BGR;
-    config.output.is_external_memory = 1;
-    config.output.u.RGBA.rgba = dib;
-    config.output.u.RGBA.stride = static_cast<int>(stride);
-    config.output.u.RGBA.size = bytes;
-    const VP8StatusCode status = WebPDecode(bytes_.bytes, bytes_.size, &config);
-    WebPFreeDecBuffer(&config.output);
+    const VP8StatusCode status = DecodeStillInto(dib, stride, bytes, MODE_BGR, true);
     return status == VP8_STATUS_OK              ? kSpiOk
            : status == VP8_STATUS_OUT_OF_MEMORY ? kSpiNoMemory
                                                 : kSpiBrokenData;
@@ -74,12 +72,30 @@ class WebpDecoder : public WholePictureDecoder {
 
   const uint8_t* DecodeStill(size_t rowBytes) {
     still_.resize(size_t{picture_.height} * rowBytes);
-    const int stride = static_cast<int>(rowBytes);
-    const uint8_t* decoded =
-        picture_.pixels == PixelLayout::kBgra
-            ? WebPDecodeBGRAInto(bytes_.bytes, bytes_.size, still_.data(), still_.size(), stride)
-            : WebPDecodeBGRInto(bytes_.bytes, bytes_.size, still_.data(), still_.size(), stride);
-    return decoded;
+    const WEBP_CSP_MODE mode = picture_.pixels == PixelLayout::kBgra ? MODE_BGRA : MODE_BGR;
+    return DecodeStillInto(still_.data(), rowBytes, still_.size(), mode, false) == VP8_STATUS_OK
+               ? still_.data()
+               : nullptr;
+  }
+
+  // The still picture into memory of the caller's, at the size of picture_.
+  VP8StatusCode DecodeStillInto(uint8_t* out, size_t stride, size_t bytes, WEBP_CSP_MODE mode,
+                                bool flip) {
+    WebPDecoderConfig config;
+    if (!WebPInitDecoderConfig(&config)) return VP8_STATUS_INVALID_PARAM;
+    config.options.flip = flip;
+    config.options.use_threads = 1;
+    config.options.use_scaling = scaled_;
+    config.options.scaled_width = static_cast<int>(picture_.width);
+    config.options.scaled_height = static_cast<int>(picture_.height);
+    config.output.colorspace = mode;
+    config.output.is_external_memory = 1;
+    config.output.u.RGBA.rgba = out;
+    config.output.u.RGBA.stride = static_cast<int>(stride);
+    config.output.u.RGBA.size = bytes;
+    const VP8StatusCode status = WebPDecode(bytes_.bytes, bytes_.size, &config);
+    WebPFreeDecBuffer(&config.output);
+    return status;
   }
 
   // The canvas after the first frame, straight BGRA.
@@ -116,6 +132,7 @@ class WebpDecoder : public WholePictureDecoder {
   WebPDemuxer* container_ = nullptr;
   WebPAnimDecoder* animation_ = nullptr;
   bool animated_ = false;
+  bool scaled_ = false;
   std::vector<uint8_t> still_;
 };
 

@@ -111,26 +111,53 @@ int ReadPictureInfo(const BYTE* data, DWORD size, PictureInfo* info) {
   return kSpiOk;
 }
 
-// The whole picture, or for a preview a reduced one where the codec decodes
-// that quickly.
-enum class Extent { kWhole, kPreview };
+// The whole picture; for a preview a reduced one where the codec decodes that
+// quickly; or one reduced as far as it still covers its fit into a box.
+enum class Extent { kWhole, kPreview, kFit };
 
-int DecodePicture(const BYTE* data, DWORD size, Extent extent, ProgressCallback progress,
-                  LONG_PTR progressData, HLOCAL* bitmapInfo, HLOCAL* pixels) {
+// Upright sides of the box a picture is shown fitted into.
+struct FitBox {
+  uint32_t width = 0;
+  uint32_t height = 0;
+};
+
+// Reduces the opened picture as far as it still covers its fit into the box;
+// kSpiNotImplemented when the codec has no such smaller picture.
+int ReduceToFit(PictureDecoder& decoder, FitBox box) {
+  const StoredPicture whole = decoder.picture();
+  const bool swaps = SwapsAxes(whole.orientation);
+  const uint32_t across = swaps ? box.height : box.width;
+  const uint32_t down = swaps ? box.width : box.height;
+  const unsigned reduction = FitReduction(whole.width, whole.height, across, down);
+  if (reduction > 1) decoder.Reduce(reduction);
+  const StoredPicture& reduced = decoder.picture();
+  const bool smaller =
+      uint64_t{reduced.width} * reduced.height < uint64_t{whole.width} * whole.height;
+  return smaller &&
+                 CoversFit(reduced.width, reduced.height, whole.width, whole.height, across, down)
+             ? kSpiOk
+             : kSpiNotImplemented;
+}
+
+int DecodePicture(const BYTE* data, DWORD size, Extent extent, FitBox box,
+                  ProgressCallback progress, LONG_PTR progressData, HLOCAL* bitmapInfo,
+                  HLOCAL* pixels) {
   std::unique_ptr<PictureDecoder> decoder;
-  const int result = OpenDecoder(data, size, &decoder);
-  if (result != kSpiOk) return result;
-  if (extent == Extent::kPreview) {
+  int result = OpenDecoder(data, size, &decoder);
+  if (result == kSpiOk && extent == Extent::kPreview) {
     const StoredPicture& picture = decoder->picture();
     const unsigned reduction = PreviewReduction(picture.width, picture.height);
     if (reduction > 1) decoder->Reduce(reduction);
   }
+  if (result == kSpiOk && extent == Extent::kFit) result = ReduceToFit(*decoder, box);
+  if (result != kSpiOk) return result;
   return HandOverDib(*decoder, progress, progressData, bitmapInfo, pixels);
 }
 
 template <typename Char>
-int DecodeInto(const Char* buffer, LONG_PTR length, UINT flag, Extent extent, HLOCAL* bitmapInfo,
-               HLOCAL* pixels, ProgressCallback progress, LONG_PTR progressData) {
+int DecodeInto(const Char* buffer, LONG_PTR length, UINT flag, Extent extent, FitBox box,
+               HLOCAL* bitmapInfo, HLOCAL* pixels, ProgressCallback progress,
+               LONG_PTR progressData) {
   return Guarded([&]() -> int {
     if (!bitmapInfo || !pixels) return kSpiInternalError;
     *bitmapInfo = nullptr;
@@ -138,7 +165,7 @@ int DecodeInto(const Char* buffer, LONG_PTR length, UINT flag, Extent extent, HL
     PictureBytes bytes;
     const int loaded = LoadBytes(buffer, length, flag, &bytes);
     return loaded != kSpiOk ? loaded
-                            : DecodePicture(bytes.data(), bytes.size(), extent, progress,
+                            : DecodePicture(bytes.data(), bytes.size(), extent, box, progress,
                                             progressData, bitmapInfo, pixels);
   });
 }
@@ -205,7 +232,7 @@ __declspec(dllexport) int WINAPI
     GetPicture(LPCSTR buffer, LONG_PTR length, UINT flag, HLOCAL* bitmapInfo, HLOCAL* pixels,
                ProgressCallback progress, LONG_PTR progressData) {
   using namespace bex::wicspi;
-  return DecodeInto(buffer, length, flag, Extent::kWhole, bitmapInfo, pixels, progress,
+  return DecodeInto(buffer, length, flag, Extent::kWhole, {}, bitmapInfo, pixels, progress,
                     progressData);
 }
 
@@ -213,7 +240,7 @@ __declspec(dllexport) int WINAPI
     GetPreview(LPCSTR buffer, LONG_PTR length, UINT flag, HLOCAL* bitmapInfo, HLOCAL* pixels,
                ProgressCallback progress, LONG_PTR progressData) {
   using namespace bex::wicspi;
-  return DecodeInto(buffer, length, flag, Extent::kPreview, bitmapInfo, pixels, progress,
+  return DecodeInto(buffer, length, flag, Extent::kPreview, {}, bitmapInfo, pixels, progress,
                     progressData);
 }
 
@@ -221,7 +248,7 @@ __declspec(dllexport) int WINAPI
     GetPictureW(LPCWSTR buffer, LONG_PTR length, UINT flag, HLOCAL* bitmapInfo, HLOCAL* pixels,
                 ProgressCallback progress, LONG_PTR progressData) {
   using namespace bex::wicspi;
-  return DecodeInto(buffer, length, flag, Extent::kWhole, bitmapInfo, pixels, progress,
+  return DecodeInto(buffer, length, flag, Extent::kWhole, {}, bitmapInfo, pixels, progress,
                     progressData);
 }
 
@@ -229,8 +256,23 @@ __declspec(dllexport) int WINAPI
     GetPreviewW(LPCWSTR buffer, LONG_PTR length, UINT flag, HLOCAL* bitmapInfo, HLOCAL* pixels,
                 ProgressCallback progress, LONG_PTR progressData) {
   using namespace bex::wicspi;
-  return DecodeInto(buffer, length, flag, Extent::kPreview, bitmapInfo, pixels, progress,
+  return DecodeInto(buffer, length, flag, Extent::kPreview, {}, bitmapInfo, pixels, progress,
                     progressData);
+}
+
+// Not of the Susie interface: this plug-in's own, which the viewer asks before
+// GetPictureW when the picture will be shown shrunk to fit a box of
+// boxWidth x boxHeight (upright). The picture decoded as far reduced as it
+// still is at least that fitted size, so that it can be shown at once and the
+// whole one follow; kSpiNotImplemented (-1) when its codec has no quicker
+// smaller picture.
+__declspec(dllexport) int WINAPI
+    GetPictureToFitW(LPCWSTR buffer, LONG_PTR length, UINT flag, int boxWidth, int boxHeight,
+                     HLOCAL* bitmapInfo, HLOCAL* pixels) {
+  using namespace bex::wicspi;
+  if (boxWidth <= 0 || boxHeight <= 0) return kSpiNotImplemented;
+  const FitBox box{static_cast<uint32_t>(boxWidth), static_cast<uint32_t>(boxHeight)};
+  return DecodeInto(buffer, length, flag, Extent::kFit, box, bitmapInfo, pixels, nullptr, 0);
 }
 
 }  // extern "C"

@@ -28,6 +28,16 @@ constexpr UINT kDisplayCopiesDelayMs = 200;
 
 static_assert(DecoderSlots::kCount == PictureSlots::kCount);
 
+// Whatever acts on the shown picture or the slots waits until a reduced first
+// picture has its whole one: input, commands, steps, arriving files, the
+// close, the viewer's own posted messages.
+bool NeedsWholePicture(UINT msg) {
+  return (msg >= WM_KEYFIRST && msg <= WM_KEYLAST) ||
+         (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST) || msg == WM_CLOSE || msg == WM_DROPFILES ||
+         msg == WM_HSCROLL || msg == WM_VSCROLL || msg == WM_TIMER || msg == WM_COMMAND ||
+         msg == kHandOffMessage || (msg >= WM_APP && msg <= 0xBFFF);
+}
+
 // Bit 30 of a key message: the key was down before this message.
 bool KeyRepeated(LPARAM lParam) { return (lParam & (LPARAM{1} << 30)) != 0; }
 
@@ -97,9 +107,11 @@ void MainWindow::CreateMainWindow() {
   SetProgramIcons(hwnd_);
   // The picture view first: hiding the bars resizes the client area, and the
   // resize handler lays out the bars around the image area.
-  view_ = std::make_unique<PictureView>(
-      hwnd_, desktop_,
-      [this](UINT msg, WPARAM keys, int x, int y) { mouse_->OnMouse(msg, keys, x, y); });
+  view_ =
+      std::make_unique<PictureView>(hwnd_, desktop_, [this](UINT msg, WPARAM keys, int x, int y) {
+        display_->TakeWholePicture();
+        mouse_->OnMouse(msg, keys, x, y);
+      });
   view_->OnLayout([this] { SetTimer(hwnd_, kDisplayCopiesTimer, kDisplayCopiesDelayMs, nullptr); });
   ShowScrollBar(hwnd_, SB_BOTH, FALSE);
   display_ = std::make_unique<SlotDisplay>(hwnd_, slots_, *view_);
@@ -212,6 +224,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT MainWindow::Route(UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (NeedsWholePicture(msg)) display_->TakeWholePicture();
   switch (msg) {
     case WM_CLOSE:
       if (closed_ || CloseStep()) DestroyWindow(hwnd_);
@@ -259,6 +272,8 @@ LRESULT MainWindow::Route(UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case kDecodeEndedMessage:
       folder_->LoadFinished(static_cast<int>(wParam));
+      return 0;
+    case kWholePictureMessage:  // taken above
       return 0;
     case kDecodeNeighboursMessage:
       if (!closed_) folder_->DecodeNeighboursAhead();

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,9 @@ constexpr UINT kDecodeEndedMessage = WM_APP + 2;
 // Posted to itself once an opened picture is on screen: its neighbours are
 // decoded ahead when the window is idle.
 constexpr UINT kDecodeNeighboursMessage = WM_APP + 3;
+// Posted by the shown slot's thread: the whole picture that a reduced first
+// picture stands for has been decoded.
+constexpr UINT kWholePictureMessage = WM_APP + 4;
 
 class MainWindow {
  public:
@@ -55,8 +59,13 @@ class MainWindow {
     SlotDisplay(HWND window, DecoderSlots& slots, PictureView& view)
         : window_(window), slots_(slots), view_(view) {}
     std::wstring ShownFileName() const override { return view_.Shown().Name(); }
-    // Opening: decodes the file into the shown slot and shows it there.
+    // Opening: decodes the file into the shown slot and shows it there. The
+    // first picture, when shown shrunk, comes reduced first where its module
+    // can: on screen at once, its whole picture in TakeWholePicture.
     bool LoadShownFile(const std::wstring& name, int slot);
+    // Waits for the whole picture of a reduced first picture on screen, if
+    // any, and puts it in its place.
+    void TakeWholePicture();
     void StartLoad(const std::wstring& name, int slot) override;
     bool LoadEnded(int slot) const override { return slots_.DecodeEnded(slot); }
     bool FinishLoad(int slot, bool announced) override;
@@ -70,6 +79,9 @@ class MainWindow {
     HWND window_;
     DecoderSlots& slots_;
     PictureView& view_;
+    bool firstPicture_ = true;
+    // The slot still decoding the whole picture of the reduced one on screen.
+    std::optional<int> wholePending_;
   };
 
   // --- creation and the window's life (main_window_win.cpp) ----------------

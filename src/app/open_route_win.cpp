@@ -1,6 +1,8 @@
 // Where a file enters the viewer and where the shown file leaves it: opening
 // a path into the shown slot, moving the shown file to a destination, and
 // bringing back a file moved or deleted before.
+#include <utility>
+
 #include "app/main_window_win.h"
 #include "app/open_image_win.h"
 #include "common/code_page_win.h"
@@ -19,12 +21,38 @@ bool SameFolder(std::wstring_view a, std::wstring_view b) {
 
 }  // namespace
 
+// The whole picture's display copy is made for the opening layout while the
+// reduced picture is on screen.
 bool MainWindow::SlotDisplay::LoadShownFile(const std::wstring& name, int slot) {
-  if (!slots_.Decode(name, slot, window_)) return false;
+  const SIZE box = std::exchange(firstPicture_, false) ? view_.OpeningFitBox() : SIZE{0, 0};
+  const FitBox fit{static_cast<uint32_t>(box.cx), static_cast<uint32_t>(box.cy)};
+  if (!fit.Given()) {
+    if (!slots_.Decode(name, slot, window_)) return false;
+  } else {
+    slots_.StartDecode(name, slot, window_, kWholePictureMessage, view_.OpeningLayout(), fit);
+    SIZE whole = {};
+    if (BitmapRef reduced = slots_.WaitForReducedPicture(slot, &whole)) {
+      NoteStartMoment("reduced");
+      view_.SetReducedPicture(std::move(reduced), whole);
+      view_.NotePictureDecoded();
+      wholePending_ = slot;
+      return true;
+    }
+    if (!slots_.FinishDecode(slot, window_)) return false;
+  }
   NoteStartMoment("decoded");
-  view_.SetPicture(slots_[slot].Picture(), nullptr);
+  view_.SetPicture(slots_[slot].Picture(), slots_.DisplayCopy(slot));
   view_.NotePictureDecoded();
   return true;
+}
+
+// A whole picture that fails keeps the reduced one on screen.
+void MainWindow::SlotDisplay::TakeWholePicture() {
+  if (!wholePending_) return;
+  const int slot = *std::exchange(wholePending_, std::nullopt);
+  if (!slots_.FinishDecode(slot)) return;
+  NoteStartMoment("decoded");
+  view_.ReplaceReducedPicture(slots_[slot].Picture(), slots_.DisplayCopy(slot));
 }
 
 void MainWindow::SlotDisplay::StartLoad(const std::wstring& name, int slot) {

@@ -464,6 +464,22 @@ bool ParseBmp(const uint8_t* data, size_t size, BmpInfo* info) {
   return true;
 }
 
+bool PlainPixelsInfo(int32_t width, int32_t height, bool topDown, uint16_t bitCount,
+                     BmpInfo* info) {
+  if (info == nullptr || (bitCount != 16 && bitCount != 24 && bitCount != 32)) return false;
+  BmpInfo plain;
+  plain.width = width;
+  plain.height = height;
+  plain.topDown = topDown;
+  plain.bitCount = bitCount;
+  plain.compression = kRgb;
+  plain.paletteEntrySize = 4;
+  if (bitCount == 16) SetMasks(&plain, kRgb555Masks);
+  if (bitCount == 32) SetMasks(&plain, kRgb888Masks);
+  *info = plain;
+  return true;
+}
+
 bool DecodeBmp(const uint8_t* data, size_t size, const BmpInfo& info, uint32_t* pixels,
                ptrdiff_t strideBytes) {
   if (data == nullptr || pixels == nullptr || !LayoutFits(info, size)) return false;

@@ -31,6 +31,11 @@ struct BmpInfo {
 // malformed or beyond kMaxPicturePixels.
 bool ParseBmp(const uint8_t* data, size_t size, BmpInfo* info);
 
+// The info of uncompressed 16-, 24- or 32-bit pixels (BI_RGB) of
+// width x height that begin a block of their own, as the pixels of a DIB
+// handed over apart from its header; false for any other bit count.
+bool PlainPixelsInfo(int32_t width, int32_t height, bool topDown, uint16_t bitCount, BmpInfo* info);
+
 // Decodes the pixel data into a top-down picture of info.width x info.height
 // 32-bit pixels 0x00RRGGBB (bytes B, G, R, 0), rows strideBytes apart. Pixels
 // that RLE data skips are black; RLE data that ends without its end code keeps

@@ -46,12 +46,12 @@ void WaitWithLiveWindows(HANDLE handle) {
 }
 
 // The same on a handle of its own: a message handled meanwhile may give the
-// decode up and close the thread's handle.
-void WaitForThreadWithLiveWindows(HANDLE thread) {
+// decode up and close the job's handles.
+void WaitForOwnCopyWithLiveWindows(HANDLE handle) {
   HANDLE own = nullptr;
-  if (!DuplicateHandle(GetCurrentProcess(), thread, GetCurrentProcess(), &own, SYNCHRONIZE, FALSE,
+  if (!DuplicateHandle(GetCurrentProcess(), handle, GetCurrentProcess(), &own, SYNCHRONIZE, FALSE,
                        0)) {
-    WaitForSingleObject(thread, INFINITE);
+    WaitForSingleObject(handle, INFINITE);
     return;
   }
   WaitWithLiveWindows(own);
@@ -118,7 +118,7 @@ bool DecoderSlots::Decode(const std::wstring& name, int slot, HWND progressWindo
 // The file's full path is taken now: the current directory may change while
 // the decode runs.
 void DecoderSlots::StartDecode(const std::wstring& name, int slot, HWND notify, UINT message,
-                               const std::optional<LayoutInput>& layout) {
+                               const std::optional<LayoutInput>& layout, FitBox reducedFirst) {
   std::unique_ptr<Job> helperStart;
   if (jobs_[slot] && jobs_[slot]->startsHelper) {
     helperStart = std::move(jobs_[slot]);
@@ -134,7 +134,20 @@ void DecoderSlots::StartDecode(const std::wstring& name, int slot, HWND notify, 
   job->notify = notify;
   job->message = message;
   job->index = slot;
+  if (reducedFirst.Given()) {
+    job->fit = reducedFirst;
+    job->reducedReady = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  }
   Run(std::move(job), slot);
+}
+
+BitmapRef DecoderSlots::WaitForReducedPicture(int slot, SIZE* whole) {
+  const Job* waited = jobs_[slot].get();
+  if (!waited || !waited->reducedReady) return nullptr;
+  WaitForOwnCopyWithLiveWindows(waited->reducedReady);
+  if (jobs_[slot].get() != waited || !waited->reduced) return nullptr;
+  *whole = waited->whole;
+  return waited->reduced;
 }
 
 void DecoderSlots::Run(std::unique_ptr<Job> job, int slot) {
@@ -157,8 +170,12 @@ DWORD WINAPI DecoderSlots::RunJob(void* param) {
       job.slot->StartHelper();
     } else if (job.slot) {
       NoteStartMoment("decode");
-      job.decoded = PathExists(job.path) && job.slot->PrepareFile(job.name, job.path) &&
-                    job.slot->DecodePicture();
+      const bool prepared = PathExists(job.path) && job.slot->PrepareFile(job.name, job.path);
+      if (prepared && job.reducedReady) {
+        job.reduced = job.slot->DecodeToFit(job.fit, &job.whole);
+        SetEvent(job.reducedReady);
+      }
+      job.decoded = prepared && job.slot->DecodePicture();
       if (job.decoded) job.picture = job.slot->Picture();
     }
     if (job.picture && job.layout) job.copy = MakeDisplayCopy(*job.picture, *job.layout);
@@ -166,6 +183,7 @@ DWORD WINAPI DecoderSlots::RunJob(void* param) {
     job.error = std::current_exception();
   }
   // Before the report: its reader may come before the thread has returned.
+  if (job.reducedReady) SetEvent(job.reducedReady);
   job.ended = true;
   if (job.notify) PostMessageA(job.notify, job.message, static_cast<WPARAM>(job.index), 0);
   return 0;
@@ -183,7 +201,7 @@ bool DecoderSlots::FinishDecode(int slot, HWND progressWindow) {
   if (!waited) return false;
   std::unique_ptr<CaptionDuringDecode> caption;
   if (!waited->ended) caption = std::make_unique<CaptionDuringDecode>(progressWindow);
-  if (waited->thread) WaitForThreadWithLiveWindows(waited->thread);
+  if (waited->thread) WaitForOwnCopyWithLiveWindows(waited->thread);
   if (jobs_[slot].get() != waited) return false;
   const std::unique_ptr<Job> job = std::move(jobs_[slot]);
   if (job->thread) CloseHandle(job->thread);

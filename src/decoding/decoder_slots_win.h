@@ -48,8 +48,17 @@ class DecoderSlots {
   // returns at once; when the decode ends, notify (if any) is posted message
   // with the slot as wParam. One decode at a time per slot. With a layout
   // (its picture size left out), the display copy for it is made as well.
+  // With a fit box given, the picture is decoded reduced to it first, where
+  // its module can (see WaitForReducedPicture), then whole.
   void StartDecode(const std::wstring& name, int slot, HWND notify, UINT message,
-                   const std::optional<LayoutInput>& layout = std::nullopt);
+                   const std::optional<LayoutInput>& layout = std::nullopt,
+                   FitBox reducedFirst = {});
+  // The reduced picture of the slot's decode started with a fit box, once
+  // decoded, with the whole picture's size in *whole; null when it has none
+  // (its module has no such route, or the decode ended without one). The
+  // window stays live meanwhile, as in FinishDecode; the whole picture
+  // follows through FinishDecode.
+  BitmapRef WaitForReducedPicture(int slot, SIZE* whole);
   // Whether the slot's decode has ended, or none was started.
   bool DecodeEnded(int slot) const;
   // Waits for the slot's decode to end and answers it. While it waits the
@@ -81,6 +90,9 @@ class DecoderSlots {
   // A decode, a helper's start, or (without a slot) only the display copy
   // of a picture.
   struct Job {
+    ~Job() {
+      if (reducedReady) CloseHandle(reducedReady);
+    }
     DecoderSlot* slot = nullptr;
     bool startsHelper = false;
     // The helper's start the decode waits for.
@@ -94,6 +106,11 @@ class DecoderSlots {
     UINT message = 0;
     int index = 0;
     bool decoded = false;
+    // The reduced picture first: set once it is decoded or none will come.
+    FitBox fit;
+    HANDLE reducedReady = nullptr;
+    BitmapRef reduced;
+    SIZE whole = {};
     std::exception_ptr error;
     std::atomic<bool> ended{false};
     HANDLE thread = nullptr;

@@ -153,8 +153,15 @@ std::string AskRequest(const std::string& file, uint32_t firstModule, uint32_t m
 }
 
 std::string DecodeRequest(uint32_t module, const std::string& file, uint64_t spare,
-                          uint64_t spareBytes) {
-  return PayloadWriter().Word(module).Text(file).Wide(spare).Wide(spareBytes).Bytes();
+                          uint64_t spareBytes, FitBox fit) {
+  return PayloadWriter()
+      .Word(module)
+      .Text(file)
+      .Wide(spare)
+      .Wide(spareBytes)
+      .Word(fit.width)
+      .Word(fit.height)
+      .Bytes();
 }
 
 std::optional<LoadFolderArgs> ReadLoadFolderRequest(const std::string& payload) {
@@ -183,8 +190,10 @@ std::optional<DecodeArgs> ReadDecodeRequest(const std::string& payload) {
     std::optional<std::string> file = r.Text();
     const std::optional<uint64_t> spare = r.Wide();
     const std::optional<uint64_t> spareBytes = r.Wide();
-    if (!module || !file || !spare || !spareBytes) return std::nullopt;
-    return DecodeArgs{*module, std::move(*file), *spare, *spareBytes};
+    const std::optional<uint32_t> fitWidth = r.Word();
+    const std::optional<uint32_t> fitHeight = r.Word();
+    if (!module || !file || !spare || !spareBytes || !fitWidth || !fitHeight) return std::nullopt;
+    return DecodeArgs{*module, std::move(*file), *spare, *spareBytes, {*fitWidth, *fitHeight}};
   });
 }
 
@@ -204,6 +213,8 @@ std::string PictureReplyPayload(const PictureReply& picture, uint32_t memoryMiB)
       .Word(picture.width)
       .Word(picture.height)
       .Wide(picture.pixels)
+      .Word(picture.wholeWidth)
+      .Word(picture.wholeHeight)
       .Word(memoryMiB)
       .Bytes();
 }
@@ -222,8 +233,12 @@ std::optional<Answer<PictureReply>> ReadPictureReply(const std::string& payload)
     const std::optional<uint32_t> width = r.Word();
     const std::optional<uint32_t> height = r.Word();
     const std::optional<uint64_t> pixels = r.Wide();
-    if (!decoded || !width || !height || !pixels || *decoded > 1) return std::nullopt;
-    return PictureReply{*decoded == 1, *width, *height, *pixels};
+    const std::optional<uint32_t> wholeWidth = r.Word();
+    const std::optional<uint32_t> wholeHeight = r.Word();
+    if (!decoded || !width || !height || !pixels || !wholeWidth || !wholeHeight || *decoded > 1) {
+      return std::nullopt;
+    }
+    return PictureReply{*decoded == 1, *width, *height, *pixels, *wholeWidth, *wholeHeight};
   });
 }
 

@@ -19,7 +19,7 @@ namespace bex {
 enum class HelperCall : uint32_t {
   kLoadFolder = 1,  // folder, module names -> names of the usable ones
   kAsk = 2,         // file, modules to ask -> the first of them that reads it, or kNoModule
-  kDecode = 3,      // module index, file, spare section -> picture or failure
+  kDecode = 3,      // module index, file, spare section, fit box -> picture or failure
 };
 
 constexpr uint32_t kNoModule = 0xFFFFFFFFu;
@@ -91,6 +91,18 @@ struct PictureReply {
   uint32_t width = 0;
   uint32_t height = 0;
   uint64_t pixels = 0;
+  // The whole picture's size, which a reduced one stands for.
+  uint32_t wholeWidth = 0;
+  uint32_t wholeHeight = 0;
+};
+
+// The box a picture will be shown shrunk to fit into: its decode may come
+// reduced as far as it still covers that fit, from a module that can (our
+// plug-in's own export); 0 x 0 asks for the whole picture.
+struct FitBox {
+  uint32_t width = 0;
+  uint32_t height = 0;
+  bool Given() const { return width > 0 && height > 0; }
 };
 
 // The payloads of each call. Files and folders are full paths in UTF-8 of
@@ -109,7 +121,7 @@ std::string AskRequest(const std::string& file, uint32_t firstModule = 0,
 // into when it holds spareBytes or more (0: none), so that memory the viewer
 // has let go of serves again; the helper closes it otherwise.
 std::string DecodeRequest(uint32_t module, const std::string& file, uint64_t spare = 0,
-                          uint64_t spareBytes = 0);
+                          uint64_t spareBytes = 0, FitBox fit = {});
 
 struct LoadFolderArgs {
   std::string folder;
@@ -125,6 +137,7 @@ struct DecodeArgs {
   std::string file;
   uint64_t spare = 0;
   uint64_t spareBytes = 0;
+  FitBox fit;
 };
 std::optional<LoadFolderArgs> ReadLoadFolderRequest(const std::string& payload);
 std::optional<AskArgs> ReadAskRequest(const std::string& payload);

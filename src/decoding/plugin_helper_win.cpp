@@ -247,13 +247,33 @@ std::optional<uint32_t> PluginHelper::Ask(const std::wstring& file, uint32_t fir
   return answer->content;
 }
 
-// The spare section goes into the helper that gets the request.
 BitmapRef PluginHelper::Decode(uint32_t module, const std::wstring& file, bool* tooLarge) {
-  *tooLarge = false;
+  PictureReply content;
+  BitmapRef picture = DecodeCall(module, file, {}, &content);
+  *tooLarge = !content.decoded && uint64_t{content.width} * content.height > kMaxPicturePixels;
+  return picture;
+}
+
+BitmapRef PluginHelper::DecodeToFit(uint32_t module, const std::wstring& file, FitBox box,
+                                    SIZE* whole) {
+  PictureReply content;
+  BitmapRef picture = DecodeCall(module, file, box, &content);
+  if (!picture || content.wholeWidth < content.width || content.wholeHeight < content.height ||
+      uint64_t{content.wholeWidth} * content.wholeHeight > kMaxPicturePixels) {
+    return nullptr;
+  }
+  *whole = {static_cast<LONG>(content.wholeWidth), static_cast<LONG>(content.wholeHeight)};
+  return picture;
+}
+
+// The spare section goes into the helper that gets a request for a whole
+// picture; a reduced one is small.
+BitmapRef PluginHelper::DecodeCall(uint32_t module, const std::wstring& file, FitBox fit,
+                                   PictureReply* content) {
   const std::optional<Frame> reply = Call(HelperCall::kDecode, [&] {
     uint64_t spareBytes = 0;
-    const uint64_t spare = HandSpareSection(&spareBytes);
-    return DecodeRequest(module, WideToUtf8(file), spare, spareBytes);
+    const uint64_t spare = fit.Given() ? 0 : HandSpareSection(&spareBytes);
+    return DecodeRequest(module, WideToUtf8(file), spare, spareBytes, fit);
   });
   if (!reply) return nullptr;
   const std::optional<Answer<PictureReply>> answer = ReadPictureReply(reply->payload);
@@ -261,9 +281,8 @@ BitmapRef PluginHelper::Decode(uint32_t module, const std::wstring& file, bool* 
     End();
     return nullptr;
   }
-  const PictureReply& content = answer->content;
-  BitmapRef picture = content.decoded ? TakePicture(content) : nullptr;
-  *tooLarge = !content.decoded && uint64_t{content.width} * content.height > kMaxPicturePixels;
+  *content = answer->content;
+  BitmapRef picture = content->decoded ? TakePicture(*content) : nullptr;
   NoteMemory(answer->memoryMiB);
   return picture;
 }

@@ -94,6 +94,9 @@ class PluginHelper {
   // the helper failed; *tooLarge then tells a picture the module described
   // beyond kMaxPicturePixels.
   BitmapRef Decode(uint32_t module, const std::wstring& file, bool* tooLarge);
+  // The file decoded by module `module` reduced to the fit box, where the
+  // module has that route; *whole then gets the whole picture's size.
+  BitmapRef DecodeToFit(uint32_t module, const std::wstring& file, FitBox box, SIZE* whole);
 
   // Starts a helper unless one runs: a helper takes a while to come up, and
   // the first call then finds it (nearly) ready.
@@ -112,6 +115,8 @@ class PluginHelper {
   bool EnsureRunning();
   bool Start();
   std::optional<Frame> Call(HelperCall call, const std::function<std::string()>& payload);
+  BitmapRef DecodeCall(uint32_t module, const std::wstring& file, FitBox fit,
+                       PictureReply* content);
   bool Send(const Frame& frame);
   std::optional<Frame> Receive(DWORD deadline);
   bool ReadMore(DWORD deadline);

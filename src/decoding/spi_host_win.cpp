@@ -12,6 +12,7 @@
 #include "common/cp932.h"
 #include "common/files_win.h"
 #include "common/module_function_win.h"
+#include "common/start_trace_win.h"
 #include "common/wide_text.h"
 #include "decoding/bmp_reader.h"
 #include "shared/alpha_over_black.h"
@@ -173,6 +174,16 @@ bool BlocksAreConsistent(const HandedBlock& info, const HandedBlock& pixels, int
   return pixelBytes > 0 && pixelBytes <= pixels.Size();
 }
 
+// The size the header of a handed-over picture gives, or none.
+std::optional<SIZE> HandedSize(const HandedBlock& info) {
+  if (!info.Data() || info.Size() < sizeof(BITMAPINFOHEADER)) return std::nullopt;
+  BITMAPINFOHEADER header;
+  std::memcpy(&header, info.Data(), sizeof header);
+  const int64_t height = std::abs(int64_t{header.biHeight});
+  if (!IsPlausibleSize(header.biWidth, height)) return std::nullopt;
+  return SIZE{header.biWidth, static_cast<LONG>(height)};
+}
+
 // A 32-bit answer whose fourth bytes are an alpha channel shows over black;
 // SetDIBits would drop the alpha and show the colours hidden under it.
 void CompositeAlphaOverBlack(const HandedBlock& info, const HandedBlock& pixels) {
@@ -184,11 +195,25 @@ void CompositeAlphaOverBlack(const HandedBlock& info, const HandedBlock& pixels)
   if (HoldsAlpha(pixels.Data(), pixelCount)) CompositeOverBlack(pixels.MutableData(), pixelCount);
 }
 
+// The plain encodings of 16, 24 and 32 bits are read by the built-in reader:
+// no device context is needed, whose first use in a process connects it to
+// the display (a good 100 ms under Wine, on the first picture's path). The
+// others, and a DIB larger than the picture, go through the system.
+bool ReadPlainPixels(const BITMAPINFOHEADER& header, const HandedBlock& pixels, Bitmap& bitmap) {
+  BmpInfo plain;
+  const bool topDown = header.biHeight < 0;
+  return header.biCompression == BI_RGB && header.biWidth == bitmap.Width() &&
+         std::abs(int64_t{header.biHeight}) == bitmap.Height() &&
+         PlainPixelsInfo(bitmap.Width(), bitmap.Height(), topDown, header.biBitCount, &plain) &&
+         DecodeBmp(pixels.Data(), pixels.Size(), plain, bitmap.Bits(), bitmap.Stride());
+}
+
 std::shared_ptr<Bitmap> ConvertToBitmap(int width, int height, const HandedBlock& info,
                                         const HandedBlock& pixels, const spi::MakeBitmap& make) {
   std::shared_ptr<Bitmap> bitmap = make(width, height);
   if (!bitmap) return nullptr;
   const auto* bitmapInfo = reinterpret_cast<const BITMAPINFO*>(info.Data());
+  if (ReadPlainPixels(bitmapInfo->bmiHeader, pixels, *bitmap)) return bitmap;
   // The picture's size is the one GetPictureInfo gave; the module's header
   // describes at least that many scan lines.
   HDC screen = GetDC(nullptr);
@@ -305,20 +330,33 @@ std::optional<size_t> FirstReader(const PluginTable& plugins, const std::wstring
 }
 
 std::shared_ptr<Bitmap> Decode(const PluginModule& plugin, const std::wstring& path,
-                               MakeBitmap make, SIZE* described) {
+                               MakeBitmap make, SIZE* described, FitBox fit) {
+  const bool reduced = fit.Given();
+  if (reduced && !(plugin.TakesWideNames() && plugin.GetPictureToFitW)) return nullptr;
   SpiPictureInfo picture = {};
   HLOCAL infoHandle = nullptr;
   HLOCAL pixelHandle = nullptr;
   const auto ask = [&](auto getInfo, auto getPicture, auto source, LONG_PTR length, unsigned flag) {
     if (getInfo(source, length, flag, &picture) != 0) return false;
+    NoteStartMoment("described");
     if (picture.textInfo) GlobalFree(picture.textInfo);
     if (described) *described = {picture.width, picture.height};
     if (!IsPlausibleSize(picture.width, picture.height)) return false;
-    return getPicture(source, length, flag, &infoHandle, &pixelHandle, nullptr, 0) == 0;
+    const bool handed =
+        getPicture(source, length, flag, &infoHandle, &pixelHandle, nullptr, 0) == 0;
+    NoteStartMoment("handed");
+    return handed;
+  };
+  const auto getPictureToFit = [&](LPCWSTR source, LONG_PTR length, unsigned flag, HLOCAL* info,
+                                   HLOCAL* pixels, FARPROC, LONG_PTR) {
+    return plugin.GetPictureToFitW(source, length, flag, static_cast<int>(fit.width),
+                                   static_cast<int>(fit.height), info, pixels);
   };
   bool answered = false;
   std::optional<FileBytes> bytes;
-  if (plugin.TakesWideNames()) {
+  if (reduced) {
+    answered = ask(plugin.GetPictureInfoW, getPictureToFit, path.c_str(), 0, kFileInput);
+  } else if (plugin.TakesWideNames()) {
     answered = ask(plugin.GetPictureInfoW, plugin.GetPictureW, path.c_str(), 0, kFileInput);
   } else if (const auto name = ExactCp932(path)) {
     answered = ask(plugin.GetPictureInfo, plugin.GetPicture, name->c_str(), 0, kFileInput);
@@ -331,9 +369,17 @@ std::shared_ptr<Bitmap> Decode(const PluginModule& plugin, const std::wstring& p
   // Declared in this order so that the pixel block is freed first.
   const HandedBlock info(infoHandle);
   const HandedBlock pixels(pixelHandle);
-  if (!BlocksAreConsistent(info, pixels, picture.width, picture.height)) return nullptr;
+  SIZE size = {picture.width, picture.height};
+  if (reduced) {
+    const std::optional<SIZE> handed = HandedSize(info);
+    if (!handed || handed->cx > size.cx || handed->cy > size.cy) return nullptr;
+    size = *handed;
+  }
+  if (!BlocksAreConsistent(info, pixels, size.cx, size.cy)) return nullptr;
   CompositeAlphaOverBlack(info, pixels);
-  return ConvertToBitmap(picture.width, picture.height, info, pixels, make);
+  std::shared_ptr<Bitmap> bitmap = ConvertToBitmap(size.cx, size.cy, info, pixels, make);
+  NoteStartMoment("converted");
+  return bitmap;
 }
 
 }  // namespace spi
@@ -513,6 +559,12 @@ bool DecoderSlot::DecodePicture() {
   filePath_ = fullPreparedName_;
   version_ = preparedVersion_;
   return true;
+}
+
+BitmapRef DecoderSlot::DecodeToFit(FitBox box, SIZE* whole) {
+  if (IsBitmapFile() || !chosen_) return nullptr;
+  const Plugin& chosen = plugins_[*chosen_];
+  return HelperOf(chosen.kind).DecodeToFit(chosen.index, fullPreparedName_, box, whole);
 }
 
 bool DecoderSlot::FileChanged() const { return OutOfDate(version_, VersionOf(filePath_)); }

@@ -70,9 +70,12 @@ std::optional<size_t> FirstReader(const PluginTable& plugins, const std::wstring
 using MakeBitmap = std::function<std::shared_ptr<Bitmap>(int width, int height)>;
 // The file goes by the route Reads took: the wide path, the code-page-932
 // path, or the whole file's bytes as memory input. *described, when asked,
-// gets the size the module described.
+// gets the size the module described. With a fit box given, only a module
+// with GetPictureToFitW is asked, for the picture reduced to the box (by its
+// wide path); any other gives none.
 std::shared_ptr<Bitmap> Decode(const PluginModule& plugin, const std::wstring& path,
-                               MakeBitmap make = Bitmap::Create, SIZE* described = nullptr);
+                               MakeBitmap make = Bitmap::Create, SIZE* described = nullptr,
+                               FitBox fit = {});
 
 }  // namespace spi
 
@@ -123,6 +126,10 @@ class DecoderSlot {
   // The last decode failed because its module described a picture beyond
   // kMaxPicturePixels.
   bool RefusedAsTooLarge() const { return refusedAsTooLarge_; }
+  // The prepared file's picture reduced to the fit box, where its module can
+  // give one; *whole gets the whole picture's size. The slot's own picture
+  // and name stay as they are.
+  BitmapRef DecodeToFit(FitBox box, SIZE* whole);
   // The slot then holds no picture, under no name.
   void ReleasePicture() {
     picture_.reset();

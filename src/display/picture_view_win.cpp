@@ -1,6 +1,8 @@
 // The shown file and its picture: placing, laying out and titling.
 #include "display/picture_view_win.h"
 
+#include <algorithm>
+
 #include "display/zoom_input_dialog_win.h"
 
 namespace bex {
@@ -35,15 +37,31 @@ void PictureView::ShowStepped(BitmapRef picture, BitmapRef copy, std::wstring na
   area_->RepaintNow();
 }
 
+void PictureView::ReplaceReducedPicture(BitmapRef whole, BitmapRef copy) {
+  SetPicture(std::move(whole), std::move(copy));
+  area_->RepaintNow();
+}
+
 std::optional<LayoutInput> PictureView::NextLayout() const {
   if (!hasPicture_) return std::nullopt;
-  LayoutInput in;
+  LayoutInput in = OpeningLayout();
   in.zoomPercent = zoomPercent_;
+  return in;
+}
+
+LayoutInput PictureView::OpeningLayout() const {
+  LayoutInput in;
   in.fitMode = fitMode_;
   in.window = Geometry();
   in.desktopWidth = desktop_.width;
   in.desktopHeight = desktop_.height;
   return in;
+}
+
+SIZE PictureView::OpeningFitBox() const {
+  if (fitMode_ != kPictureFollowsWindow) return {0, 0};
+  const WindowGeometry g = Geometry();
+  return {std::max(g.outerWidth - g.frameWidth, 0), std::max(g.outerHeight - g.frameHeight, 0)};
 }
 
 void PictureView::SetFitMode(int mode) {
@@ -55,8 +73,8 @@ void PictureView::ShowPicture() {
   const BitmapRef& picture = area_->Picture();
   if (!hasPicture_ || !picture) return;
   LayoutInput in = *NextLayout();
-  in.pictureWidth = picture->Width();
-  in.pictureHeight = picture->Height();
+  in.pictureWidth = wholeSize_ ? wholeSize_->cx : picture->Width();
+  in.pictureHeight = wholeSize_ ? wholeSize_->cy : picture->Height();
   const LayoutResult out = LayOutPicture(in);
   zoomPercent_ = out.zoomPercent;
   scrollX_ = 0;

@@ -52,7 +52,17 @@ class PictureView {
   // made ahead: in the image area at once.
   void SetPicture(BitmapRef picture, BitmapRef copy) {
     area_->SetPicture(std::move(picture), std::move(copy));
+    wholeSize_.reset();
   }
+  // The picture of the shown file decoded reduced, about as large as it is
+  // shown, standing for the whole picture of size whole: laid out as that.
+  void SetReducedPicture(BitmapRef reduced, SIZE whole) {
+    area_->SetPicture(std::move(reduced));
+    wholeSize_ = whole;
+  }
+  // The whole picture in the place of the reduced one, at the same layout,
+  // painted at once.
+  void ReplaceReducedPicture(BitmapRef whole, BitmapRef copy);
   // Shows the picture of a newly opened file at 100 % and paints it at once.
   void ShowOpened();
   // A folder was opened: no file of it is shown yet, and its first picture
@@ -74,6 +84,11 @@ class PictureView {
   // How the next picture shown would be laid out (its picture size left
   // out); none before any picture was decoded.
   std::optional<LayoutInput> NextLayout() const;
+  // How a newly opened picture is laid out (at 100 %), its size left out.
+  LayoutInput OpeningLayout() const;
+  // The box a newly opened picture is shown shrunk to fit into where it is
+  // (the client area, when the picture follows the window); 0 x 0 otherwise.
+  SIZE OpeningFitBox() const;
   // Called after every layout of a picture and every change of the fit mode.
   void OnLayout(std::function<void()> handler) { onLayout_ = std::move(handler); }
   // The image area takes the client area's size (at start, without picture).
@@ -124,6 +139,8 @@ class PictureView {
   std::unique_ptr<ZoomInputDialog> zoomInput_;
   ShownFile shown_;
   bool hasPicture_ = false;
+  // The whole picture's size while the image area holds a reduced one.
+  std::optional<SIZE> wholeSize_;
   int zoomPercent_ = 100;
   int fitMode_ = kWindowFollowsPicture;
   int scrollX_ = 0;

@@ -14,6 +14,7 @@
 
 #include "common/files_win.h"
 #include "common/memory_win.h"
+#include "common/start_trace_win.h"
 #include "common/wide_text.h"
 #include "decoding/helper_protocol.h"
 #include "decoding/plugin_helper_win.h"
@@ -114,22 +115,25 @@ class Server {
       return Bitmap::OnSection(std::exchange(spare, nullptr), width, height);
     };
     // Refused, the reply keeps the size the module described, which tells
-    // the viewer a picture too large from one that did not decode.
+    // the viewer a picture too large from one that did not decode. A reduced
+    // picture comes with the whole one's size.
     PictureReply reply;
     if (args.module < plugins_.size()) {
       SIZE described = {};
       std::shared_ptr<Bitmap> picture =
-          spi::Decode(*plugins_[args.module], Utf8ToWide(args.file), make, &described);
+          spi::Decode(*plugins_[args.module], Utf8ToWide(args.file), make, &described, args.fit);
       if (described.cx > 0 && described.cy > 0) {
-        reply.width = static_cast<uint32_t>(described.cx);
-        reply.height = static_cast<uint32_t>(described.cy);
+        reply.width = reply.wholeWidth = static_cast<uint32_t>(described.cx);
+        reply.height = reply.wholeHeight = static_cast<uint32_t>(described.cy);
       }
       HANDLE handed = nullptr;
       if (picture && DuplicateHandle(GetCurrentProcess(), picture->Section(), GetCurrentProcess(),
                                      &handed, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
         GdiFlush();
-        reply = {true, static_cast<uint32_t>(picture->Width()),
-                 static_cast<uint32_t>(picture->Height()), HandleOnWire(handed)};
+        reply.decoded = true;
+        reply.width = static_cast<uint32_t>(picture->Width());
+        reply.height = static_cast<uint32_t>(picture->Height());
+        reply.pixels = HandleOnWire(handed);
       }
     }
     if (spare) CloseHandle(spare);
@@ -147,6 +151,7 @@ HANDLE HandleArgument(const char* text) { return HandleFromWire(std::strtoull(te
 }  // namespace bex
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  bex::NoteStartMoment("helper-up");
   bex::KeepCurrentFolderOutOfLibrarySearch();
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
   SetUnhandledExceptionFilter(bex::EndOnCrash);

@@ -268,6 +268,19 @@ TEST(BmpReader, CoreHeaderReads24BitPixels) {
   EXPECT_EQ(d.rows, (Rows{{0x112233, 0x445566}, {0x778899, 0xAABBCC}}));
 }
 
+// Pixels handed over without a file around them, as plug-ins do.
+TEST(BmpReader, PlainPixelsOfTheirOwnDecode) {
+  const std::vector<uint8_t> rows =
+      PackRows({{0x112233, 0x445566}, {0x778899, 0xAABBCC}}, 24, false);
+  BmpInfo info;
+  ASSERT_TRUE(PlainPixelsInfo(2, 2, false, 24, &info));
+  std::vector<uint32_t> pixels(4);
+  ASSERT_TRUE(DecodeBmp(rows.data(), rows.size(), info, pixels.data(), 8));
+  EXPECT_EQ(pixels, (std::vector<uint32_t>{0x112233, 0x445566, 0x778899, 0xAABBCC}));
+  EXPECT_FALSE(DecodeBmp(rows.data(), rows.size() - 1, info, pixels.data(), 8));
+  EXPECT_FALSE(PlainPixelsInfo(2, 2, false, 8, &info)) << "a palette lies elsewhere";
+}
+
 // ---- Short colour tables.
 
 TEST(BmpReader, IndicesBeyondAShortPaletteAreBlack) {

@@ -16,8 +16,8 @@ Frame MakeFrame(uint32_t id, HelperCall call, std::string payload) {
 TEST(HelperFrames, ArriveWholeHoweverTheBytesAreCut) {
   const std::string bytes =
       EncodeFrame(MakeFrame(7, HelperCall::kAsk, AskRequest("C:\\pics\\表.jpg"))) +
-      EncodeFrame(
-          MakeFrame(8, HelperCall::kDecode, DecodeRequest(2, "C:\\pics\\b.png", 0x1C, 4096)));
+      EncodeFrame(MakeFrame(8, HelperCall::kDecode,
+                            DecodeRequest(2, "C:\\pics\\b.png", 0x1C, 4096, {984, 761})));
   for (size_t cut = 1; cut <= bytes.size(); ++cut) {
     FrameReader reader;
     std::vector<Frame> frames;
@@ -35,6 +35,8 @@ TEST(HelperFrames, ArriveWholeHoweverTheBytesAreCut) {
     EXPECT_EQ(decode->file, "C:\\pics\\b.png");
     EXPECT_EQ(decode->spare, 0x1Cu);
     EXPECT_EQ(decode->spareBytes, 4096u);
+    EXPECT_EQ(decode->fit.width, 984u);
+    EXPECT_EQ(decode->fit.height, 761u);
     EXPECT_FALSE(reader.MidFrame());
   }
 }
@@ -76,12 +78,14 @@ TEST(HelperPayloads, RoundTripAndRefuseShortOrOverlongPayloads) {
   EXPECT_EQ(modules->memoryMiB, 300u);
 
   const std::optional<Answer<PictureReply>> picture =
-      ReadPictureReply(PictureReplyPayload({true, 6000, 4000, 0x1234}, 40));
+      ReadPictureReply(PictureReplyPayload({true, 750, 500, 0x1234, 6000, 4000}, 40));
   ASSERT_TRUE(picture);
   EXPECT_TRUE(picture->content.decoded);
-  EXPECT_EQ(picture->content.width, 6000u);
-  EXPECT_EQ(picture->content.height, 4000u);
+  EXPECT_EQ(picture->content.width, 750u);
+  EXPECT_EQ(picture->content.height, 500u);
   EXPECT_EQ(picture->content.pixels, 0x1234u);
+  EXPECT_EQ(picture->content.wholeWidth, 6000u);
+  EXPECT_EQ(picture->content.wholeHeight, 4000u);
   EXPECT_EQ(picture->memoryMiB, 40u);
 
   const std::string choice = ChoiceReply(kNoModule, 5);
@@ -117,15 +121,16 @@ TEST(HelperPayloads, HandlesAndSizesHaveTheSameBytesInEveryProcess) {
   EXPECT_EQ(decode, std::string("\x01\0\0\0"
                                 "\x01\0\0\0f"
                                 "\xFE\xFF\xFF\xFF\xFF\xFF\xFF\xFF"
-                                "\0\0\0\x40\x01\0\0\0",
-                                25));
+                                "\0\0\0\x40\x01\0\0\0"
+                                "\0\0\0\0\0\0\0\0",
+                                33));
   const std::optional<DecodeArgs> args = ReadDecodeRequest(decode);
   ASSERT_TRUE(args);
   EXPECT_EQ(args->spare, handle);
   EXPECT_EQ(args->spareBytes, fiveGiB);
 
   const std::string reply = PictureReplyPayload({true, 6000, 4000, 0x123456789Aull}, 7);
-  EXPECT_EQ(reply.size(), 4u + 4 + 4 + 8 + 4);
+  EXPECT_EQ(reply.size(), 4u + 4 + 4 + 8 + 4 + 4 + 4);
   EXPECT_EQ(reply.substr(12, 8), std::string("\x9A\x78\x56\x34\x12\0\0\0", 8));
   EXPECT_EQ(ReadPictureReply(reply)->content.pixels, 0x123456789Aull);
   // A reply of the old form, with a 32-bit handle, is refused.

@@ -10,6 +10,7 @@
 
 #include "support/desktop.h"
 #include "support/test_files.h"
+#include "support/test_pictures.h"
 #include "support/viewer_driver.h"
 #include "support/wine_paths.h"
 
@@ -44,6 +45,44 @@ TEST_P(WicPlugin, ShowsThePhotoTitledAndSizedLikeABitmap) {
   EXPECT_TRUE(Near(viewer.PixelAt({8, 28}), 0, 0, 255));
   EXPECT_TRUE(Near(viewer.PixelAt({56, 28}), 255, 255, 255));
   viewer.Close();
+}
+
+// The first photo shrunk to the window comes reduced first; its whole
+// picture takes its place before a zoom right after the start shows it at
+// 100 %: black and white columns, which any reduced picture has as grey. A
+// plug-in without the reduced route shows its first picture shrunk alike.
+TEST(WicPluginFirstPicture, ReducedPictureGivesWayToTheWholeOne) {
+  const std::string folder = NewScratchFolder("wic-reduced");
+  ASSERT_TRUE(CopyFileA((BuildDir() + "\\fixtures\\stripes.jpg").c_str(),
+                        (folder + "\\stripes.jpg").c_str(), FALSE));
+  WriteTestPicture(folder + "\\p.bex", 1600, 1200, Rgb{0, 0, 255});
+  const auto startShrunk = [&](const char* plugin, const std::string& name) {
+    ViewerOptions options;
+    options.plugins = {plugin};
+    options.settings->Set("設定", "窓と画像の関係", 1);
+    SetWindowBounds(*options.settings, {0, 0, 500, 400});
+    Viewer viewer = Viewer::Start(folder, name, options);
+    EXPECT_TRUE(WaitUntil([&] { return viewer.Title().rfind(name + " [", 0) == 0; }))
+        << viewer.Title();
+    EXPECT_NE(viewer.Title(), name + " [100%]") << "shown shrunk";
+    return viewer;
+  };
+
+  Viewer whole = startShrunk("plugins\\wicspi.spi", "stripes.jpg");
+  whole.PressKey(VK_NUMPAD0);
+  EXPECT_EQ(whole.WaitForTitle("stripes.jpg [100%]"), "stripes.jpg [100%]");
+  EXPECT_TRUE(WaitUntil([&] {
+    for (int x = 20; x < 24; ++x) {
+      const int level = x % 2 ? 255 : 0;
+      if (!Near(whole.PixelAt({x, 20}), level, level, level)) return false;
+    }
+    return true;
+  }));
+  whole.Close();
+
+  Viewer ordinary = startShrunk("testspi\\tst1.spi", "p.bex");
+  EXPECT_TRUE(WaitUntil([&] { return Near(ordinary.PixelAt({20, 20}), 0, 0, 255); }));
+  ordinary.Close();
 }
 
 // "wicspi.sph" -> "wicspisph".

@@ -42,6 +42,10 @@ convert quad.png -compress lzw quad.tif
 convert quad.png -sample '32x32!' quad.ico
 convert quad.png -colorspace CMYK -quality 95 cmyk.jpg
 convert quad.png -sample '2048x1024!' big.png # a 6 MiB DIB
+# Columns one pixel wide, black and white by turns: any reduced decode of it
+# is grey.
+convert -size 1x1 xc:black xc:white +append -write mpr:pair +delete -size 1600x1200 \
+  tile:mpr:pair -colorspace Gray -strip -quality 100 stripes.jpg
 cwebp -quiet -q 95 quad.png -o lossy.webp
 cwebp -quiet -lossless quad.png -o lossless.webp
 convert big.png -quality 90 big.jpg

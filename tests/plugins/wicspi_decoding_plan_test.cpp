@@ -114,5 +114,17 @@ TEST(DecodingPlan, PreviewReducesLargePicturesUpToAnEighth) {
   EXPECT_EQ(PreviewReduction(0, 0), 1u);
 }
 
+// A picture fitted into a window is decoded no smaller than it is shown.
+TEST(FitReduction, DividesWhileTheResultStillCoversTheFit) {
+  EXPECT_EQ(FitReduction(4000, 3000, 984, 761), 4u);   // 1000 x 750 for 984 x 738
+  EXPECT_EQ(FitReduction(4000, 3000, 1001, 761), 2u);  // 1000 would be narrower
+  EXPECT_EQ(FitReduction(3000, 4000, 984, 1001), 2u);  // upright: the height decides
+  EXPECT_EQ(FitReduction(8000, 1000, 984, 761), 8u);
+  EXPECT_EQ(FitReduction(800, 600, 984, 761), 1u);  // shown enlarged: never reduced
+  EXPECT_TRUE(CoversFit(1000, 750, 4000, 3000, 984, 761));
+  EXPECT_FALSE(CoversFit(500, 375, 4000, 3000, 984, 761));
+  EXPECT_TRUE(CoversFit(320, 240, 4000, 3000, 320, 320));  // a thumbnail as large as the fit
+}
+
 }  // namespace
 }  // namespace bex::wicspi
