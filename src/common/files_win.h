@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace bex {
 
@@ -63,5 +64,11 @@ std::wstring CurrentDirectory();
 // folder.
 bool IsFolder(const std::wstring& path);
 bool IsFile(const std::wstring& path);
+
+// The names of the companions of shownName in folder (common/companion_files.h),
+// as the folder holds them now, in the order of their UTF-16 units; folders
+// are passed over.
+std::vector<std::wstring> CompanionsInFolder(const std::wstring& folder,
+                                             const std::wstring& shownName);
 
 }  // namespace bex

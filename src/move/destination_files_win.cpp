@@ -192,9 +192,11 @@ DWORD Filing::LoadHistory() {
 
 void Filing::RecordMove(const CompletedMove& move) {
   RecordDestination(move.destination);
-  ChangeUndoJournal([&](UndoJournal& journal) {
-    RecordUndo(journal, {UndoKind::kMove, move.source, move.destination});
-  });
+  UndoEntry entry{UndoKind::kMove, move.source, move.destination};
+  for (const PathMove& companion : move.companions) {
+    entry.companions.push_back({UndoKind::kMove, companion.source, companion.destination});
+  }
+  ChangeUndoJournal([&](UndoJournal& journal) { RecordUndo(journal, entry); });
 }
 
 void Filing::RecordDestination(const std::wstring& destination) {
