@@ -144,7 +144,11 @@ void MainWindow::OpenPictures(const std::vector<std::wstring>& paths) {
   if (paths.size() > 1) OpenInNewViewer(hwnd_, {paths.begin() + 1, paths.end()});
 }
 
+// The save dialog makes the folder it shows the current directory while it
+// is open (Wine's does): the decode ahead, which reads the folder's files by
+// their bare names, ends before it can open.
 void MainWindow::MoveShownFile() {
+  folder_->FinishDecodingAhead();
   const RECT r = OuterRect();
   const WindowOrigin at = PopupMenuPoint({r.left, r.top, r.right - r.left, r.bottom - r.top});
   const auto stillShown = [this](const std::wstring& path) { return ReadyToActOn(path); };
