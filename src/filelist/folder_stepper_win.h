@@ -35,8 +35,8 @@ class FolderStepper : private StepHost {
   // An opened picture is on screen and the window idle: the neighbours are
   // decoded ahead of the first step.
   void DecodeNeighboursAhead() { stepper_.DecodeNeighboursAhead(); }
-  // Waits for the decode ahead to end.
-  void FinishDecodingAhead() { stepper_.SettleDecodeAhead(); }
+  // Waits for the decode ahead to end, the caption unchanged.
+  void FinishDecodingAhead() { stepper_.SettleDecodeAhead(false); }
   // The decode into slot has ended: the decode ahead goes on with it.
   void LoadFinished(int slot) { stepper_.LoadFinished(slot); }
   // The file `name` of the folder is about to be deleted or moved: no decode
