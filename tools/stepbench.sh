@@ -37,7 +37,7 @@ for n in $(seq -w 1 12); do
   head -c 65536 /dev/zero >"$filing/$n.CR2"
   printf '<x:xmpmeta xmlns:x="adobe:ns:meta/"/>\n' >"$filing/$n.xmp"
 done
-filing_viewer=$(printf 'BEX_FILE_INTO=%q wine %q %q' "$(winepath_of "$filed")" \
+filing_viewer=$(printf 'env BEX_FILE_INTO=%q wine %q %q' "$(winepath_of "$filed")" \
   "$build/step_viewer_winbench.exe" "$(winepath_of "$filing/01.jpg")")
 
 export BEX_BUILD_DIR=$build
