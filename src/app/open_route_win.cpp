@@ -144,11 +144,7 @@ void MainWindow::OpenPictures(const std::vector<std::wstring>& paths) {
   if (paths.size() > 1) OpenInNewViewer(hwnd_, {paths.begin() + 1, paths.end()});
 }
 
-// The save dialog makes the folder it shows the current directory while it
-// is open (Wine's does): the decode ahead, which reads the folder's files by
-// their bare names, ends before it can open.
 void MainWindow::MoveShownFile() {
-  folder_->FinishDecodingAhead();
   const RECT r = OuterRect();
   const WindowOrigin at = PopupMenuPoint({r.left, r.top, r.right - r.left, r.bottom - r.top});
   const auto stillShown = [this](const std::wstring& path) { return ReadyToActOn(path); };
@@ -156,8 +152,11 @@ void MainWindow::MoveShownFile() {
     folder_->LetGoOf(std::wstring(FileNamePart(path)));
   };
   const int options = options_->Flags();
+  // The decode ahead reads the folder's files by their bare names: it must
+  // not go on while the dialog has another folder current.
   const Filing::MoveManner manner{(options & kOptionMoveWithoutDialog) != 0,
-                                  (options & kOptionCompanionsAlong) != 0};
+                                  (options & kOptionCompanionsAlong) != 0,
+                                  [this] { folder_->StopDecoding(); }};
   const std::optional<Filing::CompletedMove> move =
       filing_->MoveShownFile(view_->Shown(), stillShown, at.Left, at.Top, manner, letGo);
   if (!move) return;

@@ -205,8 +205,8 @@ void FileStepper::LoadFinished(int slot) {
   DropFarLoadAtRest();
 }
 
-void FileStepper::SettleDecodeAhead(bool announced) {
-  while (fill_) ContinueFill(FinishFillLoad(announced));
+void FileStepper::SettleDecodeAhead() {
+  while (fill_) ContinueFill(FinishFillLoad(true));
 }
 
 void FileStepper::LetGoOf(const std::wstring& name) {

@@ -167,9 +167,8 @@ class FileStepper {
   // Reports for loads that are not the decode ahead's, or that have not
   // ended, are ignored. May throw as StepImage.
   void LoadFinished(int slot);
-  // Waits for the decode ahead to end, as if it had run inside the step;
-  // announced: the caption says so meanwhile, as for a step.
-  void SettleDecodeAhead(bool announced = true);
+  // Waits for the decode ahead to end, as if it had run inside the step.
+  void SettleDecodeAhead();
   // Whether a decode ahead is under way.
   bool DecodingAhead() const { return fill_.has_value(); }
   // The file `name` is about to be deleted or moved: a decode ahead that

@@ -35,14 +35,13 @@ class FolderStepper : private StepHost {
   // An opened picture is on screen and the window idle: the neighbours are
   // decoded ahead of the first step.
   void DecodeNeighboursAhead() { stepper_.DecodeNeighboursAhead(); }
-  // Waits for the decode ahead to end, the caption unchanged.
-  void FinishDecodingAhead() { stepper_.SettleDecodeAhead(false); }
   // The decode into slot has ended: the decode ahead goes on with it.
   void LoadFinished(int slot) { stepper_.LoadFinished(slot); }
   // The file `name` of the folder is about to be deleted or moved: no decode
   // may hold it open.
   void LetGoOf(const std::wstring& name) { stepper_.LetGoOf(name); }
-  // The close step: the decode ahead is given up.
+  // The close step, or a dialog that changes the current directory: the
+  // decode ahead is given up.
   void StopDecoding() { stepper_.CancelDecodeAhead(); }
   // The close step lets the list go.
   void ReleaseList() { stepper_.ReleaseList(); }

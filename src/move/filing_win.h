@@ -56,17 +56,20 @@ class Filing {
   // takes it at once under its own name, the save dialog opening only when
   // that name (or a companion's) is taken there or the folder is missing.
   // withCompanions: its companions (common/companion_files.h) go along, and
-  // if one cannot go, the whole group stays.
+  // if one cannot go, the whole group stays. beforeDialog is told just
+  // before the save dialog opens, which makes the folder it shows the
+  // current directory while it is open.
   struct MoveManner {
     bool withoutDialog = false;
     bool withCompanions = false;
+    std::function<void()> beforeDialog = [] {};
   };
   // Opens the move menu at a screen point and asks for the destination of
   // the shown file in the save dialog, starting in the chosen item's folder
   // (or takes that folder at once, as manner says), and moves the file there
   // if it is still shown then; letGo is told each companion before it moves.
   std::optional<CompletedMove> MoveShownFile(const ShownFile& shown, const StillShown& stillShown,
-                                             int screenX, int screenY, MoveManner manner,
+                                             int screenX, int screenY, const MoveManner& manner,
                                              const LetGo& letGo);
   // Puts the folder of a completed move's destination at the top of the
   // history and the move on top of the undo journal, and saves both, each
@@ -110,7 +113,7 @@ class Filing {
   DWORD LoadHistory();
   void RecordDestination(const std::wstring& destination);
   std::optional<CompletedMove> MoveTo(const ShownFile& shown, const StillShown& stillShown,
-                                      const MoveMenuItem& item, MoveManner manner,
+                                      const MoveMenuItem& item, const MoveManner& manner,
                                       const LetGo& letGo);
   // The journal as its file holds it now: empty when there is none; none
   // when it exists but does not read, with the system's error code in *error.

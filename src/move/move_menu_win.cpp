@@ -92,7 +92,8 @@ std::vector<MoveMenuItem> Filing::MoveMenuItems() {
 std::optional<Filing::CompletedMove> Filing::MoveShownFile(const ShownFile& shown,
                                                            const StillShown& stillShown,
                                                            int screenX, int screenY,
-                                                           MoveManner manner, const LetGo& letGo) {
+                                                           const MoveManner& manner,
+                                                           const LetGo& letGo) {
   const std::vector<MoveMenuItem> items = MoveMenuItems();
   const MoveMenuHandles menu(items);
   const UINT id = TrackMenu(owner_, menu.Handle(), screenX, screenY);
@@ -103,8 +104,8 @@ std::optional<Filing::CompletedMove> Filing::MoveShownFile(const ShownFile& show
 
 std::optional<Filing::CompletedMove> Filing::MoveTo(const ShownFile& shown,
                                                     const StillShown& stillShown,
-                                                    const MoveMenuItem& item, MoveManner manner,
-                                                    const LetGo& letGo) {
+                                                    const MoveMenuItem& item,
+                                                    const MoveManner& manner, const LetGo& letGo) {
   if (shown.Name().empty()) return std::nullopt;
   const std::optional<std::wstring> source = shown.Path(owner_);
   if (!source) return std::nullopt;
@@ -119,7 +120,10 @@ std::optional<Filing::CompletedMove> Filing::MoveTo(const ShownFile& shown,
   if (manner.withoutDialog && item.role != kRoleCurrentFolder) {
     destination = FreePathIn(start, shown.Name(), shown.Folder(), companions);
   }
-  if (!destination) destination = AskFreePath(owner_, "移動先パスの指定", start, shown.Name());
+  if (!destination) {
+    manner.beforeDialog();
+    destination = AskFreePath(owner_, "移動先パスの指定", start, shown.Name());
+  }
   if (!destination || !stillShown(*source)) return std::nullopt;
   CompletedMove move{*source, *destination,
                      CompanionMoves(shown.Folder(), companions, *destination)};
