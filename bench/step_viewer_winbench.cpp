@@ -5,10 +5,13 @@
 // private memory, sampled from the first line on: the peak since the previous
 // line and the amount now, in bytes. The end of the input ends the viewer.
 //   step_viewer_winbench.exe <picture> [bex.exe; the build's when not given]
+// Where BEX_FILE_INTO names a folder, it is registered under the key A and
+// the viewer files without the save dialog and with the companions.
 #include <windows.h>
 
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <thread>
 
@@ -90,9 +93,14 @@ int main(int argc, char** argv) {
   options.settings = PictureFollowsWindow();
   options.plugins = {"plugins\\wicspi.spi"};
   if (argc > 2) options.program = argv[2];
+  const char* fileInto = std::getenv("BEX_FILE_INTO");
   try {
-    Viewer viewer =
-        Viewer::Start(NewScratchFolder("step-viewer"), "\"" + std::string(argv[1]) + "\"", options);
+    const std::string folder = NewScratchFolder("step-viewer");
+    if (fileInto) {
+      options.settings->Set("設定", "移動ダイアログ省略", 1).Set("設定", "関連ファイル連動", 1);
+      WriteFileBytes(folder + "\\M_DIR.DAT", std::string("A : ") + fileInto + "\r\n");
+    }
+    Viewer viewer = Viewer::Start(folder, "\"" + std::string(argv[1]) + "\"", options);
     std::optional<MemorySampler> memory;
     for (char line[256]; std::fgets(line, sizeof line, stdin);) {
       if (!memory) memory.emplace(viewer.ProcessId());

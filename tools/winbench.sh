@@ -20,7 +20,10 @@
 #                            large JPEGs shrunk to the window against feh on
 #                            the same display, timed from the X side; held-key
 #                            stepping and the viewer's memory against the
-#                            baseline viewer
+#                            baseline viewer; filing them with two keys each
+#                            (J, a registered folder's key, no save dialog)
+#                            with a raw file and a sidecar each, against the
+#                            step
 # Usage: tools/winbench.sh [baseline bex.exe]
 set -euo pipefail
 baseline=${1:+$(readlink -f "$1")}

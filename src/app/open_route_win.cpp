@@ -176,8 +176,17 @@ void MainWindow::MoveShownFile() {
   const RECT r = OuterRect();
   const WindowOrigin at = PopupMenuPoint({r.left, r.top, r.right - r.left, r.bottom - r.top});
   const auto stillShown = [this](const std::wstring& path) { return ReadyToActOn(path); };
+  const auto letGo = [this](const std::wstring& path) {
+    folder_->LetGoOf(std::wstring(FileNamePart(path)));
+  };
+  const int options = options_->Flags();
+  // The decode ahead reads the folder's files by their bare names: it must
+  // not go on while the dialog has another folder current.
+  const Filing::MoveManner manner{(options & kOptionMoveWithoutDialog) != 0,
+                                  (options & kOptionCompanionsAlong) != 0,
+                                  [this] { folder_->StopDecoding(); }};
   const std::optional<Filing::CompletedMove> move =
-      filing_->MoveShownFile(view_->Shown(), stillShown, at.Left, at.Top);
+      filing_->MoveShownFile(view_->Shown(), stillShown, at.Left, at.Top, manner, letGo);
   if (!move) return;
   // Renamed in its own folder, the file stays one of the folder's.
   const std::wstring_view destinationFolder = FolderPart(move->destination);
@@ -186,6 +195,13 @@ void MainWindow::MoveShownFile() {
   } else {
     folder_->MarkShownFileRemoved();
   }
+  // Companions leave the list before the step, which must not show one of
+  // them from a picture decoded ahead.
+  std::vector<std::wstring> companionsLeft;
+  for (const PathMove& companion : move->companions) {
+    companionsLeft.emplace_back(FileNamePart(companion.source));
+  }
+  folder_->DropLeftEntries(companionsLeft);
   // The move is recorded before the next picture is looked for, whose
   // messages could keep the record waiting.
   filing_->RecordMove(*move);
@@ -194,8 +210,13 @@ void MainWindow::MoveShownFile() {
 
 void MainWindow::DeleteShownFile() {
   const auto ready = [this](const std::wstring& path) { return ReadyToActOn(path); };
-  if (const auto recycled = folder_->DeleteShownFile(view_->Shown(), ready)) {
-    filing_->RecordDelete(recycled->path, recycled->size, recycled->deletedAt);
+  const bool withCompanions = (options_->Flags() & kOptionCompanionsAlong) != 0;
+  if (const auto recycled = folder_->DeleteShownFile(view_->Shown(), ready, withCompanions)) {
+    std::vector<Filing::BinnedFile> companions;
+    for (const FolderStepper::Recycled& companion : recycled->companions) {
+      if (!PathExists(companion.path)) companions.push_back({companion.path, companion.size});
+    }
+    filing_->RecordDelete(recycled->path, recycled->size, recycled->deletedAt, companions);
   }
 }
 

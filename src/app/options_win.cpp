@@ -56,6 +56,15 @@ RECT RestoredRect(HWND window) {
   return r;
 }
 
+struct FilingSwitch {
+  const SettingKey& key;
+  int bit;
+};
+const FilingSwitch kFilingSwitches[] = {
+    {settings::kNoMoveDialog, kOptionMoveWithoutDialog},
+    {settings::kCompanions, kOptionCompanionsAlong},
+};
+
 }  // namespace
 
 Options::Options(HWND window)
@@ -96,6 +105,9 @@ void Options::ApplyStoredSwitches() {
   if (file_.ReadBool(settings::kNoSecondLaunch)) ToggleSingleInstance();
   if (file_.ReadBool(settings::kTopmost)) ToggleTopmost();
   if (file_.ReadBool(settings::kSaveBounds)) flags_ |= kOptionSaveBounds;
+  for (const FilingSwitch& filing : kFilingSwitches) {
+    if (file_.ReadInt(filing.key) != 0) flags_ |= filing.bit;
+  }
 }
 
 int Options::StoredFitMode() const { return file_.ReadInt(settings::kFitMode); }
@@ -142,6 +154,12 @@ void Options::SetSaveBounds(bool on) {
   flags_ = (flags_ & ~kOptionSaveBounds) | (on ? kOptionSaveBounds : 0);
 }
 
+void Options::SetFilingOptions(int ticked) {
+  for (const FilingSwitch& filing : kFilingSwitches) {
+    flags_ = (flags_ & ~filing.bit) | (ticked & filing.bit);
+  }
+}
+
 void Options::SetDefaultSortOrder(int kind, int direction) {
   defaultSortDirection_ = direction;
   defaultSortKind_ = kind;
@@ -171,6 +189,10 @@ void Options::WriteDialogSettings(int fitMode) const {
   file_.WriteInt(settings::kSortKind, defaultSortKind_);
   file_.WriteInt(settings::kSortDirection, defaultSortDirection_);
   WriteChosenPluginFolder();
+  for (const FilingSwitch& filing : kFilingSwitches) {
+    const bool on = (flags_ & filing.bit) != 0;
+    if (on || file_.Has(filing.key)) file_.WriteInt(filing.key, on ? 1 : 0);
+  }
 }
 
 }  // namespace bex

@@ -18,6 +18,10 @@ enum OptionBit : int {
   kOptionTopmost = 1,
   kOptionNoSecondLaunch = 2,
   kOptionSaveBounds = 4,
+  // Filing: a registered or recent destination moves at once, without the
+  // save dialog; the shown file's companions move, delete and undo with it.
+  kOptionMoveWithoutDialog = 8,
+  kOptionCompanionsAlong = 16,
 };
 
 constexpr char kInstanceLockName[] = "Bex Lock";
@@ -49,7 +53,7 @@ class Options {
   // defaults of Top and Left centre the designed size on the desktop; nothing
   // is clamped to it.
   void ApplyStoredBounds(int desktopWidth, int desktopHeight);
-  // The stored no-second-instance, topmost and save-bounds options.
+  // The stored no-second-instance, topmost, save-bounds and filing options.
   void ApplyStoredSwitches();
   int StoredFitMode() const;
   void ReadDefaultSortOrder();
@@ -62,6 +66,8 @@ class Options {
   // another viewer holds the lock.
   void ToggleSingleInstance();
   void SetSaveBounds(bool on);
+  // The filing options of ticked (kOptionMoveWithoutDialog, kOptionCompanionsAlong).
+  void SetFilingOptions(int ticked);
 
   int DefaultSortKind() const { return defaultSortKind_; }
   int DefaultSortDirection() const { return defaultSortDirection_; }
@@ -71,8 +77,10 @@ class Options {
   // the option is on, and the version. A refused write throws BexError.
   void WriteOnClose() const;
   // The keys of "設定", with the fit mode of this moment, the plug-in folder
-  // only when one was chosen. A refused write throws and ends the writing at
-  // that key.
+  // only when one was chosen; the filing options
+  // last, each only when it is on or the file holds it already, so that a
+  // file written before them stays as it was. A refused write throws and
+  // ends the writing at that key.
   void WriteDialogSettings(int fitMode) const;
 
  private:

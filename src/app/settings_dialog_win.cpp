@@ -21,6 +21,8 @@ enum SettingsId {
   kSingleInstanceBox = 100,
   kTopmostBox,
   kSaveBoundsBox,
+  kMoveWithoutDialogBox,
+  kCompanionsAlongBox,
   kFitGroup,
   kWindowFollowsPictureItem,
   kPictureFollowsWindowItem,
@@ -67,10 +69,14 @@ std::vector<ControlSpec> SettingsControls() {
   using K = ControlKind;
   constexpr FontKind kNormal = FontKind::kNormal;
   return {
-      {kSingleInstanceBox, K::kCheckBox, "追加起動を禁止する   &K", 12, 8, 170, 18, kNormal,
+      {kSingleInstanceBox, K::kCheckBox, "追加起動を禁止する   &K", 12, 8, 170, 15, kNormal,
        kBasicPage},
-      {kTopmostBox, K::kCheckBox, "最前面表示ON         &T", 12, 28, 170, 18, kNormal, kBasicPage},
-      {kSaveBoundsBox, K::kCheckBox, "表示位置を保存する", 12, 48, 170, 18, kNormal, kBasicPage},
+      {kTopmostBox, K::kCheckBox, "最前面表示ON         &T", 12, 23, 170, 15, kNormal, kBasicPage},
+      {kSaveBoundsBox, K::kCheckBox, "表示位置を保存する", 12, 38, 170, 15, kNormal, kBasicPage},
+      {kMoveWithoutDialogBox, K::kCheckBox, "移動ダイアログを省略する", 12, 53, 170, 15, kNormal,
+       kBasicPage},
+      {kCompanionsAlongBox, K::kCheckBox, "関連ファイル(RAW等)も連動", 12, 68, 170, 15, kNormal,
+       kBasicPage},
       {kFitGroup, K::kGroupBox, "窓と画像の関係", 192, 4, 172, 76, kNormal, kBasicPage},
       {kWindowFollowsPictureItem, K::kRadioFirst, "窓を画像に合わせる", 202, 22, 156, 17, kNormal,
        kBasicPage},
@@ -118,6 +124,8 @@ constexpr OptionBox kOptionBoxes[] = {
     {kSingleInstanceBox, kOptionNoSecondLaunch},
     {kTopmostBox, kOptionTopmost},
     {kSaveBoundsBox, kOptionSaveBounds},
+    {kMoveWithoutDialogBox, kOptionMoveWithoutDialog},
+    {kCompanionsAlongBox, kOptionCompanionsAlong},
 };
 
 // The fit-mode items, by mode.
@@ -186,6 +194,7 @@ void ApplyDialogSettings(const SettingsDialog& dialog, Options& options, Picture
   if (changed & kOptionNoSecondLaunch) options.ToggleSingleInstance();
   if (changed & kOptionTopmost) options.ToggleTopmost();
   options.SetSaveBounds((dialog.TickedOptions() & kOptionSaveBounds) != 0);
+  options.SetFilingOptions(dialog.TickedOptions());
   if (dialog.ChosenFitMode() >= 0) view.SetFitMode(dialog.ChosenFitMode());
   options.SetDefaultSortOrder(dialog.ChosenSortKind(), dialog.ChosenSortDirection());
   folder.SetSortOrder(dialog.ChosenSortKind(), dialog.ChosenSortDirection());

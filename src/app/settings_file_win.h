@@ -23,6 +23,12 @@ class SettingsFile {
   int ReadInt(const SettingKey& key, int def) const;
   bool ReadBool(const SettingKey& key) const;
 
+  // Whether the file holds the key.
+  bool Has(const SettingKey& key) const {
+    std::string ignored;
+    return ReadRaw(key, &ignored);
+  }
+
   // A refused write throws BexError "<path> に書き込めません".
   void WriteString(const SettingKey& key, const std::string& value) const;
   void WriteInt(const SettingKey& key, int value) const;

@@ -2,7 +2,10 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "common/code_page_win.h"
+#include "common/companion_files.h"
 #include "common/cp932.h"
 #include "common/module_function_win.h"
 #include "common/wide_text.h"
@@ -115,6 +118,22 @@ bool IsFolder(const std::wstring& path) {
 bool IsFile(const std::wstring& path) {
   const DWORD attributes = GetFileAttributesW(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::vector<std::wstring> CompanionsInFolder(const std::wstring& folder,
+                                             const std::wstring& shownName) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW found;
+  HANDLE search =
+      FindFirstFileW(JoinPath(folder, CompanionSearchPattern(shownName)).c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  // Directory searches answer in the file system's own order.
+  std::sort(names.begin(), names.end());
+  return CompanionsAmong(shownName, names);
 }
 
 }  // namespace bex

@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "common/file_version.h"
 
@@ -58,5 +59,11 @@ std::wstring CurrentDirectory();
 // folder.
 bool IsFolder(const std::wstring& path);
 bool IsFile(const std::wstring& path);
+
+// The names of the companions of shownName in folder (common/companion_files.h),
+// as the folder holds them now, in the order of their UTF-16 units; folders
+// are passed over.
+std::vector<std::wstring> CompanionsInFolder(const std::wstring& folder,
+                                             const std::wstring& shownName);
 
 }  // namespace bex

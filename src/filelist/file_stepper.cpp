@@ -1,5 +1,6 @@
 #include "filelist/file_stepper.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace bex {
@@ -36,6 +37,25 @@ void FileStepper::RenameShownEntry(const std::wstring& newName,
   if (!ShownEntryListed()) return;
   entries_[shownIndex_].Name = newName;
   entries_[shownIndex_].Cp932Name = std::move(newCp932Name);
+}
+
+// The decode ahead under way and the last one ended keep the places of
+// their entries.
+void FileStepper::DropLeftEntries(const std::vector<std::wstring>& names) {
+  bool dropped = false;
+  for (size_t i = entries_.size(); i-- > 0 && shownIndex_ >= 0;) {
+    if (static_cast<int>(i) == shownIndex_ ||
+        std::find(names.begin(), names.end(), entries_[i].Name) == names.end()) {
+      continue;
+    }
+    if (fill_ && fill_->index == i) CancelDecodeAhead();
+    if (fill_ && fill_->index > i) --fill_->index;
+    if (filled_ && *filled_ == i) filled_.reset();
+    if (filled_ && *filled_ > i) --*filled_;
+    DropEntry(i);
+    dropped = true;
+  }
+  if (dropped) slotsReady_ = slotsReady_ && NeighbourHeld(true) && NeighbourHeld(false);
 }
 
 void FileStepper::FileOpened() {

@@ -99,6 +99,10 @@ class FileStepper {
   // The shown file was renamed within its folder: the new name takes the
   // old one's place in the list, so that the steps come back to it.
   void RenameShownEntry(const std::wstring& newName, std::optional<std::string> newCp932Name);
+  // Files of the folder other than the shown one left it (companions moved or
+  // deleted with it): their entries go, and a neighbour decoded from one of
+  // them is decoded again when needed.
+  void DropLeftEntries(const std::vector<std::wstring>& names);
   // The file on screen is no longer the version its picture was decoded from.
   bool ShownFileChanged() const { return slots_.SlotFileChanged(shownSlot_); }
   // Both neighbour slots hold the pictures of the entries next to the shown

@@ -40,7 +40,8 @@ class FolderStepper : private StepHost {
   // The file `name` of the folder is about to be deleted or moved: no decode
   // may hold it open.
   void LetGoOf(const std::wstring& name) { stepper_.LetGoOf(name); }
-  // The close step: the decode ahead is given up.
+  // The close step, or a dialog that changes the current directory: the
+  // decode ahead is given up.
   void StopDecoding() { stepper_.CancelDecodeAhead(); }
   // The close step lets the list go.
   void ReleaseList() { stepper_.ReleaseList(); }
@@ -56,6 +57,8 @@ class FolderStepper : private StepHost {
   void RenameShownEntry(const std::wstring& newName) {
     stepper_.RenameShownEntry(newName, ExactCp932(newName));
   }
+  // Other files of the folder left it with the shown one.
+  void DropLeftEntries(const std::vector<std::wstring>& names) { stepper_.DropLeftEntries(names); }
   // The file on screen is no longer the version its picture was decoded from.
   bool ShownFileChanged() const { return stepper_.ShownFileChanged(); }
 
@@ -71,18 +74,22 @@ class FolderStepper : private StepHost {
 
   // --- the shown file (delete_win.cpp) --------------------------------
   // A file handed to the recycle bin: its full path, its size and the local
-  // time of the delete, which tell it from others deleted from there.
+  // time of the delete, which tell it from others deleted from there; the
+  // companions deleted with it (path and size, the time being its own).
   struct Recycled {
     std::wstring path;
     uint64_t size = 0;
     SYSTEMTIME deletedAt = {};
+    std::vector<Recycled> companions = {};
   };
   // Deletes the shown file to the recycle bin, after asking; shown is the
   // file on screen, and readyToActOn, asked last, says whether its path may
-  // still be deleted. None when nothing was deleted or the file was deleted
-  // for good.
+  // still be deleted. withCompanions: its companions go in the same delete,
+  // and when one of them is held by another program, none goes. None when
+  // nothing was deleted or the file was deleted for good.
   using ReadyToActOn = std::function<bool(const std::wstring& path)>;
-  std::optional<Recycled> DeleteShownFile(const ShownFile& shown, const ReadyToActOn& readyToActOn);
+  std::optional<Recycled> DeleteShownFile(const ShownFile& shown, const ReadyToActOn& readyToActOn,
+                                          bool withCompanions = false);
 
  private:
   std::vector<FileEntry> ListFolder() override;

@@ -170,6 +170,27 @@ std::string KeyRowText(const KeyRow& row) {
   return shortcuts.empty() ? text : text + " (" + shortcuts + " はメニューのコマンド)";
 }
 
+// The settings of the dialog's first page that change how filing goes.
+constexpr const char* kFilingSettingsHelp[] = {
+    "■ 整理を速くする設定 (W の環境設定、基本設定のページ。どちらも初めは切)",
+    "移動ダイアログを省略する (bex.ini の「移動ダイアログ省略」):"
+    " 移動メニューで登録フォルダーか履歴を選ぶと、保存ダイアログを出さずに同じ名前ですぐ移動し、"
+    "次の画像へ進む (J とキー 1 つで整理できる)。移動先に同じ名前があるときはダイアログを開き、"
+    "移動先がないときは今までどおり知らせる。「現在のフォルダーから移動先を指定」は常にダイアログを"
+    "開く。",
+    "関連ファイル(RAW等)も連動 (bex.ini の「関連ファイル連動」):"
+    " 表示中のファイルと拡張子の前が同じ名前 (大文字小文字は区別しない) の RAW"
+    " (.CR2 .CR3 .NEF .NRW .ARW .SR2 .RAF .ORF .RW2 .PEF .DNG .SRW .X3F)、.XMP、.AAE、.MOV を、"
+    "移動・削除・U の元に戻すで一緒に扱う。上書きはしない。1 "
+    "つでも移動できなければ全部をそのまま残して知らせる。",
+};
+
+std::string FilingSettingsSection() {
+  std::string text;
+  for (const char* line : kFilingSettingsHelp) text += std::string(line) + kLineEnd;
+  return text;
+}
+
 std::string KeySection() {
   std::string text = "■ キー";
   text += kLineEnd;
@@ -200,6 +221,8 @@ std::string HelpText() {
   text += kLineEnd;
   text += "J で開く移動メニューでは、登録した移動先ごとの 1 文字のキーが使える。";
   text += kLineEnd;
+  text += kLineEnd;
+  text += FilingSettingsSection();
   return text;
 }
 

@@ -172,9 +172,12 @@ DWORD Filing::LoadHistory() {
 // one is up has kept the record.
 void Filing::RecordMove(const CompletedMove& move) {
   const std::optional<Notice> history = RecordDestination(move.destination);
-  const std::optional<Notice> undo = WriteUndoJournalChange([&](UndoJournal& journal) {
-    RecordUndo(journal, {UndoKind::kMove, move.source, move.destination});
-  });
+  UndoEntry entry{UndoKind::kMove, move.source, move.destination};
+  for (const PathMove& companion : move.companions) {
+    entry.companions.push_back({UndoKind::kMove, companion.source, companion.destination});
+  }
+  const std::optional<Notice> undo =
+      WriteUndoJournalChange([&](UndoJournal& journal) { RecordUndo(journal, entry); });
   for (const std::optional<Notice>& notice : {history, undo}) {
     if (notice) ShowMessage(owner_, notice->text, notice->caption);
   }

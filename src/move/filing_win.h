@@ -14,6 +14,7 @@
 #include "common/shown_file_win.h"
 #include "move/destination_history.h"
 #include "move/destination_tree.h"
+#include "move/move_file_win.h"
 #include "move/move_menu_model.h"
 #include "move/recycle_bin_win.h"
 #include "move/undo_journal.h"
@@ -41,16 +42,35 @@ class Filing {
   std::vector<MoveMenuItem> MoveMenuItems();
   // Whether a path is still the file on screen and not removed.
   using StillShown = std::function<bool(const std::wstring& path)>;
+  // Told the path of a file just before it is moved, so that nothing holds
+  // it open.
+  using LetGo = std::function<void(const std::wstring& path)>;
 
   struct CompletedMove {
     std::wstring source;
     std::wstring destination;
+    // The shown file's companions that went with it.
+    std::vector<PathMove> companions = {};
+  };
+  // How the shown file goes. withoutDialog: a registered or recent folder
+  // takes it at once under its own name, the save dialog opening only when
+  // that name (or a companion's) is taken there or the folder is missing.
+  // withCompanions: its companions (common/companion_files.h) go along, and
+  // if one cannot go, the whole group stays. beforeDialog is told just
+  // before the save dialog opens, which makes the folder it shows the
+  // current directory while it is open.
+  struct MoveManner {
+    bool withoutDialog = false;
+    bool withCompanions = false;
+    std::function<void()> beforeDialog = [] {};
   };
   // Opens the move menu at a screen point and asks for the destination of
-  // the shown file in the save dialog, starting in the chosen item's folder,
-  // and moves the file there if it is still shown then.
+  // the shown file in the save dialog, starting in the chosen item's folder
+  // (or takes that folder at once, as manner says), and moves the file there
+  // if it is still shown then; letGo is told each companion before it moves.
   std::optional<CompletedMove> MoveShownFile(const ShownFile& shown, const StillShown& stillShown,
-                                             int screenX, int screenY);
+                                             int screenX, int screenY, const MoveManner& manner,
+                                             const LetGo& letGo);
   // Puts the folder of a completed move's destination at the top of the
   // history and the move on top of the undo journal, and saves both, each
   // unless its file exists but did not read; a refused or failed write is
@@ -59,10 +79,17 @@ class Filing {
   void RecordMove(const CompletedMove& move);
 
   // --- the undo journal (undo_win.cpp) -------------------------------------
+  // A file handed to the recycle bin: its full path and size.
+  struct BinnedFile {
+    std::wstring path;
+    uint64_t size = 0;
+  };
   // Records a delete of path, of a file of size bytes at the local time
-  // deletedAt, on top of the undo journal when the recycle bin holds the
-  // file (a delete for good cannot be undone).
-  void RecordDelete(const std::wstring& path, uint64_t size, const SYSTEMTIME& deletedAt);
+  // deletedAt, with the companions deleted along, as one entry on top of the
+  // undo journal when the recycle bin holds the file (a delete for good
+  // cannot be undone).
+  void RecordDelete(const std::wstring& path, uint64_t size, const SYSTEMTIME& deletedAt,
+                    const std::vector<BinnedFile>& companions);
   struct UndoOffer {
     // The journal has an entry, or exists but does not read.
     bool available = false;
@@ -76,9 +103,8 @@ class Filing {
   // folder; a deleted file comes back from the recycle bin. The entry then
   // leaves the journal, and so does one whose file is no longer there. Every
   // outcome but success is told to the user. The full path of the file that
-  // came back. letGo is told the path of a file just before it is moved, so
-  // that nothing holds it open.
-  using LetGo = std::function<void(const std::wstring& path)>;
+  // came back. letGo is told the path of a file just before it is moved.
+  // The companions of the entry come back with it.
   std::optional<std::wstring> UndoNewest(const LetGo& letGo);
 
  private:
@@ -92,7 +118,8 @@ class Filing {
   };
   std::optional<Notice> RecordDestination(const std::wstring& destination);
   std::optional<CompletedMove> MoveTo(const ShownFile& shown, const StillShown& stillShown,
-                                      const MoveMenuItem& item);
+                                      const MoveMenuItem& item, const MoveManner& manner,
+                                      const LetGo& letGo);
   // The journal as its file holds it now: empty when there is none; none
   // when it exists but does not read, with the system's error code in *error.
   std::optional<UndoJournal> ReadUndoJournal(DWORD* error);

@@ -206,4 +206,25 @@ bool MoveWithoutReplacing(HWND owner, const std::wstring& source, const std::wst
   return false;
 }
 
+bool MoveGroupWithoutReplacing(HWND owner, const std::vector<PathMove>& group) {
+  for (size_t moved = 0; moved < group.size(); ++moved) {
+    if (MoveWithoutReplacing(owner, group[moved].source, group[moved].destination)) continue;
+    if (moved == 0) return false;
+    while (moved-- > 0) MoveWithoutReplacing(owner, group[moved].destination, group[moved].source);
+    ShowMessage(owner,
+                group[0].source + FromCp932("\nは関連ファイルの1つが移動できないため、"
+                                            "関連ファイルとともに元の場所に残しました。"),
+                "移動エラー");
+    return false;
+  }
+  return true;
+}
+
+std::optional<std::wstring> TakenDestination(const std::vector<PathMove>& group) {
+  for (const PathMove& move : group) {
+    if (PathExists(move.destination)) return move.destination;
+  }
+  return std::nullopt;
+}
+
 }  // namespace bex

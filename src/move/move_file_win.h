@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace bex {
 
@@ -31,5 +32,19 @@ constexpr wchar_t kPartialMovePattern[] = L"~bexmove*.tmp";
 // MoveOneFile, a failure reported with both paths and the system's reason.
 // True when the file is at destination.
 bool MoveWithoutReplacing(HWND owner, const std::wstring& source, const std::wstring& destination);
+
+struct PathMove {
+  std::wstring source;
+  std::wstring destination;
+};
+
+// Moves each file of a group with MoveWithoutReplacing, in order; when one
+// fails, those already moved go back, so that the group stays together,
+// and the user is told so. True when every file is at its destination.
+bool MoveGroupWithoutReplacing(HWND owner, const std::vector<PathMove>& group);
+
+// The first destination of group where something exists already; none when
+// all are free.
+std::optional<std::wstring> TakenDestination(const std::vector<PathMove>& group);
 
 }  // namespace bex

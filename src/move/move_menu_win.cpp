@@ -6,7 +6,11 @@
 #include <vector>
 
 #include "common/code_page_win.h"
+#include "common/companion_files.h"
+#include "common/files_win.h"
 #include "common/menu_win.h"
+#include "common/message_box_win.h"
+#include "common/wide_text.h"
 #include "move/filing_win.h"
 #include "move/move_file_win.h"
 
@@ -51,6 +55,32 @@ class MoveMenuHandles {
   std::vector<const MoveMenuItem*> chosen_;
 };
 
+// The companions' moves beside the shown file's move to destination: into
+// the same folder, each under the destination's name before the extension.
+std::vector<PathMove> CompanionMoves(const std::wstring& folder,
+                                     const std::vector<std::wstring>& companions,
+                                     const std::wstring& destination) {
+  const std::wstring_view newName = FileNamePart(destination);
+  std::vector<PathMove> moves;
+  for (const std::wstring& name : companions) {
+    moves.push_back({JoinPath(folder, name),
+                     std::wstring(FolderPart(destination)) + CompanionNameBeside(newName, name)});
+  }
+  return moves;
+}
+
+// The path in folder under name, when folder is there and neither the name
+// nor a companion's is taken in it; none sends the move to the save dialog.
+std::optional<std::wstring> FreePathIn(const std::wstring& folder, const std::wstring& name,
+                                       const std::wstring& shownFolder,
+                                       const std::vector<std::wstring>& companions) {
+  if (folder.size() >= MAX_PATH || !IsFolder(folder)) return std::nullopt;
+  const std::wstring path = JoinPath(folder, name);
+  if (path.size() >= MAX_PATH || PathExists(path)) return std::nullopt;
+  if (TakenDestination(CompanionMoves(shownFolder, companions, path))) return std::nullopt;
+  return path;
+}
+
 }  // namespace
 
 std::vector<MoveMenuItem> Filing::MoveMenuItems() {
@@ -61,18 +91,21 @@ std::vector<MoveMenuItem> Filing::MoveMenuItems() {
 
 std::optional<Filing::CompletedMove> Filing::MoveShownFile(const ShownFile& shown,
                                                            const StillShown& stillShown,
-                                                           int screenX, int screenY) {
+                                                           int screenX, int screenY,
+                                                           const MoveManner& manner,
+                                                           const LetGo& letGo) {
   const std::vector<MoveMenuItem> items = MoveMenuItems();
   const MoveMenuHandles menu(items);
   const UINT id = TrackMenu(owner_, menu.Handle(), screenX, screenY);
   const MoveMenuItem* item = menu.ItemOf(id);
   if (!item) return std::nullopt;
-  return MoveTo(shown, stillShown, *item);
+  return MoveTo(shown, stillShown, *item, manner, letGo);
 }
 
 std::optional<Filing::CompletedMove> Filing::MoveTo(const ShownFile& shown,
                                                     const StillShown& stillShown,
-                                                    const MoveMenuItem& item) {
+                                                    const MoveMenuItem& item,
+                                                    const MoveManner& manner, const LetGo& letGo) {
   if (shown.Name().empty()) return std::nullopt;
   const std::optional<std::wstring> source = shown.Path(owner_);
   if (!source) return std::nullopt;
@@ -80,11 +113,33 @@ std::optional<Filing::CompletedMove> Filing::MoveTo(const ShownFile& shown,
   const std::wstring start = item.role == kRoleCurrentFolder
                                  ? shown.Folder()
                                  : FromCp932(StartFolderOfItem(item, std::string_view()));
-  const std::optional<std::wstring> destination =
-      AskFreePath(owner_, "移動先パスの指定", start, shown.Name());
+  const std::vector<std::wstring> companions =
+      manner.withCompanions ? CompanionsInFolder(shown.Folder(), shown.Name())
+                            : std::vector<std::wstring>();
+  std::optional<std::wstring> destination;
+  if (manner.withoutDialog && item.role != kRoleCurrentFolder) {
+    destination = FreePathIn(start, shown.Name(), shown.Folder(), companions);
+  }
+  if (!destination) {
+    manner.beforeDialog();
+    destination = AskFreePath(owner_, "移動先パスの指定", start, shown.Name());
+  }
   if (!destination || !stillShown(*source)) return std::nullopt;
-  if (!MoveWithoutReplacing(owner_, *source, *destination)) return std::nullopt;
-  return CompletedMove{*source, *destination};
+  CompletedMove move{*source, *destination,
+                     CompanionMoves(shown.Folder(), companions, *destination)};
+  if (const std::optional<std::wstring> taken = TakenDestination(move.companions)) {
+    ShowMessage(owner_,
+                *taken + FromCp932("\nが既にあるため、関連ファイルとともに移動できません。"),
+                "ファイル名エラー");
+    return std::nullopt;
+  }
+  std::vector<PathMove> group{{move.source, move.destination}};
+  for (const PathMove& companion : move.companions) {
+    letGo(companion.source);
+    group.push_back(companion);
+  }
+  if (!MoveGroupWithoutReplacing(owner_, group)) return std::nullopt;
+  return move;
 }
 
 }  // namespace bex

@@ -52,21 +52,53 @@ std::optional<uint64_t> ByteCount(std::wstring_view text) {
   return value;
 }
 
+// The pairs of fields from first on, each made an entry by pair; none when
+// one of them is no entry or a field is left over.
+template <typename Pair>
+std::optional<std::vector<UndoEntry>> Companions(const std::vector<std::wstring_view>& fields,
+                                                 size_t first, Pair pair) {
+  if ((fields.size() - first) % 2 != 0) return std::nullopt;
+  std::vector<UndoEntry> companions;
+  for (size_t i = first; i < fields.size(); i += 2) {
+    std::optional<UndoEntry> companion = pair(fields[i], fields[i + 1]);
+    if (!companion) return std::nullopt;
+    companions.push_back(std::move(*companion));
+  }
+  return companions;
+}
+
+std::optional<UndoEntry> MoveEntry(std::wstring_view original, std::wstring_view movedTo) {
+  if (!IsFullPath(original) || !IsFullPath(movedTo)) return std::nullopt;
+  return UndoEntry{UndoKind::kMove, std::wstring(original), std::wstring(movedTo)};
+}
+
 std::optional<UndoEntry> ParseEntry(std::wstring_view line) {
   const std::vector<std::wstring_view> fields = Fields(line);
   if (fields.size() < 2 || !IsFullPath(fields[1])) return std::nullopt;
-  if (fields.size() == 3 && fields[0] == L"M" && IsFullPath(fields[2])) {
-    return UndoEntry{UndoKind::kMove, std::wstring(fields[1]), std::wstring(fields[2])};
+  if (fields.size() >= 3 && fields[0] == L"M") {
+    std::optional<UndoEntry> entry = MoveEntry(fields[1], fields[2]);
+    auto companions = Companions(fields, 3, MoveEntry);
+    if (!entry || !companions) return std::nullopt;
+    entry->companions = std::move(*companions);
+    return entry;
   }
   if (fields.size() == 2 && fields[0] == L"D") {
     return UndoEntry{UndoKind::kDelete, std::wstring(fields[1]), {}};
   }
-  if (fields.size() == 4 && fields[0] == L"D" && IsLocalTime(fields[2])) {
-    if (const std::optional<uint64_t> size = ByteCount(fields[3])) {
-      // The time is all digits and punctuation: its units are its characters.
-      const std::string deletedAt(fields[2].begin(), fields[2].end());
-      return UndoEntry{UndoKind::kDelete, std::wstring(fields[1]), {}, deletedAt, *size};
-    }
+  if (fields.size() >= 4 && fields[0] == L"D" && IsLocalTime(fields[2])) {
+    // The time is all digits and punctuation: its units are its characters.
+    const std::string deletedAt(fields[2].begin(), fields[2].end());
+    const auto deleteEntry = [&](std::wstring_view original,
+                                 std::wstring_view sizeText) -> std::optional<UndoEntry> {
+      const std::optional<uint64_t> size = ByteCount(sizeText);
+      if (!IsFullPath(original) || !size) return std::nullopt;
+      return UndoEntry{UndoKind::kDelete, std::wstring(original), {}, deletedAt, *size};
+    };
+    std::optional<UndoEntry> entry = deleteEntry(fields[1], fields[3]);
+    auto companions = Companions(fields, 4, deleteEntry);
+    if (!entry || !companions) return std::nullopt;
+    entry->companions = std::move(*companions);
+    return entry;
   }
   return std::nullopt;
 }
@@ -93,10 +125,16 @@ std::string SerializeUndoJournal(const UndoJournal& journal) {
   for (const UndoEntry& entry : journal) {
     if (entry.kind == UndoKind::kMove) {
       out += "M\t" + WideToUtf8(entry.original) + '\t' + WideToUtf8(entry.movedTo);
+      for (const UndoEntry& companion : entry.companions) {
+        out += '\t' + WideToUtf8(companion.original) + '\t' + WideToUtf8(companion.movedTo);
+      }
     } else {
       out += "D\t" + WideToUtf8(entry.original);
       if (!entry.deletedAt.empty()) {
         out += '\t' + entry.deletedAt + '\t' + std::to_string(entry.size);
+        for (const UndoEntry& companion : entry.companions) {
+          out += '\t' + WideToUtf8(companion.original) + '\t' + std::to_string(companion.size);
+        }
       }
     }
     out += "\r\n";

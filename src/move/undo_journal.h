@@ -12,6 +12,9 @@
 // A delete went into the recycle bin; its local time ("2024-05-01 13:45:07")
 // and size tell that file from others deleted from the same path. Lines
 // written without them stand for the newest file deleted from there.
+// Companions moved or deleted with the file follow on its line, one pair of
+// fields each: a move's original and new path, or a delete's original path
+// and size (deleted at the file's time).
 #pragma once
 
 #include <cstdint>
@@ -30,10 +33,13 @@ struct UndoEntry {
   std::wstring movedTo;        // a move's destination; empty for a delete
   std::string deletedAt = {};  // a delete's local time; empty when not recorded
   uint64_t size = 0;           // a delete's size in bytes
+  // The companions that went with the file, entries of the same kind
+  // without companions of their own; they come back with it.
+  std::vector<UndoEntry> companions = {};
 
   bool operator==(const UndoEntry& other) const {
     return kind == other.kind && original == other.original && movedTo == other.movedTo &&
-           deletedAt == other.deletedAt && size == other.size;
+           deletedAt == other.deletedAt && size == other.size && companions == other.companions;
   }
 };
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "common/code_page_win.h"
+#include "common/companion_files.h"
 #include "common/files_win.h"
 #include "common/message_box_win.h"
 #include "common/wide_text.h"
@@ -43,10 +44,19 @@ std::wstring KeptText(const UndoEntry& entry) {
          FromCp932("\nに残します。この記録は消去します。");
 }
 
+void ReportNotRestored(HWND owner, const std::wstring& path) {
+  ShowMessage(owner, path + FromCp932("\nをごみ箱から元に戻せませんでした。"), kUndoErrorCaption);
+}
+
 }  // namespace
 
-void Filing::RecordDelete(const std::wstring& path, uint64_t size, const SYSTEMTIME& deletedAt) {
-  const UndoEntry entry{UndoKind::kDelete, path, {}, JournalTime(deletedAt), size};
+void Filing::RecordDelete(const std::wstring& path, uint64_t size, const SYSTEMTIME& deletedAt,
+                          const std::vector<BinnedFile>& companions) {
+  UndoEntry entry{UndoKind::kDelete, path, {}, JournalTime(deletedAt), size};
+  for (const BinnedFile& companion : companions) {
+    entry.companions.push_back(
+        {UndoKind::kDelete, companion.path, {}, entry.deletedAt, companion.size});
+  }
   if (!RecycleBin().Holds(entry)) return;
   ChangeUndoJournal([&](UndoJournal& journal) { RecordUndo(journal, entry); });
 }
@@ -110,23 +120,46 @@ std::optional<std::wstring> Filing::UndoNewest(const LetGo& letGo) {
   return std::nullopt;
 }
 
+// The companions still where the move put them come back beside the file;
+// one whose place is taken keeps the whole group where it is.
 std::optional<std::wstring> Filing::MoveBack(const UndoEntry& entry, const std::wstring& target,
                                              const LetGo& letGo) {
   if (!IsFile(entry.movedTo)) {
     ReportAndForget(entry, GoneText(entry));
     return std::nullopt;
   }
-  letGo(entry.movedTo);
-  if (!MoveWithoutReplacing(owner_, entry.movedTo, target)) return std::nullopt;
+  std::vector<PathMove> group{{entry.movedTo, target}};
+  for (const UndoEntry& companion : entry.companions) {
+    if (!IsFile(companion.movedTo)) continue;
+    const std::wstring back =
+        target == entry.original
+            ? companion.original
+            : std::wstring(FolderPart(target)) +
+                  CompanionNameBeside(FileNamePart(target), FileNamePart(companion.movedTo));
+    if (PathExists(back)) {
+      ShowMessage(owner_,
+                  back + FromCp932("\nには別のファイルがあるため、関連ファイルとともに"
+                                   "移動を元に戻せません。"),
+                  kUndoErrorCaption);
+      return std::nullopt;
+    }
+    group.push_back({companion.movedTo, back});
+  }
+  for (const PathMove& move : group) letGo(move.source);
+  if (!MoveGroupWithoutReplacing(owner_, group)) return std::nullopt;
   ChangeUndoJournal([&](UndoJournal& journal) { ForgetUndo(journal, entry); });
   return target;
 }
 
 std::optional<std::wstring> Filing::RestoreDeleted(const UndoEntry& entry, const RecycleBin& bin) {
   if (!bin.Restore(owner_, entry)) {
-    ShowMessage(owner_, entry.original + FromCp932("\nをごみ箱から元に戻せませんでした。"),
-                kUndoErrorCaption);
+    ReportNotRestored(owner_, entry.original);
     return std::nullopt;
+  }
+  // The companions the bin still holds come back with the file.
+  for (const UndoEntry& companion : entry.companions) {
+    if (!bin.Holds(companion) || PathExists(companion.original)) continue;
+    if (!bin.Restore(owner_, companion)) ReportNotRestored(owner_, companion.original);
   }
   ChangeUndoJournal([&](UndoJournal& journal) { ForgetUndo(journal, entry); });
   return entry.original;

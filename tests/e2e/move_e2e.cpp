@@ -223,8 +223,10 @@ class Move : public ::testing::Test {
     return rows;
   }
 
-  Viewer ShowPicture(const std::string& name) const {
-    Viewer viewer = Viewer::Start(program_, Quoted(Picture(name)));
+  Viewer ShowPicture(const std::string& name, const IniFile& settings = IniFile()) const {
+    ViewerOptions options;
+    options.settings = settings;
+    Viewer viewer = Viewer::Start(program_, Quoted(Picture(name)), options);
     EXPECT_EQ(viewer.WaitForTitle(name + " [100%]"), name + " [100%]");
     return viewer;
   }
@@ -868,6 +870,84 @@ TEST_F(Move, ANameCodePage932CannotHoldMovesIntoARegisteredFolderAndComesBackWit
   EXPECT_FALSE(FileExists(emoji));
   EXPECT_EQ(ReadFileBytes(DataFile("R_DIR.DAT")), history);
   EXPECT_EQ(ReadFileBytes(DataFile("M_DIR.DAT")), destinations);
+}
+
+// Two-key filing of a shoot: the shown picture's raw file and sidecars
+// (same name before the extension, any letter case) go with it; others stay.
+class FilingCompanions : public Move {
+ protected:
+  FilingCompanions() {
+    WriteDestinations({"A : " + keep_});
+    WritePictures({"a.bmp", "b.bmp"});
+    for (const char* name : {"A.xmp", "a.CR2", "a.MOV", "a.txt", "ab.xmp"}) {
+      WriteFileBytes(Picture(name), name);
+    }
+  }
+
+  static IniFile FilingSettings() {
+    return IniFile().Set("設定", "移動ダイアログ省略", 1).Set("設定", "関連ファイル連動", 1);
+  }
+
+  // Where each file of the group is, in the pictures or in keep.
+  void ExpectGroupIn(const std::string& folder, const std::string& stem = "a") const {
+    for (const std::string ext : {".bmp", ".CR2", ".MOV"}) {
+      EXPECT_TRUE(FileExists(folder + "\\" + stem + ext)) << folder << "\\" << stem << ext;
+    }
+    EXPECT_TRUE(FileExists(folder + "\\" + (stem == "a" ? "A" : stem) + ".xmp")) << folder;
+    for (const char* name : {"a.txt", "ab.xmp"}) EXPECT_TRUE(FileExists(Picture(name))) << name;
+  }
+
+  const std::string keep_ = Folder("keep");
+};
+
+TEST_F(FilingCompanions, TwoKeysFileThePhotoWithItsCompanionsAndUBringsTheGroupBack) {
+  Viewer viewer = ShowPicture("a.bmp", FilingSettings());
+  viewer.PressKey('J');
+  viewer.WaitForPopupMenu();
+  viewer.PressKey('A');
+  EXPECT_EQ(viewer.WaitForTitle("b.bmp [100%]"), "b.bmp [100%]") << DescribeWindows(viewer);
+  EXPECT_FALSE(viewer.FindOwnWindow("#32770")) << "no dialog";
+  ExpectGroupIn(keep_);
+  std::string line = "M\t" + Picture("a.bmp") + "\t" + keep_ + "\\a.bmp";
+  for (const char* name : {"A.xmp", "a.CR2", "a.MOV"}) {
+    line += "\t" + Picture(name) + "\t" + keep_ + "\\" + name;
+  }
+  EXPECT_EQ(JournalBecomes(line + "\r\n"), line + "\r\n");
+
+  UndoShowing(viewer, "a.bmp");
+  ExpectGroupIn(pictures_);
+  EXPECT_EQ(JournalBecomes(""), "");
+}
+
+TEST_F(FilingCompanions, DDeletesTheGroupAfterOneQuestionAndUBringsItBack) {
+  Viewer viewer = ShowPicture("a.bmp", FilingSettings());
+  viewer.PressKey('D');
+  const MessageBoxInfo question = viewer.WaitForMessageBox("削除確認");
+  EXPECT_EQ(question.text, "このファイルと関連ファイル3件を削除してもいいですか？");
+  viewer.Answer(question, IDOK);
+  EXPECT_EQ(viewer.WaitForTitle("削除完了"), "削除完了");
+  for (const char* name : {"a.bmp", "A.xmp", "a.CR2", "a.MOV"}) {
+    EXPECT_FALSE(FileExists(Picture(name))) << name;
+  }
+  UndoShowing(viewer, "a.bmp");
+  ExpectGroupIn(pictures_);
+}
+
+TEST_F(FilingCompanions, ANameTakenInTheFolderOpensTheDialogAndTheGroupTakesTheNewName) {
+  WriteFileBytes(keep_ + "\\A.XMP", "other");
+  Viewer viewer = ShowPicture("a.bmp", FilingSettings());
+  const HWND dialog = ChooseInMoveMenu(viewer, {'A'}, keep_);
+  viewer.ChooseFile(dialog, "c.bmp");
+  EXPECT_EQ(viewer.WaitForTitle("b.bmp [100%]"), "b.bmp [100%]") << DescribeWindows(viewer);
+  ExpectGroupIn(keep_, "c");
+  EXPECT_EQ(ReadFileBytes(keep_ + "\\A.XMP"), "other");
+}
+
+TEST_F(FilingCompanions, OffByDefaultTheDialogAsksAndTheCompanionsStay) {
+  Viewer viewer = ShowPicture("a.bmp");
+  MoveWithKeys(viewer, {'A'}, keep_, "b.bmp");
+  EXPECT_TRUE(FileExists(keep_ + "\\a.bmp"));
+  for (const char* name : {"A.xmp", "a.CR2", "a.MOV"}) EXPECT_TRUE(FileExists(Picture(name)));
 }
 
 }  // namespace

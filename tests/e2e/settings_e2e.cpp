@@ -26,6 +26,8 @@ constexpr char kGroupEntryTitle[] = "グループの指定";
 constexpr char kTuikaBox[] = "追加起動を禁止する   &K";
 constexpr char kTopBox[] = "最前面表示ON         &T";
 constexpr char kSavewinBox[] = "表示位置を保存する";
+constexpr char kNoDialogBox[] = "移動ダイアログを省略する";
+constexpr char kCompanionsBox[] = "関連ファイル(RAW等)も連動";
 constexpr char kWinFromPic[] = "窓を画像に合わせる";
 constexpr char kFitNone[] = "なし";
 constexpr char kByName[] = "&N: 名前順";
@@ -457,8 +459,8 @@ constexpr DesignedPlace kClientPlaces[] = {
     {nullptr, {2, 2, 379, 265}},
 };
 constexpr DesignedPlace kFirstPagePlaces[] = {
-    {kTopBox, {0, 20, 170, 18}},
-    {kSavewinBox, {0, 40, 170, 18}},
+    {kTopBox, {0, 15, 170, 15}},
+    {kSavewinBox, {0, 30, 170, 15}},
     {kWinFromPic, {190, 14, 156, 17}},
     {kByName, {14, 110, 150, 16}},
     {kByExplorerOrder, {14, 158, 150, 16}},
@@ -687,6 +689,42 @@ TEST_F(Settings, APluginFolderTheSettingsFileCannotNameIsRefused) {
   Click(Button(dialog, "&Cancel"));
   WaitForClosed(dialog);
   EXPECT_EQ(SettingsBytes(), before);
+}
+
+// A file written before the filing settings keeps its bytes through an OK
+// that changes nothing; ticked, they are written after the other keys.
+TEST_F(Settings, TheFilingBoxesStartOffAndAreWrittenLastOnlyOnceTicked) {
+  const std::vector<std::string> today = {
+      "[設定]",       "SPIDIR=" + Plugins(), "追加起動禁止=0", "最前面=0",
+      "窓位置保存=1", "窓と画像の関係=0",    "Sort種類=1",     "Sort向き=1",
+  };
+  HWND dialog = OpenSettings();
+  EXPECT_FALSE(Checked(Button(dialog, kNoDialogBox)));
+  EXPECT_FALSE(Checked(Button(dialog, kCompanionsBox)));
+  Click(Button(dialog, "&OK"));
+  WaitForClosed(dialog);
+  ExpectSettingsLines(today);
+  const std::string before = SettingsBytes();
+
+  dialog = OpenSettings();
+  Click(Button(dialog, "&OK"));
+  WaitForClosed(dialog);
+  // The dialog opens again only once the first one's command has ended.
+  dialog = OpenSettings();
+  EXPECT_EQ(SettingsBytes(), before);
+  Click(Button(dialog, kNoDialogBox));
+  Click(Button(dialog, kCompanionsBox));
+  Click(Button(dialog, "&OK"));
+  WaitForClosed(dialog);
+  std::vector<std::string> ticked = today;
+  ticked.insert(ticked.end(), {"移動ダイアログ省略=1", "関連ファイル連動=1"});
+  ExpectSettingsLines(ticked);
+
+  dialog = OpenSettings();
+  EXPECT_TRUE(Checked(Button(dialog, kNoDialogBox)));
+  EXPECT_TRUE(Checked(Button(dialog, kCompanionsBox)));
+  SendKeyChord(VK_ESCAPE);
+  WaitForClosed(dialog);
 }
 
 // The three ways out without confirming.

@@ -324,6 +324,26 @@ TEST_F(FileStepperTest, RemovedFileGoesAtTheNextStepForward) {
   EXPECT_EQ(Step(true), "d.bmp");
 }
 
+// A file moved with its companions: a neighbour decoded from one of them,
+// or decoding, never shows.
+TEST_F(FileStepperTest, CompanionsThatLeftWithTheShownFileLeaveTheListAndNeverShow) {
+  for (const bool held : {false, true}) {
+    host = FakeHost();
+    host.AddFiles({"a.CR2", "a.bmp", "a.mov", "b.bmp", "c.bmp"});
+    Open("a.bmp");
+    host.held = held;
+    stepper.DecodeNeighboursAhead();
+    for (const char* name : {"a.bmp", "a.CR2", "a.mov"}) host.DeleteFile(name);
+    stepper.MarkShownFileRemoved();
+    stepper.DropLeftEntries({L"a.CR2", L"a.mov"});
+    host.held = false;
+    EXPECT_EQ(ListedNames(), (Names{"a.bmp", "b.bmp", "c.bmp"})) << held;
+    EXPECT_EQ(Step(true), "b.bmp") << held;
+    EXPECT_EQ(ListedNames(), (Names{"b.bmp", "c.bmp"})) << held;
+    EXPECT_EQ(Step(false), "c.bmp") << held;
+  }
+}
+
 TEST_F(FileStepperTest, RemovedFileGoesAtTheNextStepBackward) {
   host.AddFiles({"a.bmp", "b.bmp", "c.bmp", "d.bmp"});
   Open("a.bmp");

@@ -97,6 +97,13 @@ TEST(HelpTextTest, KeypadRangeIsOneLine) {
                                         "数字×100% (Shift+0 は倍率を入力)"})));
 }
 
+TEST(HelpTextTest, DescribesTheFilingSettingsByTheirKeys) {
+  const std::string text = HelpText();
+  EXPECT_NE(text.find("「移動ダイアログ省略」"), std::string::npos);
+  EXPECT_NE(text.find("「関連ファイル連動」"), std::string::npos);
+  EXPECT_NE(text.find(".CR2 .CR3 .NEF"), std::string::npos);
+}
+
 TEST(HelpTextTest, PlainCaptionDropsTheAcceleratorMark) {
   EXPECT_EQ(PlainCaption("&F: Fileを開く"), "F: Fileを開く");
   EXPECT_EQ(PlainCaption("窓を画像に合わせる"), "窓を画像に合わせる");

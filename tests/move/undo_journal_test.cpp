@@ -71,6 +71,24 @@ TEST(UndoJournalFile, LinesThatAreNoEntryAreSkipped) {
                                        Delete(L"\\\\server\\pics\\j.jpg"), Delete(L"C:\\f.jpg")}));
 }
 
+TEST(UndoJournalFile, AFileAndItsCompanionsAreOneEntry) {
+  UndoEntry moved = Move(L"C:\\p\\a.jpg", L"E:\\k\\a.jpg");
+  moved.companions = {Move(L"C:\\p\\a.CR2", L"E:\\k\\a.CR2"),
+                      Move(L"C:\\p\\a.xmp", L"E:\\k\\a.xmp")};
+  UndoEntry deleted = {UndoKind::kDelete, L"C:\\p\\b.jpg", {}, "2024-05-01 13:45:07", 10};
+  deleted.companions = {{UndoKind::kDelete, L"C:\\p\\b.NEF", {}, "2024-05-01 13:45:07", 20}};
+  const std::string bytes = SerializeUndoJournal({moved, deleted});
+  EXPECT_EQ(bytes,
+            "\xEF\xBB\xBFM\tC:\\p\\a.jpg\tE:\\k\\a.jpg\tC:\\p\\a.CR2\tE:\\k\\a.CR2\tC:\\p\\a.xmp\t"
+            "E:\\k\\a.xmp\r\nD\tC:\\p\\b.jpg\t2024-05-01 13:45:07\t10\tC:\\p\\b.NEF\t20\r\n");
+  EXPECT_EQ(Parse(bytes), (UndoJournal{moved, deleted}));
+  // A group line cut short or spoilt in one companion is no entry.
+  EXPECT_EQ(Parse("M\tC:\\a.jpg\tE:\\a.jpg\tC:\\a.CR2\r\n"
+                  "M\tC:\\a.jpg\tE:\\a.jpg\tC:\\a.CR2\ta.CR2\r\n"
+                  "D\tC:\\b.jpg\t2024-05-01 13:45:07\t10\tC:\\b.NEF\tx\r\n"),
+            UndoJournal{});
+}
+
 TEST(UndoJournalRecord, NewestGoesOnTopAndTheHundredNewestStay) {
   UndoJournal journal;
   for (int i = 1; i <= 101; ++i) RecordUndo(journal, Delete(L"C:\\" + std::to_wstring(i)));
