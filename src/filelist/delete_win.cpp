@@ -63,7 +63,7 @@ std::optional<std::vector<std::wstring>> CompanionsToDelete(HWND owner, const Sh
     paths.push_back(JoinPath(shown.Folder(), name));
     if (paths.back().size() + 2 > kShellPathBuffer) return ReportPathTooLong(owner, paths.back());
     if (!CanBeDeleted(paths.back())) {
-      ShowMessage(owner,
+      ShowFailure(owner,
                   paths.back() + FromCp932("\nを削除できないため、関連ファイルとともに"
                                            "何も削除しませんでした。"),
                   "削除エラー");

@@ -171,7 +171,7 @@ std::optional<std::wstring> AskFreePath(HWND owner, const char* title,
   if (!IsFolder(startFolder)) {
     const char* why = PathExists(startFolder) ? "\nはフォルダーではないため、移動できません。"
                                               : "\nが見つからないため、移動できません。";
-    ShowMessage(owner, startFolder + FromCp932(why), "移動エラー");
+    ShowFailure(owner, startFolder + FromCp932(why), "移動エラー");
     return std::nullopt;
   }
   std::wstring proposed = name;
@@ -211,7 +211,7 @@ bool MoveGroupWithoutReplacing(HWND owner, const std::vector<PathMove>& group) {
     if (MoveWithoutReplacing(owner, group[moved].source, group[moved].destination)) continue;
     if (moved == 0) return false;
     while (moved-- > 0) MoveWithoutReplacing(owner, group[moved].destination, group[moved].source);
-    ShowMessage(owner,
+    ShowFailure(owner,
                 group[0].source + FromCp932("\nは関連ファイルの1つが移動できないため、"
                                             "関連ファイルとともに元の場所に残しました。"),
                 "移動エラー");

@@ -128,7 +128,7 @@ std::optional<Filing::CompletedMove> Filing::MoveTo(const ShownFile& shown,
   CompletedMove move{*source, *destination,
                      CompanionMoves(shown.Folder(), companions, *destination)};
   if (const std::optional<std::wstring> taken = TakenDestination(move.companions)) {
-    ShowMessage(owner_,
+    ShowFailure(owner_,
                 *taken + FromCp932("\nが既にあるため、関連ファイルとともに移動できません。"),
                 "ファイル名エラー");
     return std::nullopt;
