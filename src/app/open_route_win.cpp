@@ -214,9 +214,12 @@ void MainWindow::DeleteShownFile() {
   if (const auto recycled = folder_->DeleteShownFile(view_->Shown(), ready, withCompanions)) {
     std::vector<Filing::BinnedFile> companions;
     for (const FolderStepper::Recycled& companion : recycled->companions) {
-      if (!PathExists(companion.path)) companions.push_back({companion.path, companion.size});
+      if (!PathExists(companion.path)) {
+        companions.push_back({companion.path, companion.size, companion.fingerprint});
+      }
     }
-    filing_->RecordDelete(recycled->path, recycled->size, recycled->deletedAt, companions);
+    filing_->RecordDelete({recycled->path, recycled->size, recycled->fingerprint},
+                          recycled->deletedAt, companions);
   }
 }
 

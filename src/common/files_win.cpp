@@ -6,6 +6,7 @@
 
 #include "common/code_page_win.h"
 #include "common/companion_files.h"
+#include "common/content_fingerprint.h"
 #include "common/cp932.h"
 #include "common/module_function_win.h"
 #include "common/wide_text.h"
@@ -118,6 +119,38 @@ bool IsFolder(const std::wstring& path) {
 bool IsFile(const std::wstring& path) {
   const DWORD attributes = GetFileAttributesW(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+namespace {
+
+bool ReadAt(HANDLE file, uint64_t offset, std::string& bytes) {
+  LARGE_INTEGER at;
+  at.QuadPart = static_cast<LONGLONG>(offset);
+  DWORD read = 0;
+  return SetFilePointerEx(file, at, nullptr, FILE_BEGIN) &&
+         ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) &&
+         read == bytes.size();
+}
+
+}  // namespace
+
+std::optional<uint64_t> ContentFingerprintOf(const std::wstring& path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  LARGE_INTEGER size;
+  std::optional<uint64_t> fingerprint;
+  if (GetFileSizeEx(file, &size)) {
+    const uint64_t bytes = static_cast<uint64_t>(size.QuadPart);
+    const FingerprintSpans spans = FingerprintSpansOf(bytes);
+    std::string head(spans.headSize, '\0'), tail(spans.tailSize, '\0');
+    if (ReadAt(file, 0, head) && ReadAt(file, spans.tailOffset, tail)) {
+      fingerprint = ContentFingerprint(bytes, head, tail);
+    }
+  }
+  CloseHandle(file);
+  return fingerprint;
 }
 
 std::vector<std::wstring> CompanionsInFolder(const std::wstring& folder,

@@ -1,6 +1,7 @@
 // Small file helpers of the Win32 layer.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -59,6 +60,10 @@ std::wstring CurrentDirectory();
 // folder.
 bool IsFolder(const std::wstring& path);
 bool IsFile(const std::wstring& path);
+
+// The content fingerprint (common/content_fingerprint.h) of the file at path
+// as it is now; none when it cannot be read.
+std::optional<uint64_t> ContentFingerprintOf(const std::wstring& path);
 
 // The names of the companions of shownName in folder (common/companion_files.h),
 // as the folder holds them now, in the order of their UTF-16 units; folders

@@ -113,13 +113,13 @@ std::optional<FolderStepper::Recycled> FolderStepper::DeleteShownFile(
     return std::nullopt;
   }
   if (!readyToActOn(*path)) return std::nullopt;
-  Recycled recycled{*path, SizeOf(*path)};
+  Recycled recycled{*path, SizeOf(*path), ContentFingerprintOf(*path)};
   // One shell operation takes the whole group: a list of paths, each ended
   // by a zero, and the list by another.
   std::wstring list = *path + L'\0';
   for (const std::wstring& companion : companions) {
     LetGoOf(std::wstring(FileNamePart(companion)));
-    recycled.companions.push_back({companion, SizeOf(companion)});
+    recycled.companions.push_back({companion, SizeOf(companion), ContentFingerprintOf(companion)});
     list += companion + L'\0';
   }
   list += L'\0';

@@ -73,12 +73,13 @@ class FolderStepper : private StepHost {
   void ChooseSortOrder();
 
   // --- the shown file (delete_win.cpp) --------------------------------
-  // A file handed to the recycle bin: its full path, its size and the local
-  // time of the delete, which tell it from others deleted from there; the
-  // companions deleted with it (path and size, the time being its own).
+  // A file handed to the recycle bin: its full path, its size, its content
+  // fingerprint and the local time of the delete, which tell it from others
+  // deleted from there; the companions deleted with it (the time being its own).
   struct Recycled {
     std::wstring path;
     uint64_t size = 0;
+    std::optional<uint64_t> fingerprint = {};
     SYSTEMTIME deletedAt = {};
     std::vector<Recycled> companions = {};
   };

@@ -79,16 +79,17 @@ class Filing {
   void RecordMove(const CompletedMove& move);
 
   // --- the undo journal (undo_win.cpp) -------------------------------------
-  // A file handed to the recycle bin: its full path and size.
+  // A file handed to the recycle bin: its full path, size and content
+  // fingerprint (none when it could not be read).
   struct BinnedFile {
     std::wstring path;
     uint64_t size = 0;
+    std::optional<uint64_t> fingerprint = {};
   };
-  // Records a delete of path, of a file of size bytes at the local time
-  // deletedAt, with the companions deleted along, as one entry on top of the
-  // undo journal when the recycle bin holds the file (a delete for good
-  // cannot be undone).
-  void RecordDelete(const std::wstring& path, uint64_t size, const SYSTEMTIME& deletedAt,
+  // Records a delete of file at the local time deletedAt, with the
+  // companions deleted along, as one entry on top of the undo journal when
+  // the recycle bin holds the file (a delete for good cannot be undone).
+  void RecordDelete(const BinnedFile& file, const SYSTEMTIME& deletedAt,
                     const std::vector<BinnedFile>& companions);
   struct UndoOffer {
     // The journal has an entry, or exists but does not read.

@@ -81,6 +81,16 @@ std::wstring WithoutMarks(const std::wstring& text) {
   return plain;
 }
 
+// Deletes a file restored by mistake again, as quietly as it came back.
+bool PutBackIntoTheBin(const std::wstring& path) {
+  const std::wstring list = path + L'\0';
+  SHFILEOPSTRUCTW op = {};
+  op.wFunc = FO_DELETE;
+  op.pFrom = list.c_str();
+  op.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
+  return SHFileOperationW(&op) == 0 && !op.fAnyOperationsAborted && !PathExists(path);
+}
+
 }  // namespace
 
 // The files of the bin with their item ids, which belong to this object.
@@ -103,13 +113,19 @@ class RecycleBinItems {
   RecycleBinItems(const RecycleBinItems&) = delete;
   RecycleBinItems& operator=(const RecycleBinItems&) = delete;
 
-  // The item of the entry's file, or null.
-  LPCITEMIDLIST Find(const UndoEntry& entry) const {
+  // The items that may be the entry's file, the likeliest first.
+  std::vector<LPCITEMIDLIST> Candidates(const UndoEntry& entry) const {
     const std::wstring& path = entry.original;
     const std::optional<DeletionMark> mark = MarkOf(entry);
-    const std::optional<size_t> found =
-        mark ? MarkedDeletedFrom(files_, path, *mark) : NewestDeletedFrom(files_, path);
-    return found ? items_[*found] : nullptr;
+    std::vector<size_t> found;
+    if (mark) {
+      found = MarkedDeletedFrom(files_, path, *mark);
+    } else if (const std::optional<size_t> newest = NewestDeletedFrom(files_, path)) {
+      found.push_back(*newest);
+    }
+    std::vector<LPCITEMIDLIST> items;
+    for (const size_t i : found) items.push_back(items_[i]);
+    return items;
   }
 
   // Runs the item's restore command: the verb, then Wine's command number.
@@ -222,11 +238,24 @@ RecycleBin::RecycleBin() : items_(std::make_unique<RecycleBinItems>()) {}
 
 RecycleBin::~RecycleBin() = default;
 
-bool RecycleBin::Holds(const UndoEntry& entry) const { return items_->Find(entry) != nullptr; }
+bool RecycleBin::Holds(const UndoEntry& entry) const { return !items_->Candidates(entry).empty(); }
 
-bool RecycleBin::Restore(HWND owner, const UndoEntry& entry) const {
-  if (LPCITEMIDLIST item = items_->Find(entry)) items_->Restore(owner, item, entry.original);
-  return PathExists(entry.original);
+// Files deleted from one path with the same size within the time the bin
+// tells (a minute under Wine) are told apart by their content, which only
+// shows once a file is back: one that is not the entry's goes into the bin
+// again, and the next is tried.
+RecycleBin::Restored RecycleBin::Restore(HWND owner, const UndoEntry& entry) const {
+  for (LPCITEMIDLIST item : items_->Candidates(entry)) {
+    items_->Restore(owner, item, entry.original);
+    if (!PathExists(entry.original)) return Restored::kFailed;
+    // A file that cannot be read now is taken for the entry's, as before fingerprints.
+    const std::optional<uint64_t> fingerprint = ContentFingerprintOf(entry.original);
+    if (!entry.fingerprint || !fingerprint || *fingerprint == *entry.fingerprint) {
+      return Restored::kRestored;
+    }
+    if (!PutBackIntoTheBin(entry.original)) return Restored::kFailed;
+  }
+  return Restored::kNotInTheBin;
 }
 
 }  // namespace bex

@@ -23,13 +23,14 @@ class RecycleBin {
   RecycleBin& operator=(const RecycleBin&) = delete;
 
   // The file a delete entry of the undo journal stands for is the one its
-  // time and size describe, or, for an entry without them, the one last
-  // deleted from its path.
-  // Whether the bin held the entry's file.
+  // time, size and fingerprint describe, or, for an entry without them, the
+  // one last deleted from its path.
+  // Whether the bin holds a file that may be the entry's.
   bool Holds(const UndoEntry& entry) const;
   // Puts the entry's file back where it was deleted from through the bin's
-  // own restore command. True only when a file is there afterwards.
-  bool Restore(HWND owner, const UndoEntry& entry) const;
+  // own restore command. Restored only when that very file is there afterwards.
+  enum class Restored { kRestored, kNotInTheBin, kFailed };
+  Restored Restore(HWND owner, const UndoEntry& entry) const;
 
  private:
   ComScope com_;

@@ -47,18 +47,18 @@ std::optional<size_t> NewestDeletedFrom(const std::vector<RecycledFile>& files,
   return newest;
 }
 
-std::optional<size_t> MarkedDeletedFrom(const std::vector<RecycledFile>& files,
-                                        std::wstring_view originalPath, const DeletionMark& mark) {
-  std::optional<size_t> nearest;
-  const auto distance = [&](size_t i) { return std::fabs(files[i].deletedAt - mark.deletedAt); };
+std::vector<size_t> MarkedDeletedFrom(const std::vector<RecycledFile>& files,
+                                      std::wstring_view originalPath, const DeletionMark& mark) {
+  std::vector<size_t> marked;
   for (size_t i = 0; i < files.size(); ++i) {
     const RecycledFile& file = files[i];
     if (!SameIgnoringAsciiCase(OriginalPathOf(file), originalPath)) continue;
-    const bool sameSize = file.size ? *file.size == mark.size : file.sizeText == mark.sizeText;
-    if (!sameSize) continue;
-    if (!nearest || distance(i) < distance(*nearest)) nearest = i;
+    if (file.size ? *file.size == mark.size : file.sizeText == mark.sizeText) marked.push_back(i);
   }
-  return nearest;
+  const auto distance = [&](size_t i) { return std::fabs(files[i].deletedAt - mark.deletedAt); };
+  std::stable_sort(marked.begin(), marked.end(),
+                   [&](size_t a, size_t b) { return distance(a) < distance(b); });
+  return marked;
 }
 
 }  // namespace bex

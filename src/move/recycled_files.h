@@ -46,10 +46,10 @@ std::wstring OriginalPathOf(const RecycledFile& file);
 std::optional<size_t> NewestDeletedFrom(const std::vector<RecycledFile>& files,
                                         std::wstring_view originalPath);
 
-// The index of the file deleted from originalPath that mark describes: of
-// those whose size agrees with it, the one deleted nearest its time (the
-// first of equals). None when no file from there has that size.
-std::optional<size_t> MarkedDeletedFrom(const std::vector<RecycledFile>& files,
-                                        std::wstring_view originalPath, const DeletionMark& mark);
+// The indexes of the files deleted from originalPath that mark may describe:
+// those whose size agrees with it, the one deleted nearest its time first
+// (equals in their order). Empty when no file from there has that size.
+std::vector<size_t> MarkedDeletedFrom(const std::vector<RecycledFile>& files,
+                                      std::wstring_view originalPath, const DeletionMark& mark);
 
 }  // namespace bex

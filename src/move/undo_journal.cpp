@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "common/content_fingerprint.h"
 #include "common/wide_text.h"
 #include "move/text_lines.h"
 
@@ -52,32 +53,33 @@ std::optional<uint64_t> ByteCount(std::wstring_view text) {
   return value;
 }
 
-// The pairs of fields from first on, each made an entry by pair; none when
-// one of them is no entry or a field is left over.
-template <typename Pair>
+// The groups of width fields from first on, each made an entry by make; none
+// when one of them is no entry or fields are left over.
+template <typename Make>
 std::optional<std::vector<UndoEntry>> Companions(const std::vector<std::wstring_view>& fields,
-                                                 size_t first, Pair pair) {
-  if ((fields.size() - first) % 2 != 0) return std::nullopt;
+                                                 size_t first, size_t width, Make make) {
+  if ((fields.size() - first) % width != 0) return std::nullopt;
   std::vector<UndoEntry> companions;
-  for (size_t i = first; i < fields.size(); i += 2) {
-    std::optional<UndoEntry> companion = pair(fields[i], fields[i + 1]);
+  for (size_t i = first; i < fields.size(); i += width) {
+    std::optional<UndoEntry> companion = make(&fields[i]);
     if (!companion) return std::nullopt;
     companions.push_back(std::move(*companion));
   }
   return companions;
 }
 
-std::optional<UndoEntry> MoveEntry(std::wstring_view original, std::wstring_view movedTo) {
-  if (!IsFullPath(original) || !IsFullPath(movedTo)) return std::nullopt;
-  return UndoEntry{UndoKind::kMove, std::wstring(original), std::wstring(movedTo)};
+// A move's fields: its original and new path.
+std::optional<UndoEntry> MoveEntry(const std::wstring_view* fields) {
+  if (!IsFullPath(fields[0]) || !IsFullPath(fields[1])) return std::nullopt;
+  return UndoEntry{UndoKind::kMove, std::wstring(fields[0]), std::wstring(fields[1])};
 }
 
 std::optional<UndoEntry> ParseEntry(std::wstring_view line) {
   const std::vector<std::wstring_view> fields = Fields(line);
   if (fields.size() < 2 || !IsFullPath(fields[1])) return std::nullopt;
   if (fields.size() >= 3 && fields[0] == L"M") {
-    std::optional<UndoEntry> entry = MoveEntry(fields[1], fields[2]);
-    auto companions = Companions(fields, 3, MoveEntry);
+    std::optional<UndoEntry> entry = MoveEntry(&fields[1]);
+    auto companions = Companions(fields, 3, 2, MoveEntry);
     if (!entry || !companions) return std::nullopt;
     entry->companions = std::move(*companions);
     return entry;
@@ -88,19 +90,31 @@ std::optional<UndoEntry> ParseEntry(std::wstring_view line) {
   if (fields.size() >= 4 && fields[0] == L"D" && IsLocalTime(fields[2])) {
     // The time is all digits and punctuation: its units are its characters.
     const std::string deletedAt(fields[2].begin(), fields[2].end());
-    const auto deleteEntry = [&](std::wstring_view original,
-                                 std::wstring_view sizeText) -> std::optional<UndoEntry> {
-      const std::optional<uint64_t> size = ByteCount(sizeText);
-      if (!IsFullPath(original) || !size) return std::nullopt;
-      return UndoEntry{UndoKind::kDelete, std::wstring(original), {}, deletedAt, *size};
+    // Earlier versions wrote no fingerprints: there a path follows each size.
+    const bool fingerprinted = fields.size() >= 5 && !IsFullPath(fields[4]);
+    // A delete's fields: its original path, its size and, where written, its fingerprint.
+    const auto deleteEntry = [&](const std::wstring_view* file) -> std::optional<UndoEntry> {
+      const std::optional<uint64_t> size = ByteCount(file[1]);
+      const std::optional<uint64_t> fingerprint =
+          fingerprinted ? ParseFingerprint(file[2]) : std::nullopt;
+      if (!IsFullPath(file[0]) || !size || (fingerprinted && !file[2].empty() && !fingerprint)) {
+        return std::nullopt;
+      }
+      return UndoEntry{UndoKind::kDelete, std::wstring(file[0]), {}, deletedAt, *size, fingerprint};
     };
-    std::optional<UndoEntry> entry = deleteEntry(fields[1], fields[3]);
-    auto companions = Companions(fields, 4, deleteEntry);
+    const std::wstring_view file[] = {fields[1], fields[3], fingerprinted ? fields[4] : L""};
+    std::optional<UndoEntry> entry = deleteEntry(file);
+    auto companions = Companions(fields, fingerprinted ? 5 : 4, fingerprinted ? 3 : 2, deleteEntry);
     if (!entry || !companions) return std::nullopt;
     entry->companions = std::move(*companions);
     return entry;
   }
   return std::nullopt;
+}
+
+// "<TAB>fingerprint", or "<TAB>" for a file that could not be read.
+std::string FingerprintField(const UndoEntry& file) {
+  return '\t' + (file.fingerprint ? FingerprintText(*file.fingerprint) : std::string());
 }
 
 }  // namespace
@@ -131,9 +145,10 @@ std::string SerializeUndoJournal(const UndoJournal& journal) {
     } else {
       out += "D\t" + WideToUtf8(entry.original);
       if (!entry.deletedAt.empty()) {
-        out += '\t' + entry.deletedAt + '\t' + std::to_string(entry.size);
+        out += '\t' + entry.deletedAt + '\t' + std::to_string(entry.size) + FingerprintField(entry);
         for (const UndoEntry& companion : entry.companions) {
-          out += '\t' + WideToUtf8(companion.original) + '\t' + std::to_string(companion.size);
+          out += '\t' + WideToUtf8(companion.original) + '\t' + std::to_string(companion.size) +
+                 FingerprintField(companion);
         }
       }
     }

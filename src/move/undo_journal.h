@@ -8,17 +8,20 @@
 // A line is a kind letter and the entry's paths, separated by TAB characters
 // (no file name holds one):
 //   M<TAB>original full path<TAB>full path the file was moved to
-//   D<TAB>original full path<TAB>deletion time<TAB>size in bytes
-// A delete went into the recycle bin; its local time ("2024-05-01 13:45:07")
-// and size tell that file from others deleted from the same path. Lines
-// written without them stand for the newest file deleted from there.
-// Companions moved or deleted with the file follow on its line, one pair of
-// fields each: a move's original and new path, or a delete's original path
-// and size (deleted at the file's time).
+//   D<TAB>original full path<TAB>deletion time<TAB>size in bytes<TAB>fingerprint
+// A delete went into the recycle bin; its local time ("2024-05-01 13:45:07"),
+// size and content fingerprint (common/content_fingerprint.h; empty when the
+// file could not be read) tell that file from others deleted from the same
+// path. Lines of earlier versions lack the fingerprint, and the oldest the
+// time and size too: they stand for the newest file deleted from there.
+// Companions moved or deleted with the file follow on its line, a group of
+// fields each: a move's original and new path, or a delete's original path,
+// size and fingerprint (deleted at the file's time).
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,17 +32,19 @@ enum class UndoKind { kMove, kDelete };
 
 struct UndoEntry {
   UndoKind kind = UndoKind::kMove;
-  std::wstring original;       // where the file was before
-  std::wstring movedTo;        // a move's destination; empty for a delete
-  std::string deletedAt = {};  // a delete's local time; empty when not recorded
-  uint64_t size = 0;           // a delete's size in bytes
+  std::wstring original;                     // where the file was before
+  std::wstring movedTo;                      // a move's destination; empty for a delete
+  std::string deletedAt = {};                // a delete's local time; empty when not recorded
+  uint64_t size = 0;                         // a delete's size in bytes
+  std::optional<uint64_t> fingerprint = {};  // a delete's content fingerprint
   // The companions that went with the file, entries of the same kind
   // without companions of their own; they come back with it.
   std::vector<UndoEntry> companions = {};
 
   bool operator==(const UndoEntry& other) const {
     return kind == other.kind && original == other.original && movedTo == other.movedTo &&
-           deletedAt == other.deletedAt && size == other.size && companions == other.companions;
+           deletedAt == other.deletedAt && size == other.size && fingerprint == other.fingerprint &&
+           companions == other.companions;
   }
 };
 

@@ -50,12 +50,17 @@ void ReportNotRestored(HWND owner, const std::wstring& path) {
 
 }  // namespace
 
-void Filing::RecordDelete(const std::wstring& path, uint64_t size, const SYSTEMTIME& deletedAt,
+void Filing::RecordDelete(const BinnedFile& file, const SYSTEMTIME& deletedAt,
                           const std::vector<BinnedFile>& companions) {
-  UndoEntry entry{UndoKind::kDelete, path, {}, JournalTime(deletedAt), size};
+  UndoEntry entry{UndoKind::kDelete,      file.path, {},
+                  JournalTime(deletedAt), file.size, file.fingerprint};
   for (const BinnedFile& companion : companions) {
-    entry.companions.push_back(
-        {UndoKind::kDelete, companion.path, {}, entry.deletedAt, companion.size});
+    entry.companions.push_back({UndoKind::kDelete,
+                                companion.path,
+                                {},
+                                entry.deletedAt,
+                                companion.size,
+                                companion.fingerprint});
   }
   if (!RecycleBin().Holds(entry)) return;
   ChangeUndoJournal([&](UndoJournal& journal) { RecordUndo(journal, entry); });
@@ -152,14 +157,22 @@ std::optional<std::wstring> Filing::MoveBack(const UndoEntry& entry, const std::
 }
 
 std::optional<std::wstring> Filing::RestoreDeleted(const UndoEntry& entry, const RecycleBin& bin) {
-  if (!bin.Restore(owner_, entry)) {
-    ReportNotRestored(owner_, entry.original);
-    return std::nullopt;
+  switch (bin.Restore(owner_, entry)) {
+    case RecycleBin::Restored::kRestored:
+      break;
+    case RecycleBin::Restored::kNotInTheBin:
+      ReportAndForget(entry, GoneText(entry));
+      return std::nullopt;
+    case RecycleBin::Restored::kFailed:
+      ReportNotRestored(owner_, entry.original);
+      return std::nullopt;
   }
   // The companions the bin still holds come back with the file.
   for (const UndoEntry& companion : entry.companions) {
     if (!bin.Holds(companion) || PathExists(companion.original)) continue;
-    if (!bin.Restore(owner_, companion)) ReportNotRestored(owner_, companion.original);
+    if (bin.Restore(owner_, companion) == RecycleBin::Restored::kFailed) {
+      ReportNotRestored(owner_, companion.original);
+    }
   }
   ChangeUndoJournal([&](UndoJournal& journal) { ForgetUndo(journal, entry); });
   return entry.original;

@@ -38,6 +38,16 @@ std::string Trash(const std::string& part) {
 std::string TrashFolder() { return Trash("files"); }
 std::string TrashInfo(const std::string& name) { return Trash("info/" + name + ".trashinfo"); }
 
+// Makes the bin's record of a file say it was deleted at localTime
+// ("2024-05-01 13:45:07").
+void SetDeletionTime(const std::string& infoFile, std::string localTime) {
+  localTime[10] = 'T';
+  const std::optional<std::string> info = ReadFileBytes(infoFile);
+  ASSERT_TRUE(info) << infoFile;
+  WriteFileBytes(infoFile, std::regex_replace(*info, std::regex("DeletionDate=[^\n]*"),
+                                              "DeletionDate=" + localTime));
+}
+
 void EmptyTheClipboard() {
   ASSERT_TRUE(WaitUntil([] { return OpenClipboard(nullptr) != FALSE; }));
   EmptyClipboard();
@@ -105,19 +115,24 @@ class DeleteAndCopy : public ::testing::Test {
   }
 
   // The undo journal's lines (after the UTF-8 mark) once the viewer has
-  // written what it is expected to, each delete's time read as kAnyTime.
+  // written what it is expected to, each delete's time and fingerprint read
+  // as kAnyTime and kAnyFingerprint.
   std::string JournalBecomes(const std::string& expected) const {
     static const std::regex time("\t[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}\t");
+    static const std::regex fingerprint("\t[0-9a-f]{16}(?=\t|\r)");
     return std::regex_replace(
-        WithoutUtf8Mark(ContentOnceSized(program_ + "\\UNDO.DAT", kUtf8Mark + expected)), time,
-        "\t" + std::string(kAnyTime) + "\t");
+        std::regex_replace(
+            WithoutUtf8Mark(ContentOnceSized(program_ + "\\UNDO.DAT", kUtf8Mark + expected)), time,
+            "\t" + std::string(kAnyTime) + "\t"),
+        fingerprint, "\t" + std::string(kAnyFingerprint));
   }
   // The journal's line for a delete of the file at path.
   std::string DeleteLine(const std::string& path) const {
     return "D\t" + path + "\t" + kAnyTime + "\t" + std::to_string(ReadFileBytes(path)->size()) +
-           "\r\n";
+           "\t" + kAnyFingerprint + "\r\n";
   }
   static constexpr char kAnyTime[] = "0000-00-00 00:00:00";
+  static constexpr char kAnyFingerprint[] = "****************";
 
   Viewer Show(char letter) const {
     Viewer viewer = Viewer::Start(program_, Quoted(Picture(letter)));
@@ -182,29 +197,42 @@ TEST_F(DeleteAndCopy, UBringsTheDeletedFileBackFromTheRecycleBinAndShowsIt) {
   EXPECT_EQ(viewer.WaitForTitle(Title('a')), Title('a')) << "the folder was listed anew";
 }
 
-// Two files deleted from the same path within a minute, which is all the
-// time Wine's bin tells: U brings back the one deleted last. The older one
-// cannot come back over it; that is said once, and the next U goes on to
-// the entry under it.
+// Two files of one size deleted from the same path within a minute, which is
+// all the time Wine's bin tells: U brings back the one deleted last, by its
+// content, even where the bin's times point at the other (here made to). The
+// older one cannot come back over it; that is said once, it stays in the bin,
+// and the next U goes on to the entry under it.
 TEST_F(DeleteAndCopy, UndoRestoresTheNewestOfTwoDeletesFromOnePathAndPassesTheOneInTheWay) {
   WritePictures("a");
   Viewer viewer = Show('a');
+  // All three are 40 x 30 pictures of one size.
+  const std::string aLine = DeleteLine(Picture('a'));
+  const std::string pLine = "D\t" + Picture('p') + aLine.substr(aLine.find('\t', 2));
   ASSERT_TRUE(DeletesTheShownFile(viewer));
-  const auto showAndDelete = [&](SIZE size) {
-    WriteSolidBmp(Picture('p'), size.cx, size.cy, Rgb{0, 0, static_cast<uint8_t>(size.cx)});
+  const auto showAndDelete = [&](uint8_t blue) {
+    WriteSolidBmp(Picture('p'), 40, 30, Rgb{0, 0, blue});
     const std::string bytes = *ReadFileBytes(Picture('p'));
     viewer.DropFiles({Picture('p')});
     EXPECT_EQ(viewer.WaitForTitle(Title('p')), Title('p'));
     EXPECT_TRUE(DeletesTheShownFile(viewer));
     return bytes;
   };
-  showAndDelete({40, 30});
-  const std::string last = showAndDelete({120, 90});
+  const std::string first = showAndDelete(40);
+  const std::string last = showAndDelete(120);
+  ASSERT_EQ(JournalBecomes(pLine + pLine + aLine), pLine + pLine + aLine);
+  // The bin's record of the first (under the plain name; the last has a
+  // suffix) says it was deleted when the last was, and that of the last long before.
+  const std::string recorded = WithoutUtf8Mark(*ReadFileBytes(program_ + "\\UNDO.DAT"));
+  SetDeletionTime(TrashInfo(Name('p')), recorded.substr(recorded.find('\t', 2) + 1, 19));
+  for (const std::string& name : FilesIn(Trash("info"))) {
+    if (name.rfind(Name('p') + "-", 0) == 0) {
+      SetDeletionTime(Trash("info/" + name), "2000-01-01 00:00:00");
+    }
+  }
 
   viewer.PressKey('U');
   EXPECT_EQ(viewer.WaitForTitle(Title('p')), Title('p'));
-  EXPECT_EQ(ReadFileBytes(Picture('p')), last) << "the file deleted last";
-  EXPECT_TRUE(ReachesClientSize(viewer, {120, 90}));
+  EXPECT_TRUE(ReadFileBytes(Picture('p')) == last) << "the file deleted last";
 
   viewer.PressKey('U');
   const MessageBoxInfo box = viewer.WaitForMessageBox("元に戻すエラー");
@@ -212,6 +240,14 @@ TEST_F(DeleteAndCopy, UndoRestoresTheNewestOfTwoDeletesFromOnePathAndPassesTheOn
                           "\nには別のファイルがあるため、削除を元に戻せません。\n"
                           "ファイルはごみ箱に残します。この記録は消去します。");
   viewer.Answer(box, IDOK);
+  const std::vector<std::string> binned = FilesIn(TrashFolder());
+  EXPECT_EQ(std::count_if(binned.begin(), binned.end(),
+                          [&](const std::string& name) {
+                            return name.rfind(Name('p'), 0) == 0 &&
+                                   ReadFileBytes(TrashFolder() + "\\" + name) == first;
+                          }),
+            1)
+      << "the first is still in the bin";
   viewer.PressKey('U');
   EXPECT_EQ(viewer.WaitForTitle(Title('a')), Title('a')) << "the entry under it";
   EXPECT_TRUE(FileExists(Picture('a')));

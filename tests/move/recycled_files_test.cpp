@@ -26,7 +26,7 @@ TEST(RecycledFiles, TheNewestFileFromThePathIsChosenWhateverTheCase) {
   EXPECT_EQ(NewestDeletedFrom({}, L"C:\\pics\\a.jpg"), std::nullopt);
 }
 
-TEST(RecycledFiles, AMarkedFileIsFoundBySizeThenByTheNearestDeletionTime) {
+TEST(RecycledFiles, MarkedFilesAreFoundBySizeNearestDeletionTimeFirst) {
   // Two files deleted from the same path in the same minute, which is all
   // the time a bin may tell; one bin gives sizes as numbers, another as text.
   const std::vector<RecycledFile> files = {
@@ -36,11 +36,14 @@ TEST(RecycledFiles, AMarkedFileIsFoundBySizeThenByTheNearestDeletionTime) {
       {L"C:\\pics", L"a.jpg", L"$R2.jpg", 20, 100, L""},
       {L"C:\\other", L"a.jpg", L"a.jpg", 30, std::nullopt, L"14 KB"},
   };
-  EXPECT_EQ(MarkedDeletedFrom(files, L"C:\\pics\\a.jpg", {30.4, 14000, L"14 KB"}), 1u);
-  EXPECT_EQ(MarkedDeletedFrom(files, L"C:\\pics\\a.jpg", {29.9, 3500, L"4 KB"}), 0u);
-  EXPECT_EQ(MarkedDeletedFrom(files, L"C:\\pics\\a.jpg", {12, 100, L"1 KB"}), 2u);
-  EXPECT_EQ(MarkedDeletedFrom(files, L"C:\\pics\\a.jpg", {18, 100, L"1 KB"}), 3u);
-  EXPECT_EQ(MarkedDeletedFrom(files, L"C:\\pics\\a.jpg", {30, 7, L"7 KB"}), std::nullopt)
+  using Indexes = std::vector<size_t>;
+  EXPECT_EQ(MarkedDeletedFrom(files, L"C:\\pics\\a.jpg", {30.4, 14000, L"14 KB"}), Indexes{1});
+  EXPECT_EQ(MarkedDeletedFrom(files, L"C:\\pics\\a.jpg", {29.9, 3500, L"4 KB"}), Indexes{0});
+  EXPECT_EQ(MarkedDeletedFrom(files, L"C:\\pics\\a.jpg", {12, 100, L"1 KB"}), (Indexes{2, 3}));
+  EXPECT_EQ(MarkedDeletedFrom(files, L"C:\\pics\\a.jpg", {18, 100, L"1 KB"}), (Indexes{3, 2}));
+  EXPECT_EQ(MarkedDeletedFrom(files, L"C:\\pics\\a.jpg", {15, 100, L"1 KB"}), (Indexes{2, 3}))
+      << "equals in their order";
+  EXPECT_EQ(MarkedDeletedFrom(files, L"C:\\pics\\a.jpg", {30, 7, L"7 KB"}), Indexes{})
       << "no file of that size";
 }
 

@@ -75,17 +75,24 @@ TEST(UndoJournalFile, AFileAndItsCompanionsAreOneEntry) {
   UndoEntry moved = Move(L"C:\\p\\a.jpg", L"E:\\k\\a.jpg");
   moved.companions = {Move(L"C:\\p\\a.CR2", L"E:\\k\\a.CR2"),
                       Move(L"C:\\p\\a.xmp", L"E:\\k\\a.xmp")};
-  UndoEntry deleted = {UndoKind::kDelete, L"C:\\p\\b.jpg", {}, "2024-05-01 13:45:07", 10};
+  UndoEntry deleted = {UndoKind::kDelete, L"C:\\p\\b.jpg", {}, "2024-05-01 13:45:07", 10, 0xab};
   deleted.companions = {{UndoKind::kDelete, L"C:\\p\\b.NEF", {}, "2024-05-01 13:45:07", 20}};
   const std::string bytes = SerializeUndoJournal({moved, deleted});
   EXPECT_EQ(bytes,
             "\xEF\xBB\xBFM\tC:\\p\\a.jpg\tE:\\k\\a.jpg\tC:\\p\\a.CR2\tE:\\k\\a.CR2\tC:\\p\\a.xmp\t"
-            "E:\\k\\a.xmp\r\nD\tC:\\p\\b.jpg\t2024-05-01 13:45:07\t10\tC:\\p\\b.NEF\t20\r\n");
+            "E:\\k\\a.xmp\r\nD\tC:\\p\\b.jpg\t2024-05-01 13:45:07\t10\t00000000000000ab\t"
+            "C:\\p\\b.NEF\t20\t\r\n");
   EXPECT_EQ(Parse(bytes), (UndoJournal{moved, deleted}));
+  // The version before wrote no fingerprints.
+  deleted.fingerprint = std::nullopt;
+  EXPECT_EQ(Parse("D\tC:\\p\\b.jpg\t2024-05-01 13:45:07\t10\tC:\\p\\b.NEF\t20\r\n"),
+            UndoJournal{deleted});
   // A group line cut short or spoilt in one companion is no entry.
   EXPECT_EQ(Parse("M\tC:\\a.jpg\tE:\\a.jpg\tC:\\a.CR2\r\n"
                   "M\tC:\\a.jpg\tE:\\a.jpg\tC:\\a.CR2\ta.CR2\r\n"
-                  "D\tC:\\b.jpg\t2024-05-01 13:45:07\t10\tC:\\b.NEF\tx\r\n"),
+                  "D\tC:\\b.jpg\t2024-05-01 13:45:07\t10\tC:\\b.NEF\tx\r\n"
+                  "D\tC:\\b.jpg\t2024-05-01 13:45:07\t10\t00000000000000ab\tC:\\b.NEF\t20\r\n"
+                  "D\tC:\\b.jpg\t2024-05-01 13:45:07\t10\t00000000000000xy\r\n"),
             UndoJournal{});
 }
 
