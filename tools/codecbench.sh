@@ -7,14 +7,18 @@
 # (bench/spi_decode_winbench), and by a small native program built against Debian's packages of the same
 # libraries (bench/native_decode.cpp); prints the medians, the spread
 # (slowest / fastest) of each and the ratios of the medians to the native.
-# Usage: tools/codecbench.sh [runs]
+# The WebP photo is also decoded by a plain dedicated WebP plug-in on the same
+# libwebp, of each bitness (bench/dedicated_webp_spi.cpp): ours against it.
+# Usage: tools/codecbench.sh [runs [format...]]   (formats: heic avif jxl webp)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 runs=${1:-5}
+formats=("${@:2}")
+[ ${#formats[@]} -gt 0 ] || formats=(heic avif jxl webp)
 bash tools/setup.sh libheif-dev libjxl-dev libwebp-dev
-tools/build.sh win32 -- wicspi spi_decode_winbench
-tools/build.sh win64 -- wicspi spi_decode_winbench64
+tools/build.sh win32 -- wicspi spi_decode_winbench dedicated_webp_spi
+tools/build.sh win64 -- wicspi spi_decode_winbench64 dedicated_webp_spi
 build=$root/build/win32
 tests/plugins/make_fixtures.sh "$build/fixtures" --bench
 native=$root/build/native-decode
@@ -28,7 +32,7 @@ g++ -O2 -std=c++17 -o "$native/native_decode" bench/native_decode.cpp \
 bex_wine_start "$build"
 trap bex_wine_stop EXIT
 # Each program decodes twice and the second, with the library's set-up
-# behind it as in a running viewer, counts; the three in turn, so that all see
+# behind it as in a running viewer, counts; the programs in turn, so that all see
 # the same load of the machine.
 ms_of() { sed -n 's/^run 2: \([0-9.]*\) ms.*/\1/p' | tr -d '\r'; }
 # "<median> <spread>" of the milliseconds given.
@@ -36,18 +40,22 @@ median_spread() {
   printf '%s\n' "$@" | sort -n | awk '{v[NR] = $1} END {printf "%.1f %.2f\n", v[int((NR + 1) / 2)], v[NR] / v[1]}'
 }
 # decode_ms <program> <plug-in> <photo>: the plug-in's second decode under Wine.
-decode_ms() { wine "$build/$1" "$(winepath_of "$build/plugins/$2")" "$(winepath_of "$3")" 2 | ms_of; }
+decode_ms() { wine "$build/$1" "$(winepath_of "$build/$2")" "$(winepath_of "$3")" 2 | ms_of; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", a / b}'; }
 row='%-22s %9s %6s %9s %6s %9s %6s %9s %9s\n'
 # shellcheck disable=SC2059
 printf "$row" photo ".spi ms" spread ".sph ms" spread "native ms" spread ".spi/nat" ".sph/nat"
-for name in heic avif jxl webp; do
+dedicated_spi=() dedicated_sph=()
+for name in "${formats[@]}"; do
   photo=$build/fixtures/bench-4000x3000.$name
   spi=() sph=() native_ms=()
   for ((i = 0; i < runs; i++)); do
-    spi+=("$(decode_ms spi_decode_winbench.exe wicspi.spi "$photo")")
-    sph+=("$(decode_ms spi_decode_winbench64.exe wicspi.sph "$photo")")
+    spi+=("$(decode_ms spi_decode_winbench.exe plugins/wicspi.spi "$photo")")
+    sph+=("$(decode_ms spi_decode_winbench64.exe plugins/wicspi.sph "$photo")")
     native_ms+=("$("$native/native_decode" "$photo" 2 | ms_of)")
+    [ "$name" = webp ] || continue
+    dedicated_spi+=("$(decode_ms spi_decode_winbench.exe bench/dedicated/webp.spi "$photo")")
+    dedicated_sph+=("$(decode_ms spi_decode_winbench64.exe bench/dedicated/webp.sph "$photo")")
   done
   read -r spi_median spi_spread < <(median_spread "${spi[@]}")
   read -r sph_median sph_spread < <(median_spread "${sph[@]}")
@@ -56,4 +64,22 @@ for name in heic avif jxl webp; do
   printf "$row" "$(basename "$photo")" "$spi_median" "$spi_spread" "$sph_median" "$sph_spread" \
     "$native_median" "$native_spread" "$(ratio "$spi_median" "$native_median")" \
     "$(ratio "$sph_median" "$native_median")"
+  [ "$name" != webp ] || webp_medians=("$spi_median" "$spi_spread" "$sph_median" "$sph_spread")
 done
+
+# The WebP photo through ours against the dedicated plug-in of the same bitness.
+[ ${#dedicated_spi[@]} -gt 0 ] || exit 0
+read -r dedicated_spi_median dedicated_spi_spread < <(median_spread "${dedicated_spi[@]}")
+read -r dedicated_sph_median dedicated_sph_spread < <(median_spread "${dedicated_sph[@]}")
+echo
+row='%-24s %9s %6s %9s %6s\n'
+# shellcheck disable=SC2059
+printf "$row" "WebP plug-in" ".spi ms" spread ".sph ms" spread
+# shellcheck disable=SC2059
+printf "$row" ours "${webp_medians[@]}"
+# shellcheck disable=SC2059
+printf "$row" "dedicated libwebp $(cut -d- -f1 build/codecs/notices/libwebp.version)" \
+  "$dedicated_spi_median" "$dedicated_spi_spread" "$dedicated_sph_median" "$dedicated_sph_spread"
+# shellcheck disable=SC2059
+printf "$row" "ours / dedicated" "$(ratio "${webp_medians[0]}" "$dedicated_spi_median")" "" \
+  "$(ratio "${webp_medians[2]}" "$dedicated_sph_median")" ""

@@ -39,6 +39,13 @@ if ((${#missing[@]})); then
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
+# The plug-in's libwebp is built from Debian 13's sources (tools/codecs.sh),
+# whose archive keys Debian 12's keyring holds from 2023.3+deb12u2 on.
+if [ ! -e /usr/share/keyrings/debian-archive-trixie-automatic.gpg ] && [ "$(id -u)" -eq 0 ]; then
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends debian-archive-keyring >/dev/null
+fi
+
 if ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$'; then
   if [ "$(id -u)" -eq 0 ]; then
     sed -i 's/^# *ja_JP.UTF-8 UTF-8/ja_JP.UTF-8 UTF-8/' /etc/locale.gen

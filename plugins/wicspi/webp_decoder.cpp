@@ -5,6 +5,7 @@
 // row by row. Still pictures decode scaled down for a preview.
 #include <windows.h>
 
+#include <cstdint>
 #include <vector>
 #include <webp/decode.h>
 #include <webp/demux.h>
@@ -14,6 +15,11 @@
 
 namespace bex::wicspi {
 namespace {
+
+// libwebp's second thread (reconstruction, filtering and colour conversion
+// beside the parsing) is started for each picture, about half a millisecond
+// under Wine: below about a megapixel it costs more than it saves.
+constexpr uint64_t kThreadedDecodePixels = 1000000;
 
 class WebpDecoder : public WholePictureDecoder {
  public:
@@ -37,6 +43,7 @@ class WebpDecoder : public WholePictureDecoder {
     }
     picture_.width = WebPDemuxGetI(container_, WEBP_FF_CANVAS_WIDTH);
     picture_.height = WebPDemuxGetI(container_, WEBP_FF_CANVAS_HEIGHT);
+    threaded_ = uint64_t{picture_.width} * picture_.height >= kThreadedDecodePixels;
     picture_.pixels = animated_ || features.has_alpha ? PixelLayout::kBgra : PixelLayout::kBgr;
     picture_.orientation = (flags & EXIF_FLAG) ? Orientation() : kUpright;
     if (flags & ICCP_FLAG) picture_.colours.icc = IccProfile();
@@ -52,7 +59,7 @@ class WebpDecoder : public WholePictureDecoder {
   }
 
   // An upright opaque still picture goes straight into the DIB, its rows
-  // turned over by the library, filtered on a second thread.
+  // turned over by the library, a large one filtered on a second thread.
   int DecodeIntoDib(uint8_t* dib, size_t stride, size_t bytes) override {
     if (animated_ || picture_.pixels != PixelLayout::kBgr || picture_.orientation != kUpright) {
       return kSpiNotImplemented;
@@ -84,7 +91,7 @@ class WebpDecoder : public WholePictureDecoder {
     WebPDecoderConfig config;
     if (!WebPInitDecoderConfig(&config)) return VP8_STATUS_INVALID_PARAM;
     config.options.flip = flip;
-    config.options.use_threads = 1;
+    config.options.use_threads = threaded_;
     config.options.use_scaling = scaled_;
     config.options.scaled_width = static_cast<int>(picture_.width);
     config.options.scaled_height = static_cast<int>(picture_.height);
@@ -133,6 +140,7 @@ class WebpDecoder : public WholePictureDecoder {
   WebPAnimDecoder* animation_ = nullptr;
   bool animated_ = false;
   bool scaled_ = false;
+  bool threaded_ = false;
   std::vector<uint8_t> still_;
 };
 

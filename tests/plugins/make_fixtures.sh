@@ -47,6 +47,11 @@ convert quad.png -sample '2048x1024!' big.png # a 6 MiB DIB
 convert -size 1x1 xc:black xc:white +append -write mpr:pair +delete -size 1600x1200 \
   tile:mpr:pair -colorspace Gray -strip -quality 100 stripes.jpg
 cwebp -quiet -q 95 quad.png -o lossy.webp
+# Large enough for libwebp's second thread, and of an odd width, so that
+# the rows of its DIB are padded.
+convert quad.png -sample '1025x1001!' large.png
+cwebp -quiet -q 95 large.png -o large.webp
+rm large.png
 cwebp -quiet -lossless quad.png -o lossless.webp
 convert big.png -quality 90 big.jpg
 convert quad.png -interlace PNG interlaced.png

@@ -236,6 +236,7 @@ const FormatCase kFormats[] = {
     {"palette-clear.png", 64, 32, {kRed, kLime, kBlack, kWhite}, 0},
     {"grey-clear.png", 64, 32, {kBlack, kBlack, RGB(170, 170, 170), kWhite}, 0},
     {"lossy.webp", 64, 32, {kRed, kLime, kBlue, kWhite}, 16},
+    {"large.webp", 1025, 1001, {kRed, kLime, kBlue, kWhite}, 16},  // two threads, padded rows
     {"lossless.webp", 64, 32, {kRed, kLime, kBlue, kWhite}, 0},
     {"alpha.webp", 64, 32, {kRed, RGB(0, 128, 0), kBlack, kWhite}, 1},
     {"animated.webp", 64, 32, {kRed, kLime, kBlue, kWhite}, 0},  // its first frame
