@@ -109,7 +109,7 @@ void MainWindow::CreateMainWindow() {
   // resize handler lays out the bars around the image area.
   view_ =
       std::make_unique<PictureView>(hwnd_, desktop_, [this](UINT msg, WPARAM keys, int x, int y) {
-        display_->TakeWholePicture();
+        TakeWholePicture();
         mouse_->OnMouse(msg, keys, x, y);
       });
   view_->OnLayout([this] { SetTimer(hwnd_, kDisplayCopiesTimer, kDisplayCopiesDelayMs, nullptr); });
@@ -224,7 +224,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT MainWindow::Route(UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (NeedsWholePicture(msg)) display_->TakeWholePicture();
+  if (NeedsWholePicture(msg)) TakeWholePicture();
   switch (msg) {
     case WM_CLOSE:
       if (closed_ || CloseStep()) DestroyWindow(hwnd_);
