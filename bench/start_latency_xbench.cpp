@@ -241,6 +241,7 @@ void PrintBreakdown(const std::string& caseLabel, const Start& start) {
       {"helper", "helper ready (modules loaded)"},
       {"described", "  helper: the module described the picture"},
       {"handed", "  helper: the module handed its DIB over"},
+      {"readied", "  helper: the whole picture's section written to"},
       {"converted", "  helper: the DIB converted into the section"},
       {"reduced", "reduced picture on screen"},
       {"decoded", "whole picture decoded"},

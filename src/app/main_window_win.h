@@ -148,7 +148,7 @@ class MainWindow {
   HWND hwnd_ = nullptr;
   DesktopArea desktop_;
   DecoderSlots slots_;
-  CommandMenu commandMenu_;
+  std::unique_ptr<CommandMenu> commandMenu_;
   std::unique_ptr<PictureView> view_;
   std::unique_ptr<SlotDisplay> display_;
   std::unique_ptr<FolderStepper> folder_;
