@@ -237,6 +237,8 @@ void PrintBreakdown(const std::string& caseLabel, const Start& start) {
       {"process", "process up (entry point)"},
       {"window", "window created"},
       {"decode", "first decode started"},
+      {"helper-start", "helper process being created"},
+      {"helper-created", "helper process created"},
       {"helper-up", "helper process up (its entry point)"},
       {"helper", "helper ready (modules loaded)"},
       {"described", "  helper: the module described the picture"},
