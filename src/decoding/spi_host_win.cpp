@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
@@ -226,20 +227,23 @@ std::shared_ptr<Bitmap> ConvertToBitmap(std::shared_ptr<Bitmap> bitmap, const Ha
 
 // New memory costs a page fault at the first write to each of its pages.
 // The whole picture's bitmap is made as soon as its module has described it,
-// and a thread writes to every page of it while the module decodes, so that
-// the conversion afterwards only copies.
+// and a thread writes to its pages while the module decodes, so that the
+// conversion afterwards only copies. The thread stops when the module has
+// answered: the pages it has not reached are written by the conversion, and
+// a module that fails is not kept waiting for the memory of a picture that
+// does not come.
 class ReadiedBitmap {
  public:
   explicit ReadiedBitmap(std::shared_ptr<Bitmap> bitmap) : bitmap_(std::move(bitmap)) {
-    if (bitmap_) thread_ = CreateThread(nullptr, 0, WritePages, bitmap_.get(), 0, nullptr);
+    if (bitmap_) thread_ = CreateThread(nullptr, 0, WritePages, this, 0, nullptr);
   }
-  ~ReadiedBitmap() { Wait(); }
+  ~ReadiedBitmap() { StopWriting(); }
   ReadiedBitmap(const ReadiedBitmap&) = delete;
   ReadiedBitmap& operator=(const ReadiedBitmap&) = delete;
 
-  // The bitmap once its pages are ready; null when none could be made.
+  // The bitmap, no longer written to; null when none could be made.
   std::shared_ptr<Bitmap> Take() {
-    Wait();
+    StopWriting();
     return std::move(bitmap_);
   }
 
@@ -249,22 +253,28 @@ class ReadiedBitmap {
   static constexpr size_t kPageBytes = 4096;
 
   static DWORD WINAPI WritePages(void* param) {
-    const auto* bitmap = static_cast<const Bitmap*>(param);
-    auto* bytes = reinterpret_cast<volatile uint8_t*>(bitmap->Bits());
-    const size_t size = static_cast<size_t>(bitmap->Stride()) * bitmap->Height();
-    for (size_t at = 0; at < size; at += kPageBytes) bytes[at] = 0;
+    auto* readied = static_cast<ReadiedBitmap*>(param);
+    const Bitmap& bitmap = *readied->bitmap_;
+    auto* bytes = reinterpret_cast<volatile uint8_t*>(bitmap.Bits());
+    const size_t size = static_cast<size_t>(bitmap.Stride()) * bitmap.Height();
+    for (size_t at = 0; at < size; at += kPageBytes) {
+      if (readied->stop_.load(std::memory_order_relaxed)) return 0;
+      bytes[at] = 0;
+    }
     NoteStartMoment("readied");
     return 0;
   }
 
-  void Wait() {
+  void StopWriting() {
     if (!thread_) return;
+    stop_ = true;
     WaitForSingleObject(thread_, INFINITE);
     CloseHandle(thread_);
     thread_ = nullptr;
   }
 
   std::shared_ptr<Bitmap> bitmap_;
+  std::atomic<bool> stop_{false};
   HANDLE thread_ = nullptr;
 };
 
