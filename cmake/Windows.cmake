@@ -13,7 +13,8 @@ add_compile_options(-static-libgcc -static-libstdc++)
 add_link_options(-static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp)
 
 bex_all_logic(BEX_LOGIC_LIBS)
-set(BEX_WIN_LIBS gdi32 user32 comdlg32 comctl32 shell32 shlwapi ole32 oleaut32 uuid)
+# comdlg32 and comctl32 load when a dialog first needs them (common/system_dialogs_win.cpp).
+set(BEX_WIN_LIBS gdi32 user32 shell32 shlwapi ole32 oleaut32 uuid)
 
 # The platform layer: every *_win.cpp of src/ except the entry point, as a
 # library that bex.exe and the Win32 tests share.

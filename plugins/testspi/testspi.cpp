@@ -34,7 +34,10 @@
 //            like trace, and adds "Finished <name>" when a decode is done;
 //   wide     decodes like tst1 and traces like trace, but also exports the
 //            wide entry points (BEX_SPI_WIDE_ENTRIES), whose calls are traced
-//            as "IsSupportedW <name>" and "GetPictureW <name>" in UTF-8.
+//            as "IsSupportedW <name>", "GetPictureW <name>" and
+//            "GetPictureToFitW <name>" in UTF-8; GetPictureToFitW hands the
+//            picture over as it is, and a file of the variant "fitonly" it
+//            decodes that way alone (GetPictureW fails).
 // Every module reads memory input (flag bits 0-2 = 1): the file's bytes
 // instead of its name; the trace then says "(memory)" for the name of
 // GetPicture and gives the name IsSupported was told.
@@ -561,6 +564,16 @@ int WINAPI GetPictureInfoW(LPCWSTR buf, LONG_PTR len, unsigned flag, SpiPictureI
 int WINAPI GetPictureW(LPCWSTR buf, LONG_PTR len, unsigned flag, HLOCAL* bitmapInfo, HLOCAL* bits,
                        FARPROC, LONG_PTR) {
   Trace("GetPictureW", (flag & 7) == kMemoryInput ? "(memory)" : Utf8(buf).c_str());
+  TestPicture picture;
+  if (!ReadTestPictureW(buf, len, flag, true, &picture)) return kUnknownFormat;
+  if (std::strcmp(picture.variant, "fitonly") == 0) return kOutOfMemory;
+  return HandOver(picture, bitmapInfo, bits);
+}
+
+// A test picture is small enough to stand for its own reduced picture.
+int WINAPI GetPictureToFitW(LPCWSTR buf, LONG_PTR len, unsigned flag, int, int, HLOCAL* bitmapInfo,
+                            HLOCAL* bits) {
+  Trace("GetPictureToFitW", Utf8(buf).c_str());
   TestPicture picture;
   if (!ReadTestPictureW(buf, len, flag, true, &picture)) return kUnknownFormat;
   return HandOver(picture, bitmapInfo, bits);

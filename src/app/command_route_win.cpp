@@ -92,7 +92,7 @@ MenuState MainWindow::PrepareCommandMenu(bool readUndoJournal) {
       readUndoJournal ? filing_->OfferUndo() : Filing::UndoOffer{true, {}};
   const MenuState state =
       StateFor({folder_->ShownFileRemoved(), view_->FitMode(), undo.available, undo.subject});
-  commandMenu_.Prepare(state);
+  commandMenu_->Prepare(state);
   return state;
 }
 
@@ -108,7 +108,7 @@ void MainWindow::OpenHelp() {
 
 void MainWindow::OpenCommandMenu(int screenX, int screenY) {
   PrepareCommandMenu(true);
-  if (const auto command = commandMenu_.Track(hwnd_, screenX, screenY)) RunCommand(*command);
+  if (const auto command = commandMenu_->Track(hwnd_, screenX, screenY)) RunCommand(*command);
 }
 
 void MainWindow::RunCommand(Command command) {

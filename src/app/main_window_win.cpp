@@ -70,9 +70,11 @@ void RegisterMainWindowClass() {
 
 }  // namespace
 
-MainWindow::MainWindow(const std::vector<std::wstring>& args)
-    : desktop_{GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)} {
+// The helper first: the screen's size, the window and the settings do not
+// concern it, and the first decode waits for it.
+MainWindow::MainWindow(const std::vector<std::wstring>& args) {
   StartHelperOfFirstPicture(args);
+  desktop_ = {GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
   CreateMainWindow();
   ReadStartupSettings();
   view_->FillClientArea();
@@ -109,7 +111,7 @@ void MainWindow::CreateMainWindow() {
   // resize handler lays out the bars around the image area.
   view_ =
       std::make_unique<PictureView>(hwnd_, desktop_, [this](UINT msg, WPARAM keys, int x, int y) {
-        display_->TakeWholePicture();
+        TakeWholePicture();
         mouse_->OnMouse(msg, keys, x, y);
       });
   view_->OnLayout([this] { SetTimer(hwnd_, kDisplayCopiesTimer, kDisplayCopiesDelayMs, nullptr); });
@@ -121,11 +123,13 @@ void MainWindow::CreateMainWindow() {
       MouseGestures::Actions{[this](bool forward) { folder_->Step(forward); },
                              [this](int x, int y) { OpenCommandMenu(x, y); }});
   filing_ = std::make_unique<Filing>(hwnd_);
+  commandMenu_ = std::make_unique<CommandMenu>();
 }
 
 // A helper takes a while to come up: the one the first picture needs starts
-// now and comes up while the window is made. A bitmap needs none, and the
-// slots of the neighbours start theirs when the picture is on screen.
+// now and comes up while the window is made and the settings are read. A
+// bitmap needs none, and the slots of the neighbours start theirs when the
+// picture is on screen.
 void MainWindow::StartHelperOfFirstPicture(const std::vector<std::wstring>& args) {
   if (!args.empty() && IsFile(args[0]) && !ReadWithoutPlugins(args[0])) {
     slots_.StartHelper(PictureSlots::kShownAtStart);
@@ -224,7 +228,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT MainWindow::Route(UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (NeedsWholePicture(msg)) display_->TakeWholePicture();
+  if (NeedsWholePicture(msg)) TakeWholePicture();
   switch (msg) {
     case WM_CLOSE:
       if (closed_ || CloseStep()) DestroyWindow(hwnd_);

@@ -59,13 +59,15 @@ class MainWindow {
     SlotDisplay(HWND window, DecoderSlots& slots, PictureView& view)
         : window_(window), slots_(slots), view_(view) {}
     std::wstring ShownFileName() const override { return view_.Shown().Name(); }
-    // Opening: decodes the file into the shown slot and shows it there. The
-    // first picture, when shown shrunk, comes reduced first where its module
-    // can: on screen at once, its whole picture in TakeWholePicture.
+    // Opening: decodes the file into the shown slot and shows it there. A
+    // picture opened while none is on screen, when shown shrunk, comes
+    // reduced first where its module can: on screen at once, its whole
+    // picture in TakeWholePicture.
     bool LoadShownFile(const std::wstring& name, int slot);
-    // Waits for the whole picture of a reduced first picture on screen, if
-    // any, and puts it in its place.
-    void TakeWholePicture();
+    // Waits for the whole picture of a reduced picture on screen, if any,
+    // and puts it in its place. False when the whole picture did not decode:
+    // the reduced one has then left the screen.
+    bool TakeWholePicture();
     void StartLoad(const std::wstring& name, int slot) override;
     bool LoadEnded(int slot) const override { return slots_.DecodeEnded(slot); }
     bool FinishLoad(int slot, bool announced) override;
@@ -79,7 +81,6 @@ class MainWindow {
     HWND window_;
     DecoderSlots& slots_;
     PictureView& view_;
-    bool firstPicture_ = true;
     // The slot still decoding the whole picture of the reduced one on screen.
     std::optional<int> wholePending_;
   };
@@ -115,6 +116,9 @@ class MainWindow {
   void ReportCannotShow(const std::wstring& path, bool refusedAsTooLarge);
   // Makes the file at path the shown one if it decodes.
   bool LoadShownFile(const std::wstring& path);
+  // The whole picture of a reduced one on screen in its place, or the file
+  // reported as one that cannot be shown.
+  void TakeWholePicture();
   // Opens the first of paths and hands the others to a new copy.
   void OpenPictures(const std::vector<std::wstring>& paths);
   void MoveShownFile();
@@ -144,7 +148,7 @@ class MainWindow {
   HWND hwnd_ = nullptr;
   DesktopArea desktop_;
   DecoderSlots slots_;
-  CommandMenu commandMenu_;
+  std::unique_ptr<CommandMenu> commandMenu_;
   std::unique_ptr<PictureView> view_;
   std::unique_ptr<SlotDisplay> display_;
   std::unique_ptr<FolderStepper> folder_;
@@ -153,6 +157,9 @@ class MainWindow {
   std::unique_ptr<Options> options_;
   std::unique_ptr<FileArrivals> arrivals_;
   bool closed_ = false;
+  // The file opened last, by its path as given: the report of a whole
+  // picture that does not come names it.
+  std::wstring lastOpenedPath_;
 };
 
 }  // namespace bex

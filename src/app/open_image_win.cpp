@@ -1,12 +1,11 @@
 #include "app/open_image_win.h"
 
-#include <commdlg.h>
-
 #include <utility>
 
 #include "common/code_page_win.h"
 #include "common/command_line.h"
 #include "common/files_win.h"
+#include "common/system_dialogs_win.h"
 #include "common/wide_text.h"
 
 namespace bex {
@@ -44,7 +43,7 @@ std::vector<std::wstring> AskFilesToOpen(HWND owner) {
   // The current directory is the shown folder's, which the list relies on.
   ofn.Flags = OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST |
               OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-  if (!GetOpenFileNameW(&ofn)) return {};
+  if (!AskFileToOpen(&ofn)) return {};
   // One file: its full path. Several: the folder, then each name, each
   // ended by a zero, the list by a second zero.
   std::vector<std::wstring> parts;

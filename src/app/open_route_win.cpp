@@ -24,7 +24,7 @@ bool SameFolder(std::wstring_view a, std::wstring_view b) {
 // The whole picture's display copy is made for the opening layout while the
 // reduced picture is on screen.
 bool MainWindow::SlotDisplay::LoadShownFile(const std::wstring& name, int slot) {
-  const SIZE box = std::exchange(firstPicture_, false) ? view_.OpeningFitBox() : SIZE{0, 0};
+  const SIZE box = view_.HasPicture() ? SIZE{0, 0} : view_.OpeningFitBox();
   const FitBox fit{static_cast<uint32_t>(box.cx), static_cast<uint32_t>(box.cy)};
   if (!fit.Given()) {
     if (!slots_.Decode(name, slot, window_)) return false;
@@ -46,13 +46,17 @@ bool MainWindow::SlotDisplay::LoadShownFile(const std::wstring& name, int slot) 
   return true;
 }
 
-// A whole picture that fails keeps the reduced one on screen.
-void MainWindow::SlotDisplay::TakeWholePicture() {
-  if (!wholePending_) return;
+// Nothing of a file that does not decode stays on screen.
+bool MainWindow::SlotDisplay::TakeWholePicture() {
+  if (!wholePending_) return true;
   const int slot = *std::exchange(wholePending_, std::nullopt);
-  if (!slots_.FinishDecode(slot)) return;
+  if (!slots_.FinishDecode(slot)) {
+    view_.DropReducedPicture();
+    return false;
+  }
   NoteStartMoment("decoded");
   view_.ReplaceReducedPicture(slots_[slot].Picture(), slots_.DisplayCopy(slot));
+  return true;
 }
 
 void MainWindow::SlotDisplay::StartLoad(const std::wstring& name, int slot) {
@@ -76,12 +80,23 @@ void MainWindow::SlotDisplay::ShowSlot(int slot) {
 bool MainWindow::OpenPicture(const std::wstring& path) {
   SetForegroundWindow(hwnd_);
   if (FullPathOrAsGiven(path).size() < MAX_PATH && LoadShownFile(path)) {
+    lastOpenedPath_ = path;
     view_->ShowOpened();
     PostMessageW(hwnd_, kDecodeNeighboursMessage, 0, 0);
     return true;
   }
   ReportCannotShow(path, slots_[folder_->ShownSlot()].RefusedAsTooLarge());
   return false;
+}
+
+// A reduced picture whose whole picture does not decode was opened while no
+// picture was on screen: the file then leaves as one that cannot be shown,
+// and the steps look in its folder.
+void MainWindow::TakeWholePicture() {
+  if (display_->TakeWholePicture()) return;
+  view_->SetShownFile(view_->Shown().Folder(), L"");
+  folder_->FileOpened();
+  ReportCannotShow(lastOpenedPath_, slots_[folder_->ShownSlot()].RefusedAsTooLarge());
 }
 
 // The message names the cause where the viewer knows it.

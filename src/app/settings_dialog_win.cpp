@@ -9,6 +9,7 @@
 #include "app/main_window_win.h"
 #include "common/code_page_win.h"
 #include "common/files_win.h"
+#include "common/system_dialogs_win.h"
 #include "filelist/sort_choice.h"
 #include "move/folder_entry_dialog_win.h"
 #include "move/move_menu_model.h"
@@ -222,8 +223,7 @@ SettingsDialog::SettingsDialog(Options& options, Filing& filing, DecoderSlots& s
       sortDirection_(options.DefaultSortDirection()),
       shownPluginFolder_(LongPathOf(FromCp932(options.PluginFolder()))),
       editor_(filing.ReadDestinations()) {
-  const INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_TAB_CLASSES | ICC_WIN95_CLASSES};
-  InitCommonControlsEx(&classes);
+  RegisterCommonControls(ICC_TAB_CLASSES | ICC_WIN95_CLASSES);
 }
 
 // Placed by the default: centred on the main window, kept right of and below

@@ -371,8 +371,10 @@ bool PluginHelper::Start() {
     startup.hStdInput = startup.hStdOutput = startup.hStdError = NullDevice();
     inherited.push_back(NullDevice());
   }
+  NoteStartMoment("helper-start");
   const bool started = helperEnd != INVALID_HANDLE_VALUE && viewer &&
                        CreateHelperProcess(program, commandLine, startup, inherited, &process_);
+  NoteStartMoment("helper-created");
   if (helperEnd != INVALID_HANDLE_VALUE) CloseHandle(helperEnd);
   if (viewer) CloseHandle(viewer);
   if (!started) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
@@ -208,20 +209,74 @@ bool ReadPlainPixels(const BITMAPINFOHEADER& header, const HandedBlock& pixels, 
          DecodeBmp(pixels.Data(), pixels.Size(), plain, bitmap.Bits(), bitmap.Stride());
 }
 
-std::shared_ptr<Bitmap> ConvertToBitmap(int width, int height, const HandedBlock& info,
-                                        const HandedBlock& pixels, const spi::MakeBitmap& make) {
-  std::shared_ptr<Bitmap> bitmap = make(width, height);
+// The module's DIB written into bitmap, made at the picture's size; null
+// without a bitmap or when the system cannot convert the DIB.
+std::shared_ptr<Bitmap> ConvertToBitmap(std::shared_ptr<Bitmap> bitmap, const HandedBlock& info,
+                                        const HandedBlock& pixels) {
   if (!bitmap) return nullptr;
   const auto* bitmapInfo = reinterpret_cast<const BITMAPINFO*>(info.Data());
   if (ReadPlainPixels(bitmapInfo->bmiHeader, pixels, *bitmap)) return bitmap;
   // The picture's size is the one GetPictureInfo gave; the module's header
   // describes at least that many scan lines.
   HDC screen = GetDC(nullptr);
-  const int converted = SetDIBits(screen, bitmap->Handle(), 0, static_cast<UINT>(height),
+  const int converted = SetDIBits(screen, bitmap->Handle(), 0, static_cast<UINT>(bitmap->Height()),
                                   pixels.Data(), bitmapInfo, DIB_RGB_COLORS);
   ReleaseDC(nullptr, screen);
   return converted ? bitmap : nullptr;
 }
+
+// New memory costs a page fault at the first write to each of its pages.
+// The whole picture's bitmap is made as soon as its module has described it,
+// and a thread writes to its pages while the module decodes, so that the
+// conversion afterwards only copies. The thread stops when the module has
+// answered: the pages it has not reached are written by the conversion, and
+// a module that fails is not kept waiting for the memory of a picture that
+// does not come.
+class ReadiedBitmap {
+ public:
+  explicit ReadiedBitmap(std::shared_ptr<Bitmap> bitmap) : bitmap_(std::move(bitmap)) {
+    if (bitmap_) thread_ = CreateThread(nullptr, 0, WritePages, this, 0, nullptr);
+  }
+  ~ReadiedBitmap() { StopWriting(); }
+  ReadiedBitmap(const ReadiedBitmap&) = delete;
+  ReadiedBitmap& operator=(const ReadiedBitmap&) = delete;
+
+  // The bitmap, no longer written to; null when none could be made.
+  std::shared_ptr<Bitmap> Take() {
+    StopWriting();
+    return std::move(bitmap_);
+  }
+
+ private:
+  // The smallest page Windows uses. The pixels written are written again by
+  // the conversion.
+  static constexpr size_t kPageBytes = 4096;
+
+  static DWORD WINAPI WritePages(void* param) {
+    auto* readied = static_cast<ReadiedBitmap*>(param);
+    const Bitmap& bitmap = *readied->bitmap_;
+    auto* bytes = reinterpret_cast<volatile uint8_t*>(bitmap.Bits());
+    const size_t size = static_cast<size_t>(bitmap.Stride()) * bitmap.Height();
+    for (size_t at = 0; at < size; at += kPageBytes) {
+      if (readied->stop_.load(std::memory_order_relaxed)) return 0;
+      bytes[at] = 0;
+    }
+    NoteStartMoment("readied");
+    return 0;
+  }
+
+  void StopWriting() {
+    if (!thread_) return;
+    stop_ = true;
+    WaitForSingleObject(thread_, INFINITE);
+    CloseHandle(thread_);
+    thread_ = nullptr;
+  }
+
+  std::shared_ptr<Bitmap> bitmap_;
+  std::atomic<bool> stop_{false};
+  HANDLE thread_ = nullptr;
+};
 
 struct FileBytes {
   std::unique_ptr<uint8_t[]> data;
@@ -336,12 +391,16 @@ std::shared_ptr<Bitmap> Decode(const PluginModule& plugin, const std::wstring& p
   SpiPictureInfo picture = {};
   HLOCAL infoHandle = nullptr;
   HLOCAL pixelHandle = nullptr;
+  // The whole picture's bitmap, made once the module has described it; a
+  // reduced picture's size is known only when the module hands it over.
+  std::optional<ReadiedBitmap> whole;
   const auto ask = [&](auto getInfo, auto getPicture, auto source, LONG_PTR length, unsigned flag) {
     if (getInfo(source, length, flag, &picture) != 0) return false;
     NoteStartMoment("described");
     if (picture.textInfo) GlobalFree(picture.textInfo);
     if (described) *described = {picture.width, picture.height};
     if (!IsPlausibleSize(picture.width, picture.height)) return false;
+    if (!reduced) whole.emplace(make(picture.width, picture.height));
     const bool handed =
         getPicture(source, length, flag, &infoHandle, &pixelHandle, nullptr, 0) == 0;
     NoteStartMoment("handed");
@@ -377,7 +436,8 @@ std::shared_ptr<Bitmap> Decode(const PluginModule& plugin, const std::wstring& p
   }
   if (!BlocksAreConsistent(info, pixels, size.cx, size.cy)) return nullptr;
   CompositeAlphaOverBlack(info, pixels);
-  std::shared_ptr<Bitmap> bitmap = ConvertToBitmap(size.cx, size.cy, info, pixels, make);
+  std::shared_ptr<Bitmap> bitmap =
+      ConvertToBitmap(whole ? whole->Take() : make(size.cx, size.cy), info, pixels);
   NoteStartMoment("converted");
   return bitmap;
 }

@@ -64,7 +64,9 @@ std::optional<size_t> FirstReader(const PluginTable& plugins, const std::wstring
 
 // The picture that plugin decodes from the file, or null when the module
 // fails, answers anything inconsistent or the picture does not fit in memory.
-// make creates the picture's bitmap (Bitmap::CreateShared for another process).
+// make creates the picture's bitmap (Bitmap::CreateShared for another
+// process); for a whole picture as soon as the module has described it, so
+// that its memory is made ready while the module decodes.
 // described, when given, receives the size the module gave for the picture,
 // also when it is then refused (a picture beyond kMaxPicturePixels).
 using MakeBitmap = std::function<std::shared_ptr<Bitmap>(int width, int height)>;

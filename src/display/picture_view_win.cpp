@@ -37,8 +37,23 @@ void PictureView::ShowStepped(BitmapRef picture, BitmapRef copy, std::wstring na
   area_->RepaintNow();
 }
 
+void PictureView::SetReducedPicture(BitmapRef reduced, SIZE whole) {
+  wchar_t title[1024];
+  GetWindowTextW(window_, title, 1024);
+  titleBeforeReduced_ = title;
+  area_->SetPicture(std::move(reduced));
+  wholeSize_ = whole;
+}
+
 void PictureView::ReplaceReducedPicture(BitmapRef whole, BitmapRef copy) {
   SetPicture(std::move(whole), std::move(copy));
+  area_->RepaintNow();
+}
+
+void PictureView::DropReducedPicture() {
+  SetPicture(nullptr, nullptr);
+  hasPicture_ = false;
+  SetTitle(titleBeforeReduced_);
   area_->RepaintNow();
 }
 

@@ -56,13 +56,14 @@ class PictureView {
   }
   // The picture of the shown file decoded reduced, about as large as it is
   // shown, standing for the whole picture of size whole: laid out as that.
-  void SetReducedPicture(BitmapRef reduced, SIZE whole) {
-    area_->SetPicture(std::move(reduced));
-    wholeSize_ = whole;
-  }
+  // Only while no picture is on screen.
+  void SetReducedPicture(BitmapRef reduced, SIZE whole);
   // The whole picture in the place of the reduced one, at the same layout,
   // painted at once.
   void ReplaceReducedPicture(BitmapRef whole, BitmapRef copy);
+  // The whole picture did not come: the reduced one leaves the screen, which
+  // shows no picture again under the title it had before.
+  void DropReducedPicture();
   // Shows the picture of a newly opened file at 100 % and paints it at once.
   void ShowOpened();
   // A folder was opened: no file of it is shown yet, and its first picture
@@ -141,6 +142,7 @@ class PictureView {
   bool hasPicture_ = false;
   // The whole picture's size while the image area holds a reduced one.
   std::optional<SIZE> wholeSize_;
+  std::wstring titleBeforeReduced_;
   int zoomPercent_ = 100;
   int fitMode_ = kWindowFollowsPicture;
   int scrollX_ = 0;

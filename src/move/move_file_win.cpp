@@ -1,14 +1,13 @@
 // Moving a file to a path the user names in the save dialog.
 #include "move/move_file_win.h"
 
-#include <commdlg.h>
-
 #include <cwchar>
 #include <vector>
 
 #include "common/code_page_win.h"
 #include "common/files_win.h"
 #include "common/message_box_win.h"
+#include "common/system_dialogs_win.h"
 #include "common/wide_text.h"
 #include "move/destination_files_win.h"
 #include "move/file_handle_win.h"
@@ -45,7 +44,7 @@ DialogAnswer AskPath(HWND owner, const char* title, const std::wstring& startFol
   dialog.lpstrInitialDir = startFolder.c_str();
   dialog.lpstrTitle = wideTitle.c_str();
   dialog.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_ENABLESIZING | OFN_EXPLORER;
-  if (!GetSaveFileNameW(&dialog)) return {};
+  if (!AskFileToSave(&dialog)) return {};
   std::wstring path = file.data();
   const DialogOutcome outcome =
       path.size() < MAX_PATH ? DialogOutcome::kChosen : DialogOutcome::kTooLong;

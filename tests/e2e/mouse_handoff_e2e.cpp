@@ -1,7 +1,7 @@
 // The mouse and the ways files reach a running viewer, in the real viewer
 // under Wine with real input and real processes: dragging the window or the
 // picture, double clicks and the wheel, the single-instance hand-off of later
-// launches, the lock key, and files dropped on the window.
+// launches, the lock key, files dropped on the window and the open dialog.
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <string>
@@ -419,6 +419,16 @@ TEST_F(MouseAndHandOff, DroppedFilesShowTheFirstAndGiveTheRestToOneNewCopy) {
   EXPECT_EQ(viewer.WaitForTitle("c.tst [100%]"), "c.tst [100%]");
   EXPECT_EQ(trace.DecodedNames(), (std::vector<std::string>{"a.tst", "b.tst", "c.tst"}));
   EXPECT_EQ(ViewerWindows(), std::vector<HWND>{viewer.Window()});
+}
+
+// The dialog's library loads only when the dialog first opens.
+TEST_F(MouseAndHandOff, FileChosenInTheOpenDialogIsShown) {
+  WriteSolidBmp(Picture("x.bmp"), 200, 140, kWhite);
+  WriteSolidBmp(Picture("y.bmp"), 220, 150, kGreen);
+  Viewer viewer = StartOn("x.bmp");
+  viewer.PressKey('F');
+  viewer.ChooseFile(viewer.WaitForWindow("#32770", nullptr), Picture("y.bmp"));
+  EXPECT_EQ(viewer.WaitForTitle("y.bmp [100%]"), "y.bmp [100%]");
 }
 
 // The global atom table holds Unicode text, and a drop block may hold UTF-16

@@ -19,7 +19,8 @@
 namespace bex::test {
 namespace {
 
-constexpr Rgb kRed{255, 0, 0}, kGreen{0, 255, 0}, kBlue{0, 0, 255}, kWhite{255, 255, 255};
+constexpr Rgb kRed{255, 0, 0}, kGreen{0, 255, 0}, kBlue{0, 0, 255}, kWhite{255, 255, 255},
+    kBlack{0, 0, 0};
 constexpr SIZE kDesignedSize{207, 141};
 
 // The virtual desktop's size as the viewer reads it (SM_CXVIRTUALSCREEN, SM_CYVIRTUALSCREEN).
@@ -396,6 +397,28 @@ TEST_F(Startup, FileThatCannotBeShownIsReportedAndTheStepsGoThroughItsFolder) {
     viewer.PressKey(VK_SPACE);
     EXPECT_EQ(viewer.WaitForTitle("z.bmp [100%]"), "z.bmp [100%]");
   }
+}
+
+// Shrunk to the window, the first picture comes reduced first; when its
+// whole picture then fails, nothing of the file stays on screen and it is
+// reported like any file that cannot be shown.
+TEST_F(Startup, FirstPictureWhoseWholePictureFailsLeavesTheScreenAndIsReported) {
+  WriteTestPicture(Path("p.tst"), 400, 300, kRed, "fitonly");
+  WriteSolidBmp(Path("z.bmp"), 220, 150, kBlue);
+  const PluginTrace trace(Path("trace.log"));
+  ViewerOptions options;
+  options.plugins = {"testspi\\wide.spi"};
+  options.settings->Set("設定", "窓と画像の関係", 1);
+  Viewer viewer = Viewer::Start(folder_, "\"" + Path("p.tst") + "\"", options);
+
+  const MessageBoxInfo box = viewer.WaitForMessageBox("ファイルフォーマット異常");
+  EXPECT_EQ(box.text, Path("p.tst") + " は表示できません");
+  viewer.Answer(box, IDOK);
+  EXPECT_EQ(viewer.WaitForTitle("表示できません"), "表示できません");
+  EXPECT_EQ(trace.Lines({"GetPictureToFitW "}).size(), 1u) << "no reduced picture first";
+  EXPECT_TRUE(WaitUntil([&] { return viewer.PixelAt({20, 20}) == ColourRef(kBlack); }));
+  viewer.PressKey(VK_SPACE);
+  EXPECT_TRUE(WaitUntil([&] { return viewer.Title().rfind("z.bmp [", 0) == 0; })) << viewer.Title();
 }
 
 TEST_F(Startup, MalformedBitmapIsReportedAsAnErrorAndStartGoesOn) {

@@ -51,7 +51,8 @@ struct ViewerOptions {
   std::vector<std::string> plugins;
   // Current folder of the process; empty: the program copy's folder.
   std::string workingFolder;
-  // The start ends when a message box of the process shows instead of the main window.
+  // The start ends when a message box of the process shows instead of the
+  // main window (a box beside the main window comes after the start).
   bool messageBoxFirst = false;
   // Program to copy and start; empty: bex.exe of the build folder.
   std::string program;
