@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <libheif/heif.h>
+#include <thread>
 
 #include "wicspi/decoding_plan.h"
 #include "wicspi/picture_decoder.h"
@@ -33,6 +34,12 @@ class HeifDecoder : public WholePictureDecoder {
   int Open(const BYTE* data, DWORD size) override {
     context_ = heif_context_alloc();
     if (!context_) return kSpiNoMemory;
+    // The tiles of a grid, as phones store their photos, decode side by
+    // side. libheif starts a thread for each tile and, with as many running
+    // as it may, waits for the oldest: twice as many as cores keep every core
+    // busy while one waits.
+    heif_context_set_max_decoding_threads(
+        context_, 2 * int(std::max(1u, std::thread::hardware_concurrency())));
     heif_error error = heif_context_read_from_memory_without_copy(context_, data, size, nullptr);
     if (error.code == heif_error_Ok) {
       error = heif_context_get_primary_image_handle(context_, &primary_);
