@@ -77,6 +77,10 @@ avifenc -s 10 quad.png quad.avif >/dev/null
 avifenc -s 10 alpha.png alpha.avif >/dev/null
 avifenc -s 10 -d 10 quad.png quad10.avif >/dev/null
 convert big.png -sample '1024x512!' PNG24:mid.png # heif-enc misreads palette PNGs
+# Large enough for two threads to write its DIB, and of an odd width.
+convert quad.png -sample '1025x1001!' PNG24:large.png
+heif-enc -q 90 large.png -o large.heic >/dev/null
+rm large.png
 heif-enc -q 50 -t 400 mid.png -o thumbnail-400.heic >/dev/null
 heif-enc -q 50 -t 200 mid.png -o thumbnail-200.heic >/dev/null
 rm mid.png

@@ -241,6 +241,7 @@ const FormatCase kFormats[] = {
     {"alpha.webp", 64, 32, {kRed, RGB(0, 128, 0), kBlack, kWhite}, 1},
     {"animated.webp", 64, 32, {kRed, kLime, kBlue, kWhite}, 0},  // its first frame
     {"quad.heic", 64, 32, {kRed, kLime, kBlue, kWhite}, 16},
+    {"large.heic", 1025, 1001, {kRed, kLime, kBlue, kWhite}, 16},  // two threads, padded rows
     // A quarter turn left by the container's rotation, then mirrored.
     {"turned.heic", 32, 64, {kLime, kWhite, kRed, kBlue}, 16},
     {"turned-mirrored.heic", 32, 64, {kWhite, kLime, kBlue, kRed}, 16},
