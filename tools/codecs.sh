@@ -233,24 +233,14 @@ build_libraw() {
   cp -r "$1/libraw" "$prefix/include/"
 }
 
-# Our changes to a package's source (tools/codec-patches/<package>.patch),
-# read once: its recipe counts them and its build applies them.
-declare -A patch_of
-for package in "${packages[@]}"; do
-  patch_file=$root/tools/codec-patches/$package.patch
-  [ ! -f "$patch_file" ] || patch_of[$package]=$(cat "$patch_file")
-done
-
 # A package's recipe: the target, the compiler flags, the steps that every
-# build shares, its own step, our changes to its source and the recipes of
-# the packages it builds on.
+# build shares, its own step and the recipes of the packages it builds on.
 declare -A recipe_of
 for package in "${packages[@]}"; do
   recipe_of[$package]=$(
     {
       echo "$target $cflags"
       declare -f quietly archive cmake_build write_cross_files "build_$package"
-      [ -z "${patch_of[$package]:-}" ] || echo "${patch_of[$package]}"
       [ -z "${release_of[$package]:-}" ] || echo "from Debian ${release_of[$package]}"
       for needed in ${needs[$package]:-}; do echo "${recipe_of[$needed]}"; done
     } | sha1sum | cut -c1-12
@@ -377,7 +367,6 @@ build_part() {
   local source
   source=$(find "$prefix/src" -maxdepth 1 -type d -name "$package-[0-9]*" | head -n 1)
   [ -n "$source" ] || fail "apt-get source $package gave no source folder"
-  [ -z "${patch_of[$package]:-}" ] || quietly patch -p1 -d "$source" <<<"${patch_of[$package]}"
   "build_$package" "$source"
   cp "$source/debian/copyright" "$prefix/notices/$package.copyright"
   sed -n 's/^Version: //p' "$prefix/src/${package}"_*.dsc >"$prefix/notices/$package.version"

@@ -42,9 +42,10 @@ class HeifDecoder : public WholePictureDecoder {
     context_ = heif_context_alloc();
     if (!context_) return kSpiNoMemory;
     // The tiles of a grid, as phones store their photos, decode side by
-    // side. libheif starts a thread for each tile and, with as many running
-    // as it may, waits for the oldest: twice as many as cores keep every core
-    // busy while one waits.
+    // side. libheif starts a thread for each tile (whose libde265 decoder
+    // starts a worker thread of its own) and, with as many running as it
+    // may, waits for the oldest: twice as many as cores keep every core busy
+    // while one waits.
     heif_context_set_max_decoding_threads(
         context_, 2 * int(std::max(1u, std::thread::hardware_concurrency())));
     heif_error error = heif_context_read_from_memory_without_copy(context_, data, size, nullptr);
