@@ -262,12 +262,16 @@ fi
 stamp=$cache/built-from
 part_of() { echo "$parts/$1-${recipe_of[$1]}"; }
 
-# Points build/codecs at the shared cache.
+# Points build/codecs at the shared cache; when it points elsewhere than
+# before, <link>.changed is touched, which the plug-in's link depends on: the
+# libraries of another cache may be older than the plug-in built on the last.
 link_cache() {
   [ -n "$link" ] || return 0
   mkdir -p "$(dirname "$link")"
   [ -L "$link" ] || rm -rf "$link"
+  [ "$(readlink "$link")" = "$cache" ] && [ -e "$link.changed" ] && return 0
   ln -sfn "$cache" "$link"
+  touch "$link.changed"
 }
 
 is_built() { [ -f "$1/built-from" ] && [ "$(cat "$1/built-from")" = "$2" ]; }

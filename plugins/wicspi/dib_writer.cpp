@@ -149,6 +149,22 @@ void DibWriter::PutRows(PixelLayout pixelLayout, const uint8_t* rows, size_t row
   }
 }
 
+void DibWriter::PutPlanarRows(const RgbPlanes& planes, uint32_t firstRow, uint32_t rowCount) const {
+  for (uint32_t y = firstRow; y < firstRow + rowCount; ++y) {
+    const uint8_t* red = planes.first[0] + y * planes.stride[0];
+    const uint8_t* green = planes.first[1] + y * planes.stride[1];
+    const uint8_t* blue = planes.first[2] + y * planes.stride[2];
+    uint8_t* target = PixelOf(0, y);
+    if (columnStep_ == kDibPixelBytes) {  // upright rows: a constant step vectorises
+      for (uint32_t x = 0; x < storedWidth_; ++x, target += kDibPixelBytes)
+        target[0] = blue[x], target[1] = green[x], target[2] = red[x];
+    } else {
+      for (uint32_t x = 0; x < storedWidth_; ++x, target += columnStep_)
+        target[0] = blue[x], target[1] = green[x], target[2] = red[x];
+    }
+  }
+}
+
 uint8_t* DibWriter::UprightRow(uint32_t y) const {
   return columnStep_ == kDibPixelBytes ? PixelOf(0, y) : nullptr;
 }

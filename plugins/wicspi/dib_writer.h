@@ -23,6 +23,13 @@ size_t BytesPerPixel(PixelLayout layout);
 // True for the orientations (5..8) that turn rows into columns.
 bool SwapsAxes(int orientation);
 
+// A picture's red, green and blue in planes of their own, one byte a sample,
+// in that order; each plane's rows are its stride apart.
+struct RgbPlanes {
+  const uint8_t* first[3] = {};
+  size_t stride[3] = {};
+};
+
 // Size of the upright DIB of a stored picture.
 struct DibLayout {
   uint32_t width = 0;   // upright width in pixels
@@ -50,6 +57,10 @@ class DibWriter {
   // `rowStride` bytes apart; transparency is composited onto black.
   void PutRows(PixelLayout pixelLayout, const uint8_t* rows, size_t rowStride, uint32_t firstRow,
                uint32_t rowCount) const;
+
+  // Stored rows [firstRow, firstRow + rowCount) of the planes, which hold
+  // the whole stored picture.
+  void PutPlanarRows(const RgbPlanes& planes, uint32_t firstRow, uint32_t rowCount) const;
 
   // Where stored row `y` lies in the DIB as one run of BGR pixels, or null
   // when the orientation spreads it over a column or runs it backwards.

@@ -120,6 +120,7 @@ TEST_P(WicPluginSteps, ShowsPhonesAndCamerasPicturesUpright) {
       {"quad.avif", "b.avif", 64, 32, q(kR, kG, kB, kW)},
       {"orient-6.jxl", "c.jxl", 32, 64, q(kB, kR, kW, kG)},  // turned by its header
       {"orient-6.dng", "d.dng", 32, 64, q(kB, kR, kW, kG)},  // the preview, turned by the file
+      {"turned-grid.heic", "e.heic", 360, 720, q(kW, kG, kB, kR)},  // tiles, turned and mirrored
   };
   const std::string folder = NewScratchFolder("wic-steps");
   for (const auto& photo : photos) {

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Makes the pictures that the plug-in tests decode, with ImageMagick, the
 # tools of Debian's webp, libjpeg-turbo-progs, libheif-examples, libavif-bin
-# and libjxl-tools, the profiles of icc-profiles-free, and the two generators beside this script (HEIF
-# rotations, DNG files), into the given folder (created if missing). With --bench it also makes the large photos of the
+# and libjxl-tools, the profiles of icc-profiles-free, and the generators beside this script (HEIF
+# rotations and grids, DNG files), into the given folder (created if missing). With --bench it also makes the large photos of the
 # plug-in benchmark (slow; kept when they exist).
 #   tests/plugins/make_fixtures.sh build/win32/fixtures [--bench]
 #
@@ -77,9 +77,22 @@ avifenc -s 10 quad.png quad.avif >/dev/null
 avifenc -s 10 alpha.png alpha.avif >/dev/null
 avifenc -s 10 -d 10 quad.png quad10.avif >/dev/null
 convert big.png -sample '1024x512!' PNG24:mid.png # heif-enc misreads palette PNGs
+# Large enough for two threads to write its DIB, and of an odd width.
+convert quad.png -sample '1025x1001!' PNG24:large.png
+heif-enc -q 90 large.png -o large.heic >/dev/null
+rm large.png
 heif-enc -q 50 -t 400 mid.png -o thumbnail-400.heic >/dev/null
 heif-enc -q 50 -t 200 mid.png -o thumbnail-200.heic >/dev/null
 rm mid.png
+# A grid of four tiles of 384 x 192, one per quadrant, cut to 720 x 360 as
+# phones cut their last column and row, with a thumbnail of 400 x 200; and
+# the grid turned a quarter right and mirrored by the container.
+for colour in red lime blue white; do convert -size 384x192 "xc:$colour" "PNG24:tile-$colour.png"; done
+convert quad.png -sample '400x200!' PNG24:grid-thumbnail.png
+heif-enc -q 90 tile-{red,lime,blue,white}.png grid-thumbnail.png -o tiles.tmp.heic >/dev/null
+python3 "$here/grid_heif.py" tiles.tmp.heic grid.heic 2 2 720 360
+python3 "$here/turn_heif.py" grid.heic turned-grid.heic 3 0
+rm tile-*.png grid-thumbnail.png tiles.tmp.heic
 # JPEG XL: lossy, lossless, a JPEG recompressed, alpha and an animation.
 cjxl -d 1 quad.png lossy.jxl >/dev/null 2>&1
 cjxl -d 0 quad.png lossless.jxl >/dev/null 2>&1
@@ -189,6 +202,15 @@ if [ "$bench" = --bench ]; then
   [ -f bench-4000x3000.jpg ] || convert bench-6000x4000.jpg -resize '4000x3000!' -quality 90 bench-4000x3000.jpg
   [ -f bench-4000x3000.webp ] || cwebp -quiet -q 90 bench-4000x3000.jpg -o bench-4000x3000.webp
   [ -f bench-4000x3000.heic ] || heif-enc -q 80 -t 320 bench-4000x3000.jpg -o bench-4000x3000.heic >/dev/null
+  # The same photo as phones store it: a grid of 512 x 512 tiles, the last
+  # column and row cut.
+  if [ ! -f bench-4000x3000-grid.heic ]; then
+    convert bench-4000x3000.jpg -background black -extent 4096x3072 -crop 512x512 \
+      +repage PNG24:bench-tile-%02d.png
+    heif-enc -q 80 bench-tile-*.png -o bench-tiles.tmp.heic >/dev/null
+    python3 "$here/grid_heif.py" bench-tiles.tmp.heic bench-4000x3000-grid.heic 8 6 4000 3000
+    rm bench-tile-*.png bench-tiles.tmp.heic
+  fi
   [ -f bench-4000x3000.avif ] || avifenc -s 10 bench-4000x3000.jpg bench-4000x3000.avif >/dev/null
   [ -f bench-4000x3000.jxl ] || cjxl -d 1 -e 3 bench-4000x3000.jpg bench-4000x3000.jxl >/dev/null 2>&1
   # The same JPEG with a Display P3 profile: what converting it costs.

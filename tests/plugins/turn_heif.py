@@ -7,7 +7,8 @@ phones store instead of turning the pixels.
 import struct
 import sys
 
-CONTAINERS = {b"meta": 4, b"iprp": 0, b"ipco": 0, b"dinf": 0}
+# Boxes holding boxes, after a header of so many bytes (iinf of version 0).
+CONTAINERS = {b"meta": 4, b"iprp": 0, b"ipco": 0, b"dinf": 0, b"iinf": 6, b"iref": 4}
 
 
 def parse(data):
@@ -109,4 +110,5 @@ def main():
     open(target, "wb").write(serialize(boxes))
 
 
-main()
+if __name__ == "__main__":
+    main()

@@ -81,6 +81,25 @@ TEST(DibWriter, TakesBgraRowsWithTheirOwnStride) {
   }
 }
 
+TEST(DibWriter, TakesPlanesOfRedGreenAndBlue) {
+  // Planes with rows of 4 bytes (3 pixels and padding), each a plane apart.
+  std::vector<uint8_t> planes(3 * 2 * 4, 0);
+  for (int i = 0; i < 6; ++i) {
+    const uint8_t c = uint8_t(kStored[i]);
+    for (int channel = 0; channel < 3; ++channel)  // red is the letter + 2
+      planes[channel * 8 + (i / 3) * 4 + i % 3] = uint8_t(c + 2 - channel);
+  }
+  const RgbPlanes rgb{{&planes[0], &planes[8], &planes[16]}, {4, 4, 4}};
+  for (const OrientationCase& c : kCases) {
+    const auto layout = PlanDib(kStoredWidth, kStoredHeight, c.orientation);
+    ASSERT_TRUE(layout);
+    std::vector<uint8_t> dib(layout->imageBytes, 0xCD);
+    const DibWriter writer(*layout, kStoredWidth, kStoredHeight, c.orientation, dib.data());
+    for (uint32_t y = 0; y < kStoredHeight; ++y) writer.PutPlanarRows(rgb, y, 1);
+    EXPECT_EQ(ReadUpright(*layout, dib), c.upright) << "orientation " << c.orientation;
+  }
+}
+
 TEST(DibWriter, CompositesTransparencyOntoBlack) {
   // One row of 256 pixels: blue = x, green = 255 - x, red = 255; every alpha.
   std::vector<uint8_t> row(256 * 4);

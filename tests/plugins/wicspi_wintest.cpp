@@ -241,9 +241,14 @@ const FormatCase kFormats[] = {
     {"alpha.webp", 64, 32, {kRed, RGB(0, 128, 0), kBlack, kWhite}, 1},
     {"animated.webp", 64, 32, {kRed, kLime, kBlue, kWhite}, 0},  // its first frame
     {"quad.heic", 64, 32, {kRed, kLime, kBlue, kWhite}, 16},
+    {"large.heic", 1025, 1001, {kRed, kLime, kBlue, kWhite}, 16},  // two threads, padded rows
     // A quarter turn left by the container's rotation, then mirrored.
     {"turned.heic", 32, 64, {kLime, kWhite, kRed, kBlue}, 16},
     {"turned-mirrored.heic", 32, 64, {kWhite, kLime, kBlue, kRed}, 16},
+    // Phones' grids of tiles, one per quadrant here, the last column and row
+    // cut; turned a quarter right by the container, then mirrored.
+    {"grid.heic", 720, 360, {kRed, kLime, kBlue, kWhite}, 16},
+    {"turned-grid.heic", 360, 720, {kWhite, kLime, kBlue, kRed}, 16},
     {"quad.avif", 64, 32, {kRed, kLime, kBlue, kWhite}, 16},
     {"quad10.avif", 64, 32, {kRed, kLime, kBlue, kWhite}, 16},
     {"alpha.avif", 64, 32, {kRed, RGB(0, 128, 0), kBlack, kWhite}, 16},
@@ -352,6 +357,7 @@ TEST_F(WicSpi, PreviewsHeifByThumbnailsAndDevelopsRawWithoutOne) {
       {"thumbnail-400.heic", &Plugin::getPreview, 400, 200},
       {"thumbnail-400.heic", &Plugin::getPicture, 1024, 512},
       {"thumbnail-200.heic", &Plugin::getPreview, 1024, 512},
+      {"grid.heic", &Plugin::getPreview, 400, 200},
       {"tiny-preview.dng", &Plugin::getPicture, 64, 32},  // half the raw picture
   };
   for (const auto& c : cases) {
