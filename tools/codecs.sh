@@ -157,10 +157,25 @@ build_libjpeg-turbo() {
 }
 
 build_libde265() {
-  # Its locks on Windows are kernel mutexes, a round trip to the Wine server
-  # for every lock; the POSIX threads of MinGW's winpthreads lock in the
-  # process and wait in the kernel only when they must.
-  sed -i 's/^#ifndef _WIN32/#if 1/' "$1"/libde265/threads.{h,cc}
+  # Its locks on Windows are kernel mutexes and its condition variables
+  # semaphores: each wait and wake-up is a round trip to the Wine server,
+  # slow when the decoding thread and its worker run on two cores (and so are
+  # winpthreads' waits). Slim reader/writer locks and condition variables
+  # wait and wake within the process.
+  perl -0pi -e 's/typedef HANDLE +de265_mutex;/typedef SRWLOCK de265_mutex;/;
+    s/typedef win32_cond_t +de265_cond;/typedef CONDITION_VARIABLE de265_cond;/' \
+    "$1/libde265/threads.h"
+  perl -0pi -e 's/void de265_mutex_init\(de265_mutex\* m\) \{ \*m = CreateMutex.*?win32_cond_signal\(c\); \}/
+void de265_mutex_init(de265_mutex* m) { InitializeSRWLock(m); }
+void de265_mutex_destroy(de265_mutex*) { }
+void de265_mutex_lock(de265_mutex* m) { AcquireSRWLockExclusive(m); }
+void de265_mutex_unlock(de265_mutex* m) { ReleaseSRWLockExclusive(m); }
+void de265_cond_init(de265_cond* c) { InitializeConditionVariable(c); }
+void de265_cond_destroy(de265_cond*) { }
+void de265_cond_broadcast(de265_cond* c, de265_mutex*) { WakeAllConditionVariable(c); }
+void de265_cond_wait(de265_cond* c, de265_mutex* m) { SleepConditionVariableSRW(c, m, INFINITE, 0); }
+void de265_cond_signal(de265_cond* c) { WakeConditionVariable(c); }/s' "$1/libde265/threads.cc"
+  grep -q SleepConditionVariableSRW "$1/libde265/threads.cc" || fail "libde265's locks were not replaced"
   cmake_build "$1" all -DENABLE_SDL=OFF -DENABLE_DECODER=OFF -DENABLE_ENCODER=OFF
 }
 
