@@ -48,6 +48,22 @@ int Load(LPCSTR buffer, LONG_PTR length, unsigned flag, std::vector<BYTE>* file,
   return kOk;
 }
 
+// A WebP picture's bytes and features.
+struct LoadedWebp {
+  std::vector<BYTE> file;
+  const BYTE* data = nullptr;
+  size_t size = 0;
+  WebPBitstreamFeatures features{};
+};
+
+int LoadWebp(LPCSTR buffer, LONG_PTR length, unsigned flag, LoadedWebp* webp) {
+  const int loaded = Load(buffer, length, flag, &webp->file, &webp->data, &webp->size);
+  if (loaded != kOk) return loaded;
+  if (!IsWebp(webp->data, webp->size)) return kUnknownFormat;
+  return WebPGetFeatures(webp->data, webp->size, &webp->features) == VP8_STATUS_OK ? kOk
+                                                                                   : kBrokenData;
+}
+
 }  // namespace
 
 extern "C" {
@@ -71,14 +87,10 @@ __declspec(dllexport) int WINAPI IsSupported(LPCSTR /*fileName*/, DWORD_PTR hand
 
 __declspec(dllexport) int WINAPI
     GetPictureInfo(LPCSTR buffer, LONG_PTR length, unsigned flag, bex::SpiPictureInfo* info) {
-  std::vector<BYTE> file;
-  const BYTE* data = nullptr;
-  size_t size = 0;
-  const int loaded = Load(buffer, length, flag, &file, &data, &size);
+  LoadedWebp webp;
+  const int loaded = LoadWebp(buffer, length, flag, &webp);
   if (loaded != kOk) return loaded;
-  if (!IsWebp(data, size)) return kUnknownFormat;
-  WebPBitstreamFeatures features;
-  if (WebPGetFeatures(data, size, &features) != VP8_STATUS_OK) return kBrokenData;
+  const WebPBitstreamFeatures& features = webp.features;
   *info = bex::SpiPictureInfo{
       0, 0, features.width, features.height, 0, 0, int16_t(features.has_alpha ? 32 : 24), nullptr};
   return kOk;
@@ -87,18 +99,14 @@ __declspec(dllexport) int WINAPI
 __declspec(dllexport) int WINAPI
     GetPicture(LPCSTR buffer, LONG_PTR length, unsigned flag, HLOCAL* bitmapInfo, HLOCAL* bits,
                FARPROC /*progress*/, LONG_PTR /*progressData*/) {
-  std::vector<BYTE> file;
-  const BYTE* data = nullptr;
-  size_t size = 0;
-  const int loaded = Load(buffer, length, flag, &file, &data, &size);
+  LoadedWebp webp;
+  const int loaded = LoadWebp(buffer, length, flag, &webp);
   if (loaded != kOk) return loaded;
-  if (!IsWebp(data, size)) return kUnknownFormat;
-  WebPBitstreamFeatures features;
-  if (WebPGetFeatures(data, size, &features) != VP8_STATUS_OK) return kBrokenData;
-  const int pixelBytes = features.has_alpha ? 4 : 3;
+  const bool alpha = webp.features.has_alpha;
+  const int pixelBytes = alpha ? 4 : 3;
   int width = 0, height = 0;
-  uint8_t* decoded = features.has_alpha ? WebPDecodeBGRA(data, size, &width, &height)
-                                        : WebPDecodeBGR(data, size, &width, &height);
+  uint8_t* decoded = alpha ? WebPDecodeBGRA(webp.data, webp.size, &width, &height)
+                           : WebPDecodeBGR(webp.data, webp.size, &width, &height);
   if (!decoded) return kBrokenData;
   const size_t rowBytes = size_t(width) * pixelBytes;
   const size_t stride = (rowBytes + 3) & ~size_t{3};
