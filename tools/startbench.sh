@@ -7,8 +7,10 @@
 # the bitmap with no plug-in folder, and feh on the JPEG shrunk and at
 # 100 %; with where the time goes in a JPEG start of each fit mode, from the
 # viewer's trace (BEX_START_TRACE).
-# Usage: tools/startbench.sh [starts] [bex.exe, with its bexspi.exe beside
-# it; the build's when not given]
+# The plug-in folder holds our plug-in's 32- and 64-bit builds, as the zip
+# brings them: the 64-bit one decodes, in the 64-bit helper.
+# Usage: tools/startbench.sh [starts] [bex.exe, with its bexspi.exe and
+# bexspi64.exe beside it; the build's when not given]
 set -euo pipefail
 starts=${1:-9}
 program=${2:+$(readlink -f "$2")}
@@ -16,6 +18,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 bash tools/setup.sh feh libx11-dev libxtst-dev libxdamage-dev
 tools/build.sh win32 -- bex bexspi wicspi
+tools/build.sh win64 -- bexspi64 wicspi
 build=$root/build/win32
 tests/plugins/make_fixtures.sh "$build/fixtures" --bench
 bench=$root/build/bench
@@ -51,15 +54,16 @@ viewer() { # <case> <fit mode> <picture> <plug-in folder's modules...>
   shift 3
   mkdir -p "$dir/plugins"
   local exe=${program:-$build/bex.exe}
-  cp "$exe" "$(dirname "$exe")/bexspi.exe" "$dir/"
+  cp "$exe" "$(dirname "$exe")/bexspi.exe" "$(dirname "$exe")/bexspi64.exe" "$dir/"
   for module in "$@"; do cp "$build/$module" "$dir/plugins/"; done
   printf '[設定]\r\nSPIDIR=%s\r\n窓と画像の関係=%s\r\n窓位置保存=0\r\n[窓位置]\r\nTop=0\r\nLeft=0\r\nHeight=800\r\nWidth=1000\r\n' \
     "$(winepath_of "$dir/plugins")" "$fit" | iconv -f UTF-8 -t CP932 >"$dir/bex.ini"
   printf 'wine %q %q' "$dir/bex.exe" "$(winepath_of "$pictures/$picture")"
 }
-jpeg=$(viewer jpeg 1 a.jpg plugins/wicspi.spi)
-jpeg100=$(viewer jpeg-100 0 a.jpg plugins/wicspi.spi)
-bitmap=$(viewer bitmap 1 a.bmp plugins/wicspi.spi)
+modules=(plugins/wicspi.spi plugins/wicspi.sph)
+jpeg=$(viewer jpeg 1 a.jpg "${modules[@]}")
+jpeg100=$(viewer jpeg-100 0 a.jpg "${modules[@]}")
+bitmap=$(viewer bitmap 1 a.bmp "${modules[@]}")
 alone=$(viewer bitmap-alone 1 a.bmp)
 
 echo "== start_latency_xbench ($(nproc) cores; load before: $(cut -d' ' -f1-3 /proc/loadavg))"

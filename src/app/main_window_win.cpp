@@ -73,7 +73,7 @@ void RegisterMainWindowClass() {
 // The helper first: the screen's size, the window and the settings do not
 // concern it, and the first decode waits for it.
 MainWindow::MainWindow(const std::vector<std::wstring>& args) {
-  StartHelperOfFirstPicture(args);
+  LoadPluginsOfFirstPicture(args);
   desktop_ = {GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
   CreateMainWindow();
   ReadStartupSettings();
@@ -126,13 +126,14 @@ void MainWindow::CreateMainWindow() {
   commandMenu_ = std::make_unique<CommandMenu>();
 }
 
-// A helper takes a while to come up: the one the first picture needs starts
-// now and comes up while the window is made and the settings are read. A
+// A helper takes a while to come up and load its modules: those the first
+// picture needs (the 64-bit one for 64-bit modules) start now and load the
+// plug-in folder while the window is made and the settings are read. A
 // bitmap needs none, and the slots of the neighbours start theirs when the
 // picture is on screen.
-void MainWindow::StartHelperOfFirstPicture(const std::vector<std::wstring>& args) {
+void MainWindow::LoadPluginsOfFirstPicture(const std::vector<std::wstring>& args) {
   if (!args.empty() && IsFile(args[0]) && !ReadWithoutPlugins(args[0])) {
-    slots_.StartHelper(PictureSlots::kShownAtStart);
+    slots_.LoadPluginsAhead(PictureSlots::kShownAtStart, Options::PluginFolderAtStart());
   }
 }
 

@@ -21,8 +21,10 @@ std::string PluginFolderToUse(const std::optional<std::string>& chosen) {
   return chosen.value_or(settings::kPluginFolder.textDefault);
 }
 
+std::string SettingsFilePath() { return ProgramFolder() + "bex.ini"; }
+
 std::string SettingsPath(HWND window) {
-  const std::string path = ProgramFolder() + "bex.ini";
+  const std::string path = SettingsFilePath();
   if (!PathExists(path) && PluginsBesideProgram().empty()) {
     ShowMessage(
         window,
@@ -76,6 +78,10 @@ Options::Options(HWND window)
     ShowMessage(window_, "Susie Plug-inのフォルダー設定が異常です。\n設定画面で修正してください",
                 "インストール異常");
   }
+}
+
+std::string Options::PluginFolderAtStart() {
+  return PluginFolderToUse(SettingsFile(SettingsFilePath()).ReadStored(settings::kPluginFolder));
 }
 
 void Options::ChoosePluginFolder(std::string folder) {

@@ -46,6 +46,8 @@ class Options {
   // the chosen one is gone (the program's folder moved, say); otherwise the
   // chosen one as it is, or "c:\" without a choice.
   const std::string& PluginFolder() const { return pluginFolder_; }
+  // The same, read before there is a window: nothing is told.
+  static std::string PluginFolderAtStart();
   // Makes folder the user's choice, which the settings file keeps from now on.
   void ChoosePluginFolder(std::string folder);
 

@@ -99,14 +99,19 @@ void DecoderSlots::LoadPlugins(const std::string& folder) {
 }
 
 void DecoderSlots::LoadPluginsWhenNeeded(const std::string& folder) {
-  for (DecoderSlot& slot : slots_) slot.LoadPluginsWhenNeeded(folder);
+  for (int slot = 0; slot < kCount; ++slot) {
+    const Job* job = jobs_[slot].get();
+    if (job && job->folder == folder) continue;
+    CancelDecode(slot);
+    slots_[slot].LoadPluginsWhenNeeded(folder);
+  }
 }
 
-void DecoderSlots::StartHelper(int slot) {
+void DecoderSlots::LoadPluginsAhead(int slot, const std::string& folder) {
   CancelDecode(slot);
   auto job = std::make_unique<Job>();
   job->slot = &slots_[slot];
-  job->startsHelper = true;
+  job->folder = folder;
   Run(std::move(job), slot);
 }
 
@@ -119,14 +124,14 @@ bool DecoderSlots::Decode(const std::wstring& name, int slot, HWND progressWindo
 // the decode runs.
 void DecoderSlots::StartDecode(const std::wstring& name, int slot, HWND notify, UINT message,
                                const std::optional<LayoutInput>& layout, FitBox reducedFirst) {
-  std::unique_ptr<Job> helperStart;
-  if (jobs_[slot] && jobs_[slot]->startsHelper) {
-    helperStart = std::move(jobs_[slot]);
+  std::unique_ptr<Job> loadAhead;
+  if (jobs_[slot] && jobs_[slot]->folder) {
+    loadAhead = std::move(jobs_[slot]);
   } else {
     CancelDecode(slot);
   }
   auto job = std::make_unique<Job>();
-  job->helperStart = std::move(helperStart);
+  job->loadAhead = std::move(loadAhead);
   job->slot = &slots_[slot];
   job->layout = layout;
   job->name = name;
@@ -158,16 +163,16 @@ void DecoderSlots::Run(std::unique_ptr<Job> job, int slot) {
 
 DWORD WINAPI DecoderSlots::RunJob(void* param) {
   Job& job = *static_cast<Job*>(param);
-  if (job.helperStart) {
-    if (job.helperStart->thread) {
-      WaitForSingleObject(job.helperStart->thread, INFINITE);
-      CloseHandle(job.helperStart->thread);
+  if (job.loadAhead) {
+    if (job.loadAhead->thread) {
+      WaitForSingleObject(job.loadAhead->thread, INFINITE);
+      CloseHandle(job.loadAhead->thread);
     }
-    job.helperStart.reset();
+    job.loadAhead.reset();
   }
   try {
-    if (job.startsHelper) {
-      job.slot->StartHelper();
+    if (job.folder) {
+      job.slot->LoadPlugins(*job.folder);
     } else if (job.slot) {
       NoteStartMoment("decode");
       const bool prepared = PathExists(job.path) && job.slot->PrepareFile(job.name, job.path);

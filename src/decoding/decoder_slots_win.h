@@ -35,12 +35,15 @@ class DecoderSlots {
   // Every slot loads the usable modules of folder, once its decode under
   // way has ended (its result is kept for FinishDecode).
   void LoadPlugins(const std::string& folder);
-  // Every slot loads them when a file first needs them: a slot's helper
-  // starts then, or when StartHelper asks. Before any decode.
+  // Every slot loads them when a file first needs them: a slot's helpers
+  // start then, or when LoadPluginsAhead asks. Before any decode. A slot
+  // loading the same folder ahead is left to it.
   void LoadPluginsWhenNeeded(const std::string& folder);
-  // Starts the slot's helper in the background; the decode started next in
-  // the slot follows it instead of giving it up.
-  void StartHelper(int slot);
+  // The slot loads the usable modules of folder in the background: the
+  // helpers of the kinds of module the folder holds start and load them.
+  // The decode started next in the slot follows the load instead of giving
+  // it up.
+  void LoadPluginsAhead(int slot, const std::string& folder);
   // Decodes the file `name` of the current directory into slot: StartDecode,
   // then FinishDecode.
   bool Decode(const std::wstring& name, int slot, HWND progressWindow = nullptr);
@@ -87,16 +90,17 @@ class DecoderSlots {
   void ReleasePictures();
 
  private:
-  // A decode, a helper's start, or (without a slot) only the display copy
-  // of a picture.
+  // A decode, a load of the plug-in folder ahead, or (without a slot) only
+  // the display copy of a picture.
   struct Job {
     ~Job() {
       if (reducedReady) CloseHandle(reducedReady);
     }
     DecoderSlot* slot = nullptr;
-    bool startsHelper = false;
-    // The helper's start the decode waits for.
-    std::unique_ptr<Job> helperStart;
+    // The folder loaded ahead.
+    std::optional<std::string> folder;
+    // The load ahead the decode waits for.
+    std::unique_ptr<Job> loadAhead;
     BitmapRef picture;
     std::optional<LayoutInput> layout;
     BitmapRef copy;

@@ -103,10 +103,6 @@ class DecoderSlot {
   // The same, done when a file first needs the modules: no helper starts
   // before then.
   void LoadPluginsWhenNeeded(const std::string& folder);
-  // Starts the 32-bit helper now, so that it is up when a file first needs
-  // it: the modules shipped with the viewer are 32-bit ones. The 64-bit
-  // helper starts only when the folder has 64-bit modules.
-  void StartHelper() { HelperOf(ModuleKind::k32Bit).StartIfStopped(); }
   // Takes the plug-in list another slot loaded; this slot's helper loads the
   // same modules when it is first needed.
   void TakePluginsOf(const DecoderSlot& loaded);

@@ -903,9 +903,9 @@ TEST(SpiHostLoading, SlotsLoadingWhenNeededStartOnlyTheHelpersFilesNeed) {
   EXPECT_EQ(helpers(), (std::vector<bool>{false, false, true, false}));
   EXPECT_TRUE(IsLoaded(slots[2], Path(folder, "tst1.spi")));
 
-  slots.StartHelper(0);
+  slots.LoadPluginsAhead(0, folder);
   slots.StartDecode(Wide(file), 0, nullptr, 0);
-  EXPECT_TRUE(slots.FinishDecode(0)) << "the decode gave the helper's start up";
+  EXPECT_TRUE(slots.FinishDecode(0)) << "the decode gave the load ahead up";
   ExpectPicture(slots[0], picture, picture.pixels);
 
   slots.StartDecode(Wide(file), 3, nullptr, 0);
@@ -914,7 +914,8 @@ TEST(SpiHostLoading, SlotsLoadingWhenNeededStartOnlyTheHelpersFilesNeed) {
 }
 
 // The 64-bit helper too starts only for the first file that needs the
-// modules, and a folder of 64-bit modules alone starts no 32-bit helper.
+// modules, or for a load ahead, and a folder of 64-bit modules alone starts
+// no 32-bit helper.
 TEST(SpiHostLoading, TheSixtyFourBitHelperStartsOnlyWhenAFileNeedsIt) {
   const std::string folder = FolderWith(k64BitModules, "when-needed-64", {"tst1"});
   const auto [picture, file, bitmap] = WritePictureBothWays(folder);
@@ -928,6 +929,12 @@ TEST(SpiHostLoading, TheSixtyFourBitHelperStartsOnlyWhenAFileNeedsIt) {
   EXPECT_EQ(slot.HelperProcessId(ModuleKind::k32Bit), 0u);
   ASSERT_TRUE(slot.DecodePicture());
   ExpectPicture(slot, picture, picture.pixels);
+
+  DecoderSlots slots;
+  slots.LoadPluginsAhead(1, folder);
+  EXPECT_FALSE(slots.FinishDecode(1)) << "a load decodes nothing";
+  EXPECT_NE(slots[1].HelperProcessId(ModuleKind::k64Bit), 0u);
+  EXPECT_EQ(slots[1].HelperProcessId(ModuleKind::k32Bit), 0u);
 }
 
 // A window that empties slot 0 of slotsToEmpty when it is sent WM_APP, as
