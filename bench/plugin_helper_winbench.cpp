@@ -2,8 +2,7 @@
 // same run:
 //  1. a decode through a slot's helper (picture handed over in shared memory)
 //     against the same module called in this process, 6000 x 4000 JPEG and
-//     PNG with wicspi.spi; and the same module in this process decoding into
-//     shared memory, which tells the section's own cost from the helper's;
+//     PNG with wicspi.spi;
 //  2. the longest time the viewer takes to answer a message while it decodes
 //     a 6000 x 4000 JPEG neighbour ahead;
 //  3. held-key stepping through 12 JPEGs of 4000 x 3000, a key every 20 ms:
@@ -70,7 +69,7 @@ void CompareDecodes(const std::string& fixture, int runs) {
     std::printf("%s: no module reads it\n", fixture.c_str());
     return;
   }
-  std::vector<double> helper, local, shared;
+  std::vector<double> helper, local;
   for (int i = 0; i < runs; ++i) {
     double start = Now();
     const bool helped = slot.DecodePicture();
@@ -78,10 +77,7 @@ void CompareDecodes(const std::string& fixture, int runs) {
     start = Now();
     const bool decoded = spi::Decode(*module, path) != nullptr;
     local.push_back(Now() - start);
-    start = Now();
-    const bool intoSection = spi::Decode(*module, path, Bitmap::CreateShared) != nullptr;
-    shared.push_back(Now() - start);
-    if (!helped || !decoded || !intoSection) {
+    if (!helped || !decoded) {
       std::printf("%s: decode failed\n", fixture.c_str());
       return;
     }
@@ -91,8 +87,6 @@ void CompareDecodes(const std::string& fixture, int runs) {
               Median(helper) * 1e3);
   std::printf("  in this process:    median %7.1f ms\n  ratio %.3f (goal <= 1.05)\n",
               Median(local) * 1e3, Median(helper) / Median(local));
-  std::printf("  in this process, into shared memory: median %7.1f ms (what the section costs)\n",
-              Median(shared) * 1e3);
 }
 
 ViewerOptions WithPlugins(const std::string& program, std::vector<std::string> plugins) {

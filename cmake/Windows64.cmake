@@ -18,8 +18,7 @@ set(BEX_HELPER_LOGIC_LIBS bex_decoding_logic bex_shared_logic bex_common_logic)
 add_executable(bexspi64 WIN32
   ${PROJECT_SOURCE_DIR}/src/plugin_helper/plugin_helper_main_win.cpp
   ${PROJECT_SOURCE_DIR}/src/decoding/spi_host_win.cpp
-  ${PROJECT_SOURCE_DIR}/src/decoding/plugin_helper_win.cpp
-  ${PROJECT_SOURCE_DIR}/src/display/bitmap_win.cpp
+  ${PROJECT_SOURCE_DIR}/src/decoding/picture_section_win.cpp
   ${PROJECT_SOURCE_DIR}/src/common/code_page_win.cpp
   ${PROJECT_SOURCE_DIR}/src/common/files_win.cpp
   ${PROJECT_SOURCE_DIR}/src/common/memory_win.cpp
@@ -27,7 +26,7 @@ add_executable(bexspi64 WIN32
 target_include_directories(bexspi64 PRIVATE ${PROJECT_SOURCE_DIR}/src)
 target_compile_options(bexspi64 PRIVATE ${BEX_WARNINGS} ${BEX_CHARSET})
 target_compile_definitions(bexspi64 PRIVATE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
-target_link_libraries(bexspi64 PRIVATE ${BEX_HELPER_LOGIC_LIBS} gdi32 user32 shlwapi)
+target_link_libraries(bexspi64 PRIVATE ${BEX_HELPER_LOGIC_LIBS} shlwapi)
 set_target_properties(bexspi64 PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${BEX_PROGRAM_DIR})
 
 # The test modules (as testspi64/*.sph) and our plug-in (as plugins/wicspi.sph).

@@ -27,9 +27,9 @@ int ResultOf(HRESULT hr) {
   }
 }
 
-ComPtr<IWICImagingFactory> CreateFactory() {
+ComPtr<IWICImagingFactory> CreateFactory(const ComScope& com) {
   ComPtr<IWICImagingFactory> factory;
-  CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory));
+  com.CreateInstance(CLSID_WICImagingFactory, factory.GetAddressOf());
   return factory;
 }
 
@@ -106,7 +106,7 @@ class WicDecoder : public PictureDecoder {
  public:
   int Open(const BYTE* data, DWORD size) override {
     if (!com_.usable()) return kSpiInternalError;
-    factory_ = CreateFactory();
+    factory_ = CreateFactory(com_);
     if (!factory_) return kSpiInternalError;
     const ComPtr<IWICStream> stream = StreamOver(factory_.Get(), data, size);
     if (!stream) return kSpiNoMemory;
@@ -173,7 +173,7 @@ class WicDecoder : public PictureDecoder {
 bool IsKnownToWic(const BYTE* head, DWORD size) {
   const ComScope com;
   if (!com.usable() || size == 0) return false;
-  const ComPtr<IWICImagingFactory> factory = CreateFactory();
+  const ComPtr<IWICImagingFactory> factory = CreateFactory(com);
   if (!factory) return false;
   const ComPtr<IWICStream> stream = StreamOver(factory.Get(), head, size);
   return stream && MatchesSomeCodec(factory.Get(), stream.Get());

@@ -11,6 +11,7 @@
 #include "common/message_box_win.h"
 #include "common/program_icon_win.h"
 #include "common/start_trace_win.h"
+#include "common/wide_text.h"
 
 namespace bex {
 namespace {
@@ -73,7 +74,7 @@ void RegisterMainWindowClass() {
 // The helper first: the screen's size, the window and the settings do not
 // concern it, and the first decode waits for it.
 MainWindow::MainWindow(const std::vector<std::wstring>& args) {
-  LoadPluginsOfFirstPicture(args);
+  DecodeFirstPictureAhead(args);
   desktop_ = {GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
   CreateMainWindow();
   ReadStartupSettings();
@@ -127,14 +128,28 @@ void MainWindow::CreateMainWindow() {
 }
 
 // A helper takes a while to come up and load its modules: those the first
-// picture needs (the 64-bit one for 64-bit modules) start now and load the
-// plug-in folder while the window is made and the settings are read. A
-// bitmap needs none, and the slots of the neighbours start theirs when the
-// picture is on screen.
-void MainWindow::LoadPluginsOfFirstPicture(const std::vector<std::wstring>& args) {
-  if (!args.empty() && IsFile(args[0]) && !ReadWithoutPlugins(args[0])) {
-    slots_.LoadPluginsAhead(PictureSlots::kShownAtStart, Options::PluginFolderAtStart());
+// picture needs (the 64-bit one for 64-bit modules) start now, load the
+// plug-in folder and decode the picture while the window is made and the
+// settings are read. A picture that will follow the window is decoded
+// reduced to fit the window's stored outer size, which its client area
+// never exceeds; the opening takes the decode over when its fit box is
+// within that. A bitmap needs no helper, and the slots of the neighbours
+// start theirs when the picture is on screen.
+void MainWindow::DecodeFirstPictureAhead(const std::vector<std::wstring>& args) {
+  if (args.empty() || !IsFile(args[0]) || ReadWithoutPlugins(args[0])) return;
+  const Options::FirstPictureSettings settings = Options::ReadForFirstPicture();
+  const int slot = PictureSlots::kShownAtStart;
+  slots_.LoadPluginsAhead(slot, settings.pluginFolder);
+  FitBox fit;
+  if (settings.fitMode == PictureView::kPictureFollowsWindow) {
+    if (!settings.windowSize || settings.windowSize->cx <= 0 || settings.windowSize->cy <= 0) {
+      return;
+    }
+    fit = {static_cast<uint32_t>(settings.windowSize->cx),
+           static_cast<uint32_t>(settings.windowSize->cy)};
   }
+  const std::wstring path = FullPath(args[0]);
+  slots_.DecodeAhead(std::wstring(FileNamePart(path)), path, slot, fit);
 }
 
 void MainWindow::ReadStartupSettings() {

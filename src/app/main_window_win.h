@@ -86,7 +86,7 @@ class MainWindow {
   };
 
   // --- creation and the window's life (main_window_win.cpp) ----------------
-  void LoadPluginsOfFirstPicture(const std::vector<std::wstring>& args);
+  void DecodeFirstPictureAhead(const std::vector<std::wstring>& args);
   void CreateMainWindow();
   void ReadStartupSettings();
   void OpenCommandLine(const std::vector<std::wstring>& args);

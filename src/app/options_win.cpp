@@ -80,8 +80,15 @@ Options::Options(HWND window)
   }
 }
 
-std::string Options::PluginFolderAtStart() {
-  return PluginFolderToUse(SettingsFile(SettingsFilePath()).ReadStored(settings::kPluginFolder));
+Options::FirstPictureSettings Options::ReadForFirstPicture() {
+  const SettingsFile file(SettingsFilePath());
+  FirstPictureSettings settings;
+  settings.pluginFolder = PluginFolderToUse(file.ReadStored(settings::kPluginFolder));
+  settings.fitMode = file.ReadInt(settings::kFitMode);
+  if (file.Has(settings::kWidth) && file.Has(settings::kHeight)) {
+    settings.windowSize = SIZE{file.ReadInt(settings::kWidth), file.ReadInt(settings::kHeight)};
+  }
+  return settings;
 }
 
 void Options::ChoosePluginFolder(std::string folder) {

@@ -46,8 +46,15 @@ class Options {
   // the chosen one is gone (the program's folder moved, say); otherwise the
   // chosen one as it is, or "c:\" without a choice.
   const std::string& PluginFolder() const { return pluginFolder_; }
-  // The same, read before there is a window: nothing is told.
-  static std::string PluginFolderAtStart();
+  // What the first picture's decode needs, read before there is a window
+  // (nothing is told): the plug-in folder, the fit mode, and the window's
+  // stored outer size, none when it is not stored.
+  struct FirstPictureSettings {
+    std::string pluginFolder;
+    int fitMode = 0;
+    std::optional<SIZE> windowSize;
+  };
+  static FirstPictureSettings ReadForFirstPicture();
   // Makes folder the user's choice, which the settings file keeps from now on.
   void ChoosePluginFolder(std::string folder);
 

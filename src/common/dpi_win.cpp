@@ -1,6 +1,6 @@
 #include "common/dpi_win.h"
 
-#include "common/module_function_win.h"
+#include "shared/module_function_win.h"
 
 namespace bex {
 namespace {

@@ -8,8 +8,8 @@
 #include "common/companion_files.h"
 #include "common/content_fingerprint.h"
 #include "common/cp932.h"
-#include "common/module_function_win.h"
 #include "common/wide_text.h"
+#include "shared/module_function_win.h"
 
 namespace bex {
 
@@ -167,6 +167,31 @@ std::vector<std::wstring> CompanionsInFolder(const std::wstring& folder,
   // Directory searches answer in the file system's own order.
   std::sort(names.begin(), names.end());
   return CompanionsAmong(shownName, names);
+}
+
+std::optional<FileBytes> ReadWholeFile(const std::wstring& path, uint64_t maxBytes) {
+  constexpr DWORD kReadChunkBytes = 16u << 20;
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::unique_ptr<void, BOOL(WINAPI*)(HANDLE)> closer(file, CloseHandle);
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(file, &size) || static_cast<uint64_t>(size.QuadPart) > maxBytes) {
+    return std::nullopt;
+  }
+  FileBytes bytes;
+  bytes.data.reset(new (std::nothrow) uint8_t[static_cast<size_t>(size.QuadPart)]);
+  if (!bytes.data) return std::nullopt;
+  // A file that shrinks while it is read yields what it still holds.
+  while (bytes.size < static_cast<size_t>(size.QuadPart)) {
+    const DWORD wanted = static_cast<DWORD>(
+        std::min<size_t>(kReadChunkBytes, static_cast<size_t>(size.QuadPart) - bytes.size));
+    DWORD read = 0;
+    if (!ReadFile(file, bytes.data.get() + bytes.size, wanted, &read, nullptr)) return std::nullopt;
+    if (read == 0) break;
+    bytes.size += read;
+  }
+  return bytes;
 }
 
 }  // namespace bex

@@ -1,7 +1,9 @@
 // Small file helpers of the Win32 layer.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -70,5 +72,13 @@ std::optional<uint64_t> ContentFingerprintOf(const std::wstring& path);
 // are passed over.
 std::vector<std::wstring> CompanionsInFolder(const std::wstring& folder,
                                              const std::wstring& shownName);
+
+struct FileBytes {
+  std::unique_ptr<uint8_t[]> data;
+  size_t size = 0;
+};
+// The whole file, or nothing when it does not open, holds more than
+// maxBytes, does not fit in memory or does not read.
+std::optional<FileBytes> ReadWholeFile(const std::wstring& path, uint64_t maxBytes);
 
 }  // namespace bex

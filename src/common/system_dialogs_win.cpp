@@ -2,21 +2,9 @@
 
 #include <commctrl.h>
 
-#include "common/module_function_win.h"
+#include "shared/module_function_win.h"
 
 namespace bex {
-namespace {
-
-// The export `name` of a system library, loaded the first time and kept (as
-// an import would be, and found where an import would be found); null when
-// either is missing.
-template <typename Function>
-Function LibraryFunction(const wchar_t* library, const char* name) {
-  HMODULE module = LoadLibraryW(library);
-  return module ? ModuleFunction<Function>(module, name) : nullptr;
-}
-
-}  // namespace
 
 bool AskFileToOpen(OPENFILENAMEW* dialog) {
   static const auto ask =

@@ -101,7 +101,7 @@ void DecoderSlots::LoadPlugins(const std::string& folder) {
 void DecoderSlots::LoadPluginsWhenNeeded(const std::string& folder) {
   for (int slot = 0; slot < kCount; ++slot) {
     const Job* job = jobs_[slot].get();
-    if (job && job->folder == folder) continue;
+    if (job && job->folderAfter == folder) continue;
     CancelDecode(slot);
     slots_[slot].LoadPluginsWhenNeeded(folder);
   }
@@ -109,9 +109,11 @@ void DecoderSlots::LoadPluginsWhenNeeded(const std::string& folder) {
 
 void DecoderSlots::LoadPluginsAhead(int slot, const std::string& folder) {
   CancelDecode(slot);
+  slots_[slot].LoadPluginsWhenNeeded(folder);
   auto job = std::make_unique<Job>();
   job->slot = &slots_[slot];
   job->folder = folder;
+  job->folderAfter = folder;
   Run(std::move(job), slot);
 }
 
@@ -124,6 +126,44 @@ bool DecoderSlots::Decode(const std::wstring& name, int slot, HWND progressWindo
 // the decode runs.
 void DecoderSlots::StartDecode(const std::wstring& name, int slot, HWND notify, UINT message,
                                const std::optional<LayoutInput>& layout, FitBox reducedFirst) {
+  if (Job* ahead = DecodeToTakeOver(name, slot, reducedFirst)) {
+    ahead->TakeOver(notify, message, layout);
+    return;
+  }
+  std::unique_ptr<Job> job = NewDecode(name, FullPathOrAsGiven(name), slot, reducedFirst);
+  job->layout = layout;
+  job->notify = notify;
+  job->message = message;
+  Run(std::move(job), slot);
+}
+
+void DecoderSlots::DecodeAhead(const std::wstring& name, const std::wstring& path, int slot,
+                               FitBox reducedFirst) {
+  std::unique_ptr<Job> job = NewDecode(name, path, slot, reducedFirst);
+  job->ahead = true;
+  Run(std::move(job), slot);
+}
+
+// A reduced picture made for a larger box is sharp enough for a smaller one.
+DecoderSlots::Job* DecoderSlots::DecodeToTakeOver(const std::wstring& name, int slot,
+                                                  FitBox reducedFirst) {
+  Job* job = jobs_[slot].get();
+  if (!job || !job->ahead || job->name != name || job->path != FullPathOrAsGiven(name)) {
+    return nullptr;
+  }
+  job->ahead = false;
+  const bool covered = job->fit.Given()
+                           ? reducedFirst.Given() && job->fit.width >= reducedFirst.width &&
+                                 job->fit.height >= reducedFirst.height
+                           : !reducedFirst.Given();
+  return covered ? job : nullptr;
+}
+
+// The decode follows a load of the plug-in folder ahead and gives up any
+// other job of the slot.
+std::unique_ptr<DecoderSlots::Job> DecoderSlots::NewDecode(const std::wstring& name,
+                                                           const std::wstring& path, int slot,
+                                                           FitBox reducedFirst) {
   std::unique_ptr<Job> loadAhead;
   if (jobs_[slot] && jobs_[slot]->folder) {
     loadAhead = std::move(jobs_[slot]);
@@ -131,19 +171,44 @@ void DecoderSlots::StartDecode(const std::wstring& name, int slot, HWND notify, 
     CancelDecode(slot);
   }
   auto job = std::make_unique<Job>();
+  if (loadAhead) job->folderAfter = loadAhead->folderAfter;
   job->loadAhead = std::move(loadAhead);
   job->slot = &slots_[slot];
-  job->layout = layout;
   job->name = name;
-  job->path = FullPathOrAsGiven(name);
-  job->notify = notify;
-  job->message = message;
+  job->path = path;
   job->index = slot;
   if (reducedFirst.Given()) {
     job->fit = reducedFirst;
     job->reducedReady = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   }
-  Run(std::move(job), slot);
+  return job;
+}
+
+void DecoderSlots::Job::TakeOver(HWND notifyWindow, UINT notifyMessage,
+                                 const std::optional<LayoutInput>& copyLayout) {
+  AcquireSRWLockExclusive(&handover);
+  notify = notifyWindow;
+  message = notifyMessage;
+  layout = copyLayout;
+  const bool endedBefore = ended;
+  ReleaseSRWLockExclusive(&handover);
+  if (endedBefore && notify) PostMessageA(notify, message, static_cast<WPARAM>(index), 0);
+}
+
+std::optional<LayoutInput> DecoderSlots::Job::Layout() {
+  AcquireSRWLockShared(&handover);
+  std::optional<LayoutInput> copyLayout = layout;
+  ReleaseSRWLockShared(&handover);
+  return copyLayout;
+}
+
+void DecoderSlots::Job::End() {
+  AcquireSRWLockExclusive(&handover);
+  ended = true;
+  const HWND notifyWindow = notify;
+  const UINT notifyMessage = message;
+  ReleaseSRWLockExclusive(&handover);
+  if (notifyWindow) PostMessageA(notifyWindow, notifyMessage, static_cast<WPARAM>(index), 0);
 }
 
 BitmapRef DecoderSlots::WaitForReducedPicture(int slot, SIZE* whole) {
@@ -183,14 +248,14 @@ DWORD WINAPI DecoderSlots::RunJob(void* param) {
       job.decoded = prepared && job.slot->DecodePicture();
       if (job.decoded) job.picture = job.slot->Picture();
     }
-    if (job.picture && job.layout) job.copy = MakeDisplayCopy(*job.picture, *job.layout);
+    const std::optional<LayoutInput> layout = job.Layout();
+    if (job.picture && layout) job.copy = MakeDisplayCopy(*job.picture, *layout);
   } catch (...) {
     job.error = std::current_exception();
   }
   // Before the report: its reader may come before the thread has returned.
   if (job.reducedReady) SetEvent(job.reducedReady);
-  job.ended = true;
-  if (job.notify) PostMessageA(job.notify, job.message, static_cast<WPARAM>(job.index), 0);
+  job.End();
   return 0;
 }
 

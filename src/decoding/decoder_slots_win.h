@@ -42,8 +42,16 @@ class DecoderSlots {
   // The slot loads the usable modules of folder in the background: the
   // helpers of the kinds of module the folder holds start and load them.
   // The decode started next in the slot follows the load instead of giving
-  // it up.
+  // it up. Should the load be given up, the slot loads the folder when a
+  // file first needs it.
   void LoadPluginsAhead(int slot, const std::string& folder);
+  // Starts decoding the file `name` at the full path `path` into slot before
+  // anyone waits for it (the first picture while the window is made): as
+  // StartDecode, with no one notified and no display copy yet. The
+  // StartDecode of the same file whose fit box this one covers (or that
+  // wants the whole picture as this one does) takes the decode over.
+  void DecodeAhead(const std::wstring& name, const std::wstring& path, int slot,
+                   FitBox reducedFirst);
   // Decodes the file `name` of the current directory into slot: StartDecode,
   // then FinishDecode.
   bool Decode(const std::wstring& name, int slot, HWND progressWindow = nullptr);
@@ -96,9 +104,23 @@ class DecoderSlots {
     ~Job() {
       if (reducedReady) CloseHandle(reducedReady);
     }
+    // A decode started ahead is taken over: who hears of its end, and the
+    // layout of its display copy, come now. Its end is reported also when it
+    // has already come.
+    void TakeOver(HWND notifyWindow, UINT notifyMessage,
+                  const std::optional<LayoutInput>& copyLayout);
+    std::optional<LayoutInput> Layout();
+    // Marks the job ended and reports it.
+    void End();
+
     DecoderSlot* slot = nullptr;
+    // Started by DecodeAhead, not yet taken over.
+    bool ahead = false;
     // The folder loaded ahead.
     std::optional<std::string> folder;
+    // The same for the decode that follows the load: the slot's folder once
+    // the job is done, which a LoadPluginsWhenNeeded of it leaves alone.
+    std::optional<std::string> folderAfter;
     // The load ahead the decode waits for.
     std::unique_ptr<Job> loadAhead;
     BitmapRef picture;
@@ -118,9 +140,16 @@ class DecoderSlots {
     std::exception_ptr error;
     std::atomic<bool> ended{false};
     HANDLE thread = nullptr;
+    // Guards notify, message, layout and ended against a take-over.
+    SRWLOCK handover = SRWLOCK_INIT;
   };
   static DWORD WINAPI RunJob(void* job);
   void Run(std::unique_ptr<Job> job, int slot);
+  // The decode ahead in slot that a decode of name with reducedFirst may
+  // take over, or null.
+  Job* DecodeToTakeOver(const std::wstring& name, int slot, FitBox reducedFirst);
+  std::unique_ptr<Job> NewDecode(const std::wstring& name, const std::wstring& path, int slot,
+                                 FitBox reducedFirst);
 
   std::array<DecoderSlot, kCount> slots_;
   std::array<BitmapRef, kCount> copies_;

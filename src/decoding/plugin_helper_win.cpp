@@ -5,9 +5,9 @@
 #include <utility>
 
 #include "common/files_win.h"
-#include "common/module_function_win.h"
 #include "common/start_trace_win.h"
 #include "common/wide_text.h"
+#include "shared/module_function_win.h"
 #include "shared/picture_limits.h"
 
 namespace bex {
@@ -159,14 +159,6 @@ bool Runs64BitPrograms() {
   }
   BOOL wow64 = FALSE;
   return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
-}
-
-uint64_t HandleOnWire(HANDLE handle) {
-  return static_cast<uint64_t>(reinterpret_cast<uintptr_t>(handle));
-}
-
-HANDLE HandleFromWire(uint64_t value) {
-  return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value));
 }
 
 SpareSection::~SpareSection() {

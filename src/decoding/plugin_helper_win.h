@@ -38,8 +38,12 @@ bool Runs64BitPrograms();
 
 // Handles as the protocol carries them, in a 32-bit and a 64-bit process
 // alike (only their low 32 bits are significant on Windows).
-uint64_t HandleOnWire(HANDLE handle);
-HANDLE HandleFromWire(uint64_t value);
+inline uint64_t HandleOnWire(HANDLE handle) {
+  return static_cast<uint64_t>(reinterpret_cast<uintptr_t>(handle));
+}
+inline HANDLE HandleFromWire(uint64_t value) {
+  return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(value));
+}
 
 // The section of a picture the viewer has let go of, kept for the helper to
 // write its next picture into: memory that is ready costs less than new

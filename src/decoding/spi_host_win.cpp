@@ -12,23 +12,15 @@
 #include "common/code_page_win.h"
 #include "common/cp932.h"
 #include "common/files_win.h"
-#include "common/module_function_win.h"
 #include "common/start_trace_win.h"
 #include "common/wide_text.h"
 #include "decoding/bmp_reader.h"
 #include "shared/alpha_over_black.h"
+#include "shared/module_function_win.h"
 
 namespace bex {
 
 namespace {
-
-constexpr char kBitmapRejected[] = "ビットマップイメージが不正です";
-
-// Bitmap files beyond this are not read: the file's bytes and the picture
-// must both fit in a 32-bit process, and no valid bitmap within
-// kMaxPicturePixels comes near it.
-constexpr uint64_t kMaxBitmapFileBytes = 1536ull << 20;
-constexpr DWORD kReadChunkBytes = 16u << 20;
 
 // The file handle of the modules' question, as _lopen gave it: read access,
 // no sharing denied.
@@ -196,55 +188,104 @@ void CompositeAlphaOverBlack(const HandedBlock& info, const HandedBlock& pixels)
   if (HoldsAlpha(pixels.Data(), pixelCount)) CompositeOverBlack(pixels.MutableData(), pixelCount);
 }
 
-// The plain encodings of 16, 24 and 32 bits are read by the built-in reader:
-// no device context is needed, whose first use in a process connects it to
-// the display (a good 100 ms under Wine, on the first picture's path). The
-// others, and a DIB larger than the picture, go through the system.
-bool ReadPlainPixels(const BITMAPINFOHEADER& header, const HandedBlock& pixels, Bitmap& bitmap) {
+// The plain encodings of 16, 24 and 32 bits are read by the built-in reader.
+bool ReadPlainPixels(const BITMAPINFOHEADER& header, const HandedBlock& pixels,
+                     PictureSection& picture) {
   BmpInfo plain;
   const bool topDown = header.biHeight < 0;
-  return header.biCompression == BI_RGB && header.biWidth == bitmap.Width() &&
-         std::abs(int64_t{header.biHeight}) == bitmap.Height() &&
-         PlainPixelsInfo(bitmap.Width(), bitmap.Height(), topDown, header.biBitCount, &plain) &&
-         DecodeBmp(pixels.Data(), pixels.Size(), plain, bitmap.Bits(), bitmap.Stride());
+  return header.biCompression == BI_RGB && header.biWidth == picture.Width() &&
+         std::abs(int64_t{header.biHeight}) == picture.Height() &&
+         PlainPixelsInfo(picture.Width(), picture.Height(), topDown, header.biBitCount, &plain) &&
+         DecodeBmp(pixels.Data(), pixels.Size(), plain, picture.Bits(), picture.Stride());
 }
 
-// The module's DIB written into bitmap, made at the picture's size; null
-// without a bitmap or when the system cannot convert the DIB.
-std::shared_ptr<Bitmap> ConvertToBitmap(std::shared_ptr<Bitmap> bitmap, const HandedBlock& info,
-                                        const HandedBlock& pixels) {
-  if (!bitmap) return nullptr;
-  const auto* bitmapInfo = reinterpret_cast<const BITMAPINFO*>(info.Data());
-  if (ReadPlainPixels(bitmapInfo->bmiHeader, pixels, *bitmap)) return bitmap;
-  // The picture's size is the one GetPictureInfo gave; the module's header
+// The system's conversion of a DIB into a 32-bit one, for the encodings that
+// are not plain (palettes, run lengths, bit fields) and a DIB larger than the
+// picture. Its libraries load the first time such a picture comes: a helper
+// that never meets one starts without user32 and gdi32, and never connects to
+// the display (which a device context does, a good 100 ms under Wine).
+class SystemConversion {
+ public:
+  static const SystemConversion& Get() {
+    static const SystemConversion functions;
+    return functions;
+  }
+
+  // The DIB written into picture, cut to its size; the module's header
   // describes at least that many scan lines.
-  HDC screen = GetDC(nullptr);
-  const int converted = SetDIBits(screen, bitmap->Handle(), 0, static_cast<UINT>(bitmap->Height()),
-                                  pixels.Data(), bitmapInfo, DIB_RGB_COLORS);
-  ReleaseDC(nullptr, screen);
-  return converted ? bitmap : nullptr;
+  bool Convert(const PictureSection& picture, const BITMAPINFO* info, const void* pixels) const {
+    if (!createDibSection_ || !setDiBits_ || !deleteObject_ || !gdiFlush_ || !getDc_ ||
+        !releaseDc_) {
+      return false;
+    }
+    BITMAPINFO target = {};
+    target.bmiHeader.biSize = sizeof target.bmiHeader;
+    target.bmiHeader.biWidth = picture.Width();
+    target.bmiHeader.biHeight = -picture.Height();  // top-down
+    target.bmiHeader.biPlanes = 1;
+    target.bmiHeader.biBitCount = 32;
+    target.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP dib = createDibSection_(nullptr, &target, DIB_RGB_COLORS, &bits, picture.Section(), 0);
+    if (!dib) return false;
+    HDC screen = getDc_(nullptr);
+    const int converted = setDiBits_(screen, dib, 0, static_cast<UINT>(picture.Height()), pixels,
+                                     info, DIB_RGB_COLORS);
+    releaseDc_(nullptr, screen);
+    gdiFlush_();
+    deleteObject_(dib);
+    return converted != 0;
+  }
+
+ private:
+  SystemConversion() = default;
+  const decltype(&CreateDIBSection) createDibSection_ =
+      LibraryFunction<decltype(&CreateDIBSection)>(L"gdi32.dll", "CreateDIBSection");
+  const decltype(&SetDIBits) setDiBits_ =
+      LibraryFunction<decltype(&SetDIBits)>(L"gdi32.dll", "SetDIBits");
+  const decltype(&DeleteObject) deleteObject_ =
+      LibraryFunction<decltype(&DeleteObject)>(L"gdi32.dll", "DeleteObject");
+  const decltype(&GdiFlush) gdiFlush_ =
+      LibraryFunction<decltype(&GdiFlush)>(L"gdi32.dll", "GdiFlush");
+  const decltype(&GetDC) getDc_ = LibraryFunction<decltype(&GetDC)>(L"user32.dll", "GetDC");
+  const decltype(&ReleaseDC) releaseDc_ =
+      LibraryFunction<decltype(&ReleaseDC)>(L"user32.dll", "ReleaseDC");
+};
+
+// The module's DIB written into picture, made at the picture's size; null
+// without a picture or when the DIB cannot be converted.
+std::unique_ptr<PictureSection> ConvertToPicture(std::unique_ptr<PictureSection> picture,
+                                                 const HandedBlock& info,
+                                                 const HandedBlock& pixels) {
+  if (!picture) return nullptr;
+  const auto* bitmapInfo = reinterpret_cast<const BITMAPINFO*>(info.Data());
+  if (ReadPlainPixels(bitmapInfo->bmiHeader, pixels, *picture) ||
+      SystemConversion::Get().Convert(*picture, bitmapInfo, pixels.Data())) {
+    return picture;
+  }
+  return nullptr;
 }
 
 // New memory costs a page fault at the first write to each of its pages.
-// The whole picture's bitmap is made as soon as its module has described it,
+// The whole picture's section is made as soon as its module has described it,
 // and a thread writes to its pages while the module decodes, so that the
 // conversion afterwards only copies. The thread stops when the module has
 // answered: the pages it has not reached are written by the conversion, and
 // a module that fails is not kept waiting for the memory of a picture that
 // does not come.
-class ReadiedBitmap {
+class ReadiedPicture {
  public:
-  explicit ReadiedBitmap(std::shared_ptr<Bitmap> bitmap) : bitmap_(std::move(bitmap)) {
-    if (bitmap_) thread_ = CreateThread(nullptr, 0, WritePages, this, 0, nullptr);
+  explicit ReadiedPicture(std::unique_ptr<PictureSection> picture) : picture_(std::move(picture)) {
+    if (picture_) thread_ = CreateThread(nullptr, 0, WritePages, this, 0, nullptr);
   }
-  ~ReadiedBitmap() { StopWriting(); }
-  ReadiedBitmap(const ReadiedBitmap&) = delete;
-  ReadiedBitmap& operator=(const ReadiedBitmap&) = delete;
+  ~ReadiedPicture() { StopWriting(); }
+  ReadiedPicture(const ReadiedPicture&) = delete;
+  ReadiedPicture& operator=(const ReadiedPicture&) = delete;
 
-  // The bitmap, no longer written to; null when none could be made.
-  std::shared_ptr<Bitmap> Take() {
+  // The picture, no longer written to; null when none could be made.
+  std::unique_ptr<PictureSection> Take() {
     StopWriting();
-    return std::move(bitmap_);
+    return std::move(picture_);
   }
 
  private:
@@ -253,10 +294,10 @@ class ReadiedBitmap {
   static constexpr size_t kPageBytes = 4096;
 
   static DWORD WINAPI WritePages(void* param) {
-    auto* readied = static_cast<ReadiedBitmap*>(param);
-    const Bitmap& bitmap = *readied->bitmap_;
-    auto* bytes = reinterpret_cast<volatile uint8_t*>(bitmap.Bits());
-    const size_t size = static_cast<size_t>(bitmap.Stride()) * bitmap.Height();
+    auto* readied = static_cast<ReadiedPicture*>(param);
+    const PictureSection& picture = *readied->picture_;
+    auto* bytes = reinterpret_cast<volatile uint8_t*>(picture.Bits());
+    const size_t size = static_cast<size_t>(picture.Stride()) * picture.Height();
     for (size_t at = 0; at < size; at += kPageBytes) {
       if (readied->stop_.load(std::memory_order_relaxed)) return 0;
       bytes[at] = 0;
@@ -273,56 +314,10 @@ class ReadiedBitmap {
     thread_ = nullptr;
   }
 
-  std::shared_ptr<Bitmap> bitmap_;
+  std::unique_ptr<PictureSection> picture_;
   std::atomic<bool> stop_{false};
   HANDLE thread_ = nullptr;
 };
-
-struct FileBytes {
-  std::unique_ptr<uint8_t[]> data;
-  size_t size = 0;
-};
-
-// The whole file, or nothing when it does not open, is too large to hold in
-// memory or does not read.
-std::optional<FileBytes> ReadWholeFile(const std::wstring& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-  std::unique_ptr<void, BOOL(WINAPI*)(HANDLE)> closer(file, CloseHandle);
-  LARGE_INTEGER size;
-  if (!GetFileSizeEx(file, &size) || static_cast<uint64_t>(size.QuadPart) > kMaxBitmapFileBytes) {
-    return std::nullopt;
-  }
-  FileBytes bytes;
-  bytes.data.reset(new (std::nothrow) uint8_t[static_cast<size_t>(size.QuadPart)]);
-  if (!bytes.data) return std::nullopt;
-  // A file that shrinks while it is read yields what it still holds.
-  while (bytes.size < static_cast<size_t>(size.QuadPart)) {
-    const DWORD wanted = static_cast<DWORD>(
-        std::min<size_t>(kReadChunkBytes, static_cast<size_t>(size.QuadPart) - bytes.size));
-    DWORD read = 0;
-    if (!ReadFile(file, bytes.data.get() + bytes.size, wanted, &read, nullptr)) return std::nullopt;
-    if (read == 0) break;
-    bytes.size += read;
-  }
-  return bytes;
-}
-
-// Null when the file cannot be read or the picture does not fit in memory;
-// throws for a file that is no valid bitmap.
-std::shared_ptr<Bitmap> ReadBitmapFile(const std::wstring& path) {
-  const std::optional<FileBytes> file = ReadWholeFile(path);
-  if (!file) return nullptr;
-  BmpInfo info;
-  if (!ParseBmp(file->data.get(), file->size, &info)) throw BexError(kBitmapRejected);
-  std::shared_ptr<Bitmap> bitmap = Bitmap::Create(info.width, info.height);
-  if (!bitmap) return nullptr;
-  if (!DecodeBmp(file->data.get(), file->size, info, bitmap->Bits(), bitmap->Stride())) {
-    throw BexError(kBitmapRejected);
-  }
-  return bitmap;
-}
 
 }  // namespace
 
@@ -384,16 +379,16 @@ std::optional<size_t> FirstReader(const PluginTable& plugins, const std::wstring
   return reader;
 }
 
-std::shared_ptr<Bitmap> Decode(const PluginModule& plugin, const std::wstring& path,
-                               MakeBitmap make, SIZE* described, FitBox fit) {
+std::unique_ptr<PictureSection> Decode(const PluginModule& plugin, const std::wstring& path,
+                                       MakePicture make, SIZE* described, FitBox fit) {
   const bool reduced = fit.Given();
   if (reduced && !(plugin.TakesWideNames() && plugin.GetPictureToFitW)) return nullptr;
   SpiPictureInfo picture = {};
   HLOCAL infoHandle = nullptr;
   HLOCAL pixelHandle = nullptr;
-  // The whole picture's bitmap, made once the module has described it; a
+  // The whole picture's section, made once the module has described it; a
   // reduced picture's size is known only when the module hands it over.
-  std::optional<ReadiedBitmap> whole;
+  std::optional<ReadiedPicture> whole;
   const auto ask = [&](auto getInfo, auto getPicture, auto source, LONG_PTR length, unsigned flag) {
     if (getInfo(source, length, flag, &picture) != 0) return false;
     NoteStartMoment("described");
@@ -419,7 +414,7 @@ std::shared_ptr<Bitmap> Decode(const PluginModule& plugin, const std::wstring& p
     answered = ask(plugin.GetPictureInfoW, plugin.GetPictureW, path.c_str(), 0, kFileInput);
   } else if (const auto name = ExactCp932(path)) {
     answered = ask(plugin.GetPictureInfo, plugin.GetPicture, name->c_str(), 0, kFileInput);
-  } else if ((bytes = ReadWholeFile(path)) && bytes->size <= kMaxMemoryInputBytes) {
+  } else if ((bytes = ReadWholeFile(path, kMaxMemoryInputBytes))) {
     answered =
         ask(plugin.GetPictureInfo, plugin.GetPicture, reinterpret_cast<LPCSTR>(bytes->data.get()),
             static_cast<LONG_PTR>(bytes->size), kMemoryInput);
@@ -436,197 +431,12 @@ std::shared_ptr<Bitmap> Decode(const PluginModule& plugin, const std::wstring& p
   }
   if (!BlocksAreConsistent(info, pixels, size.cx, size.cy)) return nullptr;
   CompositeAlphaOverBlack(info, pixels);
-  std::shared_ptr<Bitmap> bitmap =
-      ConvertToBitmap(whole ? whole->Take() : make(size.cx, size.cy), info, pixels);
+  std::unique_ptr<PictureSection> converted =
+      ConvertToPicture(whole ? whole->Take() : make(size.cx, size.cy), info, pixels);
   NoteStartMoment("converted");
-  return bitmap;
+  return converted;
 }
 
 }  // namespace spi
-
-// The folder's files that may be modules, in the search's order, in UTF-8.
-static std::vector<std::string> FolderFileNames(const std::wstring& folder) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAW found;
-  HANDLE search = FindFirstFileW(JoinPath(folder, L"*.SP?").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-      names.push_back(WideToUtf8(found.cFileName));
-    }
-  } while (FindNextFileW(search, &found));
-  FindClose(search);
-  return names;
-}
-
-// The names of files of one kind.
-static std::vector<std::string> NamesOfKind(const std::vector<ModuleFile>& files, ModuleKind kind) {
-  std::vector<std::string> names;
-  for (const ModuleFile& file : files) {
-    if (file.kind == kind) names.push_back(file.name);
-  }
-  return names;
-}
-
-bool ReadWithoutPlugins(const std::wstring& name) {
-  return UpperExtension(name) == kBitmapExtension;
-}
-
-void DecoderSlot::LoadPlugins(const std::string& folder) {
-  folder_ = folder;
-  if (LoadModules(folder) == FolderLoad::kLoaded) pendingFolder_.reset();
-}
-
-void DecoderSlot::LoadPluginsWhenNeeded(const std::string& folder) {
-  folder_ = folder;
-  pendingFolder_ = folder;
-}
-
-// A helper that failed or was given up before it answered leaves the folder
-// to the next file; a folder without usable modules is not asked again.
-void DecoderSlot::LoadPendingPlugins() {
-  if (!pendingFolder_) return;
-  if (LoadModules(*pendingFolder_) != FolderLoad::kNotAnswered) pendingFolder_.reset();
-}
-
-// Asks a helper for the modules of its kind; false when it failed or was
-// given up before it answered.
-bool DecoderSlot::LoadModulesOfKind(const std::string& folder, ModuleKind kind,
-                                    const std::vector<std::string>& names,
-                                    std::vector<std::string>* usable) {
-  if (names.empty()) return true;
-  PluginHelper& helper = HelperOf(kind);
-  *usable = helper.LoadFolder(folder, names);
-  return helper.ProcessId() != 0;
-}
-
-// Each kind of module goes to the helper of its kind, the 64-bit ones
-// first: one that is not usable counts as absent, so that a 32-bit build of
-// it beside it serves instead. Only the kinds the folder has start a helper.
-// The helpers resolve the folder against their own current directory, so it
-// goes to them full, in UTF-8. When neither kind has a usable module the
-// lists stay as they were; else a kind without one ends its helper.
-DecoderSlot::FolderLoad DecoderSlot::LoadModules(const std::string& folder) {
-  const std::wstring full = FullPathOrAsGiven(FromCp932(folder));
-  const std::string fullUtf8 = WideToUtf8(full);
-  std::vector<std::string> names = FolderFileNames(full);
-  const bool runs64Bit = Runs64BitPrograms();
-  std::array<std::vector<std::string>, kModuleKinds> usable;
-  const std::vector<std::string> named64 =
-      NamesOfKind(ModulesToLoad(names, runs64Bit), ModuleKind::k64Bit);
-  bool answered = LoadModulesOfKind(fullUtf8, ModuleKind::k64Bit, named64, &usable[1]);
-  for (const std::string& name : named64) {
-    if (std::find(usable[1].begin(), usable[1].end(), name) == usable[1].end()) {
-      names.erase(std::find(names.begin(), names.end(), name));
-    }
-  }
-  const std::vector<ModuleFile> files = ModulesToLoad(names, runs64Bit);
-  answered &= LoadModulesOfKind(fullUtf8, ModuleKind::k32Bit,
-                                NamesOfKind(files, ModuleKind::k32Bit), &usable[0]);
-  if (usable[0].empty() && usable[1].empty()) {
-    return answered ? FolderLoad::kNoneUsable : FolderLoad::kNotAnswered;
-  }
-  chosen_.reset();  // it belongs to the list that is released now
-  plugins_.clear();
-  std::array<uint32_t, kModuleKinds> indices = {};
-  for (const ModuleFile& file : files) {
-    const auto kind = static_cast<int>(file.kind);
-    const std::vector<std::string>& loaded = usable[kind];
-    if (indices[kind] < loaded.size() && loaded[indices[kind]] == file.name) {
-      plugins_.push_back({file.name, file.kind, indices[kind]++});
-    }
-  }
-  for (int kind = 0; kind < kModuleKinds; ++kind) {
-    if (usable[kind].empty()) helpers_[kind].Unload();
-  }
-  return FolderLoad::kLoaded;
-}
-
-void DecoderSlot::TakePluginsOf(const DecoderSlot& loaded) {
-  folder_ = loaded.folder_;
-  if (loaded.plugins_.empty()) return;
-  pendingFolder_.reset();
-  chosen_.reset();
-  plugins_ = loaded.plugins_;
-  for (int kind = 0; kind < kModuleKinds; ++kind) {
-    helpers_[kind].LoadFolderOnStart(loaded.helpers_[kind].Folder(),
-                                     loaded.helpers_[kind].Modules());
-  }
-}
-
-bool DecoderSlot::PrepareFile(const std::wstring& name) {
-  return PrepareFile(name, FullPathOrAsGiven(name));
-}
-
-bool DecoderSlot::PrepareFile(const std::wstring& name, const std::wstring& fullPath) {
-  extension_ = UpperExtension(name);
-  preparedName_ = name;
-  fullPreparedName_ = fullPath;
-  // Taken before anything reads the file: a change made while it is decoded
-  // shows as a change at the next check.
-  const FileLook look = VersionOf(fullPath);
-  preparedVersion_.reset();
-  if (look.found == FileLook::Found::kVersion) preparedVersion_ = look.version;
-  refusedAsTooLarge_ = false;
-  return SelectPlugin();
-}
-
-// The helpers open the file for their modules and answer none when it does
-// not open. The list is asked in runs of modules of one kind, each run by
-// its helper.
-bool DecoderSlot::SelectPlugin() {
-  if (IsBitmapFile()) return true;
-  LoadPendingPlugins();
-  for (size_t first = 0, end = 0; first < plugins_.size(); first = end) {
-    const ModuleKind kind = plugins_[first].kind;
-    while (end < plugins_.size() && plugins_[end].kind == kind) ++end;
-    const std::optional<uint32_t> module = HelperOf(kind).Ask(
-        fullPreparedName_, plugins_[first].index, static_cast<uint32_t>(end - first));
-    if (!module) continue;
-    for (size_t i = first; i < end; ++i) {
-      if (plugins_[i].index == *module) {
-        chosen_ = i;
-        return true;
-      }
-    }
-    return false;
-  }
-  return false;
-}
-
-void DecoderSlot::CancelCalls() {
-  for (PluginHelper& helper : helpers_) helper.Cancel();
-}
-
-void DecoderSlot::AllowCalls() {
-  for (PluginHelper& helper : helpers_) helper.AllowCalls();
-}
-
-// The slot's name and picture change together, so that whoever shows the
-// slot never shows one file's picture under another file's name.
-bool DecoderSlot::DecodePicture() {
-  BitmapRef decoded;
-  refusedAsTooLarge_ = false;
-  if (IsBitmapFile()) {
-    decoded = ReadBitmapFile(fullPreparedName_);
-  } else if (chosen_) {
-    const Plugin& chosen = plugins_[*chosen_];
-    decoded = HelperOf(chosen.kind).Decode(chosen.index, fullPreparedName_, &refusedAsTooLarge_);
-  }
-  if (!decoded) return false;
-  picture_ = std::move(decoded);
-  fileName_ = preparedName_;
-  filePath_ = fullPreparedName_;
-  version_ = preparedVersion_;
-  return true;
-}
-
-BitmapRef DecoderSlot::DecodeToFit(FitBox box, SIZE* whole) {
-  if (IsBitmapFile() || !chosen_) return nullptr;
-  const Plugin& chosen = plugins_[*chosen_];
-  return HelperOf(chosen.kind).DecodeToFit(chosen.index, fullPreparedName_, box, whole);
-}
-
-bool DecoderSlot::FileChanged() const { return OutOfDate(version_, VersionOf(filePath_)); }
 
 }  // namespace bex

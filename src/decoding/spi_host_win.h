@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "common/files_win.h"
+#include "decoding/picture_section_win.h"
 #include "decoding/plugin_helper_win.h"
 #include "display/bitmap_win.h"
 #include "shared/spi_exports.h"
@@ -64,20 +65,20 @@ std::optional<size_t> FirstReader(const PluginTable& plugins, const std::wstring
 
 // The picture that plugin decodes from the file, or null when the module
 // fails, answers anything inconsistent or the picture does not fit in memory.
-// make creates the picture's bitmap (Bitmap::CreateShared for another
-// process); for a whole picture as soon as the module has described it, so
-// that its memory is made ready while the module decodes.
+// make creates the picture's section; for a whole picture as soon as the
+// module has described it, so that its memory is made ready while the
+// module decodes.
 // described, when given, receives the size the module gave for the picture,
 // also when it is then refused (a picture beyond kMaxPicturePixels).
-using MakeBitmap = std::function<std::shared_ptr<Bitmap>(int width, int height)>;
+using MakePicture = std::function<std::unique_ptr<PictureSection>(int width, int height)>;
 // The file goes by the route Reads took: the wide path, the code-page-932
 // path, or the whole file's bytes as memory input. *described, when asked,
 // gets the size the module described. With a fit box given, only a module
 // with GetPictureToFitW is asked, for the picture reduced to the box (by its
 // wide path); any other gives none.
-std::shared_ptr<Bitmap> Decode(const PluginModule& plugin, const std::wstring& path,
-                               MakeBitmap make = Bitmap::Create, SIZE* described = nullptr,
-                               FitBox fit = {});
+std::unique_ptr<PictureSection> Decode(const PluginModule& plugin, const std::wstring& path,
+                                       MakePicture make = PictureSection::Create,
+                                       SIZE* described = nullptr, FitBox fit = {});
 
 }  // namespace spi
 

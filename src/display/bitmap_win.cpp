@@ -19,14 +19,6 @@ std::shared_ptr<Bitmap> Bitmap::Create(int width, int height) {
   return Make(width, height, nullptr);
 }
 
-std::shared_ptr<Bitmap> Bitmap::CreateShared(int width, int height) {
-  if (!FitsInMemory(width, height)) return nullptr;
-  HANDLE section = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                      PictureBytes(width, height), nullptr);
-  if (!section) return nullptr;
-  return OnSection(section, width, height);
-}
-
 std::shared_ptr<Bitmap> Bitmap::OnSection(HANDLE section, int width, int height,
                                           SectionReturn giveBack) {
   if (!FitsInMemory(width, height)) {

@@ -18,9 +18,6 @@ class Bitmap {
   // A black picture of the given size, or null when it does not fit in memory
   // (or a side is not positive).
   static std::shared_ptr<Bitmap> Create(int width, int height);
-  // The same, its pixels in a section of shared memory that another process
-  // can map (see Section).
-  static std::shared_ptr<Bitmap> CreateShared(int width, int height);
   // Where a picture's section goes when the picture is destroyed, with the
   // section's size in bytes; without one the section is closed.
   using SectionReturn = std::function<void(HANDLE section, uint64_t bytes)>;

@@ -111,8 +111,8 @@ class Server {
     HANDLE spare = HandleFromWire(args.spare);
     const auto make = [&](int width, int height) {
       const uint64_t bytes = uint64_t{static_cast<uint32_t>(width)} * uint32_t(height) * 4;
-      if (!spare || args.spareBytes < bytes) return Bitmap::CreateShared(width, height);
-      return Bitmap::OnSection(std::exchange(spare, nullptr), width, height);
+      if (!spare || args.spareBytes < bytes) return PictureSection::Create(width, height);
+      return PictureSection::On(std::exchange(spare, nullptr), width, height);
     };
     // Refused, the reply keeps the size the module described, which tells
     // the viewer a picture too large from one that did not decode. A reduced
@@ -120,7 +120,7 @@ class Server {
     PictureReply reply;
     if (args.module < plugins_.size()) {
       SIZE described = {};
-      std::shared_ptr<Bitmap> picture =
+      const std::unique_ptr<PictureSection> picture =
           spi::Decode(*plugins_[args.module], Utf8ToWide(args.file), make, &described, args.fit);
       if (described.cx > 0 && described.cy > 0) {
         reply.width = reply.wholeWidth = static_cast<uint32_t>(described.cx);
@@ -129,7 +129,6 @@ class Server {
       HANDLE handed = nullptr;
       if (picture && DuplicateHandle(GetCurrentProcess(), picture->Section(), GetCurrentProcess(),
                                      &handed, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
-        GdiFlush();
         reply.decoded = true;
         reply.width = static_cast<uint32_t>(picture->Width());
         reply.height = static_cast<uint32_t>(picture->Height());

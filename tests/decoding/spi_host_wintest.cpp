@@ -10,7 +10,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <optional>
 #include <sstream>
@@ -935,6 +937,104 @@ TEST(SpiHostLoading, TheSixtyFourBitHelperStartsOnlyWhenAFileNeedsIt) {
   EXPECT_FALSE(slots.FinishDecode(1)) << "a load decodes nothing";
   EXPECT_NE(slots[1].HelperProcessId(ModuleKind::k64Bit), 0u);
   EXPECT_EQ(slots[1].HelperProcessId(ModuleKind::k32Bit), 0u);
+}
+
+// The names of the libraries a program file imports, as it spells them;
+// none when it is no PE file.
+std::vector<std::string> ImportedLibraries(const std::string& path) {
+  const std::string file = test::ReadFileBytes(path).value_or("");
+  const auto at = [&](size_t offset, size_t size) {
+    return offset <= file.size() && size <= file.size() - offset ? file.data() + offset : nullptr;
+  };
+  IMAGE_DOS_HEADER dos;
+  if (!at(0, sizeof dos)) return {};
+  std::memcpy(&dos, file.data(), sizeof dos);
+  IMAGE_FILE_HEADER header;
+  const size_t headerAt = static_cast<size_t>(dos.e_lfanew) + 4;
+  if (!at(headerAt, sizeof header)) return {};
+  std::memcpy(&header, file.data() + headerAt, sizeof header);
+  const size_t optionalAt = headerAt + sizeof header;
+  const bool wide = header.Machine == IMAGE_FILE_MACHINE_AMD64;
+  const size_t directoriesAt =
+      optionalAt + (wide ? offsetof(IMAGE_OPTIONAL_HEADER64, DataDirectory)
+                         : offsetof(IMAGE_OPTIONAL_HEADER32, DataDirectory));
+  IMAGE_DATA_DIRECTORY imports;
+  const size_t importsAt = directoriesAt + IMAGE_DIRECTORY_ENTRY_IMPORT * sizeof imports;
+  if (!at(importsAt, sizeof imports)) return {};
+  std::memcpy(&imports, file.data() + importsAt, sizeof imports);
+  const size_t sectionsAt = optionalAt + header.SizeOfOptionalHeader;
+  const auto fileOffset = [&](DWORD rva) -> size_t {
+    for (WORD i = 0; i < header.NumberOfSections; ++i) {
+      IMAGE_SECTION_HEADER section;
+      if (!at(sectionsAt + i * sizeof section, sizeof section)) return 0;
+      std::memcpy(&section, file.data() + sectionsAt + i * sizeof section, sizeof section);
+      if (rva >= section.VirtualAddress && rva < section.VirtualAddress + section.SizeOfRawData) {
+        return rva - section.VirtualAddress + section.PointerToRawData;
+      }
+    }
+    return 0;
+  };
+  std::vector<std::string> names;
+  for (size_t entry = fileOffset(imports.VirtualAddress); entry != 0;
+       entry += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
+    IMAGE_IMPORT_DESCRIPTOR descriptor;
+    if (!at(entry, sizeof descriptor)) break;
+    std::memcpy(&descriptor, file.data() + entry, sizeof descriptor);
+    const size_t name = descriptor.Name ? fileOffset(descriptor.Name) : 0;
+    if (name == 0 || !at(name, 1)) break;
+    names.emplace_back(file.c_str() + name);
+  }
+  return names;
+}
+
+// The helpers and our plug-in load neither user32 nor gdi32 (nor ole32,
+// which brings both) as they start: under Wine they are a good part of a
+// helper's start, which the first picture waits for.
+TEST(SpiHostLoading, TheHelpersAndOurPluginStartWithoutTheDisplayLibraries) {
+  for (const char* program :
+       {"bexspi.exe", "bexspi64.exe", "plugins\\wicspi.spi", "plugins\\wicspi.sph"}) {
+    const std::vector<std::string> imports = ImportedLibraries(test::BuildDir() + "\\" + program);
+    EXPECT_FALSE(imports.empty()) << program;
+    for (const std::string& library : imports) {
+      for (const char* display : {"user32.dll", "gdi32.dll", "ole32.dll"}) {
+        EXPECT_NE(lstrcmpiA(library.c_str(), display), 0) << program;
+      }
+    }
+  }
+}
+
+// The first picture is decoded ahead, before there is a window. The opening
+// that follows takes the decode over when the box decoded ahead covers its
+// own (one reduced and one whole decode in all) and is told when the whole
+// picture is there; a larger box is decoded anew.
+TEST(SpiHostLoading, TheOpeningTakesOverADecodeAheadThatCoversItsBox) {
+  const std::string folder = FolderWith("ahead", {"wide.spi"});
+  const TestPicture picture = SmallPicture();
+  const std::wstring file = Wide(WritePicture(folder, "pic.tst", picture));
+  const CallTrace trace(folder);
+  const auto reducedDecodes = [&] {
+    const std::vector<std::string> lines = trace.Lines();
+    return std::count_if(lines.begin(), lines.end(), [](const std::string& line) {
+      return line.rfind("GetPictureToFitW", 0) == 0;
+    });
+  };
+  const HWND window =
+      CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  DecoderSlots slots;
+  SIZE whole = {};
+  for (const FitBox later : {FitBox{4, 2}, FitBox{8, 8}}) {
+    slots.LoadPluginsAhead(1, folder);
+    slots.DecodeAhead(file, file, 1, {5, 3});
+    ASSERT_NE(slots.WaitForReducedPicture(1, &whole), nullptr);
+    slots.StartDecode(file, 1, window, WM_APP, std::nullopt, later);
+    EXPECT_NE(slots.WaitForReducedPicture(1, &whole), nullptr);
+    EXPECT_TRUE(slots.FinishDecode(1));
+    ExpectPicture(slots[1], picture, picture.pixels);
+    MSG told;
+    EXPECT_TRUE(PeekMessageA(&told, window, WM_APP, WM_APP, PM_REMOVE));
+  }
+  EXPECT_EQ(reducedDecodes(), 3) << "the first opening took the decode ahead over";
+  DestroyWindow(window);
 }
 
 // A window that empties slot 0 of slotsToEmpty when it is sent WM_APP, as

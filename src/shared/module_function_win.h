@@ -18,4 +18,14 @@ Function ModuleFunction(HMODULE module, const char* name) {
   return function;
 }
 
+// The export `name` of a system library, loaded the first time and kept (as
+// an import would be, and found where an import would be found); null when
+// either is missing. For libraries that only some uses need, so that the
+// process starts without them.
+template <typename Function>
+Function LibraryFunction(const wchar_t* library, const char* name) {
+  HMODULE module = LoadLibraryW(library);
+  return module ? ModuleFunction<Function>(module, name) : nullptr;
+}
+
 }  // namespace bex
