@@ -107,7 +107,12 @@ void DecoderSlots::LoadPluginsWhenNeeded(const std::string& folder) {
   }
 }
 
+// The load asks whether 64-bit modules can be used. The answer is looked up
+// here, in a module's exports: on the load's thread, the lookup would wait
+// while this thread holds the system's loader lock, loading the libraries of
+// the window (under Wine, for 10 ms).
 void DecoderSlots::LoadPluginsAhead(int slot, const std::string& folder) {
+  Runs64BitPrograms();
   CancelDecode(slot);
   slots_[slot].LoadPluginsWhenNeeded(folder);
   auto job = std::make_unique<Job>();

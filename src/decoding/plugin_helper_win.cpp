@@ -145,20 +145,24 @@ void CloseIfOpen(HANDLE& handle) {
 }  // namespace
 
 // The native machine where the system tells it (IsWow64Process2), else
-// whether this process runs under WoW64; a 64-bit process knows it.
+// whether this process runs under WoW64; a 64-bit process knows it. Asked
+// once.
 bool Runs64BitPrograms() {
-  if (sizeof(void*) == 8) return true;
-  using IsWow64Process2Fn = BOOL(WINAPI*)(HANDLE, USHORT*, USHORT*);
-  HMODULE kernel = GetModuleHandleA("kernel32.dll");
-  USHORT process = 0;
-  USHORT machine = 0;
-  if (const auto native = ModuleFunction<IsWow64Process2Fn>(kernel, "IsWow64Process2")) {
-    if (native(GetCurrentProcess(), &process, &machine)) {
-      return machine == IMAGE_FILE_MACHINE_AMD64 || machine == IMAGE_FILE_MACHINE_ARM64;
+  static const bool runs = [] {
+    if (sizeof(void*) == 8) return true;
+    using IsWow64Process2Fn = BOOL(WINAPI*)(HANDLE, USHORT*, USHORT*);
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    USHORT process = 0;
+    USHORT machine = 0;
+    if (const auto native = ModuleFunction<IsWow64Process2Fn>(kernel, "IsWow64Process2")) {
+      if (native(GetCurrentProcess(), &process, &machine)) {
+        return machine == IMAGE_FILE_MACHINE_AMD64 || machine == IMAGE_FILE_MACHINE_ARM64;
+      }
     }
-  }
-  BOOL wow64 = FALSE;
-  return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+    BOOL wow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+  }();
+  return runs;
 }
 
 SpareSection::~SpareSection() {

@@ -34,6 +34,7 @@ constexpr uint32_t kHelperMemoryBoundMiB = 512;
 constexpr const wchar_t* kHelperPrograms[] = {L"bexspi.exe", L"bexspi64.exe"};
 
 // Whether this Windows runs 64-bit programs (a 32-bit viewer under WoW64).
+// The first answer is kept.
 bool Runs64BitPrograms();
 
 // Handles as the protocol carries them, in a 32-bit and a 64-bit process
