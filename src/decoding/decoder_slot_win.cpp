@@ -94,6 +94,13 @@ bool DecoderSlot::LoadModulesOfKind(const std::string& folder, ModuleKind kind,
   return helper.ProcessId() != 0;
 }
 
+void DecoderSlot::StartHelpersFor(const std::string& folder) {
+  const std::wstring full = FullPathOrAsGiven(FromCp932(folder));
+  for (const ModuleFile& file : ModulesToLoad(FolderFileNames(full), Runs64BitPrograms())) {
+    HelperOf(file.kind).StartProcess();
+  }
+}
+
 // Each kind of module goes to the helper of its kind, the 64-bit ones
 // first: one that is not usable counts as absent, so that a 32-bit build of
 // it beside it serves instead. Only the kinds the folder has start a helper.

@@ -103,6 +103,8 @@ class PluginHelper {
   // module has that route; *whole then gets the whole picture's size.
   BitmapRef DecodeToFit(uint32_t module, const std::wstring& file, FitBox box, SIZE* whole);
 
+  // Starts a helper unless one runs, with the modules loaded last.
+  void StartProcess() { EnsureRunning(); }
   // The running helper's process id, 0 when none runs.
   DWORD ProcessId() const { return process_.dwProcessId; }
   // Ends the helper now; the next call starts another.

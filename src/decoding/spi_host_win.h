@@ -104,6 +104,9 @@ class DecoderSlot {
   // The same, done when a file first needs the modules: no helper starts
   // before then.
   void LoadPluginsWhenNeeded(const std::string& folder);
+  // Starts the helpers that the modules of folder need, without loading
+  // them yet: a helper takes a while to come up.
+  void StartHelpersFor(const std::string& folder);
   // Takes the plug-in list another slot loaded; this slot's helper loads the
   // same modules when it is first needed.
   void TakePluginsOf(const DecoderSlot& loaded);
