@@ -3,6 +3,7 @@
 // of APP2 segments.
 #include <windows.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -75,6 +76,14 @@ class JpegDecoder : public PictureDecoder {
     picture_.height = jpeg_.output_height;
   }
 
+  // The rows below the part are never decoded; of the rows above its end,
+  // the columns right of it are only entropy-decoded.
+  bool Crop(uint32_t width, uint32_t height) override {
+    picture_.width = std::min(width, picture_.width);
+    picture_.height = std::min(height, picture_.height);
+    return true;
+  }
+
   int NextRows(uint32_t wanted, RowSpan* rows) override {
     const size_t rowBytes = size_t{picture_.width} * BytesPerPixel(picture_.pixels);
     strip_.resize(wanted * rowBytes);
@@ -84,9 +93,13 @@ class JpegDecoder : public PictureDecoder {
     if (!started_) {
       jpeg_start_decompress(&jpeg_);
       started_ = true;
+      // From the left edge, the part keeps its width exactly.
+      JDIMENSION left = 0;
+      JDIMENSION width = picture_.width;
+      if (width < jpeg_.output_width) jpeg_crop_scanline(&jpeg_, &left, &width);
     }
     JDIMENSION done = 0;
-    while (done < wanted && jpeg_.output_scanline < jpeg_.output_height) {
+    while (done < wanted && jpeg_.output_scanline < picture_.height) {
       const JDIMENSION read = jpeg_read_scanlines(&jpeg_, rowStarts_.data() + done, wanted - done);
       if (read == 0) break;
       done += read;

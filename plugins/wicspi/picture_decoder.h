@@ -46,6 +46,11 @@ class PictureDecoder {
   // kPreviewLongerSide pixels; picture() then tells what NextRows delivers.
   virtual void Reduce(unsigned /*reduction*/) {}
 
+  // Asks for the top-left width x height of the stored picture alone (no
+  // more than it has), where the codec decodes that much quicker than the
+  // whole; false where it cannot, and picture() tells what NextRows delivers.
+  virtual bool Crop(uint32_t /*width*/, uint32_t /*height*/) { return false; }
+
   // The picture that NextRows delivers; valid after a successful Open.
   const StoredPicture& picture() const { return picture_; }
 

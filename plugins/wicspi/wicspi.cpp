@@ -112,8 +112,9 @@ int ReadPictureInfo(const BYTE* data, DWORD size, PictureInfo* info) {
 }
 
 // The whole picture; for a preview a reduced one where the codec decodes that
-// quickly; or one reduced as far as it still covers its fit into a box.
-enum class Extent { kWhole, kPreview, kFit };
+// quickly; one reduced as far as it still covers its fit into a box; or the
+// part of the picture at its top left that a box holds.
+enum class Extent { kWhole, kPreview, kFit, kPart };
 
 // Upright sides of the box a picture is shown fitted into.
 struct FitBox {
@@ -139,6 +140,18 @@ int ReduceToFit(PictureDecoder& decoder, FitBox box) {
              : kSpiNotImplemented;
 }
 
+// Crops the opened picture to the part of it at its top left that the box
+// holds; kSpiNotImplemented when that is the whole picture or the codec
+// cannot decode the part alone. Only an upright picture: the top left of
+// another is elsewhere in its stored rows.
+int CropToBox(PictureDecoder& decoder, FitBox box) {
+  const StoredPicture whole = decoder.picture();
+  const bool smaller = box.width < whole.width || box.height < whole.height;
+  return whole.orientation == 1 && smaller && decoder.Crop(box.width, box.height)
+             ? kSpiOk
+             : kSpiNotImplemented;
+}
+
 int DecodePicture(const BYTE* data, DWORD size, Extent extent, FitBox box,
                   ProgressCallback progress, LONG_PTR progressData, HLOCAL* bitmapInfo,
                   HLOCAL* pixels) {
@@ -150,6 +163,7 @@ int DecodePicture(const BYTE* data, DWORD size, Extent extent, FitBox box,
     if (reduction > 1) decoder->Reduce(reduction);
   }
   if (result == kSpiOk && extent == Extent::kFit) result = ReduceToFit(*decoder, box);
+  if (result == kSpiOk && extent == Extent::kPart) result = CropToBox(*decoder, box);
   if (result != kSpiOk) return result;
   return HandOverDib(*decoder, progress, progressData, bitmapInfo, pixels);
 }
@@ -273,6 +287,21 @@ __declspec(dllexport) int WINAPI
   if (boxWidth <= 0 || boxHeight <= 0) return kSpiNotImplemented;
   const FitBox box{static_cast<uint32_t>(boxWidth), static_cast<uint32_t>(boxHeight)};
   return DecodeInto(buffer, length, flag, Extent::kFit, box, bitmapInfo, pixels, nullptr, 0);
+}
+
+// Our plug-in's own as well, asked before GetPictureW when the picture will
+// be shown at 100 % in a window no larger than boxWidth x boxHeight: the
+// part of the picture at its top left that the box holds, decoded alone so
+// that it can be shown at once and the whole one follow;
+// kSpiNotImplemented (-1) when the part is the whole picture or its codec
+// cannot decode the part alone.
+__declspec(dllexport) int WINAPI
+    GetPicturePartW(LPCWSTR buffer, LONG_PTR length, UINT flag, int boxWidth, int boxHeight,
+                    HLOCAL* bitmapInfo, HLOCAL* pixels) {
+  using namespace bex::wicspi;
+  if (boxWidth <= 0 || boxHeight <= 0) return kSpiNotImplemented;
+  const FitBox box{static_cast<uint32_t>(boxWidth), static_cast<uint32_t>(boxHeight)};
+  return DecodeInto(buffer, length, flag, Extent::kPart, box, bitmapInfo, pixels, nullptr, 0);
 }
 
 }  // extern "C"

@@ -132,9 +132,9 @@ void MainWindow::CreateMainWindow() {
 // plug-in folder and decode the picture while the window is made and the
 // settings are read. A picture that will follow the window is decoded
 // reduced to fit the window's stored outer size, which its client area
-// never exceeds; the opening takes the decode over when its fit box is
-// within that. A bitmap needs no helper, and the slots of the neighbours
-// start theirs when the picture is on screen.
+// never exceeds, one that the window follows as its part that the desktop
+// holds; the opening takes the decode over when its box is within that. A bitmap needs no helper,
+// and the slots of the neighbours start theirs when the picture is on screen.
 void MainWindow::DecodeFirstPictureAhead(const std::vector<std::wstring>& args) {
   if (args.empty() || !IsFile(args[0]) || ReadWithoutPlugins(args[0])) return;
   const Options::FirstPictureSettings settings = Options::ReadForFirstPicture();
@@ -147,6 +147,9 @@ void MainWindow::DecodeFirstPictureAhead(const std::vector<std::wstring>& args) 
     }
     fit = {static_cast<uint32_t>(settings.windowSize->cx),
            static_cast<uint32_t>(settings.windowSize->cy)};
+  } else if (settings.fitMode == PictureView::kWindowFollowsPicture) {
+    fit = {static_cast<uint32_t>(GetSystemMetrics(SM_CXVIRTUALSCREEN)),
+           static_cast<uint32_t>(GetSystemMetrics(SM_CYVIRTUALSCREEN)), true};
   }
   const std::wstring path = FullPath(args[0]);
   slots_.DecodeAhead(std::wstring(FileNamePart(path)), path, slot, fit);

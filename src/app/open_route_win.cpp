@@ -22,16 +22,20 @@ bool SameFolder(std::wstring_view a, std::wstring_view b) {
 }  // namespace
 
 // The whole picture's display copy is made for the opening layout while the
-// reduced picture is on screen.
+// reduced picture, or the part of the picture in view, is on screen. A part
+// is shown only where the picture opens at 100 %, which a side beyond what
+// the viewer shows at that size does not.
 bool MainWindow::SlotDisplay::LoadShownFile(const std::wstring& name, int slot) {
-  const SIZE box = view_.HasPicture() ? SIZE{0, 0} : view_.OpeningFitBox();
-  const FitBox fit{static_cast<uint32_t>(box.cx), static_cast<uint32_t>(box.cy)};
+  const PictureView::OpeningBox box =
+      view_.HasPicture() ? PictureView::OpeningBox{} : view_.OpeningFitBox();
+  const FitBox fit{static_cast<uint32_t>(box.width), static_cast<uint32_t>(box.height), box.part};
   if (!fit.Given()) {
     if (!slots_.Decode(name, slot, window_)) return false;
   } else {
     slots_.StartDecode(name, slot, window_, kWholePictureMessage, view_.OpeningLayout(), fit);
     SIZE whole = {};
-    if (BitmapRef reduced = slots_.WaitForReducedPicture(slot, &whole)) {
+    BitmapRef reduced = slots_.WaitForReducedPicture(slot, &whole);
+    if (reduced && (!fit.part || MaxZoomFor(whole.cx, whole.cy) >= 100)) {
       NoteStartMoment("reduced");
       view_.SetReducedPicture(std::move(reduced), whole);
       view_.NotePictureDecoded();

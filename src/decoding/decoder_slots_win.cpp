@@ -158,7 +158,8 @@ DecoderSlots::Job* DecoderSlots::DecodeToTakeOver(const std::wstring& name, int 
   }
   job->ahead = false;
   const bool covered = job->fit.Given()
-                           ? reducedFirst.Given() && job->fit.width >= reducedFirst.width &&
+                           ? reducedFirst.Given() && job->fit.part == reducedFirst.part &&
+                                 job->fit.width >= reducedFirst.width &&
                                  job->fit.height >= reducedFirst.height
                            : !reducedFirst.Given();
   return covered ? job : nullptr;

@@ -161,6 +161,7 @@ std::string DecodeRequest(uint32_t module, const std::string& file, uint64_t spa
       .Wide(spareBytes)
       .Word(fit.width)
       .Word(fit.height)
+      .Word(fit.part ? 1 : 0)
       .Bytes();
 }
 
@@ -192,8 +193,12 @@ std::optional<DecodeArgs> ReadDecodeRequest(const std::string& payload) {
     const std::optional<uint64_t> spareBytes = r.Wide();
     const std::optional<uint32_t> fitWidth = r.Word();
     const std::optional<uint32_t> fitHeight = r.Word();
-    if (!module || !file || !spare || !spareBytes || !fitWidth || !fitHeight) return std::nullopt;
-    return DecodeArgs{*module, std::move(*file), *spare, *spareBytes, {*fitWidth, *fitHeight}};
+    const std::optional<uint32_t> part = r.Word();
+    if (!module || !file || !spare || !spareBytes || !fitWidth || !fitHeight || !part) {
+      return std::nullopt;
+    }
+    return DecodeArgs{
+        *module, std::move(*file), *spare, *spareBytes, {*fitWidth, *fitHeight, *part != 0}};
   });
 }
 

@@ -98,10 +98,13 @@ struct PictureReply {
 
 // The box a picture will be shown shrunk to fit into: its decode may come
 // reduced as far as it still covers that fit, from a module that can (our
-// plug-in's own export); 0 x 0 asks for the whole picture.
+// plug-in's own export); 0 x 0 asks for the whole picture. A part box is
+// one the picture will be shown in at 100 % from its top left: its decode
+// may come as that part alone first.
 struct FitBox {
   uint32_t width = 0;
   uint32_t height = 0;
+  bool part = false;
   bool Given() const { return width > 0 && height > 0; }
 };
 

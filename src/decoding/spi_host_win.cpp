@@ -188,14 +188,16 @@ void CompositeAlphaOverBlack(const HandedBlock& info, const HandedBlock& pixels)
   if (HoldsAlpha(pixels.Data(), pixelCount)) CompositeOverBlack(pixels.MutableData(), pixelCount);
 }
 
-// The plain encodings of 16, 24 and 32 bits are read by the built-in reader.
+// The plain encodings of 16, 24 and 32 bits are read by the built-in reader,
+// into the picture's top left: a part of the picture is smaller than it.
 bool ReadPlainPixels(const BITMAPINFOHEADER& header, const HandedBlock& pixels,
                      PictureSection& picture) {
   BmpInfo plain;
-  const bool topDown = header.biHeight < 0;
-  return header.biCompression == BI_RGB && header.biWidth == picture.Width() &&
-         std::abs(int64_t{header.biHeight}) == picture.Height() &&
-         PlainPixelsInfo(picture.Width(), picture.Height(), topDown, header.biBitCount, &plain) &&
+  const int64_t height = std::abs(int64_t{header.biHeight});
+  return header.biCompression == BI_RGB && header.biWidth <= picture.Width() &&
+         height <= picture.Height() &&
+         PlainPixelsInfo(header.biWidth, static_cast<int32_t>(height), header.biHeight < 0,
+                         header.biBitCount, &plain) &&
          DecodeBmp(pixels.Data(), pixels.Size(), plain, picture.Bits(), picture.Stride());
 }
 
@@ -252,15 +254,19 @@ class SystemConversion {
       LibraryFunction<decltype(&ReleaseDC)>(L"user32.dll", "ReleaseDC");
 };
 
-// The module's DIB written into picture, made at the picture's size; null
-// without a picture or when the DIB cannot be converted.
+// The module's DIB written into picture, made at the picture's size (a part
+// of the picture into its top left); null without a picture or when the DIB
+// cannot be converted.
 std::unique_ptr<PictureSection> ConvertToPicture(std::unique_ptr<PictureSection> picture,
                                                  const HandedBlock& info,
                                                  const HandedBlock& pixels) {
   if (!picture) return nullptr;
   const auto* bitmapInfo = reinterpret_cast<const BITMAPINFO*>(info.Data());
-  if (ReadPlainPixels(bitmapInfo->bmiHeader, pixels, *picture) ||
-      SystemConversion::Get().Convert(*picture, bitmapInfo, pixels.Data())) {
+  const BITMAPINFOHEADER& header = bitmapInfo->bmiHeader;
+  const bool covers =
+      header.biWidth >= picture->Width() && std::abs(int64_t{header.biHeight}) >= picture->Height();
+  if (ReadPlainPixels(header, pixels, *picture) ||
+      (covers && SystemConversion::Get().Convert(*picture, bitmapInfo, pixels.Data()))) {
     return picture;
   }
   return nullptr;
@@ -382,7 +388,8 @@ std::optional<size_t> FirstReader(const PluginTable& plugins, const std::wstring
 std::unique_ptr<PictureSection> Decode(const PluginModule& plugin, const std::wstring& path,
                                        MakePicture make, SIZE* described, FitBox fit) {
   const bool reduced = fit.Given();
-  if (reduced && !(plugin.TakesWideNames() && plugin.GetPictureToFitW)) return nullptr;
+  const SpiGetPictureToFitW firstView = fit.part ? plugin.GetPicturePartW : plugin.GetPictureToFitW;
+  if (reduced && !(plugin.TakesWideNames() && firstView)) return nullptr;
   SpiPictureInfo picture = {};
   HLOCAL infoHandle = nullptr;
   HLOCAL pixelHandle = nullptr;
@@ -403,8 +410,8 @@ std::unique_ptr<PictureSection> Decode(const PluginModule& plugin, const std::ws
   };
   const auto getPictureToFit = [&](LPCWSTR source, LONG_PTR length, unsigned flag, HLOCAL* info,
                                    HLOCAL* pixels, FARPROC, LONG_PTR) {
-    return plugin.GetPictureToFitW(source, length, flag, static_cast<int>(fit.width),
-                                   static_cast<int>(fit.height), info, pixels);
+    return firstView(source, length, flag, static_cast<int>(fit.width),
+                     static_cast<int>(fit.height), info, pixels);
   };
   bool answered = false;
   std::optional<FileBytes> bytes;
@@ -431,8 +438,10 @@ std::unique_ptr<PictureSection> Decode(const PluginModule& plugin, const std::ws
   }
   if (!BlocksAreConsistent(info, pixels, size.cx, size.cy)) return nullptr;
   CompositeAlphaOverBlack(info, pixels);
+  // A part goes into the top left of a black picture of the whole size.
+  const SIZE made = fit.part ? SIZE{picture.width, picture.height} : size;
   std::unique_ptr<PictureSection> converted =
-      ConvertToPicture(whole ? whole->Take() : make(size.cx, size.cy), info, pixels);
+      ConvertToPicture(whole ? whole->Take() : make(made.cx, made.cy), info, pixels);
   NoteStartMoment("converted");
   return converted;
 }

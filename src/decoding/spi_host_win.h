@@ -75,7 +75,9 @@ using MakePicture = std::function<std::unique_ptr<PictureSection>(int width, int
 // path, or the whole file's bytes as memory input. *described, when asked,
 // gets the size the module described. With a fit box given, only a module
 // with GetPictureToFitW is asked, for the picture reduced to the box (by its
-// wide path); any other gives none.
+// wide path); any other gives none. With a part box, only one with
+// GetPicturePartW, for the part that the box holds: it comes in the top left
+// of a black picture of the whole picture's size, made with a new section.
 std::unique_ptr<PictureSection> Decode(const PluginModule& plugin, const std::wstring& path,
                                        MakePicture make = PictureSection::Create,
                                        SIZE* described = nullptr, FitBox fit = {});

@@ -73,8 +73,9 @@ LayoutInput PictureView::OpeningLayout() const {
   return in;
 }
 
-SIZE PictureView::OpeningFitBox() const {
-  if (fitMode_ != kPictureFollowsWindow) return {0, 0};
+PictureView::OpeningBox PictureView::OpeningFitBox() const {
+  if (fitMode_ == kWindowFollowsPicture) return {desktop_.width, desktop_.height, true};
+  if (fitMode_ != kPictureFollowsWindow) return {};
   const WindowGeometry g = Geometry();
   return {std::max(g.outerWidth - g.frameWidth, 0), std::max(g.outerHeight - g.frameHeight, 0)};
 }

@@ -87,9 +87,16 @@ class PictureView {
   std::optional<LayoutInput> NextLayout() const;
   // How a newly opened picture is laid out (at 100 %), its size left out.
   LayoutInput OpeningLayout() const;
-  // The box a newly opened picture is shown shrunk to fit into where it is
-  // (the client area, when the picture follows the window); 0 x 0 otherwise.
-  SIZE OpeningFitBox() const;
+  // The box a newly opened picture is first shown in: shrunk to fit into it
+  // when the picture follows the window (the client area); at 100 % from its
+  // top left (part) when the window follows the picture, as it does no larger
+  // than the desktop; 0 x 0 otherwise.
+  struct OpeningBox {
+    int width = 0;
+    int height = 0;
+    bool part = false;
+  };
+  OpeningBox OpeningFitBox() const;
   // Called after every layout of a picture and every change of the fit mode.
   void OnLayout(std::function<void()> handler) { onLayout_ = std::move(handler); }
   // The image area takes the client area's size (at start, without picture).

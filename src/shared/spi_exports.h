@@ -27,9 +27,11 @@ static_assert(sizeof(SpiPictureInfo) == 22 + sizeof(HLOCAL));
 // The exports of a plug-in module, each once: name and parameters, in the
 // order the host resolves them. All return an int and use the calling
 // convention of the Windows API. Offsets and callback data are pointer-wide
-// in 64-bit modules, as the handle of IsSupported is. GetPictureToFitW is no
-// Susie export but our plug-in's own (plugins/wicspi): the picture reduced as
-// far as it still covers its fit into a box, or -1 where it has none.
+// in 64-bit modules, as the handle of IsSupported is. GetPictureToFitW and
+// GetPicturePartW are no Susie exports but our plug-in's own
+// (plugins/wicspi): the picture reduced as far as it still covers its fit
+// into a box, and the part of it at its top left that a box holds, or -1
+// where it has none.
 #define BEX_SPI_EXPORTS(X)                                                                    \
   X(GetPluginInfo, (int infoNo, LPSTR buf, int bufLen))                                       \
   X(IsSupported, (LPCSTR fileName, DWORD_PTR fileHandle))                                     \
@@ -48,7 +50,9 @@ static_assert(sizeof(SpiPictureInfo) == 22 + sizeof(HLOCAL));
   X(GetPreviewW, (LPCWSTR buf, LONG_PTR len, unsigned flag, HLOCAL* bitmapInfo, HLOCAL* bits, \
                   FARPROC progress, LONG_PTR progressData))                                   \
   X(GetPictureToFitW, (LPCWSTR buf, LONG_PTR len, unsigned flag, int boxWidth, int boxHeight, \
-                       HLOCAL* bitmapInfo, HLOCAL* bits))
+                       HLOCAL* bitmapInfo, HLOCAL* bits))                                     \
+  X(GetPicturePartW, (LPCWSTR buf, LONG_PTR len, unsigned flag, int boxWidth, int boxHeight,  \
+                      HLOCAL* bitmapInfo, HLOCAL* bits))
 
 #define BEX_SPI_FUNCTION_TYPE(name, params) using Spi##name = int(WINAPI*) params;
 BEX_SPI_EXPORTS(BEX_SPI_FUNCTION_TYPE)

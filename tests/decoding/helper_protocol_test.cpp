@@ -17,7 +17,7 @@ TEST(HelperFrames, ArriveWholeHoweverTheBytesAreCut) {
   const std::string bytes =
       EncodeFrame(MakeFrame(7, HelperCall::kAsk, AskRequest("C:\\pics\\表.jpg"))) +
       EncodeFrame(MakeFrame(8, HelperCall::kDecode,
-                            DecodeRequest(2, "C:\\pics\\b.png", 0x1C, 4096, {984, 761})));
+                            DecodeRequest(2, "C:\\pics\\b.png", 0x1C, 4096, {984, 761, true})));
   for (size_t cut = 1; cut <= bytes.size(); ++cut) {
     FrameReader reader;
     std::vector<Frame> frames;
@@ -37,6 +37,7 @@ TEST(HelperFrames, ArriveWholeHoweverTheBytesAreCut) {
     EXPECT_EQ(decode->spareBytes, 4096u);
     EXPECT_EQ(decode->fit.width, 984u);
     EXPECT_EQ(decode->fit.height, 761u);
+    EXPECT_TRUE(decode->fit.part);
     EXPECT_FALSE(reader.MidFrame());
   }
 }
@@ -122,8 +123,8 @@ TEST(HelperPayloads, HandlesAndSizesHaveTheSameBytesInEveryProcess) {
                                 "\x01\0\0\0f"
                                 "\xFE\xFF\xFF\xFF\xFF\xFF\xFF\xFF"
                                 "\0\0\0\x40\x01\0\0\0"
-                                "\0\0\0\0\0\0\0\0",
-                                33));
+                                "\0\0\0\0\0\0\0\0\0\0\0\0",
+                                37));
   const std::optional<DecodeArgs> args = ReadDecodeRequest(decode);
   ASSERT_TRUE(args);
   EXPECT_EQ(args->spare, handle);

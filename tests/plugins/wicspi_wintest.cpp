@@ -19,6 +19,8 @@
 #include <vector>
 
 #include "common/memory_win.h"
+#include "common/wide_text.h"
+#include "decoding/spi_host_win.h"
 #include "support/wine_paths.h"
 
 // After <cstdio>: jpeglib.h needs size_t and FILE declared before it.
@@ -479,6 +481,37 @@ TEST_F(WicSpi, TurnsJpegTiffJpegXlAndDngUprightByTheirOrientation) {
       EXPECT_EQ(p.height(), info.height) << file;
     }
   }
+}
+
+// Opened at 100 % in a window no larger than a box, an upright JPEG comes
+// first as the part of it that the box holds, which the plug-in host puts
+// in the top left of a black picture of the whole size. A box that holds the
+// whole picture, or a turned picture, leaves it to the whole decode.
+TEST_F(WicSpi, DecodesThePartOfAnUprightJpegThatABoxHolds) {
+  const bex::PluginTable modules =
+      bex::spi::LoadModules(bex::Utf8ToWide(bex::test::BuildDir() + "\\plugins"), {L"wicspi.spi"});
+  ASSERT_EQ(modules.size(), 1u);
+  const auto part = [&](const std::string& file, bex::FitBox box) {
+    return bex::spi::Decode(*modules[0], bex::Utf8ToWide(Fixture(file)),
+                            bex::PictureSection::Create, nullptr, box);
+  };
+  const std::unique_ptr<bex::PictureSection> p = part("big.jpg", {1500, 600, true});
+  ASSERT_TRUE(p);
+  EXPECT_EQ(p->Width(), 2048);
+  EXPECT_EQ(p->Height(), 1024);
+  const struct {
+    int x, y;
+    COLORREF colour;
+  } points[] = {{10, 10, kRed},      {1490, 10, kLime},  {10, 590, kBlue},
+                {1490, 590, kWhite}, {1510, 10, kBlack}, {10, 610, kBlack}};
+  for (const auto& point : points) {
+    const uint32_t pixel = p->Bits()[point.y * p->Width() + point.x];
+    const COLORREF got = RGB(pixel >> 16, (pixel >> 8) & 0xFF, pixel & 0xFF);
+    EXPECT_TRUE(Near(got, point.colour, 12)) << point.x << ", " << point.y << ": " << Hex(got);
+  }
+  EXPECT_EQ(part("big.jpg", {2048, 1024, true}), nullptr);
+  EXPECT_NE(part("orient-1.jpg", {16, 16, true}), nullptr);
+  EXPECT_EQ(part("orient-6.jpg", {16, 16, true}), nullptr);
 }
 
 TEST_F(WicSpi, TurnsWebpAndPngUprightByTheirExifChunks) {
