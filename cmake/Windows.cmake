@@ -9,8 +9,12 @@ set(BEX_PLUGINS_DIR ${CMAKE_BINARY_DIR}/plugins)
 include(CTest)
 add_compile_options(-static-libgcc -static-libstdc++)
 # No link time in the program files: the same sources give the same files,
-# and so the same portable zip (tools/package.sh).
-add_link_options(-static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp)
+# and so the same portable zip (tools/package.sh). Sections lie in the files
+# at page boundaries, as in memory: Wine then maps a program file as it is,
+# where it copied it in section by section (our 7 MB plug-in loaded in 3 ms
+# instead of 8-11).
+add_link_options(-static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp
+                 -Wl,--file-alignment,4096)
 
 bex_all_logic(BEX_LOGIC_LIBS)
 # comdlg32 and comctl32 load when a dialog first needs them (common/system_dialogs_win.cpp).

@@ -5,7 +5,8 @@
 # its tests look for them (tools/build.sh win64 sets it).
 set(BEX_PROGRAM_DIR ${CMAKE_BINARY_DIR} CACHE PATH "Folder of the 32-bit viewer's build")
 add_compile_options(-static-libgcc -static-libstdc++)
-add_link_options(-static -static-libgcc -static-libstdc++)
+# Page-aligned sections, as in the 32-bit build.
+add_link_options(-static -static-libgcc -static-libstdc++ -Wl,--file-alignment,4096)
 
 # Only what the helper links is compiled.
 bex_all_logic(BEX_LOGIC_LIBS)

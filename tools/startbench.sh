@@ -9,8 +9,8 @@
 # viewer's trace (BEX_START_TRACE).
 # The plug-in folder holds our plug-in's 32- and 64-bit builds, as the zip
 # brings them: the 64-bit one decodes, in the 64-bit helper.
-# Usage: tools/startbench.sh [starts] [bex.exe, with its bexspi.exe and
-# bexspi64.exe beside it; the build's when not given]
+# Usage: tools/startbench.sh [starts] [bex.exe, with its bexspi.exe,
+# bexspi64.exe and plugins folder beside it; the build's when not given]
 set -euo pipefail
 starts=${1:-9}
 program=${2:+$(readlink -f "$2")}
@@ -55,7 +55,7 @@ viewer() { # <case> <fit mode> <picture> <plug-in folder's modules...>
   mkdir -p "$dir/plugins"
   local exe=${program:-$build/bex.exe}
   cp "$exe" "$(dirname "$exe")/bexspi.exe" "$(dirname "$exe")/bexspi64.exe" "$dir/"
-  for module in "$@"; do cp "$build/$module" "$dir/plugins/"; done
+  for module in "$@"; do cp "$(dirname "$exe")/$module" "$dir/plugins/"; done
   printf '[設定]\r\nSPIDIR=%s\r\n窓と画像の関係=%s\r\n窓位置保存=0\r\n[窓位置]\r\nTop=0\r\nLeft=0\r\nHeight=800\r\nWidth=1000\r\n' \
     "$(winepath_of "$dir/plugins")" "$fit" | iconv -f UTF-8 -t CP932 >"$dir/bex.ini"
   printf 'wine %q %q' "$dir/bex.exe" "$(winepath_of "$pictures/$picture")"
