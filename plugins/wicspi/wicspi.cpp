@@ -184,6 +184,15 @@ int DecodeInto(const Char* buffer, LONG_PTR length, UINT flag, Extent extent, Fi
   });
 }
 
+// The picture reduced to fit a box, or its part that a box holds, from a
+// file by its wide name; kSpiNotImplemented for an empty box.
+int DecodeInBox(LPCWSTR buffer, LONG_PTR length, UINT flag, Extent extent, int boxWidth,
+                int boxHeight, HLOCAL* bitmapInfo, HLOCAL* pixels) {
+  if (boxWidth <= 0 || boxHeight <= 0) return kSpiNotImplemented;
+  const FitBox box{static_cast<uint32_t>(boxWidth), static_cast<uint32_t>(boxHeight)};
+  return DecodeInto(buffer, length, flag, extent, box, bitmapInfo, pixels, nullptr, 0);
+}
+
 // True for the file-handle form of IsSupported's second argument: handles are
 // small numbers, addresses of a host's buffer never are.
 bool IsFileHandle(DWORD_PTR handleOrAddress) { return (handleOrAddress & ~DWORD_PTR{0xFFFF}) == 0; }
@@ -284,9 +293,7 @@ __declspec(dllexport) int WINAPI
     GetPictureToFitW(LPCWSTR buffer, LONG_PTR length, UINT flag, int boxWidth, int boxHeight,
                      HLOCAL* bitmapInfo, HLOCAL* pixels) {
   using namespace bex::wicspi;
-  if (boxWidth <= 0 || boxHeight <= 0) return kSpiNotImplemented;
-  const FitBox box{static_cast<uint32_t>(boxWidth), static_cast<uint32_t>(boxHeight)};
-  return DecodeInto(buffer, length, flag, Extent::kFit, box, bitmapInfo, pixels, nullptr, 0);
+  return DecodeInBox(buffer, length, flag, Extent::kFit, boxWidth, boxHeight, bitmapInfo, pixels);
 }
 
 // Our plug-in's own as well, asked before GetPictureW when the picture will
@@ -299,9 +306,7 @@ __declspec(dllexport) int WINAPI
     GetPicturePartW(LPCWSTR buffer, LONG_PTR length, UINT flag, int boxWidth, int boxHeight,
                     HLOCAL* bitmapInfo, HLOCAL* pixels) {
   using namespace bex::wicspi;
-  if (boxWidth <= 0 || boxHeight <= 0) return kSpiNotImplemented;
-  const FitBox box{static_cast<uint32_t>(boxWidth), static_cast<uint32_t>(boxHeight)};
-  return DecodeInto(buffer, length, flag, Extent::kPart, box, bitmapInfo, pixels, nullptr, 0);
+  return DecodeInBox(buffer, length, flag, Extent::kPart, boxWidth, boxHeight, bitmapInfo, pixels);
 }
 
 }  // extern "C"
