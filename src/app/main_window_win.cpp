@@ -133,6 +133,7 @@ void MainWindow::CreateMainWindow() {
 // settings are read. A picture that will follow the window is decoded
 // reduced to fit the window's stored outer size, which its client area
 // never exceeds, one that the window follows as its part that the desktop
+// holds, one in a window of fixed size as its part that the stored size
 // holds; the opening takes the decode over when its box is within that. A bitmap needs no helper,
 // and the slots of the neighbours start theirs when the picture is on screen.
 void MainWindow::DecodeFirstPictureAhead(const std::vector<std::wstring>& args) {
@@ -141,12 +142,14 @@ void MainWindow::DecodeFirstPictureAhead(const std::vector<std::wstring>& args) 
   const int slot = PictureSlots::kShownAtStart;
   slots_.LoadPluginsAhead(slot, settings.pluginFolder);
   FitBox fit;
-  if (settings.fitMode == PictureView::kPictureFollowsWindow) {
+  if (settings.fitMode == PictureView::kPictureFollowsWindow ||
+      settings.fitMode == PictureView::kFixedWindow) {
     if (!settings.windowSize || settings.windowSize->cx <= 0 || settings.windowSize->cy <= 0) {
       return;
     }
     fit = {static_cast<uint32_t>(settings.windowSize->cx),
-           static_cast<uint32_t>(settings.windowSize->cy)};
+           static_cast<uint32_t>(settings.windowSize->cy),
+           settings.fitMode == PictureView::kFixedWindow};
   } else if (settings.fitMode == PictureView::kWindowFollowsPicture) {
     fit = {static_cast<uint32_t>(GetSystemMetrics(SM_CXVIRTUALSCREEN)),
            static_cast<uint32_t>(GetSystemMetrics(SM_CYVIRTUALSCREEN)), true};

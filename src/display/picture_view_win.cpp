@@ -75,9 +75,10 @@ LayoutInput PictureView::OpeningLayout() const {
 
 PictureView::OpeningBox PictureView::OpeningFitBox() const {
   if (fitMode_ == kWindowFollowsPicture) return {desktop_.width, desktop_.height, true};
-  if (fitMode_ != kPictureFollowsWindow) return {};
+  if (fitMode_ != kPictureFollowsWindow && fitMode_ != kFixedWindow) return {};
   const WindowGeometry g = Geometry();
-  return {std::max(g.outerWidth - g.frameWidth, 0), std::max(g.outerHeight - g.frameHeight, 0)};
+  return {std::max(g.outerWidth - g.frameWidth, 0), std::max(g.outerHeight - g.frameHeight, 0),
+          fitMode_ == kFixedWindow};
 }
 
 void PictureView::SetFitMode(int mode) {

@@ -90,7 +90,7 @@ class PictureView {
   // The box a newly opened picture is first shown in: shrunk to fit into it
   // when the picture follows the window (the client area); at 100 % from its
   // top left (part) when the window follows the picture, as it does no larger
-  // than the desktop; 0 x 0 otherwise.
+  // than the desktop, and in a window of fixed size (the client area).
   struct OpeningBox {
     int width = 0;
     int height = 0;

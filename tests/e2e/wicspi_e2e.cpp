@@ -85,26 +85,30 @@ TEST(WicPluginFirstPicture, ReducedPictureGivesWayToTheWholeOne) {
   ordinary.Close();
 }
 
-// At 100 % in a window that follows it, a photo wider than the desktop comes
-// first as the part of it in view; its whole picture takes its place before
-// a zoom right after the start shows all of it: lime and white on the right.
+// At 100 %, in a window that follows it or one of fixed size, a photo wider
+// than the window comes first as the part of it in view; its whole picture
+// takes its place before a zoom right after the start shows all of it: lime
+// and white on the right.
 TEST(WicPluginFirstPicture, PartInViewGivesWayToTheWholePicture) {
   const std::string folder = NewScratchFolder("wic-part");
   ASSERT_TRUE(CopyFileA((BuildDir() + "\\fixtures\\big.jpg").c_str(),
                         (folder + "\\big.jpg").c_str(), FALSE));
-  ViewerOptions options;
-  options.plugins = {"plugins\\wicspi.spi"};
-  options.settings->Set("設定", "窓と画像の関係", 0);
-  SetWindowBounds(*options.settings, {0, 0, 500, 400});
-  Viewer viewer = Viewer::Start(folder, "big.jpg", options);
-  EXPECT_EQ(viewer.WaitForTitle("big.jpg [100%]"), "big.jpg [100%]");
-  viewer.PressKey(VK_NUMPAD5);
-  EXPECT_EQ(viewer.WaitForTitle("big.jpg [50%]"), "big.jpg [50%]");
-  EXPECT_TRUE(WaitUntil([&] {
-    return Near(viewer.PixelAt({900, 100}), 0, 255, 0) &&
-           Near(viewer.PixelAt({900, 400}), 255, 255, 255);
-  }));
-  viewer.Close();
+  for (const int fitMode : {0, 2}) {
+    ViewerOptions options;
+    options.plugins = {"plugins\\wicspi.spi"};
+    options.settings->Set("設定", "窓と画像の関係", fitMode);
+    SetWindowBounds(*options.settings, {0, 0, 1100, 700});
+    Viewer viewer = Viewer::Start(folder, "big.jpg", options);
+    EXPECT_EQ(viewer.WaitForTitle("big.jpg [100%]"), "big.jpg [100%]");
+    viewer.PressKey(VK_NUMPAD5);
+    EXPECT_EQ(viewer.WaitForTitle("big.jpg [50%]"), "big.jpg [50%]");
+    EXPECT_TRUE(WaitUntil([&] {
+      return Near(viewer.PixelAt({900, 100}), 0, 255, 0) &&
+             Near(viewer.PixelAt({900, 400}), 255, 255, 255);
+    })) << "fit mode "
+        << fitMode;
+    viewer.Close();
+  }
 }
 
 // "wicspi.sph" -> "wicspisph".
