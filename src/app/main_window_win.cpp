@@ -130,12 +130,13 @@ void MainWindow::CreateMainWindow() {
 // A helper takes a while to come up and load its modules: those the first
 // picture needs (the 64-bit one for 64-bit modules) start now, load the
 // plug-in folder and decode the picture while the window is made and the
-// settings are read. A picture that will follow the window is decoded
-// reduced to fit the window's stored outer size, which its client area
-// never exceeds, one that the window follows as its part that the desktop
-// holds, one in a window of fixed size as its part that the stored size
-// holds; the opening takes the decode over when its box is within that. A bitmap needs no helper,
-// and the slots of the neighbours start theirs when the picture is on screen.
+// settings are read. The window's stored outer size is an upper bound of its
+// client area: a picture that will follow the window is decoded reduced to
+// fit it, one in a window of fixed size as the part of it that the size
+// holds, and one that the window follows as the part that the desktop holds.
+// The opening takes the decode over when its own box is within that. A
+// bitmap needs no helper, and the slots of the neighbours start theirs when
+// the picture is on screen.
 void MainWindow::DecodeFirstPictureAhead(const std::vector<std::wstring>& args) {
   if (args.empty() || !IsFile(args[0]) || ReadWithoutPlugins(args[0])) return;
   const Options::FirstPictureSettings settings = Options::ReadForFirstPicture();
