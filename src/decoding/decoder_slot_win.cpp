@@ -94,10 +94,15 @@ bool DecoderSlot::LoadModulesOfKind(const std::string& folder, ModuleKind kind,
   return helper.ProcessId() != 0;
 }
 
+// Each helper is started once, also when it cannot be.
 void DecoderSlot::StartHelpersFor(const std::string& folder) {
   const std::wstring full = FullPathOrAsGiven(FromCp932(folder));
+  std::array<bool, kModuleKinds> needed = {};
   for (const ModuleFile& file : ModulesToLoad(FolderFileNames(full), Runs64BitPrograms())) {
-    HelperOf(file.kind).StartProcess();
+    needed[static_cast<int>(file.kind)] = true;
+  }
+  for (int kind = 0; kind < kModuleKinds; ++kind) {
+    if (needed[kind]) helpers_[kind].StartProcess();
   }
 }
 
