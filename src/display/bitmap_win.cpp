@@ -1,27 +1,17 @@
 #include "display/bitmap_win.h"
 
+#include "shared/picture_limits.h"
+
 namespace bex {
-namespace {
-
-bool FitsInMemory(int width, int height) {
-  return width > 0 && height > 0 &&
-         static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * 4 <= 0x7FFFFFFFull;
-}
-
-DWORD PictureBytes(int width, int height) {
-  return static_cast<DWORD>(static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * 4);
-}
-
-}  // namespace
 
 std::shared_ptr<Bitmap> Bitmap::Create(int width, int height) {
-  if (!FitsInMemory(width, height)) return nullptr;
+  if (BitmapBytes(width, height) == 0) return nullptr;
   return Make(width, height, nullptr);
 }
 
 std::shared_ptr<Bitmap> Bitmap::OnSection(HANDLE section, int width, int height,
                                           SectionReturn giveBack) {
-  if (!FitsInMemory(width, height)) {
+  if (BitmapBytes(width, height) == 0) {
     CloseHandle(section);
     return nullptr;
   }
@@ -54,7 +44,7 @@ Bitmap::~Bitmap() {
   DeleteObject(handle_);
   if (!section_) return;
   if (giveBack_) {
-    giveBack_(section_, PictureBytes(width_, height_));
+    giveBack_(section_, BitmapBytes(width_, height_));
   } else {
     CloseHandle(section_);
   }
