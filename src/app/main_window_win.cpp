@@ -71,8 +71,8 @@ void RegisterMainWindowClass() {
 
 }  // namespace
 
-// The helper first: the screen's size, the window and the settings do not
-// concern it, and the first decode waits for it.
+// The first picture's helpers and decode first: the window, and the
+// settings beyond the few they need, do not concern them.
 MainWindow::MainWindow(const std::vector<std::wstring>& args) {
   DecodeFirstPictureAhead(args);
   desktop_ = {GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};

@@ -387,14 +387,16 @@ std::optional<size_t> FirstReader(const PluginTable& plugins, const std::wstring
 
 std::unique_ptr<PictureSection> Decode(const PluginModule& plugin, const std::wstring& path,
                                        MakePicture make, SIZE* described, FitBox fit) {
-  const bool reduced = fit.Given();
-  const SpiGetPictureToFitW firstView = fit.part ? plugin.GetPicturePartW : plugin.GetPictureToFitW;
-  if (reduced && !(plugin.TakesWideNames() && firstView)) return nullptr;
+  // A reduced picture or a part, before the whole one.
+  const bool firstView = fit.Given();
+  const SpiGetPictureToFitW firstViewExport =
+      fit.part ? plugin.GetPicturePartW : plugin.GetPictureToFitW;
+  if (firstView && !(plugin.TakesWideNames() && firstViewExport)) return nullptr;
   SpiPictureInfo picture = {};
   HLOCAL infoHandle = nullptr;
   HLOCAL pixelHandle = nullptr;
   // The whole picture's section, made once the module has described it; a
-  // reduced picture's size is known only when the module hands it over.
+  // first view's size is known only when the module hands it over.
   std::optional<ReadiedPicture> whole;
   const auto ask = [&](auto getInfo, auto getPicture, auto source, LONG_PTR length, unsigned flag) {
     if (getInfo(source, length, flag, &picture) != 0) return false;
@@ -402,21 +404,21 @@ std::unique_ptr<PictureSection> Decode(const PluginModule& plugin, const std::ws
     if (picture.textInfo) GlobalFree(picture.textInfo);
     if (described) *described = {picture.width, picture.height};
     if (!IsPlausibleSize(picture.width, picture.height)) return false;
-    if (!reduced) whole.emplace(make(picture.width, picture.height));
+    if (!firstView) whole.emplace(make(picture.width, picture.height));
     const bool handed =
         getPicture(source, length, flag, &infoHandle, &pixelHandle, nullptr, 0) == 0;
     NoteStartMoment("handed");
     return handed;
   };
-  const auto getPictureToFit = [&](LPCWSTR source, LONG_PTR length, unsigned flag, HLOCAL* info,
-                                   HLOCAL* pixels, FARPROC, LONG_PTR) {
-    return firstView(source, length, flag, static_cast<int>(fit.width),
-                     static_cast<int>(fit.height), info, pixels);
+  const auto getFirstView = [&](LPCWSTR source, LONG_PTR length, unsigned flag, HLOCAL* info,
+                                HLOCAL* pixels, FARPROC, LONG_PTR) {
+    return firstViewExport(source, length, flag, static_cast<int>(fit.width),
+                           static_cast<int>(fit.height), info, pixels);
   };
   bool answered = false;
   std::optional<FileBytes> bytes;
-  if (reduced) {
-    answered = ask(plugin.GetPictureInfoW, getPictureToFit, path.c_str(), 0, kFileInput);
+  if (firstView) {
+    answered = ask(plugin.GetPictureInfoW, getFirstView, path.c_str(), 0, kFileInput);
   } else if (plugin.TakesWideNames()) {
     answered = ask(plugin.GetPictureInfoW, plugin.GetPictureW, path.c_str(), 0, kFileInput);
   } else if (const auto name = ExactCp932(path)) {
@@ -431,7 +433,7 @@ std::unique_ptr<PictureSection> Decode(const PluginModule& plugin, const std::ws
   const HandedBlock info(infoHandle);
   const HandedBlock pixels(pixelHandle);
   SIZE size = {picture.width, picture.height};
-  if (reduced) {
+  if (firstView) {
     const std::optional<SIZE> handed = HandedSize(info);
     if (!handed || handed->cx > size.cx || handed->cy > size.cy) return nullptr;
     size = *handed;
