@@ -29,8 +29,8 @@ constexpr UINT kDisplayCopiesDelayMs = 200;
 
 static_assert(DecoderSlots::kCount == PictureSlots::kCount);
 
-// Whatever acts on the shown picture or the slots waits until a reduced first
-// picture has its whole one: input, commands, steps, arriving files, the
+// Whatever acts on the shown picture or the slots waits until a first view
+// has its whole picture: input, commands, steps, arriving files, the
 // close, the viewer's own posted messages.
 bool NeedsWholePicture(UINT msg) {
   return (msg >= WM_KEYFIRST && msg <= WM_KEYLAST) ||

@@ -34,8 +34,8 @@ constexpr UINT kDecodeEndedMessage = WM_APP + 2;
 // Posted to itself once an opened picture is on screen: its neighbours are
 // decoded ahead when the window is idle.
 constexpr UINT kDecodeNeighboursMessage = WM_APP + 3;
-// Posted by the shown slot's thread: the whole picture that a reduced first
-// picture stands for has been decoded.
+// Posted by the shown slot's thread: the whole picture that a first view
+// (reduced, or the part in view) stands for has been decoded.
 constexpr UINT kWholePictureMessage = WM_APP + 4;
 
 class MainWindow {
@@ -60,13 +60,13 @@ class MainWindow {
         : window_(window), slots_(slots), view_(view) {}
     std::wstring ShownFileName() const override { return view_.Shown().Name(); }
     // Opening: decodes the file into the shown slot and shows it there. A
-    // picture opened while none is on screen, when shown shrunk, comes
-    // reduced first where its module can: on screen at once, its whole
-    // picture in TakeWholePicture.
+    // picture opened while none is on screen comes first reduced, when shown
+    // shrunk, or as the part in view, when shown at 100 %, where its module
+    // can: on screen at once, its whole picture in TakeWholePicture.
     bool LoadShownFile(const std::wstring& name, int slot);
-    // Waits for the whole picture of a reduced picture on screen, if any,
-    // and puts it in its place. False when the whole picture did not decode:
-    // the reduced one has then left the screen.
+    // Waits for the whole picture of a first view on screen, if any, and
+    // puts it in its place. False when the whole picture did not decode: the
+    // first view has then left the screen.
     bool TakeWholePicture();
     void StartLoad(const std::wstring& name, int slot) override;
     bool LoadEnded(int slot) const override { return slots_.DecodeEnded(slot); }
@@ -81,7 +81,7 @@ class MainWindow {
     HWND window_;
     DecoderSlots& slots_;
     PictureView& view_;
-    // The slot still decoding the whole picture of the reduced one on screen.
+    // The slot still decoding the whole picture of the first view on screen.
     std::optional<int> wholePending_;
   };
 
@@ -116,7 +116,7 @@ class MainWindow {
   void ReportCannotShow(const std::wstring& path, bool refusedAsTooLarge);
   // Makes the file at path the shown one if it decodes.
   bool LoadShownFile(const std::wstring& path);
-  // The whole picture of a reduced one on screen in its place, or the file
+  // The whole picture of a first view on screen in its place, or the file
   // reported as one that cannot be shown.
   void TakeWholePicture();
   // Opens the first of paths and hands the others to a new copy.

@@ -34,10 +34,10 @@ bool MainWindow::SlotDisplay::LoadShownFile(const std::wstring& name, int slot) 
   } else {
     slots_.StartDecode(name, slot, window_, kWholePictureMessage, view_.OpeningLayout(), fit);
     SIZE whole = {};
-    BitmapRef reduced = slots_.WaitForReducedPicture(slot, &whole);
-    if (reduced && (!fit.part || MaxZoomFor(whole.cx, whole.cy) >= 100)) {
+    BitmapRef firstView = slots_.WaitForFirstView(slot, &whole);
+    if (firstView && (!fit.part || MaxZoomFor(whole.cx, whole.cy) >= 100)) {
       NoteStartMoment("reduced");
-      view_.SetReducedPicture(std::move(reduced), whole);
+      view_.SetFirstView(std::move(firstView), whole);
       view_.NotePictureDecoded();
       wholePending_ = slot;
       return true;
@@ -55,11 +55,11 @@ bool MainWindow::SlotDisplay::TakeWholePicture() {
   if (!wholePending_) return true;
   const int slot = *std::exchange(wholePending_, std::nullopt);
   if (!slots_.FinishDecode(slot)) {
-    view_.DropReducedPicture();
+    view_.DropFirstView();
     return false;
   }
   NoteStartMoment("decoded");
-  view_.ReplaceReducedPicture(slots_[slot].Picture(), slots_.DisplayCopy(slot));
+  view_.ReplaceFirstView(slots_[slot].Picture(), slots_.DisplayCopy(slot));
   return true;
 }
 
@@ -93,7 +93,7 @@ bool MainWindow::OpenPicture(const std::wstring& path) {
   return false;
 }
 
-// A reduced picture whose whole picture does not decode was opened while no
+// A first view whose whole picture does not decode was opened while no
 // picture was on screen: the file then leaves as one that cannot be shown,
 // and the steps look in its folder.
 void MainWindow::TakeWholePicture() {

@@ -130,12 +130,12 @@ bool DecoderSlots::Decode(const std::wstring& name, int slot, HWND progressWindo
 // The file's full path is taken now: the current directory may change while
 // the decode runs.
 void DecoderSlots::StartDecode(const std::wstring& name, int slot, HWND notify, UINT message,
-                               const std::optional<LayoutInput>& layout, FitBox reducedFirst) {
-  if (Job* ahead = DecodeToTakeOver(name, slot, reducedFirst)) {
+                               const std::optional<LayoutInput>& layout, FitBox firstViewBox) {
+  if (Job* ahead = DecodeToTakeOver(name, slot, firstViewBox)) {
     ahead->TakeOver(notify, message, layout);
     return;
   }
-  std::unique_ptr<Job> job = NewDecode(name, FullPathOrAsGiven(name), slot, reducedFirst);
+  std::unique_ptr<Job> job = NewDecode(name, FullPathOrAsGiven(name), slot, firstViewBox);
   job->layout = layout;
   job->notify = notify;
   job->message = message;
@@ -143,25 +143,26 @@ void DecoderSlots::StartDecode(const std::wstring& name, int slot, HWND notify, 
 }
 
 void DecoderSlots::DecodeAhead(const std::wstring& name, const std::wstring& path, int slot,
-                               FitBox reducedFirst) {
-  std::unique_ptr<Job> job = NewDecode(name, path, slot, reducedFirst);
+                               FitBox firstViewBox) {
+  std::unique_ptr<Job> job = NewDecode(name, path, slot, firstViewBox);
   job->ahead = true;
   Run(std::move(job), slot);
 }
 
-// A reduced picture made for a larger box is sharp enough for a smaller one.
+// A reduced picture made for a larger box is sharp enough for a smaller
+// one, and a part for a larger box holds the one for a smaller box.
 DecoderSlots::Job* DecoderSlots::DecodeToTakeOver(const std::wstring& name, int slot,
-                                                  FitBox reducedFirst) {
+                                                  FitBox firstViewBox) {
   Job* job = jobs_[slot].get();
   if (!job || !job->ahead || job->name != name || job->path != FullPathOrAsGiven(name)) {
     return nullptr;
   }
   job->ahead = false;
   const bool covered = job->fit.Given()
-                           ? reducedFirst.Given() && job->fit.part == reducedFirst.part &&
-                                 job->fit.width >= reducedFirst.width &&
-                                 job->fit.height >= reducedFirst.height
-                           : !reducedFirst.Given();
+                           ? firstViewBox.Given() && job->fit.part == firstViewBox.part &&
+                                 job->fit.width >= firstViewBox.width &&
+                                 job->fit.height >= firstViewBox.height
+                           : !firstViewBox.Given();
   return covered ? job : nullptr;
 }
 
@@ -169,7 +170,7 @@ DecoderSlots::Job* DecoderSlots::DecodeToTakeOver(const std::wstring& name, int 
 // other job of the slot.
 std::unique_ptr<DecoderSlots::Job> DecoderSlots::NewDecode(const std::wstring& name,
                                                            const std::wstring& path, int slot,
-                                                           FitBox reducedFirst) {
+                                                           FitBox firstViewBox) {
   std::unique_ptr<Job> loadAhead;
   if (jobs_[slot] && jobs_[slot]->folder) {
     loadAhead = std::move(jobs_[slot]);
@@ -183,9 +184,9 @@ std::unique_ptr<DecoderSlots::Job> DecoderSlots::NewDecode(const std::wstring& n
   job->name = name;
   job->path = path;
   job->index = slot;
-  if (reducedFirst.Given()) {
-    job->fit = reducedFirst;
-    job->reducedReady = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  if (firstViewBox.Given()) {
+    job->fit = firstViewBox;
+    job->firstViewReady = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   }
   return job;
 }
@@ -217,13 +218,13 @@ void DecoderSlots::Job::End() {
   if (notifyWindow) PostMessageA(notifyWindow, notifyMessage, static_cast<WPARAM>(index), 0);
 }
 
-BitmapRef DecoderSlots::WaitForReducedPicture(int slot, SIZE* whole) {
+BitmapRef DecoderSlots::WaitForFirstView(int slot, SIZE* whole) {
   const Job* waited = jobs_[slot].get();
-  if (!waited || !waited->reducedReady) return nullptr;
-  WaitForOwnCopyWithLiveWindows(waited->reducedReady);
-  if (jobs_[slot].get() != waited || !waited->reduced) return nullptr;
+  if (!waited || !waited->firstViewReady) return nullptr;
+  WaitForOwnCopyWithLiveWindows(waited->firstViewReady);
+  if (jobs_[slot].get() != waited || !waited->firstView) return nullptr;
   *whole = waited->whole;
-  return waited->reduced;
+  return waited->firstView;
 }
 
 void DecoderSlots::Run(std::unique_ptr<Job> job, int slot) {
@@ -247,9 +248,9 @@ DWORD WINAPI DecoderSlots::RunJob(void* param) {
     } else if (job.slot) {
       NoteStartMoment("decode");
       const bool prepared = PathExists(job.path) && job.slot->PrepareFile(job.name, job.path);
-      if (prepared && job.reducedReady) {
-        job.reduced = job.slot->DecodeToFit(job.fit, &job.whole);
-        SetEvent(job.reducedReady);
+      if (prepared && job.firstViewReady) {
+        job.firstView = job.slot->DecodeToFit(job.fit, &job.whole);
+        SetEvent(job.firstViewReady);
       }
       job.decoded = prepared && job.slot->DecodePicture();
       if (job.decoded) job.picture = job.slot->Picture();
@@ -260,7 +261,7 @@ DWORD WINAPI DecoderSlots::RunJob(void* param) {
     job.error = std::current_exception();
   }
   // Before the report: its reader may come before the thread has returned.
-  if (job.reducedReady) SetEvent(job.reducedReady);
+  if (job.firstViewReady) SetEvent(job.firstViewReady);
   job.End();
   return 0;
 }

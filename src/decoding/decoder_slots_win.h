@@ -51,7 +51,7 @@ class DecoderSlots {
   // StartDecode of the same file whose fit box this one covers (or that
   // wants the whole picture as this one does) takes the decode over.
   void DecodeAhead(const std::wstring& name, const std::wstring& path, int slot,
-                   FitBox reducedFirst);
+                   FitBox firstViewBox);
   // Decodes the file `name` of the current directory into slot: StartDecode,
   // then FinishDecode.
   bool Decode(const std::wstring& name, int slot, HWND progressWindow = nullptr);
@@ -59,17 +59,18 @@ class DecoderSlots {
   // returns at once; when the decode ends, notify (if any) is posted message
   // with the slot as wParam. One decode at a time per slot. With a layout
   // (its picture size left out), the display copy for it is made as well.
-  // With a fit box given, the picture is decoded reduced to it first, where
-  // its module can (see WaitForReducedPicture), then whole.
+  // With a fit box given, the picture comes first reduced to it, or as the
+  // part of it that a part box holds, where its module can (see
+  // WaitForFirstView), then whole.
   void StartDecode(const std::wstring& name, int slot, HWND notify, UINT message,
                    const std::optional<LayoutInput>& layout = std::nullopt,
-                   FitBox reducedFirst = {});
-  // The reduced picture of the slot's decode started with a fit box, once
+                   FitBox firstViewBox = {});
+  // The first view of the slot's decode started with a fit box, once
   // decoded, with the whole picture's size in *whole; null when it has none
   // (its module has no such route, or the decode ended without one). The
   // window stays live meanwhile, as in FinishDecode; the whole picture
   // follows through FinishDecode.
-  BitmapRef WaitForReducedPicture(int slot, SIZE* whole);
+  BitmapRef WaitForFirstView(int slot, SIZE* whole);
   // Whether the slot's decode has ended, or none was started.
   bool DecodeEnded(int slot) const;
   // Waits for the slot's decode to end and answers it. While it waits the
@@ -102,7 +103,7 @@ class DecoderSlots {
   // the display copy of a picture.
   struct Job {
     ~Job() {
-      if (reducedReady) CloseHandle(reducedReady);
+      if (firstViewReady) CloseHandle(firstViewReady);
     }
     // A decode started ahead is taken over: who hears of its end, and the
     // layout of its display copy, come now. Its end is reported also when it
@@ -132,10 +133,10 @@ class DecoderSlots {
     UINT message = 0;
     int index = 0;
     bool decoded = false;
-    // The reduced picture first: set once it is decoded or none will come.
+    // The first view: set once it is decoded or none will come.
     FitBox fit;
-    HANDLE reducedReady = nullptr;
-    BitmapRef reduced;
+    HANDLE firstViewReady = nullptr;
+    BitmapRef firstView;
     SIZE whole = {};
     std::exception_ptr error;
     std::atomic<bool> ended{false};
@@ -145,11 +146,11 @@ class DecoderSlots {
   };
   static DWORD WINAPI RunJob(void* job);
   void Run(std::unique_ptr<Job> job, int slot);
-  // The decode ahead in slot that a decode of name with reducedFirst may
+  // The decode ahead in slot that a decode of name with firstViewBox may
   // take over, or null.
-  Job* DecodeToTakeOver(const std::wstring& name, int slot, FitBox reducedFirst);
+  Job* DecodeToTakeOver(const std::wstring& name, int slot, FitBox firstViewBox);
   std::unique_ptr<Job> NewDecode(const std::wstring& name, const std::wstring& path, int slot,
-                                 FitBox reducedFirst);
+                                 FitBox firstViewBox);
 
   std::array<DecoderSlot, kCount> slots_;
   std::array<BitmapRef, kCount> copies_;

@@ -37,23 +37,23 @@ void PictureView::ShowStepped(BitmapRef picture, BitmapRef copy, std::wstring na
   area_->RepaintNow();
 }
 
-void PictureView::SetReducedPicture(BitmapRef reduced, SIZE whole) {
+void PictureView::SetFirstView(BitmapRef firstView, SIZE whole) {
   wchar_t title[1024];
   GetWindowTextW(window_, title, 1024);
-  titleBeforeReduced_ = title;
-  area_->SetPicture(std::move(reduced));
+  titleBeforeFirstView_ = title;
+  area_->SetPicture(std::move(firstView));
   wholeSize_ = whole;
 }
 
-void PictureView::ReplaceReducedPicture(BitmapRef whole, BitmapRef copy) {
+void PictureView::ReplaceFirstView(BitmapRef whole, BitmapRef copy) {
   SetPicture(std::move(whole), std::move(copy));
   area_->RepaintNow();
 }
 
-void PictureView::DropReducedPicture() {
+void PictureView::DropFirstView() {
   SetPicture(nullptr, nullptr);
   hasPicture_ = false;
-  SetTitle(titleBeforeReduced_);
+  SetTitle(titleBeforeFirstView_);
   area_->RepaintNow();
 }
 

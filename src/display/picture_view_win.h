@@ -54,16 +54,17 @@ class PictureView {
     area_->SetPicture(std::move(picture), std::move(copy));
     wholeSize_.reset();
   }
-  // The picture of the shown file decoded reduced, about as large as it is
-  // shown, standing for the whole picture of size whole: laid out as that.
-  // Only while no picture is on screen.
-  void SetReducedPicture(BitmapRef reduced, SIZE whole);
-  // The whole picture in the place of the reduced one, at the same layout,
+  // The first view of the shown file's picture: decoded reduced, about as
+  // large as it is shown, or the part of it in view at 100 % in a picture
+  // of its size. It stands for the whole picture of size whole and is laid
+  // out as that. Only while no picture is on screen.
+  void SetFirstView(BitmapRef firstView, SIZE whole);
+  // The whole picture in the place of the first view, at the same layout,
   // painted at once.
-  void ReplaceReducedPicture(BitmapRef whole, BitmapRef copy);
-  // The whole picture did not come: the reduced one leaves the screen, which
+  void ReplaceFirstView(BitmapRef whole, BitmapRef copy);
+  // The whole picture did not come: the first view leaves the screen, which
   // shows no picture again under the title it had before.
-  void DropReducedPicture();
+  void DropFirstView();
   // Shows the picture of a newly opened file at 100 % and paints it at once.
   void ShowOpened();
   // A folder was opened: no file of it is shown yet, and its first picture
@@ -147,9 +148,9 @@ class PictureView {
   std::unique_ptr<ZoomInputDialog> zoomInput_;
   ShownFile shown_;
   bool hasPicture_ = false;
-  // The whole picture's size while the image area holds a reduced one.
+  // The whole picture's size while the image area holds a first view.
   std::optional<SIZE> wholeSize_;
-  std::wstring titleBeforeReduced_;
+  std::wstring titleBeforeFirstView_;
   int zoomPercent_ = 100;
   int fitMode_ = kWindowFollowsPicture;
   int scrollX_ = 0;

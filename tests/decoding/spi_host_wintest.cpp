@@ -977,9 +977,9 @@ TEST(SpiHostLoading, TheOpeningTakesOverADecodeAheadThatCoversItsBox) {
   for (const FitBox later : {FitBox{4, 2}, FitBox{8, 8}}) {
     slots.LoadPluginsAhead(1, folder);
     slots.DecodeAhead(file, file, 1, {5, 3});
-    ASSERT_NE(slots.WaitForReducedPicture(1, &whole), nullptr);
+    ASSERT_NE(slots.WaitForFirstView(1, &whole), nullptr);
     slots.StartDecode(file, 1, window, WM_APP, std::nullopt, later);
-    EXPECT_NE(slots.WaitForReducedPicture(1, &whole), nullptr);
+    EXPECT_NE(slots.WaitForFirstView(1, &whole), nullptr);
     EXPECT_TRUE(slots.FinishDecode(1));
     ExpectPicture(slots[1], picture, picture.pixels);
     MSG told;
